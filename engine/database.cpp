@@ -1,0 +1,727 @@
+#include "engine/database.h"
+
+#include "engine/codepage.h"
+#include "engine/collation.h"
+#include "engine/dberror.h"
+#include "engine/table.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace engine {
+
+// ------------------------------------------------------------------ Query
+
+int Query::columnIndex(const QString& name) const {
+    for (int i = 0; i < columns_.size(); ++i)
+        if (columns_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QVariant Query::value(int r, const QString& column) const {
+    const int c = columnIndex(column);
+    if (c < 0 || r < 0 || r >= rowCount()) return QVariant();
+    return rows_[size_t(r)].value(c);
+}
+
+bool Query::next() {
+    if (cur_ + 1 >= rowCount()) {
+        cur_ = rowCount();
+        return false;
+    }
+    ++cur_;
+    return true;
+}
+
+// ------------------------------------------------------------------ vtab
+
+Table* lookupTable(Database* db, int id);
+
+namespace {
+
+struct VTab {
+    sqlite3_vtab base{};
+    Database* db = nullptr;
+    Table* table = nullptr;
+};
+
+struct Cursor {
+    sqlite3_vtab_cursor base{};
+    Table* table = nullptr;
+    bool useList = false;
+    std::vector<std::uint32_t> list;
+    std::size_t at = 0;
+    std::uint32_t recno = 0; // current record (full scan)
+    std::uint32_t limit = 0; // records present when the scan began
+    bool eof = true;
+};
+
+QVariant fromValue(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(v);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                 sqlite3_value_bytes(v));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v));
+    default:
+        return QVariant();
+    }
+}
+
+QString columnType(const FieldDef& f) {
+    switch (f.type) {
+    case 'N':
+        return f.decimals == 0 ? QStringLiteral("INTEGER") : QStringLiteral("REAL");
+    case 'F':
+        return QStringLiteral("REAL");
+    case 'L':
+        return QStringLiteral("INTEGER");
+    default:
+        return QStringLiteral("TEXT");
+    }
+}
+
+int setError(sqlite3_vtab* vt, const QString& msg) {
+    sqlite3_free(vt->zErrMsg);
+    vt->zErrMsg = sqlite3_mprintf("%s", msg.toUtf8().constData());
+    return SQLITE_ERROR;
+}
+
+int xConnect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out,
+             char** err) {
+    auto* owner = static_cast<Database*>(aux);
+    if (argc < 4) {
+        *err = sqlite3_mprintf("dbf: missing table id");
+        return SQLITE_ERROR;
+    }
+    const int id = atoi(argv[3]);
+    Table* t = lookupTable(owner, id);
+    if (!t) {
+        *err = sqlite3_mprintf("dbf: no table %d", id);
+        return SQLITE_ERROR;
+    }
+    QString schema = QStringLiteral("CREATE TABLE x(");
+    QStringList seen;
+    const auto& fields = t->fields();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        QString name = fields[i].name.toLower();
+        QString unique = name;
+        for (int k = 2; seen.contains(unique); ++k)
+            unique = name + "_" + QString::number(k);
+        seen << unique;
+        if (i) schema += ", ";
+        schema += '"' + unique + "\" " + columnType(fields[i]);
+    }
+    schema += ")";
+    const int rc = sqlite3_declare_vtab(db, schema.toUtf8().constData());
+    if (rc != SQLITE_OK) return rc;
+    auto* vt = new VTab;
+    vt->db = owner;
+    vt->table = t;
+    *out = &vt->base;
+    return SQLITE_OK;
+}
+
+int xDisconnect(sqlite3_vtab* vt) {
+    delete reinterpret_cast<VTab*>(vt);
+    return SQLITE_OK;
+}
+
+// A plan, encoded in idxStr: tag index, number of leading key components
+// bound by equality, and whether the next component has a lower and an
+// upper bound. The constraint values come in argv in that order.
+struct Plan {
+    int tag = -1;
+    int eq = 0;
+    bool lower = false, upper = false;
+};
+
+bool usableComponent(const Table& t, const KeyExpr::Component& c) {
+    const FieldDef& f = t.fields()[size_t(c.field)];
+    return (c.kind == KeyExpr::Kind::Field && f.type == 'C') ||
+           (c.kind == KeyExpr::Kind::Dtos && f.type == 'D') ||
+           (c.kind == KeyExpr::Kind::Dtoc && f.type == 'D');
+}
+
+int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
+    auto* vt = reinterpret_cast<VTab*>(vtab);
+    const Table& t = *vt->table;
+    const double n = std::max<double>(1.0, t.fileRecordCount());
+    Plan best;
+    int bestScore = 0;
+    std::vector<int> bestUse; // constraint index per argv slot
+    const auto& tags = t.tags();
+    for (size_t ti = 0; ti < tags.size(); ++ti) {
+        const auto& parts = tags[ti].expr.components();
+        std::vector<int> use;
+        Plan p;
+        p.tag = int(ti);
+        size_t k = 0;
+        for (; k < parts.size(); ++k) {
+            if (!usableComponent(t, parts[k])) break;
+            int found = -1;
+            for (int i = 0; i < info->nConstraint; ++i) {
+                const auto& c = info->aConstraint[i];
+                if (c.usable && c.iColumn == parts[k].field &&
+                    (c.op == SQLITE_INDEX_CONSTRAINT_EQ || c.op == SQLITE_INDEX_CONSTRAINT_IS)) {
+                    found = i;
+                    break;
+                }
+            }
+            if (found < 0) break;
+            use.push_back(found);
+            ++p.eq;
+        }
+        if (k < parts.size() && usableComponent(t, parts[k])) {
+            int lo = -1, hi = -1;
+            for (int i = 0; i < info->nConstraint; ++i) {
+                const auto& c = info->aConstraint[i];
+                if (!c.usable || c.iColumn != parts[k].field) continue;
+                if (lo < 0 &&
+                    (c.op == SQLITE_INDEX_CONSTRAINT_GE || c.op == SQLITE_INDEX_CONSTRAINT_GT))
+                    lo = i;
+                if (hi < 0 &&
+                    (c.op == SQLITE_INDEX_CONSTRAINT_LE || c.op == SQLITE_INDEX_CONSTRAINT_LT))
+                    hi = i;
+            }
+            if (lo >= 0) {
+                p.lower = true;
+                use.push_back(lo);
+            }
+            if (hi >= 0) {
+                p.upper = true;
+                use.push_back(hi);
+            }
+        }
+        const int score = p.eq * 4 + (p.lower ? 1 : 0) + (p.upper ? 1 : 0);
+        if (score > bestScore) {
+            bestScore = score;
+            best = p;
+            bestUse = use;
+        }
+    }
+    if (bestScore == 0) {
+        info->estimatedCost = n;
+        info->estimatedRows = sqlite3_int64(n);
+        info->idxNum = 0;
+        return SQLITE_OK;
+    }
+    for (size_t i = 0; i < bestUse.size(); ++i) {
+        info->aConstraintUsage[bestUse[i]].argvIndex = int(i) + 1;
+        info->aConstraintUsage[bestUse[i]].omit = 0; // SQLite checks the rows again
+    }
+    double rows = n;
+    for (int i = 0; i < best.eq; ++i)
+        rows /= 50.0;
+    if (best.lower || best.upper) rows /= (best.lower && best.upper) ? 8.0 : 3.0;
+    rows = std::max(rows, 1.0);
+    info->estimatedRows = sqlite3_int64(rows);
+    info->estimatedCost = rows * 1.5 + 10.0;
+    info->idxNum = 1;
+    info->idxStr =
+        sqlite3_mprintf("%d %d %d %d", best.tag, best.eq, best.lower ? 1 : 0, best.upper ? 1 : 0);
+    info->needToFreeIdxStr = 1;
+    return SQLITE_OK;
+}
+
+int xOpen(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out) {
+    auto* c = new Cursor;
+    c->table = reinterpret_cast<VTab*>(vtab)->table;
+    *out = &c->base;
+    return SQLITE_OK;
+}
+
+int xClose(sqlite3_vtab_cursor* cur) {
+    delete reinterpret_cast<Cursor*>(cur);
+    return SQLITE_OK;
+}
+
+// The raw key bytes of a constraint value for one key component, or false
+// when no record can match it (a text that cp852 cannot hold or that is
+// longer than the field). `full` pads to the component's width.
+bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_value* v, bool full,
+                    QByteArray& out) {
+    const FieldDef& f = t.fields()[size_t(comp.field)];
+    QString s;
+    if (sqlite3_value_type(v) == SQLITE_NULL) {
+        if (!full) return false;
+        out = QByteArray(comp.width, ' ');
+        return true;
+    }
+    s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)));
+    if (f.type == 'D') {
+        const QDate d = QDate::fromString(s.left(10), Qt::ISODate);
+        if (!d.isValid()) {
+            // a partial bound such as '2005' still narrows a range scan
+            if (full) return false;
+            QString digits = s;
+            digits.remove(QLatin1Char('-'));
+            for (QChar ch : digits)
+                if (!ch.isDigit()) return false;
+            out = digits.toLatin1();
+            if (comp.kind == KeyExpr::Kind::Dtoc) {
+                QByteArray dotted = out.left(4);
+                if (out.size() > 4) dotted += '.' + out.mid(4, 2);
+                if (out.size() > 6) dotted += '.' + out.mid(6, 2);
+                out = dotted;
+            }
+            return true;
+        }
+        out = d.toString(comp.kind == KeyExpr::Kind::Dtoc ? QStringLiteral("yyyy.MM.dd")
+                                                          : QStringLiteral("yyyyMMdd"))
+                  .toLatin1();
+        return true;
+    }
+    auto enc = encode852(s);
+    if (!enc) return false;
+    while (enc->endsWith(' ') && enc->size() > f.width)
+        enc->chop(1);
+    if (enc->size() > f.width) return false;
+    out = *enc;
+    if (full) out.append(QByteArray(f.width - enc->size(), ' '));
+    return true;
+}
+
+bool orderNeutral(const QByteArray& b) {
+    for (char ch : b)
+        if (!isOrderNeutral(std::uint8_t(ch))) return false;
+    return true;
+}
+
+int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
+            sqlite3_value** argv) {
+    auto* c = reinterpret_cast<Cursor*>(cur);
+    const Table& t = *c->table;
+    c->list.clear();
+    c->at = 0;
+    c->limit = t.fileRecordCount();
+    if (idxNum == 0 || !idxStr) {
+        c->useList = false;
+        c->recno = 0;
+        c->eof = false;
+        // advance to the first live record
+        for (c->recno = 1; c->recno <= c->limit; ++c->recno)
+            if (t.rawRecord(c->recno)[0] != '*') return SQLITE_OK;
+        c->eof = true;
+        return SQLITE_OK;
+    }
+    Plan p;
+    int lower = 0, upper = 0;
+    sscanf(idxStr, "%d %d %d %d", &p.tag, &p.eq, &lower, &upper);
+    p.lower = lower != 0;
+    p.upper = upper != 0;
+    c->useList = true;
+    c->eof = true;
+    const auto& tag = t.tags()[size_t(p.tag)];
+    const auto& parts = tag.expr.components();
+    QByteArray prefix;
+    int arg = 0;
+    for (int k = 0; k < p.eq; ++k) {
+        QByteArray b;
+        if (arg >= argc || !componentBytes(t, parts[size_t(k)], argv[arg++], true, b))
+            return SQLITE_OK; // nothing can match
+        prefix += b;
+    }
+    QByteArray lo = prefix, hi = prefix;
+    bool useLo = false, useHi = false;
+    if (p.lower || p.upper) {
+        const auto& comp = parts[size_t(p.eq)];
+        for (int side = 0; side < 2; ++side) {
+            const bool want = side == 0 ? p.lower : p.upper;
+            if (!want) continue;
+            QByteArray b;
+            sqlite3_value* v = arg < argc ? argv[arg++] : nullptr;
+            // Bounds whose characters order differently in the tag than in
+            // SQL are left to SQLite.
+            if (v && sqlite3_value_type(v) != SQLITE_NULL && componentBytes(t, comp, v, false, b) &&
+                orderNeutral(b)) {
+                (side == 0 ? lo : hi) += b;
+                (side == 0 ? useLo : useHi) = true;
+            } else if (v && sqlite3_value_type(v) == SQLITE_NULL) {
+                return SQLITE_OK; // comparing with NULL matches nothing
+            }
+        }
+    }
+    KeyExpr::weigh(lo.data(), int(lo.size()));
+    KeyExpr::weigh(hi.data(), int(hi.size()));
+    const TagIndex& ix = tag.index;
+    TagIndex::Pos from = ix.lowerBound(lo.constData(), int(lo.size()));
+    TagIndex::Pos to = ix.upperBound(hi.constData(), int(hi.size()));
+    (void)useLo;
+    (void)useHi;
+    for (TagIndex::Pos q = from; !ix.atEnd(q) && !(q == to); ix.next(q)) {
+        const std::uint32_t r = ix.recnoAt(q);
+        if (r <= c->limit && t.rawRecord(r)[0] != '*') c->list.push_back(r);
+    }
+    c->eof = c->list.empty();
+    return SQLITE_OK;
+}
+
+int xNext(sqlite3_vtab_cursor* cur) {
+    auto* c = reinterpret_cast<Cursor*>(cur);
+    if (c->useList) {
+        c->eof = ++c->at >= c->list.size();
+        return SQLITE_OK;
+    }
+    const Table& t = *c->table;
+    for (++c->recno; c->recno <= c->limit; ++c->recno)
+        if (t.rawRecord(c->recno)[0] != '*') return SQLITE_OK;
+    c->eof = true;
+    return SQLITE_OK;
+}
+
+int xEof(sqlite3_vtab_cursor* cur) {
+    return reinterpret_cast<Cursor*>(cur)->eof ? 1 : 0;
+}
+
+std::uint32_t currentRecno(const Cursor* c) {
+    return c->useList ? c->list[c->at] : c->recno;
+}
+
+int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
+    auto* c = reinterpret_cast<Cursor*>(cur);
+    if (sqlite3_vtab_nochange(ctx)) return SQLITE_OK;
+    const Table& t = *c->table;
+    const FieldDef& f = t.fields()[size_t(col)];
+    const char* rec = t.rawRecord(currentRecno(c));
+    const char* p = rec + f.offset;
+    int a = 0, n = f.width;
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+        --n;
+    switch (f.type) {
+    case 'C': {
+        if (n == 0) return sqlite3_result_null(ctx), SQLITE_OK;
+        bool ascii = true;
+        for (int i = 0; i < n && ascii; ++i)
+            ascii = std::uint8_t(p[i]) < 0x80 && p[i] != 0;
+        if (ascii) {
+            sqlite3_result_text(ctx, p, n, SQLITE_TRANSIENT);
+        } else {
+            const QByteArray u = decode852(p, n).toUtf8();
+            sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        }
+        return SQLITE_OK;
+    }
+    case 'D': {
+        if (n == 0) return sqlite3_result_null(ctx), SQLITE_OK;
+        char iso[10] = {p[0], p[1], p[2], p[3], '-', p[4], p[5], '-', p[6], p[7]};
+        sqlite3_result_text(ctx, iso, 10, SQLITE_TRANSIENT);
+        return SQLITE_OK;
+    }
+    case 'N':
+    case 'F': {
+        while (a < n && (p[a] == ' ' || p[a] == 0))
+            ++a;
+        if (a == n) return sqlite3_result_null(ctx), SQLITE_OK;
+        char buf[48];
+        const int len = std::min(n - a, 47);
+        memcpy(buf, p + a, size_t(len));
+        buf[len] = 0;
+        char* end = nullptr;
+        if (f.type == 'N' && f.decimals == 0) {
+            const long long v = strtoll(buf, &end, 10);
+            if (end && *end == 0) return sqlite3_result_int64(ctx, v), SQLITE_OK;
+        }
+        const double d = strtod(buf, &end);
+        if (end && *end == 0)
+            sqlite3_result_double(ctx, d);
+        else
+            sqlite3_result_null(ctx);
+        return SQLITE_OK;
+    }
+    default: {
+        const QVariant v = t.decodeField(col, rec);
+        if (v.isNull()) {
+            sqlite3_result_null(ctx);
+        } else if (v.typeId() == QMetaType::Bool) {
+            sqlite3_result_int(ctx, v.toBool() ? 1 : 0);
+        } else {
+            const QByteArray u = v.toString().toUtf8();
+            sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+        }
+        return SQLITE_OK;
+    }
+    }
+}
+
+int xRowid(sqlite3_vtab_cursor* cur, sqlite3_int64* rowid) {
+    *rowid = currentRecno(reinterpret_cast<Cursor*>(cur));
+    return SQLITE_OK;
+}
+
+int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* rowid) {
+    auto* vt = reinterpret_cast<VTab*>(vtab);
+    Table& t = *vt->table;
+    try {
+        if (argc == 1) {
+            t.deleteRaw(std::uint32_t(sqlite3_value_int64(argv[0])));
+            return SQLITE_OK;
+        }
+        const int nf = int(t.fields().size());
+        if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+            QByteArray rec(t.header().recordLength, ' ');
+            for (int i = 0; i < nf && 2 + i < argc; ++i)
+                t.encodeField(i, fromValue(argv[2 + i]), rec.data());
+            *rowid = t.appendRaw(rec);
+            return SQLITE_OK;
+        }
+        const auto recno = std::uint32_t(sqlite3_value_int64(argv[0]));
+        if (sqlite3_value_int64(argv[1]) != sqlite3_value_int64(argv[0]))
+            return setError(vtab, QStringLiteral("a rekordszám nem módosítható"));
+        QByteArray rec(t.rawRecord(recno), t.header().recordLength);
+        for (int i = 0; i < nf && 2 + i < argc; ++i) {
+            if (sqlite3_value_nochange(argv[2 + i])) continue;
+            t.encodeField(i, fromValue(argv[2 + i]), rec.data());
+        }
+        t.writeRaw(recno, rec);
+        return SQLITE_OK;
+    } catch (const DbError& e) {
+        return setError(vtab, e.text());
+    }
+}
+
+sqlite3_module g_module = {
+    /* iVersion */ 2,
+    /* xCreate */ xConnect,
+    /* xConnect */ xConnect,
+    xBestIndex,
+    xDisconnect,
+    /* xDestroy */ xDisconnect,
+    xOpen,
+    xClose,
+    xFilter,
+    xNext,
+    xEof,
+    xColumn,
+    xRowid,
+    xUpdate,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+QString quoteIdent(const QString& name) {
+    QString n = name;
+    n.replace('"', QStringLiteral("\"\""));
+    return '"' + n + '"';
+}
+
+} // namespace
+
+struct Database::Private {
+    static Table* find(Database* db, int id) {
+        auto it = db->byId_.find(id);
+        return it == db->byId_.end() ? nullptr : it->second;
+    }
+};
+
+Table* lookupTable(Database* db, int id) {
+    return Database::Private::find(db, id);
+}
+
+// ------------------------------------------------------------------ Database
+
+Database::Database(const QString& directory) : dir_(directory) {
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK)
+        throw DbError(DbError::Kind::Query, QString(), QStringLiteral("az SQL motor nem indul"));
+    sqlite3_create_module(db_, "dbf", &g_module, this);
+}
+
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
+
+QString Database::filePath(const QString& fileName) const {
+    QString d = dir_;
+    if (!d.isEmpty() && !d.endsWith('/')) d += '/';
+    return findFileNoCase(d + fileName);
+}
+
+void Database::attach(Table* table) {
+    if (table->name().isEmpty()) return;
+    for (const auto& [id, t] : byId_)
+        if (t == table) return;
+    const int id = nextId_++;
+    byId_[id] = table;
+    const QString sql = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING dbf(%2)")
+                            .arg(quoteIdent(table->name().toLower()))
+                            .arg(id);
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        byId_.erase(id);
+        throw DbError(DbError::Kind::Query, table->path(), msg);
+    }
+}
+
+void Database::detach(Table* table) {
+    for (auto it = byId_.begin(); it != byId_.end(); ++it) {
+        if (it->second != table) continue;
+        const QString sql =
+            QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(quoteIdent(table->name().toLower()));
+        sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+        byId_.erase(it);
+        return;
+    }
+}
+
+Table* Database::tableNamed(const QString& name) const {
+    for (const auto& [id, t] : byId_)
+        if (t->name().compare(name, Qt::CaseInsensitive) == 0) return t;
+    return nullptr;
+}
+
+QString Database::resolveFileTables(const QString& sql, bool writing,
+                                    std::vector<std::unique_ptr<Table>>& opened) {
+    // A table file named by its path in single quotes where a table belongs.
+    static const QRegularExpression re(
+        QStringLiteral("(\\bfrom|\\bjoin|\\bupdate|\\binto|,)(\\s*)'([^']+\\.dbf)'"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype last = 0;
+    auto it = re.globalMatch(sql);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const QString path = findFileNoCase(m.captured(3));
+        const QString canon = QFileInfo(path).canonicalFilePath();
+        QString name;
+        for (const auto& [id, t] : byId_)
+            if (!canon.isEmpty() && QFileInfo(t->path()).canonicalFilePath() == canon)
+                name = t->name();
+        if (name.isEmpty()) {
+            for (const auto& t : opened)
+                if (QFileInfo(t->path()).canonicalFilePath() == canon) name = t->name();
+        }
+        if (name.isEmpty()) {
+            auto t = std::make_unique<Table>(QStringLiteral("szfile_%1").arg(nextFile_++), this);
+            t->open(path, writing ? Table::Mode::Exclusive : Table::Mode::ReadOnly);
+            name = t->name();
+            opened.push_back(std::move(t));
+        }
+        out += sql.mid(last, m.capturedStart(3) - 1 - last);
+        out += quoteIdent(name.toLower());
+        last = m.capturedEnd(3) + 1;
+    }
+    out += sql.mid(last);
+    return out;
+}
+
+void Database::run(const QString& sqlIn, const QVariantList& params, Query* out, int* changed) {
+    const QString trimmed = sqlIn.trimmed();
+    const bool writing = !trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive) &&
+                         !trimmed.startsWith(QLatin1String("with"), Qt::CaseInsensitive);
+    std::vector<std::unique_ptr<Table>> opened;
+    auto fail = [&](const QString& msg) {
+        return DbError(DbError::Kind::Query, QString(),
+                       QStringLiteral("Hiba a lefutásban: %1 (%2)").arg(msg, trimmed));
+    };
+    QString sql;
+    try {
+        sql = resolveFileTables(sqlIn, writing, opened);
+    } catch (const DbError& e) {
+        throw DbError(DbError::Kind::Query, e.file(), e.detail());
+    }
+    const QByteArray utf = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, utf.constData(), int(utf.size()), &st, &tail) != SQLITE_OK)
+        throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
+    if (!st) throw fail(QStringLiteral("üres lekérdezés"));
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(st, sqlite3_finalize);
+    const int nparams = sqlite3_bind_parameter_count(st);
+    if (nparams != params.size())
+        throw fail(
+            QStringLiteral("%1 paraméter kell, %2 érkezett").arg(nparams).arg(params.size()));
+    for (int i = 0; i < nparams; ++i) {
+        const QVariant& v = params[i];
+        int rc;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(st, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+                break;
+            case QMetaType::QDate: {
+                const QByteArray b = v.toDate().toString(Qt::ISODate).toUtf8();
+                rc = sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                break;
+            }
+            default: {
+                const QByteArray b = v.toString().toUtf8();
+                rc = sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK) throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
+    }
+    const int ncol = sqlite3_column_count(st);
+    if (out) {
+        for (int c = 0; c < ncol; ++c)
+            out->columns_ << QString::fromUtf8(sqlite3_column_name(st, c));
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (!out) continue;
+        QVariantList row;
+        row.reserve(ncol);
+        for (int c = 0; c < ncol; ++c) {
+            switch (sqlite3_column_type(st, c)) {
+            case SQLITE_INTEGER:
+                row << qlonglong(sqlite3_column_int64(st, c));
+                break;
+            case SQLITE_FLOAT:
+                row << sqlite3_column_double(st, c);
+                break;
+            case SQLITE_TEXT:
+                row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                         sqlite3_column_bytes(st, c));
+                break;
+            case SQLITE_NULL:
+                row << QVariant();
+                break;
+            default:
+                row << QByteArray(static_cast<const char*>(sqlite3_column_blob(st, c)),
+                                  sqlite3_column_bytes(st, c));
+            }
+        }
+        out->rows_.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
+    if (changed) *changed = sqlite3_changes(db_);
+}
+
+Query Database::query(const QString& sql, const QVariantList& params) {
+    Query q;
+    run(sql, params, &q, nullptr);
+    return q;
+}
+
+int Database::exec(const QString& sql, const QVariantList& params) {
+    int n = 0;
+    run(sql, params, nullptr, &n);
+    return n;
+}
+
+} // namespace engine

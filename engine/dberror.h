@@ -1,0 +1,42 @@
+#pragma once
+// Errors of the table engine. Every failure names the file it concerns; the
+// message is Hungarian because it reaches the user's error box unchanged.
+
+#include <QString>
+#include <stdexcept>
+
+namespace engine {
+
+class DbError : public std::runtime_error {
+public:
+    enum class Kind {
+        Io,       // the file system refused (missing file, permission, disk full)
+        Damaged,  // the file is not a usable dBase III table
+        Locked,   // another table object or program holds the file
+        Encoding, // a text that code page 852 cannot hold
+        Value,    // a value that does not fit its field, a wrong type
+        Usage,    // an unknown field, no current record, a wrong state
+        Query,    // SQL that cannot run
+        KeyViolation
+    };
+
+    DbError(Kind kind, const QString& file, const QString& message)
+        : std::runtime_error((file.isEmpty() ? message : file + ": " + message).toStdString()),
+          kind_(kind), file_(file), message_(message) {}
+
+    Kind kind() const { return kind_; }
+    const QString& file() const { return file_; }
+    // The message without the file name.
+    const QString& detail() const { return message_; }
+    // The message as shown to the user: the file name and what went wrong.
+    QString text() const { return QString::fromStdString(what()); }
+    // The old engine's error code for a key violation on posting.
+    int code() const { return kind_ == Kind::KeyViolation ? 9729 : 0; }
+
+private:
+    Kind kind_;
+    QString file_;
+    QString message_;
+};
+
+} // namespace engine

@@ -1,0 +1,228 @@
+#pragma once
+// A table object: one dBase III file opened exclusively, navigated in the
+// active tag's order through a standing filter, edited one record at a time
+// and posted straight to the file. Deleted records stay in the file, flagged,
+// and are skipped everywhere until a pack.
+//
+// Navigation follows the desktop-database convention: first() and last()
+// land on a record or set eof()/bof() when none passes; next() past the last
+// record sets eof() and stays on the last one; prior() before the first sets
+// bof().
+
+#include "engine/dbfheader.h"
+#include "engine/filterexpr.h"
+#include "engine/keyexpr.h"
+#include "engine/tagindex.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace engine {
+
+class Database;
+
+class Table {
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    enum class Mode { Exclusive, ReadOnly };
+
+    // `name` is the name queries use for the table while it is open
+    // ("lap", "lapb"); `db` may be null for a table outside SQL.
+    explicit Table(const QString& name = {}, Database* db = nullptr);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Creates a new, empty table file (replacing one that exists) with the
+    // given fields, and removes an index file of the same name beside it.
+    static void create(const QString& path, std::vector<FieldDef> fields);
+
+    // Where the last-update date written into headers comes from (tests fix it).
+    static void setClock(std::function<QDate()> today);
+
+    // True when the index file beside the table exists and is one of ours.
+    static bool indexFileOk(const QString& dbfPath);
+
+    void open(const QString& path, Mode mode = Mode::Exclusive);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    bool readOnly() const { return readOnly_; }
+    State state() const { return state_; }
+    const QString& name() const { return name_; }
+    const QString& path() const { return path_; }
+    Database* database() const { return db_; }
+
+    const DbfHeader& header() const { return header_; }
+    const std::vector<FieldDef>& fields() const { return header_.fields; }
+    int fieldIndex(const QString& name) const; // -1 when absent
+    bool hasField(const QString& name) const { return fieldIndex(name) >= 0; }
+    // Records in the file, deleted ones included.
+    std::uint32_t fileRecordCount() const { return header_.recordCount; }
+    // Records that navigation reaches (not deleted, passing the filter).
+    std::uint32_t recordCount() const;
+    bool isEmpty() const;
+
+    // --- index tags (kept in the .mdx file beside the table) ---
+    QString indexPath() const;
+    void addTag(const QString& name, const QString& expression);
+    void dropTags();
+    // Sets the active tag by name (any letter case); an empty name means
+    // record order. The choice belongs to the table object and survives close.
+    void setActiveTag(const QString& name);
+    QString activeTag() const;
+    QStringList tagNames() const;
+    QString tagExpression(const QString& name) const;
+
+    // --- standing filter ---
+    void setFilter(const QString& expression);
+    const QString& filter() const { return filterText_; }
+    void setFiltered(bool on);
+    bool filtered() const { return filtered_; }
+
+    // --- navigation ---
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool bof() const { return bof_; }
+    bool eof() const { return eof_; }
+    // Re-reads the position: stays on the current record when it is still
+    // visible, else moves to the nearest following one.
+    void refresh();
+    std::uint32_t recno() const { return recno_; }
+    // Makes record n current (even if filtered out); throws for a bad number.
+    void go(std::uint32_t recno);
+    // Ordinal of the current record in tag order among all entries (deleted
+    // and filtered included) and the inverse, for grids reading on demand.
+    std::size_t orderCount() const;
+    std::uint32_t recnoAtOrder(std::size_t ordinal) const;
+    std::size_t orderOf(std::uint32_t recno) const;
+    bool isVisible(std::uint32_t recno) const;
+
+    // First record (in the active order, through the filter) whose fields,
+    // listed separated by ";", equal the values exactly, case-sensitively.
+    bool locate(const QString& fields, const QVariantList& values);
+    bool locate(const QString& field, const QVariant& value) {
+        return locate(field, QVariantList{value});
+    }
+    // First record whose field begins with `text`, ignoring case.
+    bool locatePrefix(const QString& field, const QString& text);
+
+    // --- fields of the current record (the edit buffer while editing) ---
+    QVariant value(const QString& field) const;
+    QVariant value(int field) const;
+    // The field as text: character fields without trailing blanks, dates as
+    // "YYYY.MM.DD" (empty when blank), numbers as stored without blanks.
+    QString text(const QString& field) const;
+    QDate date(const QString& field) const;
+    double number(const QString& field) const;
+    bool isBlank(const QString& field) const;
+    bool isDeleted() const;
+    void setValue(const QString& field, const QVariant& v);
+    void setValue(int field, const QVariant& v);
+
+    // --- editing ---
+    void edit();
+    void append();
+    void post();
+    void cancel();
+    // Deletes the current record at once (sets its flag) and moves on.
+    void remove();
+    // Removes deleted records into a new file that replaces the old one only
+    // when complete; rebuilds the tags.
+    void pack();
+    // Recomputes every tag from the records.
+    void rebuildTags();
+
+    // Appends every row of `rows` (values by column position).
+    void appendRows(const std::vector<QVariantList>& rows);
+
+    // --- raw access for the SQL layer ---
+    const char* rawRecord(std::uint32_t recno) const;
+    void writeRaw(std::uint32_t recno, const QByteArray& record);
+    std::uint32_t appendRaw(const QByteArray& record);
+    void deleteRaw(std::uint32_t recno);
+    // Encodes v into the raw record for field i; throws for a bad value.
+    void encodeField(int field, const QVariant& v, char* record) const;
+    QVariant decodeField(int field, const char* record) const;
+    struct Tag {
+        QString name;
+        KeyExpr expr;
+        TagIndex index;
+    };
+    const std::vector<Tag>& tags() const { return tags_; }
+    int activeTagIndex() const { return active_; }
+    // Bumped whenever a record is written; cursors and views compare it.
+    std::uint64_t generation() const { return generation_; }
+
+private:
+    void checkOpen() const;
+    void checkBrowse(const char* what) const;
+    int requireField(const QString& name) const;
+    const char* currentRecord() const;
+    bool passes(const char* rec) const;
+    void ensureMapped(std::uint64_t size) const;
+    void unmap() const;
+    void writeHeaderCount();
+    void touchIndexFile();
+    void loadIndexFile();
+    void saveIndexFile();
+    void buildTag(Tag& t);
+    void keyOf(const Tag& t, const char* rec, char* out) const;
+    void tagsRemove(std::uint32_t recno, const char* rec);
+    void tagsInsert(std::uint32_t recno, const char* rec);
+    // Moves from position `from` (in order) in direction dir to the first
+    // visible record; returns 0 when none.
+    std::uint32_t scan(std::uint32_t from, bool forward, bool inclusive) const;
+    std::uint32_t firstVisible(bool forward) const;
+    bool tagPos(std::uint32_t recno, TagIndex::Pos& pos) const;
+    bool recordMatches(const char* rec, const std::vector<int>& fields,
+                       const QVariantList& values) const;
+
+    QString name_;
+    Database* db_;
+    QString path_;
+    int fd_ = -1;
+    bool readOnly_ = false;
+    DbfHeader header_;
+    mutable const char* map_ = nullptr;
+    mutable std::uint64_t mapSize_ = 0;
+
+    std::vector<Tag> tags_;
+    int active_ = -1;
+    QString activeName_;
+    bool activeNameSet_ = false;
+    bool indexDirty_ = false;  // tags changed since the index file was written
+    bool indexMarked_ = false; // the index file says "being changed"
+    bool indexDefaultChanged_ = false;
+
+    QString filterText_;
+    FilterExpr filterExpr_;
+    bool filtered_ = false;
+
+    State state_ = State::Inactive;
+    std::uint32_t recno_ = 0;
+    bool bof_ = true, eof_ = true;
+    QByteArray buffer_;                      // edit buffer
+    QByteArray original_;                    // record before edit
+    std::uint32_t insertFrom_ = 0;           // current record when append() began
+    mutable std::int64_t deletedCount_ = -1; // counted on first need
+    std::uint64_t generation_ = 0;
+};
+
+// The file of `path` whatever the letter case of its name; the path itself
+// when no file matches (so a new file gets the caller's spelling).
+QString findFileNoCase(const QString& path);
+bool fileExistsNoCase(const QString& path);
+
+// Sets bytes 28 and 29 of a dBase header to 0 (the production-index flag and
+// the language-driver mark). Throws DbError(Io) on any failure.
+void clearHeaderFlags(const QString& path);
+
+} // namespace engine

@@ -1,0 +1,198 @@
+#include "engine/tagindex.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace engine {
+
+TagIndex::TagIndex(int keyLength) : keyLen_(keyLength), entryLen_(keyLength + 4) {}
+
+void TagIndex::clear() {
+    chunks_.clear();
+    size_ = 0;
+    countsDirty_ = true;
+}
+
+void TagIndex::makeEntry(const char* key, std::uint32_t recno, char* out) const {
+    memcpy(out, key, size_t(keyLen_));
+    out[keyLen_] = char(recno >> 24);
+    out[keyLen_ + 1] = char(recno >> 16);
+    out[keyLen_ + 2] = char(recno >> 8);
+    out[keyLen_ + 3] = char(recno);
+}
+
+std::uint32_t TagIndex::recnoAt(const Pos& p) const {
+    const auto* u = reinterpret_cast<const unsigned char*>(entry(p) + keyLen_);
+    return std::uint32_t(u[0]) << 24 | std::uint32_t(u[1]) << 16 | std::uint32_t(u[2]) << 8 | u[3];
+}
+
+void TagIndex::loadSorted(const char* entries, std::size_t count) {
+    clear();
+    const std::size_t per = kChunkEntries * 3 / 4;
+    for (std::size_t i = 0; i < count; i += per) {
+        const std::size_t n = std::min(per, count - i);
+        chunks_.emplace_back(entries + i * entryLen_, entries + (i + n) * entryLen_);
+        chunks_.back().reserve(kChunkEntries * entryLen_);
+    }
+    size_ = count;
+}
+
+void TagIndex::load(std::vector<char>&& entries) {
+    const std::size_t count = entries.size() / entryLen_;
+    const int len = entryLen_;
+    bool sorted = true;
+    for (std::size_t i = 1; i < count && sorted; ++i)
+        sorted = memcmp(&entries[(i - 1) * len], &entries[i * len], size_t(len)) <= 0;
+    if (sorted) {
+        loadSorted(entries.data(), count);
+        return;
+    }
+    std::vector<std::uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    const char* base = entries.data();
+    std::sort(order.begin(), order.end(), [base, len](std::uint32_t a, std::uint32_t b) {
+        return memcmp(base + std::size_t(a) * len, base + std::size_t(b) * len, size_t(len)) < 0;
+    });
+    std::vector<char> out(entries.size());
+    for (std::size_t i = 0; i < count; ++i)
+        memcpy(&out[i * len], base + std::size_t(order[i]) * len, size_t(len));
+    loadSorted(out.data(), count);
+}
+
+void TagIndex::save(std::vector<char>& out) const {
+    for (const auto& c : chunks_)
+        out.insert(out.end(), c.begin(), c.end());
+}
+
+TagIndex::Pos TagIndex::bound(const char* probe, int len, bool strict) const {
+    // Find the first chunk whose last entry is not below the probe.
+    auto below = [&](const char* e) {
+        const int r = memcmp(e, probe, size_t(len));
+        return strict ? r <= 0 : r < 0;
+    };
+    std::size_t lo = 0, hi = chunks_.size();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        const auto& c = chunks_[mid];
+        if (below(c.data() + c.size() - entryLen_))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo == chunks_.size()) return end();
+    const auto& c = chunks_[lo];
+    std::size_t a = 0, b = chunkCount(lo);
+    while (a < b) {
+        const std::size_t mid = (a + b) / 2;
+        if (below(c.data() + mid * entryLen_))
+            a = mid + 1;
+        else
+            b = mid;
+    }
+    return {lo, a};
+}
+
+TagIndex::Pos TagIndex::lowerBound(const char* prefix, int len) const {
+    return bound(prefix, len, false);
+}
+
+TagIndex::Pos TagIndex::upperBound(const char* prefix, int len) const {
+    return bound(prefix, len, true);
+}
+
+TagIndex::Pos TagIndex::find(const char* key, std::uint32_t recno) const {
+    std::vector<char> e(static_cast<size_t>(entryLen_));
+    makeEntry(key, recno, e.data());
+    Pos p = bound(e.data(), entryLen_, false);
+    if (atEnd(p) || memcmp(entry(p), e.data(), size_t(entryLen_)) != 0) return end();
+    return p;
+}
+
+void TagIndex::next(Pos& p) const {
+    if (atEnd(p)) return;
+    if (++p.item >= chunkCount(p.chunk)) {
+        ++p.chunk;
+        p.item = 0;
+    }
+}
+
+bool TagIndex::prev(Pos& p) const {
+    if (p.item > 0) {
+        --p.item;
+        return true;
+    }
+    if (p.chunk == 0) return false;
+    --p.chunk;
+    p.item = chunkCount(p.chunk) - 1;
+    return true;
+}
+
+TagIndex::Pos TagIndex::lastPos() const {
+    if (chunks_.empty()) return end();
+    return {chunks_.size() - 1, chunkCount(chunks_.size() - 1) - 1};
+}
+
+void TagIndex::splitIfFull(std::size_t c) {
+    if (chunkCount(c) < kChunkEntries) return;
+    const std::size_t half = chunkCount(c) / 2;
+    std::vector<char> upper(chunks_[c].begin() + half * entryLen_, chunks_[c].end());
+    chunks_[c].resize(half * entryLen_);
+    upper.reserve(kChunkEntries * entryLen_);
+    chunks_.insert(chunks_.begin() + std::ptrdiff_t(c) + 1, std::move(upper));
+}
+
+void TagIndex::insert(const char* key, std::uint32_t recno) {
+    std::vector<char> e(static_cast<size_t>(entryLen_));
+    makeEntry(key, recno, e.data());
+    countsDirty_ = true;
+    ++size_;
+    if (chunks_.empty()) {
+        chunks_.emplace_back(e.begin(), e.end());
+        chunks_.back().reserve(kChunkEntries * entryLen_);
+        return;
+    }
+    Pos p = bound(e.data(), entryLen_, false);
+    if (atEnd(p)) p = {chunks_.size() - 1, chunkCount(chunks_.size() - 1)};
+    auto& c = chunks_[p.chunk];
+    c.insert(c.begin() + std::ptrdiff_t(p.item * entryLen_), e.begin(), e.end());
+    splitIfFull(p.chunk);
+}
+
+bool TagIndex::erase(const char* key, std::uint32_t recno) {
+    Pos p = find(key, recno);
+    if (atEnd(p)) return false;
+    auto& c = chunks_[p.chunk];
+    c.erase(c.begin() + std::ptrdiff_t(p.item * entryLen_),
+            c.begin() + std::ptrdiff_t((p.item + 1) * entryLen_));
+    if (c.empty()) chunks_.erase(chunks_.begin() + std::ptrdiff_t(p.chunk));
+    --size_;
+    countsDirty_ = true;
+    return true;
+}
+
+void TagIndex::fixCounts() const {
+    if (!countsDirty_) return;
+    before_.resize(chunks_.size());
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < chunks_.size(); ++i) {
+        before_[i] = n;
+        n += chunkCount(i);
+    }
+    countsDirty_ = false;
+}
+
+std::size_t TagIndex::ordinal(const Pos& p) const {
+    if (atEnd(p)) return size_;
+    fixCounts();
+    return before_[p.chunk] + p.item;
+}
+
+TagIndex::Pos TagIndex::atOrdinal(std::size_t n) const {
+    if (n >= size_) return end();
+    fixCounts();
+    auto it = std::upper_bound(before_.begin(), before_.end(), n);
+    const std::size_t c = std::size_t(it - before_.begin()) - 1;
+    return {c, n - before_[c]};
+}
+
+} // namespace engine

@@ -1,0 +1,73 @@
+#pragma once
+// Common checks on what the user types into the entry fields, and small text
+// helpers. The checks that have something to say show it themselves (error
+// boxes through Messages) and return whether the field is acceptable; where
+// the focus goes next is the window's business.
+//
+// Dates are texts "YYYY.MM.DD" and periods "YYYY.MM", as the masked edits give
+// them; both compare as text. An untouched date field reads "    .  .  ".
+
+#include <QDate>
+#include <QString>
+
+namespace ui {
+class Messages;
+}
+
+namespace kozos {
+
+// Empty, or only blanks, NUL and code-255 characters.
+bool ures(const QString& text);
+
+// A required field: "A mező kitöltése kötelező!" when blank.
+bool kotelezo(ui::Messages& msg, const QString& text);
+
+// A real calendar date written "YYYY.MM.DD".
+bool datumjo(const QString& text);
+
+// An accounting period the user may choose: a real month, 1999.06 or later and
+// not after the month of today. Every failed rule shows its own message.
+bool idoszakell(ui::Messages& msg, const QString& period, QDate today);
+
+// A birth date: valid, from 1895.01.01 on, not after the last day of the
+// current accounting period. Every failed rule shows its own message, so an
+// untouched field gets two. An invalid current period gives false silently.
+bool szulidoell(ui::Messages& msg, const QString& date, const QString& currentPeriod);
+
+// A date of care, order, discharge or permission: as szulidoell with the lower
+// bound 1996.10.01.
+bool datumell(ui::Messages& msg, const QString& date, const QString& currentPeriod);
+
+// Blank, or nine digits whose ninth is the check digit of the first eight.
+bool tajell(const QString& text);
+
+// The kinds of BNO fields on a sheet.
+enum BnoMezo {
+    BnoFekvo = 1,      // inpatient diagnosis
+    BnoFo = 3,         // main diagnosis justifying the nursing
+    BnoKisero = 4,     // accompanying disease
+    BnoAlap = 5,       // underlying disease
+    BnoBefolyasol = 6, // factor influencing the care: the only kind for chapter Z
+};
+
+// Only the factor field takes codes of chapter Z, and it takes nothing else.
+bool zkodell(ui::Messages& msg, const QString& code, int kind);
+
+// Days of the month of a period (28 to 31). Throws std::invalid_argument when
+// the period is not a real month.
+int honapnapok(const QString& period);
+
+// Day and month numbers with two digits: 5 -> "05", 10 -> "10".
+QString ketjegyu(int n);
+
+// True when text is exactly one of the characters of list ("2456", "456").
+bool egyike(const QString& text, const QString& list);
+
+// The text cut or padded on the right to width with fill (blank when empty).
+QString jobbtolt(const QString& text, int width, const QString& fill);
+
+// The text cut to width and padded on the left with whole copies of fill
+// (blank when empty): baltolt("123", 5, "0") == "00123".
+QString baltolt(const QString& text, int width, const QString& fill);
+
+} // namespace kozos
