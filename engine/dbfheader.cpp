@@ -75,7 +75,10 @@ DbfHeader parseDbfHeader(const QByteArray& bytes, qint64 fileSize, const QString
         throw DbError(DbError::Kind::Damaged, path,
                       QStringLiteral("nem dBase III állomány (verzióbájt: 0x%1)")
                           .arg(h.version, 2, 16, QLatin1Char('0')));
-    h.year = 1900 + std::uint8_t(d[1]);
+    // Writers store the year as two digits (the county office's files do) or
+    // as years since 1900.
+    const int y = std::uint8_t(d[1]);
+    h.year = y >= 100 ? 1900 + y : (y < 80 ? 2000 + y : 1900 + y);
     h.month = std::uint8_t(d[2]);
     h.day = std::uint8_t(d[3]);
     h.recordCount = le32(d + 4);
@@ -156,7 +159,7 @@ QByteArray buildDbfHeader(std::vector<FieldDef>& fields, const QString& path) {
     char* d = b.data();
     d[0] = 0x03;
     const QDate today = QDate::currentDate();
-    d[1] = char(today.year() - 1900);
+    d[1] = char(today.year() % 100);
     d[2] = char(today.month());
     d[3] = char(today.day());
     int offset = 1;

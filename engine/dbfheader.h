@@ -30,7 +30,7 @@ inline FieldDef fieldDef(const QString& name, char type, int width = 0, int deci
 
 struct DbfHeader {
     std::uint8_t version = 0x03;
-    int year = 0, month = 0, day = 0; // last update: year as stored (two digits) + 1900
+    int year = 0, month = 0, day = 0; // last update, the year in full
     std::uint32_t recordCount = 0;
     std::uint16_t headerLength = 0;
     std::uint16_t recordLength = 0;

@@ -157,7 +157,7 @@ void Table::create(const QString& path, std::vector<FieldDef> fields) {
     const QString p = findFileNoCase(path);
     QByteArray bytes = buildDbfHeader(fields, p);
     const QDate d = clockFn()();
-    bytes[1] = char(d.year() - 1900);
+    bytes[1] = char(d.year() % 100);
     bytes[2] = char(d.month());
     bytes[3] = char(d.day());
     bytes.append(char(0x1A));
@@ -324,7 +324,7 @@ void Table::writeHeaderCount() {
     char h[8];
     const QDate d = clockFn()();
     h[0] = char(header_.version);
-    h[1] = char(d.year() - 1900);
+    h[1] = char(d.year() % 100);
     h[2] = char(d.month());
     h[3] = char(d.day());
     put32(h + 4, header_.recordCount);
@@ -1341,7 +1341,7 @@ void Table::pack() {
         char count[4];
         put32(count, kept);
         const QDate d = clockFn()();
-        const char date[3] = {char(d.year() - 1900), char(d.month()), char(d.day())};
+        const char date[3] = {char(d.year() % 100), char(d.month()), char(d.day())};
         ok = ok && out.seek(1) && out.write(date, 3) == 3 && out.write(count, 4) == 4;
         ok = ok && out.flush() && ::fsync(out.handle()) == 0;
         out.close();
