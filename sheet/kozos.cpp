@@ -1,5 +1,6 @@
 #include "sheet/kozos.h"
 
+#include "engine/table.h"
 #include "ui/messages.h"
 
 #include <stdexcept>
@@ -152,6 +153,18 @@ QString baltolt(const QString& text, int width, const QString& fill) {
     const QString f = fill.isEmpty() ? QStringLiteral(" ") : fill;
     const QString cut = text.left(width);
     return (f.repeated((width - cut.size()) / f.size()) + cut).left(width);
+}
+
+bool mezokeres(const QString& field, const QString& value, engine::Table& table) {
+    try {
+        return table.locate(field, value);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void dbfjeltorol(const QString& path) {
+    engine::clearHeaderFlags(path);
 }
 
 } // namespace kozos

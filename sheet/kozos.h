@@ -10,6 +10,9 @@
 #include <QDate>
 #include <QString>
 
+namespace engine {
+class Table;
+}
 namespace ui {
 class Messages;
 }
@@ -69,5 +72,16 @@ QString jobbtolt(const QString& text, int width, const QString& fill);
 // The text cut to width and padded on the left with whole copies of fill
 // (blank when empty): baltolt("123", 5, "0") == "00123".
 QString baltolt(const QString& text, int width, const QString& fill);
+
+// Makes current the first record of the table (in its active order, through
+// its filter) whose field equals value exactly. Any failure of the lookup (an
+// unknown field, a closed table) counts as not found.
+bool mezokeres(const QString& field, const QString& value, engine::Table& table);
+
+// Writes 0 into bytes 28 and 29 of a dBase header (the production-index flag
+// and the language-driver mark), so that a table whose index file is gone can
+// be opened and indexed again. Throws engine::DbError(Io) when the file cannot
+// be opened or written.
+void dbfjeltorol(const QString& path);
 
 } // namespace kozos

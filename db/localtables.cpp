@@ -1,0 +1,286 @@
+#include "db/localtables.h"
+
+#include "db/tableops.h"
+#include "engine/dberror.h"
+#include "engine/table.h"
+#include "ui/messages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <optional>
+
+namespace db {
+
+namespace {
+
+const QString kKeszitesHiba = QStringLiteral("Hiba az állomány készítésében!");
+const QString kLefutasHiba = QStringLiteral("Hiba a lefutásban!");
+
+std::optional<QString> creationActive(const TableDef& def) {
+    if (def.activeTag.isEmpty()) return std::nullopt;
+    return def.activeTag;
+}
+
+void openIfClosed(engine::Table& table, const QString& path) {
+    if (!table.isOpen()) table.open(path);
+}
+
+} // namespace
+
+// ------------------------------------------------------------ helpers
+
+QString LocalTables::pathOf(const TableDef& def) const {
+    return t_.file(def.fileName);
+}
+
+QString LocalTables::createFile(const TableDef& def) {
+    const QString path = QDir(t_.directory()).filePath(def.fileName);
+    const QString existing = engine::findFileNoCase(path);
+    if (existing != path && QFileInfo::exists(existing)) removeTableFiles(existing);
+    engine::Table::create(path, def.fields);
+    return path;
+}
+
+void LocalTables::removeTableFiles(const QString& dbfPath) {
+    const QFileInfo fi(dbfPath);
+    const QString mdx = engine::findFileNoCase(fi.dir().filePath(indexFileName(fi.fileName())));
+    for (const QString& f : {dbfPath, mdx})
+        if (QFileInfo::exists(f) && !QFile::remove(f))
+            throw engine::DbError(engine::DbError::Kind::Io, f, QStringLiteral("nem törölhető"));
+}
+
+void LocalTables::ensureIndexes(const TableDef& def, engine::Table& table, const QString& path) {
+    if (!engine::Table::indexFileOk(path)) buildIndexes(table, path, def.tags, creationActive(def));
+}
+
+engine::Query LocalTables::conversionQuery(const QString& sql) {
+    try {
+        return t_.dbo.query(sql);
+    } catch (const engine::DbError&) {
+        msg_.error(kKeszitesHiba);
+        throw StartupStopped();
+    }
+}
+
+bool LocalTables::updateFinkod(const QString& sql, const QString& finkod,
+                               const QString& finkodtol) {
+    try {
+        t_.dbo.exec(sql, {finkod, finkodtol});
+        return true;
+    } catch (const engine::DbError&) {
+        msg_.error(kLefutasHiba);
+        return false;
+    }
+}
+
+// ------------------------------------------------------------ received tables
+
+bool LocalTables::szerzNyit() {
+    const bool partMissing = !QFileInfo::exists(pathOf(layout(TableId::Part)));
+    std::vector<TableId> missing;
+    for (TableId id : receivedTables()) {
+        if (id == TableId::Part) continue;
+        const TableDef& def = layout(id);
+        const QString path = pathOf(def);
+        if (!QFileInfo::exists(path))
+            missing.push_back(id);
+        else if (!engine::Table::indexFileOk(path))
+            buildIndexes(tableOf(t_, id), path, def.tags, creationActive(def));
+    }
+
+    if (partMissing || !missing.empty()) {
+        const QString cr = QStringLiteral("\r");
+        QString text =
+            QStringLiteral("Nincsenek szerződéses adatok!\r") + QStringLiteral("Hiányzik:") + cr;
+        if (partMissing) text += QStringLiteral("    PART.DBF") + cr;
+        for (TableId id : missing) {
+            if (id == TableId::Bnotorzs) continue;
+            text += QStringLiteral("    ") + layout(id).fileName.toUpper() + cr;
+        }
+        if (std::find(missing.begin(), missing.end(), TableId::Bnotorzs) != missing.end())
+            text += QStringLiteral("Hiányzik még a BNOTORZS.DBF is.") + cr;
+        text += QStringLiteral("Kérje a hiányzó állományokat a RAV-től,") + cr +
+                QStringLiteral("és másolja be a DATA könyvtárba!!") + cr + cr +
+                QStringLiteral("A program ezek nélkül nem indul!!") + cr +
+                QStringLiteral("Kilépés!!");
+        msg_.error(text);
+        return false;
+    }
+
+    for (TableId id : receivedTables())
+        openIfClosed(tableOf(t_, id), pathOf(layout(id)));
+    return true;
+}
+
+// ------------------------------------------------------------ local tables
+
+void LocalTables::createPlain(TableId id) {
+    const TableDef& def = layout(id);
+    engine::Table& table = tableOf(t_, id);
+    QString path = pathOf(def);
+    if (!QFileInfo::exists(path)) path = createFile(def);
+    ensureIndexes(def, table, path);
+    openIfClosed(table, path);
+}
+
+void LocalTables::crtzaras() {
+    createPlain(TableId::Zaras);
+}
+
+void LocalTables::crtapol() {
+    createPlain(TableId::Apol);
+}
+
+void LocalTables::crtorvos() {
+    createPlain(TableId::Orvos);
+}
+
+void LocalTables::crtmaradv() {
+    createPlain(TableId::Maradv);
+}
+
+void LocalTables::crtbeteg() {
+    const TableDef& def = layout(TableId::Beteg);
+    engine::Table& beteg = t_.beteg;
+    QString path = pathOf(def);
+    if (!QFileInfo::exists(path)) path = createFile(def);
+    openIfClosed(beteg, path);
+    if (!beteg.hasField(QStringLiteral("AZTIP"))) {
+        const engine::Query rows = conversionQuery(
+            QStringLiteral("select taj,nev,neme,'1' as aztip,kozigkod,cime1,cime2,szulh,szuli ") +
+            QStringLiteral("from beteg order by taj"));
+        beteg.close();
+        removeTableFiles(path);
+        path = createFile(def);
+        beteg.open(path);
+        beteg.appendRows(rows.rows());
+    }
+    ensureIndexes(def, beteg, path);
+    openIfClosed(beteg, path);
+}
+
+void LocalTables::createWithFinkod(TableId id, const QString& conversion, const QString& update,
+                                   const QString& finkod, const QString& finkodtol) {
+    const TableDef& def = layout(id);
+    engine::Table& table = tableOf(t_, id);
+    QString path = pathOf(def);
+    if (!QFileInfo::exists(path)) path = createFile(def);
+    openIfClosed(table, path);
+    if (!table.hasField(QStringLiteral("FINKOD"))) {
+        const engine::Query rows = conversionQuery(conversion);
+        table.close();
+        removeTableFiles(path);
+        path = createFile(def);
+        table.open(path);
+        table.appendRows(rows.rows());
+        // The new file has no index file yet; build it before the update so
+        // that the table is whole even when the update fails.
+        ensureIndexes(def, table, path);
+        table.open(path);
+        if (!updateFinkod(update, finkod, finkodtol)) return;
+    }
+    ensureIndexes(def, table, path);
+    openIfClosed(table, path);
+}
+
+void LocalTables::crtelrend(const QString& finkod, const QString& finkodtol) {
+    createWithFinkod(
+        TableId::Elrend,
+        QStringLiteral("select idoszak,intkod,' ' as finkod,sorsz,resz,jorvkod,elrend,szakvet,gyak,"
+                       "elvizdb,engszam, ") +
+            QStringLiteral(" engdat,jeloles,elkuldve ") +
+            QStringLiteral("from elrend a order by a.idoszak,a.sorsz,a.resz"),
+        QStringLiteral("update elrend set finkod=? where finkod is null and idoszak>=? "), finkod,
+        finkodtol);
+}
+
+void LocalTables::crtlapb(const QString& finkod, const QString& finkodtol) {
+    createWithFinkod(
+        TableId::Lapb,
+        QStringLiteral("select idoszak,intkod,' ' as finkod,sorsz,resz,tevkod,elltip,onkep,apdatum,"
+                       "aptaj,vizitdb, ") +
+            QStringLiteral(" elido,jeloles,elkuldve ") +
+            QStringLiteral("from lapb a order by a.idoszak,a.sorsz,a.resz"),
+        QStringLiteral("update lapb set finkod=? where finkod is null and idoszak>=? "), finkod,
+        finkodtol);
+}
+
+void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
+    const TableDef& def = layout(TableId::Lap);
+    engine::Table& lap = t_.lap;
+    setLapFilter(lap);
+    QString path = pathOf(def);
+    const bool exists = QFileInfo::exists(path);
+    const bool toCreate = !exists;
+    bool toConvert = false;
+
+    // 1-4: the sheets before 2005.02 of an old-layout LAP go to LAPOLD. A LAP
+    // in the current layout is never read here: it only matters whether there
+    // are such sheets when the table is converted.
+    {
+        engine::Query old;
+        if (exists) {
+            openIfClosed(lap, path);
+            toConvert = !lap.hasField(QStringLiteral("FINKOD"));
+            if (toConvert)
+                old =
+                    conversionQuery(QStringLiteral("select * from lap a where idoszak<'2005.02' ") +
+                                    QStringLiteral("order by a.idoszak,a.sorsz,a.resz"));
+        }
+        const int n = old.rowCount();
+        if (toConvert && n > 0) {
+            const QString lapoldPath = createFile(layout(TableId::Lapold));
+            engine::Table lapold;
+            lapold.open(lapoldPath);
+            lapold.appendRows(old.rows());
+            lapold.close();
+        } else if (n == 0 && exists && !engine::Table::indexFileOk(path)) {
+            buildIndexes(lap, path, def.tags, creationActive(def));
+        }
+    }
+
+    // 5-6: the later sheets in the current layout.
+    engine::Query rows;
+    if (toConvert) {
+        openIfClosed(lap, path);
+        rows = conversionQuery(
+            QStringLiteral(
+                "select idoszak,intkod,' ' as finkod,sorsz,resz,taj,kozigkod,tpotl,bnoki,"
+                "bnorov,elb,apnap, ") +
+            QStringLiteral(" bnofo,bnomell,bnoell,orvoskod,elszviz,elszam,lezdat,tevkodok,aptaj1,"
+                           "aptaj2,' ' as aztip,' ' as terkat, ") +
+            QStringLiteral(" ' ' as allamp,szviz,tele,jeloles,elkuldve,allapot,modtipus ") +
+            QStringLiteral(
+                "from lap a where a.idoszak>='2005.02' order by a.idoszak,a.sorsz,a.resz"));
+        lap.close();
+        removeTableFiles(path);
+    }
+    if (toCreate || toConvert) path = createFile(def);
+
+    // 7-9
+    ensureIndexes(def, lap, path);
+    if (toConvert) {
+        openIfClosed(lap, path);
+        lap.appendRows(rows.rows());
+        rows = engine::Query();
+        if (!updateFinkod(
+                QStringLiteral("update lap set finkod=? where finkod is null and idoszak>=? "),
+                finkod, finkodtol))
+            return;
+    }
+    openIfClosed(lap, path);
+}
+
+void LocalTables::createLocalTables(const QString& finkod, const QString& finkodtol) {
+    crtapol();
+    crtorvos();
+    crtbeteg();
+    crtmaradv();
+    crtelrend(finkod, finkodtol);
+    crtlapuj(finkod, finkodtol);
+    crtlapb(finkod, finkodtol);
+}
+
+} // namespace db

@@ -1,0 +1,155 @@
+#include "db/tableops.h"
+
+#include "engine/dberror.h"
+#include "sheet/kozos.h"
+#include "ui/messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace db {
+
+namespace {
+
+// The table objects with the file names they open, in the order of mindnyit.
+struct OpenEntry {
+    engine::Table TableSet::*table;
+    const char* fileName;
+};
+
+const OpenEntry openOrder[] = {
+    {&TableSet::lap, "LAP.dbf"},       {&TableSet::lapb, "Lapb.dbf"},
+    {&TableSet::szerz, "SZERZ.dbf"},   {&TableSet::szolgsz, "SZOLGSZ.dbf"},
+    {&TableSet::part, "PART.DBF"},     {&TableSet::telep, "TELEPUL.dbf"},
+    {&TableSet::terul, "TERULET.dbf"}, {&TableSet::thely, "THELY.dbf"},
+    {&TableSet::apol, "APOL.DBF"},     {&TableSet::beteg, "BETEG.dbf"},
+    {&TableSet::orvos, "ORVOS.DBF"},   {&TableSet::bno, "BNOTORZS.dbf"},
+    {&TableSet::maradv, "MARADV.dbf"}, {&TableSet::zaras, "ZARAS.DBF"},
+    {&TableSet::elrend, "ELREND.dbf"},
+};
+
+engine::Table TableSet::*const closeOrder[] = {
+    &TableSet::szerz,  &TableSet::szolgsz, &TableSet::part,   &TableSet::telep, &TableSet::terul,
+    &TableSet::thely,  &TableSet::apol,    &TableSet::beteg,  &TableSet::orvos, &TableSet::bno,
+    &TableSet::maradv, &TableSet::zaras,   &TableSet::elrend, &TableSet::lap,   &TableSet::lapb,
+};
+
+const char* const indexFiles[] = {
+    "Apol.mdx",    "Beteg.mdx", "Orvos.mdx",   "BNOtorzs.mdx", "Szerz.mdx",
+    "Szolgsz.mdx", "Thely.mdx", "Terulet.mdx", "Telepul.mdx",  "Maradv.mdx",
+    "Zaras.mdx",   "Lap.mdx",   "Lapb.mdx",    "Elrend.mdx",
+};
+
+} // namespace
+
+engine::Table& tableOf(TableSet& t, TableId id) {
+    switch (id) {
+    case TableId::Zaras:
+        return t.zaras;
+    case TableId::Apol:
+        return t.apol;
+    case TableId::Orvos:
+        return t.orvos;
+    case TableId::Beteg:
+        return t.beteg;
+    case TableId::Maradv:
+        return t.maradv;
+    case TableId::Elrend:
+        return t.elrend;
+    case TableId::Lap:
+        return t.lap;
+    case TableId::Lapb:
+        return t.lapb;
+    case TableId::Sys:
+        return t.sys;
+    case TableId::Part:
+        return t.part;
+    case TableId::Szerz:
+        return t.szerz;
+    case TableId::Szolgsz:
+        return t.szolgsz;
+    case TableId::Telepul:
+        return t.telep;
+    case TableId::Terulet:
+        return t.terul;
+    case TableId::Thely:
+        return t.thely;
+    case TableId::Bnotorzs:
+        return t.bno;
+    case TableId::Lapold:
+        break;
+    }
+    throw std::logic_error("db::tableOf: the table has no object of its own");
+}
+
+void setLapFilter(engine::Table& lap) {
+    lap.setFilter(QStringLiteral("idoszak>='1999.04'"));
+    lap.setFiltered(true);
+}
+
+void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
+                  const std::optional<QString>& active) {
+    // The object's own choice of order, for the tables whose order is not
+    // prescribed here.
+    const QString keep = active ? QString() : table.activeTag();
+    table.close();
+
+    const QFileInfo fi(engine::findFileNoCase(dbfPath));
+    const QString mdx = engine::findFileNoCase(fi.dir().filePath(indexFileName(fi.fileName())));
+    if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
+        throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
+    kozos::dbfjeltorol(fi.filePath());
+
+    table.open(fi.filePath());
+    for (const TagDef& tag : tags)
+        table.addTag(tag.name, tag.expression);
+    if (active)
+        table.setActiveTag(*active);
+    else if (!keep.isEmpty())
+        table.setActiveTag(keep);
+    table.close();
+}
+
+void mindnyit(TableSet& t) {
+    setLapFilter(t.lap);
+    for (const OpenEntry& e : openOrder) {
+        engine::Table& table = t.*(e.table);
+        if (!table.isOpen()) table.open(t.file(QLatin1String(e.fileName)));
+    }
+}
+
+void mindzar(TableSet& t) {
+    for (engine::Table TableSet::*m : closeOrder)
+        (t.*m).close();
+}
+
+void indtorol(const TableSet& t) {
+    for (const char* name : indexFiles) {
+        const QString path = t.file(QLatin1String(name));
+        if (QFileInfo::exists(path)) QFile::remove(path); // a failure leaves the old file
+    }
+}
+
+void indexel(TableSet& t) {
+    for (const ReindexEntry& e : reindexOrder()) {
+        const TableDef& def = layout(e.id);
+        const QString path = t.file(def.fileName);
+        if (!engine::Table::indexFileOk(path))
+            buildIndexes(tableOf(t, e.id), path, def.tags, e.activeAfter);
+    }
+    mindnyit(t);
+}
+
+void reindexAll(TableSet& t, ui::Messages& msg, const std::function<void()>& szerzadat) {
+    mindzar(t);
+    indtorol(t);
+    indexel(t);
+    if (szerzadat) szerzadat();
+    QCoreApplication::processEvents();
+    msg.status(0, QStringLiteral("Az indexelés befejeződött!!"));
+}
+
+} // namespace db

@@ -1,0 +1,60 @@
+#pragma once
+// Opening, closing and re-indexing the main window's table objects as a whole
+// (menu "&Szervíz" -> "&Indexelés", the restore and the contract import), and
+// the index build that creation and re-indexing share.
+//
+// Nothing here shows a message of its own except the closing status text of
+// reindexAll: a table that cannot be opened or indexed, or whose header cannot
+// be written, raises engine::DbError for the caller's error box, and the
+// tables not yet reached stay closed.
+
+#include "db/layouts.h"
+#include "db/tableset.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace ui {
+class Messages;
+}
+
+namespace db {
+
+// The main window's object for a table; LAPOLD has none (std::logic_error).
+engine::Table& tableOf(TableSet& tables, TableId id);
+
+// LAP's object always carries the standing filter "idoszak>='1999.04'", on.
+void setLapFilter(engine::Table& lap);
+
+// Builds a fresh index file for the table file at dbfPath: closes the object,
+// drops its index definitions (deletes the .mdx), clears the index flag and
+// language driver bytes of the header (dbfjeltorol), opens it, adds the tags in
+// order and makes `active` the active tag. Without `active` the object keeps
+// the active tag it had. Leaves the object closed.
+void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
+                  const std::optional<QString>& active);
+
+// Opens the fifteen table objects, in the order lap, lapb, szerz, szolgsz,
+// part, telep, terul, thely, Apol, Beteg, Orvos, bno, maradv, Zaras, elrend.
+// An object already open stays as it is.
+void mindnyit(TableSet& tables);
+
+// Closes the same fifteen, in the order szerz, szolgsz, part, telep, terul,
+// thely, Apol, Beteg, Orvos, bno, maradv, Zaras, elrend, lap, lapb.
+void mindzar(TableSet& tables);
+
+// Deletes the fourteen index files of the data folder; a file that is missing
+// or cannot be deleted is skipped silently.
+void indtorol(const TableSet& tables);
+
+// Rebuilds every index file that is missing (or not ours), table by table in
+// the re-indexing order, then mindnyit. The caller then runs szerzadat.
+void indexel(TableSet& tables);
+
+// "&Indexelés": mindzar, indtorol, indexel, `szerzadat` when given, then
+// status panel 0 := "Az indexelés befejeződött!!". Errors propagate.
+void reindexAll(TableSet& tables, ui::Messages& msg, const std::function<void()>& szerzadat = {});
+
+} // namespace db
