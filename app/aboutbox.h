@@ -1,0 +1,29 @@
+#pragma once
+// The About box ("&Súgó" -> "&Névjegy"): the program's icon, title, version
+// and maker.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace app {
+
+class AboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutBox(QWidget* parent = nullptr);
+
+    // Label Version.
+    void setVersion(const QString& version);
+
+private:
+    QLabel* ProgramIcon;
+    QLabel* ProductName;
+    QLabel* Version;
+    QLabel* Copyright;
+    QLabel* Comments;
+    QPushButton* OKButton;
+};
+
+} // namespace app

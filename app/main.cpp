@@ -1,0 +1,55 @@
+// The program's entry: the application, the message service, the shared state
+// and the main window; the start-up sequence (login, period, tables, folders)
+// runs before the main window is shown and may end the program first.
+
+#include "app/appstate.h"
+#include "app/clock.h"
+#include "app/mainwindow.h"
+#include "app/programicon.h"
+#include "app/programinfo.h"
+#include "app/qtstartupdialogs.h"
+#include "app/startup.h"
+#include "engine/dberror.h"
+#include "ui/qtmessages.h"
+
+#include <QApplication>
+#include <exception>
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(app::programTitle());
+    QApplication::setApplicationDisplayName(app::programTitle());
+    QApplication::setApplicationVersion(app::programVersion());
+    QApplication::setWindowIcon(app::programIcon());
+
+    ui::QtMessages msg(nullptr, app::programTitle());
+    app::Clock clock;
+    app::AppState state(msg, clock);
+
+    std::unique_ptr<app::MainWindow> window;
+    try {
+        window = std::make_unique<app::MainWindow>(state);
+        app::MainWindow* w = window.get();
+        msg.setStatusSink([w](int panel, const QString& text) { w->setStatusText(panel, text); });
+
+        // The start-up's dialogs and boxes come before the main window is on
+        // the screen: they stand alone in the middle of the screen.
+        app::QtStartupDialogs dialogs;
+        if (app::Startup(state, dialogs).run(QCoreApplication::applicationDirPath()) ==
+            app::Startup::Outcome::EndProgram)
+            return 0;
+    } catch (const engine::DbError& e) {
+        msg.error(QStringLiteral("Hiba a program indításakor: ") + e.text());
+    } catch (const std::exception& e) {
+        msg.error(QStringLiteral("Hiba a program indításakor: ") +
+                  QString::fromLocal8Bit(e.what()));
+    }
+    if (!window) return 1;
+
+    msg.setParent(window.get());
+    window->showPeriod();
+    window->setStatusText(2, clock.today().toString(QStringLiteral("yyyy.MM.dd")));
+    window->showMaximized();
+    return application.exec();
+}

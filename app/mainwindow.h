@@ -1,0 +1,76 @@
+#pragma once
+// The main window Tfokep: the main menu, the current accounting period at the
+// top and the three status panels at the bottom. It holds no state of its own
+// beyond its widgets: the period, the folders and the open tables are the
+// shared AppState that it gets.
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QActionGroup;
+class QLabel;
+class QMenu;
+
+namespace app {
+
+struct AppState;
+class HelpWindow;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    AppState& state() { return st_; }
+
+    // A menu item by its name ("Indexels1"); null for an unknown name.
+    QAction* menuItem(const QString& name) const;
+
+    // Label ID from the current period.
+    void showPeriod();
+
+    // The status panels: 0 hints and progress, 1 the contract line, 2 today's
+    // date. The message service's status sink writes here.
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+
+signals:
+    // The hidden "&Felbontás" items: windows that scale with the main window
+    // multiply their sizes by num/den.
+    void rescaled(int num, int den);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void Indexels1Click();
+    void Elszmolsiidszakbellts1Click();
+    void Jelszmdosts1Click();
+    void Nvjegy1Click();
+    void tvonalak1Click();
+    void Tartalom1Click();
+    void Kilps1Click();
+    void Ejelentshezlistamegtekints1Click();
+    void FelbontasClick(QAction* item);
+
+private:
+    void buildMenu();
+    void buildPanels();
+    // A submenu of the menu bar or of another menu, named after its item.
+    QMenu* addSubmenu(QWidget* owner, const QString& name, const QString& caption,
+                      const QString& hint);
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const QString& hint);
+    // Leaves the program at once (a start-up check failed from the menu).
+    void endProgram();
+
+    AppState& st_;
+    QLabel* Ido = nullptr;
+    QLabel* ID = nullptr;
+    QLabel* panels_[3] = {};
+    QActionGroup* felbontas_ = nullptr;
+    QAction* felbontasChecked_ = nullptr;
+    QPointer<HelpWindow> help_;
+};
+
+} // namespace app

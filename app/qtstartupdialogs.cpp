@@ -1,0 +1,20 @@
+#include "app/qtstartupdialogs.h"
+
+#include "app/passworddialog.h"
+#include "app/perioddialog.h"
+
+namespace app {
+
+bool QtStartupDialogs::login(AppState& state) {
+    PasswordDialog dlg(state, false, parent_.data());
+    dlg.exec();
+    return !dlg.endProgram();
+}
+
+bool QtStartupDialogs::period(AppState& state) {
+    PeriodDialog dlg(state, parent_.data());
+    dlg.exec();
+    return !dlg.endProgram();
+}
+
+} // namespace app

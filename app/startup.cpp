@@ -1,0 +1,178 @@
+#include "app/startup.h"
+
+#include "app/appstate.h"
+#include "app/period.h"
+#include "db/localtables.h"
+#include "engine/dberror.h"
+#include "ui/messages.h"
+
+#include <QDate>
+#include <QDir>
+
+namespace app {
+
+QString sureDir(const QString& dir) { return dir.endsWith('/') ? dir : dir + '/'; }
+
+bool szerzadat(AppState& st) {
+    engine::Table& szerz = st.tables.szerz;
+    szerz.last();
+    if (!szerz.hasField(QStringLiteral("FINKOD"))) {
+        st.msg.error(QStringLiteral("Nincs a szerződésben FINKOD mező, így nem használható a "
+                                    "program.\rKérjen új szerződés adatot!\rA program kilép!"));
+        return false;
+    }
+    st.finkod = szerz.text(QStringLiteral("FINKOD"));
+    st.szerzkezd = szerz.text(QStringLiteral("SZKEZD"));
+    engine::Table& part = st.tables.part;
+    part.first();
+    st.msg.status(1, part.text(QStringLiteral("INTKOD")) + " " + part.text(QStringLiteral("INTE")) +
+                         QStringLiteral("  (FINkód: ") + st.finkod +
+                         QStringLiteral(", Szerz.kezd: ") + st.szerzkezd + ")");
+    return true;
+}
+
+void konyvtaraz(AppState& st) {
+    st.munkakonyvtar = QDir::currentPath();
+    const QString work = sureDir(st.munkakonyvtar);
+    for (const char* name : {"LISTA", "KULD", "DATA", "TEMP"}) {
+        const QString dir = work + QLatin1String(name);
+        if (!QDir(dir).exists() && !QDir().mkdir(dir))
+            throw StartupError{QStringLiteral("Nem lehet a %1 könyvtárat létrehozni")
+                                   .arg(QLatin1String(name))};
+    }
+    const QString ment = st.tables.directory() + QStringLiteral("MENT");
+    if (!QDir(ment).exists() && !QDir().mkdir(ment))
+        throw StartupError{QStringLiteral("Nem lehet a MENT könyvtárat létrehozni")};
+    st.mentkonyvtar = ment;
+    st.datakonyvtar = work + QStringLiteral("DATA");
+    st.tempkonyvtar = work + QStringLiteral("TEMP");
+    st.listakonyvtar = work + QStringLiteral("LISTA");
+    st.kuldkonyvtar = work + QStringLiteral("KULD/");
+}
+
+namespace {
+
+QString monthOf(const QDate& d) { return d.toString(QStringLiteral("yyyy.MM")); }
+
+QDate periodDay(const QString& period, int day) {
+    return QDate::fromString(period + QStringLiteral(".%1").arg(day, 2, 10, QLatin1Char('0')),
+                             QStringLiteral("yyyy.MM.dd"));
+}
+
+// The closing date the office's rules give a sent period: the 5th of the
+// following month.
+QDate closingDay(const QString& period) { return periodDay(period, 5).addMonths(1); }
+
+} // namespace
+
+bool zaraspotol(AppState& st) {
+    const QDate today = st.clock.today();
+    const QString from = monthOf(today.addMonths(-6));
+    const QString to = monthOf(today.addMonths(-1));
+    engine::Query q;
+    try {
+        q = st.tables.dbo.query(
+            QStringLiteral("select idoszak, count(sorsz) as szam from lap "
+                           "where elkuldve<>'' and elkuldve<>'YY' and idoszak>=? and idoszak<=? "
+                           "group by idoszak order by idoszak"),
+            {from, to});
+    } catch (const engine::DbError&) {
+        st.msg.error(QStringLiteral("Hiba a lefutásban!"));
+        return false;
+    }
+    engine::Table& zaras = st.tables.zaras;
+    QString lastPeriod;
+    while (q.next()) {
+        const QString p = q.value(0).toString().trimmed();
+        lastPeriod = p;
+        if (p.isEmpty()) continue;
+        if (!zaras.locate(QStringLiteral("IDOSZAK"), p)) {
+            zaras.append();
+            zaras.setValue(QStringLiteral("IDOSZAK"), p);
+            zaras.setValue(QStringLiteral("LAPOKSZ"), q.value(1));
+            zaras.setValue(QStringLiteral("ZARAS"), closingDay(p));
+            zaras.post();
+        } else {
+            const QDate start = periodDay(zaras.text(QStringLiteral("IDOSZAK")).left(7), 1);
+            const QString next = start.isValid() ? monthOf(start.addMonths(1)) : QString();
+            const QDate closed = zaras.date(QStringLiteral("ZARAS"));
+            const QString closedMonth = closed.isValid() ? monthOf(closed) : QString();
+            if (next < closedMonth) {
+                zaras.edit();
+                zaras.setValue(QStringLiteral("ZARAS"), closingDay(p));
+                zaras.post();
+            }
+        }
+    }
+    // The month after the last sent one is open again.
+    const QDate lastStart = periodDay(lastPeriod, 1);
+    const QString reopened = lastStart.isValid() ? monthOf(lastStart.addMonths(1)) : QString();
+    if (!reopened.isEmpty() && zaras.locate(QStringLiteral("IDOSZAK"), reopened)) {
+        zaras.remove();
+        zaras.pack();
+    }
+    return true;
+}
+
+bool betegduplatorol(AppState& st) {
+    engine::Query q;
+    try {
+        q = st.tables.dbo.query(
+            QStringLiteral("select taj, neme, szuli, count(taj) as szam from beteg "
+                           "group by taj, neme, szuli having count(taj)>1"));
+    } catch (const engine::DbError&) {
+        st.msg.error(QStringLiteral("Hiba a lefutásban!"));
+        return false;
+    }
+    engine::Table& beteg = st.tables.beteg;
+    while (q.next()) {
+        const QString taj = q.value(0).toString();
+        if (taj.trimmed().isEmpty()) continue;
+        if (beteg.locate(QStringLiteral("TAJ"), taj)) beteg.remove();
+    }
+    beteg.pack();
+    return true;
+}
+
+Startup::Outcome Startup::run(const QString& programDir) {
+    AppState& st = st_;
+    st.programDir = programDir;
+    st.tables.dbo.setDirectory(sureDir(sureDir(programDir) + QStringLiteral("DATA")));
+
+    if (!dialogs_.login(st)) return Outcome::EndProgram;
+
+    db::LocalTables local(st.tables, st.msg);
+    try {
+        local.crtzaras();
+        st.idoszakmenu = false;
+        if (!dialogs_.period(st)) return Outcome::EndProgram;
+        if (!local.szerzNyit()) return Outcome::EndProgram;
+        if (!szerzadat(st)) return Outcome::EndProgram;
+        st.finkodtol = QStringLiteral("2014.12");
+        local.crtapol();
+        local.crtorvos();
+        local.crtbeteg(st.finkod, st.finkodtol);
+        local.crtmaradv();
+        local.crtelrend(st.finkod, st.finkodtol);
+        local.crtlapuj(st.finkod, st.finkodtol);
+        local.crtlapb(st.finkod, st.finkodtol);
+        konyvtaraz(st);
+        if (!zaraspotol(st) || !betegduplatorol(st)) {
+            interrupted_ = true;
+        }
+    } catch (const engine::DbError& e) {
+        st.msg.error(e.text());
+        interrupted_ = true;
+    } catch (const StartupError& e) {
+        st.msg.error(e.message);
+        interrupted_ = true;
+    } catch (const db::StartupStopped&) {
+        interrupted_ = true;
+    }
+    ertad(st);
+    st.msg.status(0, QString());
+    st.msg.status(2, st.clock.today().toString(QStringLiteral("yyyy.MM.dd")));
+    return Outcome::MainWindow;
+}
+
+} // namespace app

@@ -1,0 +1,61 @@
+#pragma once
+// The start-up sequence: login, period, the county office's tables, the local
+// tables created or upgraded and opened, the working folders, the period table
+// completed from the sent sheets, duplicate patients removed, the base fee.
+
+#include <QString>
+
+namespace app {
+
+struct AppState;
+
+// The two dialogs of the start-up, shown modally by the windows and
+// answered by scripts in the tests.
+class StartupDialogs {
+public:
+    virtual ~StartupDialogs() = default;
+    // Shows the login dialog; false when the program must end.
+    virtual bool login(AppState& state) = 0;
+    // Shows the period dialog (idoszakmenu is false); false when the program must end.
+    virtual bool period(AppState& state) = 0;
+};
+
+class Startup {
+public:
+    enum class Outcome {
+        MainWindow, // the main window opens (possibly after an error was shown)
+        EndProgram  // the program ends at once
+    };
+
+    Startup(AppState& state, StartupDialogs& dialogs) : st_(state), dialogs_(dialogs) {}
+
+    // `programDir`: the folder of the program file (the database lies in its
+    // DATA folder); the working folders are made under the current directory.
+    Outcome run(const QString& programDir);
+
+    // Did a step fail with an error (shown) so that later steps were skipped?
+    bool interrupted() const { return interrupted_; }
+
+private:
+    AppState& st_;
+    StartupDialogs& dialogs_;
+    bool interrupted_ = false;
+};
+
+// The single steps, also used elsewhere (re-indexing, the contract import).
+// Each shows its own messages; the ones returning bool return false when the
+// program (or the start-up) must stop.
+bool szerzadat(AppState& state);
+void konyvtaraz(AppState& state); // throws StartupError with the message
+bool zaraspotol(AppState& state);
+bool betegduplatorol(AppState& state);
+
+// A start-up step that failed with a message for the error box.
+struct StartupError {
+    QString message;
+};
+
+// "abc/" for "abc", "abc/" for "abc/".
+QString sureDir(const QString& dir);
+
+} // namespace app

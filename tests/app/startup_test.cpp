@@ -1,0 +1,243 @@
+// The start-up sequence run headless on a demo program folder, with the
+// login and the period answered by a script.
+
+#include "app/appstate.h"
+#include "app/login.h"
+#include "app/period.h"
+#include "app/startup.h"
+#include "engine/table.h"
+#include "support/testsupport.h"
+#include "tools/demo/demodata.h"
+#include "ui/scriptedmessages.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ScriptedDialogs : app::StartupDialogs {
+    QString password = "titok";
+    QString periodText = "2024.05";
+    bool login(app::AppState& st) override {
+        app::Login l(st, false);
+        return l.prepare() && l.ok(password) == app::Login::Result::Accepted;
+    }
+    bool period(app::AppState& st) override {
+        app::PeriodChoice pc(st);
+        return pc.ok(periodText) == app::PeriodChoice::Result::Accepted;
+    }
+};
+
+struct StartupTest : ::testing::Test {
+    testsupport::TempDir program;
+    testsupport::TempDir work;
+    QString oldCwd = QDir::currentPath();
+    ui::ScriptedMessages msg;
+    app::Clock clock{QDate(2024, 5, 15)};
+    ScriptedDialogs dialogs;
+
+    void SetUp() override {
+        demo::makeDemoData(program.path(), clock.today());
+        QDir::setCurrent(work.path());
+    }
+    void TearDown() override { QDir::setCurrent(oldCwd); }
+
+    QString data(const QString& name) const { return program.path() + "/DATA/" + name; }
+
+    app::Startup::Outcome start(app::AppState& st) {
+        app::Startup s(st, dialogs);
+        return s.run(program.path());
+    }
+
+};
+
+} // namespace
+
+TEST_F(StartupTest, FreshStartReachesTheMainWindowWithEveryTable) {
+    app::AppState st(msg, clock);
+    ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow) << msg.log().size();
+    EXPECT_TRUE(msg.isEmpty()) << (msg.isEmpty() ? "" : msg.last().toStdString());
+    EXPECT_EQ(st.id, "2024.05");
+    EXPECT_EQ(st.alapdij, 3700);
+    EXPECT_EQ(st.finkodtol, "2014.12");
+    EXPECT_FALSE(st.finkod.isEmpty());
+    EXPECT_TRUE(msg.statusText(1).contains("  (FINkód: " + st.finkod + ", Szerz.kezd: 2024.01.01)"))
+        << msg.statusText(1).toStdString();
+    EXPECT_EQ(msg.statusText(2), "2024.05.15");
+
+    for (const char* t : {"Zaras", "Apol", "Orvos", "Beteg", "Maradv", "Elrend", "Lap", "Lapb"}) {
+        EXPECT_TRUE(QFileInfo::exists(data(QString(t) + ".dbf"))) << t;
+        EXPECT_TRUE(QFileInfo::exists(data(QString(t) + ".mdx"))) << t;
+    }
+    EXPECT_TRUE(QFileInfo::exists(data("SYS.DBF")));
+    EXPECT_FALSE(QFileInfo::exists(data("Lapold.dbf")));
+    for (const char* d : {"LISTA", "KULD", "DATA", "TEMP"})
+        EXPECT_TRUE(QFileInfo(work.path() + "/" + d).isDir()) << d;
+    EXPECT_TRUE(QFileInfo(program.path() + "/DATA/MENT").isDir());
+    // The database stays in the program's folder; the working folders follow
+    // the current directory.
+    EXPECT_EQ(QFileInfo(st.datakonyvtar).canonicalFilePath(),
+              QFileInfo(work.path() + "/DATA").canonicalFilePath());
+    EXPECT_EQ(st.kuldkonyvtar, st.munkakonyvtar + "/KULD/");
+    EXPECT_TRUE(st.tables.lap.isOpen());
+    EXPECT_TRUE(st.tables.lapb.isOpen());
+    EXPECT_EQ(st.tables.apol.activeTag(), "Apol1");
+    EXPECT_EQ(st.tables.beteg.activeTag(), "Beteg2");
+}
+
+TEST_F(StartupTest, WrongPasswordEndsBeforeAnyTableIsMade) {
+    {
+        app::AppState first(msg, clock);
+        first.tables.dbo.setDirectory(program.path() + "/DATA/");
+        app::Login l(first, false);
+        ASSERT_TRUE(l.prepare());
+        ASSERT_EQ(l.ok("titok"), app::Login::Result::Accepted);
+    }
+    app::AppState st(msg, clock);
+    dialogs.password = "Titok";
+    EXPECT_EQ(start(st), app::Startup::Outcome::EndProgram);
+    EXPECT_EQ(msg.last(), QString::fromUtf8("Érvénytelen jelszó!"));
+    EXPECT_FALSE(QFileInfo::exists(data("Zaras.dbf")));
+}
+
+TEST_F(StartupTest, MissingCountyTablesEndTheProgramWithOnlySysAndZaras) {
+    QFile::remove(data("PART.DBF"));
+    QFile::remove(data("BNOTORZS.DBF"));
+    app::AppState st(msg, clock);
+    EXPECT_EQ(start(st), app::Startup::Outcome::EndProgram);
+    EXPECT_EQ(msg.last(), QString::fromUtf8("Nincsenek szerződéses adatok!\r"
+                                            "Hiányzik:\r"
+                                            "    PART.DBF\r"
+                                            "Hiányzik még a BNOTORZS.DBF is.\r"
+                                            "Kérje a hiányzó állományokat a RAV-től,\r"
+                                            "és másolja be a DATA könyvtárba!!\r"
+                                            "\r"
+                                            "A program ezek nélkül nem indul!!\r"
+                                            "Kilépés!!"));
+    // Only the password and period tables exist; the county office's tables
+    // that are present may have got their index files.
+    EXPECT_TRUE(QFileInfo::exists(data("SYS.DBF")));
+    EXPECT_TRUE(QFileInfo::exists(data("Zaras.dbf")));
+    for (const char* t : {"Apol", "Orvos", "Beteg", "Maradv", "Elrend", "Lap", "Lapb", "Lapold"})
+        EXPECT_FALSE(QFileInfo::exists(data(QString(t) + ".dbf"))) << t;
+    EXPECT_FALSE(QFileInfo::exists(work.path() + "/LISTA"));
+}
+
+TEST_F(StartupTest, ContractWithoutFinkodEndsAfterThePeriod) {
+    {
+        engine::Table szerz;
+        szerz.open(data("SZERZ.DBF"));
+        std::vector<engine::FieldDef> fields;
+        for (const auto& f : szerz.fields())
+            if (f.name != "FINKOD") fields.push_back(f);
+        std::vector<QVariantList> rows;
+        for (szerz.first(); !szerz.eof(); szerz.next()) {
+            QVariantList row;
+            for (const auto& f : fields) row << szerz.value(f.name);
+            rows.push_back(row);
+        }
+        szerz.close();
+        engine::Table::create(data("SZERZ.DBF"), fields);
+        szerz.open(data("SZERZ.DBF"));
+        szerz.appendRows(rows);
+    }
+    app::AppState st(msg, clock);
+    EXPECT_EQ(start(st), app::Startup::Outcome::EndProgram);
+    EXPECT_EQ(msg.last(), QString::fromUtf8("Nincs a szerződésben FINKOD mező, így nem "
+                                            "használható a program.\rKérjen új szerződés "
+                                            "adatot!\rA program kilép!"));
+    EXPECT_EQ(st.id, "2024.05");
+    EXPECT_FALSE(QFileInfo::exists(data("Lap.dbf")));
+    EXPECT_FALSE(QFileInfo::exists(data("Apol.dbf")));
+}
+
+TEST_F(StartupTest, AWorkingFolderThatCannotBeMadeStopsTheRestButOpensTheWindow) {
+    testsupport::writeAll(work.path() + "/KULD", "not a folder");
+    app::AppState st(msg, clock);
+    EXPECT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    EXPECT_EQ(msg.last(), QString::fromUtf8("Nem lehet a KULD könyvtárat létrehozni"));
+    EXPECT_TRUE(QFileInfo(work.path() + "/LISTA").isDir());
+    EXPECT_FALSE(QFileInfo::exists(work.path() + "/TEMP"));
+}
+
+namespace {
+
+void addSheet(engine::Table& lap, const QString& period, const QString& sorsz,
+              const QString& elkuldve) {
+    lap.append();
+    lap.setValue("IDOSZAK", period);
+    lap.setValue("SORSZ", sorsz);
+    lap.setValue("ELKULDVE", elkuldve);
+    lap.post();
+}
+
+QStringList zarasRows(engine::Table& z) {
+    QStringList out;
+    z.setActiveTag("Zaras");
+    for (z.first(); !z.eof(); z.next())
+        out << z.text("IDOSZAK") + " " + z.text("ZARAS") + " " + z.text("LAPOKSZ");
+    return out;
+}
+
+} // namespace
+
+TEST_F(StartupTest, ZaraspotolRecordsSentPeriodsAndReopensTheNextMonth) {
+    clock.setToday(QDate(2020, 6, 10));
+    dialogs.periodText = "2020.06";
+    app::AppState st(msg, clock);
+    ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    ASSERT_TRUE(msg.isEmpty());
+
+    engine::Table& lap = st.tables.lap;
+    addSheet(lap, "2020.03", "00001", "2020.03");
+    addSheet(lap, "2020.03", "00002", "2020.04");
+    addSheet(lap, "2020.04", "00003", "2020.04");
+    addSheet(lap, "2020.04", "00004", "YY");  // a change waiting: not counted
+    addSheet(lap, "2020.04", "00005", "");    // never sent: not counted
+    addSheet(lap, "2019.11", "00006", "2019.11"); // before the six months
+    engine::Table& z = st.tables.zaras;
+    z.append();
+    z.setValue("IDOSZAK", "2020.05");
+    z.setValue("ZARAS", QDate(2020, 6, 5));
+    z.post();
+    // A closing date later than the month after its period is pulled back.
+    z.append();
+    z.setValue("IDOSZAK", "2020.03");
+    z.setValue("ZARAS", QDate(2020, 9, 1));
+    z.setValue("LAPOKSZ", 9);
+    z.post();
+
+    ASSERT_TRUE(app::zaraspotol(st));
+    EXPECT_EQ(zarasRows(z), (QStringList{"2020.03 2020.04.05 9", "2020.04 2020.05.05 1"}));
+    EXPECT_EQ(z.fileRecordCount(), 2u); // packed
+}
+
+TEST_F(StartupTest, DuplicatePatientsLoseOneCopyPerStart) {
+    app::AppState st(msg, clock);
+    ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    engine::Table& b = st.tables.beteg;
+    for (int i = 0; i < 3; ++i) {
+        b.append();
+        b.setValue("TAJ", "123456788");
+        b.setValue("NEV", QString::fromUtf8("Kovács Éva"));
+        b.setValue("NEME", "2");
+        b.setValue("SZULI", QDate(1940, 3, 2));
+        b.post();
+    }
+    b.append();
+    b.setValue("TAJ", "111111110");
+    b.setValue("NEV", "Egyedi");
+    b.post();
+    auto count = [&](const QString& taj) {
+        return st.tables.dbo.query("select count(*) from beteg where taj=?", {taj}).value(0, 0).toInt();
+    };
+    ASSERT_TRUE(app::betegduplatorol(st));
+    EXPECT_EQ(count("123456788"), 2);
+    ASSERT_TRUE(app::betegduplatorol(st));
+    EXPECT_EQ(count("123456788"), 1);
+    ASSERT_TRUE(app::betegduplatorol(st));
+    EXPECT_EQ(count("123456788"), 1);
+    EXPECT_EQ(count("111111110"), 1);
+    EXPECT_EQ(b.fileRecordCount(), 2u);
+}

@@ -1,0 +1,180 @@
+// The login dialog: its controls, the first password, a wrong one, "Mégsem",
+// Esc and the close box at start-up, and the password change from the menu.
+
+#include "app/appstate.h"
+#include "app/clock.h"
+#include "app/passworddialog.h"
+#include "support/testsupport.h"
+#include "ui/scriptedmessages.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+class PasswordDialogTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TempDir> data_;
+    std::unique_ptr<ui::ScriptedMessages> msg_;
+    app::Clock clock_;
+    std::unique_ptr<app::AppState> st_;
+
+    app::AppState& state() {
+        data_ = std::make_unique<testsupport::TempDir>();
+        msg_ = std::make_unique<ui::ScriptedMessages>();
+        st_ = std::make_unique<app::AppState>(*msg_, clock_);
+        st_->tables.dbo.setDirectory(data_->path() + "/");
+        return *st_;
+    }
+
+    static QLineEdit* edit(app::PasswordDialog& d) { return d.findChild<QLineEdit*>("Password"); }
+    static QPushButton* okBtn(app::PasswordDialog& d) { return d.findChild<QPushButton*>("OKBtn"); }
+    static QPushButton* cancelBtn(app::PasswordDialog& d) {
+        return d.findChild<QPushButton*>("CancelBtn");
+    }
+
+    // Logs in once with `typed`; true when the dialog was accepted.
+    bool loginWith(app::AppState& st, const QString& typed, bool* end = nullptr) {
+        app::PasswordDialog dlg(st, false);
+        dlg.show();
+        QTest::keyClicks(edit(dlg), typed);
+        okBtn(dlg)->click();
+        if (end) *end = dlg.endProgram();
+        return !dlg.isVisible() && dlg.result() == QDialog::Accepted;
+    }
+
+    QString stored() {
+        engine::Table& sys = st_->tables.sys;
+        sys.first();
+        return sys.text("P_W");
+    }
+
+private slots:
+    void cleanup() {
+        st_.reset();
+        msg_.reset();
+        data_.reset();
+    }
+
+    void looksAsItShould() {
+        app::PasswordDialog dlg(state(), false);
+        dlg.show();
+        QCOMPARE(dlg.objectName(), QStringLiteral("TPasswordDlg"));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Bejelentkezési ablak"));
+        QCOMPARE(dlg.statusTip(), QStringLiteral("A jelszó megadása kötelező"));
+        QCOMPARE(dlg.findChild<QLabel*>("Label1")->text(), QStringLiteral("Kérem a jelszót"));
+        QCOMPARE(edit(dlg)->echoMode(), QLineEdit::Password);
+        QVERIFY(edit(dlg)->text().isEmpty());
+        QCOMPARE(dlg.focusWidget(), edit(dlg));
+        QCOMPARE(okBtn(dlg)->text(), QStringLiteral("OK"));
+        QVERIFY(okBtn(dlg)->isDefault());
+        QCOMPARE(okBtn(dlg)->statusTip(), QStringLiteral("Elmentés"));
+        QCOMPARE(cancelBtn(dlg)->text(), QStringLiteral("Mégsem"));
+        QCOMPARE(cancelBtn(dlg)->statusTip(), QStringLiteral("Mentés nélkül kilépés"));
+        // the password table is made as the dialog opens
+        QVERIFY(QFileInfo::exists(data_->file("SYS.DBF")));
+    }
+
+    void firstStartStoresThePassword() {
+        app::AppState& st = state();
+        QVERIFY(loginWith(st, "abc"));
+        QVERIFY(msg_->isEmpty());
+        QCOMPARE(stored(), QStringLiteral("145147148"));
+    }
+
+    void enterPressesOk() {
+        app::AppState& st = state();
+        app::PasswordDialog dlg(st, false);
+        dlg.show();
+        QTest::keyClicks(edit(dlg), "Titok");
+        QTest::keyClick(edit(dlg), Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(!dlg.endProgram());
+    }
+
+    void theNextStartWantsTheSamePassword() {
+        app::AppState& st = state();
+        QVERIFY(loginWith(st, "abc"));
+        QVERIFY(loginWith(st, "abc"));
+        bool end = false;
+        QVERIFY(!loginWith(st, "ABC", &end));
+        QVERIFY(end);
+        QCOMPARE(msg_->log(), (std::vector<std::string>{"information: Érvénytelen jelszó!"}));
+    }
+
+    void emptyAtStartUpEnds() {
+        app::AppState& st = state();
+        bool end = false;
+        QVERIFY(!loginWith(st, "", &end));
+        QVERIFY(end);
+        QCOMPARE(msg_->log(), (std::vector<std::string>{"information: Kötelező kitölteni!"}));
+    }
+
+    void cancelEscapeAndCloseBoxAtStartUpEnd() {
+        app::AppState& st = state();
+        {
+            app::PasswordDialog dlg(st, false);
+            dlg.show();
+            cancelBtn(dlg)->click();
+            QVERIFY(!dlg.isVisible());
+            QVERIFY(dlg.endProgram());
+        }
+        {
+            app::PasswordDialog dlg(st, false);
+            dlg.show();
+            QTest::keyClick(edit(dlg), Qt::Key_Escape);
+            QVERIFY(!dlg.isVisible());
+            QVERIFY(dlg.endProgram());
+        }
+        {
+            app::PasswordDialog dlg(st, false);
+            dlg.show();
+            QVERIFY(dlg.close());
+            QVERIFY(dlg.endProgram());
+        }
+        QVERIFY(msg_->isEmpty());
+    }
+
+    void changeFromTheMenu() {
+        app::AppState& st = state();
+        QVERIFY(loginWith(st, "abc"));
+        app::PasswordDialog dlg(st, true);
+        dlg.show();
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Jelszó módosítása"));
+        QCOMPARE(dlg.findChild<QLabel*>("Label1")->text(),
+                 QStringLiteral("Kérem a jelszó módosítását"));
+        QTest::keyClicks(edit(dlg), "b");
+        okBtn(dlg)->click();
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(!dlg.endProgram());
+        QCOMPARE(stored(), QStringLiteral("147"));
+    }
+
+    void cancelOrEmptyFromTheMenuKeepsTheOldPassword() {
+        app::AppState& st = state();
+        QVERIFY(loginWith(st, "abc"));
+        {
+            app::PasswordDialog dlg(st, true);
+            dlg.show();
+            cancelBtn(dlg)->click();
+            QVERIFY(!dlg.isVisible());
+            QVERIFY(!dlg.endProgram());
+        }
+        {
+            app::PasswordDialog dlg(st, true);
+            dlg.show();
+            okBtn(dlg)->click();
+            QVERIFY(!dlg.isVisible());
+            QVERIFY(!dlg.endProgram());
+        }
+        QCOMPARE(msg_->log(), (std::vector<std::string>{"information: Kötelező kitölteni!"}));
+        QCOMPARE(stored(), QStringLiteral("145147148"));
+    }
+};
+
+QTEST_MAIN(PasswordDialogTest)
+#include "passworddialog_test.moc"

@@ -1,0 +1,215 @@
+// The period dialog: the masked field, Enter as "OK", a refused period kept
+// selected, Esc and the close box at start-up and from the menu, and a closed
+// period's question.
+
+#include "app/appstate.h"
+#include "app/clock.h"
+#include "app/perioddialog.h"
+#include "db/localtables.h"
+#include "support/testsupport.h"
+#include "ui/scriptedmessages.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+class PeriodDialogTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::TempDir> data_;
+    std::unique_ptr<ui::ScriptedMessages> msg_;
+    std::unique_ptr<app::Clock> clock_;
+    std::unique_ptr<app::AppState> st_;
+
+    // A data folder with an empty ZARAS, open; today is 2024.05.15; start-up.
+    app::AppState& state() {
+        data_ = std::make_unique<testsupport::TempDir>();
+        msg_ = std::make_unique<ui::ScriptedMessages>();
+        clock_ = std::make_unique<app::Clock>(QDate(2024, 5, 15));
+        st_ = std::make_unique<app::AppState>(*msg_, *clock_);
+        st_->tables.dbo.setDirectory(data_->path() + "/");
+        db::LocalTables(st_->tables, *msg_).crtzaras();
+        st_->idoszakmenu = false;
+        return *st_;
+    }
+
+    // A ZARAS record for the period, closed on the given day (or not closed).
+    void addZaras(const QString& period, QDate closed) {
+        engine::Table& z = st_->tables.zaras;
+        z.append();
+        z.setValue("IDOSZAK", period);
+        if (closed.isValid()) z.setValue("ZARAS", closed);
+        z.post();
+    }
+
+    static QLineEdit* me1(app::PeriodDialog& d) { return d.findChild<QLineEdit*>("ME1"); }
+
+private slots:
+    void cleanup() {
+        st_.reset();
+        clock_.reset();
+        msg_.reset();
+        data_.reset();
+    }
+
+    void looksAsItShould() {
+        app::PeriodDialog dlg(state());
+        dlg.show();
+        QCOMPARE(dlg.objectName(), QStringLiteral("TZarasbe"));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Elszámolási időszak"));
+        QVERIFY(dlg.findChild<QLabel*>()->text() ==
+                QStringLiteral("Elszámolási időszak beállítása"));
+        QCOMPARE(me1(dlg)->inputMask(), QStringLiteral("9999.99;_"));
+        QCOMPARE(dlg.periodText(), QStringLiteral("    .  "));
+        QCOMPARE(dlg.focusWidget(), me1(dlg));
+        auto* ok = dlg.findChild<QPushButton*>("OKBtn");
+        auto* cancel = dlg.findChild<QPushButton*>("CancelBtn");
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(ok->statusTip(), QStringLiteral("Továbblépés"));
+        QCOMPARE(cancel->text(), QStringLiteral("Mégsem"));
+        QCOMPARE(cancel->statusTip(), QStringLiteral("Mentés nélkül kilépés"));
+    }
+
+    void enterWithAValidPeriodAccepts() {
+        app::AppState& st = state();
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "202402");
+        QCOMPARE(dlg.periodText(), QStringLiteral("2024.02"));
+        QTest::keyClick(me1(dlg), Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(!dlg.endProgram());
+        QVERIFY(msg_->isEmpty());
+        QCOMPARE(st.id, QStringLiteral("2024.02"));
+        QCOMPARE(st.kezdnap, QStringLiteral("2024.02.01"));
+        QCOMPARE(st.vegnap, QStringLiteral("2024.02.29"));
+        QCOMPARE(st.vegnaprev, QStringLiteral("29.02.2024"));
+        QVERIFY(!st.zartidoszak);
+    }
+
+    void okButtonAcceptsTheCurrentMonth() {
+        app::AppState& st = state();
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "202405");
+        dlg.findChild<QPushButton*>("OKBtn")->click();
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(st.id, QStringLiteral("2024.05"));
+    }
+
+    void aRefusedPeriodStaysSelected() {
+        app::AppState& st = state();
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "202406"); // next month
+        QTest::keyClick(me1(dlg), Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(msg_->count(), 1);
+        QCOMPARE(msg_->messages()[0].kind, ui::MessageKind::Error);
+        QCOMPARE(me1(dlg)->selectedText(), QStringLiteral("2024.06"));
+        QCOMPARE(dlg.focusWidget(), me1(dlg));
+        QCOMPARE(st.id, QStringLiteral("2004.01"));
+
+        // typed over the selection
+        QTest::keyClicks(me1(dlg), "202404");
+        QTest::keyClick(me1(dlg), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(st.id, QStringLiteral("2024.04"));
+    }
+
+    void aHalfTypedPeriodIsRefused() {
+        app::AppState& st = state();
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "20241");
+        QCOMPARE(dlg.periodText(), QStringLiteral("2024.1 "));
+        QTest::keyClick(me1(dlg), Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        const int shown = msg_->count();
+        QVERIFY(shown >= 1);
+        QCOMPARE(msg_->log().front(), std::string("error: Érvénytelen időszak!!"));
+        QCOMPARE(st.id, QStringLiteral("2004.01"));
+
+        dlg.findChild<QPushButton*>("OKBtn")->click(); // the same text again
+        QCOMPARE(msg_->count(), 2 * shown);
+        QVERIFY(dlg.isVisible());
+    }
+
+    void escapeAtStartUpEndsTheProgram() {
+        app::AppState& st = state();
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "202402");
+        QTest::keyClick(me1(dlg), Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(dlg.endProgram());
+        QCOMPARE(st.id, QStringLiteral("2004.01"));
+        QVERIFY(msg_->isEmpty());
+    }
+
+    void cancelButtonAtStartUpEndsTheProgram() {
+        app::PeriodDialog dlg(state());
+        dlg.show();
+        dlg.findChild<QPushButton*>("CancelBtn")->click();
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(dlg.endProgram());
+    }
+
+    void closeBoxAtStartUpEndsTheProgram() {
+        app::PeriodDialog dlg(state());
+        dlg.show();
+        QVERIFY(dlg.close());
+        QVERIFY(dlg.endProgram());
+    }
+
+    void escapeFromTheMenuOnlyCloses() {
+        app::AppState& st = state();
+        st.idoszakmenu = true;
+        st.id = "2024.03";
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClick(me1(dlg), Qt::Key_Escape);
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(!dlg.endProgram());
+        QCOMPARE(st.id, QStringLiteral("2024.03"));
+
+        app::PeriodDialog again(st);
+        again.show();
+        QVERIFY(again.close());
+        QVERIFY(!again.endProgram());
+    }
+
+    void aClosedPeriodAsksFirst() {
+        app::AppState& st = state();
+        addZaras("2024.03", QDate(2024, 4, 5));
+        msg_->answer(true);
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "202403");
+        QTest::keyClick(me1(dlg), Qt::Key_Return);
+        QCOMPARE(msg_->log(), (std::vector<std::string>{
+                                  "confirm: Lezárt időszak! Mégis ezzel akar foglalkozni?"}));
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(st.id, QStringLiteral("2024.03"));
+        QVERIFY(st.zartidoszak);
+    }
+
+    void refusingAClosedPeriodAtStartUpEnds() {
+        app::AppState& st = state();
+        addZaras("2024.03", QDate(2024, 4, 5));
+        msg_->answer(false);
+        app::PeriodDialog dlg(st);
+        dlg.show();
+        QTest::keyClicks(me1(dlg), "202403");
+        QTest::keyClick(me1(dlg), Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
+        QVERIFY(dlg.endProgram());
+        QCOMPARE(st.id, QStringLiteral("2004.01"));
+    }
+};
+
+QTEST_MAIN(PeriodDialogTest)
+#include "perioddialog_test.moc"
