@@ -1,0 +1,288 @@
+#include "db/backup.h"
+
+#include "app/appstate.h"
+#include "app/startup.h"
+#include "db/tableops.h"
+#include "engine/table.h"
+#include "ui/folderbrowser.h"
+#include "ui/messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <filesystem>
+#include <system_error>
+
+namespace db {
+
+namespace {
+
+const QString archiveName = QStringLiteral("Zaras.arj");
+
+QString withSlash(const QString& dir) {
+    return dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+}
+
+// The file `name` of folder `dir`, whatever the letter case of its name on
+// disk; dir + name when there is none.
+QString fileIn(const QString& dir, const QString& name) {
+    return engine::findFileNoCase(withSlash(dir) + name);
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// Renames `from` over `to` in one step.
+bool replaceWith(const QString& from, const QString& to) {
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), ec);
+    return !ec;
+}
+
+} // namespace
+
+const QStringList& backupFiles() {
+    static const QStringList files{
+        QStringLiteral("Szerz.dbf"), QStringLiteral("Szolgsz.dbf"), QStringLiteral("BNOtorzs.dbf"),
+        QStringLiteral("Orvos.dbf"), QStringLiteral("Apol.dbf"),    QStringLiteral("Telepul.dbf"),
+        QStringLiteral("Beteg.dbf"), QStringLiteral("Terulet.dbf"), QStringLiteral("Thely.dbf"),
+        QStringLiteral("Zaras.dbf"), QStringLiteral("Part.dbf"),    QStringLiteral("Maradv.dbf"),
+        QStringLiteral("Lap.dbf"),   QStringLiteral("Lapb.dbf"),    QStringLiteral("Elrend.dbf"),
+    };
+    return files;
+}
+
+RestoreSource restoreSourceOk(RestoreSourceItem item, const QString& mentkonyvtar,
+                              ui::Messages& msg, ui::FolderAsker& folders) {
+    switch (item) {
+    case RestoreSourceItem::None:
+        msg.error(QStringLiteral("Nincs kiválasztva a visszatöltés helye!"));
+        return {};
+    case RestoreSourceItem::ChosenFolder: {
+        const ui::FolderChoice c = folders.chooseFolder(
+            QStringLiteral("Visszatöltés helyének kiválsztása"), QStringLiteral("V"));
+        // "&Mégsem" means no restore, not a restore from wherever the list
+        // happened to stand.
+        if (!c.chosen || c.dir.isEmpty()) return {};
+        return {withSlash(c.dir), false};
+    }
+    case RestoreSourceItem::Ment:
+        return {withSlash(mentkonyvtar), true};
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// Archiver
+
+bool Archiver::pack(const QString& archive, const QStringList& files) const {
+    return run(
+        QStringList{QStringLiteral("a"), QStringLiteral("-e"), QStringLiteral("-y"), archive} +
+        files);
+}
+
+bool Archiver::unpack(const QString& archive, const QString& dir) const {
+    return run({QStringLiteral("x"), QStringLiteral("-y"), archive, withSlash(dir)});
+}
+
+bool Archiver::run(const QStringList& arguments) const {
+    QProcess p;
+    p.setProgram(program_);
+    p.setArguments(arguments);
+    // The archiver runs unattended: no keyboard, its report goes nowhere.
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start();
+    if (!p.waitForStarted(-1)) return false;
+    // Wait for its end, keeping the windows painted meanwhile.
+    while (!p.waitForFinished(100)) {
+        if (p.state() == QProcess::NotRunning) break;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// ---------------------------------------------------------------------------
+// Copies
+
+bool copyReplacing(const QString& from, const QString& to) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly)) return false;
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(buffer.data(), buffer.size());
+        if (n < 0) {
+            out.cancelWriting();
+            return false;
+        }
+        if (n == 0) break;
+        if (out.write(buffer.constData(), n) != n) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+// ---------------------------------------------------------------------------
+// Backup
+
+void Backup::mentes() {
+    ui::Messages& msg = st_.msg;
+    const QString ment = st_.mentkonyvtar;
+    mindzar(st_.tables);
+
+    bool copied = QDir().mkpath(ment);
+    for (const QString& name : backupFiles()) {
+        const QString from = st_.tables.file(name);
+        if (!QFileInfo(from).isFile()) {
+            copied = false;
+            continue;
+        }
+        // The copy keeps the name the table has in DATA (or that MENT already
+        // gave it, when only the letter case differs).
+        if (!copyReplacing(from, fileIn(ment, QFileInfo(from).fileName()))) copied = false;
+    }
+
+    if (!copied) {
+        msg.error(QStringLiteral("Hiba a mentésben"));
+    } else {
+        if (msg.confirm(QStringLiteral("Akarja menteni a MENT könyvtáron kívül az adatokat?\r"
+                                       "Válassza ki a mentés helyét!"))) {
+            // Every table file of MENT into a new archive, which then takes
+            // the place of the previous one.
+            const QString archive = fileIn(ment, archiveName);
+            const QString fresh = withSlash(ment) + QStringLiteral("Zaras-uj.arj");
+            QFile::remove(fresh);
+            QStringList files;
+            for (const QString& f :
+                 QDir(ment).entryList({QStringLiteral("*.dbf")}, QDir::Files, QDir::Name))
+                files << withSlash(ment) + f;
+            const bool packed =
+                !files.isEmpty() && archiver_.pack(fresh, files) && replaceWith(fresh, archive);
+            if (!packed) {
+                QFile::remove(fresh);
+                msg.error(QStringLiteral("Hiba a csomagolásban!"));
+            } else {
+                const ui::FolderChoice c = folders_.chooseFolder(
+                    QStringLiteral("Mentés helyének kiválasztása"), QStringLiteral("S"));
+                if (c.chosen) {
+                    // A copy that fails is said, not passed over.
+                    if (!sameFile(archive, fileIn(c.dir, archiveName)) &&
+                        !copyReplacing(archive, fileIn(c.dir, archiveName)))
+                        msg.error(QStringLiteral("Hiba a mentésben"));
+                } else {
+                    msg.warning(QStringLiteral("Nincs kiválasztva mentési hely, mentés a MENT "
+                                               "könyvtárban található!"));
+                }
+            }
+        }
+        msg.information(QStringLiteral("Biztonsági mentés megtörtént!"));
+    }
+    mindnyit(st_.tables);
+}
+
+// ---------------------------------------------------------------------------
+// Restore
+
+void Backup::cleanTemp(const QString& keep) const {
+    const QDir temp(st_.tempkonyvtar);
+    if (st_.tempkonyvtar.isEmpty() || !temp.exists()) return;
+    QStringList names = backupFiles();
+    names << archiveName;
+    for (const QString& f : temp.entryList(QDir::Files | QDir::Hidden)) {
+        const QString path = temp.filePath(f);
+        if (names.contains(f, Qt::CaseInsensitive) && !(!keep.isEmpty() && sameFile(path, keep)))
+            QFile::remove(path);
+    }
+}
+
+bool Backup::unpackIntoTemp(const QString& archive) {
+    const QString temp = st_.tempkonyvtar;
+    QDir().mkpath(temp);
+    // Table files left in TEMP by an earlier run must not pass for the
+    // archive's own; the archive itself stays when the user picked TEMP.
+    cleanTemp(archive);
+    const QString target = fileIn(temp, QStringLiteral("zaras.arj"));
+    if (!sameFile(archive, target) && !copyReplacing(archive, target)) {
+        st_.msg.error(QStringLiteral("Hiba a zaras.arj mentésében"));
+        return false;
+    }
+    if (!archiver_.unpack(target, temp)) {
+        cleanTemp();
+        st_.msg.error(QStringLiteral("Hiba a kicsomagolásban!"));
+        return false;
+    }
+    return true;
+}
+
+bool Backup::visszatoltes() {
+    ui::Messages& msg = st_.msg;
+    if (!msg.confirm(QStringLiteral("Biztosan visszatölti az adatokat ?"))) {
+        msg.information(QStringLiteral("Visszatöltés nem történt !"));
+        return true;
+    }
+    const RestoreSource source = sources_.askRestoreSource();
+    if (source.dir.isEmpty()) return true;
+    QString p = withSlash(source.dir);
+    const bool fromArchive = !source.fromMent;
+
+    if (fromArchive) {
+        const QString archive = fileIn(p, archiveName);
+        if (!QFileInfo(archive).isFile()) {
+            msg.error(QStringLiteral("Nincs a ") + p + QStringLiteral(" útvonalon ZARAS.ARJ!!") +
+                      QStringLiteral("\r") +
+                      QStringLiteral("Nem lehet az adatokat visszatölteni!"));
+            return true;
+        }
+        if (!unpackIntoTemp(archive)) return true;
+        p = withSlash(st_.tempkonyvtar);
+    }
+
+    bool contractOk = true;
+    try {
+        mindzar(st_.tables);
+        QCoreApplication::processEvents();
+        msg.status(0, QStringLiteral("A visszatöltés folyamatban van!!"));
+
+        bool copied = true;
+        for (const QString& name : backupFiles()) {
+            const QString from = fileIn(p, name);
+            if (!QFileInfo(from).isFile()) {
+                msg.error(QStringLiteral("Nincs a ") + p + QStringLiteral(" könyvtárban ") +
+                          name.toUpper() + QStringLiteral(" !!"));
+                continue;
+            }
+            const QString to = st_.tables.file(name);
+            if (!sameFile(from, to) && !copyReplacing(from, to)) copied = false;
+        }
+        if (!copied) {
+            msg.error(QStringLiteral("Hiba a mentésben"));
+        } else {
+            QCoreApplication::processEvents();
+            msg.information(QStringLiteral("A visszatöltés befejeződött!!"));
+        }
+
+        indtorol(st_.tables);
+        indexel(st_.tables);
+        contractOk = app::szerzadat(st_);
+    } catch (...) {
+        if (fromArchive) cleanTemp();
+        throw;
+    }
+    if (fromArchive) cleanTemp();
+    QCoreApplication::processEvents();
+    msg.status(0, QStringLiteral("Az indexelés befejeződött!!"));
+    return contractOk;
+}
+
+} // namespace db

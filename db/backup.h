@@ -1,0 +1,109 @@
+#pragma once
+// Backup and restore of the data tables: menu "&Szervíz" -> "&Mentés" and
+// "&Visszatöltés".
+//
+// A backup closes every table, copies the fifteen table files into MENT
+// under the data folder and, when the user asks for it, packs MENT's table
+// files into MENT/Zaras.arj with the ARJ archiver and copies the archive to a
+// folder the user picks. A restore copies the table files back from MENT or
+// from such an archive (unpacked into TEMP), then deletes and rebuilds every
+// index file, which reopens the tables.
+//
+// Files are never overwritten in place: each copy is written under a
+// temporary name beside its target and renamed over it only when complete, so
+// a failing copy leaves the old file whole.
+
+#include <QString>
+#include <QStringList>
+
+namespace app {
+struct AppState;
+}
+
+namespace ui {
+class FolderAsker;
+class Messages;
+} // namespace ui
+
+namespace db {
+
+// The fifteen table files of a backup, in the order they are copied. Index
+// files, LAPOLD, SYS and Temp are not saved.
+const QStringList& backupFiles();
+
+// What the restore-source dialog Tviszv gives back.
+struct RestoreSource {
+    QString dir;           // with a trailing "/"; empty: the restore stops
+    bool fromMent = false; // "MENT könyvtár" (no archive); false: a chosen folder
+};
+
+class RestoreSourceAsker {
+public:
+    virtual ~RestoreSourceAsker() = default;
+    virtual RestoreSource askRestoreSource() = 0;
+};
+
+// The items of the radio group RG1; None when neither is checked.
+enum class RestoreSourceItem { None, Ment, ChosenFolder };
+
+// "OK" of Tviszv. Nothing chosen: error "Nincs kiválasztva a visszatöltés
+// helye!" and an empty source. "Választott útvonal": the folder chooser
+// ("Visszatöltés helyének kiválsztása", mode "V"); the folder it shows when
+// closed with "&OK", an empty source when closed otherwise. "MENT könyvtár":
+// `mentkonyvtar`.
+RestoreSource restoreSourceOk(RestoreSourceItem item, const QString& mentkonyvtar,
+                              ui::Messages& msg, ui::FolderAsker& folders);
+
+// The external archiver, started as a process and waited for until it ends.
+// True only when it started and ended with exit code 0.
+class Archiver {
+public:
+    explicit Archiver(QString program = QStringLiteral("arj")) : program_(std::move(program)) {}
+    const QString& program() const { return program_; }
+
+    // "arj a -e -y ARCHIVE FILES...": the files without their paths.
+    bool pack(const QString& archive, const QStringList& files) const;
+    // "arj x -y ARCHIVE DIR/": every file of the archive into `dir`.
+    bool unpack(const QString& archive, const QString& dir) const;
+
+private:
+    bool run(const QStringList& arguments) const;
+
+    QString program_;
+};
+
+// Copies `from` to `to` through a temporary file beside `to`, renamed over it
+// only when the copy is complete. False on any failure; `to` is then as it was.
+bool copyReplacing(const QString& from, const QString& to);
+
+class Backup {
+public:
+    Backup(app::AppState& state, ui::FolderAsker& folders, RestoreSourceAsker& sources)
+        : st_(state), folders_(folders), sources_(sources) {}
+
+    // The archiver's program (a name looked up in PATH, or a path).
+    void setArchiver(const QString& program) { archiver_ = Archiver(program); }
+
+    // "&Mentés". Engine errors while closing or reopening the tables propagate.
+    void mentes();
+
+    // "&Visszatöltés". Returns false when the restored contract has no
+    // financing code (szerzadat), so that the program must end; engine errors
+    // of the re-indexing propagate.
+    bool visszatoltes();
+
+private:
+    // Deletes the files a restore unpacks into TEMP, whatever their letter
+    // case, except the file `keep`.
+    void cleanTemp(const QString& keep = {}) const;
+    // Copies the archive into TEMP and unpacks it there; shows the message
+    // and returns false when that fails.
+    bool unpackIntoTemp(const QString& archive);
+
+    app::AppState& st_;
+    ui::FolderAsker& folders_;
+    RestoreSourceAsker& sources_;
+    Archiver archiver_;
+};
+
+} // namespace db

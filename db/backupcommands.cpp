@@ -1,0 +1,48 @@
+#include "db/backupcommands.h"
+
+#include "app/appstate.h"
+#include "db/backup.h"
+#include "db/restoresourcedialog.h"
+#include "engine/dberror.h"
+#include "ui/folderchooser.h"
+#include "ui/messages.h"
+
+#include <exception>
+
+namespace db {
+
+namespace {
+
+// Runs a command; an error that escapes it goes to the error box. False
+// when the command itself said the program must end.
+template <typename Command> bool guarded(app::AppState& st, Command&& command) {
+    try {
+        return command();
+    } catch (const engine::DbError& e) {
+        st.msg.error(e.text());
+    } catch (const std::exception& e) {
+        st.msg.error(QString::fromLocal8Bit(e.what()));
+    }
+    return true;
+}
+
+} // namespace
+
+void mentes(app::AppState& st, QWidget* parent) {
+    ui::QtFolderAsker folders(st.msg, parent);
+    QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
+    Backup backup(st, folders, sources);
+    guarded(st, [&] {
+        backup.mentes();
+        return true;
+    });
+}
+
+bool visszatoltes(app::AppState& st, QWidget* parent) {
+    ui::QtFolderAsker folders(st.msg, parent);
+    QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
+    Backup backup(st, folders, sources);
+    return guarded(st, [&] { return backup.visszatoltes(); });
+}
+
+} // namespace db

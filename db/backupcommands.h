@@ -1,0 +1,21 @@
+#pragma once
+// The menu commands "&Szervíz" -> "&Mentés" (Ments1Click) and
+// "&Visszatöltés" (Visszatlts1Click) with their windows: the folder chooser
+// and the restore-source dialog. An engine error while the tables are closed,
+// copied or re-indexed is shown in the error box.
+
+class QWidget;
+
+namespace app {
+struct AppState;
+}
+
+namespace db {
+
+void mentes(app::AppState& state, QWidget* parent);
+
+// False when the program must end: the restored contract has no financing
+// code (the error was shown).
+bool visszatoltes(app::AppState& state, QWidget* parent);
+
+} // namespace db

@@ -1,0 +1,84 @@
+#pragma once
+// A program started for a test: a demo program folder made in code, a
+// working folder as the current directory, and the real start-up sequence
+// (app::Startup) with the login and the period answered by a script. Once
+// constructed, every table of state.tables is open, as in the running
+// program, and the messages of the start-up are forgotten.
+//
+//     auto app = std::make_unique<testsupport::StartedApp>();
+//     app->msg.answer(true);
+//     ... drive a logic class with app->state, assert app->msg.log() ...
+//
+// Header-only: every test program compiles only testsupport.cpp besides its
+// own files.
+
+#include "app/appstate.h"
+#include "app/clock.h"
+#include "app/login.h"
+#include "app/period.h"
+#include "app/startup.h"
+#include "engine/table.h"
+#include "support/testsupport.h"
+#include "tools/demo/demodata.h"
+#include "ui/scriptedmessages.h"
+
+#include <QDate>
+#include <QDir>
+#include <QString>
+#include <stdexcept>
+#include <string>
+
+namespace testsupport {
+
+// The login and the period dialogs answered from fixed texts.
+struct ScriptedStartupDialogs : app::StartupDialogs {
+    QString password = QStringLiteral("titok");
+    QString periodText = QStringLiteral("2024.05");
+
+    bool login(app::AppState& st) override {
+        app::Login l(st, false);
+        return l.prepare() && l.ok(password) == app::Login::Result::Accepted;
+    }
+    bool period(app::AppState& st) override {
+        app::PeriodChoice pc(st);
+        return pc.ok(periodText) == app::PeriodChoice::Result::Accepted;
+    }
+};
+
+class StartedApp {
+public:
+    // Today 2024.05.15, period 2024.05, the demo provider without master
+    // records unless the options say otherwise. Throws std::runtime_error
+    // when the start-up does not reach the main window.
+    explicit StartedApp(const demo::Options& options = {}, QDate today = QDate(2024, 5, 15),
+                        const QString& period = QStringLiteral("2024.05"))
+        : clock(today), state(msg, clock) {
+        demo::makeDemoData(program.path(), today, options);
+        QDir::setCurrent(work.path());
+        dialogs.periodText = period;
+        app::Startup s(state, dialogs);
+        if (s.run(program.path()) != app::Startup::Outcome::MainWindow || s.interrupted()) {
+            QDir::setCurrent(oldCwd_);
+            throw std::runtime_error("the start-up stopped: " + msg.last().toStdString());
+        }
+        msg.clear();
+    }
+    ~StartedApp() { QDir::setCurrent(oldCwd_); }
+    StartedApp(const StartedApp&) = delete;
+    StartedApp& operator=(const StartedApp&) = delete;
+
+    // A file of the program's DATA folder (the database).
+    QString data(const QString& name) const { return program.path() + "/DATA/" + name; }
+
+    TempDir program; // the program's folder: DATA and DATA/MENT
+    TempDir work;    // the current directory: LISTA, KULD, DATA, TEMP
+    ui::ScriptedMessages msg;
+    app::Clock clock;
+    ScriptedStartupDialogs dialogs;
+    app::AppState state;
+
+private:
+    QString oldCwd_ = QDir::currentPath();
+};
+
+} // namespace testsupport

@@ -1,0 +1,135 @@
+#include "ui/folderchooser.h"
+
+#include "app/hints.h"
+#include "ui/qtmessages.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace ui {
+
+FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QString& mode,
+                             QWidget* anchor, QWidget* parent, const QString& startDir,
+                             const QStringList& drives)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      browser_(msg, startDir, drives), mode_(mode), anchor_(anchor) {
+    setObjectName(QStringLiteral("TAlapkeres"));
+    setWindowTitle(caption.isEmpty() ? QStringLiteral("Mentés helyének kiválasztása") : caption);
+    setModal(true);
+    app::setHint(this, QStringLiteral("Az útvonal kiválasztása"));
+
+    DriveCB = new QComboBox(this);
+    DriveCB->setObjectName(QStringLiteral("DriveCB"));
+    app::setHint(DriveCB, QStringLiteral("A meghajtó kiválasztása"));
+    DriveCB->addItems(browser_.drives());
+
+    DirLabel = new QLabel(this);
+    DirLabel->setObjectName(QStringLiteral("DirLabel"));
+    DirLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+
+    DirLB = new QListWidget(this);
+    DirLB->setObjectName(QStringLiteral("DirLB"));
+    app::setHint(DirLB, QStringLiteral("A könyvtár kiválasztása"));
+    DirLB->setMinimumSize(260, 220);
+
+    Igen = new QPushButton(QStringLiteral("&OK"), this);
+    Igen->setObjectName(QStringLiteral("Igen"));
+    app::setHint(Igen, QStringLiteral("Az útvonal elmentése"));
+    Igen->setDefault(true);
+    Nem = new QPushButton(QStringLiteral("&Mégsem"), this);
+    Nem->setObjectName(QStringLiteral("Nem"));
+    app::setHint(Nem, QStringLiteral("Vissza az alapbeállításra"));
+    Nem->setAutoDefault(false);
+
+    connect(Igen, &QPushButton::clicked, this, &FolderChooser::IgenClick);
+    connect(Nem, &QPushButton::clicked, this, &FolderChooser::NemClick);
+    connect(DriveCB, &QComboBox::activated, this, &FolderChooser::DriveCBChange);
+    connect(DirLB, &QListWidget::itemDoubleClicked, this, &FolderChooser::DirLBDblClick);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Igen);
+    buttons->addWidget(Nem);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(DriveCB);
+    outer->addWidget(DirLabel);
+    outer->addWidget(DirLB, 1);
+    outer->addLayout(buttons);
+
+    refresh();
+    DirLB->setFocus();
+}
+
+void FolderChooser::refresh() {
+    refreshing_ = true;
+    DriveCB->setCurrentIndex(DriveCB->findText(browser_.drive()));
+    DirLabel->setText(browser_.directory());
+    DirLB->clear();
+    DirLB->addItems(browser_.entries());
+    if (DirLB->count() > 0) DirLB->setCurrentRow(0);
+    refreshing_ = false;
+}
+
+void FolderChooser::showEvent(QShowEvent* event) {
+    // Each showing starts without a choice, at the place its mode gives.
+    browser_.cancel();
+    QScreen* screen = anchor_ ? anchor_->screen() : this->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect anchorRect = anchor_ ? anchor_->frameGeometry() : QRect();
+    if (screen) move(FolderBrowser::position(mode_, screen->geometry(), anchorRect));
+    QDialog::showEvent(event);
+}
+
+void FolderChooser::IgenClick() {
+    browser_.accept();
+    done(Accepted);
+}
+
+void FolderChooser::NemClick() {
+    browser_.cancel();
+    done(Rejected);
+}
+
+void FolderChooser::reject() {
+    NemClick();
+}
+
+void FolderChooser::DriveCBChange(int index) {
+    if (refreshing_ || index < 0) return;
+    // A drive that is not ready leaves the list on the drive of the folder shown.
+    browser_.setDrive(DriveCB->itemText(index));
+    refresh();
+}
+
+void FolderChooser::DirLBDblClick(QListWidgetItem* item) {
+    if (item && browser_.enter(item->text())) refresh();
+}
+
+FolderChoice chooseFolder(Messages& msg, QWidget* parent, const QString& caption,
+                          const QString& mode, QWidget* anchor, const QString& startDir) {
+    FolderChooser dlg(msg, caption, mode, anchor, parent, startDir);
+    dlg.exec();
+    return dlg.result();
+}
+
+FolderChoice chooseFolder(QWidget* parent, const QString& caption, const QString& mode,
+                          QWidget* anchor) {
+    QtMessages msg(parent);
+    return chooseFolder(msg, parent, caption, mode, anchor);
+}
+
+FolderChoice QtFolderAsker::chooseFolder(const QString& caption, const QString& mode) {
+    const FolderChoice c = ui::chooseFolder(msg_, parent_, caption, mode, anchor_, last_);
+    last_ = c.dir;
+    return c;
+}
+
+} // namespace ui
