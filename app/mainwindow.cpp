@@ -12,7 +12,13 @@
 #include "app/programicon.h"
 #include "app/programinfo.h"
 #include "app/startup.h"
+#include "db/backupcommands.h"
 #include "db/tableops.h"
+#include "masters/contractwindow.h"
+#include "masters/patientswindow.h"
+#include "masters/personwindow.h"
+#include "masters/pickers.h"
+#include "masters/remainderswindow.h"
 #include "engine/dberror.h"
 #include "ui/messages.h"
 
@@ -28,6 +34,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <exception>
+#include <functional>
 
 namespace app {
 
@@ -169,24 +176,43 @@ void MainWindow::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     auto later = [](QAction* item) { item->setEnabled(false); };
+    // A menu command: a database error that escapes a window is shown in
+    // the error box, and the main window goes on.
+    auto command = [this](QAction* item, std::function<void()> run) {
+        connect(item, &QAction::triggered, this, [this, run = std::move(run)] {
+            try {
+                run();
+            } catch (const engine::DbError& e) {
+                st_.msg.error(e.text());
+            }
+        });
+    };
 
     // Adatok
     QMenu* adatok = addSubmenu(bar, QStringLiteral("Adatok1"), QStringLiteral("&Adatok"),
                                QStringLiteral("Adatok"));
     QMenu* alap = addSubmenu(adatok, QStringLiteral("Alapadatok1"), QStringLiteral("&Alapadatok"),
                              QStringLiteral("Alapadatok"));
-    later(addItem(alap, QStringLiteral("Szerzds1"), QStringLiteral("&Szerződés"),
-                  QStringLiteral("Szerződés megtekintése")));
-    later(addItem(alap, QStringLiteral("Orvosok1"), QStringLiteral("&Orvosok"),
-                  QStringLiteral("Orvosok")));
-    later(addItem(alap, QStringLiteral("Betegek1"), QStringLiteral("&Betegek"),
-                  QStringLiteral("Betegek")));
-    later(addItem(alap, QStringLiteral("Szakpolk1"), QStringLiteral("Sza&kápolók"),
-                  QStringLiteral("Szakápolók")));
-    later(addItem(alap, QStringLiteral("BNOX1"), QStringLiteral("B&NO X"),
-                  QStringLiteral("BNO kódok megtekintése")));
-    later(addItem(alap, QStringLiteral("Maradvnyok1"), QStringLiteral("&Maradványok"),
-                  QStringLiteral("Maradványok kezelése")));
+    command(addItem(alap, QStringLiteral("Szerzds1"), QStringLiteral("&Szerződés"),
+                  QStringLiteral("Szerződés megtekintése")),
+            [this] { masters::openSzerzodes(st_, this); });
+    command(addItem(alap, QStringLiteral("Orvosok1"), QStringLiteral("&Orvosok"),
+                  QStringLiteral("Orvosok")),
+            [this] { masters::openOrvosok(st_, this); });
+    command(addItem(alap, QStringLiteral("Betegek1"), QStringLiteral("&Betegek"),
+                  QStringLiteral("Betegek")),
+            [this] { masters::openBetegek(st_, this, [this](QWidget* w) {
+                return masters::pickTelepules(st_, w, QStringLiteral("B"));
+            }); });
+    command(addItem(alap, QStringLiteral("Szakpolk1"), QStringLiteral("Sza&kápolók"),
+                  QStringLiteral("Szakápolók")),
+            [this] { masters::openApolok(st_, this); });
+    command(addItem(alap, QStringLiteral("BNOX1"), QStringLiteral("B&NO X"),
+                  QStringLiteral("BNO kódok megtekintése")),
+            [this] { masters::openBnoNez(st_, this); });
+    command(addItem(alap, QStringLiteral("Maradvnyok1"), QStringLiteral("&Maradványok"),
+                  QStringLiteral("Maradványok kezelése")),
+            [this] { masters::openMaradvany(st_, this); });
     later(addItem(adatok, QStringLiteral("Elszmolsilapokrgztse1"),
                   QStringLiteral("&Elszámolási lapok rögzítése"),
                   QStringLiteral("Elszámolási lapok rögzítése")));
@@ -272,10 +298,12 @@ void MainWindow::buildMenu() {
     connect(addItem(szerviz, QStringLiteral("Jelszmdosts1"), QStringLiteral("&Jelszó módosítás"),
                     QStringLiteral("Jelszó módosítás")),
             &QAction::triggered, this, &MainWindow::Jelszmdosts1Click);
-    later(addItem(szerviz, QStringLiteral("Ments1"), QStringLiteral("&Mentés"),
-                  QStringLiteral("Adatállományok mentése")));
-    later(addItem(szerviz, QStringLiteral("Visszatlts1"), QStringLiteral("&Visszatöltés"),
-                  QStringLiteral("Adatállományok visszatöltése")));
+    command(addItem(szerviz, QStringLiteral("Ments1"), QStringLiteral("&Mentés"),
+                  QStringLiteral("Adatállományok mentése")),
+            [this] { db::mentes(st_, this); });
+    command(addItem(szerviz, QStringLiteral("Visszatlts1"), QStringLiteral("&Visszatöltés"),
+                  QStringLiteral("Adatállományok visszatöltése")),
+            [this] { if (!db::visszatoltes(st_, this)) endProgram(); });
 
     // Adatszolgáltatás
     QMenu* adatszolg =

@@ -1,0 +1,85 @@
+#pragma once
+// The list picker Tvalasz ("Választás": activity codes or care types for the
+// sheet entry window) and the disease group dialog TBcsop ("Betegségcsoport"
+// for the grouped BNO list). Views over masters/choicelists.h.
+
+#include "masters/choicelists.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <optional>
+
+class QComboBox;
+class QListWidget;
+class QPushButton;
+
+namespace app {
+struct AppState;
+}
+
+namespace masters {
+
+class ValaszDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `mode`: "T" activity codes, "E" care types; `period`: the current
+    // period, which decides the activity list; `caller`: the window the
+    // dialog places itself beside.
+    ValaszDialog(const QString& mode, const QString& period, QWidget* caller = nullptr);
+
+    // The code chosen; empty when nothing was.
+    const QString& result() const { return result_; }
+    QListWidget* list() const { return LB; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Esc: "Mégse".
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void BB1Click();
+    void BB2Click();
+
+private:
+    QString mode_, period_;
+    QPointer<QWidget> caller_;
+    QString result_;
+    QListWidget* LB;
+    QPushButton* BB1;
+    QPushButton* BB2;
+};
+
+// Shows the list picker and returns the chosen code ("1", "3a", "10"; "2",
+// "4", ...); empty when nothing was chosen.
+QString pickValasz(app::AppState& state, QWidget* caller, const QString& mode);
+
+class BcsopDialog : public QDialog {
+    Q_OBJECT
+public:
+    BcsopDialog(app::AppState& state, QWidget* parent = nullptr);
+
+    Bcsop& logic() { return logic_; }
+    QComboBox* list() const { return CB1; }
+
+protected:
+    // Esc and the close box: "Mégsem".
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void OKBtnClick();
+    void CancelBtnClick();
+
+private:
+    Bcsop logic_;
+    QComboBox* CB1;
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+};
+
+// Shows the disease group dialog; the chosen group, or nullopt after
+// "Mégsem".
+std::optional<BnoGroup> pickBcsop(app::AppState& state, QWidget* parent);
+
+} // namespace masters

@@ -1,0 +1,106 @@
+#pragma once
+// The patients window Tbetegfel ("Betegek megjelenítése"): the patient list
+// with "Új felvitel", "Módosítás", "Törlés" and "Kilépés", and the data group
+// GBox1 that opens below the list for one patient. A view over
+// masters::Betegek: the controls are read into its BetegAdatok before each
+// step and written back after it, and the focus goes where the step says.
+
+#include "masters/patients.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace app {
+struct AppState;
+}
+
+namespace masters {
+
+class BrowsePanel;
+
+// The settlement picker (Ttelepval in its patient mode "B"), opened by a double
+// click on the settlement code; `patientWindow` is the window it places itself
+// beside. nullopt (or an empty code) when nothing was chosen.
+using TelepulesValaszto = std::function<std::optional<Telepules>(QWidget* patientWindow)>;
+
+class BetegekWindow : public QDialog {
+    Q_OBJECT
+public:
+    // `anchor`: the main window; this one places itself 50 pixels below and
+    // 10 to the right of its top left corner.
+    BetegekWindow(app::AppState& state, QWidget* anchor = nullptr);
+    ~BetegekWindow() override;
+
+    void setTelepulesValaszto(TelepulesValaszto pick) { pickTelepules_ = std::move(pick); }
+
+    Betegek& logic() { return logic_; }
+    BrowsePanel* panel() const { return Betegkep1; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Esc: "Mégse" while the data group is open, else "Kilépés".
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void kilepClick();
+    void ujClick();
+    void modosClick();
+    void torolClick();
+    void BB1Click();
+    void BB2Click();
+
+private:
+    void olvas(); // controls -> model
+    void mutat(); // model -> controls
+    QWidget* mezo(BetegFokusz f) const;
+    BetegFokusz mezoja(QWidget* w) const;
+    void fokusz(BetegFokusz f);
+    void csoportNyit();
+    void csoportZar();
+    // "Kész" proper: the save with its checks (Enter in the birth date).
+    void kesz();
+    // The leave step of a field of the group; returns where it sends the focus.
+    BetegFokusz kilepes(BetegFokusz mezo);
+    void focusMoved(QWidget* old, QWidget* now);
+    void bkodDblClick();
+
+    app::AppState& st_;
+    Betegek logic_;
+    QPointer<QWidget> anchor_;
+    TelepulesValaszto pickTelepules_;
+    bool iranyit_ = false; // the focus is being sent back by a refused field
+
+    BrowsePanel* Betegkep1;
+    QPushButton* kilep;
+    QPushButton* uj;
+    QPushButton* modos;
+    QPushButton* torol;
+    QGroupBox* GBox1;
+    QLineEdit* azt;
+    QLineEdit* btaj;
+    QLineEdit* Bnev;
+    QComboBox* bnem;
+    QLineEdit* bkod;
+    QLineEdit* bvaros;
+    QLineEdit* bcim;
+    QLineEdit* Bszhely;
+    QLineEdit* bszido;
+    QPushButton* BB1;
+    QPushButton* BB2;
+};
+
+// Menu "&Adatok" -> "&Alapadatok" -> "&Betegek" (Betegek1Click): the window
+// with the list only, modally. `parent` is the main window; `pickTelepules`
+// opens the settlement picker for a double click on the settlement code
+// (without it the double click only puts the focus back on the code).
+void openBetegek(app::AppState& state, QWidget* parent, TelepulesValaszto pickTelepules = {});
+
+} // namespace masters

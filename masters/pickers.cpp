@@ -1,0 +1,234 @@
+#include "masters/pickers.h"
+
+#include "app/appstate.h"
+#include "masters/browsepanel.h"
+#include "masters/formparts.h"
+#include "ui/messages.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace masters {
+
+namespace {
+
+struct PickerLook {
+    const char* name;
+    QString caption;
+    const char* panelName;
+    QString valasztHint;
+};
+
+PickerLook lookOf(RecordPicker::Kind kind) {
+    switch (kind) {
+    case RecordPicker::Kind::Apol:
+        return {"TApolf", QStringLiteral("Szakápoló választás"), "Apolkep1",
+                QStringLiteral("Szakápoló kiválasztása")};
+    case RecordPicker::Kind::Orvos:
+        return {"Torvval", QStringLiteral("Orvosok választása"), "Orvoskep1", QString()};
+    case RecordPicker::Kind::Telep:
+        return {"Ttelepval", QStringLiteral("Település választása"), "Telepkep1",
+                QStringLiteral("Település kiválasztása")};
+    case RecordPicker::Kind::Bno:
+        break;
+    }
+    return {"Tbnoval", QStringLiteral("BNO kódok keresése"), "BNOkep1", QString()};
+}
+
+RecordPick pickOf(app::AppState& st, RecordPicker::Kind kind) {
+    switch (kind) {
+    case RecordPicker::Kind::Apol:
+        return RecordPick::apol(st);
+    case RecordPicker::Kind::Orvos:
+        return RecordPick::orvos(st);
+    case RecordPicker::Kind::Telep:
+        return RecordPick::telep(st);
+    case RecordPicker::Kind::Bno:
+        break;
+    }
+    return RecordPick::bno(st);
+}
+
+BrowseConfig panelOf(app::AppState& st, RecordPicker::Kind kind) {
+    switch (kind) {
+    case RecordPicker::Kind::Apol:
+        return apolPanel(st.tables);
+    case RecordPicker::Kind::Orvos:
+        return orvosPanel(st.tables);
+    case RecordPicker::Kind::Telep:
+        return telepPanel(st.tables);
+    case RecordPicker::Kind::Bno:
+        break;
+    }
+    return bnoPanel(st.tables);
+}
+
+// The program's main window: the top window above `w`.
+QWidget* mainWindowOf(QWidget* w) {
+    QWidget* top = w ? w->window() : nullptr;
+    while (top && top->parentWidget())
+        top = top->parentWidget()->window();
+    return top;
+}
+
+std::optional<CodeName> show(app::AppState& st, RecordPicker::Kind kind, QWidget* caller,
+                             const QString& mode = {}) {
+    RecordPicker* p = RecordPicker::of(st, kind, caller);
+    p->setCaller(caller, mode);
+    p->exec();
+    const RecordPick& r = p->logic();
+    std::optional<CodeName> out;
+    if (kind == RecordPicker::Kind::Apol ? r.chosen() : !r.key().isEmpty())
+        out = CodeName(r.key(), r.name());
+    // Without a main window to keep it, the picker goes with this showing.
+    if (!p->parentWidget()) delete p;
+    return out;
+}
+
+} // namespace
+
+RecordPicker::RecordPicker(app::AppState& state, Kind kind, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), kind_(kind),
+      logic_(pickOf(state, kind)) {
+    const PickerLook look = lookOf(kind);
+    setObjectName(QLatin1String(look.name));
+    setWindowTitle(look.caption);
+    setModal(true);
+
+    panel_ = new BrowsePanel(panelOf(state, kind), state.msg, this);
+    panel_->setObjectName(QLatin1String(look.panelName));
+    panel_->setMinimumSize(kind == Kind::Bno ? 560 : 420, 300);
+
+    BB1 = form::button(this, "BB1", QStringLiteral("Választ"), look.valasztHint);
+    BB2 = form::button(this, "BB2", QStringLiteral("Mégse"),
+                       QStringLiteral("Kilépés választás nélkül"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BB1);
+    buttons->addWidget(BB2);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(panel_, 1);
+    outer->addLayout(buttons);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(BB1, &QPushButton::clicked, this, &RecordPicker::BB1Click);
+    connect(BB2, &QPushButton::clicked, this, &RecordPicker::BB2Click);
+    // Enter in the grid: the panel's own key handling, then "Választ".
+    connect(panel_, &BrowsePanel::activated, this, &RecordPicker::BB1Click);
+}
+
+RecordPicker::~RecordPicker() = default;
+
+RecordPicker* RecordPicker::of(app::AppState& state, Kind kind, QWidget* caller) {
+    QWidget* main = mainWindowOf(caller);
+    const QString name = QLatin1String(lookOf(kind).name);
+    if (main)
+        if (auto* p = main->findChild<RecordPicker*>(name, Qt::FindDirectChildrenOnly)) return p;
+    return new RecordPicker(state, kind, main);
+}
+
+void RecordPicker::setCaller(QWidget* caller, const QString& mode) {
+    caller_ = caller;
+    mode_ = mode;
+}
+
+void RecordPicker::showEvent(QShowEvent* event) {
+    logic_.activate();
+    if (caller_) {
+        switch (kind_) {
+        case Kind::Apol:
+        case Kind::Bno:
+            form::placeRightAligned(this, caller_, 1, 2);
+            break;
+        case Kind::Orvos:
+            form::placeRightAligned(this, caller_, 1, 3);
+            break;
+        case Kind::Telep:
+            if (mode_ == QLatin1String("B")) {
+                // Beside the patient window, at a third of its height.
+                const QRect c = caller_->frameGeometry();
+                move(c.right() + 1, c.top() + c.height() / 3);
+            } else {
+                form::placeRightAligned(this, caller_, 1, 3);
+            }
+            break;
+        }
+    }
+    panel_->grid()->setFocus();
+    QDialog::showEvent(event);
+}
+
+void RecordPicker::BB1Click() {
+    logic_.valaszt();
+    accept();
+}
+
+void RecordPicker::BB2Click() {
+    logic_.megse();
+    QDialog::reject();
+}
+
+void RecordPicker::reject() {
+    BB2Click();
+}
+
+std::optional<CodeName> pickApol(app::AppState& state, QWidget* caller) {
+    return show(state, RecordPicker::Kind::Apol, caller);
+}
+
+std::optional<CodeName> pickOrvos(app::AppState& state, QWidget* caller) {
+    return show(state, RecordPicker::Kind::Orvos, caller);
+}
+
+std::optional<CodeName> pickTelepules(app::AppState& state, QWidget* caller, const QString& mode) {
+    return show(state, RecordPicker::Kind::Telep, caller, mode);
+}
+
+std::optional<CodeName> pickBno(app::AppState& state, QWidget* caller) {
+    return show(state, RecordPicker::Kind::Bno, caller);
+}
+
+// ---------------------------------------------------------------- Tbnonez
+
+BnoViewer::BnoViewer(app::AppState& state, QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+      main_(mainWindow) {
+    setObjectName(QStringLiteral("Tbnonez"));
+    setWindowTitle(QStringLiteral("BNO törzs megnézése"));
+    app::setHint(this, QStringLiteral("Diagnózisok megtekintése"));
+    setModal(true);
+
+    BNOkep1 = new BrowsePanel(bnoPanel(state.tables), state.msg, this);
+    BNOkep1->setObjectName(QStringLiteral("BNOkep1"));
+    BNOkep1->setMinimumSize(640, 400);
+    kilep = form::button(this, "kilep", QStringLiteral("Kilépés"),
+                         QStringLiteral("Visszalépés a főmenübe"));
+    connect(kilep, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(kilep);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(BNOkep1, 1);
+    outer->addLayout(buttons);
+    BNOkep1->grid()->setFocus();
+}
+
+void BnoViewer::showEvent(QShowEvent* event) {
+    form::placeBelowMain(this, main_);
+    QDialog::showEvent(event);
+}
+
+void openBnoNez(app::AppState& state, QWidget* parent) {
+    QCoreApplication::processEvents();
+    state.msg.status(0, QStringLiteral("BNO törzs megnézése"));
+    BnoViewer w(state, parent);
+    w.panel()->grid()->setFocus();
+    w.exec();
+}
+
+} // namespace masters

@@ -1,0 +1,104 @@
+#pragma once
+// The pickers over the master tables that the sheet entry window and the
+// patient window open - the nurse picker TApolf, the doctor picker Torvval,
+// the settlement picker Ttelepval, the BNO picker Tbnoval - and the BNO viewer
+// Tbnonez of the menu.
+//
+// A picker is made once and shown again and again: it lives as a child of
+// the program's main window (the top window above the caller), so that what
+// it remembers between showings (the settlement picker's last choice, the
+// nurse picker's flag) lasts as long as the program. The logic is
+// masters::RecordPick.
+
+#include "masters/recordpick.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <optional>
+#include <utility>
+
+class QPushButton;
+
+namespace app {
+struct AppState;
+}
+
+namespace masters {
+
+class BrowsePanel;
+
+// A code (TAJ number, stamp number, KOZIGKOD, KOD10) and its name.
+using CodeName = std::pair<QString, QString>;
+
+class RecordPicker : public QDialog {
+    Q_OBJECT
+public:
+    enum class Kind { Apol, Orvos, Telep, Bno };
+
+    RecordPicker(app::AppState& state, Kind kind, QWidget* parent = nullptr);
+    ~RecordPicker() override;
+
+    // The window the picker places itself beside, and (settlement picker)
+    // the caller's mode: "B" from the patient window.
+    void setCaller(QWidget* caller, const QString& mode = {});
+
+    Kind kind() const { return kind_; }
+    RecordPick& logic() { return logic_; }
+    BrowsePanel* panel() const { return panel_; }
+
+    // The picker for `kind` of the main window above `caller`, made on first
+    // use.
+    static RecordPicker* of(app::AppState& state, Kind kind, QWidget* caller);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // Esc: "Mégse".
+    void reject() override;
+
+private slots:
+    void BB1Click();
+    void BB2Click();
+
+private:
+    Kind kind_;
+    RecordPick logic_;
+    QPointer<QWidget> caller_;
+    QString mode_;
+    BrowsePanel* panel_;
+    QPushButton* BB1;
+    QPushButton* BB2;
+};
+
+// The nurse picker: the chosen nurse's TAJ number and name; nullopt after
+// "Mégse".
+std::optional<CodeName> pickApol(app::AppState& state, QWidget* caller);
+// The doctor picker: stamp number and name; nullopt when nothing was chosen.
+std::optional<CodeName> pickOrvos(app::AppState& state, QWidget* caller);
+// The settlement picker: KOZIGKOD and HELYNEV; `mode` "B" from the patient
+// window, anything else from the sheet entry window. Left with "Mégse" it
+// still gives the settlement chosen the time before; nullopt only when none
+// was ever chosen.
+std::optional<CodeName> pickTelepules(app::AppState& state, QWidget* caller, const QString& mode);
+// The BNO picker: KOD10 and NEV; nullopt when nothing was chosen.
+std::optional<CodeName> pickBno(app::AppState& state, QWidget* caller);
+
+// The BNO viewer Tbnonez ("BNO törzs megnézése").
+class BnoViewer : public QDialog {
+    Q_OBJECT
+public:
+    BnoViewer(app::AppState& state, QWidget* mainWindow = nullptr);
+    BrowsePanel* panel() const { return BNOkep1; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QPointer<QWidget> main_;
+    BrowsePanel* BNOkep1;
+    QPushButton* kilep;
+};
+
+// Menu "B&NO X" (BNOX1Click).
+void openBnoNez(app::AppState& state, QWidget* parent);
+
+} // namespace masters

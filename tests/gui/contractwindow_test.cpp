@@ -1,0 +1,123 @@
+// The contract data view and the remainders window on screen (offscreen), on
+// a started program: the list and the group follow the chosen contract, a
+// panel shows that contract's workers when it is entered, closing leaves no
+// filter; a remainder refused and then saved through its fields.
+
+#include "masters/browsepanel.h"
+#include "masters/contractwindow.h"
+#include "masters/remainderswindow.h"
+#include "support/startedapp.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+#include <memory>
+
+using Log = std::vector<std::string>;
+using Panel = masters::ContractView::Panel;
+
+class ContractWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::StartedApp> app;
+
+    template <class W> static W* child(QWidget& w, const char* name) {
+        W* c = w.findChild<W*>(QLatin1String(name));
+        if (!c) qFatal("no control %s", name);
+        return c;
+    }
+    static bool showAndActivate(QWidget& w) {
+        w.show();
+        QApplication::setActiveWindow(&w);
+        return QTest::qWaitForWindowActive(&w);
+    }
+
+private slots:
+    void init() { app = std::make_unique<testsupport::StartedApp>(); }
+    void cleanup() { app.reset(); }
+
+    void contractListGroupAndPanels() {
+        app::AppState& st = app->state;
+        masters::ContractWindow w(st);
+        QCOMPARE(w.windowTitle(), demo::providerCode() + " " + demo::providerName() +
+                                      QStringLiteral(" szerződéses adatai"));
+        QVERIFY(showAndActivate(w));
+        QTableView* grid = w.contractGrid();
+        QCOMPARE(grid->model()->columnCount(), 19);
+        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Szerz.kezdete"));
+        QCOMPARE(grid->model()->headerData(18, Qt::Horizontal).toString(),
+                 QStringLiteral("Össz.dolgozó"));
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(grid->currentIndex().row(), 1); // the last contract
+        QCOMPARE(w.contractField("SZKEZD")->text(), QStringLiteral("2024.01.01"));
+        QCOMPARE(w.contractField("SZVEG")->text(), QStringLiteral("2024.12.31"));
+        QCOMPARE(st.tables.szolgsz.filter(), w.logic().lastFilter());
+
+        // The previous contract chosen in the list; the group follows at once,
+        // the workers' panel when it is entered.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Up);
+        QCOMPARE(w.contractField("SZKEZD")->text(), QStringLiteral("2023.01.01"));
+        QCOMPARE(st.tables.szerz.text("SZKEZD"), QStringLiteral("2023.01.01"));
+        QVERIFY(st.tables.szolgsz.filter().contains("2024.01.01"));
+        QLineEdit* kezd = w.panel(Panel::Dolg)->fieldEdit("KEZD");
+        QTest::mouseClick(kezd, Qt::LeftButton);
+        QCOMPARE(st.tables.szolgsz.filter(),
+                 QStringLiteral("kezd<='2023.01.01' and (veg >='2023.12.31' or veg=null)"));
+        QVERIFY(kezd->text() <= QStringLiteral("2023.01.01"));
+        QCOMPARE(w.panel(Panel::Dolg)->fieldEdit("NEV")->text(), st.tables.szolgsz.text("NEV"));
+        QVERIFY(st.tables.thely.filter().contains("2024.01.01")); // not entered
+
+        QTest::mouseClick(child<QPushButton>(w, "kilep"), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        for (engine::Table* t :
+             {&st.tables.szolgsz, &st.tables.szerz, &st.tables.thely, &st.tables.terul})
+            QVERIFY2(!t->filtered(), qPrintable(t->name()));
+    }
+
+    void remainderThroughTheFields() {
+        app::AppState& st = app->state;
+        masters::RemaindersWindow w(st);
+        w.logic().open();
+        QVERIFY(showAndActivate(w));
+        QCOMPARE(w.objectName(), QStringLiteral("Tmaradfel"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Maradvány megjelenítése"));
+        QCOMPARE(w.panel()->grid()->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Időszak"));
+        auto* Panel1 = child<QFrame>(w, "Panel1");
+        QVERIFY(!Panel1->isVisible());
+
+        QTest::mouseClick(child<QPushButton>(w, "uj"), Qt::LeftButton);
+        auto* mido = child<QLineEdit>(w, "mido");
+        auto* mft = child<QLineEdit>(w, "mft");
+        QVERIFY(Panel1->isVisible());
+        QVERIFY(mido->isReadOnly());
+        QCOMPARE(mido->text(), QStringLiteral("2024.05"));
+        QCOMPARE(QApplication::focusWidget(), mft);
+
+        QTest::keyClicks(mft, "-5");
+        QTest::keyClick(mft, Qt::Key_Return);
+        QCOMPARE(app->msg.log(), Log{"warning: A Ft nem lehet 0!"});
+        QVERIFY(Panel1->isVisible());
+        QCOMPARE(QApplication::focusWidget(), mft);
+
+        app->msg.clear();
+        QTest::keyClicks(mft, "1500"); // replaces the selected text
+        app->msg.answer(true);
+        QTest::keyClick(mft, Qt::Key_Return);
+        QCOMPARE(app->msg.log(), Log{"confirm: Elmenti a maradvány adatait ?"});
+        QVERIFY(!Panel1->isVisible());
+        QCOMPARE(w.panel()->grid()->model()->rowCount(), 1);
+        QCOMPARE(st.tables.maradv.text("FT"), QStringLiteral("1500"));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+    }
+};
+
+QTEST_MAIN(ContractWindowTest)
+#include "contractwindow_test.moc"
