@@ -134,13 +134,26 @@ int xDisconnect(sqlite3_vtab* vt) {
     return SQLITE_OK;
 }
 
-// A plan, encoded in idxStr: tag index, number of leading key components
+// A plan, encoded in idxNum: tag index, number of leading key components
 // bound by equality, and whether the next component has a lower and an
-// upper bound. The constraint values come in argv in that order.
+// upper bound. The constraint values come in argv in that order. idxNum 0
+// means a full scan; idxStr says the same for EXPLAIN.
 struct Plan {
     int tag = -1;
     int eq = 0;
     bool lower = false, upper = false;
+
+    int encode() const {
+        return (tag + 1) | eq << 8 | (lower ? 1 << 16 : 0) | (upper ? 1 << 17 : 0);
+    }
+    static Plan decode(int n) {
+        Plan p;
+        p.tag = (n & 0xFF) - 1;
+        p.eq = (n >> 8) & 0xFF;
+        p.lower = (n >> 16) & 1;
+        p.upper = (n >> 17) & 1;
+        return p;
+    }
 };
 
 bool usableComponent(const Table& t, const KeyExpr::Component& c) {
@@ -224,7 +237,7 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     rows = std::max(rows, 1.0);
     info->estimatedRows = sqlite3_int64(rows);
     info->estimatedCost = rows * 1.5 + 10.0;
-    info->idxNum = 1;
+    info->idxNum = best.encode();
     info->idxStr =
         sqlite3_mprintf("%d %d %d %d", best.tag, best.eq, best.lower ? 1 : 0, best.upper ? 1 : 0);
     info->needToFreeIdxStr = 1;
@@ -255,16 +268,39 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
         out = QByteArray(comp.width, ' ');
         return true;
     }
-    s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    const int bytes = sqlite3_value_bytes(v);
+    if (f.type == 'C') {
+        // Plain ASCII is the same in code page 852: no conversion needed.
+        bool ascii = true;
+        for (int i = 0; i < bytes && ascii; ++i)
+            ascii = std::uint8_t(text[i]) < 0x80;
+        if (ascii) {
+            int n = bytes;
+            while (n > f.width && text[n - 1] == ' ')
+                --n;
+            if (n > f.width) return false;
+            out = QByteArray(text, n);
+            if (full) out.append(QByteArray(f.width - n, ' '));
+            return true;
+        }
+    }
+    s = QString::fromUtf8(text, bytes);
     if (f.type == 'D') {
         const QDate d = QDate::fromString(s.left(10), Qt::ISODate);
         if (!d.isValid()) {
-            // a partial bound such as '2005' still narrows a range scan
-            if (full) return false;
+            // A partial bound such as '2005' or '2005-03' still narrows a
+            // range scan, but only when it is the beginning of an ISO date:
+            // SQL compares the text with dashes, the key has digits alone.
+            if (full || s.size() > 10) return false;
+            for (int i = 0; i < s.size(); ++i) {
+                const bool dash = i == 4 || i == 7;
+                if (dash ? s.at(i) != QLatin1Char('-')
+                         : !(s.at(i) >= QLatin1Char('0') && s.at(i) <= QLatin1Char('9')))
+                    return false;
+            }
             QString digits = s;
             digits.remove(QLatin1Char('-'));
-            for (QChar ch : digits)
-                if (!ch.isDigit()) return false;
             out = digits.toLatin1();
             if (comp.kind == KeyExpr::Kind::Dtoc) {
                 QByteArray dotted = out.left(4);
@@ -289,10 +325,30 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
     return true;
 }
 
+// True when the bytes order the same in a tag as in SQL. Bytes below the
+// blank do not: a key is padded with blanks where SQL sees a shorter text.
 bool orderNeutral(const QByteArray& b) {
     for (char ch : b)
-        if (!isOrderNeutral(std::uint8_t(ch))) return false;
+        if (std::uint8_t(ch) < 0x20 || !isOrderNeutral(std::uint8_t(ch))) return false;
     return true;
+}
+
+// A number compared with a text or date column may be compared as a number
+// (when it comes from a numeric column of another table), which no key order
+// follows.
+bool numeric(sqlite3_value* v) {
+    const int type = sqlite3_value_type(v);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
+// A cursor over every live record, as when no tag is used.
+void fullScan(Cursor* c) {
+    const Table& t = *c->table;
+    c->useList = false;
+    c->eof = false;
+    for (c->recno = 1; c->recno <= c->limit; ++c->recno)
+        if (t.rawRecord(c->recno)[0] != '*') return;
+    c->eof = true;
 }
 
 int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
@@ -302,21 +358,15 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     c->list.clear();
     c->at = 0;
     c->limit = t.fileRecordCount();
-    if (idxNum == 0 || !idxStr) {
-        c->useList = false;
-        c->recno = 0;
-        c->eof = false;
-        // advance to the first live record
-        for (c->recno = 1; c->recno <= c->limit; ++c->recno)
-            if (t.rawRecord(c->recno)[0] != '*') return SQLITE_OK;
-        c->eof = true;
+    if (idxNum == 0) {
+        fullScan(c);
         return SQLITE_OK;
     }
-    Plan p;
-    int lower = 0, upper = 0;
-    sscanf(idxStr, "%d %d %d %d", &p.tag, &p.eq, &lower, &upper);
-    p.lower = lower != 0;
-    p.upper = upper != 0;
+    const Plan p = Plan::decode(idxNum);
+    if (p.tag < 0 || p.tag >= int(t.tags().size())) {
+        fullScan(c); // the tags changed since the plan was made
+        return SQLITE_OK;
+    }
     c->useList = true;
     c->eof = true;
     const auto& tag = t.tags()[size_t(p.tag)];
@@ -324,6 +374,10 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     QByteArray prefix;
     int arg = 0;
     for (int k = 0; k < p.eq; ++k) {
+        if (arg < argc && numeric(argv[arg])) {
+            fullScan(c); // SQLite checks every row
+            return SQLITE_OK;
+        }
         QByteArray b;
         if (arg >= argc || !componentBytes(t, parts[size_t(k)], argv[arg++], true, b))
             return SQLITE_OK; // nothing can match
@@ -340,8 +394,8 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             sqlite3_value* v = arg < argc ? argv[arg++] : nullptr;
             // Bounds whose characters order differently in the tag than in
             // SQL are left to SQLite.
-            if (v && sqlite3_value_type(v) != SQLITE_NULL && componentBytes(t, comp, v, false, b) &&
-                orderNeutral(b)) {
+            if (v && sqlite3_value_type(v) != SQLITE_NULL && !numeric(v) &&
+                componentBytes(t, comp, v, false, b) && orderNeutral(b)) {
                 (side == 0 ? lo : hi) += b;
                 (side == 0 ? useLo : useHi) = true;
             } else if (v && sqlite3_value_type(v) == SQLITE_NULL) {
@@ -420,6 +474,19 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         while (a < n && (p[a] == ' ' || p[a] == 0))
             ++a;
         if (a == n) return sqlite3_result_null(ctx), SQLITE_OK;
+        if (f.type == 'N' && f.decimals == 0 && n - a <= 18) {
+            // the common case, read here: an optional sign and digits
+            int i = a;
+            const bool neg = p[i] == '-';
+            if (neg || p[i] == '+') ++i;
+            long long v = 0;
+            bool digits = i < n;
+            for (; i < n && digits; ++i) {
+                digits = p[i] >= '0' && p[i] <= '9';
+                v = v * 10 + (p[i] - '0');
+            }
+            if (digits) return sqlite3_result_int64(ctx, neg ? -v : v), SQLITE_OK;
+        }
         char buf[48];
         const int len = std::min(n - a, 47);
         memcpy(buf, p + a, size_t(len));
@@ -487,31 +554,28 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* r
     }
 }
 
-sqlite3_module g_module = {
-    /* iVersion */ 2,
-    /* xCreate */ xConnect,
-    /* xConnect */ xConnect,
-    xBestIndex,
-    xDisconnect,
-    /* xDestroy */ xDisconnect,
-    xOpen,
-    xClose,
-    xFilter,
-    xNext,
-    xEof,
-    xColumn,
-    xRowid,
-    xUpdate,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-};
+// The module's entries; the ones left out (transactions, renaming, shadow
+// tables) stay null whatever this SQLite version's struct holds.
+sqlite3_module makeModule() {
+    sqlite3_module m{};
+    m.iVersion = 2;
+    m.xCreate = xConnect;
+    m.xConnect = xConnect;
+    m.xBestIndex = xBestIndex;
+    m.xDisconnect = xDisconnect;
+    m.xDestroy = xDisconnect;
+    m.xOpen = xOpen;
+    m.xClose = xClose;
+    m.xFilter = xFilter;
+    m.xNext = xNext;
+    m.xEof = xEof;
+    m.xColumn = xColumn;
+    m.xRowid = xRowid;
+    m.xUpdate = xUpdate;
+    return m;
+}
+
+sqlite3_module g_module = makeModule();
 
 QString quoteIdent(const QString& name) {
     QString n = name;

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -22,6 +24,7 @@ namespace {
 
 constexpr char kMdxMagic[8] = {'S', 'Z', 'M', 'D', 'X', '0', '1', '\n'};
 constexpr int kMdxDirtyOffset = 8;
+constexpr int kMdxSummed = 12; // the checksum covers the file from here
 
 QString sysError() {
     return QString::fromLocal8Bit(strerror(errno));
@@ -100,6 +103,34 @@ struct Reader {
         return s;
     }
 };
+
+quint64 get64(const char* p) {
+    return quint64(get32(p)) | quint64(get32(p + 4)) << 32;
+}
+
+// A checksum of index file contents, so that a damaged index is noticed and
+// rebuilt rather than followed. Four lanes of 64-bit words keep it at memory
+// speed for indexes of a million records.
+quint64 checksum(const char* p, std::size_t n) {
+    constexpr quint64 k = 0x9E3779B97F4A7C15ull;
+    quint64 h[4] = {0x6A09E667F3BCC908ull ^ n, 0xBB67AE8584CAA73Bull, 0x3C6EF372FE94F82Bull,
+                    0xA54FF53A5F1D36F1ull};
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32)
+        for (int l = 0; l < 4; ++l) {
+            const quint64 w = get64(p + i + 8 * l);
+            h[l] = (h[l] ^ w) * k;
+            h[l] ^= h[l] >> 29;
+        }
+    for (; i < n; ++i) {
+        h[0] = (h[0] ^ std::uint8_t(p[i])) * k;
+        h[0] ^= h[0] >> 29;
+    }
+    quint64 out = 0;
+    for (int l = 0; l < 4; ++l)
+        out = (out ^ h[l]) * k + quint64(l);
+    return out ^ (out >> 32);
+}
 
 std::function<QDate()>& clockFn() {
     static std::function<QDate()> fn = [] { return QDate::currentDate(); };
@@ -248,12 +279,12 @@ void Table::open(const QString& path, Mode mode) {
     try {
         ensureMapped(std::uint64_t(st.st_size));
         loadIndexFile();
+        if (db_) db_->attach(this);
+        first();
     } catch (...) {
         close();
         throw;
     }
-    if (db_) db_->attach(this);
-    first();
 }
 
 void Table::close() {
@@ -588,7 +619,10 @@ void Table::encodeField(int i, const QVariant& v, char* record) const {
         case QMetaType::Float: {
             const double d = v.toDouble();
             if (!std::isfinite(d)) throw fail(QStringLiteral("érvénytelen szám"));
-            ok = scaledDecimal(QString::number(d, 'f', f.decimals), f.decimals, scaled);
+            // The shortest text that reads back as d is the decimal the caller
+            // meant (2.675, not 2.67499999...); it is rounded like typed text.
+            ok = scaledDecimal(QString::number(d, 'f', QLocale::FloatingPointShortest), f.decimals,
+                               scaled);
             break;
         }
         case QMetaType::Bool:
@@ -699,7 +733,7 @@ void Table::edit() {
     if (state_ == State::Edit || state_ == State::Insert) return;
     if (readOnly_)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
-    if (recno_ == 0 || bof_ && eof_)
+    if (recno_ == 0 || (bof_ && eof_))
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("nincs aktuális rekord"));
     original_ = QByteArray(rawRecord(recno_), header_.recordLength);
     buffer_ = original_;
@@ -885,9 +919,11 @@ void Table::rebuildTags() {
 
 // The index file: magic, a "being changed" word, the table's record count
 // and size when written, the default active tag, then each tag's name,
-// expression, key length and sorted entries. Written whole under a temporary
-// name; marked "being changed" before the first change after it was written,
-// so an index left behind by a crash is rebuilt at the next open.
+// expression, key length and sorted entries, and last a checksum of all that
+// follows the "being changed" word. Written whole under a temporary name;
+// marked "being changed" before the first change after it was written, so an
+// index left behind by a crash is rebuilt at the next open, and so is one
+// whose checksum does not match.
 void Table::saveIndexFile() {
     if (tags_.empty()) return;
     QByteArray b(kMdxMagic, 8);
@@ -907,6 +943,7 @@ void Table::saveIndexFile() {
         t.index.save(entries);
         b.append(entries.data(), qsizetype(entries.size()));
     }
+    put64(b, checksum(b.constData() + kMdxSummed, std::size_t(b.size() - kMdxSummed)));
     QFileInfo fi(path_);
     const QString target = QFileInfo::exists(indexPath())
                                ? indexPath()
@@ -937,6 +974,10 @@ void Table::loadIndexFile() {
     if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
     const QByteArray b = f.readAll();
     if (!b.startsWith(QByteArray(kMdxMagic, 8))) return; // not ours: no tags
+    if (b.size() < kMdxSummed + 8) return;
+    const bool intact =
+        get64(b.constData() + b.size() - 8) ==
+        checksum(b.constData() + kMdxSummed, std::size_t(b.size() - kMdxSummed - 8));
     Reader r{b, 8};
     const quint32 dirty = r.u32();
     const quint32 count = r.u32();
@@ -944,30 +985,43 @@ void Table::loadIndexFile() {
     const QString def = r.str();
     const quint32 ntags = r.u32();
     if (!r.ok || ntags > 64) return;
-    const bool stale = dirty != 0 || count != header_.recordCount ||
-                       size != std::uint64_t(header_.headerLength) +
-                                   std::uint64_t(header_.recordCount) * header_.recordLength;
+    bool stale = !intact || dirty != 0 || count != header_.recordCount ||
+                 size != std::uint64_t(header_.headerLength) +
+                             std::uint64_t(header_.recordCount) * header_.recordLength;
     std::vector<Tag> tags;
+    std::vector<qsizetype> at; // where each tag's entries begin
     for (quint32 i = 0; i < ntags; ++i) {
         const QString name = r.str();
         const QString expr = r.str();
         const quint32 kl = r.u32();
         const quint32 n = r.u32();
         if (!r.ok) return;
-        Tag t{name, KeyExpr::parse(expr, header_.fields, path_), TagIndex()};
+        std::optional<KeyExpr> e;
+        try {
+            e = KeyExpr::parse(expr, header_.fields, path_);
+        } catch (const DbError&) {
+            return; // names a field this table does not have: no usable index
+        }
+        if (kl != quint32(e->keyLength())) return;
         const qsizetype bytes = qsizetype(n) * qsizetype(kl + 4);
-        if (int(kl) != t.expr.keyLength() || r.pos + bytes > b.size()) return;
-        t.index = TagIndex(int(kl));
-        if (!stale) t.index.loadSorted(b.constData() + r.pos, n);
+        if (r.pos + bytes > b.size()) return;
+        if (n != header_.recordCount) stale = true; // every record has one entry
+        at.push_back(r.pos);
         r.pos += bytes;
-        tags.push_back(std::move(t));
+        tags.push_back(Tag{name, std::move(*e), TagIndex(int(kl))});
     }
     tags_ = std::move(tags);
     if (stale) {
         for (Tag& t : tags_)
             buildTag(t);
-        indexDirty_ = true;
-        saveIndexFile();
+        // A table opened for reading keeps the rebuilt index to itself.
+        if (!readOnly_) {
+            indexDirty_ = true;
+            saveIndexFile();
+        }
+    } else {
+        for (size_t i = 0; i < tags_.size(); ++i)
+            tags_[i].index.loadSorted(b.constData() + at[i], header_.recordCount);
     }
     const QString want = activeNameSet_ ? activeName_ : def;
     for (size_t i = 0; i < tags_.size(); ++i)
