@@ -22,8 +22,8 @@ struct AppState {
 
     // Label ID: the current accounting period "YYYY.MM".
     QString id = QStringLiteral("2004.01");
-    bool zartidoszak = false; // the user chose a closed period
-    bool idoszakmenu = false; // the period dialog was opened from the menu
+    bool zartidoszak = false;      // the user chose a closed period
+    bool idoszakmenu = false;      // the period dialog was opened from the menu
     QString kezdnap, vegnap;       // first and last day, "YYYY.MM.DD"
     QString kezdnaprev, vegnaprev; // the same, "DD.MM.YYYY"
     int alapdij = 0;               // base fee of the period, forints

@@ -67,7 +67,9 @@ bool Login::prepare() {
     return true;
 }
 
-Login::Result Login::cancel() { return changeMode_ ? Result::Closed : Result::EndProgram; }
+Login::Result Login::cancel() {
+    return changeMode_ ? Result::Closed : Result::EndProgram;
+}
 
 Login::Result Login::ok(const QString& typed) {
     if (typed.isEmpty()) {

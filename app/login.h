@@ -13,10 +13,10 @@ struct AppState;
 class Login {
 public:
     enum class Result {
-        Accepted,   // the dialog closes; start-up goes on
-        StayOpen,   // the text was refused; the dialog stays open
-        Closed,     // the dialog closes without a change (password change cancelled)
-        EndProgram  // the program ends at once
+        Accepted,  // the dialog closes; start-up goes on
+        StayOpen,  // the text was refused; the dialog stays open
+        Closed,    // the dialog closes without a change (password change cancelled)
+        EndProgram // the program ends at once
     };
 
     // `changeMode`: opened from the menu to replace the password.

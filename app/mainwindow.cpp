@@ -14,12 +14,12 @@
 #include "app/startup.h"
 #include "db/backupcommands.h"
 #include "db/tableops.h"
+#include "engine/dberror.h"
 #include "masters/contractwindow.h"
 #include "masters/patientswindow.h"
 #include "masters/personwindow.h"
 #include "masters/pickers.h"
 #include "masters/remainderswindow.h"
-#include "engine/dberror.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -194,24 +194,26 @@ void MainWindow::buildMenu() {
     QMenu* alap = addSubmenu(adatok, QStringLiteral("Alapadatok1"), QStringLiteral("&Alapadatok"),
                              QStringLiteral("Alapadatok"));
     command(addItem(alap, QStringLiteral("Szerzds1"), QStringLiteral("&Szerződés"),
-                  QStringLiteral("Szerződés megtekintése")),
+                    QStringLiteral("Szerződés megtekintése")),
             [this] { masters::openSzerzodes(st_, this); });
     command(addItem(alap, QStringLiteral("Orvosok1"), QStringLiteral("&Orvosok"),
-                  QStringLiteral("Orvosok")),
+                    QStringLiteral("Orvosok")),
             [this] { masters::openOrvosok(st_, this); });
     command(addItem(alap, QStringLiteral("Betegek1"), QStringLiteral("&Betegek"),
-                  QStringLiteral("Betegek")),
-            [this] { masters::openBetegek(st_, this, [this](QWidget* w) {
-                return masters::pickTelepules(st_, w, QStringLiteral("B"));
-            }); });
+                    QStringLiteral("Betegek")),
+            [this] {
+                masters::openBetegek(st_, this, [this](QWidget* w) {
+                    return masters::pickTelepules(st_, w, QStringLiteral("B"));
+                });
+            });
     command(addItem(alap, QStringLiteral("Szakpolk1"), QStringLiteral("Sza&kápolók"),
-                  QStringLiteral("Szakápolók")),
+                    QStringLiteral("Szakápolók")),
             [this] { masters::openApolok(st_, this); });
     command(addItem(alap, QStringLiteral("BNOX1"), QStringLiteral("B&NO X"),
-                  QStringLiteral("BNO kódok megtekintése")),
+                    QStringLiteral("BNO kódok megtekintése")),
             [this] { masters::openBnoNez(st_, this); });
     command(addItem(alap, QStringLiteral("Maradvnyok1"), QStringLiteral("&Maradványok"),
-                  QStringLiteral("Maradványok kezelése")),
+                    QStringLiteral("Maradványok kezelése")),
             [this] { masters::openMaradvany(st_, this); });
     later(addItem(adatok, QStringLiteral("Elszmolsilapokrgztse1"),
                   QStringLiteral("&Elszámolási lapok rögzítése"),
@@ -299,11 +301,13 @@ void MainWindow::buildMenu() {
                     QStringLiteral("Jelszó módosítás")),
             &QAction::triggered, this, &MainWindow::Jelszmdosts1Click);
     command(addItem(szerviz, QStringLiteral("Ments1"), QStringLiteral("&Mentés"),
-                  QStringLiteral("Adatállományok mentése")),
+                    QStringLiteral("Adatállományok mentése")),
             [this] { db::mentes(st_, this); });
     command(addItem(szerviz, QStringLiteral("Visszatlts1"), QStringLiteral("&Visszatöltés"),
-                  QStringLiteral("Adatállományok visszatöltése")),
-            [this] { if (!db::visszatoltes(st_, this)) endProgram(); });
+                    QStringLiteral("Adatállományok visszatöltése")),
+            [this] {
+                if (!db::visszatoltes(st_, this)) endProgram();
+            });
 
     // Adatszolgáltatás
     QMenu* adatszolg =

@@ -11,7 +11,9 @@
 
 namespace app {
 
-QString sureDir(const QString& dir) { return dir.endsWith('/') ? dir : dir + '/'; }
+QString sureDir(const QString& dir) {
+    return dir.endsWith('/') ? dir : dir + '/';
+}
 
 bool szerzadat(AppState& st) {
     engine::Table& szerz = st.tables.szerz;
@@ -37,8 +39,8 @@ void konyvtaraz(AppState& st) {
     for (const char* name : {"LISTA", "KULD", "DATA", "TEMP"}) {
         const QString dir = work + QLatin1String(name);
         if (!QDir(dir).exists() && !QDir().mkdir(dir))
-            throw StartupError{QStringLiteral("Nem lehet a %1 könyvtárat létrehozni")
-                                   .arg(QLatin1String(name))};
+            throw StartupError{
+                QStringLiteral("Nem lehet a %1 könyvtárat létrehozni").arg(QLatin1String(name))};
     }
     const QString ment = st.tables.directory() + QStringLiteral("MENT");
     if (!QDir(ment).exists() && !QDir().mkdir(ment))
@@ -52,7 +54,9 @@ void konyvtaraz(AppState& st) {
 
 namespace {
 
-QString monthOf(const QDate& d) { return d.toString(QStringLiteral("yyyy.MM")); }
+QString monthOf(const QDate& d) {
+    return d.toString(QStringLiteral("yyyy.MM"));
+}
 
 QDate periodDay(const QString& period, int day) {
     return QDate::fromString(period + QStringLiteral(".%1").arg(day, 2, 10, QLatin1Char('0')),
@@ -61,7 +65,9 @@ QDate periodDay(const QString& period, int day) {
 
 // The closing date the office's rules give a sent period: the 5th of the
 // following month.
-QDate closingDay(const QString& period) { return periodDay(period, 5).addMonths(1); }
+QDate closingDay(const QString& period) {
+    return periodDay(period, 5).addMonths(1);
+}
 
 } // namespace
 

@@ -49,7 +49,6 @@ struct StartupTest : ::testing::Test {
         app::Startup s(st, dialogs);
         return s.run(program.path());
     }
-
 };
 
 } // namespace
@@ -134,7 +133,8 @@ TEST_F(StartupTest, ContractWithoutFinkodEndsAfterThePeriod) {
         std::vector<QVariantList> rows;
         for (szerz.first(); !szerz.eof(); szerz.next()) {
             QVariantList row;
-            for (const auto& f : fields) row << szerz.value(f.name);
+            for (const auto& f : fields)
+                row << szerz.value(f.name);
             rows.push_back(row);
         }
         szerz.close();
@@ -193,8 +193,8 @@ TEST_F(StartupTest, ZaraspotolRecordsSentPeriodsAndReopensTheNextMonth) {
     addSheet(lap, "2020.03", "00001", "2020.03");
     addSheet(lap, "2020.03", "00002", "2020.04");
     addSheet(lap, "2020.04", "00003", "2020.04");
-    addSheet(lap, "2020.04", "00004", "YY");  // a change waiting: not counted
-    addSheet(lap, "2020.04", "00005", "");    // never sent: not counted
+    addSheet(lap, "2020.04", "00004", "YY");      // a change waiting: not counted
+    addSheet(lap, "2020.04", "00005", "");        // never sent: not counted
     addSheet(lap, "2019.11", "00006", "2019.11"); // before the six months
     engine::Table& z = st.tables.zaras;
     z.append();
@@ -230,7 +230,9 @@ TEST_F(StartupTest, DuplicatePatientsLoseOneCopyPerStart) {
     b.setValue("NEV", "Egyedi");
     b.post();
     auto count = [&](const QString& taj) {
-        return st.tables.dbo.query("select count(*) from beteg where taj=?", {taj}).value(0, 0).toInt();
+        return st.tables.dbo.query("select count(*) from beteg where taj=?", {taj})
+            .value(0, 0)
+            .toInt();
     };
     ASSERT_TRUE(app::betegduplatorol(st));
     EXPECT_EQ(count("123456788"), 2);
