@@ -131,12 +131,18 @@ bool betegduplatorol(AppState& st) {
         return false;
     }
     engine::Table& beteg = st.tables.beteg;
+    int removed = 0;
     while (q.next()) {
         const QString taj = q.value(0).toString();
         if (taj.trimmed().isEmpty()) continue;
-        if (beteg.locate(QStringLiteral("TAJ"), taj)) beteg.remove();
+        if (beteg.locate(QStringLiteral("TAJ"), taj)) {
+            beteg.remove();
+            ++removed;
+        }
     }
-    beteg.pack();
+    // Rewriting the patient file at every start when nothing was removed
+    // would only cost time.
+    if (removed > 0) beteg.pack();
     return true;
 }
 
