@@ -1,8 +1,8 @@
 #include "masters/patientswindow.h"
 
 #include "app/appstate.h"
-#include "app/hints.h"
 #include "masters/browsepanel.h"
+#include "masters/formparts.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -11,95 +11,58 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace masters {
 
 namespace {
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption,
-                    const QString& hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    if (!hint.isEmpty()) app::setHint(b, hint);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit* edit(QWidget* parent, const char* name, int maxLength, const QString& hint) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    if (maxLength > 0) e->setMaxLength(maxLength);
-    app::setHint(e, hint);
-    return e;
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text, QWidget* buddy) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setBuddy(buddy);
-    return l;
-}
-
 void setIfChanged(QLineEdit* e, const QString& text) {
     if (e->text() != text) e->setText(text);
 }
 
-bool isEnter(const QKeyEvent* k) {
-    return (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
-           (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+MaintenanceShell betegShell(app::AppState& state) {
+    BrowseConfig list = betegPanel(state.tables);
+    list.columns[0].title = QStringLiteral("TAJ/Azonosító");
+    return {QStringLiteral("Tbetegfel"),
+            QStringLiteral("Betegek megjelenítése"),
+            std::move(list),
+            QStringLiteral("Betegkep1"),
+            QSize(560, 300),
+            QStringLiteral("Új beteg felvitele"),
+            QStringLiteral("Beteg módosítása"),
+            QStringLiteral("Beteg törlése")};
 }
 
 } // namespace
 
 BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
-    : QDialog(anchor, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), st_(state),
-      logic_(state), anchor_(anchor) {
-    setObjectName(QStringLiteral("Tbetegfel"));
-    setWindowTitle(QStringLiteral("Betegek megjelenítése"));
+    : MaintenanceWindow(betegShell(state), state.msg, anchor), logic_(state) {
     setStatusTip(QStringLiteral("A betegek adatai"));
-    setModal(true);
-
-    BrowseConfig cfg = betegPanel(st_.tables);
-    cfg.columns[0].title = QStringLiteral("TAJ/Azonosító");
-    Betegkep1 = new BrowsePanel(cfg, st_.msg, this);
-    Betegkep1->setObjectName(QStringLiteral("Betegkep1"));
-    Betegkep1->setMinimumSize(560, 300);
-
-    kilep =
-        button(this, "kilep", QStringLiteral("Kilépés"), QStringLiteral("Visszalépés a főmenübe"));
-    uj = button(this, "uj", QStringLiteral("Új felvitel"), QStringLiteral("Új beteg felvitele"));
-    modos = button(this, "modos", QStringLiteral("Módosítás"), QStringLiteral("Beteg módosítása"));
-    torol = button(this, "torol", QStringLiteral("Törlés"), QStringLiteral("Beteg törlése"));
 
     // The data group.
-    GBox1 = new QGroupBox(QStringLiteral("A beteg adatai"), this);
+    auto* GBox1 = new QGroupBox(QStringLiteral("A beteg adatai"), this);
     GBox1->setObjectName(QStringLiteral("GBox1"));
     app::setHint(GBox1, QStringLiteral("A beteg adatainak rögzítése"));
 
-    azt = edit(GBox1, "azt", 1, QStringLiteral("Azonosító kód (Alapértelmezés: 1)"));
-    btaj = edit(GBox1, "btaj", 9, QStringLiteral("A beteg TAJ száma"));
+    azt = form::edit(GBox1, "azt", 1, QStringLiteral("Azonosító kód (Alapértelmezés: 1)"));
+    btaj = form::edit(GBox1, "btaj", 9, QStringLiteral("A beteg TAJ száma"));
     // The texts without a limit of their own stop at their field's width.
-    Bnev = edit(GBox1, "Bnev", 25, QStringLiteral("A beteg neve"));
+    Bnev = form::edit(GBox1, "Bnev", 25, QStringLiteral("A beteg neve"));
     bnem = new QComboBox(GBox1);
     bnem->setObjectName(QStringLiteral("bnem"));
     bnem->addItems({nemNeve(0), nemNeve(1)});
     bnem->setCurrentIndex(-1);
     app::setHint(bnem, QStringLiteral("A beteg neme"));
-    bkod = edit(GBox1, "bkod", 7, QStringLiteral("Közigazgatási kód"));
-    bvaros = edit(GBox1, "bvaros", 25, QStringLiteral("Város megnevezése"));
-    bcim = edit(GBox1, "bcim", 25, QStringLiteral("Utca, házszám. stb"));
-    Bszhely = edit(GBox1, "Bszhely", 25, QStringLiteral("Születési hely"));
-    bszido = edit(GBox1, "bszido", 0, QStringLiteral("Születési idő"));
+    bkod = form::edit(GBox1, "bkod", 7, QStringLiteral("Közigazgatási kód"));
+    bvaros = form::edit(GBox1, "bvaros", 25, QStringLiteral("Város megnevezése"));
+    bcim = form::edit(GBox1, "bcim", 25, QStringLiteral("Utca, házszám. stb"));
+    Bszhely = form::edit(GBox1, "Bszhely", 25, QStringLiteral("Születési hely"));
+    bszido = form::edit(GBox1, "bszido", 0, QStringLiteral("Születési idő"));
     bszido->setInputMask(QStringLiteral("9999.99.99;_"));
-    BB1 = button(GBox1, "BB1", QStringLiteral("Kész"),
-                 QStringLiteral("A beteg adatai rögzítésének vége"));
-    BB2 = button(GBox1, "BB2", QStringLiteral("Mégse"),
-                 QStringLiteral("Kilépés a rögzítésből mentés nélkül"));
+    QHBoxLayout* buttons = keszMegse(GBox1, QStringLiteral("A beteg adatai rögzítésének vége"),
+                                     QStringLiteral("Kilépés a rögzítésből mentés nélkül"));
     // A click on "Kész" or "Mégse" leaves the focus in the field: "Kész" first
     // runs the field's own leave step, "Mégse" throws the group away unchecked.
     BB1->setFocusPolicy(Qt::TabFocus);
@@ -112,45 +75,24 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
     bszido->setFixedWidth(digit * 12 + 12);
 
     auto* g = new QGridLayout(GBox1);
-    g->addWidget(label(GBox1, "Label1", QStringLiteral("Azonosító típus"), azt), 0, 0);
+    g->addWidget(form::label(GBox1, "Label1", QStringLiteral("Azonosító típus"), azt), 0, 0);
     g->addWidget(azt, 0, 1, Qt::AlignLeft);
-    g->addWidget(label(GBox1, "Label2", QStringLiteral("TAJ / Azonosító"), btaj), 0, 2,
+    g->addWidget(form::label(GBox1, "Label2", QStringLiteral("TAJ / Azonosító"), btaj), 0, 2,
                  Qt::AlignRight);
     g->addWidget(btaj, 0, 3, Qt::AlignLeft);
-    g->addWidget(label(GBox1, "Label3", QStringLiteral("Név"), Bnev), 1, 0);
+    g->addWidget(form::label(GBox1, "Label3", QStringLiteral("Név"), Bnev), 1, 0);
     g->addWidget(Bnev, 1, 1, 1, 3);
-    g->addWidget(label(GBox1, "Label4", QStringLiteral("Neme"), bnem), 1, 4, Qt::AlignRight);
+    g->addWidget(form::label(GBox1, "Label4", QStringLiteral("Neme"), bnem), 1, 4, Qt::AlignRight);
     g->addWidget(bnem, 1, 5);
-    g->addWidget(label(GBox1, "Label5", QStringLiteral("Címe"), bkod), 2, 0);
+    g->addWidget(form::label(GBox1, "Label5", QStringLiteral("Címe"), bkod), 2, 0);
     g->addWidget(bkod, 2, 1, Qt::AlignLeft);
     g->addWidget(bvaros, 2, 2, 1, 2);
     g->addWidget(bcim, 2, 4, 1, 2);
-    g->addWidget(label(GBox1, "Label6", QStringLiteral("Születési hely és idő"), Bszhely), 3, 0);
+    g->addWidget(form::label(GBox1, "Label6", QStringLiteral("Születési hely és idő"), Bszhely), 3,
+                 0);
     g->addWidget(Bszhely, 3, 1, 1, 3);
     g->addWidget(bszido, 3, 4, 1, 2, Qt::AlignLeft);
-    auto* keszMegse = new QHBoxLayout;
-    keszMegse->addStretch(1);
-    keszMegse->addWidget(BB1);
-    keszMegse->addWidget(BB2);
-    g->addLayout(keszMegse, 4, 0, 1, 6);
-    GBox1->hide();
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(uj);
-    buttons->addWidget(modos);
-    buttons->addWidget(torol);
-    buttons->addStretch(1);
-    buttons->addWidget(kilep);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(Betegkep1, 1);
-    top->addLayout(buttons);
-
-    auto* outer = new QVBoxLayout(this);
-    outer->addLayout(top);
-    outer->addWidget(GBox1);
-    // Fixed border; the window grows and shrinks with the data group.
-    outer->setSizeConstraint(QLayout::SetFixedSize);
+    g->addLayout(buttons, 4, 0, 1, 6);
 
     QWidget* order[] = {azt, btaj, Bnev, bnem, bkod, bvaros, bcim, Bszhely, bszido, BB1, BB2};
     for (size_t i = 1; i < std::size(order); ++i)
@@ -162,23 +104,11 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
           static_cast<QWidget*>(bszido)})
         w->installEventFilter(this);
 
-    connect(kilep, &QPushButton::clicked, this, &BetegekWindow::kilepClick);
-    connect(uj, &QPushButton::clicked, this, &BetegekWindow::ujClick);
-    connect(modos, &QPushButton::clicked, this, &BetegekWindow::modosClick);
-    connect(torol, &QPushButton::clicked, this, &BetegekWindow::torolClick);
-    connect(BB1, &QPushButton::clicked, this, &BetegekWindow::BB1Click);
-    connect(BB2, &QPushButton::clicked, this, &BetegekWindow::BB2Click);
     connect(qApp, &QApplication::focusChanged, this, &BetegekWindow::focusMoved);
-
-    Betegkep1->grid()->setFocus();
+    setUpShell(GBox1);
 }
 
 BetegekWindow::~BetegekWindow() = default;
-
-void BetegekWindow::showEvent(QShowEvent* event) {
-    if (anchor_) move(anchor_->frameGeometry().topLeft() + QPoint(10, 50));
-    QDialog::showEvent(event);
-}
 
 // ---------------------------------------------------------------- binding
 
@@ -237,7 +167,7 @@ QWidget* BetegekWindow::mezo(BetegFokusz f) const {
     case BetegFokusz::bszido:
         return bszido;
     case BetegFokusz::racs:
-        return Betegkep1->grid();
+        return panel()->grid();
     case BetegFokusz::Marad:
         break;
     }
@@ -265,67 +195,31 @@ void BetegekWindow::fokusz(BetegFokusz f) {
 
 // ---------------------------------------------------------------- group
 
-void BetegekWindow::csoportNyit() {
-    // The focus is moved by the caller; nothing may check a field on the way.
+void BetegekWindow::csoportNyit(BetegFokusz f) {
+    // The focus is moved here; nothing may check a field on the way.
     const bool was = iranyit_;
     iranyit_ = true;
-    GBox1->show();
+    mutat();
+    openShell();
+    fokusz(f);
     iranyit_ = was;
 }
 
 void BetegekWindow::csoportZar() {
     const bool was = iranyit_;
     iranyit_ = true;
-    GBox1->hide();
-    Betegkep1->setBrowseEnabled(true);
-    for (QPushButton* b : {kilep, uj, modos, torol})
-        b->setEnabled(true);
-    Betegkep1->grid()->setFocus(Qt::OtherFocusReason);
-    Betegkep1->refresh();
+    closeShell();
     iranyit_ = was;
 }
 
 void BetegekWindow::ujClick() {
     logic_.ujClick();
-    const bool was = iranyit_;
-    iranyit_ = true;
-    csoportNyit();
-    mutat();
-    fokusz(BetegFokusz::azt);
-    // Entering the group: the list and the four buttons rest.
-    Betegkep1->setBrowseEnabled(false);
-    for (QPushButton* b : {kilep, uj, modos, torol})
-        b->setEnabled(false);
-    iranyit_ = was;
+    csoportNyit(BetegFokusz::azt);
 }
 
 void BetegekWindow::modosClick() {
     if (logic_.modosClick() == BetegFokusz::Marad) return;
-    const bool was = iranyit_;
-    iranyit_ = true;
-    csoportNyit();
-    mutat();
-    fokusz(BetegFokusz::Bnev);
-    Betegkep1->setBrowseEnabled(false);
-    for (QPushButton* b : {kilep, uj, modos, torol})
-        b->setEnabled(false);
-    iranyit_ = was;
-}
-
-void BetegekWindow::torolClick() {
-    logic_.torolClick();
-    Betegkep1->refresh();
-}
-
-void BetegekWindow::kilepClick() {
-    QDialog::reject();
-}
-
-void BetegekWindow::reject() {
-    if (logic_.csoportNyitva())
-        BB2Click();
-    else
-        kilepClick();
+    csoportNyit(BetegFokusz::Bnev);
 }
 
 void BetegekWindow::BB1Click() {
@@ -418,7 +312,7 @@ bool BetegekWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
-    if (!isEnter(k)) return QDialog::eventFilter(watched, event);
+    if (!form::isEnter(k)) return QDialog::eventFilter(watched, event);
 
     // Enter moves on to the next field; in the birth date it presses "Kész";
     // in the identifier type it does nothing.

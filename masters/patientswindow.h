@@ -5,17 +5,14 @@
 // masters::Betegek: the controls are read into its BetegAdatok before each
 // step and written back after it, and the focus goes where the step says.
 
+#include "masters/maintenancewindow.h"
 #include "masters/patients.h"
 
-#include <QDialog>
-#include <QPointer>
 #include <functional>
 #include <optional>
 
 class QComboBox;
-class QGroupBox;
 class QLineEdit;
-class QPushButton;
 
 namespace app {
 struct AppState;
@@ -23,14 +20,12 @@ struct AppState;
 
 namespace masters {
 
-class BrowsePanel;
-
 // The settlement picker (Ttelepval in its patient mode "B"), opened by a double
 // click on the settlement code; `patientWindow` is the window it places itself
 // beside. nullopt (or an empty code) when nothing was chosen.
 using TelepulesValaszto = std::function<std::optional<Telepules>(QWidget* patientWindow)>;
 
-class BetegekWindow : public QDialog {
+class BetegekWindow : public MaintenanceWindow {
     Q_OBJECT
 public:
     // `anchor`: the main window; this one places itself 50 pixels below and
@@ -41,21 +36,15 @@ public:
     void setTelepulesValaszto(TelepulesValaszto pick) { pickTelepules_ = std::move(pick); }
 
     Betegek& logic() { return logic_; }
-    BrowsePanel* panel() const { return Betegkep1; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    // Esc: "Mégse" while the data group is open, else "Kilépés".
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private slots:
-    void kilepClick();
-    void ujClick();
-    void modosClick();
-    void torolClick();
-    void BB1Click();
-    void BB2Click();
+    bool panelOpen() const override { return logic_.csoportNyitva(); }
+    void ujClick() override;
+    void modosClick() override;
+    void torolRecord() override { logic_.torolClick(); }
+    void BB1Click() override;
+    void BB2Click() override;
 
 private:
     void olvas(); // controls -> model
@@ -63,7 +52,8 @@ private:
     QWidget* mezo(BetegFokusz f) const;
     BetegFokusz mezoja(QWidget* w) const;
     void fokusz(BetegFokusz f);
-    void csoportNyit();
+    // Opens the data group with the focus on `f`.
+    void csoportNyit(BetegFokusz f);
     void csoportZar();
     // "Kész" proper: the save with its checks (Enter in the birth date).
     void kesz();
@@ -72,18 +62,10 @@ private:
     void focusMoved(QWidget* old, QWidget* now);
     void bkodDblClick();
 
-    app::AppState& st_;
     Betegek logic_;
-    QPointer<QWidget> anchor_;
     TelepulesValaszto pickTelepules_;
     bool iranyit_ = false; // the focus is being sent back by a refused field
 
-    BrowsePanel* Betegkep1;
-    QPushButton* kilep;
-    QPushButton* uj;
-    QPushButton* modos;
-    QPushButton* torol;
-    QGroupBox* GBox1;
     QLineEdit* azt;
     QLineEdit* btaj;
     QLineEdit* Bnev;
@@ -93,8 +75,6 @@ private:
     QLineEdit* bcim;
     QLineEdit* Bszhely;
     QLineEdit* bszido;
-    QPushButton* BB1;
-    QPushButton* BB2;
 };
 
 // Menu "&Adatok" -> "&Alapadatok" -> "&Betegek" (Betegek1Click): the window

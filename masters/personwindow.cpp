@@ -13,34 +13,33 @@
 
 namespace masters {
 
-PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), st_(state),
-      logic_(state, config), main_(mainWindow) {
-    setObjectName(config.windowName);
-    setWindowTitle(config.caption);
-    if (!config.windowHint.isEmpty()) app::setHint(this, config.windowHint);
-    setModal(true);
+namespace {
 
+MaintenanceShell personShell(app::AppState& state, const PersonConfig& config) {
     const bool nurses = config.kind == PersonConfig::Kind::Apol;
-    browse_ =
-        new BrowsePanel(nurses ? apolPanel(st_.tables) : orvosPanel(st_.tables), st_.msg, this);
-    browse_->setObjectName(nurses ? QStringLiteral("Apolkep1") : QStringLiteral("Orvoskep1"));
-    browse_->setMinimumSize(420, 300);
+    return {config.windowName,
+            config.caption,
+            nurses ? apolPanel(state.tables) : orvosPanel(state.tables),
+            nurses ? QStringLiteral("Apolkep1") : QStringLiteral("Orvoskep1"),
+            QSize(420, 300),
+            config.ujHint,
+            config.modosHint,
+            config.torolHint};
+}
 
-    kilep = form::button(this, "kilep", QStringLiteral("Kilépés"),
-                         QStringLiteral("Visszalépés a főmenübe"));
-    uj = form::button(this, "uj", QStringLiteral("Új felvitel"), config.ujHint);
-    modos = form::button(this, "modos", QStringLiteral("Módosítás"), config.modosHint);
-    torol = form::button(this, "torol", QStringLiteral("Törlés"), config.torolHint);
+} // namespace
 
-    Panel1 = new QFrame(this);
+PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow)
+    : MaintenanceWindow(personShell(state, config), state.msg, mainWindow), logic_(state, config) {
+    if (!config.windowHint.isEmpty()) app::setHint(this, config.windowHint);
+
+    auto* Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
     keyEdit_ = form::edit(Panel1, config.keyControl, config.keyWidth, config.keyHint);
     nameEdit_ = form::edit(Panel1, config.nameControl, config.nameWidth, config.nameHint);
-    BB1 = form::button(Panel1, "BB1", QStringLiteral("Kész"), config.keszHint);
-    BB2 = form::button(Panel1, "BB2", QStringLiteral("Mégse"),
-                       QStringLiteral("Kilépés a rögzítésből mentés nélkül"));
+    QHBoxLayout* buttons =
+        keszMegse(Panel1, config.keszHint, QStringLiteral("Kilépés a rögzítésből mentés nélkül"));
     // A click on "Kész" or "Mégse" leaves the focus in its field, so that
     // "Kész" can run the key field's own check first.
     BB1->setFocusPolicy(Qt::TabFocus);
@@ -52,65 +51,29 @@ PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWi
     auto* fields = new QHBoxLayout;
     fields->addWidget(keyEdit_);
     fields->addWidget(nameEdit_, 1);
-    auto* keszMegse = new QHBoxLayout;
-    keszMegse->addStretch(1);
-    keszMegse->addWidget(BB1);
-    keszMegse->addWidget(BB2);
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->addWidget(form::label(Panel1, "Label1", config.panelLabel, keyEdit_));
     panelLayout->addLayout(fields);
-    panelLayout->addLayout(keszMegse);
-    Panel1->hide();
-
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(uj);
-    buttons->addWidget(modos);
-    buttons->addWidget(torol);
-    buttons->addStretch(1);
-    buttons->addWidget(kilep);
-    auto* top = new QHBoxLayout;
-    top->addWidget(browse_, 1);
-    top->addLayout(buttons);
-    auto* outer = new QVBoxLayout(this);
-    outer->addLayout(top);
-    outer->addWidget(Panel1);
-    // Fixed border: the window grows and shrinks with the panel.
-    outer->setSizeConstraint(QLayout::SetFixedSize);
+    panelLayout->addLayout(buttons);
 
     setTabOrder(keyEdit_, nameEdit_);
     setTabOrder(nameEdit_, BB1);
     setTabOrder(BB1, BB2);
     keyEdit_->installEventFilter(this);
     nameEdit_->installEventFilter(this);
-
-    connect(kilep, &QPushButton::clicked, this, &PersonWindow::kilepClick);
-    connect(uj, &QPushButton::clicked, this, &PersonWindow::ujClick);
-    connect(modos, &QPushButton::clicked, this, &PersonWindow::modosClick);
-    connect(torol, &QPushButton::clicked, this, &PersonWindow::torolClick);
-    connect(BB1, &QPushButton::clicked, this, &PersonWindow::BB1Click);
-    connect(BB2, &QPushButton::clicked, this, &PersonWindow::BB2Click);
     connect(qApp, &QApplication::focusChanged, this, &PersonWindow::focusMoved);
-
-    browse_->grid()->setFocus();
+    setUpShell(Panel1);
 }
 
 PersonWindow::~PersonWindow() = default;
-
-void PersonWindow::showEvent(QShowEvent* event) {
-    form::placeBelowMain(this, main_);
-    QDialog::showEvent(event);
-}
 
 void PersonWindow::openPanel(const QString& key, const QString& name, bool keyReadOnly) {
     steering_ = true;
     keyEdit_->setText(key);
     nameEdit_->setText(name);
     keyEdit_->setReadOnly(keyReadOnly);
-    Panel1->show();
     // The list and the four buttons rest while the panel is open.
-    browse_->setBrowseEnabled(false);
-    for (QPushButton* b : {kilep, uj, modos, torol})
-        b->setEnabled(false);
+    openShell();
     QLineEdit* first = keyReadOnly ? nameEdit_ : keyEdit_;
     first->setFocus(Qt::OtherFocusReason);
     first->selectAll();
@@ -119,12 +82,7 @@ void PersonWindow::openPanel(const QString& key, const QString& name, bool keyRe
 
 void PersonWindow::closePanel() {
     steering_ = true;
-    Panel1->hide();
-    for (QPushButton* b : {kilep, uj, modos, torol})
-        b->setEnabled(true);
-    browse_->setBrowseEnabled(true);
-    browse_->refresh();
-    browse_->grid()->setFocus(Qt::OtherFocusReason);
+    closeShell();
     steering_ = false;
 }
 
@@ -144,22 +102,6 @@ void PersonWindow::modosClick() {
     const auto f = logic_.modos();
     if (!f) return;
     openPanel(f->key, f->name, true);
-}
-
-void PersonWindow::torolClick() {
-    logic_.torol();
-    browse_->refresh();
-}
-
-void PersonWindow::kilepClick() {
-    QDialog::reject();
-}
-
-void PersonWindow::reject() {
-    if (logic_.panelOpen())
-        BB2Click();
-    else
-        kilepClick();
 }
 
 bool PersonWindow::keyLeft() {

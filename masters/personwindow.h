@@ -5,14 +5,10 @@
 // "Törlés", and below it a panel with the key and the name field that opens
 // for adding or modifying one record. A view over masters::PersonRegister.
 
+#include "masters/maintenancewindow.h"
 #include "masters/personregister.h"
 
-#include <QDialog>
-#include <QPointer>
-
-class QFrame;
 class QLineEdit;
-class QPushButton;
 
 namespace app {
 struct AppState;
@@ -20,9 +16,7 @@ struct AppState;
 
 namespace masters {
 
-class BrowsePanel;
-
-class PersonWindow : public QDialog {
+class PersonWindow : public MaintenanceWindow {
     Q_OBJECT
 public:
     // `mainWindow`: the window this one places itself below (may be null).
@@ -30,21 +24,15 @@ public:
     ~PersonWindow() override;
 
     PersonRegister& logic() { return logic_; }
-    BrowsePanel* panel() const { return browse_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    // Esc: "Mégse" while the panel is open, else "Kilépés".
-    void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-private slots:
-    void kilepClick();
-    void ujClick();
-    void modosClick();
-    void torolClick();
-    void BB1Click();
-    void BB2Click();
+    bool panelOpen() const override { return logic_.panelOpen(); }
+    void ujClick() override;
+    void modosClick() override;
+    void torolRecord() override { logic_.torol(); }
+    void BB1Click() override;
+    void BB2Click() override;
 
 private:
     void openPanel(const QString& key, const QString& name, bool keyReadOnly);
@@ -55,21 +43,11 @@ private:
     void focusMoved(QWidget* old, QWidget* now);
     void focusKey();
 
-    app::AppState& st_;
     PersonRegister logic_;
-    QPointer<QWidget> main_;
     bool steering_ = false; // the window moves the focus itself
 
-    BrowsePanel* browse_;
-    QPushButton* kilep;
-    QPushButton* uj;
-    QPushButton* modos;
-    QPushButton* torol;
-    QFrame* Panel1;
     QLineEdit* keyEdit_;  // Etaj / OP
     QLineEdit* nameEdit_; // Enev / Onev
-    QPushButton* BB1;
-    QPushButton* BB2;
 };
 
 // Menu "Sza&kápolók" (Szakpolk1Click) and "&Orvosok" (Orvosok1Click): the
