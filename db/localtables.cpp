@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 namespace db {
@@ -55,13 +56,43 @@ void LocalTables::ensureIndexes(const TableDef& def, engine::Table& table, const
     if (!engine::Table::indexFileOk(path)) buildIndexes(table, path, def.tags, creationActive(def));
 }
 
-engine::Query LocalTables::conversionQuery(const QString& sql) {
+int LocalTables::streamInto(const std::vector<engine::FieldDef>& fields, const QString& sql,
+                            const QString& tmpPath) {
+    engine::Table::create(tmpPath, fields);
+    int count = 0;
+    engine::Table fresh;
+    fresh.open(tmpPath);
+    std::vector<QVariantList> batch(1);
     try {
-        return t_.dbo.query(sql);
-    } catch (const engine::DbError&) {
+        t_.dbo.each(sql, {}, [&](const QVariantList& row) {
+            batch[0] = row;
+            fresh.appendRows(batch);
+            ++count;
+        });
+    } catch (const engine::DbError& e) {
+        fresh.close();
+        QFile::remove(tmpPath);
+        if (e.kind() != engine::DbError::Kind::Query) throw;
         msg_.error(kKeszitesHiba);
         throw StartupStopped();
     }
+    fresh.close();
+    return count;
+}
+
+QString LocalTables::replaceFile(const TableDef& def, const QString& oldPath,
+                                 const QString& tmpPath) {
+    const QString target = QDir(t_.directory()).filePath(def.fileName);
+    const QFileInfo fi(oldPath);
+    const QString mdx = engine::findFileNoCase(fi.dir().filePath(indexFileName(fi.fileName())));
+    if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
+        throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
+    // rename() replaces the target in one step.
+    if (::rename(QFile::encodeName(tmpPath).constData(), QFile::encodeName(target).constData()) !=
+        0)
+        throw engine::DbError(engine::DbError::Kind::Io, target, QStringLiteral("nem írható"));
+    if (oldPath != target && QFileInfo::exists(oldPath)) removeTableFiles(oldPath);
+    return target;
 }
 
 bool LocalTables::updateFinkod(const QString& sql, const QString& finkod,
@@ -148,14 +179,15 @@ void LocalTables::crtbeteg() {
     if (!QFileInfo::exists(path)) path = createFile(def);
     openIfClosed(beteg, path);
     if (!beteg.hasField(QStringLiteral("AZTIP"))) {
-        const engine::Query rows = conversionQuery(
-            QStringLiteral("select taj,nev,neme,'1' as aztip,kozigkod,cime1,cime2,szulh,szuli ") +
-            QStringLiteral("from beteg order by taj"));
+        const QString fresh = path + QStringLiteral(".uj");
+        streamInto(def.fields,
+                   QStringLiteral("select taj,nev,neme,'1' as aztip,kozigkod,cime1,cime2,szulh,"
+                                  "szuli ") +
+                       QStringLiteral("from beteg order by taj"),
+                   fresh);
         beteg.close();
-        removeTableFiles(path);
-        path = createFile(def);
+        path = replaceFile(def, path, fresh);
         beteg.open(path);
-        beteg.appendRows(rows.rows());
     }
     ensureIndexes(def, beteg, path);
     openIfClosed(beteg, path);
@@ -169,12 +201,11 @@ void LocalTables::createWithFinkod(TableId id, const QString& conversion, const 
     if (!QFileInfo::exists(path)) path = createFile(def);
     openIfClosed(table, path);
     if (!table.hasField(QStringLiteral("FINKOD"))) {
-        const engine::Query rows = conversionQuery(conversion);
+        const QString fresh = path + QStringLiteral(".uj");
+        streamInto(def.fields, conversion, fresh);
         table.close();
-        removeTableFiles(path);
-        path = createFile(def);
+        path = replaceFile(def, path, fresh);
         table.open(path);
-        table.appendRows(rows.rows());
         // The new file has no index file yet; build it before the update so
         // that the table is whole even when the update fails.
         ensureIndexes(def, table, path);
@@ -219,52 +250,51 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
     // 1-4: the sheets before 2005.02 of an old-layout LAP go to LAPOLD. A LAP
     // in the current layout is never read here: it only matters whether there
     // are such sheets when the table is converted.
-    {
-        engine::Query old;
-        if (exists) {
-            openIfClosed(lap, path);
-            toConvert = !lap.hasField(QStringLiteral("FINKOD"));
-            if (toConvert)
-                old =
-                    conversionQuery(QStringLiteral("select * from lap a where idoszak<'2005.02' ") +
-                                    QStringLiteral("order by a.idoszak,a.sorsz,a.resz"));
-        }
-        const int n = old.rowCount();
-        if (toConvert && n > 0) {
-            const QString lapoldPath = createFile(layout(TableId::Lapold));
-            engine::Table lapold;
-            lapold.open(lapoldPath);
-            lapold.appendRows(old.rows());
-            lapold.close();
-        } else if (n == 0 && exists && !engine::Table::indexFileOk(path)) {
-            buildIndexes(lap, path, def.tags, creationActive(def));
-        }
+    if (exists) {
+        openIfClosed(lap, path);
+        toConvert = !lap.hasField(QStringLiteral("FINKOD"));
     }
+    int n = 0;
+    if (toConvert) {
+        const TableDef& oldDef = layout(TableId::Lapold);
+        const QString oldTarget = QDir(t_.directory()).filePath(oldDef.fileName);
+        const QString fresh = oldTarget + QStringLiteral(".uj");
+        n = streamInto(oldDef.fields,
+                       QStringLiteral("select * from lap a where idoszak<'2005.02' ") +
+                           QStringLiteral("order by a.idoszak,a.sorsz,a.resz"),
+                       fresh);
+        if (n > 0)
+            replaceFile(oldDef, engine::findFileNoCase(oldTarget), fresh);
+        else
+            QFile::remove(fresh);
+    }
+    if (n == 0 && exists && !engine::Table::indexFileOk(path))
+        buildIndexes(lap, path, def.tags, creationActive(def));
 
-    // 5-6: the later sheets in the current layout.
-    engine::Query rows;
+    // 5-9: the later sheets in the current layout, in a new file that takes
+    // the old one's place only when it is complete.
     if (toConvert) {
         openIfClosed(lap, path);
-        rows = conversionQuery(
+        const QString fresh = path + QStringLiteral(".uj");
+        streamInto(
+            def.fields,
             QStringLiteral(
                 "select idoszak,intkod,' ' as finkod,sorsz,resz,taj,kozigkod,tpotl,bnoki,"
                 "bnorov,elb,apnap, ") +
-            QStringLiteral(" bnofo,bnomell,bnoell,orvoskod,elszviz,elszam,lezdat,tevkodok,aptaj1,"
-                           "aptaj2,' ' as aztip,' ' as terkat, ") +
-            QStringLiteral(" ' ' as allamp,szviz,tele,jeloles,elkuldve,allapot,modtipus ") +
-            QStringLiteral(
-                "from lap a where a.idoszak>='2005.02' order by a.idoszak,a.sorsz,a.resz"));
+                QStringLiteral(" bnofo,bnomell,bnoell,orvoskod,elszviz,elszam,lezdat,tevkodok,"
+                               "aptaj1,aptaj2,' ' as aztip,' ' as terkat, ") +
+                QStringLiteral(" ' ' as allamp,szviz,tele,jeloles,elkuldve,allapot,modtipus ") +
+                QStringLiteral(
+                    "from lap a where a.idoszak>='2005.02' order by a.idoszak,a.sorsz,a.resz"),
+            fresh);
         lap.close();
-        removeTableFiles(path);
+        path = replaceFile(def, path, fresh);
+    } else if (toCreate) {
+        path = createFile(def);
     }
-    if (toCreate || toConvert) path = createFile(def);
-
-    // 7-9
     ensureIndexes(def, lap, path);
     if (toConvert) {
         openIfClosed(lap, path);
-        lap.appendRows(rows.rows());
-        rows = engine::Query();
         if (!updateFinkod(
                 QStringLiteral("update lap set finkod=? where finkod is null and idoszak>=? "),
                 finkod, finkodtol))

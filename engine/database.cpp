@@ -685,7 +685,8 @@ QString Database::resolveFileTables(const QString& sql, bool writing,
     return out;
 }
 
-void Database::run(const QString& sqlIn, const QVariantList& params, Query* out, int* changed) {
+void Database::run(const QString& sqlIn, const QVariantList& params, QStringList* columns,
+                   const RowSink* sink, int* changed) {
     const QString trimmed = sqlIn.trimmed();
     const bool writing = !trimmed.startsWith(QLatin1String("select"), Qt::CaseInsensitive) &&
                          !trimmed.startsWith(QLatin1String("with"), Qt::CaseInsensitive);
@@ -741,13 +742,13 @@ void Database::run(const QString& sqlIn, const QVariantList& params, Query* out,
         if (rc != SQLITE_OK) throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
     }
     const int ncol = sqlite3_column_count(st);
-    if (out) {
+    if (columns) {
         for (int c = 0; c < ncol; ++c)
-            out->columns_ << QString::fromUtf8(sqlite3_column_name(st, c));
+            *columns << QString::fromUtf8(sqlite3_column_name(st, c));
     }
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        if (!out) continue;
+        if (!sink) continue;
         QVariantList row;
         row.reserve(ncol);
         for (int c = 0; c < ncol; ++c) {
@@ -770,7 +771,7 @@ void Database::run(const QString& sqlIn, const QVariantList& params, Query* out,
                                   sqlite3_column_bytes(st, c));
             }
         }
-        out->rows_.push_back(std::move(row));
+        (*sink)(std::move(row));
     }
     if (rc != SQLITE_DONE) throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
     if (changed) *changed = sqlite3_changes(db_);
@@ -778,13 +779,20 @@ void Database::run(const QString& sqlIn, const QVariantList& params, Query* out,
 
 Query Database::query(const QString& sql, const QVariantList& params) {
     Query q;
-    run(sql, params, &q, nullptr);
+    const RowSink keep = [&q](QVariantList&& row) { q.rows_.push_back(std::move(row)); };
+    run(sql, params, &q.columns_, &keep, nullptr);
     return q;
+}
+
+void Database::each(const QString& sql, const QVariantList& params,
+                    const std::function<void(const QVariantList&)>& row) {
+    const RowSink pass = [&row](QVariantList&& r) { row(r); };
+    run(sql, params, nullptr, &pass, nullptr);
 }
 
 int Database::exec(const QString& sql, const QVariantList& params) {
     int n = 0;
-    run(sql, params, nullptr, &n);
+    run(sql, params, nullptr, nullptr, &n);
     return n;
 }
 

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -66,6 +67,11 @@ public:
     // Runs a select and returns its rows. Throws DbError(Query) when the
     // query cannot run.
     Query query(const QString& sql, const QVariantList& params = {});
+    // Runs a select and hands each row to `row` as it comes, keeping none:
+    // for results too large to hold at once. `row` must not change the
+    // tables the query reads.
+    void each(const QString& sql, const QVariantList& params,
+              const std::function<void(const QVariantList&)>& row);
     // Runs an update, insert or delete; returns the number of rows changed.
     int exec(const QString& sql, const QVariantList& params = {});
 
@@ -82,7 +88,9 @@ private:
     struct Prepared;
     QString resolveFileTables(const QString& sql, bool writing,
                               std::vector<std::unique_ptr<Table>>& opened);
-    void run(const QString& sql, const QVariantList& params, Query* out, int* changed);
+    using RowSink = std::function<void(QVariantList&&)>;
+    void run(const QString& sql, const QVariantList& params, QStringList* columns,
+             const RowSink* sink, int* changed);
 
     QString dir_;
     sqlite3* db_ = nullptr;

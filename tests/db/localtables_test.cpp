@@ -11,6 +11,7 @@
 #include "engine/table.h"
 #include "ui/scriptedmessages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -325,6 +326,7 @@ TEST_F(LocalTablesTest, FailingBetegQueryStopsTheStartUpAndKeepsTheOldFile) {
     EXPECT_EQ(msg.kinds(), std::vector<ui::MessageKind>{ui::MessageKind::Error});
     EXPECT_EQ(s(msg.last()), "Hiba az állomány készítésében!");
     EXPECT_EQ(testsupport::readAll(path("Beteg.dbf")), before);
+    EXPECT_TRUE(QDir(data.dir()).entryList({"*.uj"}, QDir::Files).isEmpty());
     EXPECT_FALSE(exists("Maradv.dbf"));
 }
 
@@ -525,4 +527,7 @@ TEST_F(LocalTablesTest, FailingLapConversionStopsWithTheOldLapStillOnDisk) {
     EXPECT_THROW(local().crtlapuj("FIN000042", finkodtol), db::StartupStopped);
     EXPECT_EQ(msg.log(), std::vector<std::string>{"error: Hiba az állomány készítésében!"});
     EXPECT_EQ(testsupport::readAll(path("Lap.dbf")), before);
+    // The upgrade writes into new files beside the old ones; a failed one
+    // leaves none of them behind.
+    EXPECT_TRUE(QDir(data.dir()).entryList({"*.uj"}, QDir::Files).isEmpty());
 }
