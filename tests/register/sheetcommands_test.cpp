@@ -3,6 +3,7 @@
 // and LAPB after each command, the exact messages, and the register's filter
 // after the choosers.
 
+#include "db/tableops.h"
 #include "engine/database.h"
 #include "register/javit.h"
 #include "register/lapallapot.h"
@@ -259,6 +260,16 @@ TEST_F(Commands, DeleteAnUnsentSheetRemovesItsRecords) {
     select({"2024.04", "00001", ""});
     app->msg.answer(true);
     p.torles();
+    EXPECT_EQ(keys("lapb"), (QStringList{left[1], left[1]}));
+
+    // The deleted records stay flagged in the files until a pack.
+    engine::Table& lapb = st().tables.lapb;
+    EXPECT_EQ(lapb.fileRecordCount(), 6u);
+    db::packSheetTables(st().tables, 0.7); // 4 of 6 deleted
+    EXPECT_EQ(lapb.fileRecordCount(), 6u);
+    db::packSheetTables(st().tables, 0.0);
+    EXPECT_EQ(lapb.fileRecordCount(), 2u);
+    EXPECT_EQ(lap().fileRecordCount(), 1u);
     EXPECT_EQ(keys("lapb"), (QStringList{left[1], left[1]}));
 }
 
