@@ -86,6 +86,20 @@ QVariant blankToNull(const QString& s) {
 
 } // namespace
 
+void napokBeallit(LapModel& m) {
+    m.napokszama = kozos::honapnapok(m.m_idosz);
+    for (int i = 0; i < LapModel::maxNapok; ++i) {
+        if (i < m.napokszama) {
+            m.apdat[size_t(i)] = m.m_idosz + u'.' + kozos::ketjegyu(i + 1);
+        } else {
+            m.apdat[size_t(i)].clear();
+            m.ellt[size_t(i)].clear();
+            m.tevk[size_t(i)].clear();
+            m.aptaj[size_t(i)].clear();
+        }
+    }
+}
+
 bool sorTeljes(const LapModel& m, int i) {
     return !kozos::ures(m.ellt[size_t(i)]) && !kozos::ures(m.tevk[size_t(i)]) &&
            !kozos::ures(m.aptaj[size_t(i)]);

@@ -21,6 +21,10 @@ namespace sheet {
 
 class Kapacitas;
 
+// Prepares the grid for the month of m.m_idosz: napokszama and the date of
+// every row in use; the rows beyond the month are emptied.
+void napokBeallit(LapModel& m);
+
 // Row i (0-based) of the grid.
 bool sorTeljes(const LapModel& m, int i);
 bool sorUres(const LapModel& m, int i);

@@ -10,13 +10,13 @@ namespace sheet {
 void telenez(app::AppState& state, const QString& lapsorsz, const QString& arg) {
     const QString ev = state.id.left(4);
     const QVariantList params{lapsorsz, ev + QStringLiteral(".01"), ev + QStringLiteral(".12")};
-    const QString where = QStringLiteral(
-        " from lap where sorsz=? and resz is not null and idoszak>=? and idoszak<=? ");
+    const QString where =
+        QStringLiteral(" where sorsz=? and resz is not null and idoszak>=? and idoszak<=? ");
     qint64 vizit = 0;
     try {
         engine::Query q =
-            state.tables.dbo.query(QStringLiteral("select sorsz,sum(szviz) as vizit") + where +
-                                       QStringLiteral("group by sorsz"),
+            state.tables.dbo.query(QStringLiteral("select sorsz,sum(szviz) as vizit from lap") +
+                                       where + QStringLiteral("group by sorsz"),
                                    params);
         // Not a series of partial invoices in that year.
         if (q.isEmpty() || q.value(0, 0).toString() != lapsorsz) return;
