@@ -68,7 +68,8 @@ PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWi
     fields_->bind(nameEdit_, config.nameControl);
     fields_->onExit(config.keyControl, [this]() -> ui::FieldExit {
         if (!logic_.panelOpen()) return {};
-        return {keyLeft(), {}};
+        if (keyLeft()) return {};
+        return {false, keyEdit_->objectName()};
     });
     fields_->exempt(BB2);
     setUpShell(Panel1);

@@ -108,12 +108,9 @@ bool FieldBinder::focusField(const QString& name) {
     return true;
 }
 
-void FieldBinder::follow(const QString& left, const FieldExit& r) {
-    const QString target = !r.focus.isEmpty() ? r.focus : (r.ok ? QString() : left);
-    if (!target.isEmpty()) {
-        if (focusField(target)) return;
-        // A field that cannot take the focus: the focus stays where it is.
-    }
+void FieldBinder::follow(const FieldExit& r) {
+    // A field that cannot take the focus leaves it where it is.
+    if (!r.focus.isEmpty() && focusField(r.focus)) return;
     settle();
 }
 
@@ -126,11 +123,8 @@ bool FieldBinder::leaveCurrent() {
     running_ = true;
     const FieldExit r = step();
     running_ = false;
-    if (!r.ok || !r.focus.isEmpty()) {
-        follow(name, r);
-        return r.ok && r.focus == name;
-    }
-    return true;
+    follow(r);
+    return r.ok && r.focus.isEmpty();
 }
 
 void FieldBinder::settle() {
@@ -155,8 +149,8 @@ void FieldBinder::focusMoved(QWidget* old, QWidget* now) {
             running_ = true;
             const FieldExit r = step();
             running_ = false;
-            if (!r.ok || !r.focus.isEmpty()) {
-                follow(left, r);
+            if (!r.focus.isEmpty()) {
+                follow(r);
                 return;
             }
         }

@@ -24,9 +24,9 @@ class QWidget;
 
 namespace ui {
 
-// What a field's leave step decided. `focus` names the field that takes the
-// focus next; empty: the focus stays where the user moved it when the value
-// passed, and goes back into the field left when it did not.
+// What a field's leave step decided: whether the value passed, and which
+// field takes the focus next (the field left itself to hold the focus there).
+// An empty focus leaves the focus where the user moved it, whatever `ok`.
 struct FieldExit {
     bool ok = true;
     QString focus;
@@ -69,7 +69,8 @@ public:
     bool focusField(const QString& name);
     // Runs the leave step of the field holding the focus, as a click on a
     // button that does not take the focus needs it ("Kész"), and moves the
-    // focus as the step says. True when the step passed (or there is none).
+    // focus as the step says. True when the step passed and sent the focus
+    // nowhere (or there is no step).
     bool leaveCurrent();
     // The field the focus is in as far as the binder knows (empty for none).
     QString current() const { return current_; }
@@ -108,9 +109,8 @@ private:
     void focusMoved(QWidget* old, QWidget* now);
     bool inWindow(const QWidget* w) const;
     bool otherWindowModal() const;
-    // Applies a leave step's decision about the field `left`; `now` the
-    // control the user moved to (may be null).
-    void follow(const QString& left, const FieldExit& r);
+    // Moves the focus where a leave step sent it.
+    void follow(const FieldExit& r);
     void settle();
 
     QWidget* form_;
