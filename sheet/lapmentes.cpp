@@ -6,6 +6,7 @@
 #include "engine/table.h"
 #include "sheet/kapacitas.h"
 #include "sheet/kozos.h"
+#include "sheet/lapcheck.h"
 #include "sheet/napok.h"
 #include "sheet/telenez.h"
 #include "ui/messages.h"
@@ -72,93 +73,6 @@ void szerkeszt(engine::Table& t, std::uint32_t recno) {
     } else {
         t.append();
     }
-}
-
-// --- Order and permit checks shared with page 2 ---
-// TODO(sheetform): replace with the page-2 checks once they land.
-
-bool vizitdbell(ui::Messages& msg, const QString& text, const QString& mod) {
-    bool ok = false;
-    const int n = egesz(text, &ok);
-    if (!ok) {
-        msg.error(QStringLiteral("Csak szám írható a mezőbe!"));
-        return false;
-    }
-    if (mod == u"R" && (n > 14 || n == 0)) {
-        msg.error(QStringLiteral("Az elrendelt vizitszám nem lehet több 14-nél és nem lehet 0!"));
-        return false;
-    }
-    if (mod == u"T" && n > 14) {
-        msg.error(QStringLiteral("Az eddig elszámolt vizitszám nem lehet több 14-nél!"));
-        return false;
-    }
-    return true;
-}
-
-bool szakvetell(ui::Messages& msg, const LapModel& m) {
-    if (m.m_szakvet < m.m_elrend) {
-        msg.error(
-            QStringLiteral("Nem lehet a szakápolásba vétel kezdete régebbi, mint az elrendelés!"));
-        return false;
-    }
-    return true;
-}
-
-bool elszamell(ui::Messages& msg, const LapModel& m) {
-    bool ok = false;
-    egesz(m.m_elszam, &ok);
-    if (!ok) {
-        msg.error(QStringLiteral("Csak szám írható a mezőbe!"));
-        return false;
-    }
-    return true;
-}
-
-bool lezdatell(ui::Messages& msg, const LapModel& m) {
-    if (uresDatum(m.m_lezdat)) return true;
-    if (!kozos::datumjo(m.m_lezdat)) {
-        msg.error(QStringLiteral("Érvénytelen dátum!"));
-        return false;
-    }
-    bool r = true;
-    if (m.m_lezdat < m.m_szakvet) {
-        msg.error(
-            QStringLiteral("Nem lehet a lezárás dátuma kisebb, mint a szakápolásba vétel dátuma!"));
-        r = false;
-    }
-    if (m.m_lezdat.left(7) > m.m_idosz) {
-        msg.error(
-            QStringLiteral("Nem lehet a lezárás dátuma nagyobb a jelentési időszak végénél!"));
-        r = false;
-    }
-    return r;
-}
-
-bool engdatell(ui::Messages& msg, LapModel& m, const QString& idoszak) {
-    const bool nincs = m.m_engszam.trimmed() == u"0";
-    if (!nincs && uresDatum(m.m_engdat)) {
-        msg.error(
-            QStringLiteral("A RAV engedélyszám ki van töltve, a dátumot is ki kell tölteni!"));
-        return false;
-    }
-    if (nincs && !uresDatum(m.m_engdat)) {
-        msg.warning(QStringLiteral("A RAV engedélyszám nincs kitöltve, a dátum is üres lesz!"));
-        m.m_engdat.clear();
-        return true;
-    }
-    return uresDatum(m.m_engdat) || kozos::datumell(msg, m.m_engdat, idoszak);
-}
-
-bool onellatell(ui::Messages& msg, int cb2, int terapia) {
-    if (cb2 < 0) {
-        msg.error(QStringLiteral("Az önellátó képességet ki kell tölteni!"));
-        return false;
-    }
-    if (terapia == 9 && cb2 == 2) {
-        msg.error(QStringLiteral("Hibás az önellátó képesség!"));
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -255,18 +169,24 @@ bool LapMentes::lapell(LapModel& m, app::AppState& state, Kapacitas& kapacitas) 
         hiba(QStringLiteral("Nincs a javaslatot tevő orvos neve kitöltve!"));
 
     if (!kozos::datumell(msg, m.m_elrend, state.id)) r = false;
-    if (!szakvetell(msg, m)) r = false;
+    if (!szakvetell(state, m.lapsorsz, m.m_idosz, m.lapresz, m.m_szakvet, m.m_elrend, m.m_taj))
+        r = false;
     if (!vizitdbell(msg, m.m_elviz, QStringLiteral("R"))) r = false;
     bool szamOk = false;
     if (egesz(m.m_elszam, &szamOk) == 0 && szamOk)
         hiba(QStringLiteral("A folyamatos elrendelés nem lehet 0!"));
-    if (!elszamell(msg, m)) r = false;
+    if (!elszamell(state, m.lapsorsz, m.m_idosz, m.modositas, QString(), m.m_elszam, m.m_taj,
+                   m.m_lezdat, m.m_szakvet, m.lapresz))
+        r = false;
     if (!vizitdbell(msg, m.m_elszviz, QStringLiteral("T"))) r = false;
-    if (!lezdatell(msg, m)) r = false;
+    if (!lezdatell(msg, m.m_lezdat, m.m_szakvet, m.m_idosz)) r = false;
     bool engOk = false;
-    egesz(m.m_engszam, &engOk);
-    if (!engOk) hiba(QStringLiteral("Csak szám lehet az engedélyszám!"));
-    if (!engdatell(msg, m, state.id)) r = false;
+    const int engszam = egesz(m.m_engszam, &engOk);
+    if (!engOk)
+        hiba(QStringLiteral("Csak szám lehet az engedélyszám!"));
+    else if (engszam == 0 && !engszamkell(state, m.m_taj, m.m_elszam, m.lapsorsz, m.m_idosz))
+        r = false;
+    if (!engdatell(state, m.m_engszam, m.m_engdat)) r = false;
     if (!onellatell(msg, m.CB2, 0)) r = false;
     if (!napokell(m, state, kapacitas)) r = false;
     return r;

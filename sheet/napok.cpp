@@ -4,6 +4,7 @@
 #include "engine/dberror.h"
 #include "sheet/kapacitas.h"
 #include "sheet/kozos.h"
+#include "sheet/lapcheck.h"
 #include "ui/messages.h"
 
 #include <QStringList>
@@ -48,20 +49,6 @@ QString egyedul(const QString& kod) {
 QString kitoltendo(int i) {
     return QStringLiteral("A ") + QString::number(i + 1) +
            QStringLiteral(". napi adatokat ki kell tölteni!");
-}
-
-// The self-care category fits the care types (therapy flag 0 or 9).
-// TODO(sheetform): use the shared page-2 check once it lands.
-bool onellatell(ui::Messages& msg, int cb2, int terapia) {
-    if (cb2 < 0) {
-        msg.error(QStringLiteral("Az önellátó képességet ki kell tölteni!"));
-        return false;
-    }
-    if (terapia == 9 && cb2 == 2) {
-        msg.error(QStringLiteral("Hibás az önellátó képesség!"));
-        return false;
-    }
-    return true;
 }
 
 bool uj2009(const app::AppState& state) {
