@@ -9,8 +9,6 @@
 // Usage: szcommandbench [FOLDER]   (a temporary program folder when none is given)
 
 #include "app/appstate.h"
-#include "app/login.h"
-#include "app/period.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
 #include "db/tableops.h"
@@ -31,22 +29,7 @@
 
 namespace {
 
-struct ScriptedDialogs : app::StartupDialogs {
-    bool login(app::AppState& st) override {
-        app::Login l(st, false);
-        return l.prepare() && l.ok(QStringLiteral("titok")) == app::Login::Result::Accepted;
-    }
-    bool period(app::AppState& st) override {
-        return app::PeriodChoice(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
-               app::PeriodChoice::Result::Accepted;
-    }
-};
-
 using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 struct Figures {
     std::vector<double> t;
@@ -98,7 +81,7 @@ int main(int argc, char** argv) {
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
     app::Clock clock(today);
-    ScriptedDialogs dialogs;
+    bench::ScriptedDialogs dialogs;
     try {
         if (!demo::hasCountyData(dir)) {
             demo::makeDemoData(dir, today);
@@ -106,13 +89,13 @@ int main(int argc, char** argv) {
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             const auto t0 = Clock::now();
             bench::fillTwentyYears(st);
-            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n", seconds(t0));
+            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n", bench::seconds(t0));
         }
         {
             app::AppState st(msg, clock);
             auto t0 = Clock::now();
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
-            std::printf("start-up: %.3f s (LAPB %u rows)\n", seconds(t0),
+            std::printf("start-up: %.3f s (LAPB %u rows)\n", bench::seconds(t0),
                         unsigned(st.tables.lapb.fileRecordCount()));
             engine::Table& lap = st.tables.lap;
             lap.setFilter(QStringLiteral("idoszak>='2025.01' and idoszak<='2025.12'"));
@@ -127,19 +110,19 @@ int main(int argc, char** argv) {
                 msg.answer(true);
                 t0 = Clock::now();
                 reg::atalakit(st);
-                conv.t.push_back(seconds(t0));
+                conv.t.push_back(bench::seconds(t0));
                 msg.answer(true);
                 t0 = Clock::now();
                 reg::atalakit(st);
-                back.t.push_back(seconds(t0));
+                back.t.push_back(bench::seconds(t0));
                 sheet::LapModel m;
                 t0 = Clock::now();
                 reg::lapBetolt(st, {st.id, s, QString()}, m);
-                load.t.push_back(seconds(t0));
+                load.t.push_back(bench::seconds(t0));
                 msg.answer(true);
                 t0 = Clock::now();
                 if (reg::torles(st, tn) == reg::TorlesEredmeny::Torolve)
-                    del.t.push_back(seconds(t0));
+                    del.t.push_back(bench::seconds(t0));
             }
             for (int i = 0; i < 10; ++i) {
                 const QString s = QStringLiteral("%1").arg(4700 + i, 5, 10, QLatin1Char('0'));
@@ -147,12 +130,12 @@ int main(int argc, char** argv) {
                 msg.answer(true);
                 t0 = Clock::now();
                 if (reg::torles(st, tn) == reg::TorlesEredmeny::Sztornozva)
-                    cancel.t.push_back(seconds(t0));
+                    cancel.t.push_back(bench::seconds(t0));
             }
             for (int i = 0; i < 10; ++i) {
                 t0 = Clock::now();
                 reg::kovetkezoSorsz(st.tables.dbo, st.id);
-                number.t.push_back(seconds(t0));
+                number.t.push_back(bench::seconds(t0));
             }
             conv.print("conversion to a first partial invoice:");
             back.print("conversion back to a full invoice:");
@@ -166,12 +149,12 @@ int main(int argc, char** argv) {
             auto t0 = Clock::now();
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             std::printf("start-up with the deleted rows in the files: %.3f s (LAPB %u rows)\n",
-                        seconds(t0), unsigned(st.tables.lapb.fileRecordCount()));
+                        bench::seconds(t0), unsigned(st.tables.lapb.fileRecordCount()));
             t0 = Clock::now();
             db::packSheetTables(st.tables, 0.0);
             std::printf(
                 "pack of LAP, LAPB, ELREND (as re-indexing runs it): %.3f s (LAPB %u rows)\n",
-                seconds(t0), unsigned(st.tables.lapb.fileRecordCount()));
+                bench::seconds(t0), unsigned(st.tables.lapb.fileRecordCount()));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szcommandbench: %s\n", e.what());

@@ -1,58 +1,33 @@
 #pragma once
 // Twenty years of a large provider's data for the benchmarks: 100 000 sheets
-// (periods 2006.01 to 2025.12, numbered per year) with ten visit rows each,
-// 1 000 000 in all, appended straight into the open LAP and LAPB objects.
-// Every sheet counts as sent in its own period.
+// (periods 2006.01 to 2025.12) with ten visit rows each, written straight
+// into the open LAP and LAPB tables of a started program.
 
 #include "app/appstate.h"
-#include "engine/table.h"
+#include "app/login.h"
+#include "app/period.h"
+#include "app/startup.h"
 
-#include <QByteArray>
-#include <QDate>
 #include <QString>
-#include <QVariant>
+#include <QStringList>
+#include <chrono>
 
 namespace bench {
 
-inline QString periodOf(int p) {
-    return QStringLiteral("%1.%2").arg(2006 + p / 12).arg(p % 12 + 1, 2, 10, QLatin1Char('0'));
-}
+// The login and the period answered by a script: password "titok", the
+// period of today.
+struct ScriptedDialogs : app::StartupDialogs {
+    bool login(app::AppState& st) override;
+    bool period(app::AppState& st) override;
+};
 
-inline void fillTwentyYears(app::AppState& st) {
-    engine::Table& lap = st.tables.lap;
-    engine::Table& lapb = st.tables.lapb;
-    QByteArray sheet(lap.header().recordLength, ' ');
-    QByteArray visit(lapb.header().recordLength, ' ');
-    auto set = [](engine::Table& t, QByteArray& rec, const char* field, const QVariant& v) {
-        t.encodeField(t.fieldIndex(QLatin1String(field)), v, rec.data());
-    };
-    int number = 0;
-    for (int s = 0; s < 100000; ++s) {
-        const int p = s * 240 / 100000;
-        if (s > 0 && p % 12 == 0 && (s - 1) * 240 / 100000 != p) number = 0;
-        const QString period = periodOf(p);
-        const QString sorsz = QStringLiteral("%1").arg(++number, 5, 10, QLatin1Char('0'));
-        sheet.fill(' ');
-        set(lap, sheet, "IDOSZAK", period);
-        set(lap, sheet, "INTKOD", QStringLiteral("1890"));
-        set(lap, sheet, "SORSZ", sorsz);
-        set(lap, sheet, "TAJ", QStringLiteral("%1").arg(100000000 + s * 7 % 50000, 9));
-        set(lap, sheet, "SZVIZ", 10);
-        set(lap, sheet, "ELKULDVE", period);
-        lap.appendRaw(sheet);
-        for (int v = 0; v < 10; ++v) {
-            visit.fill(' ');
-            set(lapb, visit, "IDOSZAK", period);
-            set(lapb, visit, "SORSZ", sorsz);
-            set(lapb, visit, "ELLTIP", 2);
-            set(lapb, visit, "ONKEP", 1 + v % 3);
-            set(lapb, visit, "APDATUM",
-                QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"))
-                    .addDays(v));
-            set(lapb, visit, "VIZITDB", 1);
-            lapb.appendRaw(visit);
-        }
-    }
-}
+double seconds(std::chrono::steady_clock::time_point since);
+
+// "2006.01" for p = 0, one month further for each step.
+QString periodOf(int p);
+
+// Appends the sheets and visits. The visits are made by `nurses` in turn
+// (blank when the list is empty).
+void fillTwentyYears(app::AppState& st, const QStringList& nurses = {});
 
 } // namespace bench
