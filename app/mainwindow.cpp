@@ -1,11 +1,11 @@
 #include "app/mainwindow.h"
 
-#include "app/aboutbox.h"
+#include "app/aboutdialog.h"
 #include "app/appstate.h"
 #include "app/helpwindow.h"
 #include "app/hints.h"
-#include "app/passworddialog.h"
-#include "app/pathstext.h"
+#include "app/logindialog.h"
+#include "app/paths.h"
 #include "app/pathswindow.h"
 #include "app/period.h"
 #include "app/perioddialog.h"
@@ -15,10 +15,11 @@
 #include "db/backupcommands.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"
+#include "masters/betegekwindow.h"
+#include "masters/bnoviewerwindow.h"
 #include "masters/contractwindow.h"
-#include "masters/patientswindow.h"
 #include "masters/personwindow.h"
-#include "masters/pickers.h"
+#include "masters/recordpickwindow.h"
 #include "masters/remainderswindow.h"
 #include "ui/messages.h"
 
@@ -403,7 +404,7 @@ void MainWindow::Jelszmdosts1Click() {
     st_.msg.status(0, QStringLiteral("A meglévő jelszó megváltoztatása"));
     bool end = false;
     {
-        PasswordDialog dlg(st_, true, this);
+        LoginDialog dlg(st_, true, this);
         dlg.exec();
         end = dlg.endProgram();
     }
@@ -413,7 +414,7 @@ void MainWindow::Jelszmdosts1Click() {
 void MainWindow::Nvjegy1Click() {
     QCoreApplication::processEvents();
     st_.msg.status(0, QStringLiteral("Program verzió"));
-    AboutBox box(this);
+    AboutDialog box(this);
     box.setVersion(programVersion());
     box.exec();
 }

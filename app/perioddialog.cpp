@@ -97,19 +97,19 @@ void PeriodDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void PeriodDialog::apply(PeriodChoice::Result result) {
+void PeriodDialog::apply(Period::Result result) {
     switch (result) {
-    case PeriodChoice::Result::Accepted:
+    case Period::Result::Accepted:
         done(Accepted);
         break;
-    case PeriodChoice::Result::Closed:
+    case Period::Result::Closed:
         done(Rejected);
         break;
-    case PeriodChoice::Result::StayOpen:
+    case Period::Result::StayOpen:
         ME1->setFocus();
         ME1->selectAll();
         break;
-    case PeriodChoice::Result::EndProgram:
+    case Period::Result::EndProgram:
         end_ = true;
         done(Rejected);
         break;

@@ -28,8 +28,8 @@ struct ScriptedDialogs : app::StartupDialogs {
         return l.prepare() && l.ok(QStringLiteral("titok")) == app::Login::Result::Accepted;
     }
     bool period(app::AppState& st) override {
-        return app::PeriodChoice(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
-               app::PeriodChoice::Result::Accepted;
+        return app::Period(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
+               app::Period::Result::Accepted;
     }
 };
 

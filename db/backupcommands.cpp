@@ -4,7 +4,7 @@
 #include "db/backup.h"
 #include "db/restoresourcedialog.h"
 #include "engine/dberror.h"
-#include "ui/folderchooser.h"
+#include "ui/folderbrowserdialog.h"
 #include "ui/messages.h"
 
 #include <exception>

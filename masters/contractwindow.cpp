@@ -328,13 +328,13 @@ ContractWindow::~ContractWindow() {
     if (!closed_) view_.close();
 }
 
-RecordFields* ContractWindow::panel(ContractView::Panel p) const {
+RecordFields* ContractWindow::panel(Contract::Panel p) const {
     switch (p) {
-    case ContractView::Panel::Dolg:
+    case Contract::Panel::Dolg:
         return Dolgkep1;
-    case ContractView::Panel::Thely:
+    case Contract::Panel::Thely:
         return thelykep1;
-    case ContractView::Panel::Terul:
+    case Contract::Panel::Terul:
         break;
     }
     return terulkep1;
@@ -352,8 +352,7 @@ void ContractWindow::showEvent(QShowEvent* event) {
         view_.activate();
         szerzModel_->sync();
         showContract();
-        for (auto p :
-             {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul})
+        for (auto p : {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul})
             panel(p)->showRecord();
     }
     QDialog::showEvent(event);
@@ -407,8 +406,7 @@ void ContractWindow::focusMoved(QWidget* old, QWidget* now) {
     // A move inside this window; the focus coming back from elsewhere
     // enters nothing.
     if (!now || !old || now->window() != this || old->window() != this) return;
-    for (auto p :
-         {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul}) {
+    for (auto p : {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul}) {
         RecordFields* f = panel(p);
         const bool nowIn = f->isAncestorOf(now);
         const bool wasIn = old && f->isAncestorOf(old);

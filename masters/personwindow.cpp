@@ -121,11 +121,11 @@ void PersonWindow::BB1Click() {
 
 void PersonWindow::kesz() {
     switch (logic_.kesz(keyEdit_->text(), nameEdit_->text())) {
-    case PersonRegister::Save::Refused:
+    case Person::Save::Refused:
         focusKey();
         break;
-    case PersonRegister::Save::Saved:
-    case PersonRegister::Save::Declined:
+    case Person::Save::Saved:
+    case Person::Save::Declined:
         closePanel();
         break;
     }

@@ -1,4 +1,4 @@
-#include "ui/folderchooser.h"
+#include "ui/folderbrowserdialog.h"
 
 #include "app/hints.h"
 #include "ui/qtmessages.h"
@@ -14,9 +14,9 @@
 
 namespace ui {
 
-FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QString& mode,
-                             QWidget* anchor, QWidget* parent, const QString& startDir,
-                             const QStringList& drives)
+FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, const QString& mode,
+                                         QWidget* anchor, QWidget* parent, const QString& startDir,
+                                         const QStringList& drives)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       browser_(msg, startDir, drives), mode_(mode), anchor_(anchor) {
@@ -48,10 +48,10 @@ FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QStrin
     app::setHint(Nem, QStringLiteral("Vissza az alapbeállításra"));
     Nem->setAutoDefault(false);
 
-    connect(Igen, &QPushButton::clicked, this, &FolderChooser::IgenClick);
-    connect(Nem, &QPushButton::clicked, this, &FolderChooser::NemClick);
-    connect(DriveCB, &QComboBox::activated, this, &FolderChooser::DriveCBChange);
-    connect(DirLB, &QListWidget::itemDoubleClicked, this, &FolderChooser::DirLBDblClick);
+    connect(Igen, &QPushButton::clicked, this, &FolderBrowserDialog::IgenClick);
+    connect(Nem, &QPushButton::clicked, this, &FolderBrowserDialog::NemClick);
+    connect(DriveCB, &QComboBox::activated, this, &FolderBrowserDialog::DriveCBChange);
+    connect(DirLB, &QListWidget::itemDoubleClicked, this, &FolderBrowserDialog::DirLBDblClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -68,7 +68,7 @@ FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QStrin
     DirLB->setFocus();
 }
 
-void FolderChooser::refresh() {
+void FolderBrowserDialog::refresh() {
     refreshing_ = true;
     DriveCB->setCurrentIndex(DriveCB->findText(browser_.drive()));
     DirLabel->setText(browser_.directory());
@@ -78,7 +78,7 @@ void FolderChooser::refresh() {
     refreshing_ = false;
 }
 
-void FolderChooser::showEvent(QShowEvent* event) {
+void FolderBrowserDialog::showEvent(QShowEvent* event) {
     // Each showing starts without a choice, at the place its mode gives.
     browser_.cancel();
     QScreen* screen = anchor_ ? anchor_->screen() : this->screen();
@@ -88,34 +88,34 @@ void FolderChooser::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void FolderChooser::IgenClick() {
+void FolderBrowserDialog::IgenClick() {
     browser_.accept();
     done(Accepted);
 }
 
-void FolderChooser::NemClick() {
+void FolderBrowserDialog::NemClick() {
     browser_.cancel();
     done(Rejected);
 }
 
-void FolderChooser::reject() {
+void FolderBrowserDialog::reject() {
     NemClick();
 }
 
-void FolderChooser::DriveCBChange(int index) {
+void FolderBrowserDialog::DriveCBChange(int index) {
     if (refreshing_ || index < 0) return;
     // A drive that is not ready leaves the list on the drive of the folder shown.
     browser_.setDrive(DriveCB->itemText(index));
     refresh();
 }
 
-void FolderChooser::DirLBDblClick(QListWidgetItem* item) {
+void FolderBrowserDialog::DirLBDblClick(QListWidgetItem* item) {
     if (item && browser_.enter(item->text())) refresh();
 }
 
 FolderChoice chooseFolder(Messages& msg, QWidget* parent, const QString& caption,
                           const QString& mode, QWidget* anchor, const QString& startDir) {
-    FolderChooser dlg(msg, caption, mode, anchor, parent, startDir);
+    FolderBrowserDialog dlg(msg, caption, mode, anchor, parent, startDir);
     dlg.exec();
     return dlg.result();
 }

@@ -1,4 +1,4 @@
-#include "masters/patientswindow.h"
+#include "masters/betegekwindow.h"
 
 #include "app/appstate.h"
 #include "masters/browsepanel.h"

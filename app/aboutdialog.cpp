@@ -1,4 +1,4 @@
-#include "app/aboutbox.h"
+#include "app/aboutdialog.h"
 
 #include "app/hints.h"
 #include "app/programicon.h"
@@ -12,7 +12,7 @@
 
 namespace app {
 
-AboutBox::AboutBox(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TAboutBox"));
@@ -82,7 +82,7 @@ AboutBox::AboutBox(QWidget* parent)
     setFixedSize(sizeHint().expandedTo(QSize(360, 200)));
 }
 
-void AboutBox::setVersion(const QString& version) {
+void AboutDialog::setVersion(const QString& version) {
     Version->setText(version);
 }
 

@@ -1,4 +1,4 @@
-#include "app/passworddialog.h"
+#include "app/logindialog.h"
 
 #include "app/hints.h"
 
@@ -10,7 +10,7 @@
 
 namespace app {
 
-PasswordDialog::PasswordDialog(AppState& state, bool changeMode, QWidget* parent)
+LoginDialog::LoginDialog(AppState& state, bool changeMode, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       login_(state, changeMode) {
@@ -36,8 +36,8 @@ PasswordDialog::PasswordDialog(AppState& state, bool changeMode, QWidget* parent
     setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
     CancelBtn->setAutoDefault(false);
 
-    connect(OKBtn, &QPushButton::clicked, this, &PasswordDialog::OKBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &PasswordDialog::reject);
+    connect(OKBtn, &QPushButton::clicked, this, &LoginDialog::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &LoginDialog::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -62,15 +62,15 @@ PasswordDialog::PasswordDialog(AppState& state, bool changeMode, QWidget* parent
     Password->setFocus();
 }
 
-void PasswordDialog::OKBtnClick() {
+void LoginDialog::OKBtnClick() {
     apply(login_.ok(Password->text()));
 }
 
-void PasswordDialog::reject() {
+void LoginDialog::reject() {
     apply(login_.cancel());
 }
 
-void PasswordDialog::apply(Login::Result result) {
+void LoginDialog::apply(Login::Result result) {
     switch (result) {
     case Login::Result::Accepted:
         done(Accepted);
