@@ -1,8 +1,8 @@
 #include "app/aboutdialog.h"
 
-#include "app/hints.h"
 #include "app/programicon.h"
 #include "app/programinfo.h"
+#include "ui/hints.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -17,7 +17,7 @@ AboutDialog::AboutDialog(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TAboutBox"));
     setWindowTitle(QStringLiteral("Névjegy"));
-    setHint(this, QStringLiteral("Verzió megmutatása"));
+    ui::setHint(this, QStringLiteral("Verzió megmutatása"));
     setModal(true);
 
     auto* panel = new QFrame(this);

@@ -1,6 +1,6 @@
 #include "app/logindialog.h"
 
-#include "app/hints.h"
+#include "ui/hints.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +16,7 @@ LoginDialog::LoginDialog(AppState& state, bool changeMode, QWidget* parent)
       login_(state, changeMode) {
     setObjectName(QStringLiteral("TPasswordDlg"));
     setWindowTitle(QStringLiteral("Bejelentkezési ablak"));
-    setHint(this, QStringLiteral("A jelszó megadása kötelező"));
+    ui::setHint(this, QStringLiteral("A jelszó megadása kötelező"));
     setModal(true);
 
     Label1 = new QLabel(QStringLiteral("Kérem a jelszót"), this);
@@ -29,11 +29,11 @@ LoginDialog::LoginDialog(AppState& state, bool changeMode, QWidget* parent)
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    setHint(OKBtn, QStringLiteral("Elmentés"));
+    ui::setHint(OKBtn, QStringLiteral("Elmentés"));
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Mégsem"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
+    ui::setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
     CancelBtn->setAutoDefault(false);
 
     connect(OKBtn, &QPushButton::clicked, this, &LoginDialog::OKBtnClick);

@@ -3,7 +3,6 @@
 #include "app/aboutdialog.h"
 #include "app/appstate.h"
 #include "app/helpwindow.h"
-#include "app/hints.h"
 #include "app/logindialog.h"
 #include "app/paths.h"
 #include "app/pathswindow.h"
@@ -21,6 +20,7 @@
 #include "masters/personwindow.h"
 #include "masters/recordpickwindow.h"
 #include "masters/remainderswindow.h"
+#include "ui/hints.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -55,7 +55,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     setWindowIcon(programIcon());
 
     // Every hint of the application goes to status panel 0.
-    new HintRouter(st_.msg, this);
+    new ui::HintRouter(st_.msg, this);
 
     buildPanels();
     buildMenu();
@@ -79,10 +79,10 @@ void MainWindow::buildPanels() {
 
     Ido = new QLabel(QStringLiteral("Elszámolási időszak:"), top);
     Ido->setObjectName(QStringLiteral("Ido"));
-    setHint(Ido, QStringLiteral("Elszámolási időszak megmutatása"));
+    ui::setHint(Ido, QStringLiteral("Elszámolási időszak megmutatása"));
     ID = new QLabel(top);
     ID->setObjectName(QStringLiteral("ID"));
-    setHint(ID, QStringLiteral("Időszak"));
+    ui::setHint(ID, QStringLiteral("Időszak"));
     ID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     QFont big = Ido->font();
@@ -307,7 +307,7 @@ void MainWindow::buildMenu() {
     command(addItem(szerviz, QStringLiteral("Visszatlts1"), QStringLiteral("&Visszatöltés"),
                     QStringLiteral("Adatállományok visszatöltése")),
             [this] {
-                if (!db::visszatoltes(st_, this)) endProgram();
+                if (!db::visszatoltes(st_, this, [this] { return szerzadat(st_); })) endProgram();
             });
 
     // Adatszolgáltatás

@@ -16,7 +16,7 @@ BcsopDialog::BcsopDialog(app::AppState& state, QWidget* parent)
       logic_(state.msg) {
     setObjectName(QStringLiteral("TBcsop"));
     setWindowTitle(QStringLiteral("Betegségcsoport"));
-    app::setHint(this, QStringLiteral("A betegségcsoport kiválasztása"));
+    ui::setHint(this, QStringLiteral("A betegségcsoport kiválasztása"));
     setModal(true);
 
     CB1 = new QComboBox(this);
@@ -42,7 +42,7 @@ BcsopDialog::BcsopDialog(app::AppState& state, QWidget* parent)
     CB1->installEventFilter(this);
     // The chosen item's text is the list's hint.
     connect(CB1, &QComboBox::currentIndexChanged, this,
-            [this](int i) { app::setHint(CB1, i >= 0 ? CB1->itemText(i) : QString()); });
+            [this](int i) { ui::setHint(CB1, i >= 0 ? CB1->itemText(i) : QString()); });
     connect(OKBtn, &QPushButton::clicked, this, &BcsopDialog::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &BcsopDialog::CancelBtnClick);
     CB1->setFocus();

@@ -20,7 +20,7 @@ BnoViewerWindow::BnoViewerWindow(app::AppState& state, QWidget* mainWindow)
       main_(mainWindow) {
     setObjectName(QStringLiteral("Tbnonez"));
     setWindowTitle(QStringLiteral("BNO törzs megnézése"));
-    app::setHint(this, QStringLiteral("Diagnózisok megtekintése"));
+    ui::setHint(this, QStringLiteral("Diagnózisok megtekintése"));
     setModal(true);
 
     BNOkep1 = new BrowsePanel(bnoPanel(state.tables), state.msg, this);

@@ -270,7 +270,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
            {QStringLiteral("heti munkaidő"), QStringLiteral("HETIO"), 2}}}},
         true, this);
     Dolgkep1->setObjectName(QStringLiteral("Dolgkep1"));
-    app::setHint(Dolgkep1, QStringLiteral("Az ajtuális szerződés dolgozói adatai"));
+    ui::setHint(Dolgkep1, QStringLiteral("Az ajtuális szerződés dolgozói adatai"));
 
     thelykep1 = new RecordFields(
         QStringLiteral("Telephely adatai"), st_.tables.thely,
@@ -300,7 +300,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
            {QStringLiteral("K = Van külterület"), QString(), 0}}}},
         true, this);
     terulkep1->setObjectName(QStringLiteral("terulkep1"));
-    app::setHint(terulkep1, QStringLiteral("A területi ellátás megmutatása"));
+    ui::setHint(terulkep1, QStringLiteral("A területi ellátás megmutatása"));
 
     kilep = form::button(this, "kilep", QStringLiteral("Kilépés"),
                          QStringLiteral("Visszalépés a főmenübe"));

@@ -31,7 +31,7 @@ MaintenanceShell personShell(app::AppState& state, const PersonConfig& config) {
 
 PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow)
     : MaintenanceWindow(personShell(state, config), state.msg, mainWindow), logic_(state, config) {
-    if (!config.windowHint.isEmpty()) app::setHint(this, config.windowHint);
+    if (!config.windowHint.isEmpty()) ui::setHint(this, config.windowHint);
 
     auto* Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));

@@ -20,7 +20,7 @@ RemaindersWindow::RemaindersWindow(app::AppState& state, QWidget* mainWindow)
                          QStringLiteral("Maradvány törlése")},
                         state.msg, mainWindow),
       logic_(state) {
-    app::setHint(this, QStringLiteral("Maradványok megmutatása"));
+    ui::setHint(this, QStringLiteral("Maradványok megmutatása"));
 
     auto* Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));

@@ -18,7 +18,7 @@ ValaszDialog::ValaszDialog(const QString& mode, const QString& period, QWidget* 
       mode_(mode), period_(period), caller_(caller) {
     setObjectName(QStringLiteral("Tvalasz"));
     setWindowTitle(QStringLiteral("Választás"));
-    app::setHint(this, QStringLiteral("Segítség a kódokhoz"));
+    ui::setHint(this, QStringLiteral("Segítség a kódokhoz"));
     setModal(true);
 
     LB = new QListWidget(this);

@@ -1,6 +1,6 @@
 #include "ui/folderbrowserdialog.h"
 
-#include "app/hints.h"
+#include "ui/hints.h"
 #include "ui/qtmessages.h"
 
 #include <QComboBox>
@@ -23,11 +23,11 @@ FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, 
     setObjectName(QStringLiteral("TAlapkeres"));
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Mentés helyének kiválasztása") : caption);
     setModal(true);
-    app::setHint(this, QStringLiteral("Az útvonal kiválasztása"));
+    ui::setHint(this, QStringLiteral("Az útvonal kiválasztása"));
 
     DriveCB = new QComboBox(this);
     DriveCB->setObjectName(QStringLiteral("DriveCB"));
-    app::setHint(DriveCB, QStringLiteral("A meghajtó kiválasztása"));
+    ui::setHint(DriveCB, QStringLiteral("A meghajtó kiválasztása"));
     DriveCB->addItems(browser_.drives());
 
     DirLabel = new QLabel(this);
@@ -36,16 +36,16 @@ FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, 
 
     DirLB = new QListWidget(this);
     DirLB->setObjectName(QStringLiteral("DirLB"));
-    app::setHint(DirLB, QStringLiteral("A könyvtár kiválasztása"));
+    ui::setHint(DirLB, QStringLiteral("A könyvtár kiválasztása"));
     DirLB->setMinimumSize(260, 220);
 
     Igen = new QPushButton(QStringLiteral("&OK"), this);
     Igen->setObjectName(QStringLiteral("Igen"));
-    app::setHint(Igen, QStringLiteral("Az útvonal elmentése"));
+    ui::setHint(Igen, QStringLiteral("Az útvonal elmentése"));
     Igen->setDefault(true);
     Nem = new QPushButton(QStringLiteral("&Mégsem"), this);
     Nem->setObjectName(QStringLiteral("Nem"));
-    app::setHint(Nem, QStringLiteral("Vissza az alapbeállításra"));
+    ui::setHint(Nem, QStringLiteral("Vissza az alapbeállításra"));
     Nem->setAutoDefault(false);
 
     connect(Igen, &QPushButton::clicked, this, &FolderBrowserDialog::IgenClick);
