@@ -325,7 +325,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
     // again and shows its record.
     auto* fields = new ui::FieldBinder(this);
     for (auto p :
-         {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul}) {
+         {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul}) {
         RecordFields* f = panel(p);
         fields->bind(f, f->objectName());
         fields->onEnter(f->objectName(), [this, p, f] {
