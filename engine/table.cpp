@@ -1,8 +1,10 @@
 #include "engine/table.h"
 
+#include "engine/changeunit.h"
 #include "engine/codepage.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
+#include "engine/iofault.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +60,7 @@ void putStr(QByteArray& b, const QString& s) {
 
 void writeAt(int fd, const char* data, size_t n, off_t at, const QString& path) {
     while (n > 0) {
-        const ssize_t w = ::pwrite(fd, data, n, at);
+        const ssize_t w = ioAllowed(IoOp::Write) ? ::pwrite(fd, data, n, at) : -1;
         if (w < 0) {
             if (errno == EINTR) continue;
             throw ioError(path, QStringLiteral("nem írható"));
@@ -289,6 +291,9 @@ void Table::open(const QString& path, Mode mode) {
 
 void Table::close() {
     if (fd_ < 0) return;
+    // Closing a table in the middle of a unit gives up its part of the unit:
+    // the held records are forgotten and the unit can only roll back.
+    if (unit_) unit_->tableClosing(*this);
     if (db_) db_->detach(this);
     state_ = State::Browse;
     std::exception_ptr failure;
@@ -346,6 +351,14 @@ int Table::requireField(const QString& name) const {
 const char* Table::rawRecord(std::uint32_t recno) const {
     if (recno == 0 || recno > header_.recordCount)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("nincs %1. rekord").arg(recno));
+    if (held_) [[unlikely]] {
+        if (recno > held_->diskCount)
+            return held_->appended[recno - held_->diskCount - 1].constData();
+        if (!held_->changed.empty()) {
+            const auto it = held_->changed.find(recno);
+            if (it != held_->changed.end()) return it->second.constData();
+        }
+    }
     return map_ + header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
 }
 
@@ -369,9 +382,15 @@ void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
     const char* old = rawRecord(recno);
     if (memcmp(old, record.constData(), header_.recordLength) == 0) return;
     const QByteArray before(old, header_.recordLength);
-    touchIndexFile();
-    writeAt(fd_, record.constData(), header_.recordLength,
-            off_t(header_.headerLength) + off_t(recno - 1) * header_.recordLength, path_);
+    if (held_) {
+        QByteArray& slot = recno > held_->diskCount ? held_->appended[recno - held_->diskCount - 1]
+                                                    : held_->changed[recno];
+        slot = record.left(header_.recordLength);
+    } else {
+        touchIndexFile();
+        writeAt(fd_, record.constData(), header_.recordLength,
+                off_t(header_.headerLength) + off_t(recno - 1) * header_.recordLength, path_);
+    }
     for (Tag& t : tags_) {
         std::vector<char> a(size_t(t.expr.keyLength())), b(a.size());
         keyOf(t, before.constData(), a.data());
@@ -392,6 +411,18 @@ std::uint32_t Table::appendRaw(const QByteArray& record) {
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
     if (header_.recordCount == 0xFFFFFFFFu)
         throw DbError(DbError::Kind::Value, path_, QStringLiteral("a tábla megtelt"));
+    if (held_) {
+        QByteArray bytes = record.left(header_.recordLength);
+        if (bytes.size() < header_.recordLength)
+            bytes.append(QByteArray(header_.recordLength - bytes.size(), ' '));
+        held_->appended.push_back(bytes);
+        const std::uint32_t recno = ++header_.recordCount;
+        const char* rec = rawRecord(recno);
+        tagsInsert(recno, rec);
+        if (deletedCount_ >= 0 && rec[0] == '*') ++deletedCount_;
+        ++generation_;
+        return recno;
+    }
     touchIndexFile();
     const std::uint32_t recno = header_.recordCount + 1;
     const off_t at = off_t(header_.headerLength) + off_t(recno - 1) * header_.recordLength;
@@ -414,8 +445,17 @@ void Table::deleteRaw(std::uint32_t recno) {
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
     const char* rec = rawRecord(recno);
     if (rec[0] == '*') return;
-    writeAt(fd_, "*", 1, off_t(header_.headerLength) + off_t(recno - 1) * header_.recordLength,
-            path_);
+    if (held_) {
+        QByteArray bytes(rec, header_.recordLength);
+        bytes[0] = '*';
+        if (recno > held_->diskCount)
+            held_->appended[recno - held_->diskCount - 1] = bytes;
+        else
+            held_->changed[recno] = bytes;
+    } else {
+        writeAt(fd_, "*", 1, off_t(header_.headerLength) + off_t(recno - 1) * header_.recordLength,
+                path_);
+    }
     if (deletedCount_ >= 0) ++deletedCount_;
     ++generation_;
 }
@@ -925,7 +965,8 @@ void Table::rebuildTags() {
 // index left behind by a crash is rebuilt at the next open, and so is one
 // whose checksum does not match.
 void Table::saveIndexFile() {
-    if (tags_.empty()) return;
+    // Held records are not in the file yet: the index follows the file.
+    if (tags_.empty() || (held_ && !held_->empty())) return;
     QByteArray b(kMdxMagic, 8);
     put32(b, 0);
     put32(b, header_.recordCount);
@@ -961,7 +1002,7 @@ void Table::touchIndexFile() {
     if (fd < 0) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
     char one[4];
     put32(one, 1);
-    const ssize_t w = ::pwrite(fd, one, 4, kMdxDirtyOffset);
+    const ssize_t w = ioAllowed(IoOp::Write) ? ::pwrite(fd, one, 4, kMdxDirtyOffset) : -1;
     ::close(fd);
     if (w != 4) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
     indexMarked_ = true;
@@ -1377,6 +1418,9 @@ void Table::pack() {
     checkBrowse("pack");
     if (readOnly_)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    if (unit_)
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("a tábla egy folyamatban lévő művelet része (tömörítés)"));
     const QString tmp = path_ + QStringLiteral(".pack-tmp");
     QByteArray head(map_, header_.headerLength);
     std::uint32_t kept = 0;
@@ -1431,6 +1475,89 @@ void Table::pack() {
         saveIndexFile();
     }
     first();
+}
+
+// ---------------------------------------------------------------- change units
+
+void Table::markIndexStale(const QString& dbfPath) {
+    const QString mdx = mdxPathFor(findFileNoCase(dbfPath));
+    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR);
+    if (fd < 0) {
+        if (errno == ENOENT) return;
+        throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
+    }
+    char magic[8];
+    const bool ours = ::pread(fd, magic, 8, 0) == 8 && memcmp(magic, kMdxMagic, 8) == 0;
+    char one[4];
+    put32(one, 1);
+    const ssize_t w =
+        !ours ? 4 : (ioAllowed(IoOp::Write) ? ::pwrite(fd, one, 4, kMdxDirtyOffset) : -1);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (w != 4) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
+}
+
+void Table::holdWrites(ChangeUnit* unit) {
+    unit_ = unit;
+    held_ = std::make_unique<Held>();
+    held_->diskCount = header_.recordCount;
+}
+
+void Table::flushHeld() {
+    if (!held_ || held_->empty()) return;
+    touchIndexFile();
+    const std::uint32_t rl = header_.recordLength;
+    const off_t base = off_t(header_.headerLength);
+    for (const auto& [recno, rec] : held_->changed)
+        writeAt(fd_, rec.constData(), rl, base + off_t(recno - 1) * rl, path_);
+    if (!held_->appended.empty()) {
+        QByteArray block;
+        block.reserve(qsizetype(held_->appended.size() * rl + 1));
+        for (const QByteArray& rec : held_->appended)
+            block.append(rec);
+        block.append(char(0x1A));
+        const off_t at = base + off_t(held_->diskCount) * rl;
+        writeAt(fd_, block.constData(), size_t(block.size()), at, path_);
+        writeHeaderCount();
+        ensureMapped(std::uint64_t(at) + std::uint64_t(block.size()));
+    }
+}
+
+void Table::dropHeld() {
+    if (!held_) return;
+    std::unique_ptr<Held> held = std::move(held_);
+    if (state_ == State::Edit || state_ == State::Insert) cancel();
+    // Back to the file's records: the held ones leave the tags, the file's
+    // own come back. A tag that does not hold what it should is rebuilt.
+    header_.recordCount = held->diskCount;
+    for (Tag& t : tags_) {
+        bool lost = false;
+        std::vector<char> k(size_t(t.expr.keyLength()));
+        for (const auto& [recno, rec] : held->changed) {
+            keyOf(t, rec.constData(), k.data());
+            lost |= !t.index.erase(k.data(), recno);
+            keyOf(t, rawRecord(recno), k.data());
+            t.index.insert(k.data(), recno);
+        }
+        for (size_t i = 0; i < held->appended.size(); ++i) {
+            keyOf(t, held->appended[i].constData(), k.data());
+            lost |= !t.index.erase(k.data(), held->diskCount + std::uint32_t(i) + 1);
+        }
+        if (lost || t.index.size() != header_.recordCount) buildTag(t);
+    }
+    if (!tags_.empty() && !held->empty()) indexDirty_ = true;
+    deletedCount_ = -1;
+    ++generation_;
+    if (recno_ > header_.recordCount) recno_ = 0;
+    refresh();
+}
+
+void Table::releaseHeld() {
+    held_.reset();
+    unit_ = nullptr;
+    deletedCount_ = -1;
+    ++generation_;
 }
 
 } // namespace engine
