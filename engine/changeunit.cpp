@@ -1,7 +1,7 @@
 #include "engine/changeunit.h"
 
 #include "engine/dberror.h"
-#include "engine/iofault.h"
+#include "engine/dbffile.h"
 #include "engine/table.h"
 
 #include <QDir>
@@ -48,14 +48,6 @@ constexpr int kLengthAt = 16;
 constexpr int kBodyAt = 24;
 
 int openUnitCount = 0;
-
-QString sysError() {
-    return QString::fromLocal8Bit(strerror(errno));
-}
-
-DbError ioError(const QString& path, const QString& what) {
-    return DbError(DbError::Kind::Io, path, what + QStringLiteral(" (") + sysError() + ")");
-}
 
 DbError damagedJournal(const QString& path, const QString& why) {
     return DbError(DbError::Kind::Damaged, path,
@@ -196,40 +188,6 @@ std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const 
     return out;
 }
 
-void writeAll(int fd, const char* data, qsizetype n, off_t at, const QString& path) {
-    while (n > 0) {
-        const ssize_t w = ioAllowed(IoOp::Write) ? ::pwrite(fd, data, size_t(n), at) : -1;
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            throw ioError(path, QStringLiteral("nem írható"));
-        }
-        data += w;
-        n -= w;
-        at += w;
-    }
-}
-
-bool synced(int fd, bool wholeFile) {
-    const IoAction a = ioAction(IoOp::Sync);
-    if (a == IoAction::Fail) return false;
-    return a == IoAction::Skip || (wholeFile ? ::fsync(fd) : ::fdatasync(fd)) == 0;
-}
-
-void syncFile(int fd, const QString& path) {
-    if (!synced(fd, false))
-        throw ioError(path, QStringLiteral("nem menthető a lemezre"));
-}
-
-void syncDirectory(const QString& dir) {
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) throw ioError(dir, QStringLiteral("a könyvtár nem nyitható meg"));
-    const bool ok = synced(fd, true);
-    const int saved = errno;
-    ::close(fd);
-    errno = saved;
-    if (!ok) throw ioError(dir, QStringLiteral("a könyvtár nem menthető a lemezre"));
-}
-
 // Writes the journal whole, flushes it, seals it and flushes again, and makes
 // its name durable in the folder. Refuses to replace a journal that exists.
 void writeJournal(const QString& path, const QString& dir, QByteArray bytes) {
@@ -237,11 +195,11 @@ void writeJournal(const QString& path, const QString& dir, QByteArray bytes) {
         ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) throw ioError(path, QStringLiteral("a visszaállító napló nem hozható létre"));
     try {
-        writeAll(fd, bytes.constData(), bytes.size(), 0, path);
+        writeAt(fd, 0, bytes.constData(), size_t(bytes.size()), path);
         syncFile(fd, path);
         QByteArray one;
         put64(one, 1);
-        writeAll(fd, one.constData(), 8, kSealedAt, path);
+        writeAt(fd, kSealedAt, one.constData(), 8, path);
         syncFile(fd, path);
     } catch (...) {
         ::close(fd);
@@ -251,22 +209,16 @@ void writeJournal(const QString& path, const QString& dir, QByteArray bytes) {
     syncDirectory(dir);
 }
 
-void removeJournal(const QString& path, const QString& dir) {
-    if (!ioAllowed(IoOp::Remove) || ::unlink(QFile::encodeName(path).constData()) != 0)
-        throw ioError(path, QStringLiteral("a visszaállító napló nem törölhető"));
-    syncDirectory(dir);
-}
-
 // Puts one table file back as the journal describes it and flushes it.
 void restoreFile(int fd, const TableImage& t, const QString& path) {
-    const off_t hl = off_t(t.header.size());
+    const std::uint64_t hl = std::uint64_t(t.header.size());
     for (const auto& [recno, rec] : t.images)
-        writeAll(fd, rec.constData(), rec.size(), hl + off_t(recno - 1) * t.recordLength, path);
-    writeAll(fd, t.header.constData(), t.header.size(), 0, path);
-    const off_t end = hl + off_t(t.count) * t.recordLength;
-    if (!t.tail.isEmpty()) writeAll(fd, t.tail.constData(), t.tail.size(), end, path);
-    if (!ioAllowed(IoOp::Truncate) || ::ftruncate(fd, off_t(t.size)) != 0)
-        throw ioError(path, QStringLiteral("nem állítható vissza"));
+        writeAt(fd, hl + std::uint64_t(recno - 1) * t.recordLength, rec.constData(),
+                size_t(rec.size()), path);
+    writeAt(fd, 0, t.header.constData(), size_t(t.header.size()), path);
+    const std::uint64_t end = hl + std::uint64_t(t.count) * t.recordLength;
+    if (!t.tail.isEmpty()) writeAt(fd, end, t.tail.constData(), size_t(t.tail.size()), path);
+    truncateAt(fd, t.size, path);
     syncFile(fd, path);
 }
 
@@ -437,7 +389,7 @@ void ChangeUnit::commit() {
             t->flushHeld();
         for (Table* t : changing)
             syncFile(t->fd_, t->path());
-        removeJournal(journal, directory_);
+        removeDurably(journal);
     } catch (const DbError& failure) {
         // Unlinked but the folder not flushed: the changes stand (a power
         // cut now could only bring the journal back and roll them back).
@@ -450,9 +402,11 @@ void ChangeUnit::commit() {
         try {
             for (size_t i = 0; i < changing.size(); ++i)
                 restoreFile(changing[i]->fd_, images[i], changing[i]->path());
-            removeJournal(journal, directory_);
+            removeDurably(journal);
         } catch (const DbError& e) {
             undone = e.text();
+            for (Table* t : changing)
+                t->blocked_ = true;
         }
         rollback();
         if (undone.isEmpty()) throw;
@@ -477,7 +431,7 @@ bool recoverJournal(const QString& directory) {
     f.close();
     const auto tables = decodeJournal(bytes, path);
     if (!tables) {
-        removeJournal(path, directory);
+        removeDurably(path);
         return true;
     }
 
@@ -516,7 +470,7 @@ bool recoverJournal(const QString& directory) {
         throw;
     }
     closeAll();
-    removeJournal(path, directory);
+    removeDurably(path);
     return true;
 }
 

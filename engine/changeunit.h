@@ -38,7 +38,9 @@ public:
     ChangeUnit& operator=(const ChangeUnit&) = delete;
 
     // Makes every change durable and ends the unit. Throws DbError when it
-    // cannot; the unit is rolled back then.
+    // cannot; the unit is rolled back then. Should the rollback itself fail
+    // (a dead disk), the journal stays for the next start, and until then
+    // the unit's tables take no writes and no unit begins in the folder.
     void commit();
     // Undoes every change made since the unit began and ends it.
     void rollback();

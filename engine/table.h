@@ -9,7 +9,9 @@
 // record sets eof() and stays on the last one; prior() before the first sets
 // bof().
 
+#include "engine/dbffile.h"
 #include "engine/dbfheader.h"
+#include "engine/fieldcodec.h"
 #include "engine/filterexpr.h"
 #include "engine/keyexpr.h"
 #include "engine/tagindex.h"
@@ -145,6 +147,9 @@ public:
     // Appends every row of `rows` (values by column position).
     void appendRows(const std::vector<QVariantList>& rows);
 
+    // A read-only view of record n (deleted or not); throws for a bad number.
+    RecordView record(std::uint32_t recno) const;
+
     // --- raw access for the SQL layer ---
     const char* rawRecord(std::uint32_t recno) const;
     void writeRaw(std::uint32_t recno, const QByteArray& record);
@@ -184,14 +189,15 @@ private:
     void holdWrites(ChangeUnit* unit);
     // Writes the held records to the file (its index marked first).
     void flushHeld();
-    // Forgets the held records and puts the tags back to the file's records;
-    // `diskCount` records are in the file now.
+    // Forgets the held records and puts the tags back to the file's records.
     void dropHeld();
-    // Ends the hold after a commit.
+    // Ends the hold (after a commit, or after dropHeld).
     void releaseHeld();
-    int fileHandle() const { return fd_; }
 
     void checkOpen() const;
+    // Read-only tables, and tables whose unit could not roll back (its
+    // journal waits for the next start), take no writes.
+    void checkWritable() const;
     void checkBrowse(const char* what) const;
     int requireField(const QString& name) const;
     const char* currentRecord() const;
@@ -246,15 +252,7 @@ private:
 
     ChangeUnit* unit_ = nullptr;
     std::unique_ptr<Held> held_;
+    bool blocked_ = false;
 };
-
-// The file of `path` whatever the letter case of its name; the path itself
-// when no file matches (so a new file gets the caller's spelling).
-QString findFileNoCase(const QString& path);
-bool fileExistsNoCase(const QString& path);
-
-// Sets bytes 28 and 29 of a dBase header to 0 (the production-index flag and
-// the language-driver mark). Throws DbError(Io) on any failure.
-void clearHeaderFlags(const QString& path);
 
 } // namespace engine

@@ -11,7 +11,7 @@
 // prints the number of those operations.
 
 #include "engine/dberror.h"
-#include "engine/iofault.h"
+#include "engine/dbffile.h"
 #include "tools/journalwork.h"
 
 #include <csignal>
@@ -38,10 +38,10 @@ int main(int argc, char** argv) {
         long done = journalwork::committed(t);
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
-        engine::setIoHook([=](engine::IoOp op, long n) {
+        engine::testing::setIoHook([=](engine::testing::IoOp op, long n) {
             if (n == killAt) std::raise(SIGKILL);
-            return op == engine::IoOp::Sync && !sync ? engine::IoAction::Skip
-                                                     : engine::IoAction::Proceed;
+            return op == engine::testing::IoOp::Sync && !sync ? engine::testing::IoAction::Skip
+                                                              : engine::testing::IoAction::Proceed;
         });
         for (long k = 1; saves == 0 || k <= saves; ++k) {
             journalwork::save(t, ++done);
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
             }
         }
         t.close();
-        std::printf("%ld\n", engine::ioCount());
+        std::printf("%ld\n", engine::testing::ioCount());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

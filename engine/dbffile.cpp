@@ -1,0 +1,220 @@
+#include "engine/dbffile.h"
+
+#include "engine/dberror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace engine {
+
+namespace {
+
+std::atomic<std::uint64_t> writes{0};
+testing::IoHook ioHook;
+long ioCounter = 0;
+
+// Counts an operation and asks the test hook: throws when it fails, false
+// when a flush is to be skipped.
+bool gate(testing::IoOp op, const QString& path) {
+    ++ioCounter;
+    const testing::IoAction a = ioHook ? ioHook(op, ioCounter) : testing::IoAction::Proceed;
+    if (a == testing::IoAction::Fail) {
+        errno = ENOSPC;
+        throw ioError(path, QStringLiteral("nem írható"));
+    }
+    if (op == testing::IoOp::Write || op == testing::IoOp::Truncate) ++writes;
+    return a != testing::IoAction::Skip || op != testing::IoOp::Sync;
+}
+
+void countWrite(const QString& path) {
+    gate(testing::IoOp::Write, path);
+}
+
+std::function<QDate()>& clockFn() {
+    static std::function<QDate()> fn = [] { return QDate::currentDate(); };
+    return fn;
+}
+
+} // namespace
+
+DbError ioError(const QString& path, const QString& what) {
+    return DbError(DbError::Kind::Io, path,
+                   what + QStringLiteral(" (") + QString::fromLocal8Bit(strerror(errno)) + ")");
+}
+
+void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, const QString& path) {
+    countWrite(path);
+    while (n > 0) {
+        const ssize_t w = ::pwrite(fd, data, n, off_t(offset));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            throw ioError(path, QStringLiteral("nem írható"));
+        }
+        if (w == 0) {
+            errno = ENOSPC;
+            throw ioError(path, QStringLiteral("nem írható"));
+        }
+        data += w;
+        n -= size_t(w);
+        offset += std::uint64_t(w);
+    }
+}
+
+void truncateAt(int fd, std::uint64_t size, const QString& path) {
+    gate(testing::IoOp::Truncate, path);
+    if (::ftruncate(fd, off_t(size)) != 0) throw ioError(path, QStringLiteral("nem írható"));
+}
+
+void syncFile(int fd, const QString& path) {
+    if (gate(testing::IoOp::Sync, path) && ::fsync(fd) != 0)
+        throw ioError(path, QStringLiteral("nem írható"));
+}
+
+void syncDirectory(const QString& dir) {
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw ioError(dir, QStringLiteral("a könyvtár nem nyitható meg"));
+    try {
+        syncFile(fd, dir);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
+void removeDurably(const QString& path) {
+    gate(testing::IoOp::Remove, path);
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
+        throw ioError(path, QStringLiteral("nem törölhető"));
+    syncDirectory(QFileInfo(path).absolutePath());
+}
+
+void renameDurably(const QString& from, const QString& to) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw ioError(to, QStringLiteral("nem cserélhető le"));
+    const QString dir = QFileInfo(to).absolutePath();
+    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+NewFile::NewFile(const QString& target, const QString& tmpPath) : target_(target), tmp_(tmpPath) {
+    fd_ = ::open(QFile::encodeName(tmp_).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) throw ioError(tmp_, QStringLiteral("nem hozható létre"));
+}
+
+NewFile::~NewFile() {
+    abandon();
+}
+
+void NewFile::append(const char* data, std::size_t n) {
+    engine::writeAt(fd_, size_, data, n, tmp_);
+    size_ += n;
+}
+
+void NewFile::writeAt(std::uint64_t offset, const char* data, std::size_t n) {
+    engine::writeAt(fd_, offset, data, n, tmp_);
+    size_ = std::max<std::uint64_t>(size_, offset + n);
+}
+
+int NewFile::commit(bool keepOpen) {
+    if (fd_ < 0)
+        throw DbError(DbError::Kind::Usage, tmp_, QStringLiteral("az állomány már le van zárva"));
+    try {
+        syncFile(fd_, tmp_);
+        renameDurably(tmp_, target_);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (keepOpen) return fd;
+    ::close(fd);
+    return -1;
+}
+
+void NewFile::abandon() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(QFile::encodeName(tmp_).constData());
+}
+
+namespace testing {
+void setIoHook(IoHook hook) {
+    ioHook = std::move(hook);
+    ioCounter = 0;
+}
+long ioCount() {
+    return ioCounter;
+}
+void failWriteAfter(long n) {
+    if (n < 0) return setIoHook(nullptr);
+    setIoHook([left = n](IoOp op, long) mutable {
+        if (op != IoOp::Write && op != IoOp::Truncate) return IoAction::Proceed;
+        if (left == 0) return IoAction::Fail;
+        --left;
+        return IoAction::Proceed;
+    });
+}
+void clearWriteFailure() {
+    setIoHook(nullptr);
+}
+std::uint64_t writeCount() {
+    return writes.load();
+}
+} // namespace testing
+
+QDate today() {
+    return clockFn()();
+}
+
+void setToday(std::function<QDate()> fn) {
+    clockFn() = fn ? std::move(fn) : [] { return QDate::currentDate(); };
+}
+
+QString findFileNoCase(const QString& path) {
+    QFileInfo fi(path);
+    if (fi.exists()) return path;
+    QDir dir = fi.dir();
+    if (!dir.exists()) return path;
+    const QString want = fi.fileName();
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& n : names)
+        if (n.compare(want, Qt::CaseInsensitive) == 0) return dir.filePath(n);
+    return path;
+}
+
+bool fileExistsNoCase(const QString& path) {
+    return QFileInfo::exists(findFileNoCase(path));
+}
+
+QString mdxPathFor(const QString& dbfPath) {
+    QFileInfo fi(dbfPath);
+    return findFileNoCase(fi.dir().filePath(fi.completeBaseName() + ".mdx"));
+}
+
+void clearHeaderFlags(const QString& path) {
+    const QString p = findFileNoCase(path);
+    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR);
+    if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
+    const char zero[2] = {0, 0};
+    try {
+        writeAt(fd, 28, zero, 2, p);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
+} // namespace engine
