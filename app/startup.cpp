@@ -4,6 +4,7 @@
 #include "app/period.h"
 #include "db/localtables.h"
 #include "db/tableops.h"
+#include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "ui/messages.h"
 
@@ -151,6 +152,17 @@ Startup::Outcome Startup::run(const QString& programDir) {
     AppState& st = st_;
     st.programDir = programDir;
     st.tables.dbo.setDirectory(sureDir(sureDir(programDir) + QStringLiteral("DATA")));
+
+    // An operation cut short by a crash or a kill is rolled back before any
+    // table of the database is opened.
+    try {
+        engine::recoverJournal(st.tables.directory());
+    } catch (const engine::DbError& e) {
+        st.msg.error(
+            QStringLiteral("A legutóbbi félbeszakadt művelet visszaállítása nem sikerült: ") +
+            e.text());
+        return Outcome::EndProgram;
+    }
 
     if (!dialogs_.login(st)) return Outcome::EndProgram;
 

@@ -1,5 +1,6 @@
 #include "db/tableops.h"
 
+#include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 #include "ui/messages.h"
@@ -122,6 +123,16 @@ void mindnyit(TableSet& t) {
 }
 
 void mindzar(TableSet& t) {
+    // A backup, a restore or re-indexing must not cut into an operation, nor
+    // overtake a rollback that is still due at the next start.
+    if (engine::ChangeUnit::openUnits() > 0)
+        throw engine::DbError(engine::DbError::Kind::Usage, QString(),
+                              QStringLiteral("Egy adatmódosítás még folyamatban van, a táblák "
+                                             "most nem zárhatók be."));
+    if (QFileInfo::exists(engine::journalPath(t.directory())))
+        throw engine::DbError(engine::DbError::Kind::Io, engine::journalPath(t.directory()),
+                              QStringLiteral("egy félbeszakadt művelet visszaállítása még hátra "
+                                             "van: lépjen ki, és indítsa újra a programot!"));
     for (engine::Table TableSet::*m : closeOrder)
         (t.*m).close();
 }

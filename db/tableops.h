@@ -43,6 +43,7 @@ void mindnyit(TableSet& tables);
 
 // Closes the same fifteen, in the order szerz, szolgsz, part, telep, terul,
 // thely, Apol, Beteg, Orvos, bno, maradv, Zaras, elrend, lap, lapb.
+// Refuses (DbError) while a change unit is open or a rollback is still due.
 void mindzar(TableSet& tables);
 
 // Deletes the fourteen index files of the data folder; a file that is missing

@@ -6,12 +6,17 @@
 //     ... edit, append, post, remove through the table objects ...
 //     unit.commit();
 //
-// While a unit is open every write to one of its tables is journalled first
-// (the record's before-image and the table's record count, flushed before the
-// record changes). commit() makes the changes durable and removes the journal;
-// a unit destroyed without commit() (an exception on the way) rolls back. A
+// While a unit is open the writes to its tables are held by the table objects
+// (reads see them). commit() writes the journal beside the tables (each
+// table's record count, size and header and the before-images of the records
+// to be changed) and flushes it, then writes the held records, flushes the
+// tables and removes the journal. A unit destroyed without commit() (an
+// exception on the way) forgets the held records: the files never changed. A
 // journal left behind by a killed run is rolled back by recoverJournal()
 // before anything opens the tables.
+//
+// Inside a unit a table cannot be packed; closing one of its tables gives its
+// part up and the unit can then only roll back.
 
 #include <QString>
 #include <initializer_list>
@@ -33,16 +38,36 @@ public:
     ChangeUnit& operator=(const ChangeUnit&) = delete;
 
     // Makes every change durable and ends the unit. Throws DbError when it
-    // cannot; the unit is rolled back then.
+    // cannot; the unit is rolled back then. Should the rollback itself fail
+    // (a dead disk), the journal stays for the next start, and until then
+    // the unit's tables take no writes and no unit begins in the folder.
     void commit();
     // Undoes every change made since the unit began and ends it.
     void rollback();
     bool active() const { return active_; }
 
+    // Units open at this moment in the program (the whole-table operations,
+    // closing all tables, re-indexing, backup and restore, wait for none).
+    static int openUnits();
+
 private:
+    friend class Table;
+    // A table of the unit is being closed: its part is given up, so the unit
+    // can only roll back.
+    void tableClosing(Table& table);
+    void end(); // releases the tables after a commit or a rollback
+
     std::vector<Table*> tables_;
+    QString directory_;
     bool active_ = false;
+    // A unit begun over tables that an open unit already holds joins it: its
+    // commit leaves the work to the outer unit, its rollback dooms it.
+    ChangeUnit* outer_ = nullptr;
+    bool doomed_ = false;
 };
+
+// The journal of a folder of tables ("rollback.jnl" in it).
+QString journalPath(const QString& directory);
 
 // Rolls back a journal left in `directory` by a run that was killed or failed
 // mid-unit. Returns true when one was found and rolled back. Call before any

@@ -15,19 +15,25 @@ namespace engine {
 
 namespace {
 
-std::atomic<long> failAfter{-1};
 std::atomic<std::uint64_t> writes{0};
+testing::IoHook ioHook;
+long ioCounter = 0;
 
-// Counts a write and throws when the test hook says this one fails.
-void countWrite(const QString& path) {
-    long n = failAfter.load();
-    while (n > 0 && !failAfter.compare_exchange_weak(n, n - 1)) {
-    }
-    if (n == 0) {
+// Counts an operation and asks the test hook: throws when it fails, false
+// when a flush is to be skipped.
+bool gate(testing::IoOp op, const QString& path) {
+    ++ioCounter;
+    const testing::IoAction a = ioHook ? ioHook(op, ioCounter) : testing::IoAction::Proceed;
+    if (a == testing::IoAction::Fail) {
         errno = ENOSPC;
         throw ioError(path, QStringLiteral("nem írható"));
     }
-    ++writes;
+    if (op == testing::IoOp::Write || op == testing::IoOp::Truncate) ++writes;
+    return a != testing::IoAction::Skip || op != testing::IoOp::Sync;
+}
+
+void countWrite(const QString& path) {
+    gate(testing::IoOp::Write, path);
 }
 
 std::function<QDate()>& clockFn() {
@@ -61,12 +67,32 @@ void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, cons
 }
 
 void truncateAt(int fd, std::uint64_t size, const QString& path) {
-    countWrite(path);
+    gate(testing::IoOp::Truncate, path);
     if (::ftruncate(fd, off_t(size)) != 0) throw ioError(path, QStringLiteral("nem írható"));
 }
 
 void syncFile(int fd, const QString& path) {
-    if (::fsync(fd) != 0) throw ioError(path, QStringLiteral("nem írható"));
+    if (gate(testing::IoOp::Sync, path) && ::fsync(fd) != 0)
+        throw ioError(path, QStringLiteral("nem írható"));
+}
+
+void syncDirectory(const QString& dir) {
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw ioError(dir, QStringLiteral("a könyvtár nem nyitható meg"));
+    try {
+        syncFile(fd, dir);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
+void removeDurably(const QString& path) {
+    gate(testing::IoOp::Remove, path);
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
+        throw ioError(path, QStringLiteral("nem törölhető"));
+    syncDirectory(QFileInfo(path).absolutePath());
 }
 
 void renameDurably(const QString& from, const QString& to) {
@@ -124,11 +150,24 @@ void NewFile::abandon() {
 }
 
 namespace testing {
+void setIoHook(IoHook hook) {
+    ioHook = std::move(hook);
+    ioCounter = 0;
+}
+long ioCount() {
+    return ioCounter;
+}
 void failWriteAfter(long n) {
-    failAfter = n < 0 ? -1 : n;
+    if (n < 0) return setIoHook(nullptr);
+    setIoHook([left = n](IoOp op, long) mutable {
+        if (op != IoOp::Write && op != IoOp::Truncate) return IoAction::Proceed;
+        if (left == 0) return IoAction::Fail;
+        --left;
+        return IoAction::Proceed;
+    });
 }
 void clearWriteFailure() {
-    failAfter = -1;
+    setIoHook(nullptr);
 }
 std::uint64_t writeCount() {
     return writes.load();

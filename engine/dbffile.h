@@ -25,6 +25,11 @@ void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, cons
 void truncateAt(int fd, std::uint64_t size, const QString& path);
 // fsync() of the open file; DbError(Io) on failure.
 void syncFile(int fd, const QString& path);
+// fsync() of a folder, so that files created, renamed or removed in it stay
+// so after a power cut; DbError(Io) on failure.
+void syncDirectory(const QString& dir);
+// Removes a file and makes the removal durable (syncDirectory of its folder).
+void removeDurably(const QString& path);
 // Renames `from` over `to` in one step and makes the rename itself durable
 // (fsync of the folder). The caller has synced `from`'s contents first.
 void renameDurably(const QString& from, const QString& to);
@@ -60,10 +65,25 @@ private:
 };
 
 namespace testing {
-// The test hook for write failures: after `n` more successful writeAt() or
-// truncateAt() calls, the next one throws DbError(Io) ("disk full"), as do
-// all after it until clearWriteFailure(). n = 0 makes the very next write fail.
-// Process-wide; tests reset it before they end.
+// The test hook over the doors above: every write, truncation, flush and
+// removal asks it first, with its number since the hook was set (1 first).
+enum class IoOp { Write, Truncate, Sync, Remove };
+enum class IoAction {
+    Proceed,
+    Fail, // the operation throws DbError(Io) ("disk full")
+    Skip  // a flush is skipped as if done: for tests that only kill processes
+          // (the page cache outlives them); other operations proceed
+};
+using IoHook = std::function<IoAction(IoOp op, long n)>;
+// Installs `hook` (nullptr removes it) and restarts the count.
+void setIoHook(IoHook hook);
+// Operations counted since the hook was last set.
+long ioCount();
+
+// Shorthands: after `n` more successful writeAt() or truncateAt() calls, the
+// next one throws DbError(Io) ("disk full"), as do all after it until
+// clearWriteFailure(). n = 0 makes the very next write fail. Process-wide;
+// tests reset it before they end.
 void failWriteAfter(long n);
 void clearWriteFailure();
 // Writes done through writeAt()/truncateAt() since the process started.

@@ -209,7 +209,8 @@ void Table::rebuildTags() {
 // index left behind by a crash is rebuilt at the next open, and so is one
 // whose checksum does not match.
 void Table::saveIndexFile() {
-    if (tags_.empty()) return;
+    // Held records are not in the file yet: the index follows the file.
+    if (tags_.empty() || (held_ && !held_->empty())) return;
     QByteArray b(kMdxMagic, 8);
     put32(b, 0);
     put32(b, header_.recordCount);
@@ -241,6 +242,26 @@ void Table::saveIndexFile() {
                       QStringLiteral("az indexállomány nem írható (%1)").arg(e.detail()));
     }
     indexDirty_ = indexMarked_ = indexDefaultChanged_ = false;
+}
+
+void Table::markIndexStale(const QString& dbfPath) {
+    const QString mdx = mdxPathFor(findFileNoCase(dbfPath));
+    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return;
+        throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
+    }
+    char magic[8];
+    char one[4];
+    put32le(one, 1);
+    try {
+        if (::pread(fd, magic, 8, 0) == 8 && memcmp(magic, kMdxMagic, 8) == 0)
+            writeAt(fd, kMdxDirtyOffset, one, 4, mdx);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
 }
 
 void Table::touchIndexFile() {

@@ -1,5 +1,6 @@
 #include "engine/table.h"
 
+#include "engine/changeunit.h"
 #include "engine/codepage.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
@@ -120,6 +121,8 @@ void Table::open(const QString& path, Mode mode) {
     }
     fd_ = fd;
     path_ = p;
+    // A rollback still due blocks writes until the next start has done it.
+    if (blocked_ && !QFileInfo::exists(journalPath(QFileInfo(p).absolutePath()))) blocked_ = false;
     readOnly_ = ro || header_.hasMemo();
     state_ = State::Browse;
     recno_ = 0;
@@ -137,6 +140,9 @@ void Table::open(const QString& path, Mode mode) {
 
 void Table::close() {
     if (fd_ < 0) return;
+    // Closing a table in the middle of a unit gives up its part of the unit:
+    // the held records are forgotten and the unit can only roll back.
+    if (unit_) unit_->tableClosing(*this);
     if (db_) db_->detach(this);
     state_ = State::Browse;
     std::exception_ptr failure;
@@ -206,6 +212,14 @@ RecordView Table::record(std::uint32_t recno) const {
 const char* Table::rawRecord(std::uint32_t recno) const {
     if (recno == 0 || recno > header_.recordCount)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("nincs %1. rekord").arg(recno));
+    if (held_) [[unlikely]] {
+        if (recno > held_->diskCount)
+            return held_->appended[recno - held_->diskCount - 1].constData();
+        if (!held_->changed.empty()) {
+            const auto it = held_->changed.find(recno);
+            if (it != held_->changed.end()) return it->second.constData();
+        }
+    }
     return map_ + header_.headerLength + std::uint64_t(recno - 1) * header_.recordLength;
 }
 
@@ -222,17 +236,32 @@ void Table::writeHeaderCount() {
     writeAt(fd_, 1, h + 1, 7, path_);
 }
 
-void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
-    checkOpen();
+void Table::checkWritable() const {
     if (readOnly_)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    if (blocked_)
+        throw DbError(DbError::Kind::Io, path_,
+                      QStringLiteral("egy félbeszakadt művelet visszaállítása még hátra van: "
+                                     "lépjen ki, és indítsa újra a programot!"));
+}
+
+void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
+    checkOpen();
+    checkWritable();
     const char* old = rawRecord(recno);
     if (memcmp(old, record.constData(), header_.recordLength) == 0) return;
     const QByteArray before(old, header_.recordLength);
-    touchIndexFile();
-    writeAt(fd_,
-            std::uint64_t(header_.headerLength) + std::uint64_t(recno - 1) * header_.recordLength,
-            record.constData(), header_.recordLength, path_);
+    if (held_) {
+        QByteArray& slot = recno > held_->diskCount ? held_->appended[recno - held_->diskCount - 1]
+                                                    : held_->changed[recno];
+        slot = record.left(header_.recordLength);
+    } else {
+        touchIndexFile();
+        writeAt(fd_,
+                std::uint64_t(header_.headerLength) +
+                    std::uint64_t(recno - 1) * header_.recordLength,
+                record.constData(), header_.recordLength, path_);
+    }
     for (Tag& t : tags_) {
         std::vector<char> a(size_t(t.expr.keyLength())), b(a.size());
         keyOf(t, before.constData(), a.data());
@@ -249,10 +278,21 @@ void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
 
 std::uint32_t Table::appendRaw(const QByteArray& record) {
     checkOpen();
-    if (readOnly_)
-        throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    checkWritable();
     if (header_.recordCount == 0xFFFFFFFFu)
         throw DbError(DbError::Kind::Value, path_, QStringLiteral("a tábla megtelt"));
+    if (held_) {
+        QByteArray bytes = record.left(header_.recordLength);
+        if (bytes.size() < header_.recordLength)
+            bytes.append(QByteArray(header_.recordLength - bytes.size(), ' '));
+        held_->appended.push_back(bytes);
+        const std::uint32_t recno = ++header_.recordCount;
+        const char* rec = rawRecord(recno);
+        tagsInsert(recno, rec);
+        if (deletedCount_ >= 0 && rec[0] == '*') ++deletedCount_;
+        ++generation_;
+        return recno;
+    }
     touchIndexFile();
     const std::uint32_t recno = header_.recordCount + 1;
     const off_t at = off_t(header_.headerLength) + off_t(recno - 1) * header_.recordLength;
@@ -271,13 +311,22 @@ std::uint32_t Table::appendRaw(const QByteArray& record) {
 
 void Table::deleteRaw(std::uint32_t recno) {
     checkOpen();
-    if (readOnly_)
-        throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    checkWritable();
     const char* rec = rawRecord(recno);
     if (rec[0] == '*') return;
-    writeAt(fd_,
-            std::uint64_t(header_.headerLength) + std::uint64_t(recno - 1) * header_.recordLength,
-            "*", 1, path_);
+    if (held_) {
+        QByteArray bytes(rec, header_.recordLength);
+        bytes[0] = '*';
+        if (recno > held_->diskCount)
+            held_->appended[recno - held_->diskCount - 1] = bytes;
+        else
+            held_->changed[recno] = bytes;
+    } else {
+        writeAt(fd_,
+                std::uint64_t(header_.headerLength) +
+                    std::uint64_t(recno - 1) * header_.recordLength,
+                "*", 1, path_);
+    }
     if (deletedCount_ >= 0) ++deletedCount_;
     ++generation_;
 }
@@ -425,6 +474,70 @@ void Table::appendRows(const std::vector<QVariantList>& rows) {
         recno_ = appendRaw(rec);
     }
     if (!rows.empty()) bof_ = eof_ = false;
+}
+
+// ---------------------------------------------------------------- change units
+
+void Table::holdWrites(ChangeUnit* unit) {
+    unit_ = unit;
+    held_ = std::make_unique<Held>();
+    held_->diskCount = header_.recordCount;
+}
+
+void Table::flushHeld() {
+    if (!held_ || held_->empty()) return;
+    touchIndexFile();
+    const std::uint32_t rl = header_.recordLength;
+    const std::uint64_t base = header_.headerLength;
+    for (const auto& [recno, rec] : held_->changed)
+        writeAt(fd_, base + std::uint64_t(recno - 1) * rl, rec.constData(), rl, path_);
+    if (!held_->appended.empty()) {
+        QByteArray block;
+        block.reserve(qsizetype(held_->appended.size() * rl + 1));
+        for (const QByteArray& rec : held_->appended)
+            block.append(rec);
+        block.append(char(0x1A));
+        const std::uint64_t at = base + std::uint64_t(held_->diskCount) * rl;
+        writeAt(fd_, at, block.constData(), size_t(block.size()), path_);
+        writeHeaderCount();
+        ensureMapped(at + std::uint64_t(block.size()));
+    }
+}
+
+void Table::dropHeld() {
+    if (!held_) return;
+    std::unique_ptr<Held> held = std::move(held_);
+    if (state_ == State::Edit || state_ == State::Insert) cancel();
+    // Back to the file's records: the held ones leave the tags, the file's
+    // own come back. A tag that does not hold what it should is rebuilt.
+    header_.recordCount = held->diskCount;
+    for (Tag& t : tags_) {
+        bool lost = false;
+        std::vector<char> k(size_t(t.expr.keyLength()));
+        for (const auto& [recno, rec] : held->changed) {
+            keyOf(t, rec.constData(), k.data());
+            lost |= !t.index.erase(k.data(), recno);
+            keyOf(t, rawRecord(recno), k.data());
+            t.index.insert(k.data(), recno);
+        }
+        for (size_t i = 0; i < held->appended.size(); ++i) {
+            keyOf(t, held->appended[i].constData(), k.data());
+            lost |= !t.index.erase(k.data(), held->diskCount + std::uint32_t(i) + 1);
+        }
+        if (lost || t.index.size() != header_.recordCount) buildTag(t);
+    }
+    if (!tags_.empty() && !held->empty()) indexDirty_ = true;
+    deletedCount_ = -1;
+    ++generation_;
+    if (recno_ > header_.recordCount) recno_ = 0;
+    refresh();
+}
+
+void Table::releaseHeld() {
+    held_.reset();
+    unit_ = nullptr;
+    deletedCount_ = -1;
+    ++generation_;
 }
 
 } // namespace engine

@@ -22,11 +22,13 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 namespace engine {
 
+class ChangeUnit;
 class Database;
 
 class Table {
@@ -137,7 +139,7 @@ public:
     // Deletes the current record at once (sets its flag) and moves on.
     void remove();
     // Removes deleted records into a new file that replaces the old one only
-    // when complete; rebuilds the tags.
+    // when complete; rebuilds the tags. Not inside a change unit.
     void pack();
     // Recomputes every tag from the records.
     void rebuildTags();
@@ -166,8 +168,36 @@ public:
     // Bumped whenever a record is written; cursors and views compare it.
     std::uint64_t generation() const { return generation_; }
 
+    // The change unit that holds the table, or null.
+    ChangeUnit* changeUnit() const { return unit_; }
+
+    // Marks the index file beside the table as "being changed", so that the
+    // next open rebuilds it (the table is closed). No index file: nothing.
+    static void markIndexStale(const QString& dbfPath);
+
 private:
+    friend class ChangeUnit;
+    // While a change unit holds the table its writes are held here, read back
+    // through rawRecord(), and reach the file only when the unit commits,
+    // after its journal is durable.
+    struct Held {
+        std::uint32_t diskCount = 0;                 // records in the file
+        std::map<std::uint32_t, QByteArray> changed; // records of the file
+        std::vector<QByteArray> appended;            // records diskCount+1...
+        bool empty() const { return changed.empty() && appended.empty(); }
+    };
+    void holdWrites(ChangeUnit* unit);
+    // Writes the held records to the file (its index marked first).
+    void flushHeld();
+    // Forgets the held records and puts the tags back to the file's records.
+    void dropHeld();
+    // Ends the hold (after a commit, or after dropHeld).
+    void releaseHeld();
+
     void checkOpen() const;
+    // Read-only tables, and tables whose unit could not roll back (its
+    // journal waits for the next start), take no writes.
+    void checkWritable() const;
     void checkBrowse(const char* what) const;
     int requireField(const QString& name) const;
     const char* currentRecord() const;
@@ -219,6 +249,10 @@ private:
     std::uint32_t insertFrom_ = 0;           // current record when append() began
     mutable std::int64_t deletedCount_ = -1; // counted on first need
     std::uint64_t generation_ = 0;
+
+    ChangeUnit* unit_ = nullptr;
+    std::unique_ptr<Held> held_;
+    bool blocked_ = false;
 };
 
 } // namespace engine

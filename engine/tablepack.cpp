@@ -20,6 +20,9 @@ void Table::pack() {
     checkBrowse("pack");
     if (readOnly_)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    if (unit_)
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("a tábla egy folyamatban lévő művelet része (tömörítés)"));
     // The new file takes the old one's header (fields, flags) and is locked
     // before it takes the old one's name.
     TableBuilder out(path_, header_, QByteArray(map_, header_.headerLength),

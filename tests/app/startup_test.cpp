@@ -5,6 +5,9 @@
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
+#include "engine/changeunit.h"
+#include "engine/dberror.h"
+#include "engine/dbffile.h"
 #include "engine/table.h"
 #include "support/testsupport.h"
 #include "tools/demo/demodata.h"
@@ -242,4 +245,48 @@ TEST_F(StartupTest, DuplicatePatientsLoseOneCopyPerStart) {
     EXPECT_EQ(count("123456788"), 1);
     EXPECT_EQ(count("111111110"), 1);
     EXPECT_EQ(b.fileRecordCount(), 2u);
+}
+
+// A save that died half-way (its journal left, part of its changes in the
+// table) is rolled back by the next start before anything opens the tables;
+// a journal that cannot be applied ends the start with the reason.
+TEST_F(StartupTest, AnInterruptedOperationIsRolledBackBeforeTheTablesOpen) {
+    std::uint32_t before = 0;
+    {
+        app::AppState st(msg, clock);
+        ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+        engine::Table& bno = st.tables.bno;
+        before = bno.recordCount();
+        ASSERT_GT(before, 2u);
+        // The disk dies after the journal and the first record reached it.
+        engine::ChangeUnit unit({&bno});
+        bno.first();
+        bno.remove();
+        bno.remove();
+        engine::testing::setIoHook([](engine::testing::IoOp, long n) {
+            return n <= 7 ? engine::testing::IoAction::Proceed : engine::testing::IoAction::Fail;
+        });
+        EXPECT_THROW(unit.commit(), engine::DbError);
+        engine::testing::setIoHook(nullptr);
+        ASSERT_TRUE(QFileInfo::exists(engine::journalPath(data(""))));
+    }
+    {
+        engine::Table raw;
+        raw.open(data("BNOTORZS.DBF"));
+        EXPECT_LT(raw.recordCount(), before); // a deletion reached the file
+    }
+    app::AppState st(msg, clock);
+    ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    EXPECT_EQ(st.tables.bno.recordCount(), before);
+    EXPECT_FALSE(QFileInfo::exists(engine::journalPath(data(""))));
+
+    st.tables.bno.close();
+    testsupport::writeAll(engine::journalPath(data("")),
+                          QByteArray("SZJRNL01\1\0\0\0\0\0\0\0", 16) + QByteArray(64, 'x'));
+    app::AppState again(msg, clock);
+    EXPECT_EQ(start(again), app::Startup::Outcome::EndProgram);
+    EXPECT_TRUE(msg.last().startsWith(
+        QString::fromUtf8("A legutóbbi félbeszakadt művelet visszaállítása nem sikerült: ")))
+        << msg.last().toStdString();
+    EXPECT_FALSE(again.tables.sys.isOpen());
 }

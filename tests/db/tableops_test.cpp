@@ -5,6 +5,7 @@
 
 #include "db/localtables.h"
 #include "db/tableops.h"
+#include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 #include "ui/scriptedmessages.h"
@@ -107,6 +108,26 @@ TEST_F(TableOpsTest, MindzarAndMindnyitCloseAndOpenTheFifteen) {
     EXPECT_TRUE(t().lap.filtered());
     EXPECT_EQ(t().lap.recordCount(), 2u);
     EXPECT_EQ(t().dbo.query("select count(*) from lap").value(0, 0).toInt(), 3);
+}
+
+// Closing all tables (a backup, a restore, re-indexing) waits for no open
+// unit and does not overtake a rollback that is still due.
+TEST_F(TableOpsTest, MindzarRefusesDuringAUnitAndWhileARollbackIsDue) {
+    {
+        engine::ChangeUnit unit({&t().lap, &t().lapb});
+        EXPECT_THROW(db::mindzar(t()), engine::DbError);
+        EXPECT_THROW(db::reindexAll(t(), msg), engine::DbError);
+        EXPECT_TRUE(t().lap.isOpen());
+        EXPECT_TRUE(t().szerz.isOpen());
+    }
+    QFile journal(engine::journalPath(t().directory()));
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    journal.close();
+    EXPECT_THROW(db::mindzar(t()), engine::DbError);
+    EXPECT_TRUE(t().lapb.isOpen());
+    QFile::remove(journal.fileName());
+    db::mindzar(t());
+    EXPECT_FALSE(t().lapb.isOpen());
 }
 
 TEST_F(TableOpsTest, MindnyitFindsFilesWhateverTheirLetterCase) {
