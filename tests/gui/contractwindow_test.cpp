@@ -6,6 +6,7 @@
 #include "masters/browsepanel.h"
 #include "masters/contractwindow.h"
 #include "masters/remainderswindow.h"
+#include "support/guisupport.h"
 #include "support/startedapp.h"
 
 #include <QApplication>
@@ -19,21 +20,13 @@
 using Log = std::vector<std::string>;
 using Panel = masters::Contract::Panel;
 
+using testsupport::child;
+using testsupport::showAndActivate;
+
 class ContractWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::StartedApp> app;
-
-    template <class W> static W* child(QWidget& w, const char* name) {
-        W* c = w.findChild<W*>(QLatin1String(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static bool showAndActivate(QWidget& w) {
-        w.show();
-        QApplication::setActiveWindow(&w);
-        return QTest::qWaitForWindowActive(&w);
-    }
 
 private slots:
     void init() { app = std::make_unique<testsupport::StartedApp>(); }

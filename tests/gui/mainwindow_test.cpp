@@ -7,6 +7,7 @@
 #include "app/mainwindow.h"
 #include "app/paths.h"
 #include "app/programinfo.h"
+#include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
 
@@ -110,20 +111,10 @@ QWidget* containerOf(QAction* item) {
 
 } // namespace
 
+using testsupport::whenModal;
+
 class MainWindowTest : public QObject {
     Q_OBJECT
-
-    // Runs handle on the modal window once it is up.
-    void whenModal(std::function<void(QWidget*)> handle) {
-        QTimer::singleShot(0, this, [this, handle] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w) {
-                whenModal(handle);
-                return;
-            }
-            handle(w);
-        });
-    }
 
 private slots:
     void everyMenuItemWithCaptionHintAndPlace() {
