@@ -49,6 +49,12 @@ private slots:
         QCOMPARE(w.contractField("SZKEZD")->text(), QStringLiteral("2024.01.01"));
         QCOMPARE(w.contractField("SZVEG")->text(), QStringLiteral("2024.12.31"));
         QCOMPARE(st.tables.szolgsz.filter(), w.logic().lastFilter());
+        // A TAJ number from the numeric field keeps its leading zeros; the
+        // areas open on their first record.
+        QCOMPARE(w.panel(Panel::Dolg)->fieldEdit("TAJ")->text().size(), 9);
+        const QString area = w.panel(Panel::Terul)->fieldEdit("HELYNEV")->text();
+        st.tables.terul.first();
+        QCOMPARE(area, st.tables.terul.text("HELYNEV"));
 
         // The previous contract chosen in the list; the group follows at once,
         // the workers' panel when it is entered.
