@@ -301,9 +301,21 @@ private slots:
         app::Clock clock;
         app::AppState st(msg, clock);
         app::MainWindow w(st);
+        w.setGeometry(40, 60, 760, 560);
+        w.show();
         w.menuItem("Tartalom1")->trigger();
         auto* help = w.findChild<QWidget*>("HelpWindow");
         QVERIFY(help);
+        QVERIFY(help->isVisible());
+        // Over the middle of the main window; Esc closes it.
+        const QPoint off = help->frameGeometry().center() - w.frameGeometry().center();
+        QVERIFY2(off.manhattanLength() < 40,
+                 qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+        QApplication::setActiveWindow(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(help, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
+        w.menuItem("Tartalom1")->trigger();
         QVERIFY(help->isVisible());
         auto* text = help->findChild<QTextBrowser*>();
         QVERIFY(text);
