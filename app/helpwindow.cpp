@@ -3,7 +3,9 @@
 #include "app/programinfo.h"
 
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -34,6 +36,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, &QWidget::close);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(contents);
@@ -45,6 +49,16 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     outer->addLayout(buttons);
     outer->addWidget(browser_, 1);
     resize(720, 560);
+}
+
+void HelpWindow::showEvent(QShowEvent* event) {
+    // Over the middle of the main window, the first time it opens.
+    if (!placed_ && parentWidget()) {
+        placed_ = true;
+        const QRect main = parentWidget()->frameGeometry();
+        move(main.center() - QPoint(width() / 2, height() / 2));
+    }
+    QWidget::showEvent(event);
 }
 
 void HelpWindow::showContents() {

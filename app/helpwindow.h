@@ -18,8 +18,12 @@ public:
 
     QTextBrowser* browser() const { return browser_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QTextBrowser* browser_;
+    bool placed_ = false;
 };
 
 // The address of the contents page among the resources.

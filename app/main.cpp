@@ -18,8 +18,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // No display name: the platform would append it to every caption.
     QApplication::setApplicationName(app::programTitle());
-    QApplication::setApplicationDisplayName(app::programTitle());
     QApplication::setApplicationVersion(app::programVersion());
     QApplication::setWindowIcon(app::programIcon());
 

@@ -96,6 +96,9 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
     Bszhely = form::edit(GBox1, "Bszhely", 25, QStringLiteral("Születési hely"));
     bszido = form::edit(GBox1, "bszido", 0, QStringLiteral("Születési idő"));
     bszido->setInputMask(QStringLiteral("9999.99.99;_"));
+    // The fields beside another field's label are named by their hints.
+    for (QLineEdit* e : {bvaros, bcim, bszido})
+        e->setAccessibleName(e->toolTip());
     QHBoxLayout* buttons = keszMegse(GBox1, QStringLiteral("A beteg adatai rögzítésének vége"),
                                      QStringLiteral("Kilépés a rögzítésből mentés nélkül"));
     // A click on "Kész" or "Mégse" leaves the focus in the field: "Kész" first

@@ -94,6 +94,7 @@ BrowseConfig lapPanel(db::TableSet& t) {
     // Columns without a title of their own show the field's name.
     BrowseColumn bnev = col(QStringLiteral("bnev"), QString());
     bnev.value = patientNameLookup(t.beteg);
+    bnev.chars = 25; // BETEG.NEV
     c.columns = {
         col(QStringLiteral("Sorszám"), QStringLiteral("SORSZ"), Qt::AlignRight | Qt::AlignVCenter),
         col(QStringLiteral("RESZ"), QStringLiteral("RESZ")),

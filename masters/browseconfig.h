@@ -33,6 +33,9 @@ struct BrowseColumn {
     // A computed column (such as the patient's name on the sheet list): the
     // text for record `recno` of the table, read without moving its cursor.
     std::function<QString(const engine::Table&, std::uint32_t recno)> value;
+    // The characters a computed column needs (a field column takes its
+    // field's width).
+    int chars = 0;
 };
 
 struct BrowseConfig {

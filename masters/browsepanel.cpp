@@ -8,6 +8,7 @@
 #include <QBrush>
 #include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -57,6 +58,21 @@ public:
 private:
     const BrowseSearch& search_;
 };
+
+void BrowsePanel::sizeColumnsToFields(QTableView* grid) {
+    auto* model = qobject_cast<TableModel*>(grid->model());
+    if (!model) return;
+    QFont bold = grid->horizontalHeader()->font();
+    bold.setBold(true);
+    const QFontMetrics titles(bold);
+    const QFontMetrics cells(grid->font());
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString title = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int chars = model->columnChars(c);
+        grid->setColumnWidth(c, std::max(titles.horizontalAdvance(title) + 16,
+                                         cells.averageCharWidth() * chars + 16));
+    }
+}
 
 namespace {
 
@@ -161,6 +177,7 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(true);
     header->setSortIndicatorShown(false);
+    sizeColumnsToFields(grid_);
     layout->addWidget(grid_, 1);
     setFocusProxy(grid_);
 

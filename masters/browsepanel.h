@@ -41,6 +41,9 @@ public:
     ~BrowsePanel() override;
 
     QTableView* grid() const { return grid_; }
+    // Sets the width of each column of a grid on a TableModel to what its
+    // field needs (or its title, when longer); the last column takes the rest.
+    static void sizeColumnsToFields(QTableView* grid);
     // The navigator ("DBNavigator") and its buttons.
     QWidget* navigator() const { return navigator_; }
     QToolButton* firstButton() const { return first_; }

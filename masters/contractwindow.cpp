@@ -5,12 +5,15 @@
 #include "masters/formparts.h"
 #include "masters/tablemodel.h"
 #include "ui/fieldbinder.h"
+#include "ui/screenfit.h"
 
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
@@ -87,7 +90,11 @@ RecordFields::RecordFields(const QString& title, engine::Table& table, const std
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     int r = 0;
     for (const Row& row : rows) {
-        if (!row.label.isEmpty()) g->addWidget(new QLabel(row.label, this), r, 0);
+        QLabel* rowLabel = nullptr;
+        if (!row.label.isEmpty()) {
+            rowLabel = new QLabel(row.label, this);
+            g->addWidget(rowLabel, r, 0);
+        }
         auto* line = new QHBoxLayout;
         for (const Item& item : row.items) {
             if (item.field.isEmpty()) { // a legend
@@ -99,6 +106,9 @@ RecordFields::RecordFields(const QString& title, engine::Table& table, const std
             e->setReadOnly(true);
             e->setFixedWidth(digit * (item.width + 1) + 12);
             if (!item.label.isEmpty()) line->addWidget(form::label(this, QString(), item.label, e));
+            // The field's own label, or the row's ("Dolgozó TAJ száma és neve").
+            e->setAccessibleName(item.label.isEmpty() ? row.label : item.label);
+            if (rowLabel && !rowLabel->buddy()) rowLabel->setBuddy(e);
             line->addWidget(e);
             edits_.emplace_back(item.field, e);
         }
@@ -120,7 +130,12 @@ void RecordFields::showRecord() {
     const bool has = table_.isOpen() && !(table_.bof() && table_.eof());
     for (const auto& [f, e] : edits_) {
         // A county office file without this field shows it empty.
-        e->setText(has && table_.hasField(f) ? table_.text(f) : QString());
+        QString text = has && table_.hasField(f) ? table_.text(f) : QString();
+        // A TAJ number kept in a numeric field lost its leading zeros.
+        if (f == QLatin1String("TAJ") && !text.isEmpty() && text.size() < 9 &&
+            text.toULongLong() > 0)
+            text = text.rightJustified(9, QLatin1Char('0'));
+        e->setText(text);
         e->setCursorPosition(0);
     }
 }
@@ -307,19 +322,38 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
                          QStringLiteral("Visszalépés a főmenübe"));
     connect(kilep, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* lower = new QGridLayout;
-    lower->addWidget(szolgaltato_, 0, 0, 2, 1);
-    lower->addWidget(Dolgkep1, 0, 1, 1, 2);
-    lower->addWidget(thelykep1, 1, 1);
-    lower->addWidget(terulkep1, 1, 2);
+    // Everything but "Kilépés" in a scroll area: on a small screen the
+    // window shrinks to the screen and the panels scroll.
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("content"));
+    auto* upper = new QHBoxLayout;
+    upper->addWidget(szolgaltato_);
+    upper->addWidget(Dolgkep1);
+    upper->addStretch(1);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(thelykep1);
+    lower->addWidget(terulkep1);
+    lower->addStretch(1);
+    auto* inner = new QVBoxLayout(content);
+    inner->addWidget(szerzkep1, 1);
+    inner->addLayout(upper);
+    inner->addLayout(lower);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("scroll"));
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidget(content);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(kilep);
     auto* outer = new QVBoxLayout(this);
-    outer->addWidget(szerzkep1, 1);
-    outer->addLayout(lower);
+    outer->addWidget(scroll_, 1);
     outer->addLayout(buttons);
-    outer->setSizeConstraint(QLayout::SetFixedSize);
+    // As large as the content needs; fitOnScreen shrinks it on showing.
+    const QSize need =
+        content->sizeHint() + QSize(scroll_->verticalScrollBar()->sizeHint().width() + 24,
+                                    kilep->sizeHint().height() + 36);
+    resize(need);
 
     // Entering a panel from another control of the window takes its table
     // again and shows its record.
@@ -360,6 +394,7 @@ QLineEdit* ContractWindow::contractField(const QString& field) const {
 
 void ContractWindow::showEvent(QShowEvent* event) {
     form::placeBelowMain(this, main_);
+    ui::fitOnScreen(this);
     if (!event->spontaneous()) {
         view_.activate();
         szerzModel_->sync();

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QLineEdit;
+class QScrollArea;
 class QPushButton;
 class QTableView;
 class QToolButton;
@@ -98,6 +99,7 @@ private:
     RecordFields* thelykep1;
     RecordFields* terulkep1;
     QPushButton* kilep;
+    QScrollArea* scroll_;
 };
 
 // Menu "&Szerződés" (Szerzds1Click).

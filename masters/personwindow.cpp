@@ -48,6 +48,7 @@ PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWi
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     keyEdit_->setFixedWidth(digit * (config.keyWidth + 2) + 12);
     nameEdit_->setMinimumWidth(digit * 25);
+    nameEdit_->setAccessibleName(config.panelLabel);
 
     auto* fields = new QHBoxLayout;
     fields->addWidget(keyEdit_);

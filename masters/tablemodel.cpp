@@ -31,7 +31,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return cellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(columns_[size_t(index.column())].align);
+        return QVariant::fromValue(alignment(index.column()));
     case Qt::BackgroundRole:
         if (rowBackground_) {
             const std::uint32_t recno = recnoAt(index.row());
@@ -47,6 +47,31 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
     if (orientation != Qt::Horizontal || section < 0 || section >= int(columns_.size())) return {};
     if (role == Qt::DisplayRole) return columns_[size_t(section)].title;
     return {};
+}
+
+Qt::Alignment TableModel::alignment(int column) const {
+    const BrowseColumn& c = columns_[size_t(column)];
+    // Numbers stand right-aligned unless the column says otherwise.
+    const int fi = fieldIndex_[size_t(column)];
+    if (c.align == BrowseColumn().align && fi >= 0 && fi < int(table_.fields().size())) {
+        const char type = table_.fields()[size_t(fi)].type;
+        if (type == 'N' || type == 'F') return Qt::AlignRight | Qt::AlignVCenter;
+    }
+    return c.align;
+}
+
+int TableModel::columnChars(int column) const {
+    if (column < 0 || column >= int(columns_.size())) return 0;
+    const BrowseColumn& c = columns_[size_t(column)];
+    int chars = int(c.title.size());
+    const int fi = fieldIndex_[size_t(column)];
+    if (fi >= 0 && fi < int(table_.fields().size())) {
+        const engine::FieldDef& f = table_.fields()[size_t(fi)];
+        chars = std::max(chars, f.type == 'D' ? 10 : int(f.width));
+    } else if (c.chars > 0) {
+        chars = std::max(chars, c.chars);
+    }
+    return chars;
 }
 
 void TableModel::setTitle(int column, const QString& title) {

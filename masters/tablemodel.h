@@ -51,6 +51,12 @@ public:
 
     engine::Table& table() const { return table_; }
     const std::vector<BrowseColumn>& columns() const { return columns_; }
+    // How a column's cells align: numeric fields to the right unless the
+    // column gives its own alignment.
+    Qt::Alignment alignment(int column) const;
+    // The characters a column needs: its field's width (a date 10), its
+    // computed width, or its title's length when that is longer.
+    int columnChars(int column) const;
     // Changes a column's title (the windows that give the grid their own).
     void setTitle(int column, const QString& title);
     // A background for whole rows (the register's colouring by period): the

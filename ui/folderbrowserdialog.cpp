@@ -28,6 +28,7 @@ FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, 
     DriveCB = new QComboBox(this);
     DriveCB->setObjectName(QStringLiteral("DriveCB"));
     ui::setHint(DriveCB, QStringLiteral("A meghajtó kiválasztása"));
+    DriveCB->setAccessibleName(QStringLiteral("A meghajtó kiválasztása"));
     DriveCB->addItems(browser_.drives());
 
     DirLabel = new QLabel(this);

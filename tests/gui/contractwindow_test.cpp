@@ -6,6 +6,7 @@
 #include "masters/browsepanel.h"
 #include "masters/contractwindow.h"
 #include "masters/remainderswindow.h"
+#include "support/guisupport.h"
 #include "support/startedapp.h"
 
 #include <QApplication>
@@ -19,21 +20,13 @@
 using Log = std::vector<std::string>;
 using Panel = masters::Contract::Panel;
 
+using testsupport::child;
+using testsupport::showAndActivate;
+
 class ContractWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::StartedApp> app;
-
-    template <class W> static W* child(QWidget& w, const char* name) {
-        W* c = w.findChild<W*>(QLatin1String(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static bool showAndActivate(QWidget& w) {
-        w.show();
-        QApplication::setActiveWindow(&w);
-        return QTest::qWaitForWindowActive(&w);
-    }
 
 private slots:
     void init() { app = std::make_unique<testsupport::StartedApp>(); }
@@ -56,6 +49,12 @@ private slots:
         QCOMPARE(w.contractField("SZKEZD")->text(), QStringLiteral("2024.01.01"));
         QCOMPARE(w.contractField("SZVEG")->text(), QStringLiteral("2024.12.31"));
         QCOMPARE(st.tables.szolgsz.filter(), w.logic().lastFilter());
+        // A TAJ number from the numeric field keeps its leading zeros; the
+        // areas open on their first record.
+        QCOMPARE(w.panel(Panel::Dolg)->fieldEdit("TAJ")->text().size(), 9);
+        const QString area = w.panel(Panel::Terul)->fieldEdit("HELYNEV")->text();
+        st.tables.terul.first();
+        QCOMPARE(area, st.tables.terul.text("HELYNEV"));
 
         // The previous contract chosen in the list; the group follows at once,
         // the workers' panel when it is entered.

@@ -3,6 +3,7 @@
 // button, the places the modes give, and the source the restore gets.
 
 #include "db/restoresourcedialog.h"
+#include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/folderbrowserdialog.h"
 #include "ui/scriptedmessages.h"
@@ -45,24 +46,14 @@ QPoint screenTopLeft(const QWidget* w) {
 
 } // namespace
 
+using testsupport::whenModal;
+
 class FolderBrowserDialogTest : public QObject {
     Q_OBJECT
 
 private:
     testsupport::TempDir tmp;
     QString root; // tmp with sub-folders b, A, c and a file
-
-    // Runs handle on the next modal dialog of type T once it is up.
-    template <typename T> void whenUp(std::function<void(T*)> handle) {
-        QTimer::singleShot(0, this, [this, handle] {
-            auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (!w) {
-                whenUp<T>(handle);
-                return;
-            }
-            handle(w);
-        });
-    }
 
 private slots:
     void initTestCase() {
@@ -134,7 +125,7 @@ private slots:
     void theWindow() {
         ui::ScriptedMessages msg;
         ui::FolderBrowserDialog w(msg, "Küldés helye", "S", nullptr, nullptr, root,
-                            {"/", root, "/media/nincs-lemez"});
+                                  {"/", root, "/media/nincs-lemez"});
         QCOMPARE(w.objectName(), QStringLiteral("TAlapkeres"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Küldés helye"));
         QCOMPARE(w.toolTip(), QStringLiteral("Az útvonal kiválasztása"));
@@ -192,7 +183,7 @@ private slots:
 
     void chooseFolderRunsModally() {
         ui::ScriptedMessages msg;
-        whenUp<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) {
+        whenModal<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) {
             emit w->DirLB->itemDoubleClicked(w->DirLB->item(3)); // "c"
             w->Igen->click();
         });
@@ -200,7 +191,7 @@ private slots:
         QVERIFY(c.chosen);
         QCOMPARE(c.dir, root + "/c");
 
-        whenUp<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) { w->Nem->click(); });
+        whenModal<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) { w->Nem->click(); });
         const ui::FolderChoice n = ui::chooseFolder(msg, nullptr, "Mentés", "S", nullptr, root);
         QVERIFY(!n.chosen);
         QVERIFY(msg.isEmpty());
@@ -252,9 +243,9 @@ private slots:
         QDir::setCurrent(root + "/b");
         db::QtRestoreSourceAsker asker(root + "/MENT", msg, nullptr);
         QPoint chooserPos, expected;
-        whenUp<db::RestoreSourceDialog>([&](db::RestoreSourceDialog* d) {
+        whenModal<db::RestoreSourceDialog>([&](db::RestoreSourceDialog* d) {
             d->Valasztott->setChecked(true);
-            whenUp<ui::FolderBrowserDialog>([&, d](ui::FolderBrowserDialog* w) {
+            whenModal<ui::FolderBrowserDialog>([&, d](ui::FolderBrowserDialog* w) {
                 const QRect f = d->frameGeometry();
                 expected = QPoint(f.x() + f.width() / 2, f.y() + f.height());
                 chooserPos = w->pos();
@@ -270,9 +261,9 @@ private slots:
         QVERIFY(!s.fromMent);
 
         // "&Mégsem" in the chooser gives no source.
-        whenUp<db::RestoreSourceDialog>([&](db::RestoreSourceDialog* d) {
+        whenModal<db::RestoreSourceDialog>([&](db::RestoreSourceDialog* d) {
             d->Valasztott->setChecked(true);
-            whenUp<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) { w->Nem->click(); });
+            whenModal<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) { w->Nem->click(); });
             d->B1->click();
         });
         QVERIFY(asker.askRestoreSource().dir.isEmpty());

@@ -4,6 +4,7 @@
 #include "app/appstate.h"
 #include "app/clock.h"
 #include "app/logindialog.h"
+#include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
 
@@ -17,17 +18,11 @@
 class LoginDialogTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TempDir> data_;
-    std::unique_ptr<ui::ScriptedMessages> msg_;
-    app::Clock clock_;
-    std::unique_ptr<app::AppState> st_;
+    std::unique_ptr<testsupport::BareApp> app_;
 
     app::AppState& state() {
-        data_ = std::make_unique<testsupport::TempDir>();
-        msg_ = std::make_unique<ui::ScriptedMessages>();
-        st_ = std::make_unique<app::AppState>(*msg_, clock_);
-        st_->tables.dbo.setDirectory(data_->path() + "/");
-        return *st_;
+        app_ = std::make_unique<testsupport::BareApp>();
+        return app_->state;
     }
 
     static QLineEdit* edit(app::LoginDialog& d) { return d.findChild<QLineEdit*>("Password"); }
@@ -47,17 +42,13 @@ class LoginDialogTest : public QObject {
     }
 
     QString stored() {
-        engine::Table& sys = st_->tables.sys;
+        engine::Table& sys = app_->state.tables.sys;
         sys.first();
         return sys.text("P_W");
     }
 
 private slots:
-    void cleanup() {
-        st_.reset();
-        msg_.reset();
-        data_.reset();
-    }
+    void cleanup() { app_.reset(); }
 
     void looksAsItShould() {
         app::LoginDialog dlg(state(), false);
@@ -75,13 +66,13 @@ private slots:
         QCOMPARE(cancelBtn(dlg)->text(), QStringLiteral("Mégsem"));
         QCOMPARE(cancelBtn(dlg)->statusTip(), QStringLiteral("Mentés nélkül kilépés"));
         // the password table is made as the dialog opens
-        QVERIFY(QFileInfo::exists(data_->file("SYS.DBF")));
+        QVERIFY(QFileInfo::exists(app_->data.file("SYS.DBF")));
     }
 
     void firstStartStoresThePassword() {
         app::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
-        QVERIFY(msg_->isEmpty());
+        QVERIFY(app_->msg.isEmpty());
         QCOMPARE(stored(), QStringLiteral("145147148"));
     }
 
@@ -103,7 +94,7 @@ private slots:
         bool end = false;
         QVERIFY(!loginWith(st, "ABC", &end));
         QVERIFY(end);
-        QCOMPARE(msg_->log(), (std::vector<std::string>{"information: Érvénytelen jelszó!"}));
+        QCOMPARE(app_->msg.log(), (std::vector<std::string>{"information: Érvénytelen jelszó!"}));
     }
 
     void emptyAtStartUpEnds() {
@@ -111,7 +102,7 @@ private slots:
         bool end = false;
         QVERIFY(!loginWith(st, "", &end));
         QVERIFY(end);
-        QCOMPARE(msg_->log(), (std::vector<std::string>{"information: Kötelező kitölteni!"}));
+        QCOMPARE(app_->msg.log(), (std::vector<std::string>{"information: Kötelező kitölteni!"}));
     }
 
     void cancelEscapeAndCloseBoxAtStartUpEnd() {
@@ -136,7 +127,7 @@ private slots:
             QVERIFY(dlg.close());
             QVERIFY(dlg.endProgram());
         }
-        QVERIFY(msg_->isEmpty());
+        QVERIFY(app_->msg.isEmpty());
     }
 
     void changeFromTheMenu() {
@@ -171,7 +162,7 @@ private slots:
             QVERIFY(!dlg.isVisible());
             QVERIFY(!dlg.endProgram());
         }
-        QCOMPARE(msg_->log(), (std::vector<std::string>{"information: Kötelező kitölteni!"}));
+        QCOMPARE(app_->msg.log(), (std::vector<std::string>{"information: Kötelező kitölteni!"}));
         QCOMPARE(stored(), QStringLiteral("145147148"));
     }
 };

@@ -7,6 +7,7 @@
 #include "app/mainwindow.h"
 #include "app/paths.h"
 #include "app/programinfo.h"
+#include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
 
@@ -110,20 +111,10 @@ QWidget* containerOf(QAction* item) {
 
 } // namespace
 
+using testsupport::whenModal;
+
 class MainWindowTest : public QObject {
     Q_OBJECT
-
-    // Runs handle on the modal window once it is up.
-    void whenModal(std::function<void(QWidget*)> handle) {
-        QTimer::singleShot(0, this, [this, handle] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w) {
-                whenModal(handle);
-                return;
-            }
-            handle(w);
-        });
-    }
 
 private slots:
     void everyMenuItemWithCaptionHintAndPlace() {
@@ -310,9 +301,21 @@ private slots:
         app::Clock clock;
         app::AppState st(msg, clock);
         app::MainWindow w(st);
+        w.setGeometry(40, 60, 760, 560);
+        w.show();
         w.menuItem("Tartalom1")->trigger();
         auto* help = w.findChild<QWidget*>("HelpWindow");
         QVERIFY(help);
+        QVERIFY(help->isVisible());
+        // Over the middle of the main window; Esc closes it.
+        const QPoint off = help->frameGeometry().center() - w.frameGeometry().center();
+        QVERIFY2(off.manhattanLength() < 40,
+                 qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+        QApplication::setActiveWindow(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(help, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
+        w.menuItem("Tartalom1")->trigger();
         QVERIFY(help->isVisible());
         auto* text = help->findChild<QTextBrowser*>();
         QVERIFY(text);

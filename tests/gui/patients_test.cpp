@@ -3,9 +3,10 @@
 // and closing with the window, a refused settlement code, the picker's Enter
 // and Esc.
 
-#include "masters/browsepanel.h"
-#include "masters/betegvalasztowindow.h"
 #include "masters/betegekwindow.h"
+#include "masters/betegvalasztowindow.h"
+#include "masters/browsepanel.h"
+#include "support/guisupport.h"
 #include "support/startedapp.h"
 
 #include <QApplication>
@@ -18,23 +19,14 @@
 #include <QtTest>
 #include <memory>
 
+using testsupport::child;
+using testsupport::enter;
+using testsupport::showAndActivate;
+
 class PatientsWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::StartedApp> app;
-
-    template <class W> static W* child(QWidget& w, const char* name) {
-        W* c = w.findChild<W*>(QLatin1String(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
-
-    static bool showAndActivate(QWidget& w) {
-        w.show();
-        QApplication::setActiveWindow(&w);
-        return QTest::qWaitForWindowActive(&w);
-    }
 
 private slots:
     void init() {

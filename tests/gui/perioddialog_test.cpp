@@ -6,6 +6,7 @@
 #include "app/clock.h"
 #include "app/perioddialog.h"
 #include "db/localtables.h"
+#include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
 
@@ -18,26 +19,19 @@
 class PeriodDialogTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TempDir> data_;
-    std::unique_ptr<ui::ScriptedMessages> msg_;
-    std::unique_ptr<app::Clock> clock_;
-    std::unique_ptr<app::AppState> st_;
+    std::unique_ptr<testsupport::BareApp> app_;
 
     // A data folder with an empty ZARAS, open; today is 2024.05.15; start-up.
     app::AppState& state() {
-        data_ = std::make_unique<testsupport::TempDir>();
-        msg_ = std::make_unique<ui::ScriptedMessages>();
-        clock_ = std::make_unique<app::Clock>(QDate(2024, 5, 15));
-        st_ = std::make_unique<app::AppState>(*msg_, *clock_);
-        st_->tables.dbo.setDirectory(data_->path() + "/");
-        db::LocalTables(st_->tables, *msg_).crtzaras();
-        st_->idoszakmenu = false;
-        return *st_;
+        app_ = std::make_unique<testsupport::BareApp>(QDate(2024, 5, 15));
+        db::LocalTables(app_->state.tables, app_->msg).crtzaras();
+        app_->state.idoszakmenu = false;
+        return app_->state;
     }
 
     // A ZARAS record for the period, closed on the given day (or not closed).
     void addZaras(const QString& period, QDate closed) {
-        engine::Table& z = st_->tables.zaras;
+        engine::Table& z = app_->state.tables.zaras;
         z.append();
         z.setValue("IDOSZAK", period);
         if (closed.isValid()) z.setValue("ZARAS", closed);
@@ -47,12 +41,7 @@ class PeriodDialogTest : public QObject {
     static QLineEdit* me1(app::PeriodDialog& d) { return d.findChild<QLineEdit*>("ME1"); }
 
 private slots:
-    void cleanup() {
-        st_.reset();
-        clock_.reset();
-        msg_.reset();
-        data_.reset();
-    }
+    void cleanup() { app_.reset(); }
 
     void looksAsItShould() {
         app::PeriodDialog dlg(state());
@@ -82,7 +71,7 @@ private slots:
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!dlg.endProgram());
-        QVERIFY(msg_->isEmpty());
+        QVERIFY(app_->msg.isEmpty());
         QCOMPARE(st.id, QStringLiteral("2024.02"));
         QCOMPARE(st.kezdnap, QStringLiteral("2024.02.01"));
         QCOMPARE(st.vegnap, QStringLiteral("2024.02.29"));
@@ -107,8 +96,8 @@ private slots:
         QTest::keyClicks(me1(dlg), "202406"); // next month
         QTest::keyClick(me1(dlg), Qt::Key_Return);
         QVERIFY(dlg.isVisible());
-        QCOMPARE(msg_->count(), 1);
-        QCOMPARE(msg_->messages()[0].kind, ui::MessageKind::Error);
+        QCOMPARE(app_->msg.count(), 1);
+        QCOMPARE(app_->msg.messages()[0].kind, ui::MessageKind::Error);
         QCOMPARE(me1(dlg)->selectedText(), QStringLiteral("2024.06"));
         QCOMPARE(dlg.focusWidget(), me1(dlg));
         QCOMPARE(st.id, QStringLiteral("2004.01"));
@@ -128,13 +117,13 @@ private slots:
         QCOMPARE(dlg.periodText(), QStringLiteral("2024.1 "));
         QTest::keyClick(me1(dlg), Qt::Key_Return);
         QVERIFY(dlg.isVisible());
-        const int shown = msg_->count();
+        const int shown = app_->msg.count();
         QVERIFY(shown >= 1);
-        QCOMPARE(msg_->log().front(), std::string("error: Érvénytelen időszak!!"));
+        QCOMPARE(app_->msg.log().front(), std::string("error: Érvénytelen időszak!!"));
         QCOMPARE(st.id, QStringLiteral("2004.01"));
 
         dlg.findChild<QPushButton*>("OKBtn")->click(); // the same text again
-        QCOMPARE(msg_->count(), 2 * shown);
+        QCOMPARE(app_->msg.count(), 2 * shown);
         QVERIFY(dlg.isVisible());
     }
 
@@ -147,7 +136,7 @@ private slots:
         QVERIFY(!dlg.isVisible());
         QVERIFY(dlg.endProgram());
         QCOMPARE(st.id, QStringLiteral("2004.01"));
-        QVERIFY(msg_->isEmpty());
+        QVERIFY(app_->msg.isEmpty());
     }
 
     void cancelButtonAtStartUpEndsTheProgram() {
@@ -185,13 +174,13 @@ private slots:
     void aClosedPeriodAsksFirst() {
         app::AppState& st = state();
         addZaras("2024.03", QDate(2024, 4, 5));
-        msg_->answer(true);
+        app_->msg.answer(true);
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "202403");
         QTest::keyClick(me1(dlg), Qt::Key_Return);
-        QCOMPARE(msg_->log(), (std::vector<std::string>{
-                                  "confirm: Lezárt időszak! Mégis ezzel akar foglalkozni?"}));
+        QCOMPARE(app_->msg.log(), (std::vector<std::string>{
+                                      "confirm: Lezárt időszak! Mégis ezzel akar foglalkozni?"}));
         QVERIFY(!dlg.isVisible());
         QCOMPARE(st.id, QStringLiteral("2024.03"));
         QVERIFY(st.zartidoszak);
@@ -200,7 +189,7 @@ private slots:
     void refusingAClosedPeriodAtStartUpEnds() {
         app::AppState& st = state();
         addZaras("2024.03", QDate(2024, 4, 5));
-        msg_->answer(false);
+        app_->msg.answer(false);
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "202403");

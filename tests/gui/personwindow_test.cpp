@@ -3,12 +3,13 @@
 // the TAJ check sending the focus back, a refused duplicate keeping the panel
 // open, Esc, and the pickers' Enter and Esc with what they return.
 
-#include "masters/browsepanel.h"
 #include "masters/bcsopdialog.h"
 #include "masters/bnoviewerwindow.h"
-#include "masters/valaszdialog.h"
+#include "masters/browsepanel.h"
 #include "masters/personwindow.h"
 #include "masters/recordpickwindow.h"
+#include "masters/valaszdialog.h"
+#include "support/guisupport.h"
 #include "support/startedapp.h"
 
 #include <QApplication>
@@ -25,31 +26,15 @@
 
 using Log = std::vector<std::string>;
 
+using testsupport::child;
+using testsupport::enter;
+using testsupport::showAndActivate;
+using testsupport::whenModal;
+
 class PersonWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::StartedApp> app;
-
-    template <class W> static W* child(QWidget& w, const char* name) {
-        W* c = w.findChild<W*>(QLatin1String(name));
-        if (!c) qFatal("no control %s", name);
-        return c;
-    }
-    static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
-    static bool showAndActivate(QWidget& w) {
-        w.show();
-        QApplication::setActiveWindow(&w);
-        return QTest::qWaitForWindowActive(&w);
-    }
-    // Runs `step` on the modal dialog that the next exec() shows.
-    static void onModal(std::function<void(QDialog&)> step) {
-        QTimer::singleShot(0, [step] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!d) qFatal("no modal dialog");
-            QApplication::setActiveWindow(d);
-            step(*d);
-        });
-    }
 
 private slots:
     void init() { app = std::make_unique<testsupport::StartedApp>(); }
@@ -158,10 +143,10 @@ private slots:
         st.tables.telep.setActiveTag("Tel1");
         st.tables.telep.first();
         st.tables.telep.next();
-        onModal([](QDialog& d) {
-            QCOMPARE(d.objectName(), QStringLiteral("Ttelepval"));
-            QCOMPARE(d.windowTitle(), QStringLiteral("Település választása"));
-            auto* grid = d.findChild<QTableView*>("DBGTelep");
+        whenModal<QDialog>([](QDialog* d) {
+            QCOMPARE(d->objectName(), QStringLiteral("Ttelepval"));
+            QCOMPARE(d->windowTitle(), QStringLiteral("Település választása"));
+            auto* grid = d->findChild<QTableView*>("DBGTelep");
             QVERIFY(grid);
             grid->setFocus();
             enter(grid);
@@ -173,7 +158,7 @@ private slots:
         QCOMPARE(first->first, st.tables.telep.text("KOZIGKOD"));
         QCOMPARE(first->second, st.tables.telep.text("HELYNEV"));
 
-        onModal([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+        whenModal<QDialog>([](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
         const auto again = masters::pickTelepules(st, sheet, "");
         QVERIFY(again.has_value());
         QCOMPARE(*again, *first);
@@ -181,40 +166,40 @@ private slots:
         QCOMPARE(mainWindow.findChildren<masters::RecordPickWindow*>().size(), 1);
 
         // Nurse picker with an empty register: Esc gives nothing.
-        onModal([](QDialog& d) {
-            QCOMPARE(d.objectName(), QStringLiteral("TApolf"));
-            QTest::keyClick(&d, Qt::Key_Escape);
+        whenModal<QDialog>([](QDialog* d) {
+            QCOMPARE(d->objectName(), QStringLiteral("TApolf"));
+            QTest::keyClick(d, Qt::Key_Escape);
         });
         QVERIFY(!masters::pickApol(st, sheet).has_value());
 
         // The list picker: the third activity.
         st.id = "2024.05";
-        onModal([](QDialog& d) {
-            QCOMPARE(d.objectName(), QStringLiteral("Tvalasz"));
-            auto* LB = d.findChild<QListWidget*>("LB");
+        whenModal<QDialog>([](QDialog* d) {
+            QCOMPARE(d->objectName(), QStringLiteral("Tvalasz"));
+            auto* LB = d->findChild<QListWidget*>("LB");
             QCOMPARE(LB->count(), 13);
             LB->setCurrentRow(2);
             enter(LB);
         });
         QCOMPARE(masters::pickValasz(st, sheet, "T"), QStringLiteral("3a"));
-        onModal([](QDialog& d) {
-            auto* LB = d.findChild<QListWidget*>("LB");
+        whenModal<QDialog>([](QDialog* d) {
+            auto* LB = d->findChild<QListWidget*>("LB");
             QCOMPARE(LB->count(), 4);
-            QTest::mouseClick(d.findChild<QPushButton*>("BB1"), Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>("BB1"), Qt::LeftButton);
         });
         QCOMPARE(masters::pickValasz(st, sheet, "E"), QString());
 
         // The disease groups: OK without a choice stays; then item 14.
-        onModal([this](QDialog& d) {
-            auto* CB1 = d.findChild<QComboBox*>("CB1");
+        whenModal<QDialog>([this](QDialog* d) {
+            auto* CB1 = d->findChild<QComboBox*>("CB1");
             QCOMPARE(CB1->count(), 21);
             QCOMPARE(CB1->currentIndex(), -1);
             enter(CB1);
             QCOMPARE(app->msg.log(), Log{"information: A BNO főcsoportot ki kell választani!"});
-            QVERIFY(d.isVisible());
+            QVERIFY(d->isVisible());
             CB1->setCurrentIndex(13);
             QCOMPARE(CB1->toolTip(), QStringLiteral("Daganatok (C00-D48)"));
-            QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
         });
         const auto group = masters::pickBcsop(st, sheet);
         QVERIFY(group.has_value());
@@ -237,10 +222,10 @@ private slots:
         // it; Enter chooses; shown again and left with Esc nothing is chosen.
         auto* sheet = new QDialog(&mainWindow);
         sheet->show();
-        onModal([](QDialog& d) {
-            QCOMPARE(d.objectName(), QStringLiteral("Tbnoval"));
-            QCOMPARE(d.windowTitle(), QStringLiteral("BNO kódok keresése"));
-            auto* grid = d.findChild<QTableView*>("DBGbno");
+        whenModal<QDialog>([](QDialog* d) {
+            QCOMPARE(d->objectName(), QStringLiteral("Tbnoval"));
+            QCOMPARE(d->windowTitle(), QStringLiteral("BNO kódok keresése"));
+            auto* grid = d->findChild<QTableView*>("DBGbno");
             grid->setFocus();
             QTest::keyClicks(grid, "I10");
             enter(grid);
@@ -248,7 +233,7 @@ private slots:
         const auto code = masters::pickBno(st, sheet);
         QVERIFY(code.has_value());
         QVERIFY(code->first.startsWith("I10"));
-        onModal([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+        whenModal<QDialog>([](QDialog* d) { QTest::keyClick(d, Qt::Key_Escape); });
         QVERIFY(!masters::pickBno(st, sheet).has_value());
     }
 };

@@ -1,6 +1,7 @@
 // The message boxes the user sees: icon, caption, line breaks and the
 // Hungarian Yes/No buttons. Each box is answered from a timer while it runs.
 
+#include "support/guisupport.h"
 #include "ui/qtmessages.h"
 
 #include <QApplication>
@@ -10,22 +11,12 @@
 #include <QtTest>
 #include <functional>
 
+using testsupport::whenModal;
+
 class QtMessagesTest : public QObject {
     Q_OBJECT
 
 private:
-    // Runs handle on the next modal box once it is up.
-    void whenBoxShows(std::function<void(QMessageBox*)> handle) {
-        QTimer::singleShot(0, this, [this, handle] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) {
-                whenBoxShows(handle); // not up yet
-                return;
-            }
-            handle(box);
-        });
-    }
-
     static QPushButton* buttonLabelled(QMessageBox* box, const QString& label) {
         for (QAbstractButton* b : box->buttons())
             if (b->text() == label) return qobject_cast<QPushButton*>(b);
@@ -38,7 +29,7 @@ private slots:
         QString title, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         int buttons = 0;
-        whenBoxShows([&](QMessageBox* box) {
+        whenModal<QMessageBox>([&](QMessageBox* box) {
             title = box->windowTitle();
             text = box->text();
             icon = box->icon();
@@ -57,7 +48,7 @@ private slots:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString title;
         bool hasNem = false;
-        whenBoxShows([&](QMessageBox* box) {
+        whenModal<QMessageBox>([&](QMessageBox* box) {
             icon = box->icon();
             title = box->windowTitle();
             hasNem = buttonLabelled(box, "Nem") != nullptr;
@@ -75,7 +66,7 @@ private slots:
     void questionAnswersNem() {
         ui::QtMessages msg;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        whenBoxShows([&](QMessageBox* box) {
+        whenModal<QMessageBox>([&](QMessageBox* box) {
             icon = box->icon();
             QPushButton* nem = buttonLabelled(box, "Nem");
             QPushButton* igen = buttonLabelled(box, "Igen");
@@ -87,7 +78,7 @@ private slots:
 
     void escapeMeansNem() {
         ui::QtMessages msg;
-        whenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        whenModal<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
         QVERIFY(!msg.confirm("Kilép?"));
     }
 

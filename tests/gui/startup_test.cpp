@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "db/layouts.h"
 #include "engine/table.h"
+#include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "tools/demo/demodata.h"
 #include "ui/scriptedmessages.h"
@@ -65,6 +66,8 @@ const db::TableId kLocalTables[] = {db::TableId::Zaras, db::TableId::Apol,   db:
 
 } // namespace
 
+using testsupport::whenModal;
+
 class StartupTest : public QObject {
     Q_OBJECT
 
@@ -93,17 +96,6 @@ class StartupTest : public QObject {
     }
 
     QString dataFile(const QString& name) const { return st_->tables.file(name); }
-
-    void whenModal(std::function<void(QWidget*)> handle) {
-        QTimer::singleShot(0, this, [this, handle] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w) {
-                whenModal(handle);
-                return;
-            }
-            handle(w);
-        });
-    }
 
 private slots:
     void init() {

@@ -396,6 +396,13 @@ TEST_F(ModelTest, TheSheetListShowsThePatientsNameAndStoredNumbers) {
     EXPECT_EQ(m.cellText(1, 3), "Kiss");
     EXPECT_EQ(m.cellText(1, 4), "2024.05");
     EXPECT_EQ(m.cellText(1, 5), "13");
+    // Numbers right, texts left; each column as wide as its field.
+    EXPECT_EQ(m.alignment(5), Qt::AlignRight | Qt::AlignVCenter); // SZVIZ
+    EXPECT_EQ(m.alignment(2), Qt::AlignLeft | Qt::AlignVCenter);  // TAJ
+    EXPECT_EQ(m.columnChars(2), 9);
+    EXPECT_EQ(m.columnChars(3), 25); // the patient's name
+    EXPECT_EQ(m.columnChars(4), 7);  // IDOSZAK
+    EXPECT_EQ(m.columnChars(6), 8);  // "Elküldve" is longer than ELKULDVE's 7
 
     // A row colouring sees the row's own record.
     m.setRowBackground([](const engine::Table& lap, std::uint32_t r) {
