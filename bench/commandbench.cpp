@@ -81,7 +81,8 @@ int main(int argc, char** argv) {
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             const auto t0 = Clock::now();
             bench::fillTwentyYears(st);
-            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n", bench::seconds(t0));
+            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n",
+                        bench::seconds(t0));
         }
         {
             app::AppState st(msg, clock);
@@ -92,7 +93,9 @@ int main(int argc, char** argv) {
             engine::Table& lap = st.tables.lap;
             lap.setFilter(QStringLiteral("idoszak>='2025.01' and idoszak<='2025.12'"));
             lap.setFiltered(true);
-            const reg::Telenez tn = [&](const QString& s, const QString& a) { sheet::telenez(st, s, a); };
+            const reg::Telenez tn = [&](const QString& s, const QString& a) {
+                sheet::telenez(st, s, a);
+            };
 
             // The period 2025.12 holds the serial numbers from about 4 584.
             Figures del, conv, back, cancel, load, number;
