@@ -61,6 +61,8 @@ private slots:
         app->visits("2024.05", "00001", "", 2, 1, 3);
         app->sheet({.idoszak = "2024.04", .sorsz = "00002"});
         w = std::make_unique<reg::LapokWindow>(app->state);
+        // The entry window is not shown here: the commands' own test drives it.
+        w->setLapuj([](sheet::LapModel&, const QString&) {});
     }
     void cleanup() {
         w.reset();
