@@ -50,7 +50,7 @@ public:
                              {"RESZ", resz},
                              {"TAJ", "123456788"},
                              {"TPOTL", "I"},
-                             {"BNOFO", "I10"},
+                             {"BNOFO", "I10H0"},
                              {"ORVOSKOD", "12345"},
                              {"ELSZAM", 1},
                              {"AZTIP", "1"},
