@@ -21,9 +21,6 @@
 #include <chrono>
 #include <cstdio>
 
-using bench::ScriptedDialogs;
-using bench::seconds;
-
 int main(int argc, char** argv) {
     QTemporaryDir tmp;
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
@@ -32,7 +29,7 @@ int main(int argc, char** argv) {
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
     app::Clock clock(today);
-    ScriptedDialogs dialogs;
+    bench::ScriptedDialogs dialogs;
     try {
         if (!demo::hasCountyData(dir)) {
             demo::makeDemoData(dir, today);
@@ -40,18 +37,19 @@ int main(int argc, char** argv) {
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             const auto t0 = std::chrono::steady_clock::now();
             bench::fillTwentyYears(st);
-            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n", seconds(t0));
+            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n",
+                        bench::seconds(t0));
         }
         for (int run = 0; run < 3; ++run) {
             app::AppState st(msg, clock);
             const auto t0 = std::chrono::steady_clock::now();
             const auto outcome = app::Startup(st, dialogs).run(dir);
-            std::printf("start-up: %.3f s%s\n", seconds(t0),
+            std::printf("start-up: %.3f s%s\n", bench::seconds(t0),
                         outcome == app::Startup::Outcome::MainWindow ? "" : " (ended)");
             if (run == 2) {
                 const auto t1 = std::chrono::steady_clock::now();
                 db::reindexAll(st.tables, st.msg);
-                std::printf("re-indexing every table: %.3f s\n", seconds(t1));
+                std::printf("re-indexing every table: %.3f s\n", bench::seconds(t1));
             }
         }
     } catch (const std::exception& e) {

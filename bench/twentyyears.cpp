@@ -1,8 +1,5 @@
 #include "bench/twentyyears.h"
 
-#include "app/appstate.h"
-#include "app/login.h"
-#include "app/period.h"
 #include "engine/table.h"
 
 #include <QDate>
@@ -19,15 +16,15 @@ bool ScriptedDialogs::period(app::AppState& st) {
            app::PeriodChoice::Result::Accepted;
 }
 
-namespace {
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
 
 QString periodOf(int p) {
     return QStringLiteral("%1.%2").arg(2006 + p / 12).arg(p % 12 + 1, 2, 10, QLatin1Char('0'));
 }
 
-} // namespace
-
-void fillTwentyYears(app::AppState& st) {
+void fillTwentyYears(app::AppState& st, const QStringList& nurses) {
     engine::Table& lap = st.tables.lap;
     engine::Table& lapb = st.tables.lapb;
     QByteArray sheet(lap.header().recordLength, ' ');
@@ -59,6 +56,10 @@ void fillTwentyYears(app::AppState& st) {
                 QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"))
                     .addDays(v));
             set(lapb, visit, "VIZITDB", 1);
+            if (!nurses.isEmpty()) {
+                set(lapb, visit, "APTAJ", nurses[(s + v) % nurses.size()]);
+                set(lapb, visit, "TEVKOD", QStringLiteral("7"));
+            }
             lapb.appendRaw(visit);
         }
     }
