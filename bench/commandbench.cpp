@@ -17,6 +17,7 @@
 #include "register/laploader.h"
 #include "register/laptorles.h"
 #include "register/ujlap.h"
+#include "sheet/telenez.h"
 #include "tools/demo/demodata.h"
 #include "ui/scriptedmessages.h"
 
@@ -42,15 +43,6 @@ struct Figures {
                     *std::max_element(t.begin(), t.end()));
     }
 };
-
-// The series check that saving and deletion run; its queries stand in for
-// the day grid's own until the two are linked here.
-void telenez(app::AppState& st, const QString& sorsz) {
-    st.tables.dbo.query(
-        QStringLiteral("select sorsz, sum(szviz) as vizit from lap where sorsz=? and resz is not "
-                       "null and idoszak>=? and idoszak<=? group by sorsz"),
-        {sorsz, st.id.left(4) + QStringLiteral(".01"), st.id.left(4) + QStringLiteral(".12")});
-}
 
 // Selects the sheet of the current period with the serial number, gives it
 // an ELREND record and makes it unsent when asked.
@@ -100,7 +92,7 @@ int main(int argc, char** argv) {
             engine::Table& lap = st.tables.lap;
             lap.setFilter(QStringLiteral("idoszak>='2025.01' and idoszak<='2025.12'"));
             lap.setFiltered(true);
-            const reg::Telenez tn = [&](const QString& s, const QString&) { telenez(st, s); };
+            const reg::Telenez tn = [&](const QString& s, const QString& a) { sheet::telenez(st, s, a); };
 
             // The period 2025.12 holds the serial numbers from about 4 584.
             Figures del, conv, back, cancel, load, number;
@@ -117,7 +109,7 @@ int main(int argc, char** argv) {
                 back.t.push_back(bench::seconds(t0));
                 sheet::LapModel m;
                 t0 = Clock::now();
-                reg::lapBetolt(st, {st.id, s, QString()}, m);
+                reg::lapBetolt(st, {s, QString(), st.id}, m);
                 load.t.push_back(bench::seconds(t0));
                 msg.answer(true);
                 t0 = Clock::now();

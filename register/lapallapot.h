@@ -5,6 +5,8 @@
 // conversion and the modification rule. Plain functions over texts and
 // dates; the commands read the values and show the messages.
 
+#include "register/lapok.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -17,13 +19,6 @@ struct ZarasRekord;
 }
 
 namespace reg {
-
-// A sheet's key. `resz` is empty for a full invoice.
-struct LapKulcs {
-    QString idoszak; // "YYYY.MM"
-    QString sorsz;   // five characters
-    QString resz;    // "", "A", "B", ...
-};
 
 // The part letter as a bound SQL value: NULL for a full invoice, so that
 // "resz IS ?" finds the blank field.

@@ -5,6 +5,9 @@
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
 #include "masters/tablemodel.h"
+#include "register/javitwindow.h"
+#include "register/reszlapwindow.h"
+#include "sheet/lezaridodialog.h"
 
 #include <QAction>
 #include <QBrush>
@@ -152,6 +155,7 @@ LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
     outer->addLayout(buttons);
 
     buildMenus();
+    wireCommands();
 
     connect(kilep, &QPushButton::clicked, this, &LapokWindow::kilepClick);
     connect(Lapkep1, &masters::BrowsePanel::activated, this, &LapokWindow::enterChoice);
@@ -163,6 +167,45 @@ LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
 }
 
 LapokWindow::~LapokWindow() = default;
+
+void LapokWindow::wireCommands() {
+    reszlap_ = new ReszlapWindow(
+        st_, [this] { return parancsok_->reszlapValasztas(); }, this);
+    javit_ = new JavitWindow(st_, this);
+    leido_ = new sheet::LezaridoDialog(st_, this);
+    LapParancsHooks h;
+    h.jelolomod = [this] { return logic_.jelolomod(); };
+    h.lapuj = [this](sheet::LapModel& m, const QString& felirat) {
+        if (!lapuj_) return;
+        lapuj_(m, felirat);
+        // The entry window closed: the figures of the period again.
+        refreshFigures();
+        reread();
+    };
+    h.reszlapAblak = [this](const QString& felirat) { reszlap_->exec(felirat); };
+    h.javitAblak = [this](const QString& felirat) { javit_->exec(felirat); };
+    h.leidoAblak = [this](const QString& szakvet) {
+        leido_->exec(szakvet);
+        reread();
+    };
+    h.szamol = [this] { refreshFigures(); };
+    parancsok_ = std::make_unique<LapParancsok>(st_, std::move(h));
+
+    auto on = [this](const char* name, void (LapParancsok::*cmd)()) {
+        connect(action(QLatin1String(name)), &QAction::triggered, this, [this, cmd] {
+            (parancsok_.get()->*cmd)();
+            reread();
+        });
+    };
+    on("Teljesszmla1", &LapParancsok::teljesszamla);
+    on("Elsrszszmla1", &LapParancsok::elsoreszszamla);
+    on("Kvetkezrszszmla1", &LapParancsok::kovetkezoreszszamla);
+    on("Rszszmlafelolds1", &LapParancsok::reszszamlafeloldas);
+    on("Lezrs1", &LapParancsok::lezaras);
+    on("Mdosts1", &LapParancsok::modositas);
+    on("Trls1", &LapParancsok::torles);
+    on("talakt1", &LapParancsok::atalakit);
+}
 
 void LapokWindow::buildFigures(QFrame* frame) {
     auto* g = new QGridLayout(frame);

@@ -24,9 +24,12 @@
 // reread(key) when the command removed or renumbered records).
 
 #include "register/lapok.h"
+#include "register/lapparancsok.h"
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -41,8 +44,14 @@ struct AppState;
 namespace masters {
 class BrowsePanel;
 }
+namespace sheet {
+class LezaridoDialog;
+}
 
 namespace reg {
+
+class JavitWindow;
+class ReszlapWindow;
 
 class LapokWindow : public QDialog {
     Q_OBJECT
@@ -90,6 +99,18 @@ public:
     QLabel* figureLabel(const QString& name) const;
     QWidget* p1Panel() const { return p1; }
 
+    // --- the sheet commands of PMlap (reg::LapParancsok) ---
+    LapParancsok& parancsok() { return *parancsok_; }
+    // The entry window Tlapuj: shows the prepared model modally with the
+    // caption and saves it. Until it is set, new sheets, the next partial
+    // invoice and the modification prepare the model and show nothing.
+    void setLapuj(std::function<void(sheet::LapModel&, const QString&)> lapuj) {
+        lapuj_ = std::move(lapuj);
+    }
+    ReszlapWindow* reszlapWindow() const { return reszlap_; }
+    JavitWindow* javitWindow() const { return javit_; }
+    sheet::LezaridoDialog* leidoDialog() const { return leido_; }
+
 public slots:
     // kilepClick: closes the window.
     void kilepClick();
@@ -103,6 +124,7 @@ private:
     void enterChoice();
     void jelolClick(QChar arg);
     void contextMenu(const QPoint& pos);
+    void wireCommands();
 
     app::AppState& st_;
     Lapok logic_;
@@ -121,6 +143,12 @@ private:
     QLabel *STav = nullptr, *STiv = nullptr, *STtf = nullptr;
     QLabel *Ltp = nullptr, *STtp = nullptr, *Labeft = nullptr;
     QLabel *STak = nullptr, *STsk = nullptr, *STAe = nullptr, *STse = nullptr;
+
+    std::unique_ptr<LapParancsok> parancsok_;
+    std::function<void(sheet::LapModel&, const QString&)> lapuj_;
+    ReszlapWindow* reszlap_ = nullptr;
+    JavitWindow* javit_ = nullptr;
+    sheet::LezaridoDialog* leido_ = nullptr;
 };
 
 } // namespace reg

@@ -9,6 +9,7 @@
 #include "register/reszlap.h"
 #include "register/szurotoldas.h"
 #include "register/ujlap.h"
+#include "sheet/telenez.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
 
@@ -83,8 +84,8 @@ void LapParancsok::modositas() {
     if (jelolo()) return;
     engine::Table& lap = st_.tables.lap;
     if (!lap.isOpen() || (lap.bof() && lap.eof()) || lap.isDeleted()) return;
-    const LapKulcs k{lap.text(QStringLiteral("IDOSZAK")), lap.text(QStringLiteral("SORSZ")),
-                     lap.text(QStringLiteral("RESZ"))};
+    const LapKulcs k{lap.text(QStringLiteral("SORSZ")), lap.text(QStringLiteral("RESZ")),
+                     lap.text(QStringLiteral("IDOSZAK"))};
     if (!modosithato(st_.msg, lap.text(QStringLiteral("ELKULDVE")), k.idoszak, st_.id,
                      st_.clock.today()))
         return;
@@ -102,7 +103,10 @@ void LapParancsok::modositas() {
 
 void LapParancsok::torles() {
     if (jelolo()) return;
-    if (reg::torles(st_, h_.telenez) == TorlesEredmeny::Torolve && h_.szamol) h_.szamol();
+    const Telenez telenez = h_.telenez ? h_.telenez : [this](const QString& s, const QString& a) {
+        sheet::telenez(st_, s, a);
+    };
+    if (reg::torles(st_, telenez) == TorlesEredmeny::Torolve && h_.szamol) h_.szamol();
 }
 
 void LapParancsok::atalakit() {

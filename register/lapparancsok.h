@@ -40,7 +40,7 @@ struct LapParancsHooks {
     std::function<void(const QString& felirat)> javitAblak;
     // Tleido shown modally for LAP's current record with its start of care.
     std::function<void(const QString& szakvetszoveg)> leidoAblak;
-    // The series check of the day grid.
+    // The series check of the day grid; sheet::telenez when empty.
     Telenez telenez;
     // eddigi and eddigift in the empty mode, then the list refreshed.
     std::function<void()> szamol;

@@ -25,8 +25,8 @@ Kivalasztott kivalasztott(engine::Table& lap) {
     if (!lap.isOpen() || (lap.bof() && lap.eof()) || lap.isDeleted()) return k;
     k.van = true;
     k.recno = lap.recno();
-    k.kulcs = {lap.text(QStringLiteral("IDOSZAK")), lap.text(QStringLiteral("SORSZ")),
-               lap.text(QStringLiteral("RESZ"))};
+    k.kulcs = {lap.text(QStringLiteral("SORSZ")), lap.text(QStringLiteral("RESZ")),
+               lap.text(QStringLiteral("IDOSZAK"))};
     k.elkuldve = lap.text(QStringLiteral("ELKULDVE"));
     return k;
 }

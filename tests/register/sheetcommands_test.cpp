@@ -209,7 +209,7 @@ TEST_F(Commands, ModificationLoadsTheSheet) {
     add({"2024.04", "00004", "A"});
     sheet::LapModel m;
     m.ellt[30] = "9";
-    ASSERT_TRUE(reg::lapBetolt(st(), {"2024.04", "00004", "A"}, m));
+    ASSERT_TRUE(reg::lapBetolt(st(), {"00004", "A", "2024.04"}, m));
     EXPECT_EQ(m.m_sorsz, "00004A");
     EXPECT_EQ(m.napokszama, 30); // April: the day-31 row is hidden
     EXPECT_EQ(m.apdat[29], "2024.04.30");
@@ -225,11 +225,11 @@ TEST_F(Commands, ModificationLoadsTheSheet) {
     EXPECT_FALSE(m.vszameVisible);
 
     sheet::LapModel full;
-    ASSERT_TRUE(reg::lapBetolt(st(), {"2024.04", "00003", ""}, full, {false, true}));
+    ASSERT_TRUE(reg::lapBetolt(st(), {"00003", "", "2024.04"}, full, {false, true}));
     EXPECT_EQ(full.m_sorsz, "00003");
     EXPECT_EQ(full.m_jorv, "00000");
     EXPECT_EQ(full.tevk[4], "1");
-    EXPECT_FALSE(reg::lapBetolt(st(), {"2024.04", "00003", "A"}, full));
+    EXPECT_FALSE(reg::lapBetolt(st(), {"00003", "A", "2024.04"}, full));
 }
 
 TEST_F(Commands, DeleteAnUnsentSheetRemovesItsRecords) {

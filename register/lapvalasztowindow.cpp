@@ -1,0 +1,96 @@
+#include "register/lapvalasztowindow.h"
+
+#include "app/appstate.h"
+#include "masters/browseconfig.h"
+#include "masters/browsepanel.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace reg {
+
+namespace {
+
+void hint(QWidget* w, const QString& text) {
+    w->setToolTip(text);
+    w->setStatusTip(text);
+}
+
+} // namespace
+
+LapValasztoWindow::LapValasztoWindow(app::AppState& state, QWidget* registerWindow,
+                                     const char* name, const QString& caption,
+                                     const QString& valasztCaption, const QString& windowHint)
+    : QDialog(registerWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowCloseButtonHint),
+      st_(state), register_(registerWindow) {
+    setObjectName(QLatin1String(name));
+    setWindowTitle(caption);
+    setModal(true);
+    hint(this, windowHint);
+
+    masters::BrowseConfig cfg = masters::lapPanel(st_.tables);
+    const char* titles[] = {"Sorszám",   "_",        "Taj szám", "Beteg neve", "Időszak",
+                            "Vizitszám", "Elküldve", "Fizetve",  "Jel",        "Korr."};
+    for (size_t i = 0; i < cfg.columns.size() && i < std::size(titles); ++i)
+        cfg.columns[i].title = QString::fromUtf8(titles[i]);
+    Lapkep1 = new masters::BrowsePanel(cfg, st_.msg, this);
+    Lapkep1->setObjectName(QStringLiteral("Lapkep1"));
+    Lapkep1->grid()->setAccessibleName(QStringLiteral("Elszámolási lapok"));
+    const int widths[] = {5, 1, 9, 25, 7, 2, 7, 1, 1, 1};
+    const QFontMetrics fm = Lapkep1->grid()->fontMetrics();
+    for (int c = 0; c < int(std::size(widths)); ++c) {
+        const int field = fm.horizontalAdvance(QString(widths[c], QLatin1Char('W'))) * 3 / 4;
+        const int title = fm.horizontalAdvance(cfg.columns[size_t(c)].title) + 8;
+        Lapkep1->grid()->setColumnWidth(c, std::max(field, title) + 14);
+    }
+    Lapkep1->setMinimumSize(620, 220);
+
+    valaszt = new QPushButton(valasztCaption, this);
+    valaszt->setObjectName(QStringLiteral("valaszt"));
+    hint(valaszt, QStringLiteral("Az elszámolási lap kiválasztása"));
+    valaszt->setAutoDefault(false);
+    kilep = new QPushButton(QStringLiteral("Kilépés"), this);
+    kilep->setObjectName(QStringLiteral("kilep"));
+    hint(kilep, QStringLiteral("Visszalépés"));
+    kilep->setAutoDefault(false);
+    kilep->setShortcut(QKeySequence(Qt::Key_Escape));
+
+    connect(valaszt, &QPushButton::clicked, this, [this] { valasztClick(); });
+    connect(kilep, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Lapkep1, &masters::BrowsePanel::activated, this, [this] { valasztClick(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(valaszt);
+    buttons->addWidget(kilep);
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(Lapkep1, 1);
+    outer->addLayout(buttons);
+    resize(760, 420);
+}
+
+int LapValasztoWindow::exec(const QString& felirat) {
+    setWindowTitle(felirat);
+    Lapkep1->refresh();
+    Lapkep1->grid()->setFocus();
+    return QDialog::exec();
+}
+
+void LapValasztoWindow::showEvent(QShowEvent* event) {
+    if (register_) {
+        QPoint at = register_->frameGeometry().topLeft() + QPoint(10, 60);
+        if (const QScreen* s = register_->screen()) {
+            const QRect r = s->availableGeometry();
+            at.setX(std::clamp(at.x(), r.left(), std::max(r.left(), r.right() - width())));
+            at.setY(std::clamp(at.y(), r.top(), std::max(r.top(), r.bottom() - height())));
+        }
+        move(at);
+    }
+    QDialog::showEvent(event);
+}
+
+} // namespace reg
