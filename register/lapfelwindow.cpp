@@ -1,5 +1,9 @@
 #include "register/lapfelwindow.h"
 
+#include "register/lapokwindow.h"
+#include "register/megtekintes.h"
+
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -194,6 +198,24 @@ void LapfelWindow::mutat(const LapfelModel& m) {
     ment_->setEnabled(false);
     pages_->setCurrentIndex(0);
     setWindowTitle(QStringLiteral("Elszámolási lap megtekintése"));
+}
+
+void wireMegtekintes(LapokWindow& w, app::AppState& st) {
+    auto* lapfel = new LapfelWindow(&w);
+    lapfel->setObjectName(QStringLiteral("Tlapfel"));
+    MegtekintesHooks h;
+    h.jelolomod = [&w] { return w.logic().jelolomod(); };
+    h.lapuj = [&w](sheet::LapModel& m, const QString& felirat) {
+        const auto& lapuj = w.parancsok().hooks().lapuj;
+        if (lapuj) lapuj(m, felirat);
+    };
+    h.lapfel = [lapfel](const LapfelModel& m) {
+        lapfel->mutat(m);
+        lapfel->exec();
+    };
+    auto logic = std::make_shared<Megtekintes>(st, std::move(h));
+    if (QAction* a = w.action(QStringLiteral("Megtekints1")))
+        QObject::connect(a, &QAction::triggered, &w, [logic] { logic->Megtekints1Click(); });
 }
 
 } // namespace reg

@@ -15,6 +15,10 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
+namespace app {
+struct AppState;
+}
+
 namespace reg {
 
 class LapfelWindow : public QDialog {
@@ -43,5 +47,12 @@ private:
     QPushButton* ment_ = nullptr;
     QTabWidget* pages_ = nullptr;
 };
+
+class LapokWindow;
+
+// Wires "Megtekintés" (Megtekints1) of the register window: a sheet from
+// 2005.02 goes to the register's entry-window hook (read-only), an older one
+// to a Tlapfel window made for the register.
+void wireMegtekintes(LapokWindow& w, app::AppState& st);
 
 } // namespace reg

@@ -1,9 +1,12 @@
 #include "reports/reportpreviewdialog.h"
 
+#include "app/appstate.h"
 #include "reports/renderer.h"
+#include "reports/sheetprint.h"
 #include "ui/messages.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QPrinter>
@@ -64,6 +67,22 @@ void ReportPreviewDialog::show(PageModel model, ui::Messages& msg, const QString
                                const QString& period, QWidget* parent) {
     ReportPreviewDialog dlg(std::move(model), msg, pdfFolder, period, parent);
     dlg.exec();
+}
+
+void printMarkedSheets(app::AppState& st, QWidget* parent,
+                       const std::function<void()>& refreshList) {
+    SheetPrint print(st);
+    print.nyomtat(
+        [&](PageModel& pages) {
+            ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+        },
+        [&](int done, int total) {
+            st.msg.status(
+                0, QStringLiteral("Elszámolási lapok előkészítése: %1 / %2").arg(done).arg(total));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        });
+    if (refreshList) refreshList();
 }
 
 } // namespace reports

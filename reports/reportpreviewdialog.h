@@ -8,6 +8,11 @@
 
 #include <QPrintPreviewDialog>
 
+#include <functional>
+
+namespace app {
+struct AppState;
+}
 namespace ui {
 class Messages;
 }
@@ -39,5 +44,11 @@ private:
     QString folder_, period_;
     QAction* pdfAction_ = nullptr;
 };
+
+// "Nyomtatás" of the register's print-selection mode: the marked sheets
+// previewed (reports::SheetPrint), the layout's progress on status panel 0
+// with the window kept painted, then `refreshList` (the marks are cleared).
+void printMarkedSheets(app::AppState& st, QWidget* parent,
+                       const std::function<void()>& refreshList);
 
 } // namespace reports

@@ -16,8 +16,8 @@ namespace reports {
 class SheetPrint {
 public:
     // Shows one report's pages modally (the print preview); returns when the
-    // user closes it.
-    using Preview = std::function<void(const PageModel&)>;
+    // user closes it. The pages may be moved from.
+    using Preview = std::function<void(PageModel&)>;
 
     explicit SheetPrint(app::AppState& st) : st_(st) {}
 
