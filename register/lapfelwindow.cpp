@@ -2,6 +2,7 @@
 
 #include "register/lapokwindow.h"
 #include "register/megtekintes.h"
+#include "sheet/lapujwindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -205,9 +206,15 @@ void wireMegtekintes(LapokWindow& w, app::AppState& st) {
     lapfel->setObjectName(QStringLiteral("Tlapfel"));
     MegtekintesHooks h;
     h.jelolomod = [&w] { return w.logic().jelolomod(); };
-    h.lapuj = [&w](sheet::LapModel& m, const QString& felirat) {
-        const auto& lapuj = w.parancsok().hooks().lapuj;
-        if (lapuj) lapuj(m, felirat);
+    // Viewing saves nothing: the entry window is shown directly, below the
+    // register, and the register's figures are read again when it closes.
+    h.lapuj = [&w, &st](sheet::LapModel& m, const QString&) {
+        sheet::LapujWindow* lapujWindow = sheet::LapujWindow::of(st, &w);
+        lapujWindow->setAnchor(&w);
+        lapujWindow->loadModel(m);
+        lapujWindow->exec();
+        w.refreshFigures();
+        w.reread();
     };
     h.lapfel = [lapfel](const LapfelModel& m) {
         lapfel->mutat(m);
