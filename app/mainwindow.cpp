@@ -371,8 +371,10 @@ reg::LapokWindow* MainWindow::lapokWindow() {
         lapok_ = new reg::LapokWindow(st_, this);
         // Viewing (Megtekints1) and printing ("Nyomtatás") of the sheets.
         reg::wireMegtekintes(*lapok_, st_);
-        connect(lapok_->nyomtatButton(), &QPushButton::clicked, lapok_,
-                [this] { reports::printMarkedSheets(st_, lapok_, [this] { lapok_->reread(); }); });
+        connect(lapok_->nyomtatButton(), &QPushButton::clicked, lapok_, [this] {
+            reports::printMarkedSheets(st_, {programTitle(), programVersion()}, lapok_,
+                                       [this] { lapok_->reread(); });
+        });
     }
     return lapok_;
 }

@@ -6,6 +6,8 @@
 // Usage: szprintbench [FOLDER]   (a temporary program folder when none is given)
 
 #include "app/appstate.h"
+#include "app/programinfo.h"
+
 #include "bench/twentyyears.h"
 #include "engine/table.h"
 #include "reports/renderer.h"
@@ -103,7 +105,8 @@ int main(int argc, char** argv) {
         reports::PageModel model;
         for (int run = 0; run < 3; ++run) {
             const auto t0 = std::chrono::steady_clock::now();
-            model = reports::SheetPrint(st).pages(QStringLiteral("Telszl"));
+            model = reports::SheetPrint(st, {app::programTitle(), app::programVersion()})
+                        .pages(QStringLiteral("Telszl"));
             std::printf("query and layout of %d sheets: %.3f s\n", model.pageCount(),
                         bench::seconds(t0));
         }

@@ -1,7 +1,7 @@
 #include "reports/elszlap.h"
 
 #include "app/appstate.h"
-#include "app/programinfo.h"
+
 #include "reports/counties.h"
 #include "reports/elszlapparts.h"
 
@@ -40,8 +40,8 @@ QString lastDayIso(const QString& period) {
     return first.addMonths(1).addDays(-1).toString(Qt::ISODate);
 }
 
-QString versionText() {
-    return QStringLiteral("v ") + app::programVersion().left(6);
+QString versionText(const QString& version) {
+    return QStringLiteral("v ") + version.left(6);
 }
 
 // The contract in force during the period: it started by the period's last
@@ -128,12 +128,12 @@ QString sheetKey(const engine::Query& q, int row) {
            q.value(row, QStringLiteral("idoszak")).toString();
 }
 
-void addPageBands(Report& r, const QString& vers) {
+void addPageBands(Report& r, const ProgramText& program) {
     Band& h = r.pageHeader;
     h.height = 8;
-    h.addLabel(0, 0, 100, 4, app::programTitle(), Font{9, true});
+    h.addLabel(0, 0, 100, 4, program.title, Font{9, true});
     h.addLabel(140, 0, 16, 4, QStringLiteral("Verzió:"), kLabel, Qt::AlignRight | Qt::AlignVCenter);
-    h.addText(QStringLiteral("vers"), 157, 0, 33, 4, vers, kLabel);
+    h.addText(QStringLiteral("vers"), 157, 0, 33, 4, versionText(program.version), kLabel);
     h.addLine(0, 5.5, 190, 5.5);
 
     Band& f = r.pageFooter;
@@ -386,12 +386,13 @@ constexpr int kFirstBlock = 16;
 
 } // namespace
 
-Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups, const QString& vers) {
+Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
+                  const ProgramText& program) {
     using namespace parts;
     Report r(QStringLiteral("Telszl"), QStringLiteral("Egyéni elszámoló lap"));
     r.data = std::move(rows);
     r.groupKey = sheetKey;
-    addPageBands(r, vers);
+    addPageBands(r, program);
 
     Band& g = r.groupHeader;
     g.startsNewPage = true;

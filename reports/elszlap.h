@@ -18,6 +18,13 @@ struct AppState;
 
 namespace reports {
 
+// The program's title and version as the sheets' page header shows them;
+// the shell hands them down (they are the program's, not the reports').
+struct ProgramText {
+    QString title;
+    QString version; // "3.61"
+};
+
 // Names looked up by the sheets: BNO names by code, doctors' names by code.
 struct SheetLookups {
     QHash<QString, QString> bno;    // KOD10 -> NEV, trimmed
@@ -37,11 +44,14 @@ QString lastDayIso(const QString& period);
 engine::Query telszlRows(app::AppState& st, const QString& c);
 engine::Query telszlrRows(app::AppState& st, const QString& c);
 
-// The reports over those rows; `vers` is the version text ("v 3.61").
-Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups, const QString& vers);
-Report makeTelszlr(engine::Query rows, std::shared_ptr<SheetLookups> lookups, const QString& vers);
+// The reports over those rows.
+Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
+                  const ProgramText& program);
+Report makeTelszlr(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
+                   const ProgramText& program);
 
-// The version text the sheets print: "v " and the program's version.
-QString versionText();
+// The version text the sheets print: "v " and the version, at most six
+// characters of it.
+QString versionText(const QString& version);
 
 } // namespace reports

@@ -11,7 +11,7 @@ constexpr double kRow = 4.2;
 
 // The group of a data row: INTKOD + SORSZ + RESZ + IDOSZAK.
 QString sheetKey(const engine::Query& q, int row);
-void addPageBands(Report& r, const QString& vers);
+void addPageBands(Report& r, const ProgramText& program);
 // Places the header fields from the top of the band; returns the y below them.
 double addSheetHeader(Band& b, const QString& title, bool newLayout);
 void fillSheetHeader(Band& b, const PrintContext& c, const SheetLookups& lk, bool newLayout);

@@ -35,12 +35,13 @@ const SlotLine kLines[] = {
 
 } // namespace
 
-Report makeTelszlr(engine::Query rows, std::shared_ptr<SheetLookups> lookups, const QString& vers) {
+Report makeTelszlr(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
+                   const ProgramText& program) {
     using namespace parts;
     Report r(QStringLiteral("Telszlr"), QStringLiteral("Elszámolási lap"));
     r.data = std::move(rows);
     r.groupKey = sheetKey;
-    addPageBands(r, vers);
+    addPageBands(r, program);
 
     Band& g = r.groupHeader;
     g.startsNewPage = true;

@@ -69,9 +69,9 @@ void ReportPreviewDialog::show(PageModel model, ui::Messages& msg, const QString
     dlg.exec();
 }
 
-void printMarkedSheets(app::AppState& st, QWidget* parent,
+void printMarkedSheets(app::AppState& st, const ProgramText& program, QWidget* parent,
                        const std::function<void()>& refreshList) {
-    SheetPrint print(st);
+    SheetPrint print(st, program);
     print.nyomtat(
         [&](PageModel& pages) {
             ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);

@@ -4,6 +4,7 @@
 // printing, "PDF mentése", which writes the same pages into a PDF file
 // proposed in the LISTA working folder under the report's title and period.
 
+#include "reports/elszlap.h"
 #include "reports/pagemodel.h"
 
 #include <QPrintPreviewDialog>
@@ -48,7 +49,7 @@ private:
 // "Nyomtatás" of the register's print-selection mode: the marked sheets
 // previewed (reports::SheetPrint), the layout's progress on status panel 0
 // with the window kept painted, then `refreshList` (the marks are cleared).
-void printMarkedSheets(app::AppState& st, QWidget* parent,
+void printMarkedSheets(app::AppState& st, const ProgramText& program, QWidget* parent,
                        const std::function<void()>& refreshList);
 
 } // namespace reports

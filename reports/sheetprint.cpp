@@ -22,8 +22,8 @@ PageModel SheetPrint::pages(const QString& layoutName, const LayoutProgress& pro
     PageModel model;
     if (rows.isEmpty()) return model;
     auto lookups = SheetLookups::load(st_);
-    Report report = old ? makeTelszlr(std::move(rows), lookups, versionText())
-                        : makeTelszl(std::move(rows), lookups, versionText());
+    Report report = old ? makeTelszlr(std::move(rows), lookups, program_)
+                        : makeTelszl(std::move(rows), lookups, program_);
     const QDateTime printed(st_.clock.today(), QTime::currentTime());
     return layout(report, printed, progress);
 }

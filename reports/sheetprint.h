@@ -3,6 +3,7 @@
 // marked sheets previewed in the old layout (periods before 2006.01 only) and
 // in the new one, then every mark of every sheet cleared, printed or not.
 
+#include "reports/elszlap.h"
 #include "reports/pagemodel.h"
 
 #include <functional>
@@ -19,7 +20,7 @@ public:
     // user closes it. The pages may be moved from.
     using Preview = std::function<void(PageModel&)>;
 
-    explicit SheetPrint(app::AppState& st) : st_(st) {}
+    SheetPrint(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
 
     // Runs the command for the current period: the previews, the message
     // "Nincs kiválasztva elszámolási lap!" when nothing was marked, then the
@@ -42,6 +43,8 @@ public:
 
 private:
     app::AppState& st_;
+    ProgramText program_;
+
     int printed_ = 0;
 };
 

@@ -98,7 +98,8 @@ private slots:
         int refreshed = 0;
         // Nothing of the marked sheets joins (no order record): the message
         // comes without a preview, and the marks go all the same.
-        reports::printMarkedSheets(app->state, w.get(), [&] { ++refreshed; });
+        reports::printMarkedSheets(app->state, {"Otthoni szakápolás", "3.61"}, w.get(),
+                                   [&] { ++refreshed; });
         QCOMPARE(refreshed, 1);
         QCOMPARE(app->marked(), 0);
         QCOMPARE(app->msg.log(),

@@ -1,7 +1,9 @@
 // The printed sheets Telszl and Telszlr and the "Nyomtatás" command, on a
 // started program with sheets written through the table objects.
 
+#include "app/programinfo.h"
 #include "db/layouts.h"
+
 #include "engine/table.h"
 #include "reports/counties.h"
 #include "reports/elszlap.h"
@@ -14,6 +16,8 @@
 using namespace reports;
 
 namespace {
+
+const ProgramText kProgram{app::programTitle(), app::programVersion()};
 
 struct Visit {
     int day;
@@ -115,7 +119,7 @@ TEST(SheetPrint, TelszlShowsTheSheetsLabelsValuesAndDayGridInOrder) {
     auto a = started(QDate(2016, 3, 15), "2016.03");
     Sheets s(a->state);
     s.sheet("2016.03", "00007", "", {{1, "111111110"}, {3, "222222220"}, {5, "111111110"}});
-    SheetPrint p(a->state);
+    SheetPrint p(a->state, kProgram);
     const PageModel m = p.pages("Telszl");
     ASSERT_EQ(m.pageCount(), 1);
     const QStringList t = m.texts(0);
@@ -216,7 +220,7 @@ TEST(SheetPrint, PeriodDecidesCodeFieldsAndProviderCaptions) {
         auto a = started(c.today, c.c);
         Sheets s(a->state);
         s.sheet(c.period, "00001", "A", {{2, "111111110"}});
-        const QStringList t = SheetPrint(a->state).pages("Telszl").texts(0);
+        const QStringList t = SheetPrint(a->state, kProgram).pages("Telszl").texts(0);
         EXPECT_EQ(t.contains("finanszírozási kód:"), c.codes);
         EXPECT_EQ(t.contains("Állampolgárság:"), c.codes);
         EXPECT_EQ(t.contains("Szolgáltató ZAPO kódja:"), c.zapo);
@@ -236,7 +240,7 @@ TEST(SheetPrint, StrictJoinsLeaveSheetsOutAndEachSheetGetsItsPage) {
     s.sheet("2016.03", "00004", "", {{1, "999999999"}});              // unknown nurse
     s.sheet("2016.03", "00005", "", {{1, "222222220"}, {2, "111111110"}});
     s.sheet("2016.03", "00006", "", {{1, "222222220"}}, false); // not marked
-    const PageModel m = SheetPrint(a->state).pages("Telszl");
+    const PageModel m = SheetPrint(a->state, kProgram).pages("Telszl");
     ASSERT_EQ(m.pageCount(), 2);
     EXPECT_TRUE(m.texts(0).contains("00001"));
     EXPECT_TRUE(m.texts(1).contains("00005"));
@@ -251,7 +255,7 @@ TEST(SheetPrint, Before2006BothLayoutsRunAndEveryMarkIsCleared) {
     s.sheet("2005.04", "00003", "", {{4, "111111110"}}, true, false); // left out: no ELREND
     QStringList shown;
     QStringList firstTexts;
-    SheetPrint p(a->state);
+    SheetPrint p(a->state, kProgram);
     p.nyomtat([&](const PageModel& m) {
         shown << m.name;
         firstTexts << m.texts(0).join("|");
@@ -270,7 +274,7 @@ TEST(SheetPrint, NothingPrintableGivesTheMessageAndClearsTheMarks) {
     Sheets s(a->state);
     s.sheet("2016.03", "00001", "", {{1, "111111110"}}, true, false);
     int previews = 0;
-    SheetPrint(a->state).nyomtat([&](const PageModel&) { ++previews; });
+    SheetPrint(a->state, kProgram).nyomtat([&](const PageModel&) { ++previews; });
     EXPECT_EQ(previews, 0);
     EXPECT_EQ(a->msg.log(),
               (std::vector<std::string>{"error: Nincs kiválasztva elszámolási lap!"}));
@@ -297,7 +301,7 @@ TEST(SheetPrint, TelszlrShowsTheOldSlotsFromLapold) {
     old.setValue("VIZ12", 1);
     old.post();
     old.close();
-    const QStringList t = SheetPrint(a->state).pages("Telszlr").texts(0);
+    const QStringList t = SheetPrint(a->state, kProgram).pages("Telszlr").texts(0);
     EXPECT_TRUE(inOrder(t, {"ELSZÁMOLÁSI LAP", "Ellátást végző(k) TAJ-száma", "-tól", "-ig",
                             "vizitszám", "Szakápolás", "A beteg segítségre szorult", "2004.11.03",
                             "2004.11.09", "4", "2", "A beteg önellátó", "1", "4", "3",
