@@ -10,6 +10,7 @@
 
 #include "bench/twentyyears.h"
 #include "engine/table.h"
+#include "reports/elszlap.h"
 #include "reports/renderer.h"
 #include "reports/sheetprint.h"
 #include "tools/demo/demodata.h"
@@ -103,6 +104,11 @@ int main(int argc, char** argv) {
         app::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         reports::PageModel model;
+        for (int run = 0; run < 3; ++run) {
+            const auto t0 = std::chrono::steady_clock::now();
+            const engine::Query rows = reports::telszlRows(st, st.id);
+            std::printf("query of %d visit rows: %.3f s\n", rows.rowCount(), bench::seconds(t0));
+        }
         for (int run = 0; run < 3; ++run) {
             const auto t0 = std::chrono::steady_clock::now();
             model = reports::SheetPrint(st, {app::programTitle(), app::programVersion()})
