@@ -20,8 +20,10 @@
 #include "masters/personwindow.h"
 #include "masters/recordpickwindow.h"
 #include "masters/remainderswindow.h"
+#include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
 #include "ui/hints.h"
+#include "reports/reportpreviewdialog.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -33,6 +35,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <exception>
@@ -365,7 +368,15 @@ void MainWindow::showPeriod() {
 }
 
 reg::LapokWindow* MainWindow::lapokWindow() {
-    if (!lapok_) lapok_ = new reg::LapokWindow(st_, this);
+    if (!lapok_) {
+        lapok_ = new reg::LapokWindow(st_, this);
+        // Viewing (Megtekints1) and printing ("Nyomtatás") of the sheets.
+        reg::wireMegtekintes(*lapok_, st_);
+        connect(lapok_->nyomtatButton(), &QPushButton::clicked, lapok_, [this] {
+            reports::printMarkedSheets(st_, {programTitle(), programVersion()}, lapok_,
+                                       [this] { lapok_->reread(); });
+        });
+    }
     return lapok_;
 }
 

@@ -1,0 +1,41 @@
+#include "register/megtekintes.h"
+
+#include "app/appstate.h"
+#include "engine/dberror.h"
+#include "register/laploader.h"
+#include "ui/messages.h"
+
+namespace reg {
+
+void Megtekintes::Megtekints1Click() {
+    if (h_.jelolomod && h_.jelolomod()) return;
+    engine::Table& lap = st_.tables.lap;
+    if (!lap.isOpen() || (lap.bof() && lap.eof()) || lap.isDeleted()) return;
+    const QString idoszak = lap.text(QStringLiteral("IDOSZAK"));
+    const QString sorsz = lap.text(QStringLiteral("SORSZ"));
+    const QString resz = lap.text(QStringLiteral("RESZ"));
+    if (idoszak < QLatin1String("2005.02")) {
+        LapfelModel m;
+        if (Lapfel(st_).betolt(idoszak, sorsz, resz, m) && h_.lapfel) h_.lapfel(m);
+        return;
+    }
+    LapKulcs k;
+    k.idoszak = idoszak;
+    k.sorsz = sorsz;
+    k.resz = resz;
+    sheet::LapModel m;
+    BetoltesMod mod;
+    mod.jorv00000Ures = false;
+    mod.beallitasok = false;
+    try {
+        if (!lapBetolt(st_, k, m, mod)) return;
+    } catch (const engine::DbError&) {
+        st_.msg.error(QStringLiteral("Hiba a lefutásban!"));
+        return;
+    }
+    m.szerkesztheto = false;
+    m.modositas = false;
+    if (h_.lapuj) h_.lapuj(m, QStringLiteral("Elszámolási lap megtekintése"));
+}
+
+} // namespace reg

@@ -1,0 +1,507 @@
+#include "reports/elszlap.h"
+
+#include "app/appstate.h"
+
+#include "reports/counties.h"
+#include "reports/elszlapparts.h"
+
+#include <QDate>
+#include <QFile>
+
+namespace reports {
+
+// ---------------------------------------------------------------- data
+
+std::shared_ptr<SheetLookups> SheetLookups::load(app::AppState& st) {
+    auto lk = std::make_shared<SheetLookups>();
+    st.tables.dbo.each(QStringLiteral("select kod10, nev from bnotorzs"), {},
+                       [&](const QVariantList& r) {
+                           const QString code = r.value(0).toString();
+                           if (!code.isEmpty() && !lk->bno.contains(code))
+                               lk->bno.insert(code, r.value(1).toString().trimmed());
+                       });
+    st.tables.dbo.each(QStringLiteral("select orvoskod, onev from orvos"), {},
+                       [&](const QVariantList& r) {
+                           const QString code = r.value(0).toString();
+                           if (!code.isEmpty() && !lk->doctor.contains(code))
+                               lk->doctor.insert(code, r.value(1).toString().trimmed());
+                       });
+    return lk;
+}
+
+QString firstDayIso(const QString& period) {
+    return QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"))
+        .toString(Qt::ISODate);
+}
+
+QString lastDayIso(const QString& period) {
+    const QDate first =
+        QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"));
+    return first.addMonths(1).addDays(-1).toString(Qt::ISODate);
+}
+
+QString versionText(const QString& version) {
+    return QStringLiteral("v ") + version.left(6);
+}
+
+// The contract in force during the period: it started by the period's last
+// day and ends on its first day or later, or has no end. A provider or
+// patient address part that is blank reads as NULL; it must not blank the
+// whole address.
+engine::Query telszlRows(app::AppState& st, const QString& c) {
+    static const QString sql = QStringLiteral(
+        "select a.intkod,a.finkod,a.idoszak,a.sorsz,a.resz,a.taj,a.tpotl,a.bnoki,a.bnorov,a.elb,"
+        " a.apnap,a.bnofo,a.bnomell,a.bnoell,a.orvoskod,a.elszviz,a.elszam,"
+        " a.lezdat,a.tevkodok,a.szviz,b.szakvet,b.elvizdb,b.jorvkod,c.megye,c.inte,"
+        " ifnull(c.irszam,'')||' '||ifnull(c.hely,'')||', '||ifnull(c.utca,'') as szcim,"
+        " d.szszam,f.tevkod,f.elltip,f.onkep,f.apdatum,f.aptaj,g.anev,a.aztip,a.terkat,a.allamp,"
+        " e.nev,e.neme,ifnull(e.kozigkod,'')||' '||ifnull(e.cime1,'')||', '||ifnull(e.cime2,'')"
+        " as bcim,e.szulh,e.szuli"
+        " from lap a, elrend b, part c, szerz d, beteg e, lapb f, apol g"
+        " where a.sorsz=b.sorsz and a.resz is b.resz and a.idoszak=b.idoszak"
+        " and a.sorsz=f.sorsz and a.resz is f.resz and a.idoszak=f.idoszak"
+        " and a.intkod=c.intkod and a.taj=e.taj and f.aptaj=g.aptaj and a.idoszak>'2005.01'"
+        " and d.szkezd<=:vegnap and (d.szveg>=:kezdnap or d.szveg is null)"
+        " and a.jeloles='*'"
+        " order by a.sorsz,a.resz,a.idoszak");
+    return st.tables.dbo.query(sql, {lastDayIso(c), firstDayIso(c)});
+}
+
+engine::Query telszlrRows(app::AppState& st, const QString& c) {
+    // The eighteen visit slotCols: in LAP itself while it still has the old
+    // layout, else in LAPOLD, where the conversion keeps the old sheets.
+    QString slotCols, from;
+    QStringList cols{QStringLiteral("tev1"), QStringLiteral("tev2")};
+    for (int n = 1; n <= 18; ++n)
+        cols << QStringLiteral("tol%1").arg(n) << QStringLiteral("ig%1").arg(n)
+             << QStringLiteral("viz%1").arg(n);
+    const QString lapold = st.tables.file(QStringLiteral("Lapold.dbf"));
+    if (st.tables.lap.hasField(QStringLiteral("TOL1"))) {
+        for (const QString& col : cols)
+            slotCols += QStringLiteral(",a.") + col;
+    } else if (QFile::exists(lapold) && !lapold.contains(QLatin1Char('\''))) {
+        for (const QString& col : cols)
+            slotCols += QStringLiteral(",o.") + col;
+        from =
+            QStringLiteral(" left join '") + lapold +
+            QStringLiteral("' o on o.idoszak=a.idoszak and o.sorsz=a.sorsz and o.resz is a.resz");
+    } else {
+        for (const QString& col : cols)
+            slotCols += QStringLiteral(",null as ") + col;
+    }
+    const QString sql =
+        QStringLiteral(
+            "select a.intkod,a.idoszak,a.sorsz,a.resz,a.taj,a.tpotl,a.bnoki,a.bnorov,a.elb,"
+            " a.apnap,a.bnofo,a.bnomell,a.bnoell,a.orvoskod,a.elszviz,a.elszam,a.lezdat,"
+            " a.aptaj1,a.aptaj2,a.szviz") +
+        slotCols +
+        QStringLiteral(
+            ",b.szakvet,b.elvizdb,c.megye,c.inte,"
+            " ifnull(c.irszam,'')||' '||ifnull(c.hely,'')||', '||ifnull(c.utca,'') as szcim,"
+            " d.szszam,e.nev,e.neme,"
+            " ifnull(e.kozigkod,'')||' '||ifnull(e.cime1,'')||', '||ifnull(e.cime2,'') as bcim,"
+            " e.szulh,e.szuli"
+            " from lap a join elrend b on a.sorsz=b.sorsz and a.resz is b.resz and "
+            "a.idoszak=b.idoszak"
+            " join part c on a.intkod=c.intkod"
+            " join beteg e on a.taj=e.taj"
+            " join szerz d on d.szkezd<=:vegnap and (d.szveg>=:kezdnap or d.szveg is null)") +
+        from +
+        QStringLiteral(" where a.idoszak<'2005.02' and a.jeloles='*'"
+                       " order by a.sorsz,a.resz,a.idoszak");
+    return st.tables.dbo.query(sql, {lastDayIso(c), firstDayIso(c)});
+}
+
+// ---------------------------------------------------------------- shared parts
+
+namespace parts {
+
+const Font kLabel{8};
+const Font kValue{8, true};
+const Font kTitle{12, true};
+const Font kSmall{7};
+
+QString sheetKey(const engine::Query& q, int row) {
+    return q.value(row, 0).toString() + QLatin1Char('|') +
+           q.value(row, QStringLiteral("sorsz")).toString() + QLatin1Char('|') +
+           q.value(row, QStringLiteral("resz")).toString() + QLatin1Char('|') +
+           q.value(row, QStringLiteral("idoszak")).toString();
+}
+
+void addPageBands(Report& r, const ProgramText& program) {
+    Band& h = r.pageHeader;
+    h.height = 8;
+    h.addLabel(0, 0, 100, 4, program.title, Font{9, true});
+    h.addLabel(140, 0, 16, 4, QStringLiteral("Verzió:"), kLabel, Qt::AlignRight | Qt::AlignVCenter);
+    h.addText(QStringLiteral("vers"), 157, 0, 33, 4, versionText(program.version), kLabel);
+    h.addLine(0, 5.5, 190, 5.5);
+
+    Band& f = r.pageFooter;
+    f.height = 6;
+    f.addLine(0, 0.5, 190, 0.5);
+    f.addText(QStringLiteral("nyomtatva"), 0, 1.5, 60, 4, {}, kSmall);
+    f.addLabel(150, 1.5, 15, 4, QStringLiteral("Oldal:"), kSmall,
+               Qt::AlignRight | Qt::AlignVCenter);
+    f.addText(QStringLiteral("oldal"), 166, 1.5, 24, 4, {}, kSmall);
+    f.beforePrint = [](Band& b, const PrintContext& c) {
+        b.setText(QStringLiteral("nyomtatva"),
+                  c.printed.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss")));
+        b.setText(QStringLiteral("oldal"), QString::number(c.page));
+        return true;
+    };
+}
+
+// The sheet's header: provider, patient, diagnoses, order and doctors. The
+// new layout adds the proposing doctor; both fill the same way.
+double addSheetHeader(Band& b, const QString& title, bool newLayout) {
+    auto label = [&](double x, double y, double w, const QString& t) {
+        b.addLabel(x, y, w, kRow, t, kLabel);
+    };
+    auto field = [&](const char* name, double x, double y, double w) {
+        b.addText(QLatin1String(name), x, y, w, kRow, {}, kValue);
+    };
+    auto named = [&](const char* name, double x, double y, double w, const QString& t) {
+        b.addText(QLatin1String(name), x, y, w, kRow, t, kLabel);
+    };
+    b.addLabel(0, 0, 190, 7, title, kTitle, Qt::AlignCenter);
+    double y = 9;
+    label(0, y, 20, QStringLiteral("Sorszám:"));
+    field("sorsz", 20, y, 12);
+    field("resz", 32, y, 6);
+    label(110, y, 30, QStringLiteral("Jelentési időszak:"));
+    field("idoszak", 140, y, 20);
+    y += kRow;
+    named("cap_kod", 0, y, 48, QStringLiteral("Szolgáltató ULV kódja:"));
+    field("intkod", 48, y, 20);
+    label(80, y, 42, QStringLiteral("Megyekód és megnevezése:"));
+    field("megye", 122, y, 8);
+    field("mnev", 130, y, 60);
+    y += kRow;
+    named("cap_szszam", 0, y, 48, QStringLiteral("Szolgáltató ULV szerződésszáma:"));
+    field("szszam", 48, y, 60);
+    y += kRow;
+    label(0, y, 48, QStringLiteral("megnevezése:"));
+    field("inte", 48, y, 142);
+    y += kRow;
+    label(0, y, 48, QStringLiteral("címe:"));
+    field("szcim", 48, y, 142);
+    y += kRow + 1;
+    b.addLine(0, y, 190, y, 0.15);
+    y += 1;
+
+    label(0, y, 48, QStringLiteral("A beteg neve:"));
+    field("nev", 48, y, 90);
+    label(145, y, 12, QStringLiteral("Neme:"));
+    field("neme", 157, y, 33);
+    y += kRow;
+    label(0, y, 48, QStringLiteral("címe:"));
+    field("bcim", 48, y, 142);
+    y += kRow;
+    label(0, y, 48, QStringLiteral("születési helye, ideje:"));
+    field("szulh", 48, y, 60);
+    field("szuli", 110, y, 25);
+    y += kRow;
+    label(0, y, 48, QStringLiteral("társadalombiztosítási azonosítója:"));
+    field("taj", 48, y, 25);
+    label(110, y, 28, QStringLiteral("Területi pótlék:"));
+    field("tpotl", 138, y, 12);
+    y += kRow;
+    if (newLayout) {
+        named("l_finkod", 0, y, 30, QStringLiteral("finanszírozási kód:"));
+        field("finkod", 30, y, 20);
+        named("l_aztip", 52, y, 27, QStringLiteral("Azonosító típus:"));
+        field("aztip", 79, y, 6);
+        named("l_terkat", 88, y, 30, QStringLiteral("Térítési kategória:"));
+        field("terkat", 118, y, 8);
+        named("l_allamp", 130, y, 27, QStringLiteral("Állampolgárság:"));
+        field("allamp", 157, y, 12);
+        y += kRow;
+    }
+    y += 1;
+    b.addLine(0, y, 190, y, 0.15);
+    y += 1;
+
+    label(0, y, 78, QStringLiteral("Fekvőbeteg-intézeti ápolást indokló diagnózis:"));
+    field("bnoki", 78, y, 12);
+    field("bnokinev", 90, y, 100);
+    y += kRow;
+    label(0, y, 78, QStringLiteral("Fekvőbeteg-intézeti ápolási napok száma:"));
+    field("apnap", 78, y, 12);
+    y += kRow;
+    label(0, y, 78, QStringLiteral("Fekvőbeteg-intézetből történt elbocsátás napja:"));
+    field("elb", 78, y, 25);
+    y += kRow;
+    label(0, y, 78, QStringLiteral("Alapbetegség:"));
+    field("bnorov", 78, y, 12);
+    field("bnorovnev", 90, y, 100);
+    y += kRow;
+    label(0, y, 78, QStringLiteral("Kísérő betegség:"));
+    field("bnomell", 78, y, 12);
+    field("bnomellnev", 90, y, 100);
+    y += kRow;
+    label(0, y, 78, QStringLiteral("Szakápolást indokló fődiagnózis"));
+    field("bnofo", 78, y, 12);
+    field("bnofonev", 90, y, 100);
+    y += kRow;
+    label(0, y, 78, QStringLiteral("Ellátást befolyásoló tényező:"));
+    field("bnoell", 78, y, 12);
+    field("bnoellnev", 90, y, 100);
+    y += kRow + 1;
+    b.addLine(0, y, 190, y, 0.15);
+    y += 1;
+
+    label(0, y, 62, QStringLiteral("A szakápolásba vételének időpontja:"));
+    field("szakvet", 62, y, 25);
+    label(100, y, 55, QStringLiteral("Ápolási eset lezárásának ideje:"));
+    field("lezdat", 155, y, 25);
+    y += kRow;
+    label(0, y, 62, QStringLiteral("Elrendelt vizitek száma:"));
+    field("elvizdb", 62, y, 15);
+    label(100, y, 55, QStringLiteral("Eddig elszámolt vizitek száma:"));
+    field("elszviz", 155, y, 15);
+    y += kRow;
+    label(0, y, 62, QStringLiteral("Hányadik folyamatos elrendelés:"));
+    field("elszam", 62, y, 15);
+    y += kRow;
+    label(0, y, 62, QStringLiteral("Elrendelő orvos neve:"));
+    field("onev", 62, y, 80);
+    label(145, y, 22, QStringLiteral("Pecsétszáma:"));
+    field("orvoskod", 167, y, 23);
+    y += kRow;
+    if (newLayout) {
+        label(0, y, 62, QStringLiteral("Javaslatot tevő orvos neve:"));
+        field("jonev", 62, y, 80);
+        label(145, y, 22, QStringLiteral("Pecsétszáma:"));
+        field("jorvkod", 167, y, 23);
+        y += kRow;
+    }
+    return y;
+}
+
+QString bnoName(const SheetLookups& lk, const QString& code) {
+    return code.isEmpty() ? QString() : lk.bno.value(code);
+}
+
+void fillSheetHeader(Band& b, const PrintContext& c, const SheetLookups& lk, bool newLayout) {
+    auto set = [&](const char* name, const QString& text) {
+        b.elements[size_t(b.indexOf(QLatin1String(name)))].text = text;
+    };
+    auto copy = [&](const char* name) { set(name, c.text(QLatin1String(name))); };
+    const QString idoszak = c.text(QStringLiteral("idoszak"));
+    for (const char* n : {"sorsz",  "resz",    "idoszak", "intkod",  "megye",   "szszam", "inte",
+                          "szcim",  "nev",     "bcim",    "szulh",   "szuli",   "taj",    "apnap",
+                          "elb",    "bnoki",   "bnorov",  "bnomell", "bnofo",   "bnoell", "szakvet",
+                          "lezdat", "elvizdb", "elszviz", "elszam",  "orvoskod"})
+        copy(n);
+    const QVariant megye = c.value(QStringLiteral("megye"));
+    set("mnev", megye.isNull() ? QString() : countyName(megye.toInt()));
+    const QString neme = c.text(QStringLiteral("neme"));
+    set("neme", neme == QLatin1String("N")   ? QStringLiteral("Nő")
+                : neme == QLatin1String("F") ? QStringLiteral("Férfi")
+                                             : QString());
+    set("tpotl", c.text(QStringLiteral("tpotl")) == QLatin1String("I") ? QStringLiteral("igen")
+                                                                       : QStringLiteral("nem"));
+    set("bnokinev", bnoName(lk, c.text(QStringLiteral("bnoki"))));
+    set("bnorovnev", bnoName(lk, c.text(QStringLiteral("bnorov"))));
+    set("bnomellnev", bnoName(lk, c.text(QStringLiteral("bnomell"))));
+    set("bnofonev", bnoName(lk, c.text(QStringLiteral("bnofo"))));
+    set("bnoellnev", bnoName(lk, c.text(QStringLiteral("bnoell"))));
+    set("onev", lk.doctor.value(c.text(QStringLiteral("orvoskod"))));
+    if (!newLayout) return;
+
+    const QString jorvkod = c.text(QStringLiteral("jorvkod"));
+    set("jorvkod", jorvkod);
+    set("jonev", jorvkod.isEmpty() ? QString() : lk.doctor.value(jorvkod));
+    const bool zapo = idoszak >= QLatin1String("2017.01");
+    set("cap_kod", zapo ? QStringLiteral("Szolgáltató ZAPO kódja:")
+                        : QStringLiteral("Szolgáltató ULV kódja:"));
+    set("cap_szszam", zapo ? QStringLiteral("Szolgáltató ZAPO szerződésszáma:")
+                           : QStringLiteral("Szolgáltató ULV szerződésszáma:"));
+    const bool codes2016 = idoszak >= QLatin1String("2016.01");
+    for (const char* n : {"finkod", "aztip", "terkat", "allamp"}) {
+        copy(n);
+        b.elements[size_t(b.indexOf(QLatin1String(n)))].visible = codes2016;
+        b.elements[size_t(b.indexOf(QLatin1String("l_") + QLatin1String(n)))].visible = codes2016;
+    }
+}
+
+double addSignatures(Band& b, double y) {
+    b.addLabel(0, y, 30, kRow, QStringLiteral("Dátum:"), kLabel);
+    b.addText(QStringLiteral("datum"), 30, y, 40, kRow, {}, kValue);
+    y += 16;
+    b.addLine(5, y, 75, y, 0.3, Qt::DotLine);
+    b.addLine(115, y, 185, y, 0.3, Qt::DotLine);
+    y += 0.5;
+    b.addLabel(5, y, 70, kRow, QStringLiteral("Szolgáltató cégszerű aláírása"), kLabel,
+               Qt::AlignCenter);
+    b.addLabel(115, y, 70, kRow, QStringLiteral("Ellátást végző(k) aláírása"), kLabel,
+               Qt::AlignCenter);
+    return y + kRow;
+}
+
+} // namespace parts
+
+// ---------------------------------------------------------------- Telszl
+
+namespace {
+
+const QStringList kOnkep = {QStringLiteral("Teljes ápolásra szoruló beteg"),
+                            QStringLiteral("Részleges ápolásra szoruló beteg"),
+                            QStringLiteral("Önellátó beteg")};
+
+// The day grid looks each day's visit up among all rows of the query, as
+// "SORSZ;IDOSZAK;APDATUM" for a full invoice and with RESZ for a partial
+// one; the first row of a key wins.
+struct DayIndex {
+    QHash<QString, int> withoutResz, withResz;
+    int cSorsz = -1, cResz = -1, cIdoszak = -1, cApdatum = -1, cTevkod = -1, cElltip = -1,
+        cAptaj = -1, cAnev = -1, cOnkep = -1;
+    bool built = false;
+
+    void build(const engine::Query& q) {
+        built = true;
+        cSorsz = q.columnIndex(QStringLiteral("sorsz"));
+        cResz = q.columnIndex(QStringLiteral("resz"));
+        cIdoszak = q.columnIndex(QStringLiteral("idoszak"));
+        cApdatum = q.columnIndex(QStringLiteral("apdatum"));
+        cTevkod = q.columnIndex(QStringLiteral("tevkod"));
+        cElltip = q.columnIndex(QStringLiteral("elltip"));
+        cAptaj = q.columnIndex(QStringLiteral("aptaj"));
+        cAnev = q.columnIndex(QStringLiteral("anev"));
+        cOnkep = q.columnIndex(QStringLiteral("onkep"));
+        for (int r = 0; r < q.rowCount(); ++r) {
+            const QString s = q.value(r, cSorsz).toString(), i = q.value(r, cIdoszak).toString(),
+                          d = q.value(r, cApdatum).toString();
+            const QString k1 = s + QLatin1Char('|') + i + QLatin1Char('|') + d;
+            if (!withoutResz.contains(k1)) withoutResz.insert(k1, r);
+            const QString k2 = s + QLatin1Char('|') + q.value(r, cResz).toString() +
+                               QLatin1Char('|') + i + QLatin1Char('|') + d;
+            if (!withResz.contains(k2)) withResz.insert(k2, r);
+        }
+    }
+};
+
+constexpr double kGridRow = 3.9;
+constexpr int kFirstBlock = 16;
+
+} // namespace
+
+Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
+                  const ProgramText& program) {
+    using namespace parts;
+    Report r(QStringLiteral("Telszl"), QStringLiteral("Egyéni elszámoló lap"));
+    r.data = std::move(rows);
+    r.groupKey = sheetKey;
+    addPageBands(r, program);
+
+    Band& g = r.groupHeader;
+    g.startsNewPage = true;
+    double y = addSheetHeader(g, QStringLiteral("SZAKÁPOLÁSI EGYÉNI ELSZÁMOLÓ LAP"), true);
+    g.addLabel(0, y, 62, kRow, QStringLiteral("Ellátást végző(k) neve"), kLabel);
+    g.addText(QStringLiteral("apolok"), 62, y, 128, kRow, {}, kValue).wordWrap = true;
+    y += 2 * kRow;
+    g.addLabel(0, y, 62, kRow, QStringLiteral("Elvégzett tevékenységek:"), kLabel);
+    g.addText(QStringLiteral("tevkodok"), 62, y, 128, kRow, {}, kValue);
+    y += kRow;
+    g.addLabel(0, y, 62, kRow, QStringLiteral("A beteg állapota:"), kLabel);
+    g.addText(QStringLiteral("onkep"), 62, y, 8, kRow, {}, kValue);
+    g.addText(QStringLiteral("onkepnev"), 70, y, 120, kRow, {}, kValue);
+    y += kRow + 2;
+
+    // The day grid: days 1 to 16 on the left, 17 to 31 on the right.
+    const double colX[] = {0, 22, 45, 67};
+    const double colW[] = {22, 23, 22, 26};
+    const QString heads[] = {QStringLiteral("Nap"), QStringLiteral("Ellátás típusa"),
+                             QStringLiteral("Fő tevékenység"), QStringLiteral("Ápoló TAJ száma")};
+    for (int block = 0; block < 2; ++block) {
+        const double x0 = block * 97;
+        for (int c = 0; c < 4; ++c)
+            g.addLabel(x0 + colX[c], y, colW[c], 5, heads[c], kSmall, Qt::AlignCenter);
+        g.addFrame(x0, y, 93, 5 + kFirstBlock * kGridRow, 0.2);
+        g.addLine(x0, y + 5, x0 + 93, y + 5, 0.2);
+        for (int c = 1; c < 4; ++c)
+            g.addLine(x0 + colX[c], y, x0 + colX[c], y + 5 + kFirstBlock * kGridRow, 0.1);
+    }
+    for (int d = 1; d <= 31; ++d) {
+        const int block = d <= kFirstBlock ? 0 : 1;
+        const int line = block == 0 ? d - 1 : d - 1 - kFirstBlock;
+        const double x0 = block * 97, yy = y + 5 + line * kGridRow;
+        const QString n = QString::number(d);
+        g.addText(QStringLiteral("apdat") + n, x0 + colX[0] + 1, yy, colW[0] - 1, kGridRow, {},
+                  kLabel);
+        g.addText(QStringLiteral("ellt") + n, x0 + colX[1], yy, colW[1], kGridRow, {}, kValue,
+                  Qt::AlignCenter);
+        g.addText(QStringLiteral("tevk") + n, x0 + colX[2], yy, colW[2], kGridRow, {}, kValue,
+                  Qt::AlignCenter);
+        g.addText(QStringLiteral("aptaj") + n, x0 + colX[3], yy, colW[3], kGridRow, {}, kValue,
+                  Qt::AlignCenter);
+    }
+    y += 5 + kFirstBlock * kGridRow + 2;
+    g.height = y;
+
+    auto days = std::make_shared<DayIndex>();
+    const int firstDay = g.indexOf(QStringLiteral("apdat1"));
+    g.beforePrint = [lookups, days, firstDay](Band& b, const PrintContext& c) {
+        fillSheetHeader(b, c, *lookups, true);
+        auto set = [&](const char* name, const QString& text) {
+            b.elements[size_t(b.indexOf(QLatin1String(name)))].text = text;
+        };
+        set("tevkodok", c.text(QStringLiteral("tevkodok")));
+        const engine::Query& q = *c.data;
+        if (!days->built) days->build(q);
+        const QString sorsz = q.value(c.row, days->cSorsz).toString();
+        const QString resz = q.value(c.row, days->cResz).toString();
+        const QString idoszak = q.value(c.row, days->cIdoszak).toString();
+        const QDate first =
+            QDate::fromString(idoszak + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"));
+        const int napok = first.isValid() ? first.daysInMonth() : 31;
+        QStringList nurses;
+        for (int d = 1; d <= 31; ++d) {
+            Element* cell = &b.elements[size_t(firstDay + (d - 1) * 4)];
+            const bool shown = d <= napok;
+            for (int i = 0; i < 4; ++i) {
+                cell[i].visible = shown;
+                cell[i].text.clear();
+            }
+            if (!shown) continue;
+            const QString dd = QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0'));
+            cell[0].text = idoszak + QLatin1Char('.') + dd;
+            const QString iso = first.addDays(d - 1).toString(Qt::ISODate);
+            const int row =
+                resz.isEmpty()
+                    ? days->withoutResz.value(
+                          sorsz + QLatin1Char('|') + idoszak + QLatin1Char('|') + iso, -1)
+                    : days->withResz.value(sorsz + QLatin1Char('|') + resz + QLatin1Char('|') +
+                                               idoszak + QLatin1Char('|') + iso,
+                                           -1);
+            if (row < 0) continue;
+            cell[1].text = displayText(q.value(row, days->cElltip));
+            cell[2].text = displayText(q.value(row, days->cTevkod));
+            cell[3].text = displayText(q.value(row, days->cAptaj));
+            const QString name = q.value(row, days->cAnev).toString().trimmed();
+            if (!name.isEmpty() && !nurses.contains(name)) nurses << name;
+        }
+        // The patient's state as the sheet's first visit row gives it.
+        const QVariant ok = q.value(c.row, days->cOnkep);
+        const int onkep = ok.isNull() ? 0 : ok.toInt();
+        set("onkep", displayText(ok));
+        set("onkepnev", onkep >= 1 && onkep <= 3 ? kOnkep[onkep - 1] : QString());
+        set("apolok", nurses.join(QStringLiteral(", ")));
+        return true;
+    };
+
+    Band& f = r.groupFooter;
+    y = 2;
+    f.addLabel(0, y, 45, kRow, QStringLiteral("A vizitek száma összesen:"), kLabel);
+    f.addText(QStringLiteral("szviz"), 45, y, 15, kRow, {}, kValue);
+    y += kRow + 2;
+    f.height = addSignatures(f, y) + 1;
+    f.beforePrint = [](Band& b, const PrintContext& c) {
+        b.setText(QStringLiteral("szviz"), c.text(QStringLiteral("szviz")));
+        b.setText(QStringLiteral("datum"), c.printed.date().toString(QStringLiteral("yyyy.MM.dd")));
+        return true;
+    };
+    return r;
+}
+
+} // namespace reports

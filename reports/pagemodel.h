@@ -1,0 +1,61 @@
+#pragma once
+// The laid-out report: pages of texts and rules at positions in millimetres
+// from the page's top-left corner. The screen preview, the printer and the
+// PDF all draw this one model, so they show the same pages; tests read the
+// texts from it without a printer or a display.
+
+#include "reports/report.h"
+
+#include <QLineF>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace reports {
+
+struct PageText {
+    QRectF rect; // mm from the page's top-left corner
+    QString text;
+    Font font;
+    Qt::Alignment align;
+    bool wordWrap = false;
+};
+
+struct PageLine {
+    QLineF line; // mm
+    double penWidth = 0.2;
+    Qt::PenStyle penStyle = Qt::SolidLine;
+};
+
+struct Page {
+    std::vector<PageText> texts; // in the order the bands placed them
+    std::vector<PageLine> lines;
+};
+
+struct PageModel {
+    QString name;  // the report's layout name
+    QString title; // the report's title
+    Orientation orientation = Orientation::Portrait;
+    QSizeF pageSize{210, 297}; // mm
+    std::vector<Page> pages;
+
+    int pageCount() const { return int(pages.size()); }
+    // The texts of a page in placing order (band by band, element by element).
+    QStringList texts(int page) const;
+    // Appends the pages of another model of the same paper (several reports
+    // previewed as one document).
+    void append(PageModel&& other);
+};
+
+// Reports on the layout's progress: pages so far, data rows done of all.
+// False stops the layout (the pages laid out so far are kept).
+using LayoutProgress = std::function<bool(int rowsDone, int rowsTotal)>;
+
+// Runs the report's bands over its data into pages.
+PageModel layout(Report& report, const QDateTime& printed, const LayoutProgress& progress = {});
+
+// The height in mm that a wrapped text needs in the given width.
+double wrappedHeight(const QString& text, const Font& font, double width);
+
+} // namespace reports

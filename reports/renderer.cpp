@@ -1,0 +1,83 @@
+#include "reports/renderer.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace reports {
+
+QFont toQFont(const Font& font) {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(font.pointSize);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    return f;
+}
+
+void paintPage(QPainter& painter, const PageModel& model, int page, double dotsPerMm) {
+    if (page < 0 || page >= model.pageCount()) return;
+    const Page& p = model.pages[size_t(page)];
+    painter.save();
+    for (const PageLine& l : p.lines) {
+        QPen pen(Qt::black);
+        pen.setWidthF(std::max(1.0, l.penWidth * dotsPerMm));
+        pen.setStyle(l.penStyle);
+        painter.setPen(pen);
+        painter.drawLine(QLineF(l.line.p1() * dotsPerMm, l.line.p2() * dotsPerMm));
+    }
+    painter.setPen(Qt::black);
+    const double pxPerPt = dotsPerMm * 25.4 / 72.0;
+    Font current{-1};
+    for (const PageText& t : p.texts) {
+        if (!(t.font == current)) {
+            QFont f = toQFont(t.font);
+            f.setPixelSize(std::max(1, int(t.font.pointSize * pxPerPt + 0.5)));
+            painter.setFont(f);
+            current = t.font;
+        }
+        const QRectF r(t.rect.topLeft() * dotsPerMm, t.rect.size() * dotsPerMm);
+        int flags = int(t.align);
+        if (t.wordWrap) flags |= Qt::TextWordWrap;
+        painter.drawText(r, flags, t.text);
+    }
+    painter.restore();
+}
+
+QPageLayout pageLayout(const PageModel& model) {
+    return QPageLayout(QPageSize(QPageSize::A4),
+                       model.orientation == Orientation::Portrait ? QPageLayout::Portrait
+                                                                  : QPageLayout::Landscape,
+                       QMarginsF(0, 0, 0, 0));
+}
+
+void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi) {
+    QPainter painter(&device);
+    const double dotsPerMm = dpi / 25.4;
+    for (int i = 0; i < model.pageCount(); ++i) {
+        if (i > 0) device.newPage();
+        paintPage(painter, model, i, dotsPerMm);
+    }
+    painter.end();
+}
+
+bool writePdf(const PageModel& model, const QString& path, QString* error) {
+    {
+        QFile probe(path);
+        if (!probe.open(QIODevice::WriteOnly)) {
+            if (error) *error = QStringLiteral("A PDF-állomány nem írható: ") + path;
+            return false;
+        }
+    }
+    QPdfWriter writer(path);
+    writer.setResolution(300);
+    writer.setTitle(model.title);
+    writer.setCreator(QStringLiteral("Otthoni szakápolás"));
+    writer.setPageLayout(pageLayout(model));
+    paintAll(writer, model, 300);
+    return true;
+}
+
+} // namespace reports

@@ -1,0 +1,35 @@
+#pragma once
+// Draws the page model with QPainter: on the preview's and the printer's
+// pages and into a PDF. Millimetres become device pixels at the device's
+// resolution, so every device shows the same page.
+
+#include "reports/pagemodel.h"
+
+#include <QFont>
+#include <QPageLayout>
+#include <QString>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace reports {
+
+QFont toQFont(const Font& font);
+
+// Draws one page with the page's top-left corner at the painter's origin;
+// `dotsPerMm` is the device's resolution.
+void paintPage(QPainter& painter, const PageModel& model, int page, double dotsPerMm);
+
+// A4 in the model's orientation, without margins: the layout to give a
+// printer or a PDF writer before painting.
+QPageLayout pageLayout(const PageModel& model);
+
+// Draws every page onto a paged device (a printer, a PDF writer) set to
+// pageLayout(model), whose painter starts at the paper's top-left corner.
+void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi);
+
+// Writes the pages into a PDF file. False with a Hungarian message in
+// `error` when the file cannot be written.
+bool writePdf(const PageModel& model, const QString& path, QString* error = nullptr);
+
+} // namespace reports

@@ -1,0 +1,88 @@
+#include "reports/reportpreviewdialog.h"
+
+#include "app/appstate.h"
+#include "reports/renderer.h"
+#include "reports/sheetprint.h"
+#include "ui/messages.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QPrinter>
+#include <QToolBar>
+
+namespace reports {
+
+ReportPreviewDialog::ReportPreviewDialog(PageModel model, ui::Messages& msg,
+                                         const QString& pdfFolder, const QString& period,
+                                         QWidget* parent)
+    : QPrintPreviewDialog(parent), model_(std::move(model)), msg_(msg), folder_(pdfFolder),
+      period_(period) {
+    setWindowTitle(model_.title);
+    QPrinter* p = printer();
+    p->setFullPage(true);
+    p->setPageLayout(pageLayout(model_));
+    p->setDocName(model_.title);
+    connect(this, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { paintAll(*printer, model_, printer->resolution()); });
+
+    pdfAction_ = new QAction(QStringLiteral("PDF mentése"), this);
+    pdfAction_->setObjectName(QStringLiteral("pdfMentes"));
+    pdfAction_->setToolTip(QStringLiteral("A lista mentése PDF-állományba"));
+    connect(pdfAction_, &QAction::triggered, this, &ReportPreviewDialog::savePdfClicked);
+    if (QToolBar* bar = findChild<QToolBar*>()) {
+        bar->addSeparator();
+        bar->addAction(pdfAction_);
+    } else {
+        addAction(pdfAction_);
+    }
+    resize(900, 700);
+}
+
+QString ReportPreviewDialog::proposedPdfPath() const {
+    QString name = model_.title;
+    if (!period_.isEmpty()) name += QLatin1Char(' ') + period_;
+    return QDir(folder_.isEmpty() ? QDir::currentPath() : folder_)
+        .filePath(name + QStringLiteral(".pdf"));
+}
+
+bool ReportPreviewDialog::savePdf(const QString& path) {
+    QString error;
+    if (!writePdf(model_, path, &error)) {
+        msg_.error(error);
+        return false;
+    }
+    return true;
+}
+
+void ReportPreviewDialog::savePdfClicked() {
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Mentés PDF-állományba"),
+                                     proposedPdfPath(), QStringLiteral("PDF-állomány (*.pdf)"));
+    if (!path.isEmpty()) savePdf(path);
+}
+
+void ReportPreviewDialog::show(PageModel model, ui::Messages& msg, const QString& pdfFolder,
+                               const QString& period, QWidget* parent) {
+    ReportPreviewDialog dlg(std::move(model), msg, pdfFolder, period, parent);
+    dlg.exec();
+}
+
+void printMarkedSheets(app::AppState& st, const ProgramText& program, QWidget* parent,
+                       const std::function<void()>& refreshList) {
+    SheetPrint print(st, program);
+    print.nyomtat(
+        [&](PageModel& pages) {
+            ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+        },
+        [&](int done, int total) {
+            st.msg.status(
+                0, QStringLiteral("Elszámolási lapok előkészítése: %1 / %2").arg(done).arg(total));
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        });
+    if (refreshList) refreshList();
+}
+
+} // namespace reports

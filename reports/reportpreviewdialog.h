@@ -1,0 +1,55 @@
+#pragma once
+// The print preview of a laid-out report: Qt's preview (zoom, page through,
+// print with the system's print dialog) with one more action beside
+// printing, "PDF mentése", which writes the same pages into a PDF file
+// proposed in the LISTA working folder under the report's title and period.
+
+#include "reports/elszlap.h"
+#include "reports/pagemodel.h"
+
+#include <QPrintPreviewDialog>
+
+#include <functional>
+
+namespace app {
+struct AppState;
+}
+namespace ui {
+class Messages;
+}
+
+namespace reports {
+
+class ReportPreviewDialog : public QPrintPreviewDialog {
+    Q_OBJECT
+public:
+    ReportPreviewDialog(PageModel model, ui::Messages& msg, const QString& pdfFolder,
+                        const QString& period, QWidget* parent = nullptr);
+
+    const PageModel& model() const { return model_; }
+    QAction* pdfAction() const { return pdfAction_; }
+    // "<folder>/<title> <period>.pdf"
+    QString proposedPdfPath() const;
+    // Writes the PDF; a failure is reported through the messages.
+    bool savePdf(const QString& path);
+
+    // Shows the model modally, as SheetPrint's preview step wants it.
+    static void show(PageModel model, ui::Messages& msg, const QString& pdfFolder,
+                     const QString& period, QWidget* parent);
+
+private:
+    void savePdfClicked();
+
+    PageModel model_;
+    ui::Messages& msg_;
+    QString folder_, period_;
+    QAction* pdfAction_ = nullptr;
+};
+
+// "Nyomtatás" of the register's print-selection mode: the marked sheets
+// previewed (reports::SheetPrint), the layout's progress on status panel 0
+// with the window kept painted, then `refreshList` (the marks are cleared).
+void printMarkedSheets(app::AppState& st, const ProgramText& program, QWidget* parent,
+                       const std::function<void()>& refreshList);
+
+} // namespace reports

@@ -1,0 +1,122 @@
+// The band engine: groups on new pages, page breaks, before-print steps,
+// page header and footer on every page, and the PDF of the same pages.
+
+#include "reports/pagemodel.h"
+#include "reports/renderer.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace reports;
+
+namespace {
+
+engine::Query rows(int groups, int perGroup);
+
+// A report over `groups` groups of `perGroup` rows: key column 0, value 1.
+Report groupedReport(engine::Query data) {
+    Report r(QStringLiteral("Teszt"), QStringLiteral("Teszt lista"));
+    r.data = std::move(data);
+    r.groupKey = [](const engine::Query& q, int row) { return q.value(row, 0).toString(); };
+    r.pageHeader.height = 10;
+    r.pageHeader.addLabel(0, 0, 50, 5, QStringLiteral("Fejléc"));
+    r.pageFooter.height = 6;
+    r.pageFooter.addText(QStringLiteral("oldal"), 0, 0, 50, 5);
+    r.pageFooter.beforePrint = [](Band& b, const PrintContext& c) {
+        b.setText(QStringLiteral("oldal"), QStringLiteral("Oldal: %1").arg(c.page));
+        return true;
+    };
+    r.groupHeader.height = 8;
+    r.groupHeader.startsNewPage = true;
+    r.groupHeader.addText(QStringLiteral("csoport"), 0, 0, 50, 5);
+    r.groupHeader.beforePrint = [](Band& b, const PrintContext& c) {
+        b.setText(QStringLiteral("csoport"),
+                  QStringLiteral("Csoport ") + c.text(QStringLiteral("k")));
+        return true;
+    };
+    r.detail.height = 50;
+    r.detail.addText(QStringLiteral("v"), 0, 0, 50, 5);
+    r.detail.addText(QStringLiteral("rejtett"), 60, 0, 50, 5, QStringLiteral("x"));
+    r.detail.beforePrint = [](Band& b, const PrintContext& c) {
+        b.setText(QStringLiteral("v"), c.text(QStringLiteral("v")));
+        b.setVisible(QStringLiteral("rejtett"), false);
+        return c.text(QStringLiteral("v")) != QLatin1String("skip");
+    };
+    r.groupFooter.height = 6;
+    r.groupFooter.addLabel(0, 0, 50, 5, QStringLiteral("Csoport vége"));
+    r.summary.height = 6;
+    r.summary.addLabel(0, 0, 50, 5, QStringLiteral("Összesen"));
+    return r;
+}
+
+} // namespace
+
+// engine::Query is filled by the database; a throwaway in-memory one gives rows.
+namespace {
+engine::Query rows(int groups, int perGroup) {
+    engine::Database db;
+    QString sql = QStringLiteral("select 'A' as k, 'skip' as v where 0");
+    for (int g = 0; g < groups; ++g)
+        for (int i = 0; i < perGroup; ++i)
+            sql += QStringLiteral(" union all select '%1', '%2'")
+                       .arg(QChar(u'A' + g))
+                       .arg(g == 0 && i == 1 ? QStringLiteral("skip") : QString::number(i + 1));
+    return db.query(sql);
+}
+} // namespace
+
+TEST(ReportEngine, GroupsStartPagesDetailsBreakAndFootersCloseEveryPage) {
+    Report r = groupedReport(rows(2, 6));
+    const PageModel m = layout(r, QDateTime(QDate(2024, 5, 15), QTime(10, 0)));
+    // Body 297-8-8-10-6 = 265 mm: the group header (8) and five details (50)
+    // per page; group A has five printed details (one skipped), group B six.
+    ASSERT_EQ(m.pageCount(), 3);
+    EXPECT_EQ(m.texts(0), (QStringList{"Fejléc", "Csoport A", "1", "3", "4", "5", "6",
+                                       "Csoport vége", "Oldal: 1"}));
+    EXPECT_EQ(m.texts(1),
+              (QStringList{"Fejléc", "Csoport B", "1", "2", "3", "4", "5", "Oldal: 2"}));
+    EXPECT_EQ(m.texts(2), (QStringList{"Fejléc", "6", "Csoport vége", "Összesen", "Oldal: 3"}));
+    // Positions are millimetres on the page: the footer sits at the bottom margin.
+    EXPECT_NEAR(m.pages[0].texts.back().rect.top(), 297 - 8 - 6, 1e-9);
+}
+
+TEST(ReportEngine, EmptyDataPrintsHeaderSummaryAndFooterOnce) {
+    Report r = groupedReport(rows(0, 0));
+    const PageModel m = layout(r, QDateTime(QDate(2024, 5, 15), QTime(10, 0)));
+    ASSERT_EQ(m.pageCount(), 1);
+    EXPECT_EQ(m.texts(0), (QStringList{"Fejléc", "Összesen", "Oldal: 1"}));
+}
+
+TEST(ReportEngine, WrappedTextGrowsItsBandAndProgressCanStop) {
+    Report r(QStringLiteral("W"), QStringLiteral("W"));
+    r.data = rows(1, 3);
+    r.detail.height = 5;
+    Element& e = r.detail.addText(QStringLiteral("t"), 0, 0, 20, 5,
+                                  QStringLiteral("hosszú szöveg, amely több sorba tördelődik"));
+    e.wordWrap = true;
+    int calls = 0;
+    const PageModel m = layout(r, {}, [&](int done, int total) {
+        ++calls;
+        EXPECT_EQ(total, 3);
+        return false;
+    });
+    ASSERT_EQ(m.pageCount(), 1);
+    EXPECT_EQ(calls, 1);
+    EXPECT_GT(m.pages[0].texts[0].rect.height(), 5.0);
+}
+
+TEST(ReportEngine, PdfHoldsTheModelsPages) {
+    Report r = groupedReport(rows(2, 6));
+    const PageModel m = layout(r, QDateTime(QDate(2024, 5, 15), QTime(10, 0)));
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("lista.pdf"));
+    ASSERT_TRUE(writePdf(m, path));
+    const QByteArray pdf = testsupport::readAll(path);
+    ASSERT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "),
+              3);
+
+    QString error;
+    EXPECT_FALSE(writePdf(m, dir.file(QStringLiteral("nincs/ilyen/lista.pdf")), &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("A PDF-állomány nem írható")));
+}
