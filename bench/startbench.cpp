@@ -9,6 +9,7 @@
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
+#include "bench/benchdata.h"
 #include "db/layouts.h"
 #include "db/tableops.h"
 #include "engine/table.h"
@@ -37,48 +38,6 @@ double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-QString periodOf(int p) {
-    return QStringLiteral("%1.%2").arg(2006 + p / 12).arg(p % 12 + 1, 2, 10, QLatin1Char('0'));
-}
-
-// Twenty years of sheets, about ten visit rows each.
-void fill(app::AppState& st) {
-    engine::Table& lap = st.tables.lap;
-    engine::Table& lapb = st.tables.lapb;
-    QByteArray sheet(lap.header().recordLength, ' ');
-    QByteArray visit(lapb.header().recordLength, ' ');
-    auto set = [](engine::Table& t, QByteArray& rec, const char* field, const QVariant& v) {
-        t.encodeField(t.fieldIndex(QLatin1String(field)), v, rec.data());
-    };
-    int number = 0;
-    for (int s = 0; s < 100000; ++s) {
-        const int p = s * 240 / 100000;
-        if (s > 0 && p % 12 == 0 && (s - 1) * 240 / 100000 != p) number = 0;
-        const QString period = periodOf(p);
-        const QString sorsz = QStringLiteral("%1").arg(++number, 5, 10, QLatin1Char('0'));
-        sheet.fill(' ');
-        set(lap, sheet, "IDOSZAK", period);
-        set(lap, sheet, "INTKOD", QStringLiteral("1890"));
-        set(lap, sheet, "SORSZ", sorsz);
-        set(lap, sheet, "TAJ", QStringLiteral("%1").arg(100000000 + s * 7 % 50000, 9));
-        set(lap, sheet, "SZVIZ", 10);
-        set(lap, sheet, "ELKULDVE", period);
-        lap.appendRaw(sheet);
-        for (int v = 0; v < 10; ++v) {
-            visit.fill(' ');
-            set(lapb, visit, "IDOSZAK", period);
-            set(lapb, visit, "SORSZ", sorsz);
-            set(lapb, visit, "ELLTIP", 2);
-            set(lapb, visit, "ONKEP", 1 + v % 3);
-            set(lapb, visit, "APDATUM",
-                QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"))
-                    .addDays(v));
-            set(lapb, visit, "VIZITDB", 1);
-            lapb.appendRaw(visit);
-        }
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,7 +55,7 @@ int main(int argc, char** argv) {
             app::AppState st(msg, clock);
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             const auto t0 = std::chrono::steady_clock::now();
-            fill(st);
+            benchdata::fill(st);
             std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n", seconds(t0));
         }
         for (int run = 0; run < 3; ++run) {
@@ -115,6 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "szstartbench: %s\n", e.what());
         return 1;
     }
-    for (const auto& m : msg.log()) std::printf("message: %s\n", m.c_str());
+    for (const auto& m : msg.log())
+        std::printf("message: %s\n", m.c_str());
     return 0;
 }
