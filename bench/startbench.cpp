@@ -9,7 +9,7 @@
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
-#include "bench/benchdata.h"
+#include "bench/twentyyears.h"
 #include "db/layouts.h"
 #include "db/tableops.h"
 #include "engine/table.h"
@@ -21,25 +21,6 @@
 #include <chrono>
 #include <cstdio>
 
-namespace {
-
-struct ScriptedDialogs : app::StartupDialogs {
-    bool login(app::AppState& st) override {
-        app::Login l(st, false);
-        return l.prepare() && l.ok(QStringLiteral("titok")) == app::Login::Result::Accepted;
-    }
-    bool period(app::AppState& st) override {
-        return app::PeriodChoice(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
-               app::PeriodChoice::Result::Accepted;
-    }
-};
-
-double seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     QTemporaryDir tmp;
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
@@ -48,26 +29,27 @@ int main(int argc, char** argv) {
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
     app::Clock clock(today);
-    ScriptedDialogs dialogs;
+    bench::ScriptedDialogs dialogs;
     try {
         if (!demo::hasCountyData(dir)) {
             demo::makeDemoData(dir, today);
             app::AppState st(msg, clock);
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             const auto t0 = std::chrono::steady_clock::now();
-            benchdata::fill(st);
-            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n", seconds(t0));
+            bench::fillTwentyYears(st);
+            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n",
+                        bench::seconds(t0));
         }
         for (int run = 0; run < 3; ++run) {
             app::AppState st(msg, clock);
             const auto t0 = std::chrono::steady_clock::now();
             const auto outcome = app::Startup(st, dialogs).run(dir);
-            std::printf("start-up: %.3f s%s\n", seconds(t0),
+            std::printf("start-up: %.3f s%s\n", bench::seconds(t0),
                         outcome == app::Startup::Outcome::MainWindow ? "" : " (ended)");
             if (run == 2) {
                 const auto t1 = std::chrono::steady_clock::now();
                 db::reindexAll(st.tables, st.msg);
-                std::printf("re-indexing every table: %.3f s\n", seconds(t1));
+                std::printf("re-indexing every table: %.3f s\n", bench::seconds(t1));
             }
         }
     } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 #include "masters/browsepanel.h"
 
 #include "engine/table.h"
+#include "ui/fieldbinder.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStyle>
@@ -175,7 +175,11 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
     connect(prior_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::prior); });
     connect(next_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::next); });
     connect(last_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::last); });
-    connect(qApp, &QApplication::focusChanged, this, &BrowsePanel::focusMoved);
+    // The focus coming into the panel from another control of the window
+    // enters it; a message box in between does not.
+    auto* fields = new ui::FieldBinder(this);
+    fields->bind(this, QStringLiteral("panel"));
+    fields->onEnter(QStringLiteral("panel"), [this] { enter(); });
 
     grid_->installEventFilter(this);
     grid_->viewport()->installEventFilter(this);
@@ -255,25 +259,6 @@ void BrowsePanel::navigate(void (engine::Table::*step)()) {
     (t.*step)();
     showCurrent();
     emit currentChanged();
-}
-
-void BrowsePanel::focusMoved(QWidget* old, QWidget* now) {
-    const bool nowInside = now && (now == this || isAncestorOf(now));
-    if (nowInside) {
-        if (!focusInside_) {
-            focusInside_ = true;
-            enter();
-        }
-    } else if (now && now->window() == window()) {
-        // Another control of this window: coming back is entering again. A
-        // message box or another window in between is not.
-        focusInside_ = false;
-    }
-}
-
-void BrowsePanel::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous()) focusInside_ = false;
-    QWidget::hideEvent(event);
 }
 
 void BrowsePanel::gridKey(QKeyEvent* e, bool& consumed) {

@@ -82,14 +82,12 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     class HeaderModel;
     void gridKey(class QKeyEvent* e, bool& consumed);
     void titleClicked(int column);
     void rowActivated(const QModelIndex& current);
-    void focusMoved(QWidget* old, QWidget* now);
     void navigate(void (engine::Table::*step)());
     void updateSearchLabel();
     void updateTitles();
@@ -102,8 +100,7 @@ private:
     QWidget* navigator_ = nullptr;
     QToolButton *first_ = nullptr, *prior_ = nullptr, *next_ = nullptr, *last_ = nullptr;
     QLabel* szoveg_ = nullptr;
-    bool focusInside_ = false; // the focus is (or was last, in this window) inside
-    bool syncing_ = false;     // the selection is being set from the table
+    bool syncing_ = false; // the selection is being set from the table
     bool refreshQueued_ = false;
 };
 

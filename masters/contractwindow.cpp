@@ -4,6 +4,7 @@
 #include "engine/table.h"
 #include "masters/formparts.h"
 #include "masters/tablemodel.h"
+#include "ui/fieldbinder.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -320,7 +321,18 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(qApp, &QApplication::focusChanged, this, &ContractWindow::focusMoved);
+    // Entering a panel from another control of the window takes its table
+    // again and shows its record.
+    auto* fields = new ui::FieldBinder(this);
+    for (auto p :
+         {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul}) {
+        RecordFields* f = panel(p);
+        fields->bind(f, f->objectName());
+        fields->onEnter(f->objectName(), [this, p, f] {
+            view_.enterPanel(p);
+            f->showRecord();
+        });
+    }
     DBGszer->setFocus();
 }
 
@@ -401,22 +413,6 @@ void ContractWindow::contractStep(void (engine::Table::*move)()) {
     if (!browsing(t)) return;
     (t.*move)();
     showContract();
-}
-
-void ContractWindow::focusMoved(QWidget* old, QWidget* now) {
-    // A move inside this window; the focus coming back from elsewhere
-    // enters nothing.
-    if (!now || !old || now->window() != this || old->window() != this) return;
-    for (auto p :
-         {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul}) {
-        RecordFields* f = panel(p);
-        const bool nowIn = f->isAncestorOf(now);
-        const bool wasIn = old && f->isAncestorOf(old);
-        if (nowIn && !wasIn) {
-            view_.enterPanel(p);
-            f->showRecord();
-        }
-    }
 }
 
 void openSzerzodes(app::AppState& state, QWidget* parent) {

@@ -81,7 +81,6 @@ protected:
 private:
     void contractRowChanged(int row);
     void contractStep(void (engine::Table::*move)());
-    void focusMoved(QWidget* old, QWidget* now);
 
     app::AppState& st_;
     ContractView view_;

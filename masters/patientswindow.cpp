@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
+#include "ui/fieldbinder.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -17,6 +18,40 @@
 namespace masters {
 
 namespace {
+
+// The fields of the data group, in their tab order.
+constexpr BetegFokusz mezok[] = {BetegFokusz::azt,  BetegFokusz::btaj,    BetegFokusz::Bnev,
+                                 BetegFokusz::bnem, BetegFokusz::bkod,    BetegFokusz::bvaros,
+                                 BetegFokusz::bcim, BetegFokusz::Bszhely, BetegFokusz::bszido};
+
+// The control name of a field, the binder's name for it.
+QString nev(BetegFokusz f) {
+    switch (f) {
+    case BetegFokusz::azt:
+        return QStringLiteral("azt");
+    case BetegFokusz::btaj:
+        return QStringLiteral("btaj");
+    case BetegFokusz::Bnev:
+        return QStringLiteral("Bnev");
+    case BetegFokusz::bnem:
+        return QStringLiteral("bnem");
+    case BetegFokusz::bkod:
+        return QStringLiteral("bkod");
+    case BetegFokusz::bvaros:
+        return QStringLiteral("bvaros");
+    case BetegFokusz::bcim:
+        return QStringLiteral("bcim");
+    case BetegFokusz::Bszhely:
+        return QStringLiteral("Bszhely");
+    case BetegFokusz::bszido:
+        return QStringLiteral("bszido");
+    case BetegFokusz::racs:
+        return QStringLiteral("racs");
+    case BetegFokusz::Marad:
+        break;
+    }
+    return {};
+}
 
 void setIfChanged(QLineEdit* e, const QString& text) {
     if (e->text() != text) e->setText(text);
@@ -104,7 +139,24 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
           static_cast<QWidget*>(bszido)})
         w->installEventFilter(this);
 
-    connect(qApp, &QApplication::focusChanged, this, &BetegekWindow::focusMoved);
+    // The fields' leave steps, the settlement name's enter step and the
+    // settlement picker. "Mégse" throws the group away unchecked.
+    fields_ = new ui::FieldBinder(this);
+    for (BetegFokusz f : mezok)
+        fields_->bind(mezo(f), nev(f));
+    fields_->bind(panel()->grid(), nev(BetegFokusz::racs));
+    for (BetegFokusz f : {BetegFokusz::azt, BetegFokusz::btaj, BetegFokusz::bnem, BetegFokusz::bkod,
+                          BetegFokusz::bszido})
+        fields_->onExit(nev(f), [this, f] { return kilepes(f); });
+    fields_->onEnter(nev(BetegFokusz::bvaros), [this] {
+        if (!logic_.csoportNyitva()) return;
+        olvas();
+        logic_.bvarosEnter();
+        mutat();
+        bvaros->selectAll();
+    });
+    fields_->onDoubleClick(nev(BetegFokusz::bkod), [this] { bkodDblClick(); });
+    fields_->exempt(BB2);
     setUpShell(GBox1);
 }
 
@@ -174,42 +226,23 @@ QWidget* BetegekWindow::mezo(BetegFokusz f) const {
     return nullptr;
 }
 
-BetegFokusz BetegekWindow::mezoja(QWidget* w) const {
-    if (!w) return BetegFokusz::Marad;
-    for (BetegFokusz f : {BetegFokusz::azt, BetegFokusz::btaj, BetegFokusz::Bnev, BetegFokusz::bnem,
-                          BetegFokusz::bkod, BetegFokusz::bvaros, BetegFokusz::bcim,
-                          BetegFokusz::Bszhely, BetegFokusz::bszido})
-        if (mezo(f) == w) return f;
-    return BetegFokusz::Marad;
-}
-
 void BetegekWindow::fokusz(BetegFokusz f) {
-    QWidget* w = mezo(f);
-    if (!w) return;
-    const bool was = iranyit_;
-    iranyit_ = true;
-    w->setFocus(Qt::OtherFocusReason);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
-    iranyit_ = was;
+    if (f != BetegFokusz::Marad) fields_->focusField(nev(f));
 }
 
 // ---------------------------------------------------------------- group
 
 void BetegekWindow::csoportNyit(BetegFokusz f) {
     // The focus is moved here; nothing may check a field on the way.
-    const bool was = iranyit_;
-    iranyit_ = true;
+    ui::FieldBinder::Hold hold(*fields_);
     mutat();
     openShell();
     fokusz(f);
-    iranyit_ = was;
 }
 
 void BetegekWindow::csoportZar() {
-    const bool was = iranyit_;
-    iranyit_ = true;
+    ui::FieldBinder::Hold hold(*fields_);
     closeShell();
-    iranyit_ = was;
 }
 
 void BetegekWindow::ujClick() {
@@ -224,16 +257,8 @@ void BetegekWindow::modosClick() {
 
 void BetegekWindow::BB1Click() {
     if (!logic_.csoportNyitva()) return;
-    olvas();
     // A click leaves the focus in its field: that field is left first.
-    if (const BetegFokusz from = mezoja(focusWidget()); from != BetegFokusz::Marad) {
-        const BetegFokusz f = kilepes(from);
-        mutat();
-        if (f != BetegFokusz::Marad) {
-            fokusz(f);
-            return;
-        }
-    }
+    if (!fields_->leaveCurrent()) return;
     kesz();
 }
 
@@ -255,44 +280,32 @@ void BetegekWindow::BB2Click() {
 
 // ---------------------------------------------------------------- fields
 
-BetegFokusz BetegekWindow::kilepes(BetegFokusz m) {
+ui::FieldExit BetegekWindow::kilepes(BetegFokusz m) {
+    if (!logic_.csoportNyitva()) return {};
+    olvas();
+    BetegFokusz f = BetegFokusz::Marad;
     switch (m) {
     case BetegFokusz::azt:
-        return logic_.aztExit();
+        f = logic_.aztExit();
+        break;
     case BetegFokusz::btaj:
-        return logic_.btajExit();
+        f = logic_.btajExit();
+        break;
     case BetegFokusz::bnem:
-        return logic_.bnemExit();
+        f = logic_.bnemExit();
+        break;
     case BetegFokusz::bkod:
-        return logic_.bkodExit();
+        f = logic_.bkodExit();
+        break;
     case BetegFokusz::bszido:
-        return logic_.bszidoExit();
+        f = logic_.bszidoExit();
+        break;
     default:
-        return BetegFokusz::Marad;
+        break;
     }
-}
-
-void BetegekWindow::focusMoved(QWidget* old, QWidget* now) {
-    if (iranyit_ || !logic_.csoportNyitva()) return;
-    // Only a move between two controls of this window: a message box or
-    // another window taking the focus for a while leaves no field.
-    if (!old || !now || old->window() != this || now->window() != this) return;
-    const BetegFokusz from = mezoja(old);
-    if (from != BetegFokusz::Marad && now != BB2) {
-        olvas();
-        const BetegFokusz f = kilepes(from);
-        mutat();
-        if (f != BetegFokusz::Marad) {
-            fokusz(f);
-            return;
-        }
-    }
-    if (now == bvaros) {
-        olvas();
-        logic_.bvarosEnter();
-        mutat();
-        bvaros->selectAll();
-    }
+    mutat();
+    if (f == BetegFokusz::Marad) return {};
+    return {false, nev(f)};
 }
 
 void BetegekWindow::bkodDblClick() {
@@ -306,10 +319,6 @@ void BetegekWindow::bkodDblClick() {
 }
 
 bool BetegekWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick && watched == bkod) {
-        bkodDblClick();
-        return true;
-    }
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
     if (!form::isEnter(k)) return QDialog::eventFilter(watched, event);

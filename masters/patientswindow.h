@@ -17,6 +17,10 @@ class QLineEdit;
 namespace app {
 struct AppState;
 }
+namespace ui {
+class FieldBinder;
+struct FieldExit;
+} // namespace ui
 
 namespace masters {
 
@@ -50,21 +54,19 @@ private:
     void olvas(); // controls -> model
     void mutat(); // model -> controls
     QWidget* mezo(BetegFokusz f) const;
-    BetegFokusz mezoja(QWidget* w) const;
     void fokusz(BetegFokusz f);
     // Opens the data group with the focus on `f`.
     void csoportNyit(BetegFokusz f);
     void csoportZar();
     // "Kész" proper: the save with its checks (Enter in the birth date).
     void kesz();
-    // The leave step of a field of the group; returns where it sends the focus.
-    BetegFokusz kilepes(BetegFokusz mezo);
-    void focusMoved(QWidget* old, QWidget* now);
+    // The leave step of a field of the group: where it sends the focus.
+    ui::FieldExit kilepes(BetegFokusz mezo);
     void bkodDblClick();
 
     Betegek logic_;
     TelepulesValaszto pickTelepules_;
-    bool iranyit_ = false; // the focus is being sent back by a refused field
+    ui::FieldBinder* fields_ = nullptr;
 
     QLineEdit* azt;
     QLineEdit* btaj;

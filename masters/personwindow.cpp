@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
+#include "ui/fieldbinder.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -61,14 +62,23 @@ PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWi
     setTabOrder(BB1, BB2);
     keyEdit_->installEventFilter(this);
     nameEdit_->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, &PersonWindow::focusMoved);
+    // Leaving the key field checks it ("Mégse" leaves it unchecked).
+    fields_ = new ui::FieldBinder(this);
+    fields_->bind(keyEdit_, config.keyControl);
+    fields_->bind(nameEdit_, config.nameControl);
+    fields_->onExit(config.keyControl, [this]() -> ui::FieldExit {
+        if (!logic_.panelOpen()) return {};
+        if (keyLeft()) return {};
+        return {false, keyEdit_->objectName()};
+    });
+    fields_->exempt(BB2);
     setUpShell(Panel1);
 }
 
 PersonWindow::~PersonWindow() = default;
 
 void PersonWindow::openPanel(const QString& key, const QString& name, bool keyReadOnly) {
-    steering_ = true;
+    ui::FieldBinder::Hold hold(*fields_);
     keyEdit_->setText(key);
     nameEdit_->setText(name);
     keyEdit_->setReadOnly(keyReadOnly);
@@ -77,20 +87,15 @@ void PersonWindow::openPanel(const QString& key, const QString& name, bool keyRe
     QLineEdit* first = keyReadOnly ? nameEdit_ : keyEdit_;
     first->setFocus(Qt::OtherFocusReason);
     first->selectAll();
-    steering_ = false;
 }
 
 void PersonWindow::closePanel() {
-    steering_ = true;
+    ui::FieldBinder::Hold hold(*fields_);
     closeShell();
-    steering_ = false;
 }
 
 void PersonWindow::focusKey() {
-    steering_ = true;
-    keyEdit_->setFocus(Qt::OtherFocusReason);
-    keyEdit_->selectAll();
-    steering_ = false;
+    fields_->focusField(keyEdit_->objectName());
 }
 
 void PersonWindow::ujClick() {
@@ -112,10 +117,7 @@ bool PersonWindow::keyLeft() {
 void PersonWindow::BB1Click() {
     if (!logic_.panelOpen()) return;
     // Pressed with the mouse while in the key field: that field is left first.
-    if (focusWidget() == keyEdit_ && !keyLeft()) {
-        focusKey();
-        return;
-    }
+    if (!fields_->leaveCurrent()) return;
     kesz();
 }
 
@@ -135,14 +137,6 @@ void PersonWindow::BB2Click() {
     if (!logic_.panelOpen()) return;
     logic_.megse();
     closePanel();
-}
-
-void PersonWindow::focusMoved(QWidget* old, QWidget* now) {
-    if (steering_ || !logic_.panelOpen()) return;
-    // Only a move between two controls of this window counts as leaving the
-    // field; a message box taking the focus for a while does not.
-    if (old != keyEdit_ || !now || now->window() != this || now == BB2) return;
-    if (!keyLeft()) focusKey();
 }
 
 bool PersonWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,9 @@ class QLineEdit;
 namespace app {
 struct AppState;
 }
+namespace ui {
+class FieldBinder;
+}
 
 namespace masters {
 
@@ -40,11 +43,10 @@ private:
     // Leaving the key field: true when the focus may go on.
     bool keyLeft();
     void kesz();
-    void focusMoved(QWidget* old, QWidget* now);
     void focusKey();
 
     PersonRegister logic_;
-    bool steering_ = false; // the window moves the focus itself
+    ui::FieldBinder* fields_ = nullptr;
 
     QLineEdit* keyEdit_;  // Etaj / OP
     QLineEdit* nameEdit_; // Enev / Onev
