@@ -9,7 +9,6 @@
 #include "ui/numberformat.h"
 
 #include <QDate>
-#include <QFileInfo>
 
 namespace reg {
 
