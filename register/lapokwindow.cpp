@@ -5,6 +5,7 @@
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
 #include "masters/tablemodel.h"
+#include "ui/hints.h"
 
 #include <QAction>
 #include <QBrush>
@@ -24,15 +25,10 @@ namespace reg {
 
 namespace {
 
-void hint(QWidget* w, const QString& text) {
-    w->setToolTip(text);
-    w->setStatusTip(text);
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
-    hint(b, tip);
+    ui::setHint(b, tip);
     b->setAutoDefault(false);
     return b;
 }
@@ -316,7 +312,7 @@ void LapokWindow::setUpMode() {
     const Mod m = logic_.mod();
     const bool record = m == Mod::Rogzites;
     setWindowTitle(logic_.caption());
-    hint(this, logic_.hint());
+    ui::setHint(this, logic_.hint());
     nyomtat->setVisible(m == Mod::Nyomtatas);
     kuld->setVisible(m == Mod::Kuldes);
     // The sheet commands belong to record mode only.
