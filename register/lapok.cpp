@@ -9,7 +9,6 @@
 #include "ui/numberformat.h"
 
 #include <QDate>
-#include <QFileInfo>
 
 namespace reg {
 
@@ -203,6 +202,35 @@ void Lapok::bezaras() {
 
 // ---------------------------------------------------------------- figures
 
+// The old dialect joined the key as a concatenation, sorsz+resz; a blank part
+// letter reads as NULL here, so the join is on the columns, the part letter
+// with IS.
+QString Lapok::eddigiSql(bool marked) {
+    if (marked)
+        return QStringLiteral(
+            "select b.elltip, sum(b.vizitdb) as vizitdb from lapb b, lap a "
+            "where a.sorsz=b.sorsz and a.resz is b.resz and a.idoszak=b.idoszak and "
+            "a.idoszak>=? and a.idoszak<=? and a.jeloles is not null and "
+            "(a.modtipus is null or a.modtipus<>'L') group by b.idoszak, b.elltip");
+    return QStringLiteral("select elltip, sum(vizitdb) as vizitdb from lapb "
+                          "where idoszak=? group by idoszak, elltip");
+}
+
+QString Lapok::eddigiftSql(bool marked) {
+    return QStringLiteral("select a.elszam, a.tpotl, sum(b.vizitdb) as vizitdb, b.elltip, b.onkep "
+                          "from lap a, lapb b where a.sorsz=b.sorsz and a.resz is b.resz and "
+                          "a.idoszak=b.idoszak and ") +
+           (marked ? QStringLiteral("a.idoszak>=? and a.idoszak<=? and a.jeloles is not null "
+                                    "and (a.modtipus is null or a.modtipus<>'L')")
+                   : QStringLiteral("a.idoszak=?")) +
+           QStringLiteral(" group by a.elszam, a.tpotl, b.elltip, b.onkep");
+}
+
+QVariantList Lapok::sqlParams(const QString& c, bool marked) {
+    if (marked) return {negyHonappalKorabban(c), c};
+    return {c};
+}
+
 void Lapok::maradvany() {
     fig_.STm = QStringLiteral("0,0");
     try {
@@ -284,19 +312,7 @@ bool Lapok::eddigi(const QString& mode) {
                 }
             }
         } else {
-            const engine::Query q =
-                marked ? st_.tables.dbo.query(
-                             QStringLiteral(
-                                 "select b.elltip, sum(b.vizitdb) as vizitdb from lapb b, lap a "
-                                 "where a.sorsz=b.sorsz and a.resz is b.resz and "
-                                 "a.idoszak=b.idoszak and a.idoszak>=? and a.idoszak<=? and "
-                                 "a.jeloles is not null and (a.modtipus is null or "
-                                 "a.modtipus<>'L') group by b.idoszak, b.elltip"),
-                             {negyHonappalKorabban(c), c})
-                       : st_.tables.dbo.query(
-                             QStringLiteral("select elltip, sum(vizitdb) as vizitdb from lapb "
-                                            "where idoszak=? group by idoszak, elltip"),
-                             {c});
+            const engine::Query q = st_.tables.dbo.query(eddigiSql(marked), sqlParams(c, marked));
             for (const QVariantList& row : q.rows()) {
                 if (row.value(1).isNull()) continue;
                 if (!row.value(0).isNull() && row.value(0).toDouble() == 2.0)
@@ -362,20 +378,7 @@ bool Lapok::eddigift(const QString& mode) {
                 }
             }
         } else {
-            const QString select = QStringLiteral(
-                "select a.elszam, a.tpotl, sum(b.vizitdb) as vizitdb, b.elltip, b.onkep "
-                "from lap a, lapb b where a.sorsz=b.sorsz and a.resz is b.resz and "
-                "a.idoszak=b.idoszak and ");
-            const QString group = QStringLiteral(" group by a.elszam, a.tpotl, b.elltip, b.onkep");
-            const engine::Query q =
-                marked ? st_.tables.dbo.query(
-                             select +
-                                 QStringLiteral("a.idoszak>=? and a.idoszak<=? and a.jeloles is "
-                                                "not null and (a.modtipus is null or "
-                                                "a.modtipus<>'L')") +
-                                 group,
-                             {negyHonappalKorabban(c), c})
-                       : st_.tables.dbo.query(select + QStringLiteral("a.idoszak=?") + group, {c});
+            const engine::Query q = st_.tables.dbo.query(eddigiftSql(marked), sqlParams(c, marked));
             for (const QVariantList& row : q.rows()) {
                 const std::optional<sheet::DijSor> sor =
                     sheet::dijsor(row.value(0), row.value(3), c);

@@ -16,6 +16,7 @@
 // (The namespace is `reg`: `register` is a keyword of the language.)
 
 #include <QString>
+#include <QVariantList>
 #include <cstdint>
 #include <optional>
 
@@ -141,6 +142,12 @@ public:
     // Makes the sheet with that key current (when it passes the filter);
     // false when there is none.
     bool keres(const LapKulcs& key);
+
+    // The queries of the recorded visits and amounts from 2005.02 on, for
+    // the sheets of C or the marked ones, and their bound values.
+    static QString eddigiSql(bool marked);
+    static QString eddigiftSql(bool marked);
+    static QVariantList sqlParams(const QString& c, bool marked);
 
     // --- period texts ---
     // The period four months before `c` ("2016.03" -> "2015.11").

@@ -11,6 +11,7 @@
 #include "sheet/lapujwindow.h"
 #include "sheet/lezaridodialog.h"
 #include "sheet/napok.h"
+#include "ui/hints.h"
 
 #include <QAction>
 #include <QBrush>
@@ -30,15 +31,10 @@ namespace reg {
 
 namespace {
 
-void hint(QWidget* w, const QString& text) {
-    w->setToolTip(text);
-    w->setStatusTip(text);
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
-    hint(b, tip);
+    ui::setHint(b, tip);
     b->setAutoDefault(false);
     return b;
 }
@@ -403,7 +399,7 @@ void LapokWindow::setUpMode() {
     const Mod m = logic_.mod();
     const bool record = m == Mod::Rogzites;
     setWindowTitle(logic_.caption());
-    hint(this, logic_.hint());
+    ui::setHint(this, logic_.hint());
     nyomtat->setVisible(m == Mod::Nyomtatas);
     kuld->setVisible(m == Mod::Kuldes);
     // The sheet commands belong to record mode only.
