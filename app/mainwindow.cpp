@@ -20,6 +20,7 @@
 #include "masters/personwindow.h"
 #include "masters/pickers.h"
 #include "masters/remainderswindow.h"
+#include "register/lapokwindow.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -215,9 +216,10 @@ void MainWindow::buildMenu() {
     command(addItem(alap, QStringLiteral("Maradvnyok1"), QStringLiteral("&Maradványok"),
                     QStringLiteral("Maradványok kezelése")),
             [this] { masters::openMaradvany(st_, this); });
-    later(addItem(adatok, QStringLiteral("Elszmolsilapokrgztse1"),
-                  QStringLiteral("&Elszámolási lapok rögzítése"),
-                  QStringLiteral("Elszámolási lapok rögzítése")));
+    command(addItem(adatok, QStringLiteral("Elszmolsilapokrgztse1"),
+                    QStringLiteral("&Elszámolási lapok rögzítése"),
+                    QStringLiteral("Elszámolási lapok rögzítése")),
+            [this] { lapokWindow()->openRogzites(); });
 
     // Felbontás: hidden
     QMenu* felb = addSubmenu(bar, QStringLiteral("Felbonts1"), QStringLiteral("&Felbontás"),
@@ -243,9 +245,10 @@ void MainWindow::buildMenu() {
     // Listák
     QMenu* listak = addSubmenu(bar, QStringLiteral("Listk1"), QStringLiteral("&Listák"),
                                QStringLiteral("Listák készítése"));
-    later(addItem(listak, QStringLiteral("Elszmolsilapoknyomtatsa1"),
-                  QStringLiteral("&Elszámolási lapok nyomtatása"),
-                  QStringLiteral("Elszámolási lapok nyomtatása")));
+    command(addItem(listak, QStringLiteral("Elszmolsilapoknyomtatsa1"),
+                    QStringLiteral("&Elszámolási lapok nyomtatása"),
+                    QStringLiteral("Elszámolási lapok nyomtatása")),
+            [this] { lapokWindow()->openNyomtatas(); });
     later(addItem(listak, QStringLiteral("Havisszestafloppykldemnyhez1"),
                   QStringLiteral("&Havi összesítő a floppy küldeményhez"),
                   QStringLiteral("Havi összesítő a floppy küldeményhez")));
@@ -358,6 +361,11 @@ QAction* MainWindow::menuItem(const QString& name) const {
 
 void MainWindow::showPeriod() {
     ID->setText(st_.id);
+}
+
+reg::LapokWindow* MainWindow::lapokWindow() {
+    if (!lapok_) lapok_ = new reg::LapokWindow(st_, this);
+    return lapok_;
 }
 
 void MainWindow::setStatusText(int panel, const QString& text) {

@@ -11,6 +11,10 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 
+namespace reg {
+class LapokWindow;
+}
+
 namespace app {
 
 struct AppState;
@@ -29,6 +33,10 @@ public:
 
     // Label ID from the current period.
     void showPeriod();
+
+    // The sheet register Tlapok: one window for the whole run, made on first
+    // use (the shipment opens it in send-selection mode through this too).
+    reg::LapokWindow* lapokWindow();
 
     // The status panels: 0 hints and progress, 1 the contract line, 2 today's
     // date. The message service's status sink writes here.
@@ -71,6 +79,7 @@ private:
     QActionGroup* felbontas_ = nullptr;
     QAction* felbontasChecked_ = nullptr;
     QPointer<HelpWindow> help_;
+    QPointer<reg::LapokWindow> lapok_;
 };
 
 } // namespace app

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/period.h"
 #include "db/localtables.h"
+#include "db/tableops.h"
 #include "engine/dberror.h"
 #include "ui/messages.h"
 
@@ -171,6 +172,8 @@ Startup::Outcome Startup::run(const QString& programDir) {
         konyvtaraz(st);
         if (!zaraspotol(st) || !betegduplatorol(st)) {
             interrupted_ = true;
+        } else {
+            db::packSheetTables(st.tables, 0.1);
         }
     } catch (const engine::DbError& e) {
         st.msg.error(e.text());

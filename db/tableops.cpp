@@ -143,10 +143,25 @@ void indexel(TableSet& t) {
     mindnyit(t);
 }
 
+void packSheetTables(TableSet& t, double minShare) {
+    for (engine::Table* table : {&t.lap, &t.lapb, &t.elrend}) {
+        const std::uint32_t all = table->fileRecordCount();
+        if (all == 0) continue;
+        // recordCount() counts through the filter; the deleted share is of
+        // the whole file.
+        const bool on = table->filtered();
+        table->setFiltered(false);
+        const std::uint32_t deleted = all - table->recordCount();
+        table->setFiltered(on);
+        if (deleted > 0 && double(deleted) >= minShare * double(all)) table->pack();
+    }
+}
+
 void reindexAll(TableSet& t, ui::Messages& msg, const std::function<void()>& szerzadat) {
     mindzar(t);
     indtorol(t);
     indexel(t);
+    packSheetTables(t, 0.0);
     if (szerzadat) szerzadat();
     QCoreApplication::processEvents();
     msg.status(0, QStringLiteral("Az indexelés befejeződött!!"));

@@ -53,7 +53,17 @@ void indtorol(const TableSet& tables);
 // the re-indexing order, then mindnyit. The caller then runs szerzadat.
 void indexel(TableSet& tables);
 
-// "&Indexelés": mindzar, indtorol, indexel, `szerzadat` when given, then
+// Removes the deleted records of LAP, LAPB and ELREND from their files (and
+// rebuilds their tags) for each of the three whose deleted records are at
+// least `minShare` of its file (0: whenever it has any). Deleting a sheet
+// only flags its records, which every read then skips; the files are packed
+// here, at re-indexing (every deleted record) and at start-up (when a tenth
+// of a file is deleted), so that a deletion never rewrites a million visit
+// rows. The tables must be open.
+void packSheetTables(TableSet& tables, double minShare);
+
+// "&Indexelés": mindzar, indtorol, indexel, packSheetTables (every deleted
+// sheet record), `szerzadat` when given, then
 // status panel 0 := "Az indexelés befejeződött!!". Errors propagate.
 void reindexAll(TableSet& tables, ui::Messages& msg, const std::function<void()>& szerzadat = {});
 

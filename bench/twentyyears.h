@@ -1,0 +1,33 @@
+#pragma once
+// Twenty years of a large provider's data for the benchmarks: 100 000 sheets
+// (periods 2006.01 to 2025.12) with ten visit rows each, written straight
+// into the open LAP and LAPB tables of a started program.
+
+#include "app/appstate.h"
+#include "app/login.h"
+#include "app/period.h"
+#include "app/startup.h"
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+namespace bench {
+
+// The login and the period answered by a script: password "titok", the
+// period of today.
+struct ScriptedDialogs : app::StartupDialogs {
+    bool login(app::AppState& st) override;
+    bool period(app::AppState& st) override;
+};
+
+double seconds(std::chrono::steady_clock::time_point since);
+
+// "2006.01" for p = 0, one month further for each step.
+QString periodOf(int p);
+
+// Appends the sheets and visits. The visits are made by `nurses` in turn
+// (blank when the list is empty).
+void fillTwentyYears(app::AppState& st, const QStringList& nurses = {});
+
+} // namespace bench

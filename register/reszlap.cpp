@@ -1,0 +1,163 @@
+#include "register/reszlap.h"
+
+#include "app/appstate.h"
+#include "engine/database.h"
+#include "engine/dberror.h"
+#include "register/laploader.h"
+#include "register/ujlap.h"
+#include "sheet/kozos.h"
+#include "sheet/zarasok.h"
+#include "ui/messages.h"
+
+namespace reg {
+
+namespace {
+
+QString mezo(const engine::Query& q, const QString& oszlop) {
+    if (q.isEmpty()) return {};
+    const QVariant v = q.value(0, oszlop);
+    return v.isNull() ? QString() : v.toString().trimmed();
+}
+
+int egesz(const engine::Query& q, const QString& oszlop) {
+    return q.isEmpty() ? 0 : int(qRound64(q.value(0, oszlop).toDouble()));
+}
+
+QString szam(const engine::Query& q, const QString& oszlop) {
+    if (q.isEmpty() || q.value(0, oszlop).isNull()) return {};
+    return QString::number(egesz(q, oszlop));
+}
+
+} // namespace
+
+QString partFelirat(app::AppState& st, const QString& utotag) {
+    try {
+        const engine::Query q =
+            st.tables.dbo.query(QStringLiteral("select megye, intkod, inte from part limit 1"));
+        if (!q.isEmpty())
+            return q.value(0, 0).toString().trimmed() + QLatin1Char(' ') +
+                   q.value(0, 1).toString().trimmed() + QLatin1Char(' ') +
+                   q.value(0, 2).toString().trimmed() + utotag;
+    } catch (const engine::DbError&) {
+    }
+    return QStringLiteral("  ") + utotag;
+}
+
+bool Reszlap::inditasEll() {
+    if (st_.id < QStringLiteral("2008.01")) {
+        st_.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
+        return false;
+    }
+    if (st_.id.mid(5, 2) == QStringLiteral("01")) {
+        st_.msg.error(QStringLiteral("Januárban nincs következő részszámla!"));
+        return false;
+    }
+    return true;
+}
+
+bool Reszlap::valasztas(sheet::LapModel& kimenet) {
+    engine::Table& lap = st_.tables.lap;
+    if (!lap.isOpen() || (lap.bof() && lap.eof()) || !lap.isVisible(lap.recno()))
+        return false; // an empty list chooses nothing
+    const QString s = lap.text(QStringLiteral("SORSZ"));
+    const QString p = lap.text(QStringLiteral("RESZ"));
+    const QString q = lap.text(QStringLiteral("IDOSZAK"));
+    const QString c = st_.id;
+    engine::Database& db = st_.tables.dbo;
+    sheet::LapModel m = kimenet;
+    try {
+        // The visits of the series so far and its last part letter.
+        const engine::Query sorozat = db.query(
+            QStringLiteral("select sorsz, resz, szviz from lap where sorsz=? and idoszak>=? and "
+                           "idoszak<=? order by sorsz, resz"),
+            {s, q, q.left(4) + QStringLiteral(".12")});
+        int osszes = 0;
+        QString utolso;
+        for (const QVariantList& sor : sorozat.rows()) {
+            osszes += int(qRound64(sor.value(2).toDouble()));
+            utolso = sor.value(1).toString().trimmed();
+        }
+        const QString uj =
+            utolso.isEmpty() ? QStringLiteral("A") : QString(QChar(utolso.at(0).unicode() + 1));
+
+        const QVariantList kulcs{s, reszErtek(p), q};
+        const engine::Query elso = db.query(
+            QStringLiteral("select * from lap where sorsz=? and resz is ? and idoszak=? limit 1"),
+            kulcs);
+        const engine::Query rend =
+            db.query(QStringLiteral(
+                         "select * from elrend where sorsz=? and resz is ? and idoszak=? limit 1"),
+                     kulcs);
+        const engine::Query onkep = db.query(
+            QStringLiteral("select distinct onkep from lapb where sorsz=? and resz is ? and "
+                           "idoszak=? order by onkep"),
+            kulcs);
+
+        fejUrit(m);
+        m.szerkesztheto = true;
+        m.modositas = false;
+        m.lapsorsz = s;
+        m.lapresz = uj;
+        m.m_sorsz = s + uj;
+        m.m_idosz = c;
+
+        m.m_taj = mezo(elso, QStringLiteral("taj"));
+        betegTolt(db, lap.text(QStringLiteral("TAJ")), m);
+        m.CB1 = mezo(elso, QStringLiteral("tpotl")) == QStringLiteral("I");
+        m.m_aztip = mezo(elso, QStringLiteral("aztip"));
+        m.m_terkat = mezo(elso, QStringLiteral("terkat"));
+        m.m_allp = mezo(elso, QStringLiteral("allamp"));
+        m.m_fekvd = mezo(elso, QStringLiteral("bnoki"));
+        m.m_alapb = mezo(elso, QStringLiteral("bnorov"));
+        m.m_kiserd = mezo(elso, QStringLiteral("bnomell"));
+        m.m_fodiag = mezo(elso, QStringLiteral("bnofo"));
+        m.m_ellatd = mezo(elso, QStringLiteral("bnoell"));
+        m.bno1 = bnoNev(db, m.m_fekvd);
+        m.bno2 = bnoNev(db, m.m_alapb);
+        m.bno3 = bnoNev(db, m.m_kiserd);
+        m.bno4 = bnoNev(db, m.m_fodiag);
+        m.bno5 = bnoNev(db, m.m_ellatd);
+        m.m_fekdat =
+            elso.isEmpty() ? QString() : sheet::isoDatum(elso.value(0, QStringLiteral("elb")));
+        m.m_fapnap = szam(elso, QStringLiteral("apnap"));
+        if (m.m_fapnap.isEmpty()) m.m_fapnap = QStringLiteral("0");
+        m.m_eorv = mezo(elso, QStringLiteral("orvoskod"));
+        m.orv1 = orvosNev(db, m.m_eorv);
+        m.m_elszam = szam(elso, QStringLiteral("elszam"));
+        m.m_elszviz = szam(elso, QStringLiteral("elszviz"));
+        m.m_lezdat =
+            elso.isEmpty() ? QString() : sheet::isoDatum(elso.value(0, QStringLiteral("lezdat")));
+        m.Etev = mezo(elso, QStringLiteral("tevkodok"));
+
+        m.m_jorv = mezo(rend, QStringLiteral("jorvkod"));
+        m.orv2 = orvosNev(db, m.m_jorv);
+        // In February the series began in January, whose visits the first
+        // part counted as accounted before; otherwise the series total alone.
+        m.m_elszviz = QString::number(
+            (c.mid(5, 2) == QStringLiteral("02") ? m.m_elszviz.toInt() : 0) + osszes);
+        m.m_elrend =
+            rend.isEmpty() ? QString() : sheet::isoDatum(rend.value(0, QStringLiteral("elrend")));
+        m.m_szakvet =
+            rend.isEmpty() ? QString() : sheet::isoDatum(rend.value(0, QStringLiteral("szakvet")));
+        m.m_elviz = szam(rend, QStringLiteral("elvizdb"));
+        m.m_gyak = mezo(rend, QStringLiteral("gyak"));
+        m.m_engdat =
+            rend.isEmpty() ? QString() : sheet::isoDatum(rend.value(0, QStringLiteral("engdat")));
+        m.m_engszam = szam(rend, QStringLiteral("engszam"));
+
+        const int k = onkep.isEmpty() ? 0 : egesz(onkep, QStringLiteral("onkep"));
+        m.CB2 = k >= 1 && k <= 3 ? k - 1 : -1;
+
+        napokTolt(m, c);
+        m.vszam = QStringLiteral("0");
+        m.vszameVisible = m.m_elszviz.toInt() != 0;
+        m.vszame = m.vszameVisible ? m.m_elszviz : QString();
+    } catch (const engine::DbError&) {
+        st_.msg.error(QStringLiteral("Hiba a lefutásban"));
+        return false;
+    }
+    kimenet = m;
+    return true;
+}
+
+} // namespace reg

@@ -1,0 +1,154 @@
+// The register window Tlapok in its three modes (offscreen): caption, buttons,
+// menus, row colours, Enter and double click, marking through the menu, and
+// the figures' accessible names; it fits the small screens.
+
+#include "engine/table.h"
+#include "masters/browsepanel.h"
+#include "masters/tablemodel.h"
+#include "register/lapokwindow.h"
+#include "register/registerdata.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+#include <memory>
+
+class RegisterWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<regtest::RegisterApp> app;
+    std::unique_ptr<reg::LapokWindow> w;
+
+    void show() {
+        w->setUpMode();
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+    // The grid's background of the row showing the sheet of `idoszak`.
+    QVariant background(const QString& idoszak) {
+        masters::TableModel& m = w->panel()->model();
+        for (int r = 0; r < m.rowCount(); ++r)
+            if (m.cellText(r, 4) == idoszak) return m.data(m.index(r, 0), Qt::BackgroundRole);
+        return QStringLiteral("missing");
+    }
+    QColor colour(const QString& idoszak) {
+        const QVariant v = background(idoszak);
+        return v.isValid() ? v.value<QBrush>().color() : QColor();
+    }
+    void selectRow(const QString& idoszak) {
+        masters::TableModel& m = w->panel()->model();
+        for (int r = 0; r < m.rowCount(); ++r)
+            if (m.cellText(r, 4) == idoszak) {
+                w->panel()->grid()->setCurrentIndex(m.index(r, 0));
+                return;
+            }
+        QFAIL("no such row");
+    }
+    bool visible(const char* name) {
+        return w->findChild<QPushButton*>(QLatin1String(name))->isVisible();
+    }
+
+private slots:
+    void init() {
+        app = std::make_unique<regtest::RegisterApp>();
+        app->period("2024.05");
+        app->sheet({.idoszak = "2024.05", .sorsz = "00001"});
+        app->visits("2024.05", "00001", "", 2, 1, 3);
+        app->sheet({.idoszak = "2024.04", .sorsz = "00002"});
+        w = std::make_unique<reg::LapokWindow>(app->state);
+    }
+    void cleanup() {
+        w.reset();
+        app.reset();
+    }
+
+    void recordMode() {
+        QVERIFY(w->logic().rogzitesMod());
+        show();
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" Elszámolási lapjai")));
+        QVERIFY(!visible("nyomtat"));
+        QVERIFY(!visible("kuld"));
+        QVERIFY(visible("kilep"));
+        QCOMPARE(colour("2024.04"), QColor(192, 192, 192));
+        QVERIFY(!background("2024.05").isValid());
+        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("3"));
+        const QStringList titles = {"Sorszám",   "_",        "Taj szám", "Beteg neve", "Időszak",
+                                    "Vizitszám", "Elküldve", "Fizetve",  "Jel",        "Korr."};
+        for (int c = 0; c < titles.size(); ++c)
+            QCOMPARE(w->panel()->model().headerData(c, Qt::Horizontal).toString(), titles[c]);
+
+        // Enter and double click: "Módosítás"; the shortcuts reach their items.
+        int modos = 0, teljes = 0;
+        connect(w->action("Mdosts1"), &QAction::triggered, [&] { ++modos; });
+        connect(w->action("Teljesszmla1"), &QAction::triggered, [&] { ++teljes; });
+        selectRow("2024.05");
+        QTest::keyClick(w->panel()->grid(), Qt::Key_Return);
+        QCOMPARE(modos, 1);
+        QTest::keyClick(w->panel()->grid(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(teljes, 1);
+        QCOMPARE(w->action("Trls1")->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(w->action("Megtekints1")->statusTip(),
+                 QStringLiteral("Az elszámolási lap megnézése"));
+        QCOMPARE(app->marked(), 0);
+
+        // Every figure has a name a screen reader can read.
+        for (QLabel* l : w->findChildren<QLabel*>())
+            if (l->objectName().startsWith(QLatin1String("ST")))
+                QVERIFY2(!l->accessibleName().isEmpty(), qPrintable(l->objectName()));
+        // It fits the small screens.
+        QVERIFY(w->frameGeometry().width() <= 1280);
+        QVERIFY(w->frameGeometry().height() <= 768 - 40);
+        QVERIFY(w->minimumSizeHint().height() <= 600);
+        w->kilepClick();
+        QVERIFY(!w->isVisible());
+    }
+
+    void printSelectionMode() {
+        w->logic().nyomtatasMod();
+        show();
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" Elszámolási lapok nyomtatása")));
+        QVERIFY(visible("nyomtat"));
+        QVERIFY(!visible("kuld"));
+        QCOMPARE(colour("2024.04"), QColor(192, 192, 192));
+        QVERIFY(!w->action("Aktulisvlapjai1")->isVisible());
+        QVERIFY(!w->action("Mdosts1")->isEnabled());
+        int modos = 0;
+        connect(w->action("Mdosts1"), &QAction::triggered, [&] { ++modos; });
+
+        // Enter marks the row and the cursor stays on it; no figures change.
+        selectRow("2024.04");
+        QTest::keyClick(w->panel()->grid(), Qt::Key_Return);
+        QCOMPARE(app->marked(), 1);
+        QCOMPARE(modos, 0);
+        QCOMPARE(w->currentSheet()->idoszak, QStringLiteral("2024.04"));
+        QCOMPARE(w->panel()->model().recnoAt(w->panel()->grid()->currentIndex().row()),
+                 app->state.tables.lap.recno());
+        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("3"));
+        emit w->panel()->doubleClicked(); // the panel's double click on a row
+        QCOMPARE(app->marked(), 0);
+    }
+
+    void sendSelectionMode() {
+        QVERIFY(w->logic().kuldesMod());
+        show();
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" Elszámolási lapok küldése")));
+        QVERIFY(!visible("nyomtat"));
+        QVERIFY(visible("kuld"));
+        QCOMPARE(colour("2024.04"), QColor(255, 0, 0));
+        QVERIFY(w->action("Aktulisvlapjai1")->isVisible());
+        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("0"));
+        w->action("Adotthnap1")->trigger();
+        QCOMPARE(app->marked(), 1);
+        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("3"));
+        QVERIFY(w->figureLabel("Ltp")->isVisible());
+        QVERIFY(w->figureLabel("STm")->isVisible());
+    }
+};
+
+QTEST_MAIN(RegisterWindowTest)
+#include "register_test.moc"
