@@ -1,11 +1,10 @@
 #include "app/mainwindow.h"
 
-#include "app/aboutbox.h"
+#include "app/aboutdialog.h"
 #include "app/appstate.h"
 #include "app/helpwindow.h"
-#include "app/hints.h"
-#include "app/passworddialog.h"
-#include "app/pathstext.h"
+#include "app/logindialog.h"
+#include "app/paths.h"
 #include "app/pathswindow.h"
 #include "app/period.h"
 #include "app/perioddialog.h"
@@ -15,12 +14,14 @@
 #include "db/backupcommands.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"
+#include "masters/betegekwindow.h"
+#include "masters/bnoviewerwindow.h"
 #include "masters/contractwindow.h"
-#include "masters/patientswindow.h"
 #include "masters/personwindow.h"
-#include "masters/pickers.h"
+#include "masters/recordpickwindow.h"
 #include "masters/remainderswindow.h"
 #include "register/lapokwindow.h"
+#include "ui/hints.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -55,7 +56,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     setWindowIcon(programIcon());
 
     // Every hint of the application goes to status panel 0.
-    new HintRouter(st_.msg, this);
+    new ui::HintRouter(st_.msg, this);
 
     buildPanels();
     buildMenu();
@@ -79,10 +80,10 @@ void MainWindow::buildPanels() {
 
     Ido = new QLabel(QStringLiteral("Elszámolási időszak:"), top);
     Ido->setObjectName(QStringLiteral("Ido"));
-    setHint(Ido, QStringLiteral("Elszámolási időszak megmutatása"));
+    ui::setHint(Ido, QStringLiteral("Elszámolási időszak megmutatása"));
     ID = new QLabel(top);
     ID->setObjectName(QStringLiteral("ID"));
-    setHint(ID, QStringLiteral("Időszak"));
+    ui::setHint(ID, QStringLiteral("Időszak"));
     ID->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     QFont big = Ido->font();
@@ -309,7 +310,7 @@ void MainWindow::buildMenu() {
     command(addItem(szerviz, QStringLiteral("Visszatlts1"), QStringLiteral("&Visszatöltés"),
                     QStringLiteral("Adatállományok visszatöltése")),
             [this] {
-                if (!db::visszatoltes(st_, this)) endProgram();
+                if (!db::visszatoltes(st_, this, [this] { return szerzadat(st_); })) endProgram();
             });
 
     // Adatszolgáltatás
@@ -411,7 +412,7 @@ void MainWindow::Jelszmdosts1Click() {
     st_.msg.status(0, QStringLiteral("A meglévő jelszó megváltoztatása"));
     bool end = false;
     {
-        PasswordDialog dlg(st_, true, this);
+        LoginDialog dlg(st_, true, this);
         dlg.exec();
         end = dlg.endProgram();
     }
@@ -421,7 +422,7 @@ void MainWindow::Jelszmdosts1Click() {
 void MainWindow::Nvjegy1Click() {
     QCoreApplication::processEvents();
     st_.msg.status(0, QStringLiteral("Program verzió"));
-    AboutBox box(this);
+    AboutDialog box(this);
     box.setVersion(programVersion());
     box.exec();
 }

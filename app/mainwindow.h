@@ -1,5 +1,5 @@
 #pragma once
-// The main window Tfokep: the main menu, the current accounting period at the
+// Tfokep (unit fomenu): the main window, with the main menu, the current accounting period at the
 // top and the three status panels at the bottom. It holds no state of its own
 // beyond its widgets: the period, the folders and the open tables are the
 // shared AppState that it gets.

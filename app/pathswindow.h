@@ -1,6 +1,6 @@
 #pragma once
-// The paths window Tutkep ("&Súgó" -> "&Útvonalak"): the program's folders and
-// the base fee of the current period, in one label.
+// Tutkep: the paths window ("&Súgó" -> "&Útvonalak"), the program's folders
+// and the base fee of the current period, in one label.
 
 #include <QDialog>
 

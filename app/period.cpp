@@ -47,11 +47,11 @@ void ertad(AppState& st) {
         st.alapdij = 1800;
 }
 
-PeriodChoice::Result PeriodChoice::cancel() {
+Period::Result Period::cancel() {
     return st_.idoszakmenu ? Result::Closed : Result::EndProgram;
 }
 
-PeriodChoice::Result PeriodChoice::ok(const QString& text) {
+Period::Result Period::ok(const QString& text) {
     if (!kozos::idoszakell(st_.msg, text, st_.clock.today())) return Result::StayOpen;
     st_.zartidoszak = false;
     engine::Table& zaras = st_.tables.zaras;

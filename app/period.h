@@ -9,7 +9,7 @@ namespace app {
 
 struct AppState;
 
-class PeriodChoice {
+class Period {
 public:
     enum class Result {
         Accepted,  // label ID holds the new period; the dialog closes
@@ -18,7 +18,7 @@ public:
         EndProgram // during start-up: the program ends at once
     };
 
-    explicit PeriodChoice(AppState& state) : st_(state) {}
+    explicit Period(AppState& state) : st_(state) {}
 
     // "OK" and Enter in the field.
     Result ok(const QString& text);

@@ -1,6 +1,6 @@
 #include "app/perioddialog.h"
 
-#include "app/hints.h"
+#include "ui/hints.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,11 +32,11 @@ PeriodDialog::PeriodDialog(AppState& state, QWidget* parent)
     // button with the focus does not take Enter for itself.
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    setHint(OKBtn, QStringLiteral("Továbblépés"));
+    ui::setHint(OKBtn, QStringLiteral("Továbblépés"));
     OKBtn->setAutoDefault(false);
     CancelBtn = new QPushButton(QStringLiteral("Mégsem"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
+    ui::setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
     CancelBtn->setAutoDefault(false);
 
     connect(OKBtn, &QPushButton::clicked, this, &PeriodDialog::OKBtnClick);
@@ -97,19 +97,19 @@ void PeriodDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void PeriodDialog::apply(PeriodChoice::Result result) {
+void PeriodDialog::apply(Period::Result result) {
     switch (result) {
-    case PeriodChoice::Result::Accepted:
+    case Period::Result::Accepted:
         done(Accepted);
         break;
-    case PeriodChoice::Result::Closed:
+    case Period::Result::Closed:
         done(Rejected);
         break;
-    case PeriodChoice::Result::StayOpen:
+    case Period::Result::StayOpen:
         ME1->setFocus();
         ME1->selectAll();
         break;
-    case PeriodChoice::Result::EndProgram:
+    case Period::Result::EndProgram:
         end_ = true;
         done(Rejected);
         break;

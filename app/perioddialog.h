@@ -1,7 +1,7 @@
 #pragma once
-// The period dialog TZarasbe: the accounting period "YYYY.MM" in a masked
+// TZarasbe (unit ido): the period dialog, the accounting period "YYYY.MM" in a masked
 // field, at start-up and from "&Szervíz" -> "&Elszámolási időszak beállítás".
-// A view over app::PeriodChoice, which checks the period and sets it.
+// A view over app::Period, which checks the period and sets it.
 
 #include "app/period.h"
 
@@ -38,9 +38,9 @@ private slots:
     void CancelBtnClick();
 
 private:
-    void apply(PeriodChoice::Result result);
+    void apply(Period::Result result);
 
-    PeriodChoice choice_;
+    Period choice_;
     bool end_ = false;
     QLabel* Label1;
     QLineEdit* ME1;

@@ -1,12 +1,12 @@
 #include "app/qtstartupdialogs.h"
 
-#include "app/passworddialog.h"
+#include "app/logindialog.h"
 #include "app/perioddialog.h"
 
 namespace app {
 
 bool QtStartupDialogs::login(AppState& state) {
-    PasswordDialog dlg(state, false, parent_.data());
+    LoginDialog dlg(state, false, parent_.data());
     dlg.exec();
     return !dlg.endProgram();
 }

@@ -1,7 +1,6 @@
 #include "db/backup.h"
 
 #include "app/appstate.h"
-#include "app/startup.h"
 #include "db/tableops.h"
 #include "engine/table.h"
 #include "ui/folderbrowser.h"
@@ -225,7 +224,7 @@ bool Backup::unpackIntoTemp(const QString& archive) {
     return true;
 }
 
-bool Backup::visszatoltes() {
+bool Backup::visszatoltes(const std::function<bool()>& szerzadat) {
     ui::Messages& msg = st_.msg;
     if (!msg.confirm(QStringLiteral("Biztosan visszatölti az adatokat ?"))) {
         msg.information(QStringLiteral("Visszatöltés nem történt !"));
@@ -274,7 +273,7 @@ bool Backup::visszatoltes() {
 
         indtorol(st_.tables);
         indexel(st_.tables);
-        contractOk = app::szerzadat(st_);
+        contractOk = szerzadat();
     } catch (...) {
         if (fromArchive) cleanTemp();
         throw;

@@ -15,6 +15,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace app {
 struct AppState;
@@ -87,10 +88,11 @@ public:
     // "&Mentés". Engine errors while closing or reopening the tables propagate.
     void mentes();
 
-    // "&Visszatöltés". Returns false when the restored contract has no
-    // financing code (szerzadat), so that the program must end; engine errors
-    // of the re-indexing propagate.
-    bool visszatoltes();
+    // "&Visszatöltés". `szerzadat` (the main window's) reads the restored
+    // contract after the re-indexing; returns false when it has no financing
+    // code, so that the program must end. Engine errors of the re-indexing
+    // propagate.
+    bool visszatoltes(const std::function<bool()>& szerzadat);
 
 private:
     // Deletes the files a restore unpacks into TEMP, whatever their letter

@@ -4,7 +4,7 @@
 #include "db/backup.h"
 #include "db/restoresourcedialog.h"
 #include "engine/dberror.h"
-#include "ui/folderchooser.h"
+#include "ui/folderbrowserdialog.h"
 #include "ui/messages.h"
 
 #include <exception>
@@ -38,11 +38,11 @@ void mentes(app::AppState& st, QWidget* parent) {
     });
 }
 
-bool visszatoltes(app::AppState& st, QWidget* parent) {
+bool visszatoltes(app::AppState& st, QWidget* parent, const std::function<bool()>& szerzadat) {
     ui::QtFolderAsker folders(st.msg, parent);
     QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
     Backup backup(st, folders, sources);
-    return guarded(st, [&] { return backup.visszatoltes(); });
+    return guarded(st, [&] { return backup.visszatoltes(szerzadat); });
 }
 
 } // namespace db

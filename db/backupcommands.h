@@ -4,6 +4,8 @@
 // and the restore-source dialog. An engine error while the tables are closed,
 // copied or re-indexed is shown in the error box.
 
+#include <functional>
+
 class QWidget;
 
 namespace app {
@@ -15,7 +17,7 @@ namespace db {
 void mentes(app::AppState& state, QWidget* parent);
 
 // False when the program must end: the restored contract has no financing
-// code (the error was shown).
-bool visszatoltes(app::AppState& state, QWidget* parent);
+// code (the error was shown). `szerzadat` reads the restored contract.
+bool visszatoltes(app::AppState& state, QWidget* parent, const std::function<bool()>& szerzadat);
 
 } // namespace db

@@ -1,6 +1,6 @@
 #include "db/restoresourcedialog.h"
 
-#include "ui/folderchooser.h"
+#include "ui/folderbrowserdialog.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 #pragma once
-// The restore-source dialog Tviszv: "MENT könyvtár" or "Választott útvonal"
+// Tviszv (unit viszval): the restore-source dialog, "MENT könyvtár" or "Választott útvonal"
 // (a folder with Zaras.arj, picked in the folder chooser that opens right
 // under this dialog). A view over db::restoreSourceOk.
 

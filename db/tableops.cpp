@@ -1,7 +1,7 @@
 #include "db/tableops.h"
 
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
+#include "engine/table.h"
 #include "ui/messages.h"
 
 #include <QCoreApplication>
@@ -101,7 +101,7 @@ void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vecto
     const QString mdx = engine::findFileNoCase(fi.dir().filePath(indexFileName(fi.fileName())));
     if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
         throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
-    kozos::dbfjeltorol(fi.filePath());
+    engine::clearHeaderFlags(fi.filePath());
 
     table.open(fi.filePath());
     for (const TagDef& tag : tags)

@@ -1,9 +1,10 @@
 #pragma once
-// The browse panel that every master-data window and the sheet register
-// embed: the label "Keresett szöveg:" with the search text beside it, a
-// navigator (first, prior, next, last) and a read-only grid on one of the
-// main window's table objects, ordered by the column whose title was clicked
-// and searched by typing (the rules are BrowseSearch's).
+// TApolkep (unit TApol), TOrvoskep (unit TOrvos), TBetegkep (unit TBeteg),
+// TTelepkep (unit TTelepul), TBNOkep (unit TBNO), TLapkep (unit Tlap): the
+// browse panel that every master-data window and the sheet register embed: the label "Keresett
+// szöveg:" with the search text beside it, a navigator (first, prior, next, last) and a read-only
+// grid on one of the main window's table objects, ordered by the column whose title was clicked and
+// searched by typing (the rules are BrowseSearch's).
 //
 //     auto cfg = masters::betegPanel(state.tables);
 //     cfg.columns[0].title = QStringLiteral("TAJ/Azonosító");

@@ -271,7 +271,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
            {QStringLiteral("heti munkaidő"), QStringLiteral("HETIO"), 2}}}},
         true, this);
     Dolgkep1->setObjectName(QStringLiteral("Dolgkep1"));
-    app::setHint(Dolgkep1, QStringLiteral("Az ajtuális szerződés dolgozói adatai"));
+    ui::setHint(Dolgkep1, QStringLiteral("Az ajtuális szerződés dolgozói adatai"));
 
     thelykep1 = new RecordFields(
         QStringLiteral("Telephely adatai"), st_.tables.thely,
@@ -301,7 +301,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
            {QStringLiteral("K = Van külterület"), QString(), 0}}}},
         true, this);
     terulkep1->setObjectName(QStringLiteral("terulkep1"));
-    app::setHint(terulkep1, QStringLiteral("A területi ellátás megmutatása"));
+    ui::setHint(terulkep1, QStringLiteral("A területi ellátás megmutatása"));
 
     kilep = form::button(this, "kilep", QStringLiteral("Kilépés"),
                          QStringLiteral("Visszalépés a főmenübe"));
@@ -325,7 +325,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
     // again and shows its record.
     auto* fields = new ui::FieldBinder(this);
     for (auto p :
-         {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul}) {
+         {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul}) {
         RecordFields* f = panel(p);
         fields->bind(f, f->objectName());
         fields->onEnter(f->objectName(), [this, p, f] {
@@ -340,13 +340,13 @@ ContractWindow::~ContractWindow() {
     if (!closed_) view_.close();
 }
 
-RecordFields* ContractWindow::panel(ContractView::Panel p) const {
+RecordFields* ContractWindow::panel(Contract::Panel p) const {
     switch (p) {
-    case ContractView::Panel::Dolg:
+    case Contract::Panel::Dolg:
         return Dolgkep1;
-    case ContractView::Panel::Thely:
+    case Contract::Panel::Thely:
         return thelykep1;
-    case ContractView::Panel::Terul:
+    case Contract::Panel::Terul:
         break;
     }
     return terulkep1;
@@ -364,8 +364,7 @@ void ContractWindow::showEvent(QShowEvent* event) {
         view_.activate();
         szerzModel_->sync();
         showContract();
-        for (auto p :
-             {ContractView::Panel::Dolg, ContractView::Panel::Thely, ContractView::Panel::Terul})
+        for (auto p : {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul})
             panel(p)->showRecord();
     }
     QDialog::showEvent(event);

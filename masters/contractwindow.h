@@ -1,11 +1,12 @@
 #pragma once
-// The contract data view Tszerzmut: the contract list (SZERZ from
-// 1999.06.01), the group "A szolgáltató adatai" with the selected
-// contract's quotas and staff numbers, and three one-record-at-a-time panels
-// for the workers (SZOLGSZ), the service sites (THELY) and the service areas
-// (TERULET) of that contract. Read-only; a view over masters::ContractView.
+// Tszerzmut (unit szerznez): the contract data view, with the contract list
+// Tszerzkep (unit Tszerz; SZERZ from 1999.06.01), the group "A szolgáltató adatai" with the
+// selected contract's quotas and staff numbers, and three one-record-at-a-time panels for the
+// workers (TDolgkep, unit TDolg: SZOLGSZ), the service sites (Tthelykep, unit Tthely: THELY) and
+// the service areas (Tterulkep, unit Tterulet: TERULET) of that contract. Read-only; a view over
+// masters::Contract.
 
-#include "masters/contractview.h"
+#include "masters/contract.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -65,11 +66,11 @@ public:
     ContractWindow(app::AppState& state, QWidget* mainWindow = nullptr);
     ~ContractWindow() override;
 
-    ContractView& logic() { return view_; }
+    Contract& logic() { return view_; }
     QTableView* contractGrid() const { return DBGszer; }
     // The edit of a SZERZ field in the group "A szolgáltató adatai".
     QLineEdit* contractField(const QString& field) const;
-    RecordFields* panel(ContractView::Panel p) const;
+    RecordFields* panel(Contract::Panel p) const;
 
     // The list's current row follows the SZERZ record and the group shows it.
     void showContract();
@@ -83,7 +84,7 @@ private:
     void contractStep(void (engine::Table::*move)());
 
     app::AppState& st_;
-    ContractView view_;
+    Contract view_;
     QPointer<QWidget> main_;
     bool closed_ = false;
     bool syncing_ = false;

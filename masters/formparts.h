@@ -3,7 +3,7 @@
 // from: named buttons and fields with their hints, the placing rules of the
 // pickers, and the Enter test. Header-only and internal to masters/.
 
-#include "app/hints.h"
+#include "ui/hints.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,7 +20,7 @@ inline QPushButton* button(QWidget* parent, const QString& name, const QString& 
                            const QString& hint = {}) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
-    if (!hint.isEmpty()) app::setHint(b, hint);
+    if (!hint.isEmpty()) ui::setHint(b, hint);
     b->setAutoDefault(false);
     return b;
 }
@@ -30,7 +30,7 @@ inline QLineEdit* edit(QWidget* parent, const QString& name, int maxLength,
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
     if (maxLength > 0) e->setMaxLength(maxLength);
-    if (!hint.isEmpty()) app::setHint(e, hint);
+    if (!hint.isEmpty()) ui::setHint(e, hint);
     return e;
 }
 

@@ -32,7 +32,7 @@ MaintenanceShell personShell(app::AppState& state, const PersonConfig& config) {
 
 PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow)
     : MaintenanceWindow(personShell(state, config), state.msg, mainWindow), logic_(state, config) {
-    if (!config.windowHint.isEmpty()) app::setHint(this, config.windowHint);
+    if (!config.windowHint.isEmpty()) ui::setHint(this, config.windowHint);
 
     auto* Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -123,11 +123,11 @@ void PersonWindow::BB1Click() {
 
 void PersonWindow::kesz() {
     switch (logic_.kesz(keyEdit_->text(), nameEdit_->text())) {
-    case PersonRegister::Save::Refused:
+    case Person::Save::Refused:
         focusKey();
         break;
-    case PersonRegister::Save::Saved:
-    case PersonRegister::Save::Declined:
+    case Person::Save::Saved:
+    case Person::Save::Declined:
         closePanel();
         break;
     }

@@ -1,12 +1,13 @@
 #pragma once
-// The nurses' window TApolfel ("Szakápolók megjelenítése") and the doctors'
-// window TOrvosfel ("Orvosok megjelenítése"): one build, configured by a
+// TApolfel (unit Apolok) and TOrvosfel (unit Orvosok): the nurses' window
+// ("Szakápolók megjelenítése") and the doctors' window ("Orvosok
+// megjelenítése"), one build, configured by a
 // PersonConfig. The list with "Kilépés", "Új felvitel", "Módosítás",
 // "Törlés", and below it a panel with the key and the name field that opens
-// for adding or modifying one record. A view over masters::PersonRegister.
+// for adding or modifying one record. A view over masters::Person.
 
 #include "masters/maintenancewindow.h"
-#include "masters/personregister.h"
+#include "masters/person.h"
 
 class QLineEdit;
 
@@ -26,7 +27,7 @@ public:
     PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow = nullptr);
     ~PersonWindow() override;
 
-    PersonRegister& logic() { return logic_; }
+    Person& logic() { return logic_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -45,7 +46,7 @@ private:
     void kesz();
     void focusKey();
 
-    PersonRegister logic_;
+    Person logic_;
     ui::FieldBinder* fields_ = nullptr;
 
     QLineEdit* keyEdit_;  // Etaj / OP

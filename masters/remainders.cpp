@@ -7,26 +7,26 @@
 
 namespace masters {
 
-RemainderRegister::RemainderRegister(app::AppState& state) : st_(state) {}
+Remainders::Remainders(app::AppState& state) : st_(state) {}
 
-engine::Table& RemainderRegister::table() const {
+engine::Table& Remainders::table() const {
     return st_.tables.maradv;
 }
 
-void RemainderRegister::open() {
+void Remainders::open() {
     st_.msg.status(0, QStringLiteral("Maradványok megnézése"));
     table().setActiveTag(QStringLiteral("Mar1"));
     table().first();
 }
 
-RemainderRegister::Fields RemainderRegister::uj() {
+Remainders::Fields Remainders::uj() {
     modifying_ = false;
     panelOpen_ = true;
     editedRecno_ = 0;
     return {st_.id, QString()};
 }
 
-RemainderRegister::Fields RemainderRegister::modos() {
+Remainders::Fields Remainders::modos() {
     engine::Table& t = table();
     modifying_ = true;
     panelOpen_ = true;
@@ -40,7 +40,7 @@ RemainderRegister::Fields RemainderRegister::modos() {
     return {t.text(QStringLiteral("MIDOSZAK")), t.text(QStringLiteral("FT"))};
 }
 
-RemainderRegister::Save RemainderRegister::kesz(const QString& mido, const QString& mft) {
+Remainders::Save Remainders::kesz(const QString& mido, const QString& mft) {
     if (kozos::ures(mido) || kozos::ures(mft)) {
         st_.msg.warning(QStringLiteral("Az maradvány adatait ki kell tölteni!"));
         return Save::Refused;
@@ -87,13 +87,13 @@ RemainderRegister::Save RemainderRegister::kesz(const QString& mido, const QStri
     return Save::Saved;
 }
 
-void RemainderRegister::megse() {
+void Remainders::megse() {
     panelOpen_ = false;
     modifying_ = false;
     editedRecno_ = 0;
 }
 
-bool RemainderRegister::torol() {
+bool Remainders::torol() {
     engine::Table& t = table();
     if (t.isEmpty()) return false;
     if (!st_.msg.confirm(QStringLiteral("Biztosan törli a maradvány adatait ?"))) return false;

@@ -1,6 +1,6 @@
 #pragma once
 // The remainders (MARADV): one amount in forints per accounting period, kept
-// in the window Tmaradfel ("Maradvány megjelenítése"). RemainderRegister is
+// in the window Tmaradfel ("Maradvány megjelenítése"). Remainders is
 // what that window decides; the window binds the period field `mido` and the
 // amount field `mft` to it.
 
@@ -16,9 +16,9 @@ class Table;
 
 namespace masters {
 
-class RemainderRegister {
+class Remainders {
 public:
-    explicit RemainderRegister(app::AppState& state);
+    explicit Remainders(app::AppState& state);
 
     engine::Table& table() const;
 

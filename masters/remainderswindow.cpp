@@ -20,7 +20,7 @@ RemaindersWindow::RemaindersWindow(app::AppState& state, QWidget* mainWindow)
                          QStringLiteral("Maradvány törlése")},
                         state.msg, mainWindow),
       logic_(state) {
-    app::setHint(this, QStringLiteral("Maradványok megmutatása"));
+    ui::setHint(this, QStringLiteral("Maradványok megmutatása"));
 
     auto* Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -46,7 +46,7 @@ RemaindersWindow::RemaindersWindow(app::AppState& state, QWidget* mainWindow)
 
 RemaindersWindow::~RemaindersWindow() = default;
 
-void RemaindersWindow::openPanel(const RemainderRegister::Fields& f) {
+void RemaindersWindow::openPanel(const Remainders::Fields& f) {
     mido->setText(f.mido);
     mft->setText(f.mft);
     openShell();
@@ -65,12 +65,12 @@ void RemaindersWindow::modosClick() {
 void RemaindersWindow::BB1Click() {
     if (!logic_.panelOpen()) return;
     switch (logic_.kesz(mido->text(), mft->text())) {
-    case RemainderRegister::Save::Refused:
+    case Remainders::Save::Refused:
         mft->setFocus(Qt::OtherFocusReason);
         mft->selectAll();
         break;
-    case RemainderRegister::Save::Saved:
-    case RemainderRegister::Save::Declined:
+    case Remainders::Save::Saved:
+    case Remainders::Save::Declined:
         closeShell();
         break;
     }

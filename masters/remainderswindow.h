@@ -1,8 +1,9 @@
 #pragma once
-// The remainders window Tmaradfel ("Maradvány megjelenítése"): the list of
+// Tmaradfel (unit maradvany): the remainders window ("Maradvány
+// megjelenítése") with the panel Tmaradkep (unit Tmarad): the list of
 // MARADV (period, forints) with "Kilépés", "Új felvitel", "Módosítás",
 // "Törlés", and a panel with the period and the amount that opens for adding
-// or modifying one remainder. A view over masters::RemainderRegister.
+// or modifying one remainder. A view over masters::Remainders.
 
 #include "masters/maintenancewindow.h"
 #include "masters/remainders.h"
@@ -21,7 +22,7 @@ public:
     RemaindersWindow(app::AppState& state, QWidget* mainWindow = nullptr);
     ~RemaindersWindow() override;
 
-    RemainderRegister& logic() { return logic_; }
+    Remainders& logic() { return logic_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -33,9 +34,9 @@ protected:
     void BB2Click() override;
 
 private:
-    void openPanel(const RemainderRegister::Fields& f);
+    void openPanel(const Remainders::Fields& f);
 
-    RemainderRegister logic_;
+    Remainders logic_;
     QLineEdit* mido;
     QLineEdit* mft;
 };

@@ -3,7 +3,8 @@
 #include "app/appstate.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
-#include "masters/patients.h"
+#include "masters/betegek.h"
+#include "masters/betegvalaszto.h"
 #include "sheet/kozos.h"
 #include "ui/messages.h"
 

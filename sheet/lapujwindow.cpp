@@ -1,8 +1,8 @@
 #include "sheet/lapujwindow.h"
 
 #include "app/appstate.h"
-#include "masters/patientpicker.h"
-#include "masters/pickers.h"
+#include "masters/betegvalasztowindow.h"
+#include "masters/recordpickwindow.h"
 #include "sheet/kozos.h"
 #include "sheet/tevvaldialog.h"
 #include "ui/fieldbinder.h"

@@ -3,7 +3,7 @@
 // directory list that follows it, and the choice the user made. The backup
 // ("S"), the restore ("V"), the shipment ("K") and the imports ("S") ask for a
 // folder through a FolderAsker, so their logic runs with a scripted answer in
-// the tests and with the window (ui/folderchooser.h) in the program.
+// the tests and with the window (ui/folderbrowserdialog.h) in the program.
 //
 // On Linux a "drive" is a mounted volume or the file-system root; its root
 // folder stands for the old "X:\".

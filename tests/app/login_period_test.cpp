@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using app::Login;
-using app::PeriodChoice;
+using app::Period;
 
 namespace {
 
@@ -161,11 +161,11 @@ TEST(PeriodFee, ErtadFollowsThePeriod) {
 
 TEST_F(PeriodTest, CurrentMonthPassesAndTheNextIsRefused) {
     makeZaras({});
-    PeriodChoice pc(st);
-    EXPECT_EQ(pc.ok("2024.06"), PeriodChoice::Result::StayOpen);
+    Period pc(st);
+    EXPECT_EQ(pc.ok("2024.06"), Period::Result::StayOpen);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Nem adhat meg előre időszakot!"));
     EXPECT_EQ(st.id, "2004.01");
-    EXPECT_EQ(pc.ok("2024.05"), PeriodChoice::Result::Accepted);
+    EXPECT_EQ(pc.ok("2024.05"), Period::Result::Accepted);
     EXPECT_EQ(st.id, "2024.05");
     EXPECT_EQ(st.vegnap, "2024.05.31");
     EXPECT_FALSE(st.zartidoszak);
@@ -173,15 +173,15 @@ TEST_F(PeriodTest, CurrentMonthPassesAndTheNextIsRefused) {
 
 TEST_F(PeriodTest, ClosedPeriodNeedsConfirmation) {
     makeZaras({{"2024.03", "2024.04.05"}, {"2024.04", ""}});
-    PeriodChoice pc(st);
+    Period pc(st);
 
     // A record without a closing date is open: no question.
-    EXPECT_EQ(pc.ok("2024.04"), PeriodChoice::Result::Accepted);
+    EXPECT_EQ(pc.ok("2024.04"), Period::Result::Accepted);
     EXPECT_TRUE(msg.isEmpty());
     EXPECT_FALSE(st.zartidoszak);
 
     msg.answer(true);
-    EXPECT_EQ(pc.ok("2024.03"), PeriodChoice::Result::Accepted);
+    EXPECT_EQ(pc.ok("2024.03"), Period::Result::Accepted);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Lezárt időszak! Mégis ezzel akar foglalkozni?"));
     EXPECT_EQ(msg.kinds().back(), ui::MessageKind::Confirm);
     EXPECT_TRUE(st.zartidoszak);
@@ -189,25 +189,25 @@ TEST_F(PeriodTest, ClosedPeriodNeedsConfirmation) {
 
     // From the menu an open period clears the flag again.
     st.idoszakmenu = true;
-    EXPECT_EQ(pc.ok("2024.05"), PeriodChoice::Result::Accepted);
+    EXPECT_EQ(pc.ok("2024.05"), Period::Result::Accepted);
     EXPECT_FALSE(st.zartidoszak);
 
     // "No" from the menu keeps the period; at start-up it ends the program.
     msg.answer(false);
-    EXPECT_EQ(pc.ok("2024.03"), PeriodChoice::Result::Closed);
+    EXPECT_EQ(pc.ok("2024.03"), Period::Result::Closed);
     EXPECT_EQ(st.id, "2024.05");
     EXPECT_FALSE(st.zartidoszak);
     st.idoszakmenu = false;
     msg.answer(false);
-    EXPECT_EQ(pc.ok("2024.03"), PeriodChoice::Result::EndProgram);
+    EXPECT_EQ(pc.ok("2024.03"), Period::Result::EndProgram);
 }
 
 TEST_F(PeriodTest, CancelEndsOnlyAtStartUp) {
     makeZaras({});
-    PeriodChoice pc(st);
-    EXPECT_EQ(pc.cancel(), PeriodChoice::Result::EndProgram);
-    EXPECT_EQ(pc.closeBox(), PeriodChoice::Result::EndProgram);
+    Period pc(st);
+    EXPECT_EQ(pc.cancel(), Period::Result::EndProgram);
+    EXPECT_EQ(pc.closeBox(), Period::Result::EndProgram);
     st.idoszakmenu = true;
-    EXPECT_EQ(pc.cancel(), PeriodChoice::Result::Closed);
+    EXPECT_EQ(pc.cancel(), Period::Result::Closed);
     EXPECT_EQ(st.id, "2004.01");
 }

@@ -24,8 +24,8 @@ struct ScriptedDialogs : app::StartupDialogs {
         return l.prepare() && l.ok(password) == app::Login::Result::Accepted;
     }
     bool period(app::AppState& st) override {
-        app::PeriodChoice pc(st);
-        return pc.ok(periodText) == app::PeriodChoice::Result::Accepted;
+        app::Period pc(st);
+        return pc.ok(periodText) == app::Period::Result::Accepted;
     }
 };
 

@@ -2,6 +2,7 @@
 // archive made and unpacked by the real archiver, the restore from MENT and
 // from a chosen folder, and what each failure says and leaves untouched.
 
+#include "app/startup.h"
 #include "db/backup.h"
 
 #include "db/layouts.h"
@@ -84,6 +85,10 @@ struct BackupTest : ::testing::Test {
         backup = std::make_unique<db::Backup>(*st, folders, sources);
     }
 
+    // "&Visszatöltés" with the main window's reading of the contract.
+    bool restore() {
+        return backup->visszatoltes([this] { return app::szerzadat(*st); });
+    }
     QString ment() const { return st->mentkonyvtar; }
     QString floppyDir() const { return floppy.path() + "/"; }
 
@@ -266,7 +271,7 @@ TEST_F(BackupTest, RestoreFromMentRebuildsEveryIndexAndLeavesTempAlone) {
 
     msg->answer(true);
     sources.answers.push_back({ment() + "/", true});
-    ASSERT_TRUE(backup->visszatoltes());
+    ASSERT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, befejezodott}));
     EXPECT_EQ(msg->statusHistory(0),
               (QStringList{"A visszatöltés folyamatban van!!", "Az indexelés befejeződött!!"}));
@@ -308,7 +313,7 @@ TEST_F(BackupTest, ARoundTripThroughTheArchiveGivesTheSameTables) {
 
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
-    ASSERT_TRUE(backup->visszatoltes());
+    ASSERT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, befejezodott}));
     EXPECT_EQ(msg->statusText(0), QString::fromUtf8("Az indexelés befejeződött!!"));
     EXPECT_TRUE(allOpen());
@@ -329,7 +334,7 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     // No archive in the chosen folder: stops before any table is closed.
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
-    EXPECT_TRUE(backup->visszatoltes());
+    EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, "error: Nincs a " + floppyDir().toStdString() +
                                              " útvonalon ZARAS.ARJ!!\r"
                                              "Nem lehet az adatokat visszatölteni!"}));
@@ -342,7 +347,7 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     testsupport::writeAll(floppy.file("Zaras.arj"), QByteArray(4000, '\x5a'));
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
-    EXPECT_TRUE(backup->visszatoltes());
+    EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, "error: Hiba a kicsomagolásban!"}));
     EXPECT_TRUE(msg->statusHistory(0).isEmpty());
     EXPECT_TRUE(allOpen());
@@ -358,7 +363,7 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     msg->clear();
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
-    EXPECT_TRUE(backup->visszatoltes());
+    EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, "error: Hiba a kicsomagolásban!"}));
     EXPECT_TRUE(allOpen());
     EXPECT_EQ(dataBytes(), before);
@@ -369,7 +374,7 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     ASSERT_TRUE(QDir().mkdir(st->tempkonyvtar + "/zaras.arj"));
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
-    EXPECT_TRUE(backup->visszatoltes());
+    EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, "error: Hiba a zaras.arj mentésében"}));
     EXPECT_EQ(dataBytes(), before);
 }
@@ -389,7 +394,7 @@ TEST_F(BackupTest, AMissingFileIsSaidAndTheOthersAreRestored) {
 
     msg->answer(true);
     sources.answers.push_back({ment() + "/", true});
-    ASSERT_TRUE(backup->visszatoltes());
+    ASSERT_TRUE(restore());
     EXPECT_EQ(msg->log(),
               (Log{biztosan, "error: Nincs a " + ment().toStdString() + "/ könyvtárban LAPB.DBF !!",
                    befejezodott}));
@@ -420,7 +425,7 @@ TEST_F(BackupTest, AnArchiveWithoutATableTakesNothingStaleFromTemp) {
 
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
-    ASSERT_TRUE(backup->visszatoltes());
+    ASSERT_TRUE(restore());
     EXPECT_EQ(msg->log(),
               (Log{biztosan,
                    "error: Nincs a " + st->tempkonyvtar.toStdString() + "/ könyvtárban LAPB.DBF !!",
@@ -440,14 +445,14 @@ TEST_F(BackupTest, ARestoreAnsweredNoOrWithoutSourceDoesNothing) {
     const Bytes before = dataBytes();
 
     msg->answer(false);
-    EXPECT_TRUE(backup->visszatoltes());
+    EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, "information: Visszatöltés nem történt !"}));
     EXPECT_EQ(sources.asked, 0);
 
     msg->clear();
     msg->answer(true);
     sources.answers.push_back({});
-    EXPECT_TRUE(backup->visszatoltes());
+    EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan}));
     EXPECT_EQ(sources.asked, 1);
     EXPECT_TRUE(allOpen());

@@ -17,7 +17,7 @@
 #include <memory>
 
 using Log = std::vector<std::string>;
-using Panel = masters::ContractView::Panel;
+using Panel = masters::Contract::Panel;
 
 class ContractWindowTest : public QObject {
     Q_OBJECT

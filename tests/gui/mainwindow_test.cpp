@@ -5,7 +5,7 @@
 #include "app/appstate.h"
 #include "app/clock.h"
 #include "app/mainwindow.h"
-#include "app/pathstext.h"
+#include "app/paths.h"
 #include "app/programinfo.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"

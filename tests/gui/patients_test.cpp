@@ -4,8 +4,8 @@
 // and Esc.
 
 #include "masters/browsepanel.h"
-#include "masters/patientpicker.h"
-#include "masters/patientswindow.h"
+#include "masters/betegvalasztowindow.h"
+#include "masters/betegekwindow.h"
 #include "support/startedapp.h"
 
 #include <QApplication>

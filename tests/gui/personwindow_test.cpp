@@ -4,9 +4,11 @@
 // open, Esc, and the pickers' Enter and Esc with what they return.
 
 #include "masters/browsepanel.h"
-#include "masters/choicedialogs.h"
+#include "masters/bcsopdialog.h"
+#include "masters/bnoviewerwindow.h"
+#include "masters/valaszdialog.h"
 #include "masters/personwindow.h"
-#include "masters/pickers.h"
+#include "masters/recordpickwindow.h"
 #include "support/startedapp.h"
 
 #include <QApplication>
@@ -176,7 +178,7 @@ private slots:
         QVERIFY(again.has_value());
         QCOMPARE(*again, *first);
         // One picker for the program's run.
-        QCOMPARE(mainWindow.findChildren<masters::RecordPicker*>().size(), 1);
+        QCOMPARE(mainWindow.findChildren<masters::RecordPickWindow*>().size(), 1);
 
         // Nurse picker with an empty register: Esc gives nothing.
         onModal([](QDialog& d) {
@@ -223,7 +225,7 @@ private slots:
     void bnoViewerAndPicker() {
         app::AppState& st = app->state;
         QWidget mainWindow;
-        masters::BnoViewer v(st, &mainWindow);
+        masters::BnoViewerWindow v(st, &mainWindow);
         QVERIFY(showAndActivate(v));
         QCOMPARE(v.objectName(), QStringLiteral("Tbnonez"));
         QCOMPARE(v.windowTitle(), QStringLiteral("BNO törzs megnézése"));

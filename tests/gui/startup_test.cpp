@@ -7,7 +7,7 @@
 #include "app/clock.h"
 #include "app/login.h"
 #include "app/mainwindow.h"
-#include "app/pathstext.h"
+#include "app/paths.h"
 #include "app/period.h"
 #include "app/qtstartupdialogs.h"
 #include "app/startup.h"
@@ -54,8 +54,8 @@ struct ScriptedDialogs : app::StartupDialogs {
         return l.ok(password) != app::Login::Result::EndProgram;
     }
     bool period(app::AppState& st) override {
-        app::PeriodChoice choice(st);
-        return choice.ok(periodText) == app::PeriodChoice::Result::Accepted;
+        app::Period choice(st);
+        return choice.ok(periodText) == app::Period::Result::Accepted;
     }
 };
 

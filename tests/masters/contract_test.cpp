@@ -1,7 +1,7 @@
 // The contract data view: which contracts it lists, the contract filter it
 // puts on the workers, sites and areas, and that it leaves no filter behind.
 
-#include "masters/contractview.h"
+#include "masters/contract.h"
 
 #include "engine/table.h"
 #include "support/startedapp.h"
@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-using Panel = masters::ContractView::Panel;
+using Panel = masters::Contract::Panel;
 
 namespace {
 
@@ -65,7 +65,7 @@ struct ContractTest : ::testing::Test {
 TEST_F(ContractTest, ListsTheContractsFrom19990601WithTheLastCurrent) {
     contract(QDate(1998, 1, 1), QDate(1999, 5, 31), "REGI-1");
     contract(QDate(1999, 6, 1), QDate(1999, 12, 31), "ELSO-1");
-    masters::ContractView v(*st);
+    masters::Contract v(*st);
     const QString caption = v.open();
     EXPECT_EQ(caption, demo::providerCode() + " " + demo::providerName() + " szerződéses adatai");
     const QStringList starts = contractStarts();
@@ -90,7 +90,7 @@ TEST_F(ContractTest, ContractWithoutEndShowsWorkersWithoutEndOrEndingFrom2999120
     worker(905, QDate(2025, 1, 2), QDate()); // starts after the contract
     worker(906, QDate(2020, 3, 1), QDate()); // started long before
 
-    masters::ContractView v(*st);
+    masters::Contract v(*st);
     v.open();
     v.activate();
     EXPECT_EQ(v.lastFilter(), "kezd<='2025.01.01' and (veg >='2999.12.01' or veg=null)");
@@ -112,7 +112,7 @@ TEST_F(ContractTest, EnteringAPanelFollowsTheContractChosenInTheList) {
     worker(912, y23, QDate());             // both
     worker(913, y24, QDate(2024, 12, 31)); // only the 2024 contract
 
-    masters::ContractView v(*st);
+    masters::Contract v(*st);
     v.open();
     v.activate();
     EXPECT_EQ(ownWorkers(), (QList<int>{912, 913}));

@@ -2,7 +2,7 @@
 // and deleting records of APOL and ORVOS with the exact messages, the checks
 // that keep someone who stands on a sheet, and the two pickers' results.
 
-#include "masters/personregister.h"
+#include "masters/person.h"
 #include "masters/recordpick.h"
 
 #include "engine/table.h"
@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-using masters::PersonRegister;
-using Save = masters::PersonRegister::Save;
+using masters::Person;
+using Save = masters::Person::Save;
 using Log = std::vector<std::string>;
 
 namespace {
@@ -92,7 +92,7 @@ struct DoctorsNursesTest : ::testing::Test {
 // ------------------------------------------------------------ the nurses
 
 TEST_F(DoctorsNursesTest, NurseIsAddedModifiedAndDeleted) {
-    PersonRegister r(*st, masters::apolConfig());
+    Person r(*st, masters::apolConfig());
     r.open();
     EXPECT_EQ(msg->statusText(0), QStringLiteral("Új szakápoló rögzítése"));
 
@@ -137,7 +137,7 @@ TEST_F(DoctorsNursesTest, NurseIsAddedModifiedAndDeleted) {
 }
 
 TEST_F(DoctorsNursesTest, NurseRefusalsKeepThePanelOpenAndWriteNothing) {
-    PersonRegister r(*st, masters::apolConfig());
+    Person r(*st, masters::apolConfig());
     r.uj();
 
     // Either field empty.
@@ -188,7 +188,7 @@ TEST_F(DoctorsNursesTest, NurseOnAnySheetOrVisitCannotBeDeleted) {
     st->tables.lap.setFilter("idoszak='1999.01'");
     st->tables.lap.setFiltered(true);
 
-    PersonRegister r(*st, masters::apolConfig());
+    Person r(*st, masters::apolConfig());
     engine::Table& apol = st->tables.apol;
     for (int i : {1, 2, 3}) {
         msg->clear();
@@ -209,8 +209,8 @@ TEST_F(DoctorsNursesTest, NurseOnAnySheetOrVisitCannotBeDeleted) {
 }
 
 TEST_F(DoctorsNursesTest, NothingToModifyOnAnEmptyRegister) {
-    PersonRegister n(*st, masters::apolConfig());
-    PersonRegister d(*st, masters::orvosConfig());
+    Person n(*st, masters::apolConfig());
+    Person d(*st, masters::orvosConfig());
     EXPECT_FALSE(n.modos());
     EXPECT_FALSE(d.modos());
     EXPECT_FALSE(n.panelOpen());
@@ -223,7 +223,7 @@ TEST_F(DoctorsNursesTest, NothingToModifyOnAnEmptyRegister) {
 // ------------------------------------------------------------ the doctors
 
 TEST_F(DoctorsNursesTest, DoctorIsAddedAndADuplicateStampNumberIsRefused) {
-    PersonRegister r(*st, masters::orvosConfig());
+    Person r(*st, masters::orvosConfig());
     r.open();
     EXPECT_EQ(msg->statusText(0), QStringLiteral("Új orvos rögzítése"));
 
@@ -260,7 +260,7 @@ TEST_F(DoctorsNursesTest, DoctorIsAddedAndADuplicateStampNumberIsRefused) {
 TEST_F(DoctorsNursesTest, DoctorWithEmptyCodeCanOnlyBeDeleted) {
     doctor("", "Kód nélkül");
     order("00001", ""); // an order without proposing doctor
-    PersonRegister r(*st, masters::orvosConfig());
+    Person r(*st, masters::orvosConfig());
     st->tables.orvos.first();
     EXPECT_FALSE(r.modos());
     EXPECT_FALSE(r.panelOpen());
@@ -274,7 +274,7 @@ TEST_F(DoctorsNursesTest, DoctorWithEmptyCodeCanOnlyBeDeleted) {
 
     // A nurse with an empty TAJ number may be modified.
     nurse("", "TAJ nélkül");
-    PersonRegister n(*st, masters::apolConfig());
+    Person n(*st, masters::apolConfig());
     st->tables.apol.first();
     auto f = n.modos();
     ASSERT_TRUE(f);
@@ -288,7 +288,7 @@ TEST_F(DoctorsNursesTest, DoctorOnASheetOrProposingAnOrderCannotBeDeleted) {
     order("00001", "11111");
     sheet("00002", {{"ORVOSKOD", "22222"}});
 
-    PersonRegister r(*st, masters::orvosConfig());
+    Person r(*st, masters::orvosConfig());
     engine::Table& orvos = st->tables.orvos;
     for (const char* code : {"11111", "22222"}) {
         msg->clear();
@@ -309,7 +309,7 @@ TEST_F(DoctorsNursesTest, DoctorOnASheetOrProposingAnOrderCannotBeDeleted) {
 TEST_F(DoctorsNursesTest, ModifyingWritesTheRecordItOpened) {
     doctor("11111", "Első");
     doctor("22222", "Második");
-    PersonRegister r(*st, masters::orvosConfig());
+    Person r(*st, masters::orvosConfig());
     engine::Table& orvos = st->tables.orvos;
     ASSERT_TRUE(orvos.locate("ORVOSKOD", "22222"));
     auto f = r.modos();

@@ -2,7 +2,8 @@
 // deleting patients in BETEG, the field checks of the data group and the
 // picker's results.
 
-#include "masters/patients.h"
+#include "masters/betegek.h"
+#include "masters/betegvalaszto.h"
 
 #include "engine/table.h"
 #include "support/startedapp.h"

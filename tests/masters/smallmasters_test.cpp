@@ -2,7 +2,8 @@
 // lists, the BNO main groups and their code ranges, the settlement and BNO
 // pickers' results, and the remainders' register.
 
-#include "masters/choicelists.h"
+#include "masters/bcsop.h"
+#include "masters/valasz.h"
 #include "masters/recordpick.h"
 #include "masters/remainders.h"
 
@@ -176,7 +177,7 @@ TEST_F(SmallMastersTest, BnoPickerForgetsItsCodeWhenShownAgain) {
 }
 
 TEST_F(SmallMastersTest, RemainderAmountChecks) {
-    masters::RemainderRegister r(*st);
+    masters::Remainders r(*st);
     r.open();
     EXPECT_EQ(msg->statusText(0), QStringLiteral("Maradványok megnézése"));
     EXPECT_EQ(st->tables.maradv.activeTag().toUpper(), "MAR1");
@@ -184,7 +185,7 @@ TEST_F(SmallMastersTest, RemainderAmountChecks) {
     const auto f = r.uj();
     EXPECT_EQ(f.mido, "2024.05");
     EXPECT_TRUE(f.mft.isEmpty());
-    using Save = masters::RemainderRegister::Save;
+    using Save = masters::Remainders::Save;
     EXPECT_EQ(r.kesz(f.mido, ""), Save::Refused);
     EXPECT_EQ(r.kesz(f.mido, "12a"), Save::Refused);
     EXPECT_EQ(r.kesz(f.mido, "1,5"), Save::Refused);
@@ -206,9 +207,9 @@ TEST_F(SmallMastersTest, RemainderAmountChecks) {
 
 TEST_F(SmallMastersTest, RemainderForAPeriodThatHasOneIsRefusedButModifyingIsAllowed) {
     remainder("2024.03", 700);
-    masters::RemainderRegister r(*st);
+    masters::Remainders r(*st);
     r.open();
-    using Save = masters::RemainderRegister::Save;
+    using Save = masters::Remainders::Save;
 
     // A new one for the current period, with INTKOD from PART.
     msg->answer(true);

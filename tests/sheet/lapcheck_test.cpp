@@ -5,7 +5,7 @@
 #include "sheet/lapcheck.h"
 
 #include "engine/table.h"
-#include "masters/patients.h"
+#include "masters/betegek.h"
 #include "sheet/tevval.h"
 #include "support/startedapp.h"
 

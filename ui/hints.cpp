@@ -1,4 +1,4 @@
-#include "app/hints.h"
+#include "ui/hints.h"
 
 #include "ui/messages.h"
 
@@ -6,14 +6,14 @@
 #include <QStatusTipEvent>
 #include <QWidget>
 
-namespace app {
+namespace ui {
 
 void setHint(QWidget* widget, const QString& hint) {
     widget->setToolTip(hint);
     widget->setStatusTip(hint);
 }
 
-HintRouter::HintRouter(ui::Messages& msg, QObject* parent) : QObject(parent), msg_(msg) {
+HintRouter::HintRouter(Messages& msg, QObject* parent) : QObject(parent), msg_(msg) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -29,4 +29,4 @@ bool HintRouter::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-} // namespace app
+} // namespace ui

@@ -1,5 +1,5 @@
 #pragma once
-// The login dialog TPasswordDlg: asks for the program's password at start-up
+// TPasswordDlg (unit Password): the login dialog, which asks for the program's password at start-up
 // and, from "&Szervíz" -> "&Jelszó módosítás", for the new password. A view
 // over app::Login, which decides what each button does.
 
@@ -15,12 +15,12 @@ namespace app {
 
 struct AppState;
 
-class PasswordDialog : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
 public:
     // Opens (or on the first start creates) the password table at once.
     // `changeMode`: opened from the menu to replace the password.
-    PasswordDialog(AppState& state, bool changeMode, QWidget* parent = nullptr);
+    LoginDialog(AppState& state, bool changeMode, QWidget* parent = nullptr);
 
     // The program must end now (wrong password, or cancelled at start-up).
     bool endProgram() const { return end_; }

@@ -1,4 +1,4 @@
-#include "app/pathstext.h"
+#include "app/paths.h"
 
 #include "app/appstate.h"
 #include "sheet/kozos.h"

@@ -1,6 +1,6 @@
-#include "ui/folderchooser.h"
+#include "ui/folderbrowserdialog.h"
 
-#include "app/hints.h"
+#include "ui/hints.h"
 #include "ui/qtmessages.h"
 
 #include <QComboBox>
@@ -14,20 +14,20 @@
 
 namespace ui {
 
-FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QString& mode,
-                             QWidget* anchor, QWidget* parent, const QString& startDir,
-                             const QStringList& drives)
+FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, const QString& mode,
+                                         QWidget* anchor, QWidget* parent, const QString& startDir,
+                                         const QStringList& drives)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       browser_(msg, startDir, drives), mode_(mode), anchor_(anchor) {
     setObjectName(QStringLiteral("TAlapkeres"));
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Mentés helyének kiválasztása") : caption);
     setModal(true);
-    app::setHint(this, QStringLiteral("Az útvonal kiválasztása"));
+    ui::setHint(this, QStringLiteral("Az útvonal kiválasztása"));
 
     DriveCB = new QComboBox(this);
     DriveCB->setObjectName(QStringLiteral("DriveCB"));
-    app::setHint(DriveCB, QStringLiteral("A meghajtó kiválasztása"));
+    ui::setHint(DriveCB, QStringLiteral("A meghajtó kiválasztása"));
     DriveCB->addItems(browser_.drives());
 
     DirLabel = new QLabel(this);
@@ -36,22 +36,22 @@ FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QStrin
 
     DirLB = new QListWidget(this);
     DirLB->setObjectName(QStringLiteral("DirLB"));
-    app::setHint(DirLB, QStringLiteral("A könyvtár kiválasztása"));
+    ui::setHint(DirLB, QStringLiteral("A könyvtár kiválasztása"));
     DirLB->setMinimumSize(260, 220);
 
     Igen = new QPushButton(QStringLiteral("&OK"), this);
     Igen->setObjectName(QStringLiteral("Igen"));
-    app::setHint(Igen, QStringLiteral("Az útvonal elmentése"));
+    ui::setHint(Igen, QStringLiteral("Az útvonal elmentése"));
     Igen->setDefault(true);
     Nem = new QPushButton(QStringLiteral("&Mégsem"), this);
     Nem->setObjectName(QStringLiteral("Nem"));
-    app::setHint(Nem, QStringLiteral("Vissza az alapbeállításra"));
+    ui::setHint(Nem, QStringLiteral("Vissza az alapbeállításra"));
     Nem->setAutoDefault(false);
 
-    connect(Igen, &QPushButton::clicked, this, &FolderChooser::IgenClick);
-    connect(Nem, &QPushButton::clicked, this, &FolderChooser::NemClick);
-    connect(DriveCB, &QComboBox::activated, this, &FolderChooser::DriveCBChange);
-    connect(DirLB, &QListWidget::itemDoubleClicked, this, &FolderChooser::DirLBDblClick);
+    connect(Igen, &QPushButton::clicked, this, &FolderBrowserDialog::IgenClick);
+    connect(Nem, &QPushButton::clicked, this, &FolderBrowserDialog::NemClick);
+    connect(DriveCB, &QComboBox::activated, this, &FolderBrowserDialog::DriveCBChange);
+    connect(DirLB, &QListWidget::itemDoubleClicked, this, &FolderBrowserDialog::DirLBDblClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -68,7 +68,7 @@ FolderChooser::FolderChooser(Messages& msg, const QString& caption, const QStrin
     DirLB->setFocus();
 }
 
-void FolderChooser::refresh() {
+void FolderBrowserDialog::refresh() {
     refreshing_ = true;
     DriveCB->setCurrentIndex(DriveCB->findText(browser_.drive()));
     DirLabel->setText(browser_.directory());
@@ -78,7 +78,7 @@ void FolderChooser::refresh() {
     refreshing_ = false;
 }
 
-void FolderChooser::showEvent(QShowEvent* event) {
+void FolderBrowserDialog::showEvent(QShowEvent* event) {
     // Each showing starts without a choice, at the place its mode gives.
     browser_.cancel();
     QScreen* screen = anchor_ ? anchor_->screen() : this->screen();
@@ -88,34 +88,34 @@ void FolderChooser::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void FolderChooser::IgenClick() {
+void FolderBrowserDialog::IgenClick() {
     browser_.accept();
     done(Accepted);
 }
 
-void FolderChooser::NemClick() {
+void FolderBrowserDialog::NemClick() {
     browser_.cancel();
     done(Rejected);
 }
 
-void FolderChooser::reject() {
+void FolderBrowserDialog::reject() {
     NemClick();
 }
 
-void FolderChooser::DriveCBChange(int index) {
+void FolderBrowserDialog::DriveCBChange(int index) {
     if (refreshing_ || index < 0) return;
     // A drive that is not ready leaves the list on the drive of the folder shown.
     browser_.setDrive(DriveCB->itemText(index));
     refresh();
 }
 
-void FolderChooser::DirLBDblClick(QListWidgetItem* item) {
+void FolderBrowserDialog::DirLBDblClick(QListWidgetItem* item) {
     if (item && browser_.enter(item->text())) refresh();
 }
 
 FolderChoice chooseFolder(Messages& msg, QWidget* parent, const QString& caption,
                           const QString& mode, QWidget* anchor, const QString& startDir) {
-    FolderChooser dlg(msg, caption, mode, anchor, parent, startDir);
+    FolderBrowserDialog dlg(msg, caption, mode, anchor, parent, startDir);
     dlg.exec();
     return dlg.result();
 }

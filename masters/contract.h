@@ -16,9 +16,9 @@ class Table;
 
 namespace masters {
 
-class ContractView {
+class Contract {
 public:
-    explicit ContractView(app::AppState& state);
+    explicit Contract(app::AppState& state);
 
     enum class Panel { Dolg, Thely, Terul }; // workers, sites, areas
 

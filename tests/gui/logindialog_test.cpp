@@ -3,7 +3,7 @@
 
 #include "app/appstate.h"
 #include "app/clock.h"
-#include "app/passworddialog.h"
+#include "app/logindialog.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
 
@@ -14,7 +14,7 @@
 #include <QtTest>
 #include <memory>
 
-class PasswordDialogTest : public QObject {
+class LoginDialogTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testsupport::TempDir> data_;
@@ -30,15 +30,15 @@ class PasswordDialogTest : public QObject {
         return *st_;
     }
 
-    static QLineEdit* edit(app::PasswordDialog& d) { return d.findChild<QLineEdit*>("Password"); }
-    static QPushButton* okBtn(app::PasswordDialog& d) { return d.findChild<QPushButton*>("OKBtn"); }
-    static QPushButton* cancelBtn(app::PasswordDialog& d) {
+    static QLineEdit* edit(app::LoginDialog& d) { return d.findChild<QLineEdit*>("Password"); }
+    static QPushButton* okBtn(app::LoginDialog& d) { return d.findChild<QPushButton*>("OKBtn"); }
+    static QPushButton* cancelBtn(app::LoginDialog& d) {
         return d.findChild<QPushButton*>("CancelBtn");
     }
 
     // Logs in once with `typed`; true when the dialog was accepted.
     bool loginWith(app::AppState& st, const QString& typed, bool* end = nullptr) {
-        app::PasswordDialog dlg(st, false);
+        app::LoginDialog dlg(st, false);
         dlg.show();
         QTest::keyClicks(edit(dlg), typed);
         okBtn(dlg)->click();
@@ -60,7 +60,7 @@ private slots:
     }
 
     void looksAsItShould() {
-        app::PasswordDialog dlg(state(), false);
+        app::LoginDialog dlg(state(), false);
         dlg.show();
         QCOMPARE(dlg.objectName(), QStringLiteral("TPasswordDlg"));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Bejelentkezési ablak"));
@@ -87,7 +87,7 @@ private slots:
 
     void enterPressesOk() {
         app::AppState& st = state();
-        app::PasswordDialog dlg(st, false);
+        app::LoginDialog dlg(st, false);
         dlg.show();
         QTest::keyClicks(edit(dlg), "Titok");
         QTest::keyClick(edit(dlg), Qt::Key_Return);
@@ -117,21 +117,21 @@ private slots:
     void cancelEscapeAndCloseBoxAtStartUpEnd() {
         app::AppState& st = state();
         {
-            app::PasswordDialog dlg(st, false);
+            app::LoginDialog dlg(st, false);
             dlg.show();
             cancelBtn(dlg)->click();
             QVERIFY(!dlg.isVisible());
             QVERIFY(dlg.endProgram());
         }
         {
-            app::PasswordDialog dlg(st, false);
+            app::LoginDialog dlg(st, false);
             dlg.show();
             QTest::keyClick(edit(dlg), Qt::Key_Escape);
             QVERIFY(!dlg.isVisible());
             QVERIFY(dlg.endProgram());
         }
         {
-            app::PasswordDialog dlg(st, false);
+            app::LoginDialog dlg(st, false);
             dlg.show();
             QVERIFY(dlg.close());
             QVERIFY(dlg.endProgram());
@@ -142,7 +142,7 @@ private slots:
     void changeFromTheMenu() {
         app::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
-        app::PasswordDialog dlg(st, true);
+        app::LoginDialog dlg(st, true);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Jelszó módosítása"));
         QCOMPARE(dlg.findChild<QLabel*>("Label1")->text(),
@@ -158,14 +158,14 @@ private slots:
         app::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
         {
-            app::PasswordDialog dlg(st, true);
+            app::LoginDialog dlg(st, true);
             dlg.show();
             cancelBtn(dlg)->click();
             QVERIFY(!dlg.isVisible());
             QVERIFY(!dlg.endProgram());
         }
         {
-            app::PasswordDialog dlg(st, true);
+            app::LoginDialog dlg(st, true);
             dlg.show();
             okBtn(dlg)->click();
             QVERIFY(!dlg.isVisible());
@@ -176,5 +176,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PasswordDialogTest)
-#include "passworddialog_test.moc"
+QTEST_MAIN(LoginDialogTest)
+#include "logindialog_test.moc"

@@ -1,10 +1,10 @@
 #pragma once
-// The patient picker Tbetegval ("Betegek választása"): the patient list with
-// "Választ" and "Mégse". The sheet entry window and the TAJ prompt of the
+// Tbetegval (unit betegmut): the patient picker ("Betegek választása"), the
+// patient list with "Választ" and "Mégse". The sheet entry window and the TAJ prompt of the
 // lists show it to take over a patient's data; masters::BetegValaszto holds
 // the result.
 
-#include "masters/patients.h"
+#include "masters/betegvalaszto.h"
 
 #include <QDialog>
 #include <QPointer>

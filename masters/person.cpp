@@ -1,4 +1,4 @@
-#include "masters/personregister.h"
+#include "masters/person.h"
 
 #include "app/appstate.h"
 #include "engine/dberror.h"
@@ -84,21 +84,21 @@ const PersonConfig& orvosConfig() {
     return c;
 }
 
-PersonRegister::PersonRegister(app::AppState& state, const PersonConfig& config)
+Person::Person(app::AppState& state, const PersonConfig& config)
     : st_(state), cfg_(config), table_(tableOf(state, config)) {}
 
-void PersonRegister::open() {
+void Person::open() {
     st_.msg.status(0, cfg_.statusText);
     table_.first();
 }
 
-void PersonRegister::uj() {
+void Person::uj() {
     modifying_ = false;
     panelOpen_ = true;
     editedRecno_ = 0;
 }
 
-std::optional<PersonRegister::Fields> PersonRegister::modos() {
+std::optional<Person::Fields> Person::modos() {
     if (table_.isEmpty()) {
         st_.msg.error(QStringLiteral("Nincs módosítandó adat!"));
         return std::nullopt;
@@ -115,13 +115,13 @@ std::optional<PersonRegister::Fields> PersonRegister::modos() {
     return f;
 }
 
-bool PersonRegister::keyExit(const QString& key) {
+bool Person::keyExit(const QString& key) {
     if (!cfg_.keyIsTaj || kozos::tajell(key)) return true;
     st_.msg.warning(kNemLetezoTaj);
     return false;
 }
 
-PersonRegister::Save PersonRegister::kesz(const QString& key, const QString& name) {
+Person::Save Person::kesz(const QString& key, const QString& name) {
     if (kozos::ures(key) || kozos::ures(name)) {
         st_.msg.warning(cfg_.hianyzik);
         return Save::Refused;
@@ -157,13 +157,13 @@ PersonRegister::Save PersonRegister::kesz(const QString& key, const QString& nam
     return Save::Saved;
 }
 
-void PersonRegister::megse() {
+void Person::megse() {
     panelOpen_ = false;
     modifying_ = false;
     editedRecno_ = 0;
 }
 
-bool PersonRegister::inUse(const QString& key) const {
+bool Person::inUse(const QString& key) const {
     if (kozos::ures(key)) return false;
     engine::Database& db = st_.tables.dbo;
     // Every sheet counts, whatever the sheet table's standing filter shows.
@@ -184,7 +184,7 @@ bool PersonRegister::inUse(const QString& key) const {
         .toBool();
 }
 
-bool PersonRegister::torol() {
+bool Person::torol() {
     if (table_.isEmpty()) return false;
     if (table_.bof() && table_.eof()) table_.first();
     try {

@@ -5,7 +5,7 @@
 // "Törlés" and a two-field panel; what tells them apart - texts, fields, the
 // check of the key and when a record counts as used - is a PersonConfig.
 //
-// PersonRegister is what that window decides: it opens the panel, checks and
+// Person is what that window decides: it opens the panel, checks and
 // saves what the user typed, refuses to delete someone who stands on a sheet.
 // Messages go through state.msg; the window only moves the focus.
 
@@ -52,9 +52,9 @@ struct PersonConfig {
 const PersonConfig& apolConfig();
 const PersonConfig& orvosConfig();
 
-class PersonRegister {
+class Person {
 public:
-    PersonRegister(app::AppState& state, const PersonConfig& config);
+    Person(app::AppState& state, const PersonConfig& config);
 
     const PersonConfig& config() const { return cfg_; }
     engine::Table& table() const { return table_; }

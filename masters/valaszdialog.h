@@ -1,15 +1,12 @@
 #pragma once
-// The list picker Tvalasz ("Választás": activity codes or care types for the
-// sheet entry window) and the disease group dialog TBcsop ("Betegségcsoport"
-// for the grouped BNO list). Views over masters/choicelists.h.
+// The list picker Tvalasz (unit valasztas, "Választás"): activity codes or
+// care types for the sheet entry window. A view over masters/valasz.h.
 
-#include "masters/choicelists.h"
+#include "masters/valasz.h"
 
 #include <QDialog>
 #include <QPointer>
-#include <optional>
 
-class QComboBox;
 class QListWidget;
 class QPushButton;
 
@@ -53,33 +50,5 @@ private:
 // Shows the list picker and returns the chosen code ("1", "3a", "10"; "2",
 // "4", ...); empty when nothing was chosen.
 QString pickValasz(app::AppState& state, QWidget* caller, const QString& mode);
-
-class BcsopDialog : public QDialog {
-    Q_OBJECT
-public:
-    BcsopDialog(app::AppState& state, QWidget* parent = nullptr);
-
-    Bcsop& logic() { return logic_; }
-    QComboBox* list() const { return CB1; }
-
-protected:
-    // Esc and the close box: "Mégsem".
-    void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private slots:
-    void OKBtnClick();
-    void CancelBtnClick();
-
-private:
-    Bcsop logic_;
-    QComboBox* CB1;
-    QPushButton* OKBtn;
-    QPushButton* CancelBtn;
-};
-
-// Shows the disease group dialog; the chosen group, or nullopt after
-// "Mégsem".
-std::optional<BnoGroup> pickBcsop(app::AppState& state, QWidget* parent);
 
 } // namespace masters

@@ -1,4 +1,4 @@
-#include "masters/pickers.h"
+#include "masters/recordpickwindow.h"
 
 #include "app/appstate.h"
 #include "masters/browsepanel.h"
@@ -21,45 +21,45 @@ struct PickerLook {
     QString valasztHint;
 };
 
-PickerLook lookOf(RecordPicker::Kind kind) {
+PickerLook lookOf(RecordPickWindow::Kind kind) {
     switch (kind) {
-    case RecordPicker::Kind::Apol:
+    case RecordPickWindow::Kind::Apol:
         return {"TApolf", QStringLiteral("Szakápoló választás"), "Apolkep1",
                 QStringLiteral("Szakápoló kiválasztása")};
-    case RecordPicker::Kind::Orvos:
+    case RecordPickWindow::Kind::Orvos:
         return {"Torvval", QStringLiteral("Orvosok választása"), "Orvoskep1", QString()};
-    case RecordPicker::Kind::Telep:
+    case RecordPickWindow::Kind::Telep:
         return {"Ttelepval", QStringLiteral("Település választása"), "Telepkep1",
                 QStringLiteral("Település kiválasztása")};
-    case RecordPicker::Kind::Bno:
+    case RecordPickWindow::Kind::Bno:
         break;
     }
     return {"Tbnoval", QStringLiteral("BNO kódok keresése"), "BNOkep1", QString()};
 }
 
-RecordPick pickOf(app::AppState& st, RecordPicker::Kind kind) {
+RecordPick pickOf(app::AppState& st, RecordPickWindow::Kind kind) {
     switch (kind) {
-    case RecordPicker::Kind::Apol:
+    case RecordPickWindow::Kind::Apol:
         return RecordPick::apol(st);
-    case RecordPicker::Kind::Orvos:
+    case RecordPickWindow::Kind::Orvos:
         return RecordPick::orvos(st);
-    case RecordPicker::Kind::Telep:
+    case RecordPickWindow::Kind::Telep:
         return RecordPick::telep(st);
-    case RecordPicker::Kind::Bno:
+    case RecordPickWindow::Kind::Bno:
         break;
     }
     return RecordPick::bno(st);
 }
 
-BrowseConfig panelOf(app::AppState& st, RecordPicker::Kind kind) {
+BrowseConfig panelOf(app::AppState& st, RecordPickWindow::Kind kind) {
     switch (kind) {
-    case RecordPicker::Kind::Apol:
+    case RecordPickWindow::Kind::Apol:
         return apolPanel(st.tables);
-    case RecordPicker::Kind::Orvos:
+    case RecordPickWindow::Kind::Orvos:
         return orvosPanel(st.tables);
-    case RecordPicker::Kind::Telep:
+    case RecordPickWindow::Kind::Telep:
         return telepPanel(st.tables);
-    case RecordPicker::Kind::Bno:
+    case RecordPickWindow::Kind::Bno:
         break;
     }
     return bnoPanel(st.tables);
@@ -73,14 +73,14 @@ QWidget* mainWindowOf(QWidget* w) {
     return top;
 }
 
-std::optional<CodeName> show(app::AppState& st, RecordPicker::Kind kind, QWidget* caller,
+std::optional<CodeName> show(app::AppState& st, RecordPickWindow::Kind kind, QWidget* caller,
                              const QString& mode = {}) {
-    RecordPicker* p = RecordPicker::of(st, kind, caller);
+    RecordPickWindow* p = RecordPickWindow::of(st, kind, caller);
     p->setCaller(caller, mode);
     p->exec();
     const RecordPick& r = p->logic();
     std::optional<CodeName> out;
-    if (kind == RecordPicker::Kind::Apol ? r.chosen() : !r.key().isEmpty())
+    if (kind == RecordPickWindow::Kind::Apol ? r.chosen() : !r.key().isEmpty())
         out = CodeName(r.key(), r.name());
     // Without a main window to keep it, the picker goes with this showing.
     if (!p->parentWidget()) delete p;
@@ -89,7 +89,7 @@ std::optional<CodeName> show(app::AppState& st, RecordPicker::Kind kind, QWidget
 
 } // namespace
 
-RecordPicker::RecordPicker(app::AppState& state, Kind kind, QWidget* parent)
+RecordPickWindow::RecordPickWindow(app::AppState& state, Kind kind, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), kind_(kind),
       logic_(pickOf(state, kind)) {
     const PickerLook look = lookOf(kind);
@@ -114,28 +114,29 @@ RecordPicker::RecordPicker(app::AppState& state, Kind kind, QWidget* parent)
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(BB1, &QPushButton::clicked, this, &RecordPicker::BB1Click);
-    connect(BB2, &QPushButton::clicked, this, &RecordPicker::BB2Click);
+    connect(BB1, &QPushButton::clicked, this, &RecordPickWindow::BB1Click);
+    connect(BB2, &QPushButton::clicked, this, &RecordPickWindow::BB2Click);
     // Enter in the grid: the panel's own key handling, then "Választ".
-    connect(panel_, &BrowsePanel::activated, this, &RecordPicker::BB1Click);
+    connect(panel_, &BrowsePanel::activated, this, &RecordPickWindow::BB1Click);
 }
 
-RecordPicker::~RecordPicker() = default;
+RecordPickWindow::~RecordPickWindow() = default;
 
-RecordPicker* RecordPicker::of(app::AppState& state, Kind kind, QWidget* caller) {
+RecordPickWindow* RecordPickWindow::of(app::AppState& state, Kind kind, QWidget* caller) {
     QWidget* main = mainWindowOf(caller);
     const QString name = QLatin1String(lookOf(kind).name);
     if (main)
-        if (auto* p = main->findChild<RecordPicker*>(name, Qt::FindDirectChildrenOnly)) return p;
-    return new RecordPicker(state, kind, main);
+        if (auto* p = main->findChild<RecordPickWindow*>(name, Qt::FindDirectChildrenOnly))
+            return p;
+    return new RecordPickWindow(state, kind, main);
 }
 
-void RecordPicker::setCaller(QWidget* caller, const QString& mode) {
+void RecordPickWindow::setCaller(QWidget* caller, const QString& mode) {
     caller_ = caller;
     mode_ = mode;
 }
 
-void RecordPicker::showEvent(QShowEvent* event) {
+void RecordPickWindow::showEvent(QShowEvent* event) {
     logic_.activate();
     if (caller_) {
         switch (kind_) {
@@ -161,74 +162,34 @@ void RecordPicker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void RecordPicker::BB1Click() {
+void RecordPickWindow::BB1Click() {
     logic_.valaszt();
     accept();
 }
 
-void RecordPicker::BB2Click() {
+void RecordPickWindow::BB2Click() {
     logic_.megse();
     QDialog::reject();
 }
 
-void RecordPicker::reject() {
+void RecordPickWindow::reject() {
     BB2Click();
 }
 
 std::optional<CodeName> pickApol(app::AppState& state, QWidget* caller) {
-    return show(state, RecordPicker::Kind::Apol, caller);
+    return show(state, RecordPickWindow::Kind::Apol, caller);
 }
 
 std::optional<CodeName> pickOrvos(app::AppState& state, QWidget* caller) {
-    return show(state, RecordPicker::Kind::Orvos, caller);
+    return show(state, RecordPickWindow::Kind::Orvos, caller);
 }
 
 std::optional<CodeName> pickTelepules(app::AppState& state, QWidget* caller, const QString& mode) {
-    return show(state, RecordPicker::Kind::Telep, caller, mode);
+    return show(state, RecordPickWindow::Kind::Telep, caller, mode);
 }
 
 std::optional<CodeName> pickBno(app::AppState& state, QWidget* caller) {
-    return show(state, RecordPicker::Kind::Bno, caller);
-}
-
-// ---------------------------------------------------------------- Tbnonez
-
-BnoViewer::BnoViewer(app::AppState& state, QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
-      main_(mainWindow) {
-    setObjectName(QStringLiteral("Tbnonez"));
-    setWindowTitle(QStringLiteral("BNO törzs megnézése"));
-    app::setHint(this, QStringLiteral("Diagnózisok megtekintése"));
-    setModal(true);
-
-    BNOkep1 = new BrowsePanel(bnoPanel(state.tables), state.msg, this);
-    BNOkep1->setObjectName(QStringLiteral("BNOkep1"));
-    BNOkep1->setMinimumSize(640, 400);
-    kilep = form::button(this, "kilep", QStringLiteral("Kilépés"),
-                         QStringLiteral("Visszalépés a főmenübe"));
-    connect(kilep, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(kilep);
-    auto* outer = new QVBoxLayout(this);
-    outer->addWidget(BNOkep1, 1);
-    outer->addLayout(buttons);
-    BNOkep1->grid()->setFocus();
-}
-
-void BnoViewer::showEvent(QShowEvent* event) {
-    form::placeBelowMain(this, main_);
-    QDialog::showEvent(event);
-}
-
-void openBnoNez(app::AppState& state, QWidget* parent) {
-    QCoreApplication::processEvents();
-    state.msg.status(0, QStringLiteral("BNO törzs megnézése"));
-    BnoViewer w(state, parent);
-    w.panel()->grid()->setFocus();
-    w.exec();
+    return show(state, RecordPickWindow::Kind::Bno, caller);
 }
 
 } // namespace masters

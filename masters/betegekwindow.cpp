@@ -1,4 +1,4 @@
-#include "masters/patientswindow.h"
+#include "masters/betegekwindow.h"
 
 #include "app/appstate.h"
 #include "masters/browsepanel.h"
@@ -79,7 +79,7 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
     // The data group.
     auto* GBox1 = new QGroupBox(QStringLiteral("A beteg adatai"), this);
     GBox1->setObjectName(QStringLiteral("GBox1"));
-    app::setHint(GBox1, QStringLiteral("A beteg adatainak rögzítése"));
+    ui::setHint(GBox1, QStringLiteral("A beteg adatainak rögzítése"));
 
     azt = form::edit(GBox1, "azt", 1, QStringLiteral("Azonosító kód (Alapértelmezés: 1)"));
     btaj = form::edit(GBox1, "btaj", 9, QStringLiteral("A beteg TAJ száma"));
@@ -89,7 +89,7 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
     bnem->setObjectName(QStringLiteral("bnem"));
     bnem->addItems({nemNeve(0), nemNeve(1)});
     bnem->setCurrentIndex(-1);
-    app::setHint(bnem, QStringLiteral("A beteg neme"));
+    ui::setHint(bnem, QStringLiteral("A beteg neme"));
     bkod = form::edit(GBox1, "bkod", 7, QStringLiteral("Közigazgatási kód"));
     bvaros = form::edit(GBox1, "bvaros", 25, QStringLiteral("Város megnevezése"));
     bcim = form::edit(GBox1, "bcim", 25, QStringLiteral("Utca, házszám. stb"));

@@ -1,12 +1,12 @@
 #pragma once
-// The patients window Tbetegfel ("Betegek megjelenítése"): the patient list
-// with "Új felvitel", "Módosítás", "Törlés" and "Kilépés", and the data group
+// Tbetegfel (unit Betegek): the patients window ("Betegek megjelenítése"),
+// the patient list with "Új felvitel", "Módosítás", "Törlés" and "Kilépés", and the data group
 // GBox1 that opens below the list for one patient. A view over
 // masters::Betegek: the controls are read into its BetegAdatok before each
 // step and written back after it, and the focus goes where the step says.
 
+#include "masters/betegek.h"
 #include "masters/maintenancewindow.h"
-#include "masters/patients.h"
 
 #include <functional>
 #include <optional>

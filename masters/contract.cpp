@@ -1,12 +1,12 @@
-#include "masters/contractview.h"
+#include "masters/contract.h"
 
 #include "app/appstate.h"
 
 namespace masters {
 
-ContractView::ContractView(app::AppState& state) : st_(state) {}
+Contract::Contract(app::AppState& state) : st_(state) {}
 
-engine::Table& ContractView::table(Panel panel) const {
+engine::Table& Contract::table(Panel panel) const {
     switch (panel) {
     case Panel::Dolg:
         return st_.tables.szolgsz;
@@ -18,7 +18,7 @@ engine::Table& ContractView::table(Panel panel) const {
     return st_.tables.terul;
 }
 
-QString ContractView::open() {
+QString Contract::open() {
     engine::Table& szerz = st_.tables.szerz;
     szerz.setFilter(QStringLiteral("szkezd>='1999.06.01'"));
     szerz.setFiltered(true);
@@ -29,7 +29,7 @@ QString ContractView::open() {
            part.text(QStringLiteral("INTE")) + QStringLiteral(" szerződéses adatai");
 }
 
-QString ContractView::contractFilter() const {
+QString Contract::contractFilter() const {
     const engine::Table& szerz = st_.tables.szerz;
     const QString s = szerz.text(QStringLiteral("SZKEZD"));
     QString e = szerz.text(QStringLiteral("SZVEG"));
@@ -38,19 +38,19 @@ QString ContractView::contractFilter() const {
            QStringLiteral("' or veg=null)");
 }
 
-void ContractView::apply(engine::Table& t) {
+void Contract::apply(engine::Table& t) {
     t.setFilter(filter_);
     t.setFiltered(true);
     t.first();
 }
 
-void ContractView::activate() {
+void Contract::activate() {
     filter_ = contractFilter();
     for (Panel p : {Panel::Dolg, Panel::Terul, Panel::Thely})
         apply(table(p));
 }
 
-void ContractView::enterPanel(Panel panel) {
+void Contract::enterPanel(Panel panel) {
     engine::Table& t = table(panel);
     t.first();
     removeFilter(t);
@@ -58,7 +58,7 @@ void ContractView::enterPanel(Panel panel) {
     apply(t);
 }
 
-void ContractView::close() {
+void Contract::close() {
     for (engine::Table* t :
          {&st_.tables.szolgsz, &st_.tables.szerz, &st_.tables.thely, &st_.tables.terul})
         removeFilter(*t);

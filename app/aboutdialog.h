@@ -1,5 +1,6 @@
 #pragma once
-// The About box ("&Súgó" -> "&Névjegy"): the program's icon, title, version
+// TAboutBox: the About box "Névjegy" ("&Súgó" -> "&Névjegy"), the program's
+// icon, title, version
 // and maker.
 
 #include <QDialog>
@@ -9,10 +10,10 @@ class QPushButton;
 
 namespace app {
 
-class AboutBox : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutBox(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     // Label Version.
     void setVersion(const QString& version);

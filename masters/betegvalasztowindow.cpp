@@ -1,4 +1,4 @@
-#include "masters/patientpicker.h"
+#include "masters/betegvalasztowindow.h"
 
 #include "app/appstate.h"
 #include "masters/browsepanel.h"

@@ -1,8 +1,8 @@
-#include "app/aboutbox.h"
+#include "app/aboutdialog.h"
 
-#include "app/hints.h"
 #include "app/programicon.h"
 #include "app/programinfo.h"
+#include "ui/hints.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -12,12 +12,12 @@
 
 namespace app {
 
-AboutBox::AboutBox(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("TAboutBox"));
     setWindowTitle(QStringLiteral("Névjegy"));
-    setHint(this, QStringLiteral("Verzió megmutatása"));
+    ui::setHint(this, QStringLiteral("Verzió megmutatása"));
     setModal(true);
 
     auto* panel = new QFrame(this);
@@ -82,7 +82,7 @@ AboutBox::AboutBox(QWidget* parent)
     setFixedSize(sizeHint().expandedTo(QSize(360, 200)));
 }
 
-void AboutBox::setVersion(const QString& version) {
+void AboutDialog::setVersion(const QString& version) {
     Version->setText(version);
 }
 

@@ -4,7 +4,7 @@
 
 #include "db/restoresourcedialog.h"
 #include "support/testsupport.h"
-#include "ui/folderchooser.h"
+#include "ui/folderbrowserdialog.h"
 #include "ui/scriptedmessages.h"
 
 #include <QApplication>
@@ -45,7 +45,7 @@ QPoint screenTopLeft(const QWidget* w) {
 
 } // namespace
 
-class FolderChooserTest : public QObject {
+class FolderBrowserDialogTest : public QObject {
     Q_OBJECT
 
 private:
@@ -133,7 +133,7 @@ private slots:
 
     void theWindow() {
         ui::ScriptedMessages msg;
-        ui::FolderChooser w(msg, "Küldés helye", "S", nullptr, nullptr, root,
+        ui::FolderBrowserDialog w(msg, "Küldés helye", "S", nullptr, nullptr, root,
                             {"/", root, "/media/nincs-lemez"});
         QCOMPARE(w.objectName(), QStringLiteral("TAlapkeres"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Küldés helye"));
@@ -180,7 +180,7 @@ private slots:
 
     void escapeAndTheDefaultCaption() {
         ui::ScriptedMessages msg;
-        ui::FolderChooser w(msg, QString(), "X", nullptr, nullptr, root);
+        ui::FolderBrowserDialog w(msg, QString(), "X", nullptr, nullptr, root);
         QCOMPARE(w.windowTitle(), QStringLiteral("Mentés helyének kiválasztása"));
         w.show();
         QCOMPARE(w.pos(), screenTopLeft(&w));
@@ -192,7 +192,7 @@ private slots:
 
     void chooseFolderRunsModally() {
         ui::ScriptedMessages msg;
-        whenUp<ui::FolderChooser>([](ui::FolderChooser* w) {
+        whenUp<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) {
             emit w->DirLB->itemDoubleClicked(w->DirLB->item(3)); // "c"
             w->Igen->click();
         });
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(c.chosen);
         QCOMPARE(c.dir, root + "/c");
 
-        whenUp<ui::FolderChooser>([](ui::FolderChooser* w) { w->Nem->click(); });
+        whenUp<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) { w->Nem->click(); });
         const ui::FolderChoice n = ui::chooseFolder(msg, nullptr, "Mentés", "S", nullptr, root);
         QVERIFY(!n.chosen);
         QVERIFY(msg.isEmpty());
@@ -254,7 +254,7 @@ private slots:
         QPoint chooserPos, expected;
         whenUp<db::RestoreSourceDialog>([&](db::RestoreSourceDialog* d) {
             d->Valasztott->setChecked(true);
-            whenUp<ui::FolderChooser>([&, d](ui::FolderChooser* w) {
+            whenUp<ui::FolderBrowserDialog>([&, d](ui::FolderBrowserDialog* w) {
                 const QRect f = d->frameGeometry();
                 expected = QPoint(f.x() + f.width() / 2, f.y() + f.height());
                 chooserPos = w->pos();
@@ -272,7 +272,7 @@ private slots:
         // "&Mégsem" in the chooser gives no source.
         whenUp<db::RestoreSourceDialog>([&](db::RestoreSourceDialog* d) {
             d->Valasztott->setChecked(true);
-            whenUp<ui::FolderChooser>([](ui::FolderChooser* w) { w->Nem->click(); });
+            whenUp<ui::FolderBrowserDialog>([](ui::FolderBrowserDialog* w) { w->Nem->click(); });
             d->B1->click();
         });
         QVERIFY(asker.askRestoreSource().dir.isEmpty());
@@ -280,5 +280,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FolderChooserTest)
-#include "folderchooser_test.moc"
+QTEST_MAIN(FolderBrowserDialogTest)
+#include "folderbrowserdialog_test.moc"

@@ -10,10 +10,8 @@
 class QWidget;
 
 namespace ui {
-class Messages;
-}
 
-namespace app {
+class Messages;
 
 // The hint as a tooltip and as the status text of the widget.
 void setHint(QWidget* widget, const QString& hint);
@@ -22,14 +20,14 @@ class HintRouter : public QObject {
     Q_OBJECT
 public:
     // Watches the whole application while it lives.
-    HintRouter(ui::Messages& msg, QObject* parent);
+    HintRouter(Messages& msg, QObject* parent);
     ~HintRouter() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ui::Messages& msg_;
+    Messages& msg_;
 };
 
-} // namespace app
+} // namespace ui

@@ -1,5 +1,5 @@
 #pragma once
-// The folder chooser window TAlapkeres: a drive list and the directory list
+// TAlapkeres (unit beall): the folder chooser window, a drive list and the directory list
 // that follows it, "&OK" and "&Mégsem". A view over ui::FolderBrowser; the
 // caller gives the caption and the mode that places the window.
 //
@@ -19,15 +19,15 @@ class QPushButton;
 
 namespace ui {
 
-class FolderChooser : public QDialog {
+class FolderBrowserDialog : public QDialog {
     Q_OBJECT
 public:
     // `anchor`: the window that modes "V" and "K" place the chooser under
     // (the restore-source dialog, the register window); may be null.
     // `startDir`: the folder shown first (the current directory when empty).
-    FolderChooser(Messages& msg, const QString& caption, const QString& mode,
-                  QWidget* anchor = nullptr, QWidget* parent = nullptr,
-                  const QString& startDir = {}, const QStringList& drives = {});
+    FolderBrowserDialog(Messages& msg, const QString& caption, const QString& mode,
+                        QWidget* anchor = nullptr, QWidget* parent = nullptr,
+                        const QString& startDir = {}, const QStringList& drives = {});
 
     FolderBrowser& browser() { return browser_; }
     FolderChoice result() const { return browser_.result(); }

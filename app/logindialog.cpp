@@ -1,6 +1,6 @@
-#include "app/passworddialog.h"
+#include "app/logindialog.h"
 
-#include "app/hints.h"
+#include "ui/hints.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,13 +10,13 @@
 
 namespace app {
 
-PasswordDialog::PasswordDialog(AppState& state, bool changeMode, QWidget* parent)
+LoginDialog::LoginDialog(AppState& state, bool changeMode, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       login_(state, changeMode) {
     setObjectName(QStringLiteral("TPasswordDlg"));
     setWindowTitle(QStringLiteral("Bejelentkezési ablak"));
-    setHint(this, QStringLiteral("A jelszó megadása kötelező"));
+    ui::setHint(this, QStringLiteral("A jelszó megadása kötelező"));
     setModal(true);
 
     Label1 = new QLabel(QStringLiteral("Kérem a jelszót"), this);
@@ -29,15 +29,15 @@ PasswordDialog::PasswordDialog(AppState& state, bool changeMode, QWidget* parent
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    setHint(OKBtn, QStringLiteral("Elmentés"));
+    ui::setHint(OKBtn, QStringLiteral("Elmentés"));
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Mégsem"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
+    ui::setHint(CancelBtn, QStringLiteral("Mentés nélkül kilépés"));
     CancelBtn->setAutoDefault(false);
 
-    connect(OKBtn, &QPushButton::clicked, this, &PasswordDialog::OKBtnClick);
-    connect(CancelBtn, &QPushButton::clicked, this, &PasswordDialog::reject);
+    connect(OKBtn, &QPushButton::clicked, this, &LoginDialog::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &LoginDialog::reject);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -62,15 +62,15 @@ PasswordDialog::PasswordDialog(AppState& state, bool changeMode, QWidget* parent
     Password->setFocus();
 }
 
-void PasswordDialog::OKBtnClick() {
+void LoginDialog::OKBtnClick() {
     apply(login_.ok(Password->text()));
 }
 
-void PasswordDialog::reject() {
+void LoginDialog::reject() {
     apply(login_.cancel());
 }
 
-void PasswordDialog::apply(Login::Result result) {
+void LoginDialog::apply(Login::Result result) {
     switch (result) {
     case Login::Result::Accepted:
         done(Accepted);

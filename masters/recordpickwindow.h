@@ -1,8 +1,8 @@
 #pragma once
-// The pickers over the master tables that the sheet entry window and the
-// patient window open - the nurse picker TApolf, the doctor picker Torvval,
-// the settlement picker Ttelepval, the BNO picker Tbnoval - and the BNO viewer
-// Tbnonez of the menu.
+// TApolf (unit Apolonez), Torvval (unit orvosval), Ttelepval (unit Telepul),
+// Tbnoval (unit bnomut): the pickers over the master tables that the sheet
+// entry window and the patient window open - the nurse picker, the doctor
+// picker, the settlement picker and the BNO picker.
 //
 // A picker is made once and shown again and again: it lives as a child of
 // the program's main window (the top window above the caller), so that what
@@ -30,13 +30,13 @@ class BrowsePanel;
 // A code (TAJ number, stamp number, KOZIGKOD, KOD10) and its name.
 using CodeName = std::pair<QString, QString>;
 
-class RecordPicker : public QDialog {
+class RecordPickWindow : public QDialog {
     Q_OBJECT
 public:
     enum class Kind { Apol, Orvos, Telep, Bno };
 
-    RecordPicker(app::AppState& state, Kind kind, QWidget* parent = nullptr);
-    ~RecordPicker() override;
+    RecordPickWindow(app::AppState& state, Kind kind, QWidget* parent = nullptr);
+    ~RecordPickWindow() override;
 
     // The window the picker places itself beside, and (settlement picker)
     // the caller's mode: "B" from the patient window.
@@ -48,7 +48,7 @@ public:
 
     // The picker for `kind` of the main window above `caller`, made on first
     // use.
-    static RecordPicker* of(app::AppState& state, Kind kind, QWidget* caller);
+    static RecordPickWindow* of(app::AppState& state, Kind kind, QWidget* caller);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -81,24 +81,5 @@ std::optional<CodeName> pickOrvos(app::AppState& state, QWidget* caller);
 std::optional<CodeName> pickTelepules(app::AppState& state, QWidget* caller, const QString& mode);
 // The BNO picker: KOD10 and NEV; nullopt when nothing was chosen.
 std::optional<CodeName> pickBno(app::AppState& state, QWidget* caller);
-
-// The BNO viewer Tbnonez ("BNO törzs megnézése").
-class BnoViewer : public QDialog {
-    Q_OBJECT
-public:
-    BnoViewer(app::AppState& state, QWidget* mainWindow = nullptr);
-    BrowsePanel* panel() const { return BNOkep1; }
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QPointer<QWidget> main_;
-    BrowsePanel* BNOkep1;
-    QPushButton* kilep;
-};
-
-// Menu "B&NO X" (BNOX1Click).
-void openBnoNez(app::AppState& state, QWidget* parent);
 
 } // namespace masters

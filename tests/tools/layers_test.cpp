@@ -1,0 +1,97 @@
+// The folders include each other one way only: the engine knows nothing of
+// the program, db/ knows the engine and the message door, the subsystems know
+// the lower ones and of app/ only the shared state and the clock. A dependency
+// the other way is passed in as a callback. The test reads every #include of
+// the source tree and names each one that runs against these directions.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// The headers of other folders that every subsystem folder may include.
+const QStringList base = {"engine/", "ui/", "db/", "app/appstate.h", "app/clock.h"};
+
+// What each checked folder may include besides its own files. app/, tools/,
+// bench/ and tests/ may include everything.
+const std::map<QString, QStringList>& rules() {
+    static const std::map<QString, QStringList> r = {
+        {"engine", {}},
+        {"ui", {"engine/"}},
+        {"db", {"engine/", "ui/", "app/appstate.h", "app/clock.h"}},
+        // The common field checks are the ground every window stands on.
+        {"masters", base + QStringList{"sheet/kozos.h"}},
+        {"sheet", base + QStringList{"masters/"}},
+        {"register", base + QStringList{"masters/", "sheet/"}},
+        {"exchange", base + QStringList{"masters/", "sheet/", "register/"}},
+        {"reports", base + QStringList{"masters/", "sheet/", "register/"}},
+    };
+    return r;
+}
+
+// May a file of `folder` include `header` (as written between the quotes)?
+bool allowed(const QString& folder, const QString& header) {
+    const auto rule = rules().find(folder);
+    if (rule == rules().end()) return true;
+    if (!header.contains('/') || header.startsWith(folder + '/')) return true;
+    for (const QString& a : rule->second)
+        if (a.endsWith('/') ? header.startsWith(a) : header == a) return true;
+    return false;
+}
+
+TEST(Layers, DirectionsOfTheRules) {
+    struct Case {
+        const char* folder;
+        const char* header;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"engine", "engine/table.h", true},     {"engine", "db/tableset.h", false},
+        {"ui", "engine/table.h", true},         {"ui", "app/hints.h", false},
+        {"ui", "app/appstate.h", false},        {"db", "ui/messages.h", true},
+        {"db", "app/appstate.h", true},         {"db", "app/startup.h", false},
+        {"db", "sheet/kozos.h", false},         {"db", "masters/betegek.h", false},
+        {"masters", "app/clock.h", true},       {"masters", "app/mainwindow.h", false},
+        {"masters", "sheet/kozos.h", true},     {"masters", "sheet/lapmodel.h", false},
+        {"sheet", "masters/betegek.h", true},   {"sheet", "register/x.h", false},
+        {"register", "sheet/lapmodel.h", true}, {"register", "exchange/x.h", false},
+        {"exchange", "register/x.h", true},     {"exchange", "reports/x.h", false},
+        {"reports", "exchange/x.h", false},     {"app", "reports/x.h", true},
+        {"tools", "app/startup.h", true},       {"masters", "betegek.h", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(allowed(c.folder, c.header), c.ok) << c.folder << " -> " << c.header;
+}
+
+TEST(Layers, SourceTreeIncludesRunOneWay) {
+    const QDir root(QStringLiteral(SZ_SOURCE_DIR));
+    static const QRegularExpression include(QStringLiteral(R"re(^\s*#\s*include\s*"([^"]+)")re"));
+    QStringList wrong;
+    int files = 0;
+    for (const auto& [folder, _] : rules()) {
+        QDirIterator it(root.filePath(folder), {"*.h", "*.cpp"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+            ++files;
+            const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+            for (const QString& line : lines) {
+                const auto m = include.match(line);
+                if (m.hasMatch() && !allowed(folder, m.captured(1)))
+                    wrong << root.relativeFilePath(path) + " includes " + m.captured(1);
+            }
+        }
+    }
+    EXPECT_GT(files, 50);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join('\n').toStdString();
+}
+
+} // namespace
