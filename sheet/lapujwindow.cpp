@@ -744,6 +744,12 @@ void LapujWindow::loadModel(const LapModel& m) {
     pages_->setCurrentIndex(0);
 }
 
+int LapujWindow::open(const LapModel& m, const QString& felirat) {
+    loadModel(m);
+    if (!felirat.isEmpty()) setWindowTitle(felirat);
+    return exec();
+}
+
 ui::FieldExit LapujWindow::run(const std::function<CheckResult()>& step) {
     olvas();
     const CheckResult r = step();

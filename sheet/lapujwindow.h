@@ -38,7 +38,7 @@ struct BetegValasztas;
 namespace ui {
 class FieldBinder;
 struct FieldExit;
-}
+} // namespace ui
 
 namespace sheet {
 
@@ -58,6 +58,9 @@ public:
     // or disables the field groups and "Mentés" (szerkesztheto), hides the
     // day rows the month does not have, and shows page "1.oldal".
     void loadModel(const LapModel& model);
+    // loadModel(), the caption when one is given (the register's text), and
+    // the window shown modally; the dialog's result.
+    int open(const LapModel& model, const QString& felirat = {});
     // The sheet as the fields hold it now (read from the widgets first). A
     // caller that changes it calls refresh() to show the change.
     LapModel& model();

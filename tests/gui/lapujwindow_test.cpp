@@ -1,0 +1,209 @@
+// The sheet entry window on screen (offscreen), on a started program (period
+// 2024.05): a valid header typed with the keyboard from the first field to
+// the day grid, a wrong value holding the focus, the viewing mode, the
+// accessible names and the size.
+
+#include "sheet/lapcheck.h"
+#include "sheet/lapujwindow.h"
+#include "support/startedapp.h"
+#include "ui/fieldbinder.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+#include <memory>
+
+class LapujWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::StartedApp> app;
+    std::unique_ptr<sheet::LapujWindow> w;
+    QString bno;
+
+    static bool showAndActivate(QWidget& win) {
+        win.show();
+        QApplication::setActiveWindow(&win);
+        return QTest::qWaitForWindowActive(&win);
+    }
+
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    QString focusName() const { return focus() ? focus()->objectName() : QString(); }
+
+    // Types into the field that has the focus (which must be `name`) and
+    // leaves it with Tab.
+    bool type(const char* name, const QString& text) {
+        if (focusName() != QLatin1String(name)) {
+            qWarning("expected the focus in %s, it is in %s", name, qPrintable(focusName()));
+            return false;
+        }
+        if (auto* e = qobject_cast<QLineEdit*>(focus())) {
+            e->selectAll();
+            if (!text.isEmpty()) {
+                if (!e->inputMask().isEmpty()) QTest::keyClick(e, Qt::Key_Home);
+                QTest::keyClicks(e, text);
+            }
+        } else if (auto* c = qobject_cast<QComboBox*>(focus())) {
+            if (!text.isEmpty()) c->setCurrentIndex(text.toInt());
+        }
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        return true;
+    }
+
+private slots:
+    void init() {
+        app = std::make_unique<testsupport::StartedApp>();
+        app::AppState& st = app->state;
+        bno = st.tables.dbo.query("select kod10 from bnotorzs where kod10 not like 'Z%' limit 1")
+                  .value(0, 0)
+                  .toString();
+        st.tables.orvos.append();
+        st.tables.orvos.setValue("ORVOSKOD", "12345");
+        st.tables.orvos.setValue("ONEV", "Dr. Nagy Béla");
+        st.tables.orvos.post();
+        w = std::make_unique<sheet::LapujWindow>(st);
+        sheet::LapujWindow::Pickers p;
+        p.tevekenyseg = [](QWidget*) { return QStringLiteral("1 3a"); };
+        w->setPickers(p);
+        w->loadModel(sheet::ujLap(st.id, "00001", {}, "T"));
+    }
+    void cleanup() {
+        w.reset();
+        app.reset();
+    }
+
+    void tabThroughPagesOneAndTwoToTheDayGrid() {
+        app::AppState& st = app->state;
+        st.tables.telep.first();
+        const QString kod = st.tables.telep.text("KOZIGKOD");
+        QVERIFY(showAndActivate(*w));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Elszámolási lap rögzítése"));
+        QCOMPARE(w->pages()->currentIndex(), 0);
+
+        QVERIFY(type("m_aztip", {}));
+        QVERIFY(type("m_taj", "111111110"));
+        QVERIFY(type("m_nev", "Kiss Anna"));
+        QVERIFY(type("bnem", "1"));
+        QVERIFY(type("m_kozigkod", kod)); // found: the settlement name is skipped
+        QVERIFY(type("m_cim2", "Kossuth utca 1."));
+        QVERIFY(type("m_szh", "Papa"));
+        QVERIFY(type("m_szido", "19400203"));
+        QVERIFY(type("CB1", {}));
+        QVERIFY(type("m_terkat", {}));
+        QVERIFY(type("m_allp", {}));
+        QVERIFY(type("m_fekvd", {}));
+        QVERIFY(type("m_fekdat", {}));
+        QVERIFY(type("m_fapnap", {}));
+        QVERIFY(type("m_alapb", bno.toLower())); // upper-cased as typed
+        QVERIFY(type("m_kiserd", {}));
+        QVERIFY(type("m_fodiag", bno));
+        QVERIFY(type("m_ellatd", {}));
+        QVERIFY(type("m_eorv", "12345")); // known: the name is skipped
+        QVERIFY(type("m_jorv", {}));
+        QVERIFY(type("orv2", {}));
+        QCOMPARE(w->pages()->currentIndex(), 1);
+        QVERIFY(type("m_elrend", "20240501"));
+        QVERIFY(type("m_szakvet", "20240502"));
+        QVERIFY(type("m_elviz", "10"));
+        QVERIFY(type("m_gyak", "hetente ketszer"));
+        QVERIFY(type("m_elszam", "1"));
+        QVERIFY(type("m_elszviz", {}));
+        QVERIFY(type("m_lezdat", {}));
+        QVERIFY(type("m_engszam", {}));
+        QVERIFY(type("m_engdat", {})); // entering Etev opens the activity picker
+        QVERIFY(type("Etev", {}));
+        QVERIFY(type("CB2", "0"));
+
+        QCOMPARE(app->msg.log(), std::vector<std::string>{});
+        QCOMPARE(w->pages()->currentIndex(), 2);
+        QCOMPARE(focusName(), QStringLiteral("ellt1"));
+        const sheet::LapModel& m = w->model();
+        QCOMPARE(m.m_cim1, st.tables.telep.text("HELYNEV"));
+        QCOMPARE(m.m_alapb, bno);
+        QCOMPARE(m.bno2, w->check().bnoNev(bno));
+        QCOMPARE(m.orv1, QStringLiteral("Dr. Nagy Béla"));
+        QCOMPARE(m.m_szido, QStringLiteral("1940.02.03"));
+        QCOMPARE(m.Etev, QStringLiteral("1 3a"));
+        QCOMPARE(m.CB2, 0);
+    }
+
+    void wrongValueHoldsTheFocus() {
+        QVERIFY(showAndActivate(*w));
+        QVERIFY(type("m_aztip", {}));
+        QVERIFY(type("m_taj", "111111110"));
+        QVERIFY(type("m_nev", "Kiss Anna"));
+        QVERIFY(type("bnem", "0"));
+        QVERIFY(type("m_kozigkod", "9999999"));
+        QCOMPARE(app->msg.log(), std::vector<std::string>{"warning: Nincs ilyen település"});
+        QCOMPARE(focusName(), QStringLiteral("m_kozigkod"));
+
+        // On page 2, the order ordinal 0.
+        app->msg.clear();
+        QVERIFY(w->focusControl("m_elszam"));
+        QCOMPARE(w->pages()->currentIndex(), 1);
+        QVERIFY(type("m_elszam", "0"));
+        QCOMPARE(app->msg.log(),
+                 std::vector<std::string>{"error: A folyamatos elrendelés nem lehet 0!"});
+        QCOMPARE(focusName(), QStringLiteral("m_elszam"));
+    }
+
+    void viewingDisablesEverythingAndTheDayRowsFollowTheMonth() {
+        sheet::LapModel m = sheet::ujLap("2024.02", "00002", "A", "E");
+        m.szerkesztheto = false;
+        m.vszameVisible = true;
+        m.vszame = "4";
+        w->loadModel(m);
+        QVERIFY(showAndActivate(*w));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Elszámolási lap megtekintése"));
+        for (QGroupBox* g : w->findChildren<QGroupBox*>())
+            QVERIFY2(!g->isEnabled(), qPrintable(g->title()));
+        QVERIFY(!w->control("ment")->isEnabled());
+        QVERIFY(w->fields().fieldOf(focus()).isEmpty());
+        w->pages()->setCurrentIndex(2);
+        QVERIFY(w->dayField(sheet::LapujWindow::DayField::Ellt, 29)->isVisible());
+        QVERIFY(!w->dayField(sheet::LapujWindow::DayField::Ellt, 30)->isVisible());
+        QVERIFY(w->control("vszame")->isVisible());
+        QCOMPARE(w->control("m_sorsz")->property("text").toString(), QStringLiteral("00002A"));
+
+        m.modositas = true;
+        m.szerkesztheto = true;
+        m.vszameVisible = false;
+        w->loadModel(m);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Elszámolási lap módosítása"));
+        QCOMPARE(w->pages()->currentIndex(), 0);
+        QVERIFY(w->control("ment")->isEnabled());
+    }
+
+    void namedFittingAndHookedUp() {
+        for (QLineEdit* e : w->findChildren<QLineEdit*>())
+            QVERIFY2(!e->accessibleName().isEmpty(), qPrintable(e->objectName()));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!w->pages()->widget(i)->accessibleName().isEmpty());
+        const QSize s = w->sizeHint().expandedTo(w->minimumSizeHint());
+        QVERIFY2(s.width() <= 1260 && s.height() <= 700,
+                 qPrintable(QStringLiteral("%1x%2").arg(s.width()).arg(s.height())));
+
+        // The day grid's hooks get the day and see the model.
+        int seen = 0;
+        w->onDayFieldExit([&](sheet::LapujWindow::DayField kind, int day) -> sheet::CheckResult {
+            if (kind == sheet::LapujWindow::DayField::Ellt && day == 1) {
+                ++seen;
+                if (w->model().ellt[0] == "3") return {false, QStringLiteral("ellt1")};
+            }
+            return {};
+        });
+        QVERIFY(showAndActivate(*w));
+        QVERIFY(w->focusControl("ellt1"));
+        QVERIFY(type("ellt1", "3"));
+        QCOMPARE(seen, 1);
+        QCOMPARE(focusName(), QStringLiteral("ellt1"));
+        QVERIFY(type("ellt1", "2"));
+        QCOMPARE(focusName(), QStringLiteral("tevk1"));
+    }
+};
+
+QTEST_MAIN(LapujWindowTest)
+#include "lapujwindow_test.moc"
