@@ -9,7 +9,9 @@
 // record sets eof() and stays on the last one; prior() before the first sets
 // bof().
 
+#include "engine/dbffile.h"
 #include "engine/dbfheader.h"
+#include "engine/fieldcodec.h"
 #include "engine/filterexpr.h"
 #include "engine/keyexpr.h"
 #include "engine/tagindex.h"
@@ -143,6 +145,9 @@ public:
     // Appends every row of `rows` (values by column position).
     void appendRows(const std::vector<QVariantList>& rows);
 
+    // A read-only view of record n (deleted or not); throws for a bad number.
+    RecordView record(std::uint32_t recno) const;
+
     // --- raw access for the SQL layer ---
     const char* rawRecord(std::uint32_t recno) const;
     void writeRaw(std::uint32_t recno, const QByteArray& record);
@@ -215,14 +220,5 @@ private:
     mutable std::int64_t deletedCount_ = -1; // counted on first need
     std::uint64_t generation_ = 0;
 };
-
-// The file of `path` whatever the letter case of its name; the path itself
-// when no file matches (so a new file gets the caller's spelling).
-QString findFileNoCase(const QString& path);
-bool fileExistsNoCase(const QString& path);
-
-// Sets bytes 28 and 29 of a dBase header to 0 (the production-index flag and
-// the language-driver mark). Throws DbError(Io) on any failure.
-void clearHeaderFlags(const QString& path);
 
 } // namespace engine

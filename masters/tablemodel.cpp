@@ -152,30 +152,6 @@ int TableModel::rowOf(std::uint32_t recno) const {
     return recnos_[size_t(row)] == recno ? row : -1;
 }
 
-QString TableModel::fieldText(int fi, const char* record) const {
-    const engine::FieldDef& f = table_.fields()[size_t(fi)];
-    switch (f.type) {
-    case 'D': {
-        const QDate d = table_.decodeField(fi, record).toDate();
-        return d.isValid() ? d.toString(QStringLiteral("yyyy.MM.dd")) : QString();
-    }
-    case 'N':
-    case 'F':
-    case 'L': {
-        // as stored, without the padding
-        const char* p = record + f.offset;
-        int a = 0, n = f.width;
-        while (a < n && (p[a] == ' ' || p[a] == 0))
-            ++a;
-        while (n > a && (p[n - 1] == ' ' || p[n - 1] == 0))
-            --n;
-        return QString::fromLatin1(p + a, n - a);
-    }
-    default:
-        return table_.decodeField(fi, record).toString();
-    }
-}
-
 QString TableModel::cellText(int row, int column) const {
     if (column < 0 || column >= int(columns_.size())) return {};
     const std::uint32_t recno = recnoAt(row);
@@ -184,7 +160,7 @@ QString TableModel::cellText(int row, int column) const {
     if (c.value) return c.value(table_, recno);
     const int fi = fieldIndex_[size_t(column)];
     if (fi < 0 || fi >= int(table_.fields().size())) return {};
-    return fieldText(fi, table_.rawRecord(recno));
+    return table_.record(recno).text(fi);
 }
 
 } // namespace masters

@@ -71,7 +71,6 @@ private:
     };
     Key currentKey() const;
     void rebuild();
-    QString fieldText(int fieldIndex, const char* record) const;
 
     engine::Table& table_;
     std::vector<BrowseColumn> columns_;

@@ -1,0 +1,181 @@
+#include "engine/dbffile.h"
+
+#include "engine/dberror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace engine {
+
+namespace {
+
+std::atomic<long> failAfter{-1};
+std::atomic<std::uint64_t> writes{0};
+
+// Counts a write and throws when the test hook says this one fails.
+void countWrite(const QString& path) {
+    long n = failAfter.load();
+    while (n > 0 && !failAfter.compare_exchange_weak(n, n - 1)) {
+    }
+    if (n == 0) {
+        errno = ENOSPC;
+        throw ioError(path, QStringLiteral("nem írható"));
+    }
+    ++writes;
+}
+
+std::function<QDate()>& clockFn() {
+    static std::function<QDate()> fn = [] { return QDate::currentDate(); };
+    return fn;
+}
+
+} // namespace
+
+DbError ioError(const QString& path, const QString& what) {
+    return DbError(DbError::Kind::Io, path,
+                   what + QStringLiteral(" (") + QString::fromLocal8Bit(strerror(errno)) + ")");
+}
+
+void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, const QString& path) {
+    countWrite(path);
+    while (n > 0) {
+        const ssize_t w = ::pwrite(fd, data, n, off_t(offset));
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            throw ioError(path, QStringLiteral("nem írható"));
+        }
+        if (w == 0) {
+            errno = ENOSPC;
+            throw ioError(path, QStringLiteral("nem írható"));
+        }
+        data += w;
+        n -= size_t(w);
+        offset += std::uint64_t(w);
+    }
+}
+
+void truncateAt(int fd, std::uint64_t size, const QString& path) {
+    countWrite(path);
+    if (::ftruncate(fd, off_t(size)) != 0) throw ioError(path, QStringLiteral("nem írható"));
+}
+
+void syncFile(int fd, const QString& path) {
+    if (::fsync(fd) != 0) throw ioError(path, QStringLiteral("nem írható"));
+}
+
+void renameDurably(const QString& from, const QString& to) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw ioError(to, QStringLiteral("nem cserélhető le"));
+    const QString dir = QFileInfo(to).absolutePath();
+    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
+
+NewFile::NewFile(const QString& target, const QString& tmpPath) : target_(target), tmp_(tmpPath) {
+    fd_ = ::open(QFile::encodeName(tmp_).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) throw ioError(tmp_, QStringLiteral("nem hozható létre"));
+}
+
+NewFile::~NewFile() {
+    abandon();
+}
+
+void NewFile::append(const char* data, std::size_t n) {
+    engine::writeAt(fd_, size_, data, n, tmp_);
+    size_ += n;
+}
+
+void NewFile::writeAt(std::uint64_t offset, const char* data, std::size_t n) {
+    engine::writeAt(fd_, offset, data, n, tmp_);
+    size_ = std::max<std::uint64_t>(size_, offset + n);
+}
+
+int NewFile::commit(bool keepOpen) {
+    if (fd_ < 0)
+        throw DbError(DbError::Kind::Usage, tmp_, QStringLiteral("az állomány már le van zárva"));
+    try {
+        syncFile(fd_, tmp_);
+        renameDurably(tmp_, target_);
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (keepOpen) return fd;
+    ::close(fd);
+    return -1;
+}
+
+void NewFile::abandon() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(QFile::encodeName(tmp_).constData());
+}
+
+namespace testing {
+void failWriteAfter(long n) {
+    failAfter = n < 0 ? -1 : n;
+}
+void clearWriteFailure() {
+    failAfter = -1;
+}
+std::uint64_t writeCount() {
+    return writes.load();
+}
+} // namespace testing
+
+QDate today() {
+    return clockFn()();
+}
+
+void setToday(std::function<QDate()> fn) {
+    clockFn() = fn ? std::move(fn) : [] { return QDate::currentDate(); };
+}
+
+QString findFileNoCase(const QString& path) {
+    QFileInfo fi(path);
+    if (fi.exists()) return path;
+    QDir dir = fi.dir();
+    if (!dir.exists()) return path;
+    const QString want = fi.fileName();
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& n : names)
+        if (n.compare(want, Qt::CaseInsensitive) == 0) return dir.filePath(n);
+    return path;
+}
+
+bool fileExistsNoCase(const QString& path) {
+    return QFileInfo::exists(findFileNoCase(path));
+}
+
+QString mdxPathFor(const QString& dbfPath) {
+    QFileInfo fi(dbfPath);
+    return findFileNoCase(fi.dir().filePath(fi.completeBaseName() + ".mdx"));
+}
+
+void clearHeaderFlags(const QString& path) {
+    const QString p = findFileNoCase(path);
+    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR);
+    if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
+    const char zero[2] = {0, 0};
+    try {
+        writeAt(fd, 28, zero, 2, p);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
+} // namespace engine

@@ -1,0 +1,106 @@
+#pragma once
+// The low-level file door of the engine. Every byte the engine writes into a
+// table file (.dbf) or an index file (.mdx) -- record writes, appends, header
+// count and date updates, new files written under a temporary name -- goes
+// through writeAt(), and every change of a file's length through truncateAt().
+// That is the one place where a before-image journal can see a write before it
+// happens, and where tests make the Nth write fail as a full disk would.
+//
+// Also here: the small file helpers the tables share (finding a file whatever
+// the letter case of its name, durable renames, the header-date clock).
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace engine {
+
+class DbError;
+
+// Writes n bytes at `offset` of the open file `fd` (named `path` in errors),
+// all of them or a DbError(Io); retries short writes and EINTR.
+void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, const QString& path);
+// Sets the length of the open file `fd`; DbError(Io) on failure.
+void truncateAt(int fd, std::uint64_t size, const QString& path);
+// fsync() of the open file; DbError(Io) on failure.
+void syncFile(int fd, const QString& path);
+// Renames `from` over `to` in one step and makes the rename itself durable
+// (fsync of the folder). The caller has synced `from`'s contents first.
+void renameDurably(const QString& from, const QString& to);
+
+// A new file written under a temporary name beside its target and renamed
+// over the target only when complete (contents synced first, then the rename
+// made durable): never a half-written file under the real name. Destroyed
+// without commit(), it removes the temporary file.
+class NewFile {
+public:
+    NewFile(const QString& target, const QString& tmpPath);
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Appends at the end of what was written so far.
+    void append(const char* data, std::size_t n);
+    // Writes over bytes already written (a header's count, say).
+    void writeAt(std::uint64_t offset, const char* data, std::size_t n);
+    std::uint64_t size() const { return size_; }
+    int fd() const { return fd_; }
+    const QString& target() const { return target_; }
+    const QString& tmpPath() const { return tmp_; }
+    // Syncs, renames over the target, syncs the folder. With keepOpen the
+    // descriptor stays open (now naming the target) and is handed over.
+    int commit(bool keepOpen = false);
+    void abandon();
+
+private:
+    QString target_, tmp_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+namespace testing {
+// The test hook for write failures: after `n` more successful writeAt() or
+// truncateAt() calls, the next one throws DbError(Io) ("disk full"), as do
+// all after it until clearWriteFailure(). n = 0 makes the very next write fail.
+// Process-wide; tests reset it before they end.
+void failWriteAfter(long n);
+void clearWriteFailure();
+// Writes done through writeAt()/truncateAt() since the process started.
+std::uint64_t writeCount();
+} // namespace testing
+
+// The date written as a table header's last update; by default the system's
+// date, connected to the program's clock at start-up and fixed by tests.
+QDate today();
+void setToday(std::function<QDate()> fn);
+
+// The file of `path` whatever the letter case of its name; the path itself
+// when no file matches (so a new file gets the caller's spelling).
+QString findFileNoCase(const QString& path);
+bool fileExistsNoCase(const QString& path);
+// The index file beside a table file (found whatever its letter case).
+QString mdxPathFor(const QString& dbfPath);
+
+// Sets bytes 28 and 29 of a dBase header to 0 (the production-index flag and
+// the language-driver mark). Throws DbError(Io) on any failure.
+void clearHeaderFlags(const QString& path);
+
+// Little-endian helpers of the file formats.
+inline void put32le(char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = char((v >> (8 * i)) & 0xFF);
+}
+inline std::uint32_t get32le(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return std::uint32_t(u[0]) | std::uint32_t(u[1]) << 8 | std::uint32_t(u[2]) << 16 |
+           std::uint32_t(u[3]) << 24;
+}
+inline std::uint64_t get64le(const char* p) {
+    return std::uint64_t(get32le(p)) | std::uint64_t(get32le(p + 4)) << 32;
+}
+
+// A DbError(Io) for `path` with the system's reason appended.
+DbError ioError(const QString& path, const QString& what);
+
+} // namespace engine

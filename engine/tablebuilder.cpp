@@ -1,0 +1,114 @@
+#include "engine/tablebuilder.h"
+
+#include "engine/dberror.h"
+#include "engine/fieldcodec.h"
+
+#include <QFile>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace engine {
+
+namespace {
+constexpr qsizetype kChunk = 1 << 20; // records go to the file a megabyte at a time
+}
+
+TableBuilder::TableBuilder(const QString& target, std::vector<FieldDef> fields,
+                           const QString& tmpSuffix) {
+    const QByteArray head = buildDbfHeader(fields, target);
+    header_.fields = std::move(fields);
+    header_.headerLength = std::uint16_t(head.size());
+    int len = 1;
+    for (const FieldDef& f : header_.fields)
+        len += f.width;
+    header_.recordLength = std::uint16_t(len);
+    file_ = std::make_unique<NewFile>(target, target + tmpSuffix);
+    buffer_ = head;
+}
+
+TableBuilder::TableBuilder(const QString& target, const DbfHeader& header,
+                           const QByteArray& headerBytes, const QString& tmpSuffix)
+    : header_(header) {
+    file_ = std::make_unique<NewFile>(target, target + tmpSuffix);
+    buffer_ = headerBytes.left(header.headerLength);
+}
+
+TableBuilder::~TableBuilder() {
+    Abandon();
+}
+
+void TableBuilder::flush() {
+    if (buffer_.isEmpty()) return;
+    file_->append(buffer_.constData(), std::size_t(buffer_.size()));
+    buffer_.clear();
+}
+
+void TableBuilder::addRaw(const char* record) {
+    if (!file_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
+    if (count_ == 0xFFFFFFFFu)
+        throw DbError(DbError::Kind::Value, target(), QStringLiteral("a tábla megtelt"));
+    buffer_.append(record, header_.recordLength);
+    ++count_;
+    if (buffer_.size() >= kChunk) flush();
+}
+
+void TableBuilder::addRow(const QVariantList& values) {
+    if (row_.size() != header_.recordLength) row_ = QByteArray(header_.recordLength, ' ');
+    row_.fill(' ');
+    const int n = std::min(int(header_.fields.size()), int(values.size()));
+    for (int i = 0; i < n; ++i)
+        encodeField(header_.fields[size_t(i)], values[i], row_.data(), target());
+    addRaw(row_.constData());
+}
+
+int TableBuilder::Finish(bool keepOpen) {
+    if (!file_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
+    try {
+        buffer_.append(char(0x1A));
+        flush();
+        char h[7];
+        const QDate d = today();
+        h[0] = char(d.year() % 100);
+        h[1] = char(d.month());
+        h[2] = char(d.day());
+        put32le(h + 3, count_);
+        file_->writeAt(1, h, 7);
+        const int fd = file_->commit(keepOpen);
+        file_.reset();
+        return fd;
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+void TableBuilder::Abandon() {
+    if (file_) file_->abandon();
+    file_.reset();
+    buffer_.clear();
+}
+
+void TableBuilder::copyFile(const QString& from, const QString& to, const QString& tmpSuffix) {
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) throw ioError(from, QStringLiteral("nem olvasható"));
+    try {
+        NewFile out(to, to + tmpSuffix);
+        std::vector<char> buf(1 << 16);
+        for (;;) {
+            const ssize_t n = ::read(in, buf.data(), buf.size());
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw ioError(from, QStringLiteral("nem olvasható"));
+            }
+            if (n == 0) break;
+            out.append(buf.data(), std::size_t(n));
+        }
+        out.commit();
+    } catch (...) {
+        ::close(in);
+        throw;
+    }
+    ::close(in);
+}
+
+} // namespace engine

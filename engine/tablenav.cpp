@@ -1,0 +1,357 @@
+// Navigation of a table: the standing filter, moving in the active order,
+// counting, and locating records.
+
+#include "engine/table.h"
+
+#include "engine/codepage.h"
+#include "engine/dberror.h"
+#include "engine/fieldcodec.h"
+
+#include <cstring>
+
+namespace engine {
+
+// ---------------------------------------------------------------- filter
+
+void Table::setFilter(const QString& expression) {
+    filterExpr_ = isOpen() ? FilterExpr::parse(expression, header_.fields, path_) : FilterExpr();
+    filterText_ = expression;
+}
+
+void Table::setFiltered(bool on) {
+    if (on && isOpen() && filterExpr_.text() != filterText_)
+        filterExpr_ = FilterExpr::parse(filterText_, header_.fields, path_);
+    filtered_ = on;
+    if (isOpen() && state_ == State::Browse) refresh();
+}
+
+bool Table::passes(const char* rec) const {
+    if (rec[0] == '*') return false;
+    if (!filtered_ || filterText_.trimmed().isEmpty()) return true;
+    if (filterExpr_.text() != filterText_)
+        const_cast<Table*>(this)->filterExpr_ =
+            FilterExpr::parse(filterText_, header_.fields, path_);
+    return filterExpr_.matches(rec);
+}
+
+bool Table::isVisible(std::uint32_t recno) const {
+    return recno >= 1 && recno <= header_.recordCount && passes(rawRecord(recno));
+}
+
+// ---------------------------------------------------------------- navigation
+
+bool Table::tagPos(std::uint32_t recno, TagIndex::Pos& pos) const {
+    const Tag& t = tags_[size_t(active_)];
+    std::vector<char> k(size_t(t.expr.keyLength()));
+    keyOf(t, rawRecord(recno), k.data());
+    pos = t.index.find(k.data(), recno);
+    return !t.index.atEnd(pos);
+}
+
+std::uint32_t Table::firstVisible(bool forward) const {
+    if (header_.recordCount == 0) return 0;
+    if (active_ < 0) {
+        if (forward) {
+            for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
+                if (passes(rawRecord(r))) return r;
+        } else {
+            for (std::uint32_t r = header_.recordCount; r >= 1; --r)
+                if (passes(rawRecord(r))) return r;
+        }
+        return 0;
+    }
+    const TagIndex& ix = tags_[size_t(active_)].index;
+    if (forward) {
+        for (TagIndex::Pos p = ix.begin(); !ix.atEnd(p); ix.next(p))
+            if (passes(rawRecord(ix.recnoAt(p)))) return ix.recnoAt(p);
+    } else {
+        TagIndex::Pos p = ix.lastPos();
+        if (ix.atEnd(p)) return 0;
+        do {
+            if (passes(rawRecord(ix.recnoAt(p)))) return ix.recnoAt(p);
+        } while (ix.prev(p));
+    }
+    return 0;
+}
+
+std::uint32_t Table::scan(std::uint32_t from, bool forward, bool inclusive) const {
+    if (from == 0 || from > header_.recordCount) return firstVisible(forward);
+    if (active_ < 0) {
+        std::int64_t r =
+            inclusive ? from : (forward ? std::int64_t(from) + 1 : std::int64_t(from) - 1);
+        for (; r >= 1 && r <= std::int64_t(header_.recordCount); r += forward ? 1 : -1)
+            if (passes(rawRecord(std::uint32_t(r)))) return std::uint32_t(r);
+        return 0;
+    }
+    const TagIndex& ix = tags_[size_t(active_)].index;
+    TagIndex::Pos p;
+    if (!tagPos(from, p)) return firstVisible(forward);
+    if (!inclusive) {
+        if (forward)
+            ix.next(p);
+        else if (!ix.prev(p))
+            return 0;
+    }
+    while (!ix.atEnd(p)) {
+        const std::uint32_t r = ix.recnoAt(p);
+        if (passes(rawRecord(r))) return r;
+        if (forward) {
+            ix.next(p);
+        } else if (!ix.prev(p)) {
+            break;
+        }
+    }
+    return 0;
+}
+
+void Table::first() {
+    checkBrowse("first");
+    recno_ = firstVisible(true);
+    bof_ = true;
+    eof_ = recno_ == 0;
+}
+
+void Table::last() {
+    checkBrowse("last");
+    recno_ = firstVisible(false);
+    eof_ = true;
+    bof_ = recno_ == 0;
+}
+
+void Table::next() {
+    checkBrowse("next");
+    if (recno_ == 0) {
+        eof_ = true;
+        return;
+    }
+    const std::uint32_t n = scan(recno_, true, false);
+    if (n == 0) {
+        eof_ = true;
+        if (!isVisible(recno_)) {
+            recno_ = firstVisible(false);
+            if (recno_ == 0) bof_ = true;
+        }
+    } else {
+        recno_ = n;
+        bof_ = eof_ = false;
+    }
+}
+
+void Table::prior() {
+    checkBrowse("prior");
+    if (recno_ == 0) {
+        bof_ = true;
+        return;
+    }
+    const std::uint32_t n = scan(recno_, false, false);
+    if (n == 0) {
+        bof_ = true;
+        if (!isVisible(recno_)) {
+            recno_ = firstVisible(true);
+            if (recno_ == 0) eof_ = true;
+        }
+    } else {
+        recno_ = n;
+        bof_ = eof_ = false;
+    }
+}
+
+void Table::refresh() {
+    checkOpen();
+    if (state_ != State::Browse) return;
+    if (recno_ != 0 && isVisible(recno_)) {
+        bof_ = eof_ = false;
+        return;
+    }
+    std::uint32_t n = recno_ ? scan(recno_, true, true) : firstVisible(true);
+    if (n == 0 && recno_) n = scan(recno_, false, true);
+    recno_ = n;
+    bof_ = eof_ = n == 0;
+}
+
+void Table::go(std::uint32_t recno) {
+    checkBrowse("go");
+    rawRecord(recno); // range check
+    recno_ = recno;
+    bof_ = eof_ = false;
+}
+
+std::size_t Table::orderCount() const {
+    if (active_ < 0) return header_.recordCount;
+    return tags_[size_t(active_)].index.size();
+}
+
+std::uint32_t Table::recnoAtOrder(std::size_t ordinal) const {
+    if (active_ < 0) return ordinal < header_.recordCount ? std::uint32_t(ordinal + 1) : 0;
+    const TagIndex& ix = tags_[size_t(active_)].index;
+    const TagIndex::Pos p = ix.atOrdinal(ordinal);
+    return ix.atEnd(p) ? 0 : ix.recnoAt(p);
+}
+
+std::size_t Table::orderOf(std::uint32_t recno) const {
+    if (active_ < 0) return recno ? recno - 1 : 0;
+    TagIndex::Pos p;
+    if (!tagPos(recno, p)) return 0;
+    return tags_[size_t(active_)].index.ordinal(p);
+}
+
+std::uint32_t Table::recordCount() const {
+    checkOpen();
+    if (!filtered_ || filterText_.trimmed().isEmpty()) {
+        if (deletedCount_ < 0) {
+            std::int64_t n = 0;
+            for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
+                if (rawRecord(r)[0] == '*') ++n;
+            deletedCount_ = n;
+        }
+        return header_.recordCount - std::uint32_t(deletedCount_);
+    }
+    std::uint32_t n = 0;
+    for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
+        if (passes(rawRecord(r))) ++n;
+    return n;
+}
+
+bool Table::isEmpty() const {
+    return firstVisible(true) == 0;
+}
+
+// ---------------------------------------------------------------- locate
+
+bool Table::recordMatches(const char* rec, const std::vector<int>& fields,
+                          const QVariantList& values) const {
+    for (size_t k = 0; k < fields.size(); ++k) {
+        const FieldDef& f = header_.fields[size_t(fields[k])];
+        const QVariant want = k < size_t(values.size()) ? values[qsizetype(k)] : QVariant();
+        const QVariant have = engine::decodeField(header_.fields[size_t(fields[k])], rec);
+        if (f.type == 'C') {
+            QString w = want.isNull() ? QString() : want.toString();
+            while (w.endsWith(QLatin1Char(' ')))
+                w.chop(1);
+            if (have.toString() != w) return false;
+        } else if (f.type == 'D') {
+            const QDate hd = have.toDate();
+            QDate wd;
+            if (want.typeId() == QMetaType::QDate) {
+                wd = want.toDate();
+            } else if (!want.isNull()) {
+                bool isBlank = false;
+                wd = parseDateText(want.toString(), &isBlank);
+                if (!isBlank && !wd.isValid()) return false;
+            }
+            if (hd != wd) return false;
+        } else if (f.type == 'N' || f.type == 'F') {
+            if (want.isNull() ||
+                (want.typeId() == QMetaType::QString && want.toString().trimmed().isEmpty())) {
+                if (!have.isNull()) return false;
+            } else {
+                bool ok = false;
+                const double w = QString(want.toString()).replace(',', '.').toDouble(&ok);
+                if (!ok || have.isNull() || have.toDouble() != w) return false;
+            }
+        } else if (have != want) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Table::locate(const QString& fieldList, const QVariantList& values) {
+    checkBrowse("locate");
+    std::vector<int> fields;
+    for (const QString& name : fieldList.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        fields.push_back(requireField(name.trimmed()));
+    if (fields.empty()) return false;
+
+    // With the active tag made of these character fields (in this order), seek.
+    if (active_ >= 0) {
+        const Tag& t = tags_[size_t(active_)];
+        const auto& parts = t.expr.components();
+        size_t k = 0;
+        QByteArray prefix;
+        while (k < fields.size() && k < parts.size() && parts[k].kind == KeyExpr::Kind::Field &&
+               parts[k].field == fields[k] && header_.fields[size_t(fields[k])].type == 'C') {
+            const FieldDef& f = header_.fields[size_t(fields[k])];
+            QString w = values.value(qsizetype(k)).toString();
+            while (w.endsWith(QLatin1Char(' ')))
+                w.chop(1);
+            auto enc = encode852(w);
+            if (!enc || enc->size() > f.width) return false;
+            QByteArray padded = *enc;
+            padded.append(QByteArray(f.width - enc->size(), ' '));
+            prefix += padded;
+            ++k;
+        }
+        if (k > 0) {
+            KeyExpr::weigh(prefix.data(), int(prefix.size()));
+            const TagIndex& ix = t.index;
+            const int len = int(prefix.size());
+            for (TagIndex::Pos p = ix.lowerBound(prefix.constData(), len);
+                 !ix.atEnd(p) && memcmp(ix.keyAt(p), prefix.constData(), size_t(len)) == 0;
+                 ix.next(p)) {
+                const std::uint32_t r = ix.recnoAt(p);
+                const char* rec = rawRecord(r);
+                if (passes(rec) && recordMatches(rec, fields, values)) {
+                    recno_ = r;
+                    bof_ = eof_ = false;
+                    return true;
+                }
+            }
+            return false;
+        }
+    }
+    for (std::uint32_t r = firstVisible(true); r != 0; r = scan(r, true, false)) {
+        if (recordMatches(rawRecord(r), fields, values)) {
+            recno_ = r;
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Table::locatePrefix(const QString& field, const QString& text) {
+    checkBrowse("locatePrefix");
+    const int fi = requireField(field);
+    if (active_ >= 0) {
+        const Tag& t = tags_[size_t(active_)];
+        const auto& parts = t.expr.components();
+        if (parts[0].kind == KeyExpr::Kind::Field && parts[0].field == fi &&
+            header_.fields[size_t(fi)].type == 'C') {
+            auto enc = encode852(text);
+            if (!enc) return false;
+            QByteArray prefix = enc->left(header_.fields[size_t(fi)].width);
+            KeyExpr::weigh(prefix.data(), int(prefix.size()));
+            const TagIndex& ix = t.index;
+            const int len = int(prefix.size());
+            for (TagIndex::Pos p = ix.lowerBound(prefix.constData(), len);
+                 !ix.atEnd(p) && memcmp(ix.keyAt(p), prefix.constData(), size_t(len)) == 0;
+                 ix.next(p)) {
+                const std::uint32_t r = ix.recnoAt(p);
+                const char* rec = rawRecord(r);
+                if (passes(rec) && engine::decodeField(header_.fields[size_t(fi)], rec)
+                                       .toString()
+                                       .startsWith(text, Qt::CaseInsensitive)) {
+                    recno_ = r;
+                    bof_ = eof_ = false;
+                    return true;
+                }
+            }
+            return false;
+        }
+    }
+    for (std::uint32_t r = firstVisible(true); r != 0; r = scan(r, true, false)) {
+        const QVariant v = engine::decodeField(header_.fields[size_t(fi)], rawRecord(r));
+        const QString s = header_.fields[size_t(fi)].type == 'D'
+                              ? v.toDate().toString(QStringLiteral("yyyy.MM.dd"))
+                              : v.toString();
+        if (s.startsWith(text, Qt::CaseInsensitive)) {
+            recno_ = r;
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace engine

@@ -1,0 +1,52 @@
+// Packing a table: the records not deleted go into a new file that takes the
+// old one's name only when complete.
+
+#include "engine/table.h"
+
+#include "engine/dberror.h"
+#include "engine/dbffile.h"
+#include "engine/tablebuilder.h"
+
+#include <QFile>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace engine {
+
+// ---------------------------------------------------------------- pack
+
+void Table::pack() {
+    checkBrowse("pack");
+    if (readOnly_)
+        throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    // The new file takes the old one's header (fields, flags) and is locked
+    // before it takes the old one's name.
+    TableBuilder out(path_, header_, QByteArray(map_, header_.headerLength),
+                     QStringLiteral(".pack-tmp"));
+    if (::flock(out.fd(), LOCK_EX | LOCK_NB) != 0)
+        throw ioError(path_, QStringLiteral("a tömörítés nem sikerült"));
+    for (std::uint32_t r = 1; r <= header_.recordCount; ++r) {
+        const char* rec = rawRecord(r);
+        if (rec[0] != '*') out.addRaw(rec);
+    }
+    const std::uint32_t kept = out.count();
+    const int nfd = out.Finish(true);
+    unmap();
+    ::close(fd_);
+    fd_ = nfd;
+    header_.recordCount = kept;
+    ensureMapped(std::uint64_t(header_.headerLength) + std::uint64_t(kept) * header_.recordLength +
+                 1);
+    deletedCount_ = 0;
+    ++generation_;
+    for (Tag& t : tags_)
+        buildTag(t);
+    if (!tags_.empty()) {
+        indexDirty_ = true;
+        saveIndexFile();
+    }
+    first();
+}
+
+} // namespace engine
