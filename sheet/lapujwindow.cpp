@@ -1,4 +1,5 @@
 #include "sheet/lapujwindow.h"
+#include "sheet/napokwindow.h"
 
 #include "app/appstate.h"
 #include "masters/betegvalasztowindow.h"
@@ -90,6 +91,8 @@ LapujWindow::LapujWindow(app::AppState& state, QWidget* parent)
     pickers_.bno = [this](QWidget* caller) { return masters::pickBno(st_, caller); };
     pickers_.orvos = [this](QWidget* caller) { return masters::pickOrvos(st_, caller); };
     pickers_.tevekenyseg = [this](QWidget* caller) { return pickTevekenyseg(caller, st_.id); };
+    // Page 3's rules and "Mentés".
+    NapokWindow::attach(*this, st_);
 
     loadModel(ujLap(st_.id, QString(), QString(), QStringLiteral("T")));
 }
