@@ -1,8 +1,8 @@
 #include "sheet/napokwindow.h"
 
 #include "app/appstate.h"
-#include "masters/choicedialogs.h"
-#include "masters/pickers.h"
+#include "masters/valaszdialog.h"
+#include "masters/recordpickwindow.h"
 #include "sheet/lapmentes.h"
 #include "sheet/lapujwindow.h"
 #include "sheet/napok.h"
