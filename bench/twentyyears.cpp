@@ -12,8 +12,8 @@ bool ScriptedDialogs::login(app::AppState& st) {
 }
 
 bool ScriptedDialogs::period(app::AppState& st) {
-    return app::PeriodChoice(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
-           app::PeriodChoice::Result::Accepted;
+    return app::Period(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
+           app::Period::Result::Accepted;
 }
 
 double seconds(std::chrono::steady_clock::time_point since) {
