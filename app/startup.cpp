@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
 #include "app/appstate.h"
+#include "app/login.h"
 #include "app/period.h"
 #include "db/localtables.h"
 #include "engine/dberror.h"
+#include "engine/dbffile.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -150,6 +152,15 @@ Startup::Outcome Startup::run(const QString& programDir) {
     AppState& st = st_;
     st.programDir = programDir;
     st.tables.dbo.setDirectory(sureDir(sureDir(programDir) + QStringLiteral("DATA")));
+
+    // Another copy of the program holding SYS.DBF: its message, and the end,
+    // before any dialog and before anything is touched.
+    {
+        Login probe(st, false);
+        if (!probe.prepare()) return Outcome::EndProgram;
+    }
+    // This copy alone uses the folder now: what a killed run left behind goes.
+    engine::removeLeftoverFiles(st.tables.directory());
 
     if (!dialogs_.login(st)) return Outcome::EndProgram;
 

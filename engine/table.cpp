@@ -141,7 +141,9 @@ void Table::close() {
     state_ = State::Browse;
     std::exception_ptr failure;
     try {
-        if (indexDirty_ || indexDefaultChanged_) saveIndexFile();
+        if (!readOnly_ &&
+            (indexDirty_ || indexDefaultChanged_ || indexHeaderStale_ || indexMarked_))
+            saveIndexFile();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -275,6 +277,7 @@ void Table::deleteRaw(std::uint32_t recno) {
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
     const char* rec = rawRecord(recno);
     if (rec[0] == '*') return;
+    touchIndexFile();
     writeAt(fd_,
             std::uint64_t(header_.headerLength) + std::uint64_t(recno - 1) * header_.recordLength,
             "*", 1, path_);
@@ -414,17 +417,5 @@ void Table::remove() {
     bof_ = eof_ = n == 0;
 }
 
-void Table::appendRows(const std::vector<QVariantList>& rows) {
-    checkBrowse("append");
-    const int nf = int(header_.fields.size());
-    QByteArray rec(header_.recordLength, ' ');
-    for (const QVariantList& row : rows) {
-        rec.fill(' ');
-        for (int i = 0; i < nf && i < row.size(); ++i)
-            encodeField(i, row[i], rec.data());
-        recno_ = appendRaw(rec);
-    }
-    if (!rows.empty()) bof_ = eof_ = false;
-}
 
 } // namespace engine
