@@ -10,6 +10,7 @@
 #include "app/qtstartupdialogs.h"
 #include "app/startup.h"
 #include "engine/dberror.h"
+#include "engine/dbffile.h"
 #include "ui/qtmessages.h"
 
 #include <QApplication>
@@ -26,6 +27,11 @@ int main(int argc, char* argv[]) {
     ui::QtMessages msg(nullptr, app::programTitle());
     app::Clock clock;
     app::AppState state(msg, clock);
+    // Every date the program writes, table headers included, comes from one clock.
+    engine::setToday([&clock] { return clock.today(); });
+    struct ClockReset {
+        ~ClockReset() { engine::setToday(nullptr); }
+    } clockReset;
 
     std::unique_ptr<app::MainWindow> window;
     try {

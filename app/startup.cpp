@@ -1,11 +1,13 @@
 #include "app/startup.h"
 
 #include "app/appstate.h"
+#include "app/login.h"
 #include "app/period.h"
 #include "db/localtables.h"
 #include "db/tableops.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
+#include "engine/dbffile.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -153,6 +155,12 @@ Startup::Outcome Startup::run(const QString& programDir) {
     st.programDir = programDir;
     st.tables.dbo.setDirectory(sureDir(sureDir(programDir) + QStringLiteral("DATA")));
 
+    // Another copy of the program holding SYS.DBF: its message, and the end,
+    // before any dialog and before anything is touched.
+    {
+        Login probe(st, false);
+        if (!probe.prepare()) return Outcome::EndProgram;
+    }
     // An operation cut short by a crash or a kill is rolled back before any
     // table of the database is opened.
     try {
@@ -163,6 +171,8 @@ Startup::Outcome Startup::run(const QString& programDir) {
             e.text());
         return Outcome::EndProgram;
     }
+    // This copy alone uses the folder now: what a killed run left behind goes.
+    engine::removeLeftoverFiles(st.tables.directory());
 
     if (!dialogs_.login(st)) return Outcome::EndProgram;
 

@@ -4,7 +4,7 @@
 // beside the same work on native SQLite in-memory tables.
 //
 // Usage: szbench [FOLDER]   (a temporary folder when none is given; the tables
-// an earlier run left in FOLDER are used again, its appends included)
+// are built fresh on every run)
 
 #include "engine/changeunit.h"
 #include "engine/database.h"
@@ -36,6 +36,7 @@ constexpr int kFirstYear = 2005;
 constexpr int kPeriods = kYears * 12;
 constexpr int kSheets = 100000;
 constexpr int kVisits = 1000000;
+constexpr int kPatients = 30000;
 
 std::vector<FieldDef> lapbFields() {
     return {fieldDef("IDOSZAK", 'C', 7), fieldDef("INTKOD", 'C', 4),  fieldDef("FINKOD", 'C', 9),
@@ -43,6 +44,10 @@ std::vector<FieldDef> lapbFields() {
             fieldDef("ELLTIP", 'N', 2),  fieldDef("ONKEP", 'N', 2),   fieldDef("APDATUM", 'D'),
             fieldDef("APTAJ", 'C', 9),   fieldDef("VIZITDB", 'N', 2), fieldDef("ELIDO", 'C', 7),
             fieldDef("JELOLES", 'C', 1), fieldDef("ELKULDVE", 'C', 7)};
+}
+
+std::vector<FieldDef> betegFields() {
+    return {fieldDef("TAJ", 'C', 9), fieldDef("NEV", 'C', 30), fieldDef("NEME", 'C', 1)};
 }
 
 std::vector<FieldDef> lapFields() {
@@ -87,7 +92,7 @@ std::vector<Sheet> makeSheets(std::mt19937& rng) {
         s.idoszak = period(p).toLatin1();
         s.sorsz = QByteArray::number(++number).rightJustified(5, '0');
         s.resz = rng() % 10 == 0 ? "A" : "";
-        s.taj = QByteArray::number(100000000 + int(rng() % 800000000));
+        s.taj = QByteArray::number(100000000 + int(rng() % kPatients) * 7919);
         s.elb = QByteArray::number((kFirstYear + p / 12) * 10000 + (p % 12 + 1) * 100 + 1);
         out.push_back(s);
     }
@@ -305,14 +310,17 @@ int main(int argc, char** argv) {
     QDir().mkpath(dir);
     const QString lapbPath = dir + "/LAPB.DBF";
     const QString lapPath = dir + "/LAP.DBF";
+    const QString betegPath = dir + "/BETEG.DBF";
     try {
         // --- building (not measured); tables left in a given folder by an
         // earlier run are used again ---
         std::mt19937 rng(42);
         const std::vector<Sheet> sheets = makeSheets(rng);
-        const bool reuse = argc > 1 && QFile::exists(lapPath) && QFile::exists(lapbPath) &&
-                           Table::indexFileOk(lapPath) && Table::indexFileOk(lapbPath);
-        if (!reuse) {
+        for (const char* n :
+             {"LAP.DBF", "LAP.MDX", "LAPB.DBF", "LAPB.MDX", "BETEG.DBF", "BETEG.MDX", "SRCLAP.DBF",
+              "SRCLAPB.DBF", "native.db", "native.db-wal", "native.db-shm"})
+            QFile::remove(dir + "/" + n);
+        {
             std::fprintf(stderr, "building %d sheets and %d visits in %s ...\n", kSheets, kVisits,
                          qPrintable(dir));
             size_t si = 0;
@@ -325,6 +333,35 @@ int main(int argc, char** argv) {
             writeTable(lapbPath, lapbFields(), [&](Values& v) {
                 if (vi >= kVisits) return false;
                 v = visitValues(sheets[size_t(std::int64_t(vi) * kSheets / kVisits)], rng);
+                ++vi;
+                return true;
+            });
+            int pi = 0;
+            writeTable(betegPath, betegFields(), [&](Values& v) {
+                if (pi >= kPatients) return false;
+                v = {QByteArray::number(100000000 + pi * 7919), "Beteg " + QByteArray::number(pi),
+                     pi % 2 ? "1" : "2"};
+                ++pi;
+                return true;
+            });
+            {
+                Table t;
+                t.open(betegPath);
+                t.addTag("Beteg1", "Taj");
+            }
+            // the data set an import reads: the same sheets and visits again
+            std::mt19937 rng2(42);
+            makeSheets(rng2);
+            si = 0;
+            writeTable(dir + "/SRCLAP.DBF", lapFields(), [&](Values& v) {
+                if (si >= sheets.size()) return false;
+                v = sheetValues(sheets[si++], rng2);
+                return true;
+            });
+            vi = 0;
+            writeTable(dir + "/SRCLAPB.DBF", lapbFields(), [&](Values& v) {
+                if (vi >= kVisits) return false;
+                v = visitValues(sheets[size_t(std::int64_t(vi) * kSheets / kVisits)], rng2);
                 ++vi;
                 return true;
             });
@@ -360,14 +397,17 @@ int main(int argc, char** argv) {
         printRow("  the same, wall clock", median(openWalls), 0, "< 500 ms");
 
         engine::Database db(dir);
-        Table lap("lap", &db), lapb("lapb", &db);
+        Table lap("lap", &db), lapb("lapb", &db), beteg("beteg", &db);
         lap.open(lapPath);
         lapb.open(lapbPath);
+        beteg.open(betegPath);
 
         sqlite3* native = nullptr;
         sqlite3_open(":memory:", &native);
         fillNative(native, db, "lap", lapFields());
         fillNative(native, db, "lapb", lapbFields());
+        fillNative(native, db, "beteg", betegFields());
+        execNative(native, "create index beteg1 on beteg(taj)");
         execNative(native, "create index lap1 on lap(sorsz, resz)");
         execNative(native, "create index lap2 on lap(taj, idoszak)");
         execNative(native, "create index lap3 on lap(idoszak, sorsz, resz)");
@@ -414,81 +454,116 @@ int main(int argc, char** argv) {
         std::snprintf(what3, sizeof what3, "visits of %d sheets, joined (median)", sheetsIn);
         printRow(what3, median(ours3), median(nat3), "< 3x");
 
-        // --- (4) 10 000 appends with posts ---
+        // --- (4) whole-table grouping and the patient join ---
+        struct Q {
+            const char* what;
+            const char* sql;
+        };
+        const Q whole[] = {
+            {"all sheets grouped by patient", "select taj, count(*) from lap group by taj"},
+            {"all visits grouped by period",
+             "select idoszak, sum(vizitdb) from lapb group by idoszak"},
+            {"sheets joined to their patients",
+             "select b.neme, count(*), sum(a.apnap) from lap a join beteg b on b.taj = a.taj "
+             "group by b.neme"},
+        };
+        for (const Q& q : whole) {
+            std::vector<double> o, nt;
+            int a = 0, b = 0;
+            for (int i = 0; i < 3; ++i) {
+                o.push_back(seconds([&] { a = db.query(q.sql).rowCount(); }));
+                nt.push_back(seconds([&] { b = runNative(native, q.sql, {}); }));
+            }
+            if (a != b || a == 0)
+                throw std::runtime_error(std::string("results differ: ") + q.what);
+            printRow(q.what, median(o), median(nt), "< 2x");
+        }
+
+        // --- (5) 10 000 appends with posts, beside native inserts in one
+        // transaction, in memory and on disk with WAL; the same rows ---
         const int n4 = 10000;
+        struct Visit {
+            const Sheet* s;
+            int elltip, day, vizitdb;
+        };
+        std::vector<Visit> added;
         std::mt19937 rng4(7);
+        for (int i = 0; i < n4; ++i)
+            added.push_back({&sheets[size_t(rng4() % sheets.size())], int(rng4() % 12),
+                             1 + int(rng4() % 28), 1 + int(rng4() % 4)});
+        sqlite3* disk = nullptr;
+        sqlite3_open(QFile::encodeName(dir + "/native.db").constData(), &disk);
+        {
+            sqlite3_backup* bk = sqlite3_backup_init(disk, "main", native, "main");
+            sqlite3_backup_step(bk, -1);
+            sqlite3_backup_finish(bk);
+            execNative(disk, "pragma journal_mode=wal");
+            execNative(disk, "pragma synchronous=normal");
+        }
         const double ours4 = seconds([&] {
-            for (int i = 0; i < n4; ++i) {
-                const Sheet& s = sheets[size_t(rng4() % sheets.size())];
+            for (const Visit& v : added) {
                 lapb.append();
-                lapb.setValue("idoszak", QString::fromLatin1(s.idoszak));
+                lapb.setValue("idoszak", QString::fromLatin1(v.s->idoszak));
                 lapb.setValue("intkod", QStringLiteral("0123"));
                 lapb.setValue("finkod", QStringLiteral("123456789"));
-                lapb.setValue("sorsz", QString::fromLatin1(s.sorsz));
-                lapb.setValue("resz", QString::fromLatin1(s.resz));
+                lapb.setValue("sorsz", QString::fromLatin1(v.s->sorsz));
+                lapb.setValue("resz", QString::fromLatin1(v.s->resz));
                 lapb.setValue("tevkod", QStringLiteral("12"));
-                lapb.setValue("elltip", int(rng4() % 12));
+                lapb.setValue("elltip", v.elltip);
                 lapb.setValue("onkep", 1);
-                lapb.setValue("apdatum", QDate(2024, 5, 1 + int(rng4() % 28)));
-                lapb.setValue("aptaj", QString::fromLatin1(s.taj));
-                lapb.setValue("vizitdb", 1 + int(rng4() % 4));
+                lapb.setValue("apdatum", QDate(2024, 5, v.day));
+                lapb.setValue("aptaj", QString::fromLatin1(v.s->taj));
+                lapb.setValue("vizitdb", v.vizitdb);
                 lapb.setValue("elido", QStringLiteral("0130"));
                 lapb.setValue("jeloles", QString());
                 lapb.setValue("elkuldve", QString());
                 lapb.post();
             }
         });
-        sqlite3_stmt* ins = nullptr;
-        check(sqlite3_prepare_v2(native, "insert into lapb values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-                                 -1, &ins, nullptr),
-              native);
-        const double nat4 = seconds([&] {
-            for (int i = 0; i < n4; ++i) {
-                const Sheet& s = sheets[size_t(rng4() % sheets.size())];
-                const QByteArray date =
-                    QDate(2024, 5, 1 + int(rng4() % 28)).toString(Qt::ISODate).toLatin1();
-                sqlite3_bind_text(ins, 1, s.idoszak.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(ins, 2, "0123", -1, SQLITE_STATIC);
-                sqlite3_bind_text(ins, 3, "123456789", -1, SQLITE_STATIC);
-                sqlite3_bind_text(ins, 4, s.sorsz.constData(), -1, SQLITE_TRANSIENT);
-                if (s.resz.isEmpty())
-                    sqlite3_bind_null(ins, 5);
-                else
-                    sqlite3_bind_text(ins, 5, s.resz.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(ins, 6, "12", -1, SQLITE_STATIC);
-                sqlite3_bind_int(ins, 7, int(rng4() % 12));
-                sqlite3_bind_int(ins, 8, 1);
-                sqlite3_bind_text(ins, 9, date.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(ins, 10, s.taj.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_int(ins, 11, 1 + int(rng4() % 4));
-                sqlite3_bind_text(ins, 12, "0130", -1, SQLITE_STATIC);
-                sqlite3_bind_null(ins, 13);
-                sqlite3_bind_null(ins, 14);
-                check(sqlite3_step(ins), native);
-                sqlite3_reset(ins);
-            }
-        });
-        // and the same inserts in one transaction, where SQLite does best
-        const double nat4t = seconds([&] {
-            execNative(native, "begin");
-            for (int i = 0; i < n4; ++i) {
-                const Sheet& s = sheets[size_t(rng4() % sheets.size())];
-                sqlite3_bind_text(ins, 1, s.idoszak.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_text(ins, 4, s.sorsz.constData(), -1, SQLITE_TRANSIENT);
-                if (s.resz.isEmpty())
-                    sqlite3_bind_null(ins, 5);
-                else
-                    sqlite3_bind_text(ins, 5, s.resz.constData(), -1, SQLITE_TRANSIENT);
-                sqlite3_bind_int(ins, 7, int(rng4() % 12));
-                sqlite3_bind_int(ins, 11, 1 + int(rng4() % 4));
-                check(sqlite3_step(ins), native);
-                sqlite3_reset(ins);
-            }
-            execNative(native, "commit");
-        });
-        sqlite3_finalize(ins);
-        printRow("10 000 appends with posts", ours4, nat4, "< 3x");
-        printRow("  native inserts in one transaction", ours4, nat4t, "");
+        auto nativeAppends = [&](sqlite3* conn) {
+            sqlite3_stmt* ins = nullptr;
+            check(sqlite3_prepare_v2(conn, "insert into lapb values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+                                     -1, &ins, nullptr),
+                  conn);
+            const double s = seconds([&] {
+                execNative(conn, "begin");
+                for (const Visit& v : added) {
+                    const QByteArray date = QDate(2024, 5, v.day).toString(Qt::ISODate).toLatin1();
+                    sqlite3_bind_text(ins, 1, v.s->idoszak.constData(), -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_text(ins, 2, "0123", -1, SQLITE_STATIC);
+                    sqlite3_bind_text(ins, 3, "123456789", -1, SQLITE_STATIC);
+                    sqlite3_bind_text(ins, 4, v.s->sorsz.constData(), -1, SQLITE_TRANSIENT);
+                    if (v.s->resz.isEmpty())
+                        sqlite3_bind_null(ins, 5);
+                    else
+                        sqlite3_bind_text(ins, 5, v.s->resz.constData(), -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_text(ins, 6, "12", -1, SQLITE_STATIC);
+                    sqlite3_bind_int(ins, 7, v.elltip);
+                    sqlite3_bind_int(ins, 8, 1);
+                    sqlite3_bind_text(ins, 9, date.constData(), -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_text(ins, 10, v.s->taj.constData(), -1, SQLITE_TRANSIENT);
+                    sqlite3_bind_int(ins, 11, v.vizitdb);
+                    sqlite3_bind_text(ins, 12, "0130", -1, SQLITE_STATIC);
+                    sqlite3_bind_null(ins, 13);
+                    sqlite3_bind_null(ins, 14);
+                    check(sqlite3_step(ins), conn);
+                    sqlite3_reset(ins);
+                }
+                execNative(conn, "commit");
+            });
+            sqlite3_finalize(ins);
+            return s;
+        };
+        const double nat4m = nativeAppends(native);
+        const double nat4d = nativeAppends(disk);
+        printRow("10 000 appends, native in memory (1 txn)", ours4, nat4m, "< 3x");
+        printRow("10 000 appends, native on disk WAL (1 txn)", ours4, nat4d, "< 3x");
+        const char* sums = "select count(*), sum(vizitdb) + sum(elltip) from lapb";
+        qint64 sumN = 0, sumD = 0;
+        runNative(native, sums, {}, &sumN);
+        runNative(disk, sums, {}, &sumD);
+        const qint64 sumO = db.query(sums).value(0, 1).toLongLong();
+        if (sumO != sumN || sumO != sumD) throw std::runtime_error("the appended rows differ");
 
         // --- (5) a sheet save as one change unit: the sheet row edited, six
         // visit rows deleted and six appended, the journal and both tables
@@ -520,6 +595,68 @@ int main(int argc, char** argv) {
         // the engine's rows after the appends agree with the native ones
         const QVariant total = db.query("select count(*), sum(vizitdb) from lapb").value(0, 0);
         std::fprintf(stderr, "visits now: %lld\n", total.toLongLong());
+
+        // --- (6) the full import: 100 000 sheets and 1 000 000 visits read
+        // from another dBase file set, replacing the tables' records ---
+        Table srcLap, srcLapb;
+        srcLap.open(dir + "/SRCLAP.DBF", Table::Mode::ReadOnly);
+        srcLapb.open(dir + "/SRCLAPB.DBF", Table::Mode::ReadOnly);
+        std::uint32_t imported = 0;
+        const double ours6 = seconds([&] {
+            imported = lap.importFrom(srcLap, Table::Import::Replace) +
+                       lapb.importFrom(srcLapb, Table::Import::Replace);
+        });
+        const double ours6wall = wallSeconds;
+        // native: the same rows from another database file, in one transaction
+        sqlite3* src = nullptr;
+        sqlite3_open(QFile::encodeName(dir + "/src.db").constData(), &src);
+        execNative(src, "drop table if exists lap; drop table if exists lapb");
+        execNative(src, QStringLiteral("create table lap (%1)")
+                            .arg(columnList(lapFields()))
+                            .toUtf8()
+                            .constData());
+        execNative(src, QStringLiteral("create table lapb (%1)")
+                            .arg(columnList(lapbFields()))
+                            .toUtf8()
+                            .constData());
+        sqlite3_close(src);
+        auto nativeImport = [&](sqlite3* conn) {
+            const QByteArray at = "attach '" + QFile::encodeName(dir + "/src.db") + "' as src";
+            execNative(conn, at.constData());
+            execNative(conn, "begin; delete from src.lap; delete from src.lapb; "
+                             "insert into src.lap select * from main.lap where rowid <= 100000; "
+                             "insert into src.lapb select * from main.lapb where rowid <= 1000000; "
+                             "commit");
+            const double s = seconds([&] {
+                execNative(conn, "begin; delete from main.lap; delete from main.lapb; "
+                                 "insert into main.lap select * from src.lap; "
+                                 "insert into main.lapb select * from src.lapb; commit");
+            });
+            execNative(conn, "detach src");
+            return s;
+        };
+        const double nat6m = nativeImport(native);
+        const double nat6d = nativeImport(disk);
+        printRow("full import, 1 100 000 records (CPU)", ours6, nat6m, "< 3 s");
+        printRow("  the same, native on disk WAL", ours6, nat6d, "< 3 s");
+        printRow("  engine wall clock", ours6wall, 0, "");
+        const char* isums = "select count(*), sum(vizitdb) from lapb";
+        qint64 iN = 0;
+        runNative(native, isums, {}, &iN);
+        if (imported != kSheets + kVisits || db.query(isums).value(0, 1).toLongLong() != iN)
+            throw std::runtime_error("the imported rows differ");
+
+        // --- (7) open and close of the big table stay flat ---
+        lapb.close();
+        std::vector<double> oc;
+        for (int i = 0; i < 5; ++i)
+            oc.push_back(seconds([&] {
+                Table t;
+                t.open(lapbPath);
+                t.close();
+            }));
+        printRow("open + close LAPB, unchanged", median(oc), 0, "flat");
+        sqlite3_close(disk);
         sqlite3_close(native);
     } catch (const engine::DbError& e) {
         std::fprintf(stderr, "%s\n", e.what());

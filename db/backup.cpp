@@ -2,7 +2,9 @@
 
 #include "app/appstate.h"
 #include "db/tableops.h"
+#include "engine/dberror.h"
 #include "engine/table.h"
+#include "engine/tablebuilder.h"
 #include "ui/folderbrowser.h"
 #include "ui/messages.h"
 
@@ -11,9 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
-#include <filesystem>
-#include <system_error>
+#include <unistd.h>
 
 namespace db {
 
@@ -36,12 +36,18 @@ bool sameFile(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-// Renames `from` over `to` in one step.
+// Renames `from` over `to` in one step, its contents synced first and the
+// rename made durable.
 bool replaceWith(const QString& from, const QString& to) {
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), ec);
-    return !ec;
+    QFile f(from);
+    if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0) return false;
+    f.close();
+    try {
+        engine::renameDurably(from, to);
+        return true;
+    } catch (const engine::DbError&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -112,24 +118,12 @@ bool Archiver::run(const QStringList& arguments) const {
 // Copies
 
 bool copyReplacing(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    QByteArray buffer(1 << 16, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0) {
-            out.cancelWriting();
-            return false;
-        }
-        if (n == 0) break;
-        if (out.write(buffer.constData(), n) != n) {
-            out.cancelWriting();
-            return false;
-        }
+    try {
+        engine::TableBuilder::copyFile(from, to);
+        return true;
+    } catch (const engine::DbError&) {
+        return false;
     }
-    return out.commit();
 }
 
 // ---------------------------------------------------------------------------

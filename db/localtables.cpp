@@ -3,6 +3,7 @@
 #include "db/tableops.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
+#include "engine/tablebuilder.h"
 #include "ui/messages.h"
 
 #include <QDir>
@@ -56,41 +57,31 @@ void LocalTables::ensureIndexes(const TableDef& def, engine::Table& table, const
     if (!engine::Table::indexFileOk(path)) buildIndexes(table, path, def.tags, creationActive(def));
 }
 
-int LocalTables::streamInto(const std::vector<engine::FieldDef>& fields, const QString& sql,
-                            const QString& tmpPath) {
-    engine::Table::create(tmpPath, fields);
-    int count = 0;
-    engine::Table fresh;
-    fresh.open(tmpPath);
-    std::vector<QVariantList> batch(1);
+QString LocalTables::targetOf(const TableDef& def) const {
+    return QDir(t_.directory()).filePath(def.fileName);
+}
+
+int LocalTables::streamInto(const QString& sql, engine::TableBuilder& out) {
     try {
-        t_.dbo.each(sql, {}, [&](const QVariantList& row) {
-            batch[0] = row;
-            fresh.appendRows(batch);
-            ++count;
-        });
+        t_.dbo.each(sql, {}, [&](const QVariantList& row) { out.addRow(row); });
     } catch (const engine::DbError& e) {
-        fresh.close();
-        QFile::remove(tmpPath);
+        out.Abandon();
         if (e.kind() != engine::DbError::Kind::Query) throw;
         msg_.error(kKeszitesHiba);
         throw StartupStopped();
     }
-    fresh.close();
-    return count;
+    return int(out.count());
 }
 
 QString LocalTables::replaceFile(const TableDef& def, const QString& oldPath,
-                                 const QString& tmpPath) {
-    const QString target = QDir(t_.directory()).filePath(def.fileName);
+                                 engine::TableBuilder& fresh) {
+    const QString target = targetOf(def);
     const QFileInfo fi(oldPath);
     const QString mdx = engine::findFileNoCase(fi.dir().filePath(indexFileName(fi.fileName())));
     if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
         throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
-    // rename() replaces the target in one step.
-    if (::rename(QFile::encodeName(tmpPath).constData(), QFile::encodeName(target).constData()) !=
-        0)
-        throw engine::DbError(engine::DbError::Kind::Io, target, QStringLiteral("nem írható"));
+    // The new file, synced, replaces the target in one durable step.
+    fresh.Finish();
     if (oldPath != target && QFileInfo::exists(oldPath)) removeTableFiles(oldPath);
     return target;
 }
@@ -179,9 +170,8 @@ void LocalTables::crtbeteg() {
     if (!QFileInfo::exists(path)) path = createFile(def);
     openIfClosed(beteg, path);
     if (!beteg.hasField(QStringLiteral("AZTIP"))) {
-        const QString fresh = path + QStringLiteral(".uj");
-        streamInto(def.fields,
-                   QStringLiteral("select taj,nev,neme,'1' as aztip,kozigkod,cime1,cime2,szulh,"
+        engine::TableBuilder fresh(targetOf(def), def.fields);
+        streamInto(QStringLiteral("select taj,nev,neme,'1' as aztip,kozigkod,cime1,cime2,szulh,"
                                   "szuli ") +
                        QStringLiteral("from beteg order by taj"),
                    fresh);
@@ -201,8 +191,8 @@ void LocalTables::createWithFinkod(TableId id, const QString& conversion, const 
     if (!QFileInfo::exists(path)) path = createFile(def);
     openIfClosed(table, path);
     if (!table.hasField(QStringLiteral("FINKOD"))) {
-        const QString fresh = path + QStringLiteral(".uj");
-        streamInto(def.fields, conversion, fresh);
+        engine::TableBuilder fresh(targetOf(def), def.fields);
+        streamInto(conversion, fresh);
         table.close();
         path = replaceFile(def, path, fresh);
         table.open(path);
@@ -257,16 +247,15 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
     int n = 0;
     if (toConvert) {
         const TableDef& oldDef = layout(TableId::Lapold);
-        const QString oldTarget = QDir(t_.directory()).filePath(oldDef.fileName);
-        const QString fresh = oldTarget + QStringLiteral(".uj");
-        n = streamInto(oldDef.fields,
-                       QStringLiteral("select * from lap a where idoszak<'2005.02' ") +
+        const QString oldTarget = targetOf(oldDef);
+        engine::TableBuilder fresh(oldTarget, oldDef.fields);
+        n = streamInto(QStringLiteral("select * from lap a where idoszak<'2005.02' ") +
                            QStringLiteral("order by a.idoszak,a.sorsz,a.resz"),
                        fresh);
         if (n > 0)
             replaceFile(oldDef, engine::findFileNoCase(oldTarget), fresh);
         else
-            QFile::remove(fresh);
+            fresh.Abandon();
     }
     if (n == 0 && exists && !engine::Table::indexFileOk(path))
         buildIndexes(lap, path, def.tags, creationActive(def));
@@ -275,9 +264,8 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
     // the old one's place only when it is complete.
     if (toConvert) {
         openIfClosed(lap, path);
-        const QString fresh = path + QStringLiteral(".uj");
+        engine::TableBuilder fresh(targetOf(def), def.fields);
         streamInto(
-            def.fields,
             QStringLiteral(
                 "select idoszak,intkod,' ' as finkod,sorsz,resz,taj,kozigkod,tpotl,bnoki,"
                 "bnorov,elb,apnap, ") +

@@ -27,6 +27,10 @@ namespace ui {
 class Messages;
 }
 
+namespace engine {
+class TableBuilder;
+}
+
 namespace db {
 
 // The first period whose rows get the contract's financing code when a table
@@ -79,16 +83,17 @@ private:
     // index, open.
     void createWithFinkod(TableId id, const QString& conversion, const QString& update,
                           const QString& finkod, const QString& finkodtol);
+    // Where the table of `def` lives: the data folder, the layout's spelling.
+    QString targetOf(const TableDef& def) const;
     // Streams the rows of an upgrade's query (run over the table objects as
-    // they are) into a new file with `fields` at `tmpPath`, beside the table;
-    // the rows are never all held at once. Returns how many there were. On a
-    // failing query: the message, the new file removed, StartupStopped.
-    int streamInto(const std::vector<engine::FieldDef>& fields, const QString& sql,
-                   const QString& tmpPath);
-    // Puts the finished file `tmpPath` in the place of the table file
-    // `oldPath` (closed) under the layout's spelling, without the old index
-    // file. The old table stays whole until this moment.
-    QString replaceFile(const TableDef& def, const QString& oldPath, const QString& tmpPath);
+    // they are) into `out`, a new file beside the table; the rows are never
+    // all held at once. Returns how many there were. On a failing query: the
+    // message, the new file abandoned, StartupStopped.
+    int streamInto(const QString& sql, engine::TableBuilder& out);
+    // Puts the new file of `fresh` in the place of the table file `oldPath`
+    // (closed) under the layout's spelling, without the old index file. The
+    // old table stays whole until this moment.
+    QString replaceFile(const TableDef& def, const QString& oldPath, engine::TableBuilder& fresh);
     // The financing-code update; false (after the message) when it fails.
     bool updateFinkod(const QString& sql, const QString& finkod, const QString& finkodtol);
 

@@ -170,7 +170,7 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     Plan best;
     int bestScore = 0;
     std::vector<int> bestUse; // constraint index per argv slot
-    const auto& tags = t.tags();
+    const auto& tags = t.tagList();
     for (size_t ti = 0; ti < tags.size(); ++ti) {
         const auto& parts = tags[ti].expr.components();
         std::vector<int> use;
@@ -363,13 +363,13 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         return SQLITE_OK;
     }
     const Plan p = Plan::decode(idxNum);
-    if (p.tag < 0 || p.tag >= int(t.tags().size())) {
+    if (p.tag < 0 || p.tag >= int(t.tagList().size())) {
         fullScan(c); // the tags changed since the plan was made
         return SQLITE_OK;
     }
     c->useList = true;
     c->eof = true;
-    const auto& tag = t.tags()[size_t(p.tag)];
+    const auto& tag = t.tag(p.tag);
     const auto& parts = tag.expr.components();
     QByteArray prefix;
     int arg = 0;

@@ -203,6 +203,21 @@ QString mdxPathFor(const QString& dbfPath) {
     return findFileNoCase(fi.dir().filePath(fi.completeBaseName() + ".mdx"));
 }
 
+int removeLeftoverFiles(const QString& dir) {
+    const QDir d(dir);
+    if (dir.isEmpty() || !d.exists()) return 0;
+    int removed = 0;
+    const QStringList names = d.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& n : names) {
+        const QString low = n.toLower();
+        if ((low.endsWith(QLatin1String(".pack-tmp")) || low.endsWith(QLatin1String(".uj")) ||
+             low.endsWith(QLatin1String(".mdx.tmp"))) &&
+            QFile::remove(d.filePath(n)))
+            ++removed;
+    }
+    return removed;
+}
+
 void clearHeaderFlags(const QString& path) {
     const QString p = findFileNoCase(path);
     const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR);

@@ -102,6 +102,11 @@ bool fileExistsNoCase(const QString& path);
 // The index file beside a table file (found whatever its letter case).
 QString mdxPathFor(const QString& dbfPath);
 
+// Removes from `dir` what a killed run left beside the tables: the files
+// being written under a temporary name ("*.pack-tmp", "*.uj", "*.mdx.tmp").
+// Returns how many were removed.
+int removeLeftoverFiles(const QString& dir);
+
 // Sets bytes 28 and 29 of a dBase header to 0 (the production-index flag and
 // the language-driver mark). Throws DbError(Io) on any failure.
 void clearHeaderFlags(const QString& path);

@@ -3,6 +3,7 @@
 #include "engine/dberror.h"
 
 #include <QDate>
+#include <algorithm>
 
 namespace engine {
 
@@ -87,7 +88,7 @@ DbfHeader parseDbfHeader(const QByteArray& bytes, qint64 fileSize, const QString
     h.indexFlag = std::uint8_t(d[28]);
     h.languageDriver = std::uint8_t(d[29]);
 
-    if (h.headerLength < 33)
+    if (h.headerLength < 32)
         throw damaged(path, QStringLiteral("a fejléchossz (%1) túl kicsi").arg(h.headerLength));
     if (h.headerLength > fileSize)
         throw damaged(
@@ -96,16 +97,12 @@ DbfHeader parseDbfHeader(const QByteArray& bytes, qint64 fileSize, const QString
     if (bytes.size() < h.headerLength)
         throw damaged(path, QStringLiteral("a fejléc nem olvasható be egészen"));
 
-    // Descriptors run from byte 32 to the terminator 0x0D, or to the end of
-    // the header where a writer left the terminator out.
+    // Descriptors run from byte 32 to the terminator 0x0D; the header length
+    // decides how many there are where a writer put another byte in the
+    // terminator's place or left it out.
     int pos = 32;
-    int offset = 1;
     const bool foxpro = h.version == 0x30 || h.version == 0x31 || h.version == 0x32;
-    while (true) {
-        if (pos >= h.headerLength) break;
-        if (std::uint8_t(d[pos]) == 0x0D) break;
-        if (pos + 32 > h.headerLength)
-            throw damaged(path, QStringLiteral("a mezőleírások túlnyúlnak a fejlécen"));
+    while (pos + 32 <= h.headerLength && std::uint8_t(d[pos]) != 0x0D) {
         FieldDef f;
         int n = 0;
         while (n < 11 && d[pos + n] != 0)
@@ -114,11 +111,6 @@ DbfHeader parseDbfHeader(const QByteArray& bytes, qint64 fileSize, const QString
         f.type = d[pos + 11];
         f.width = std::uint8_t(d[pos + 16]);
         f.decimals = std::uint8_t(d[pos + 17]);
-        // Clipper and FoxPro keep character fields wider than 255 in two bytes.
-        if (f.type == 'C' && mode == HeaderMode::Lenient && f.decimals > 0 && !foxpro) {
-            f.width += f.decimals * 256;
-            f.decimals = 0;
-        }
         if (f.width <= 0 && mode == HeaderMode::Table)
             throw damaged(path, QStringLiteral("a(z) %1 mező hossza 0").arg(f.name));
         if (mode == HeaderMode::Table) {
@@ -128,12 +120,34 @@ DbfHeader parseDbfHeader(const QByteArray& bytes, qint64 fileSize, const QString
                 throw damaged(path, QStringLiteral("a(z) %1 mező típusa ismeretlen (%2)")
                                         .arg(f.name, QString(QLatin1Char(f.type))));
         }
-        f.offset = offset;
-        offset += f.width;
         h.fields.push_back(f);
         pos += 32;
     }
-    if (h.fields.empty()) throw damaged(path, QStringLiteral("nincs egyetlen mezője sem"));
+    // A character field's decimal-count byte is a high length byte for
+    // Clipper and FoxPro (fields wider than 255) and a stray count for
+    // others (Excel writes them): the record length tells which.
+    int plain = 1, wide = 1;
+    for (const FieldDef& f : h.fields) {
+        plain += f.width;
+        wide += f.width + (f.type == 'C' && !foxpro ? f.decimals * 256 : 0);
+    }
+    const bool useWide = wide != plain && wide == h.recordLength;
+    int offset = 1;
+    for (FieldDef& f : h.fields) {
+        if (f.type == 'C' && useWide && !foxpro) {
+            f.width += f.decimals * 256;
+            f.decimals = 0;
+        }
+        f.offset = offset;
+        offset += f.width;
+    }
+    if (h.fields.empty()) {
+        // A table without fields holds nothing; one that announces records
+        // is damaged.
+        if (h.recordCount != 0) throw damaged(path, QStringLiteral("nincs egyetlen mezője sem"));
+        h.recordLength = std::max<std::uint16_t>(h.recordLength, 1);
+        return h;
+    }
     if (offset != h.recordLength)
         throw damaged(path, QStringLiteral("a rekordhossz (%1) nem egyezik a mezők hosszával (%2)")
                                 .arg(h.recordLength)

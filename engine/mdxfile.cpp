@@ -5,6 +5,7 @@
 
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/mdxfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,15 +14,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
 
 namespace {
-
-constexpr char kMdxMagic[8] = {'S', 'Z', 'M', 'D', 'X', '0', '1', '\n'};
-constexpr int kMdxDirtyOffset = 8;
-constexpr int kMdxSummed = 12; // the checksum covers the file from here
 
 void put64(QByteArray& b, quint64 v) {
     for (int i = 0; i < 8; ++i)
@@ -54,17 +52,37 @@ struct Reader {
     }
     QString str() {
         const quint32 n = u32();
-        if (!ok || pos + qsizetype(n) > b.size()) return ok = false, QString();
+        if (!ok || n > quint32(b.size()) || pos + qsizetype(n) > b.size())
+            return ok = false, QString();
         const QString s = QString::fromUtf8(b.constData() + pos, qsizetype(n));
         pos += n;
         return s;
     }
 };
 
-// A checksum of index file contents, so that a damaged index is noticed and
-// rebuilt rather than followed. Four lanes of 64-bit words keep it at memory
-// speed for indexes of a million records.
-quint64 checksum(const char* p, std::size_t n) {
+constexpr int kSummedFrom = 12; // the directory checksum covers it from here
+
+bool readWhole(int fd, char* out, std::size_t n, std::uint64_t at) {
+    while (n > 0) {
+        const ssize_t r = ::pread(fd, out, n, off_t(at));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        out += r;
+        n -= size_t(r);
+        at += std::uint64_t(r);
+    }
+    return true;
+}
+
+std::int64_t mtimeOf(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return 0;
+    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+} // namespace
+
+std::uint64_t mdxChecksum(const char* p, std::size_t n) {
     constexpr quint64 k = 0x9E3779B97F4A7C15ull;
     quint64 h[4] = {0x6A09E667F3BCC908ull ^ n, 0xBB67AE8584CAA73Bull, 0x3C6EF372FE94F82Bull,
                     0xA54FF53A5F1D36F1ull};
@@ -85,7 +103,91 @@ quint64 checksum(const char* p, std::size_t n) {
     return out ^ (out >> 32);
 }
 
-} // namespace
+bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory& d) {
+    if (b.size() < 24 || !b.startsWith(QByteArray(kMdxMagic, 8))) return false;
+    Reader r{b, 8};
+    d.dirty = r.u32();
+    d.length = r.u32();
+    if (d.length < 40 || d.length > kMdxMaxDirectory || d.length > b.size() || d.length > fileSize)
+        return false;
+    const quint64 sum = get64le(b.constData() + d.length - 8);
+    if (sum != mdxChecksum(b.constData() + kSummedFrom, std::size_t(d.length - 8 - kSummedFrom)))
+        return false;
+    const QByteArray body = b.left(d.length - 8);
+    Reader s{body, r.pos};
+    d.recordCount = s.u32();
+    d.dbfSize = s.u64();
+    d.dbfTime = std::int64_t(s.u64());
+    d.defaultTag = s.str();
+    const quint32 ntags = s.u32();
+    if (!s.ok || ntags > 64) return false;
+    d.tags.clear();
+    std::uint64_t at = d.length;
+    for (quint32 i = 0; i < ntags; ++i) {
+        MdxTagEntry t;
+        t.name = s.str();
+        t.expression = s.str();
+        t.keyLength = s.u32();
+        t.count = s.u32();
+        t.offset = s.u64();
+        t.sum = s.u64();
+        if (!s.ok || t.keyLength == 0 || t.keyLength > 4096) return false;
+        if (t.offset != at) d.whole = false;
+        at += std::uint64_t(t.count) * (t.keyLength + 4);
+        d.tags.push_back(std::move(t));
+    }
+    if (s.pos != body.size()) return false;
+    d.whole = d.whole && at == fileSize;
+    return true;
+}
+
+QByteArray buildMdxDirectory(const MdxDirectory& d) {
+    QByteArray b(kMdxMagic, 8);
+    put32(b, d.dirty);
+    put32(b, 0); // the length, filled in below
+    put32(b, d.recordCount);
+    put64(b, d.dbfSize);
+    put64(b, quint64(d.dbfTime));
+    putStr(b, d.defaultTag);
+    put32(b, quint32(d.tags.size()));
+    qsizetype offsetAt = -1;
+    std::vector<qsizetype> offsets;
+    for (const MdxTagEntry& t : d.tags) {
+        putStr(b, t.name);
+        putStr(b, t.expression);
+        put32(b, t.keyLength);
+        put32(b, t.count);
+        offsets.push_back(b.size());
+        put64(b, 0);
+        put64(b, t.sum);
+    }
+    (void)offsetAt;
+    const quint32 length = quint32(b.size() + 8);
+    put32le(b.data() + 12, length);
+    std::uint64_t at = length;
+    for (size_t i = 0; i < d.tags.size(); ++i) {
+        for (int k = 0; k < 8; ++k)
+            b[offsets[i] + k] = char((at >> (8 * k)) & 0xFF);
+        at += std::uint64_t(d.tags[i].count) * (d.tags[i].keyLength + 4);
+    }
+    put64(b, mdxChecksum(b.constData() + kSummedFrom, std::size_t(b.size() - kSummedFrom)));
+    return b;
+}
+
+bool mdxEntriesSound(const char* e, std::size_t count, int el, std::uint32_t records) {
+    if (count != records) return false;
+    std::vector<bool> seen(size_t(records) + 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        const char* p = e + i * std::size_t(el);
+        const auto* u = reinterpret_cast<const unsigned char*>(p + el - 4);
+        const std::uint32_t r =
+            std::uint32_t(u[0]) << 24 | std::uint32_t(u[1]) << 16 | std::uint32_t(u[2]) << 8 | u[3];
+        if (r == 0 || r > records || seen[r]) return false;
+        seen[r] = true;
+        if (i > 0 && memcmp(p - el, p, size_t(el)) >= 0) return false;
+    }
+    return true;
+}
 
 // ---------------------------------------------------------------- tags
 
@@ -95,9 +197,25 @@ QString Table::indexPath() const {
 }
 
 bool Table::indexFileOk(const QString& dbfPath) {
-    QFile f(mdxPathFor(findFileNoCase(dbfPath)));
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    return f.read(8) == QByteArray(kMdxMagic, 8);
+    const QString mdx = mdxPathFor(findFileNoCase(dbfPath));
+    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    QByteArray head;
+    if (ok) {
+        char first[16];
+        ok = readWhole(fd, first, 16, 0) && memcmp(first, kMdxMagic, 8) == 0;
+        const std::uint32_t len = ok ? get32le(first + 12) : 0;
+        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= std::uint64_t(st.st_size);
+        if (ok) {
+            head.resize(len);
+            ok = readWhole(fd, head.data(), len, 0);
+        }
+    }
+    ::close(fd);
+    MdxDirectory d;
+    return ok && parseMdxDirectory(head, std::uint64_t(st.st_size), d) && d.whole;
 }
 
 void Table::keyOf(const Tag& t, const char* rec, char* out) const {
@@ -127,6 +245,7 @@ void Table::buildTag(Tag& t) {
     }
     t.index = TagIndex(kl);
     t.index.load(std::move(entries));
+    t.loaded = true;
 }
 
 void Table::addTag(const QString& name, const QString& expression) {
@@ -201,47 +320,85 @@ void Table::rebuildTags() {
     }
 }
 
-// The index file: magic, a "being changed" word, the table's record count
-// and size when written, the default active tag, then each tag's name,
-// expression, key length and sorted entries, and last a checksum of all that
-// follows the "being changed" word. Written whole under a temporary name;
-// marked "being changed" before the first change after it was written, so an
-// index left behind by a crash is rebuilt at the next open, and so is one
-// whose checksum does not match.
+// ---------------------------------------------------------------- index file
+
+// Written whole under a temporary name when the entries changed; when only
+// the directory changed (the default tag, the table's time) and it keeps its
+// length, the directory alone is written over. Marked "being changed" before
+// the first change after it was written, so an index left behind by a crash
+// is rebuilt at the next open, and so is one whose checksums do not match.
 void Table::saveIndexFile() {
     // Held records are not in the file yet: the index follows the file.
     if (tags_.empty() || (held_ && !held_->empty())) return;
-    QByteArray b(kMdxMagic, 8);
-    put32(b, 0);
-    put32(b, header_.recordCount);
-    put64(b, std::uint64_t(header_.headerLength) +
-                 std::uint64_t(header_.recordCount) * header_.recordLength);
-    putStr(b, active_ >= 0 ? tags_[size_t(active_)].name : QString());
-    put32(b, quint32(tags_.size()));
-    std::vector<char> entries;
-    for (const Tag& t : tags_) {
-        putStr(b, t.name);
-        putStr(b, t.expr.text());
-        put32(b, quint32(t.expr.keyLength()));
-        put32(b, quint32(t.index.size()));
-        entries.clear();
-        t.index.save(entries);
-        b.append(entries.data(), qsizetype(entries.size()));
+    MdxDirectory d;
+    d.recordCount = header_.recordCount;
+    d.dbfSize = std::uint64_t(header_.headerLength) +
+                std::uint64_t(header_.recordCount) * header_.recordLength;
+    d.dbfTime = mtimeOf(fd_);
+    d.defaultTag = active_ >= 0 ? tags_[size_t(active_)].name : QString();
+    const bool entriesSame = !indexDirty_ && indexDirLength_ > 0;
+    std::vector<std::vector<char>> entries(entriesSame ? 0 : tags_.size());
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        const Tag& t = tags_[i];
+        MdxTagEntry e;
+        e.name = t.name;
+        e.expression = t.expr.text();
+        e.keyLength = std::uint32_t(t.expr.keyLength());
+        if (entriesSame) {
+            e.count = t.fileCount;
+            e.sum = t.fileSum;
+        } else {
+            ensureTagLoaded(i);
+            t.index.save(entries[i]);
+            e.count = std::uint32_t(t.index.size());
+            e.sum = mdxChecksum(entries[i].data(), entries[i].size());
+        }
+        d.tags.push_back(e);
     }
-    put64(b, checksum(b.constData() + kMdxSummed, std::size_t(b.size() - kMdxSummed)));
+    const QByteArray dir = buildMdxDirectory(d);
     QFileInfo fi(path_);
     const QString target = QFileInfo::exists(indexPath())
                                ? indexPath()
                                : fi.dir().filePath(fi.completeBaseName() + ".mdx");
     try {
-        NewFile f(target, target + QStringLiteral(".tmp"));
-        f.append(b.constData(), std::size_t(b.size()));
-        f.commit();
+        if (entriesSame && std::uint32_t(dir.size()) == indexDirLength_) {
+            const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR | O_CLOEXEC);
+            if (fd < 0) throw ioError(target, QStringLiteral("nem nyitható meg"));
+            try {
+                writeAt(fd, 0, dir.constData(), std::size_t(dir.size()), target);
+                syncFile(fd, target);
+            } catch (...) {
+                ::close(fd);
+                throw;
+            }
+            ::close(fd);
+        } else {
+            if (entriesSame) {
+                // The directory grew or shrank: the entries move, so all are written.
+                indexDirty_ = true;
+                saveIndexFile();
+                return;
+            }
+            NewFile f(target, target + QStringLiteral(".tmp"));
+            f.append(dir.constData(), std::size_t(dir.size()));
+            for (const auto& e : entries)
+                f.append(e.data(), e.size());
+            f.commit();
+        }
     } catch (const DbError& e) {
         throw DbError(DbError::Kind::Io, target,
                       QStringLiteral("az indexállomány nem írható (%1)").arg(e.detail()));
     }
-    indexDirty_ = indexMarked_ = indexDefaultChanged_ = false;
+    // The file now holds every tag's entries as they are in memory.
+    MdxDirectory back;
+    parseMdxDirectory(dir, ~std::uint64_t(0) >> 1, back);
+    for (size_t i = 0; i < tags_.size() && i < d.tags.size(); ++i) {
+        tags_[i].fileCount = d.tags[i].count;
+        tags_[i].fileSum = d.tags[i].sum;
+        tags_[i].fileOffset = i < back.tags.size() ? back.tags[i].offset : 0;
+    }
+    indexDirLength_ = std::uint32_t(dir.size());
+    indexDirty_ = indexMarked_ = indexDefaultChanged_ = indexHeaderStale_ = false;
 }
 
 void Table::markIndexStale(const QString& dbfPath) {
@@ -266,8 +423,9 @@ void Table::markIndexStale(const QString& dbfPath) {
 
 void Table::touchIndexFile() {
     if (tags_.empty() || indexMarked_) return;
+    ensureAllTagsLoaded();
     const QString mdx = indexPath();
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR);
+    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
     char one[4];
     put32le(one, 1);
@@ -281,63 +439,134 @@ void Table::touchIndexFile() {
     indexMarked_ = true;
 }
 
+void Table::ensureTagLoaded(std::size_t i) const {
+    Tag& t = const_cast<Tag&>(tags_[i]);
+    if (t.loaded) return;
+    auto* self = const_cast<Table*>(this);
+    const int el = t.expr.keyLength() + 4;
+    bool ok = t.fileCount == header_.recordCount;
+    std::vector<char> bytes;
+    if (ok) {
+        const int fd = ::open(QFile::encodeName(indexPath()).constData(), O_RDONLY | O_CLOEXEC);
+        ok = fd >= 0;
+        if (ok) {
+            bytes.resize(std::size_t(t.fileCount) * std::size_t(el));
+            ok = readWhole(fd, bytes.data(), bytes.size(), t.fileOffset) &&
+                 mdxChecksum(bytes.data(), bytes.size()) == t.fileSum &&
+                 mdxEntriesSound(bytes.data(), t.fileCount, el, header_.recordCount);
+            ::close(fd);
+        }
+    }
+    if (ok) {
+        t.index = TagIndex(t.expr.keyLength());
+        t.index.loadSorted(bytes.data(), t.fileCount);
+    } else {
+        // Cannot be read whole, or not in order: rebuilt from the records.
+        self->buildTag(t);
+        self->indexDirty_ = true;
+    }
+    t.loaded = true;
+}
+
+void Table::ensureAllTagsLoaded() const {
+    for (size_t i = 0; i < tags_.size(); ++i)
+        ensureTagLoaded(i);
+}
+
+bool Table::tagsAgreeWithRecords() const {
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        ensureTagLoaded(i);
+        const Tag& t = tags_[i];
+        std::vector<char> k(size_t(t.expr.keyLength()));
+        for (TagIndex::Pos p = t.index.begin(); !t.index.atEnd(p); t.index.next(p)) {
+            keyOf(t, rawRecord(t.index.recnoAt(p)), k.data());
+            if (memcmp(k.data(), t.index.keyAt(p), k.size()) != 0) return false;
+        }
+    }
+    return true;
+}
+
+void Table::repairIndex() const {
+    auto* self = const_cast<Table*>(this);
+    ++self->repairs_;
+    for (Tag& t : self->tags_) {
+        self->buildTag(t);
+        t.loaded = true;
+    }
+    self->indexDirty_ = true;
+}
+
+const Table::Tag& Table::tag(int i) const {
+    ensureTagLoaded(size_t(i));
+    return tags_[size_t(i)];
+}
+
+const std::vector<Table::Tag>& Table::tags() const {
+    ensureAllTagsLoaded();
+    return tags_;
+}
+
 void Table::loadIndexFile() {
     tags_.clear();
     active_ = -1;
-    QFile f(indexPath());
-    if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
-    const QByteArray b = f.readAll();
-    if (!b.startsWith(QByteArray(kMdxMagic, 8))) return; // not ours: no tags
-    if (b.size() < kMdxSummed + 8) return;
-    const bool intact =
-        get64le(b.constData() + b.size() - 8) ==
-        checksum(b.constData() + kMdxSummed, std::size_t(b.size() - kMdxSummed - 8));
-    Reader r{b, 8};
-    const quint32 dirty = r.u32();
-    const quint32 count = r.u32();
-    const quint64 size = r.u64();
-    const QString def = r.str();
-    const quint32 ntags = r.u32();
-    if (!r.ok || ntags > 64) return;
-    bool stale = !intact || dirty != 0 || count != header_.recordCount ||
-                 size != std::uint64_t(header_.headerLength) +
-                             std::uint64_t(header_.recordCount) * header_.recordLength;
+    indexDirLength_ = 0;
+    indexHeaderStale_ = false;
+    const QString mdx = indexPath();
+    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    QByteArray head;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok) {
+        char first[16];
+        ok = readWhole(fd, first, 16, 0) && memcmp(first, kMdxMagic, 8) == 0;
+        const std::uint32_t len = ok ? get32le(first + 12) : 0;
+        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= std::uint64_t(st.st_size);
+        if (ok) {
+            head.resize(len);
+            ok = readWhole(fd, head.data(), len, 0);
+        }
+    }
+    ::close(fd);
+    MdxDirectory d;
+    // Not ours, or not whole: no tags (the program rebuilds them from its
+    // layouts, as indexFileOk() says no).
+    if (!ok || !parseMdxDirectory(head, std::uint64_t(st.st_size), d)) return;
+    const bool stale = !d.whole || d.dirty != 0 || d.recordCount != header_.recordCount ||
+                       d.dbfSize != std::uint64_t(header_.headerLength) +
+                                        std::uint64_t(header_.recordCount) * header_.recordLength;
     std::vector<Tag> tags;
-    std::vector<qsizetype> at; // where each tag's entries begin
-    for (quint32 i = 0; i < ntags; ++i) {
-        const QString name = r.str();
-        const QString expr = r.str();
-        const quint32 kl = r.u32();
-        const quint32 n = r.u32();
-        if (!r.ok) return;
-        std::optional<KeyExpr> e;
+    for (const MdxTagEntry& e : d.tags) {
+        std::optional<KeyExpr> x;
         try {
-            e = KeyExpr::parse(expr, header_.fields, path_);
+            x = KeyExpr::parse(e.expression, header_.fields, path_);
         } catch (const DbError&) {
             return; // names a field this table does not have: no usable index
         }
-        if (kl != quint32(e->keyLength())) return;
-        const qsizetype bytes = qsizetype(n) * qsizetype(kl + 4);
-        if (r.pos + bytes > b.size()) return;
-        if (n != header_.recordCount) stale = true; // every record has one entry
-        at.push_back(r.pos);
-        r.pos += bytes;
-        tags.push_back(Tag{name, std::move(*e), TagIndex(int(kl))});
+        if (e.keyLength != std::uint32_t(x->keyLength())) return;
+        Tag t{e.name, std::move(*x), TagIndex(int(e.keyLength))};
+        t.loaded = false;
+        t.fileOffset = e.offset;
+        t.fileSum = e.sum;
+        t.fileCount = e.count;
+        tags.push_back(std::move(t));
     }
     tags_ = std::move(tags);
-    if (stale) {
-        for (Tag& t : tags_)
-            buildTag(t);
-        // A table opened for reading keeps the rebuilt index to itself.
-        if (!readOnly_) {
-            indexDirty_ = true;
-            saveIndexFile();
-        }
-    } else {
-        for (size_t i = 0; i < tags_.size(); ++i)
-            tags_[i].index.loadSorted(b.constData() + at[i], header_.recordCount);
+    indexDirLength_ = d.length;
+    bool rebuild = stale;
+    // The table changed after the index was written (another dBase program
+    // edited it, or a file of the same size replaced it): every key is checked
+    // against its record, and a disagreeing index is rebuilt, never followed.
+    if (!rebuild && d.dbfTime != mtimeOf(fd_)) {
+        rebuild = !tagsAgreeWithRecords();
+        if (!rebuild) indexHeaderStale_ = true;
     }
-    const QString want = activeNameSet_ ? activeName_ : def;
+    if (rebuild) {
+        repairIndex();
+        // A table opened for reading keeps the rebuilt index to itself.
+        if (!readOnly_) saveIndexFile();
+    }
+    const QString want = activeNameSet_ ? activeName_ : d.defaultTag;
     for (size_t i = 0; i < tags_.size(); ++i)
         if (!want.isEmpty() && tags_[i].name.compare(want, Qt::CaseInsensitive) == 0)
             active_ = int(i);

@@ -147,7 +147,9 @@ void Table::close() {
     state_ = State::Browse;
     std::exception_ptr failure;
     try {
-        if (indexDirty_ || indexDefaultChanged_) saveIndexFile();
+        if (!readOnly_ &&
+            (indexDirty_ || indexDefaultChanged_ || indexHeaderStale_ || indexMarked_))
+            saveIndexFile();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -322,6 +324,7 @@ void Table::deleteRaw(std::uint32_t recno) {
         else
             held_->changed[recno] = bytes;
     } else {
+        touchIndexFile();
         writeAt(fd_,
                 std::uint64_t(header_.headerLength) +
                     std::uint64_t(recno - 1) * header_.recordLength,
@@ -463,18 +466,6 @@ void Table::remove() {
     bof_ = eof_ = n == 0;
 }
 
-void Table::appendRows(const std::vector<QVariantList>& rows) {
-    checkBrowse("append");
-    const int nf = int(header_.fields.size());
-    QByteArray rec(header_.recordLength, ' ');
-    for (const QVariantList& row : rows) {
-        rec.fill(' ');
-        for (int i = 0; i < nf && i < row.size(); ++i)
-            encodeField(i, row[i], rec.data());
-        recno_ = appendRaw(rec);
-    }
-    if (!rows.empty()) bof_ = eof_ = false;
-}
 
 // ---------------------------------------------------------------- change units
 

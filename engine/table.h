@@ -144,8 +144,21 @@ public:
     // Recomputes every tag from the records.
     void rebuildTags();
 
-    // Appends every row of `rows` (values by column position).
+    // Appends every row of `rows` (values by column position): the records
+    // written a megabyte at a time, the header once, the tags at the end.
     void appendRows(const std::vector<QVariantList>& rows);
+    // Appends records produced by `next` (which fills a blank record and
+    // returns true, or returns false at the end) the same way. On a failure
+    // the table keeps the records it had.
+    void bulkAppend(const std::function<bool(char* record)>& next);
+
+    // Reads every record (not deleted) of another open dBase table straight
+    // into this one: fields matched by name, bytes copied where the two
+    // fields agree in type and width, converted through the field codec where
+    // they do not; fields the source lacks stay blank. Replace puts a new file
+    // in the old one's place when complete. Returns the records read.
+    enum class Import { Append, Replace };
+    std::uint32_t importFrom(const Table& source, Import mode = Import::Append);
 
     // A read-only view of record n (deleted or not); throws for a bad number.
     RecordView record(std::uint32_t recno) const;
@@ -161,9 +174,18 @@ public:
     struct Tag {
         QString name;
         KeyExpr expr;
-        TagIndex index;
+        TagIndex index; // valid once loaded: read it through tag(i) or tags()
+        bool loaded = true;
+        // where its entries lie in the index file, read on first use
+        std::uint64_t fileOffset = 0, fileSum = 0;
+        std::uint32_t fileCount = 0;
     };
-    const std::vector<Tag>& tags() const { return tags_; }
+    // Every tag with its entries (read from the index file as needed).
+    const std::vector<Tag>& tags() const;
+    // Tag i with its entries.
+    const Tag& tag(int i) const;
+    // The tags' names and expressions without reading their entries.
+    const std::vector<Tag>& tagList() const { return tags_; }
     int activeTagIndex() const { return active_; }
     // Bumped whenever a record is written; cursors and views compare it.
     std::uint64_t generation() const { return generation_; }
@@ -198,6 +220,10 @@ private:
     // Read-only tables, and tables whose unit could not roll back (its
     // journal waits for the next start), take no writes.
     void checkWritable() const;
+    // Takes the open descriptor of a new file that replaced this table's
+    // (the table builder's) and rebuilds the tags over its records.
+    void adoptFile(int fd, std::uint32_t count);
+    std::function<void(const char*, char*)> recordMapper(const Table& source) const;
     void checkBrowse(const char* what) const;
     int requireField(const QString& name) const;
     const char* currentRecord() const;
@@ -208,6 +234,12 @@ private:
     void touchIndexFile();
     void loadIndexFile();
     void saveIndexFile();
+    void ensureTagLoaded(std::size_t i) const;
+    void ensureAllTagsLoaded() const;
+    // True when every entry's key is the key of its record.
+    bool tagsAgreeWithRecords() const;
+    // Rebuilds every tag from the records: the index disagreed with them.
+    void repairIndex() const;
     void buildTag(Tag& t);
     void keyOf(const Tag& t, const char* rec, char* out) const;
     void tagsRemove(std::uint32_t recno, const char* rec);
@@ -217,6 +249,13 @@ private:
     std::uint32_t scan(std::uint32_t from, bool forward, bool inclusive) const;
     std::uint32_t firstVisible(bool forward) const;
     bool tagPos(std::uint32_t recno, TagIndex::Pos& pos) const;
+    // The first record (or with `all` every one, into *found) among tag ti's
+    // entries whose keys begin with `prefix` that passes and satisfies
+    // `match`; an entry whose key disagrees with its record makes the index
+    // be rebuilt and the seek done again.
+    std::uint32_t seek(int ti, const QByteArray& prefix,
+                       const std::function<bool(const char*)>& match, bool all = false,
+                       std::vector<std::uint32_t>* found = nullptr) const;
     bool recordMatches(const char* rec, const std::vector<int>& fields,
                        const QVariantList& values) const;
 
@@ -236,6 +275,9 @@ private:
     bool indexDirty_ = false;  // tags changed since the index file was written
     bool indexMarked_ = false; // the index file says "being changed"
     bool indexDefaultChanged_ = false;
+    bool indexHeaderStale_ = false;    // the index file's directory needs writing
+    std::uint32_t indexDirLength_ = 0; // of the directory in the index file
+    std::uint64_t repairs_ = 0;        // times the tags were rebuilt from the records
 
     QString filterText_;
     FilterExpr filterExpr_;

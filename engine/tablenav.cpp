@@ -7,6 +7,7 @@
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace engine {
@@ -41,11 +42,48 @@ bool Table::isVisible(std::uint32_t recno) const {
 // ---------------------------------------------------------------- navigation
 
 bool Table::tagPos(std::uint32_t recno, TagIndex::Pos& pos) const {
-    const Tag& t = tags_[size_t(active_)];
+    const Tag& t = tag(active_);
     std::vector<char> k(size_t(t.expr.keyLength()));
     keyOf(t, rawRecord(recno), k.data());
     pos = t.index.find(k.data(), recno);
-    return !t.index.atEnd(pos);
+    if (!t.index.atEnd(pos)) return true;
+    // Every record has its entry under its own key: one that has none means
+    // the index no longer describes the table. It is rebuilt, never followed.
+    repairIndex();
+    const Tag& fresh = tag(active_);
+    pos = fresh.index.find(k.data(), recno);
+    return !fresh.index.atEnd(pos);
+}
+
+std::uint32_t Table::seek(int ti, const QByteArray& prefix,
+                          const std::function<bool(const char*)>& match, bool all,
+                          std::vector<std::uint32_t>* found) const {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Tag& t = tag(ti);
+        const TagIndex& ix = t.index;
+        const int len = int(prefix.size());
+        std::vector<char> k(size_t(t.expr.keyLength()));
+        bool stale = false;
+        if (found) found->clear();
+        for (TagIndex::Pos p = ix.lowerBound(prefix.constData(), len);
+             !ix.atEnd(p) && memcmp(ix.keyAt(p), prefix.constData(), size_t(len)) == 0;
+             ix.next(p)) {
+            const std::uint32_t r = ix.recnoAt(p);
+            const char* rec = rawRecord(r);
+            keyOf(t, rec, k.data());
+            if (memcmp(k.data(), ix.keyAt(p), k.size()) != 0) {
+                stale = true; // a key that disagrees with its record
+                break;
+            }
+            if (passes(rec) && match(rec)) {
+                if (!all) return r;
+                if (found) found->push_back(r);
+            }
+        }
+        if (!stale) return found && !found->empty() ? found->front() : 0;
+        repairIndex();
+    }
+    return 0;
 }
 
 std::uint32_t Table::firstVisible(bool forward) const {
@@ -60,7 +98,7 @@ std::uint32_t Table::firstVisible(bool forward) const {
         }
         return 0;
     }
-    const TagIndex& ix = tags_[size_t(active_)].index;
+    const TagIndex& ix = tag(active_).index;
     if (forward) {
         for (TagIndex::Pos p = ix.begin(); !ix.atEnd(p); ix.next(p))
             if (passes(rawRecord(ix.recnoAt(p)))) return ix.recnoAt(p);
@@ -83,9 +121,9 @@ std::uint32_t Table::scan(std::uint32_t from, bool forward, bool inclusive) cons
             if (passes(rawRecord(std::uint32_t(r)))) return std::uint32_t(r);
         return 0;
     }
-    const TagIndex& ix = tags_[size_t(active_)].index;
+    const TagIndex& ix = tag(active_).index;
     TagIndex::Pos p;
-    if (!tagPos(from, p)) return firstVisible(forward);
+    if (!tagPos(from, p)) return 0; // not even in the rebuilt index
     if (!inclusive) {
         if (forward)
             ix.next(p);
@@ -178,12 +216,12 @@ void Table::go(std::uint32_t recno) {
 
 std::size_t Table::orderCount() const {
     if (active_ < 0) return header_.recordCount;
-    return tags_[size_t(active_)].index.size();
+    return tag(active_).index.size();
 }
 
 std::uint32_t Table::recnoAtOrder(std::size_t ordinal) const {
     if (active_ < 0) return ordinal < header_.recordCount ? std::uint32_t(ordinal + 1) : 0;
-    const TagIndex& ix = tags_[size_t(active_)].index;
+    const TagIndex& ix = tag(active_).index;
     const TagIndex::Pos p = ix.atOrdinal(ordinal);
     return ix.atEnd(p) ? 0 : ix.recnoAt(p);
 }
@@ -192,7 +230,7 @@ std::size_t Table::orderOf(std::uint32_t recno) const {
     if (active_ < 0) return recno ? recno - 1 : 0;
     TagIndex::Pos p;
     if (!tagPos(recno, p)) return 0;
-    return tags_[size_t(active_)].index.ordinal(p);
+    return tag(active_).index.ordinal(p);
 }
 
 std::uint32_t Table::recordCount() const {
@@ -263,12 +301,12 @@ bool Table::locate(const QString& fieldList, const QVariantList& values) {
         fields.push_back(requireField(name.trimmed()));
     if (fields.empty()) return false;
 
-    // With the active tag made of these character fields (in this order), seek.
-    if (active_ >= 0) {
-        const Tag& t = tags_[size_t(active_)];
+    // With a tag led by these character fields (in this order), seek: through
+    // the active tag when it is one, else through another and pick the first
+    // match in the active order.
+    auto prefixFor = [&](const Tag& t, QByteArray& prefix) -> int {
         const auto& parts = t.expr.components();
         size_t k = 0;
-        QByteArray prefix;
         while (k < fields.size() && k < parts.size() && parts[k].kind == KeyExpr::Kind::Field &&
                parts[k].field == fields[k] && header_.fields[size_t(fields[k])].type == 'C') {
             const FieldDef& f = header_.fields[size_t(fields[k])];
@@ -276,36 +314,56 @@ bool Table::locate(const QString& fieldList, const QVariantList& values) {
             while (w.endsWith(QLatin1Char(' ')))
                 w.chop(1);
             auto enc = encode852(w);
-            if (!enc || enc->size() > f.width) return false;
+            if (!enc || enc->size() > f.width) return -1; // cannot match at all
             QByteArray padded = *enc;
             padded.append(QByteArray(f.width - enc->size(), ' '));
             prefix += padded;
             ++k;
         }
-        if (k > 0) {
-            KeyExpr::weigh(prefix.data(), int(prefix.size()));
-            const TagIndex& ix = t.index;
-            const int len = int(prefix.size());
-            for (TagIndex::Pos p = ix.lowerBound(prefix.constData(), len);
-                 !ix.atEnd(p) && memcmp(ix.keyAt(p), prefix.constData(), size_t(len)) == 0;
-                 ix.next(p)) {
-                const std::uint32_t r = ix.recnoAt(p);
-                const char* rec = rawRecord(r);
-                if (passes(rec) && recordMatches(rec, fields, values)) {
-                    recno_ = r;
-                    bof_ = eof_ = false;
-                    return true;
-                }
-            }
-            return false;
+        KeyExpr::weigh(prefix.data(), int(prefix.size()));
+        return int(k);
+    };
+    auto matches = [&](const char* rec) { return recordMatches(rec, fields, values); };
+    auto land = [&](std::uint32_t r) {
+        if (r == 0) return false;
+        recno_ = r;
+        bof_ = eof_ = false;
+        return true;
+    };
+    int best = -1, bestLen = 0;
+    QByteArray bestPrefix;
+    for (size_t ti = 0; ti < tags_.size(); ++ti) {
+        QByteArray prefix;
+        const int k = prefixFor(tags_[ti], prefix);
+        if (k < 0) return false;
+        if (k > bestLen || (k == bestLen && k > 0 && int(ti) == active_)) {
+            best = int(ti);
+            bestLen = k;
+            bestPrefix = prefix;
         }
     }
-    for (std::uint32_t r = firstVisible(true); r != 0; r = scan(r, true, false)) {
-        if (recordMatches(rawRecord(r), fields, values)) {
-            recno_ = r;
-            bof_ = eof_ = false;
-            return true;
+    if (best >= 0 && best == active_) return land(seek(best, bestPrefix, matches, false));
+    if (best >= 0) {
+        std::vector<std::uint32_t> found;
+        seek(best, bestPrefix, matches, true, &found);
+        if (found.empty()) return false;
+        std::uint32_t pick = found.front();
+        if (active_ < 0) {
+            pick = *std::min_element(found.begin(), found.end());
+        } else {
+            std::size_t order = orderOf(pick);
+            for (std::uint32_t r : found)
+                if (const std::size_t o = orderOf(r); o < order) order = o, pick = r;
         }
+        return land(pick);
+    }
+    // A walk that found the index stale on the way is done once more on the
+    // rebuilt one, which agrees with every record.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::uint64_t repairs = repairs_;
+        for (std::uint32_t r = firstVisible(true); r != 0; r = scan(r, true, false))
+            if (recordMatches(rawRecord(r), fields, values)) return land(r);
+        if (repairs_ == repairs) break;
     }
     return false;
 }
@@ -314,7 +372,7 @@ bool Table::locatePrefix(const QString& field, const QString& text) {
     checkBrowse("locatePrefix");
     const int fi = requireField(field);
     if (active_ >= 0) {
-        const Tag& t = tags_[size_t(active_)];
+        const Tag& t = tag(active_);
         const auto& parts = t.expr.components();
         if (parts[0].kind == KeyExpr::Kind::Field && parts[0].field == fi &&
             header_.fields[size_t(fi)].type == 'C') {
@@ -322,34 +380,30 @@ bool Table::locatePrefix(const QString& field, const QString& text) {
             if (!enc) return false;
             QByteArray prefix = enc->left(header_.fields[size_t(fi)].width);
             KeyExpr::weigh(prefix.data(), int(prefix.size()));
-            const TagIndex& ix = t.index;
-            const int len = int(prefix.size());
-            for (TagIndex::Pos p = ix.lowerBound(prefix.constData(), len);
-                 !ix.atEnd(p) && memcmp(ix.keyAt(p), prefix.constData(), size_t(len)) == 0;
-                 ix.next(p)) {
-                const std::uint32_t r = ix.recnoAt(p);
-                const char* rec = rawRecord(r);
-                if (passes(rec) && engine::decodeField(header_.fields[size_t(fi)], rec)
-                                       .toString()
-                                       .startsWith(text, Qt::CaseInsensitive)) {
-                    recno_ = r;
-                    bof_ = eof_ = false;
-                    return true;
-                }
-            }
-            return false;
-        }
-    }
-    for (std::uint32_t r = firstVisible(true); r != 0; r = scan(r, true, false)) {
-        const QVariant v = engine::decodeField(header_.fields[size_t(fi)], rawRecord(r));
-        const QString s = header_.fields[size_t(fi)].type == 'D'
-                              ? v.toDate().toString(QStringLiteral("yyyy.MM.dd"))
-                              : v.toString();
-        if (s.startsWith(text, Qt::CaseInsensitive)) {
+            const FieldDef& f = header_.fields[size_t(fi)];
+            const std::uint32_t r = seek(active_, prefix, [&](const char* rec) {
+                return engine::decodeField(f, rec).toString().startsWith(text, Qt::CaseInsensitive);
+            });
+            if (r == 0) return false;
             recno_ = r;
             bof_ = eof_ = false;
             return true;
         }
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::uint64_t repairs = repairs_;
+        for (std::uint32_t r = firstVisible(true); r != 0; r = scan(r, true, false)) {
+            const QVariant v = engine::decodeField(header_.fields[size_t(fi)], rawRecord(r));
+            const QString s = header_.fields[size_t(fi)].type == 'D'
+                                  ? v.toDate().toString(QStringLiteral("yyyy.MM.dd"))
+                                  : v.toString();
+            if (s.startsWith(text, Qt::CaseInsensitive)) {
+                recno_ = r;
+                bof_ = eof_ = false;
+                return true;
+            }
+        }
+        if (repairs_ == repairs) break;
     }
     return false;
 }

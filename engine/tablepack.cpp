@@ -34,22 +34,7 @@ void Table::pack() {
         if (rec[0] != '*') out.addRaw(rec);
     }
     const std::uint32_t kept = out.count();
-    const int nfd = out.Finish(true);
-    unmap();
-    ::close(fd_);
-    fd_ = nfd;
-    header_.recordCount = kept;
-    ensureMapped(std::uint64_t(header_.headerLength) + std::uint64_t(kept) * header_.recordLength +
-                 1);
-    deletedCount_ = 0;
-    ++generation_;
-    for (Tag& t : tags_)
-        buildTag(t);
-    if (!tags_.empty()) {
-        indexDirty_ = true;
-        saveIndexFile();
-    }
-    first();
+    adoptFile(out.Finish(true), kept);
 }
 
 } // namespace engine

@@ -148,7 +148,7 @@ void TableModel::rebuild() {
         for (std::uint32_t r = 1; r <= key_.fileRecords; ++r)
             take(r);
     } else {
-        const engine::TagIndex& ix = table_.tags()[size_t(tag)].index;
+        const engine::TagIndex& ix = table_.tag(tag).index;
         for (engine::TagIndex::Pos p = ix.begin(); !ix.atEnd(p); ix.next(p))
             take(ix.recnoAt(p));
     }

@@ -290,3 +290,36 @@ TEST_F(StartupTest, AnInterruptedOperationIsRolledBackBeforeTheTablesOpen) {
         << msg.last().toStdString();
     EXPECT_FALSE(again.tables.sys.isOpen());
 }
+
+TEST_F(StartupTest, ASecondCopyEndsRightAfterTheMessageTouchingNothing) {
+    {
+        app::AppState first(msg, clock);
+        ASSERT_EQ(start(first), app::Startup::Outcome::MainWindow);
+    }
+    const QString leftover = data("Lap.dbf.pack-tmp");
+    testsupport::writeAll(leftover, "x");
+    // The first copy still holds SYS.DBF.
+    engine::Table held;
+    held.open(data("SYS.DBF"));
+    msg.clear();
+    struct Counting : ScriptedDialogs {
+        int logins = 0;
+        bool login(app::AppState& st) override {
+            ++logins;
+            return ScriptedDialogs::login(st);
+        }
+    } counting;
+    app::AppState second(msg, clock);
+    EXPECT_EQ(app::Startup(second, counting).run(program.path()),
+              app::Startup::Outcome::EndProgram);
+    EXPECT_EQ(counting.logins, 0);
+    ASSERT_EQ(msg.log().size(), 1u);
+    EXPECT_TRUE(msg.last().contains("másik program")) << msg.last().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(leftover));
+
+    // Alone, the next start removes what a killed run left.
+    held.close();
+    app::AppState third(msg, clock);
+    ASSERT_EQ(start(third), app::Startup::Outcome::MainWindow);
+    EXPECT_FALSE(QFileInfo::exists(leftover));
+}
