@@ -169,6 +169,7 @@ Startup::Outcome Startup::run(const QString& programDir) {
         st.msg.error(
             QStringLiteral("A legutóbbi félbeszakadt művelet visszaállítása nem sikerült: ") +
             e.text());
+        st.tables.sys.close();
         return Outcome::EndProgram;
     }
     // This copy alone uses the folder now: what a killed run left behind goes.

@@ -250,6 +250,9 @@ void Table::checkWritable() const {
 void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
     checkOpen();
     checkWritable();
+    // Every tag follows the change, read from the index file first if it
+    // was not needed yet.
+    ensureAllTagsLoaded();
     const char* old = rawRecord(recno);
     if (memcmp(old, record.constData(), header_.recordLength) == 0) return;
     const QByteArray before(old, header_.recordLength);
@@ -281,6 +284,9 @@ void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
 std::uint32_t Table::appendRaw(const QByteArray& record) {
     checkOpen();
     checkWritable();
+    // Every tag follows the change, read from the index file first if it
+    // was not needed yet.
+    ensureAllTagsLoaded();
     if (header_.recordCount == 0xFFFFFFFFu)
         throw DbError(DbError::Kind::Value, path_, QStringLiteral("a tábla megtelt"));
     if (held_) {
@@ -314,6 +320,9 @@ std::uint32_t Table::appendRaw(const QByteArray& record) {
 void Table::deleteRaw(std::uint32_t recno) {
     checkOpen();
     checkWritable();
+    // Every tag follows the change, read from the index file first if it
+    // was not needed yet.
+    ensureAllTagsLoaded();
     const char* rec = rawRecord(recno);
     if (rec[0] == '*') return;
     if (held_) {
