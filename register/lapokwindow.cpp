@@ -7,10 +7,8 @@
 #include "masters/tablemodel.h"
 #include "register/javitwindow.h"
 #include "register/reszlapwindow.h"
-#include "sheet/lapmentes.h"
 #include "sheet/lapujwindow.h"
 #include "sheet/lezaridodialog.h"
-#include "sheet/napok.h"
 #include "ui/hints.h"
 
 #include <QAction>
@@ -172,43 +170,11 @@ void LapokWindow::wireCommands() {
         st_, [this] { return parancsok_->reszlapValasztas(); }, this);
     javit_ = new JavitWindow(st_, this);
     leido_ = new sheet::LezaridoDialog(st_, this);
-    // The entry window: the model shown, the day grid's checks and "Mentés"
-    // (the save closes it; a sheet that fails the complete check goes back
-    // to page 1 and the TAJ number).
+    // The entry window, shown with the prepared model; it carries its own
+    // day-grid checks and "Mentés".
     lapuj_ = [this](sheet::LapModel& m, const QString& felirat) {
         sheet::LapujWindow* e = sheet::LapujWindow::of(st_, this);
         e->setAnchor(this);
-        e->onDayFieldExit([this, e](sheet::LapujWindow::DayField kind, int day) {
-            sheet::LapModel& lm = e->model();
-            sheet::CheckResult r;
-            switch (kind) {
-            case sheet::LapujWindow::DayField::Ellt:
-                r = sheet::ellt1Exit(lm, st_);
-                break;
-            case sheet::LapujWindow::DayField::Tevk:
-                r = sheet::tevk1Exit(lm, st_, day);
-                break;
-            case sheet::LapujWindow::DayField::Aptaj:
-                r = sheet::aptaj1Exit(lm, st_, day);
-                break;
-            }
-            e->refresh();
-            return r;
-        });
-        e->onMentes([this, e] {
-            switch (sheet::LapMentes::mentes(e->model(), st_)) {
-            case sheet::LapMentes::Eredmeny::Mentve:
-            case sheet::LapMentes::Eredmeny::Elvetve:
-                e->accept();
-                break;
-            case sheet::LapMentes::Eredmeny::Hibas:
-                e->focusControl(QStringLiteral("m_taj"));
-                break;
-            default:
-                e->refresh();
-                break;
-            }
-        });
         e->loadModel(m);
         e->setWindowTitle(felirat);
         e->exec();

@@ -7,8 +7,9 @@
 //
 // A changed sheet's visits are replaced: the old LAPB rows are deleted (they
 // stay in the file, flagged, invisible to navigation, locate and SQL) and the
-// new ones appended. LAPB is not packed on every save; the pack that deleting a
-// sheet runs removes the flagged rows physically.
+// new ones appended. LAPB is not packed on every save: the flagged rows are
+// removed physically at re-indexing, and at start-up once a tenth of the file
+// is flagged (db::packSheetTables).
 
 #include "sheet/lapmodel.h"
 
