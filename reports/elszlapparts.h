@@ -17,5 +17,7 @@ double addSheetHeader(Band& b, const QString& title, bool newLayout);
 void fillSheetHeader(Band& b, const PrintContext& c, const SheetLookups& lk, bool newLayout);
 // "Dátum:" and the two dotted signature lines from y; returns the y below.
 double addSignatures(Band& b, double y);
+// The sheet's footer: the visit total, the date and the signature lines.
+void addSheetFooter(Band& f);
 
 } // namespace reports::parts

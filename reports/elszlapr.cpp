@@ -116,17 +116,7 @@ Report makeTelszlr(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
         return true;
     };
 
-    Band& f = r.groupFooter;
-    y = 2;
-    f.addLabel(0, y, 45, kRow, QStringLiteral("A vizitek száma összesen:"), kLabel);
-    f.addText(QStringLiteral("szviz"), 45, y, 15, kRow, {}, kValue);
-    y += kRow + 2;
-    f.height = addSignatures(f, y) + 1;
-    f.beforePrint = [](Band& b, const PrintContext& c) {
-        b.setText(QStringLiteral("szviz"), c.text(QStringLiteral("szviz")));
-        b.setText(QStringLiteral("datum"), c.printed.date().toString(QStringLiteral("yyyy.MM.dd")));
-        return true;
-    };
+    addSheetFooter(r.groupFooter);
     return r;
 }
 
