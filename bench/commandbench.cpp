@@ -75,14 +75,9 @@ int main(int argc, char** argv) {
     app::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
-        if (!demo::hasCountyData(dir)) {
-            demo::makeDemoData(dir, today);
+        {
             app::AppState st(msg, clock);
-            if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
-            const auto t0 = Clock::now();
-            bench::fillTwentyYears(st);
-            std::printf("built 100 000 sheets and 1 000 000 visits in %.1f s\n",
-                        bench::seconds(t0));
+            if (!bench::ensureTwentyYears(dir, st)) return 1;
         }
         {
             app::AppState st(msg, clock);

@@ -92,14 +92,10 @@ int main(int argc, char** argv) {
     app::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
-        if (!demo::hasCountyData(dir)) {
-            demo::makeDemoData(dir, today);
+        {
             app::AppState st(msg, clock);
-            if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
-            const auto t0 = std::chrono::steady_clock::now();
-            bench::fillTwentyYears(st);
-            markedSheets(st);
-            std::printf("built twenty years and 500 marked sheets in %.1f s\n", bench::seconds(t0));
+            if (!bench::ensureTwentyYears(dir, st, [](app::AppState& s) { markedSheets(s); }))
+                return 1;
         }
         app::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;

@@ -154,15 +154,9 @@ int main(int argc, char** argv) {
     app::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
-        if (!demo::hasCountyData(dir)) {
-            demo::makeDemoData(dir, today);
+        {
             app::AppState st(msg, clock);
-            if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
-            const double s = secondsOf([&] {
-                bench::fillTwentyYears(st);
-                mix(st);
-            });
-            std::printf("built 100 000 sheets, 1 000 000 visits, 50 000 patients in %.1f s\n", s);
+            if (!bench::ensureTwentyYears(dir, st, [](app::AppState& s) { mix(s); })) return 1;
         }
         app::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;

@@ -1,8 +1,10 @@
 #include "bench/twentyyears.h"
 
 #include "engine/table.h"
+#include "tools/demo/demodata.h"
 
 #include <QDate>
+#include <cstdio>
 
 namespace bench {
 
@@ -63,6 +65,19 @@ void fillTwentyYears(app::AppState& st, const QStringList& nurses) {
             lapb.appendRaw(visit);
         }
     }
+}
+
+bool ensureTwentyYears(const QString& dir, app::AppState& st,
+                       const std::function<void(app::AppState&)>& more) {
+    if (demo::hasCountyData(dir)) return true;
+    demo::makeDemoData(dir, st.clock.today());
+    ScriptedDialogs dialogs;
+    if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return false;
+    const auto t0 = std::chrono::steady_clock::now();
+    fillTwentyYears(st);
+    if (more) more(st);
+    std::printf("built twenty years of data in %.1f s\n", seconds(t0));
+    return true;
 }
 
 } // namespace bench

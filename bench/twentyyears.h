@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 
 namespace bench {
 
@@ -29,5 +30,12 @@ QString periodOf(int p);
 // Appends the sheets and visits. The visits are made by `nurses` in turn
 // (blank when the list is empty).
 void fillTwentyYears(app::AppState& st, const QStringList& nurses = {});
+
+// A folder with twenty years of data: when `dir` has no county tables yet,
+// the demo provider's are made, the program is started on them, the sheets
+// and visits appended, then `more` runs on the started state. False when the
+// program does not start.
+bool ensureTwentyYears(const QString& dir, app::AppState& st,
+                       const std::function<void(app::AppState&)>& more = {});
 
 } // namespace bench
