@@ -303,4 +303,46 @@ bool FilterExpr::matches(const char* record) const {
     return !root_ || eval(*root_, record, ownFields_);
 }
 
+namespace {
+
+// Collects the comparisons of character fields with texts along a chain of
+// "and"s: each one bounds every passing record.
+void collectRanges(const FilterExpr::Node& n, const std::vector<FieldDef>& fields,
+                   std::vector<FilterExpr::Range>& out) {
+    using N = FilterExpr::Node;
+    if (n.type == N::And) {
+        collectRanges(*n.left, fields, out);
+        collectRanges(*n.right, fields, out);
+        return;
+    }
+    if (n.type != N::Compare || n.op == N::Ne || fields[size_t(n.field)].type != 'C') return;
+    FilterExpr::Range* r = nullptr;
+    for (auto& x : out)
+        if (x.field == n.field) r = &x;
+    if (!r) {
+        out.push_back({});
+        r = &out.back();
+        r->field = n.field;
+    }
+    const bool lower = n.op == N::Eq || n.op == N::Ge || n.op == N::Gt;
+    const bool upper = n.op == N::Eq || n.op == N::Le || n.op == N::Lt;
+    // Of two bounds on one side the tighter one counts.
+    if (lower && (!r->hasLo || n.literal > r->lo)) {
+        r->lo = n.literal;
+        r->hasLo = true;
+    }
+    if (upper && (!r->hasHi || n.literal < r->hi)) {
+        r->hi = n.literal;
+        r->hasHi = true;
+    }
+}
+
+} // namespace
+
+std::vector<FilterExpr::Range> FilterExpr::ranges() const {
+    std::vector<Range> out;
+    if (root_) collectRanges(*root_, ownFields_, out);
+    return out;
+}
+
 } // namespace engine

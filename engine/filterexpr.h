@@ -28,6 +28,18 @@ public:
     // True when the raw record passes.
     bool matches(const char* record) const;
 
+    // A bound on a character field that every passing record keeps: the
+    // filter is a chain of "and"s one of whose comparisons is "field >=",
+    // ">", "=", "<" or "<=" a text. `lo` and `hi` are raw cp852 texts
+    // (empty when that side is open); a record passes only when its field,
+    // without trailing blanks, lies between them byte by byte.
+    struct Range {
+        int field = -1;
+        QByteArray lo, hi;
+        bool hasLo = false, hasHi = false;
+    };
+    std::vector<Range> ranges() const;
+
     struct Node;
 
 private:

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -248,6 +249,14 @@ void Table::buildTag(Tag& t) {
     t.loaded = true;
 }
 
+namespace {
+std::atomic<std::uint64_t> g_tagListEpoch{0};
+} // namespace
+
+std::uint64_t Table::tagListEpoch() {
+    return g_tagListEpoch.load(std::memory_order_relaxed);
+}
+
 void Table::addTag(const QString& name, const QString& expression) {
     checkBrowse("addTag");
     if (readOnly_)
@@ -259,6 +268,7 @@ void Table::addTag(const QString& name, const QString& expression) {
     Tag t{name, KeyExpr::parse(expression, header_.fields, path_), TagIndex()};
     buildTag(t);
     tags_.push_back(std::move(t));
+    ++g_tagListEpoch;
     if (activeNameSet_ && active_ < 0 && activeName_.compare(name, Qt::CaseInsensitive) == 0)
         active_ = int(tags_.size()) - 1;
     indexDirty_ = true;
@@ -268,6 +278,7 @@ void Table::addTag(const QString& name, const QString& expression) {
 void Table::dropTags() {
     checkBrowse("dropTags");
     tags_.clear();
+    ++g_tagListEpoch;
     active_ = -1;
     const QString mdx = indexPath();
     if (QFileInfo::exists(mdx) && !QFile::remove(mdx))

@@ -70,6 +70,9 @@ public:
     std::uint32_t fileRecordCount() const { return header_.recordCount; }
     // Records that navigation reaches (not deleted, passing the filter).
     std::uint32_t recordCount() const;
+    // Deleted records in the file: counted on first need, then kept up to
+    // date as records are written.
+    std::uint32_t deletedCount() const;
     bool isEmpty() const;
 
     // --- index tags (kept in the .mdx file beside the table) ---
@@ -108,6 +111,11 @@ public:
     std::uint32_t recnoAtOrder(std::size_t ordinal) const;
     std::size_t orderOf(std::uint32_t recno) const;
     bool isVisible(std::uint32_t recno) const;
+    // The visible records in the active order, with their ordinals (as
+    // orderOf gives them) when `ordinals` is given. A standing filter that
+    // bounds the leading field of some tag reads only that tag's range.
+    void visibleInOrder(std::vector<std::uint32_t>& recnos,
+                        std::vector<std::uint32_t>* ordinals = nullptr) const;
 
     // First record (in the active order, through the filter) whose fields,
     // listed separated by ";", equal the values exactly, case-sensitively.
@@ -187,6 +195,9 @@ public:
     // The tags' names and expressions without reading their entries.
     const std::vector<Tag>& tagList() const { return tags_; }
     int activeTagIndex() const { return active_; }
+    // Moves whenever any table's list of tags changes (a tag added or
+    // dropped): plans made from the tags compare it.
+    static std::uint64_t tagListEpoch();
     // Bumped whenever a record is written; cursors and views compare it.
     std::uint64_t generation() const { return generation_; }
 
@@ -258,6 +269,10 @@ private:
                        std::vector<std::uint32_t>* found = nullptr) const;
     bool recordMatches(const char* rec, const std::vector<int>& fields,
                        const QVariantList& values) const;
+    // The records that may pass the standing filter, read from the range of
+    // a tag led by a field the filter bounds; false when the filter bounds no
+    // such field (every record must then be tried).
+    bool filterCandidates(std::vector<std::uint32_t>& out) const;
 
     QString name_;
     Database* db_;

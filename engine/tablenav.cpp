@@ -4,6 +4,7 @@
 #include "engine/table.h"
 
 #include "engine/codepage.h"
+#include "engine/collation.h"
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
 
@@ -233,21 +234,150 @@ std::size_t Table::orderOf(std::uint32_t recno) const {
     return tag(active_).index.ordinal(p);
 }
 
+namespace {
+
+// True when the text orders the same among a tag's weighed keys as byte by
+// byte: blanks, digits and punctuation below the letters weigh what they are.
+bool seekable(const QByteArray& text) {
+    for (char ch : text)
+        if (std::uint8_t(ch) < 0x20 || !isOrderNeutral(std::uint8_t(ch))) return false;
+    return true;
+}
+
+} // namespace
+
+bool Table::filterCandidates(std::vector<std::uint32_t>& out) const {
+    out.clear();
+    if (!filtered_ || filterText_.trimmed().isEmpty()) return false;
+    if (filterExpr_.text() != filterText_)
+        const_cast<Table*>(this)->filterExpr_ =
+            FilterExpr::parse(filterText_, header_.fields, path_);
+    // The narrowest range among the tags led by a bounded field.
+    int bestTag = -1;
+    QByteArray bestLo, bestHi;
+    bool bestHasHi = false;
+    std::size_t bestSpan = 0;
+    for (const FilterExpr::Range& r : filterExpr_.ranges()) {
+        if ((r.hasLo && !seekable(r.lo)) || (r.hasHi && !seekable(r.hi))) continue;
+        for (std::size_t ti = 0; ti < tags_.size(); ++ti) {
+            const auto& parts = tags_[ti].expr.components();
+            if (parts.empty() || parts[0].kind != KeyExpr::Kind::Field || parts[0].field != r.field)
+                continue;
+            const int w = parts[0].width;
+            QByteArray lo = r.hasLo ? r.lo.left(w) : QByteArray();
+            QByteArray hi = r.hasHi ? r.hi.left(w) : QByteArray();
+            KeyExpr::weigh(lo.data(), int(lo.size()));
+            KeyExpr::weigh(hi.data(), int(hi.size()));
+            const TagIndex& ix = tag(int(ti)).index;
+            const std::size_t from = ix.ordinal(ix.lowerBound(lo.constData(), int(lo.size())));
+            const std::size_t to =
+                r.hasHi ? ix.ordinal(ix.upperBound(hi.constData(), int(hi.size()))) : ix.size();
+            const std::size_t span = to > from ? to - from : 0;
+            if (bestTag < 0 || span < bestSpan) {
+                bestTag = int(ti);
+                bestLo = lo;
+                bestHi = hi;
+                bestHasHi = r.hasHi;
+                bestSpan = span;
+            }
+        }
+    }
+    if (bestTag < 0) return false;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Tag& t = tag(bestTag);
+        const TagIndex& ix = t.index;
+        std::vector<char> k(size_t(t.expr.keyLength()));
+        const TagIndex::Pos end =
+            bestHasHi ? ix.upperBound(bestHi.constData(), int(bestHi.size())) : ix.end();
+        bool stale = false;
+        out.clear();
+        for (TagIndex::Pos p = ix.lowerBound(bestLo.constData(), int(bestLo.size()));
+             !ix.atEnd(p) && !(p == end); ix.next(p)) {
+            const std::uint32_t r = ix.recnoAt(p);
+            if (r < 1 || r > header_.recordCount) {
+                stale = true;
+                break;
+            }
+            const char* rec = rawRecord(r);
+            keyOf(t, rec, k.data());
+            if (memcmp(k.data(), ix.keyAt(p), k.size()) != 0) {
+                stale = true; // a key that disagrees with its record
+                break;
+            }
+            if (passes(rec)) out.push_back(r);
+        }
+        if (!stale) return true;
+        repairIndex();
+    }
+    // Still disagreeing after a rebuild: every record is tried instead.
+    out.clear();
+    return false;
+}
+
+void Table::visibleInOrder(std::vector<std::uint32_t>& recnos,
+                           std::vector<std::uint32_t>* ordinals) const {
+    checkOpen();
+    recnos.clear();
+    if (ordinals) ordinals->clear();
+    std::vector<std::uint32_t> candidates;
+    if (filterCandidates(candidates)) {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> ordered; // ordinal, recno
+        ordered.reserve(candidates.size());
+        for (std::uint32_t r : candidates) {
+            if (active_ < 0) {
+                ordered.emplace_back(r - 1, r);
+                continue;
+            }
+            TagIndex::Pos p;
+            if (tagPos(r, p)) ordered.emplace_back(std::uint32_t(tag(active_).index.ordinal(p)), r);
+        }
+        std::sort(ordered.begin(), ordered.end());
+        recnos.reserve(ordered.size());
+        for (const auto& [o, r] : ordered) {
+            recnos.push_back(r);
+            if (ordinals) ordinals->push_back(o);
+        }
+        return;
+    }
+    std::uint32_t ordinal = 0;
+    auto take = [&](std::uint32_t r) {
+        if (r >= 1 && r <= header_.recordCount && passes(rawRecord(r))) {
+            recnos.push_back(r);
+            if (ordinals) ordinals->push_back(ordinal);
+        }
+        ++ordinal;
+    };
+    if (active_ < 0) {
+        for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
+            take(r);
+        return;
+    }
+    const TagIndex& ix = tag(active_).index;
+    for (TagIndex::Pos p = ix.begin(); !ix.atEnd(p); ix.next(p))
+        take(ix.recnoAt(p));
+}
+
 std::uint32_t Table::recordCount() const {
     checkOpen();
-    if (!filtered_ || filterText_.trimmed().isEmpty()) {
-        if (deletedCount_ < 0) {
-            std::int64_t n = 0;
-            for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
-                if (rawRecord(r)[0] == '*') ++n;
-            deletedCount_ = n;
-        }
-        return header_.recordCount - std::uint32_t(deletedCount_);
-    }
+    if (std::vector<std::uint32_t> candidates; filterCandidates(candidates))
+        return std::uint32_t(candidates.size());
+    if (!filtered_ || filterText_.trimmed().isEmpty())
+        return header_.recordCount - deletedCount();
     std::uint32_t n = 0;
     for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
         if (passes(rawRecord(r))) ++n;
     return n;
+}
+
+std::uint32_t Table::deletedCount() const {
+    checkOpen();
+    if (deletedCount_ < 0) {
+        std::int64_t n = 0;
+        for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
+            if (rawRecord(r)[0] == '*') ++n;
+        deletedCount_ = n;
+    }
+    return std::uint32_t(deletedCount_);
 }
 
 bool Table::isEmpty() const {

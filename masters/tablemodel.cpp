@@ -133,25 +133,10 @@ void TableModel::rebuild() {
         return;
     }
 
-    // One pass in tag order over the raw records: the visible entries.
+    // The visible entries in tag order (a filter bounding a tag's leading
+    // field reads only that tag's range).
     direct_ = false;
-    const int tag = table_.activeTagIndex();
-    std::uint32_t ordinal = 0;
-    auto take = [&](std::uint32_t recno) {
-        if (table_.isVisible(recno)) {
-            order_.push_back(ordinal);
-            recnos_.push_back(recno);
-        }
-        ++ordinal;
-    };
-    if (tag < 0) {
-        for (std::uint32_t r = 1; r <= key_.fileRecords; ++r)
-            take(r);
-    } else {
-        const engine::TagIndex& ix = table_.tag(tag).index;
-        for (engine::TagIndex::Pos p = ix.begin(); !ix.atEnd(p); ix.next(p))
-            take(ix.recnoAt(p));
-    }
+    table_.visibleInOrder(recnos_, &order_);
     rows_ = int(recnos_.size());
 }
 

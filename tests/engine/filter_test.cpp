@@ -4,6 +4,8 @@
 
 #include "enginetest.h"
 
+#include <QFile>
+
 #include <functional>
 #include <set>
 
@@ -113,17 +115,74 @@ TEST_F(FilterTest, TheProgramsFiltersSelectTheRightRecords) {
         {"elb='2024.01.30'", [](const Sheet& s) { return s.elb == QDate(2024, 1, 30); }},
         // case matters in comparisons
         {"nev='Kiss'", [](const Sheet& s) { return s.nev == "Kiss"; }},
+        // bounds a tag can seek: equal, open on one side, the tighter of two,
+        // a blank at the end of the text
+        {"idoszak='2024.03' and tele<>'*'",
+         [](const Sheet& s) { return s.idoszak == "2024.03" && s.tele != "*"; }},
+        {"tele='x' and idoszak<'2024.01'",
+         [](const Sheet& s) { return s.tele == "x" && s.idoszak < "2024.01"; }},
+        {"idoszak>='2024' and idoszak<='2024.05' and idoszak>='2024.03'",
+         [](const Sheet& s) { return s.idoszak >= "2024.03" && s.idoszak <= "2024.05"; }},
+        {"idoszak>='2024.12 ' and idoszak<='2025.01 '",
+         [](const Sheet& s) { return s.idoszak >= "2024.12 " && s.idoszak <= "2025.01 "; }},
+        {"idoszak>'' and idoszak<='1999.04'",
+         [](const Sheet& s) { return !s.idoszak.isEmpty() && s.idoszak <= "1999.04"; }},
+        {"resz>='A' and resz<'B'", [](const Sheet& s) { return s.resz == "A"; }},
+        // letters: "x" lies between "Y" and "z" byte by byte, but before "Y"
+        // in a tag, where it weighs as "X"
+        {"tele>='Y' and tele<='z'", [](const Sheet& s) { return s.tele == "x"; }},
     };
-    t.setFiltered(true);
-    for (const FilterCase& c : cases) {
-        SCOPED_TRACE(c.filter);
-        t.setFilter(QString::fromUtf8(c.filter));
-        const auto want = expectedSet(rows, c.want);
-        ASSERT_FALSE(want.empty());
-        ASSERT_LT(want.size(), rows.size());
-        EXPECT_EQ(visibleSet(t), want);
-        EXPECT_EQ(t.recordCount(), std::uint32_t(want.size()));
+    // Without tags every record is tried; with a tag led by IDOSZAK (and one
+    // by RESZ) the bounded ones are read from the tag's range: the same
+    // records either way, in the active order.
+    for (const bool tagged : {false, true}) {
+        SCOPED_TRACE(tagged ? "with tags" : "without tags");
+        if (tagged) {
+            t.addTag("lap1", "sorsz+resz");
+            t.addTag("lap3", "idoszak+sorsz+resz");
+            t.addTag("resz", "resz");
+            t.addTag("tele", "tele");
+            t.addTag("nev", "nev");
+            t.setActiveTag("lap1");
+        }
+        t.setFiltered(true);
+        for (const FilterCase& c : cases) {
+            SCOPED_TRACE(c.filter);
+            t.setFilter(QString::fromUtf8(c.filter));
+            const auto want = expectedSet(rows, c.want);
+            ASSERT_FALSE(want.empty());
+            ASSERT_LT(want.size(), rows.size());
+            EXPECT_EQ(visibleSet(t), want);
+            EXPECT_EQ(t.recordCount(), std::uint32_t(want.size()));
+            std::vector<std::uint32_t> walked, listed, ordinals;
+            for (t.first(); !t.eof(); t.next())
+                walked.push_back(t.recno());
+            t.visibleInOrder(listed, &ordinals);
+            EXPECT_EQ(listed, walked);
+            for (size_t i = 0; i < listed.size(); ++i)
+                EXPECT_EQ(ordinals[i], t.orderOf(listed[i]));
+        }
     }
+    // A record whose period another program changed behind the tags is
+    // counted under its new period.
+    t.setFilter("idoszak='2024.03'");
+    const std::uint32_t before = t.recordCount();
+    t.setFiltered(false);
+    ASSERT_TRUE(t.locate("idoszak", QStringLiteral("2024.05")));
+    const qint64 at = t.header().headerLength +
+                      qint64(t.recno() - 1) * t.header().recordLength +
+                      t.fields()[size_t(t.fieldIndex("idoszak"))].offset;
+    t.close();
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(at));
+        f.write("2024.03");
+    }
+    t.open(path);
+    t.setFilter("idoszak='2024.03'");
+    t.setFiltered(true);
+    EXPECT_EQ(t.recordCount(), before + 1);
 }
 
 TEST_F(FilterTest, NullTestsTakeBlankAsNull) {
