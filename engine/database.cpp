@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cstring>
+#include <list>
 #include <sqlite3.h>
 
 namespace engine {
@@ -46,7 +47,54 @@ struct VTab {
     sqlite3_vtab base{};
     Database* db = nullptr;
     Table* table = nullptr;
+
+    // Rows expected for one value of tag ti's first `eq` components, from a
+    // sample of the tag when its entries are at hand (1 in 50 per component
+    // otherwise), kept until the table grows or shrinks by a tenth.
+    struct Estimate {
+        double rows = 0;
+        std::uint32_t records = 0;
+    };
+    std::map<std::pair<int, int>, Estimate> estimates;
+    double rowsPerKey(int ti, int eq);
 };
+
+double VTab::rowsPerKey(int ti, int eq) {
+    const Table& t = *table;
+    const double n = std::max<double>(1.0, t.fileRecordCount());
+    if (eq <= 0) return n;
+    auto& e = estimates[{ti, eq}];
+    const std::uint32_t records = t.fileRecordCount();
+    if (e.rows > 0 && records <= e.records + e.records / 10 + 10 &&
+        records + records / 10 + 10 >= e.records)
+        return e.rows;
+    double guess = n;
+    for (int i = 0; i < eq; ++i)
+        guess /= 50.0;
+    e = {std::max(guess, 1.0), records};
+    if (!t.tagList()[size_t(ti)].loaded) return e.rows;
+    const auto& parts = t.tagList()[size_t(ti)].expr.components();
+    const auto& last = parts[size_t(std::min<int>(eq, int(parts.size())) - 1)];
+    const int len = last.offset + last.width;
+    const TagIndex& ix = t.tag(ti).index;
+    const std::size_t size = ix.size();
+    if (size == 0) return e.rows;
+    // The number of distinct prefixes, estimated from the runs of equal
+    // prefixes around evenly spread entries: each entry stands for
+    // 1 / (its run's length) of a prefix.
+    const int samples = int(std::min<std::size_t>(size, 64));
+    double inverse = 0;
+    for (int i = 0; i < samples; ++i) {
+        const TagIndex::Pos p = ix.atOrdinal(size * std::size_t(i) / std::size_t(samples));
+        const char* key = ix.keyAt(p);
+        const std::size_t run =
+            ix.ordinal(ix.upperBound(key, len)) - ix.ordinal(ix.lowerBound(key, len));
+        inverse += 1.0 / double(std::max<std::size_t>(run, 1));
+    }
+    const double distinct = std::max(1.0, double(size) * inverse / samples);
+    e.rows = std::max(1.0, double(size) / distinct);
+    return e.rows;
+}
 
 struct Cursor {
     sqlite3_vtab_cursor base{};
@@ -57,6 +105,13 @@ struct Cursor {
     std::uint32_t recno = 0; // current record (full scan)
     std::uint32_t limit = 0; // records present when the scan began
     bool eof = true;
+    // With a tag walked: each listed record's key, and where each character
+    // field stands in the key (width 0: not in it). A value of blanks,
+    // digits and punctuation weighs what it is, so it is read from the key
+    // without touching the record.
+    std::vector<char> keys;
+    int keyLen = 0;
+    std::vector<std::pair<int, int>> keyCol;
 };
 
 QVariant fromValue(sqlite3_value* v) {
@@ -135,16 +190,20 @@ int xDisconnect(sqlite3_vtab* vt) {
 }
 
 // A plan, encoded in idxNum: tag index, number of leading key components
-// bound by equality, and whether the next component has a lower and an
-// upper bound. The constraint values come in argv in that order. idxNum 0
-// means a full scan; idxStr says the same for EXPLAIN.
+// bound by equality, whether the next component has a lower and an upper
+// bound, and whether the rows must come in the order SQL asked for (the
+// ORDER BY or GROUP BY that the tag's order gives). The constraint values
+// come in argv in that order. idxNum 0 means a full scan. idxStr says the
+// same for EXPLAIN and, after a "|", lists the ordering columns.
 struct Plan {
     int tag = -1;
     int eq = 0;
     bool lower = false, upper = false;
+    bool ordered = false;
 
     int encode() const {
-        return (tag + 1) | eq << 8 | (lower ? 1 << 16 : 0) | (upper ? 1 << 17 : 0);
+        return (tag + 1) | eq << 8 | (lower ? 1 << 16 : 0) | (upper ? 1 << 17 : 0) |
+               (ordered ? 1 << 18 : 0);
     }
     static Plan decode(int n) {
         Plan p;
@@ -152,6 +211,7 @@ struct Plan {
         p.eq = (n >> 8) & 0xFF;
         p.lower = (n >> 16) & 1;
         p.upper = (n >> 17) & 1;
+        p.ordered = (n >> 18) & 1;
         return p;
     }
 };
@@ -161,6 +221,35 @@ bool usableComponent(const Table& t, const KeyExpr::Component& c) {
     return (c.kind == KeyExpr::Kind::Field && f.type == 'C') ||
            (c.kind == KeyExpr::Kind::Dtos && f.type == 'D') ||
            (c.kind == KeyExpr::Kind::Dtoc && f.type == 'D');
+}
+
+// A tag component whose order can stand for SQL's: character fields and
+// dates (the rows are checked as they are read; see xFilter).
+bool orderingComponent(const Table& t, const KeyExpr::Component& c) {
+    return usableComponent(t, c);
+}
+
+// True when walking tag ti, its first `eq` components fixed by equality,
+// gives the rows in the ascending order of SQL's ORDER BY columns: those
+// columns are the tag's next components in turn (columns fixed by equality
+// may stand anywhere).
+bool tagGivesOrder(const Table& t, int ti, int eq, const sqlite3_index_info* info) {
+    if (info->nOrderBy <= 0) return false;
+    const auto& parts = t.tagList()[size_t(ti)].expr.components();
+    size_t next = size_t(eq);
+    for (int i = 0; i < info->nOrderBy; ++i) {
+        const auto& o = info->aOrderBy[i];
+        if (o.desc || o.iColumn < 0) return false;
+        bool fixed = false;
+        for (int k = 0; k < eq && !fixed; ++k)
+            fixed = parts[size_t(k)].field == o.iColumn;
+        if (fixed) continue;
+        if (next >= parts.size() || parts[next].field != o.iColumn ||
+            !orderingComponent(t, parts[next]))
+            return false;
+        ++next;
+    }
+    return true;
 }
 
 int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
@@ -220,7 +309,18 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
             bestUse = use;
         }
     }
+    // The ORDER BY (or GROUP BY) is the chosen tag's order, or, with no
+    // constraint to use, the order of some tag walked whole.
     if (bestScore == 0) {
+        best = Plan();
+        for (size_t ti = 0; ti < tags.size() && best.tag < 0; ++ti)
+            if (tagGivesOrder(t, int(ti), 0, info)) best.tag = int(ti);
+        best.ordered = best.tag >= 0;
+        bestUse.clear();
+    } else {
+        best.ordered = tagGivesOrder(t, best.tag, best.eq, info);
+    }
+    if (best.tag < 0) {
         info->estimatedCost = n;
         info->estimatedRows = sqlite3_int64(n);
         info->idxNum = 0;
@@ -230,16 +330,23 @@ int xBestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
         info->aConstraintUsage[bestUse[i]].argvIndex = int(i) + 1;
         info->aConstraintUsage[bestUse[i]].omit = 0; // SQLite checks the rows again
     }
-    double rows = n;
-    for (int i = 0; i < best.eq; ++i)
-        rows /= 50.0;
+    double rows = bestScore == 0 ? n : vt->rowsPerKey(best.tag, best.eq);
     if (best.lower || best.upper) rows /= (best.lower && best.upper) ? 8.0 : 3.0;
     rows = std::max(rows, 1.0);
     info->estimatedRows = sqlite3_int64(rows);
-    info->estimatedCost = rows * 1.5 + 10.0;
+    // A whole tag walked reads the records out of their order: a little
+    // dearer than reading them in turn, cheaper than sorting them after.
+    info->estimatedCost = bestScore == 0 ? n * 1.2 + 10.0 : rows * 1.5 + 10.0;
+    info->orderByConsumed = best.ordered ? 1 : 0;
     info->idxNum = best.encode();
-    info->idxStr =
-        sqlite3_mprintf("%d %d %d %d", best.tag, best.eq, best.lower ? 1 : 0, best.upper ? 1 : 0);
+    QByteArray desc = QByteArray::number(best.tag) + ' ' + QByteArray::number(best.eq) + ' ' +
+                      (best.lower ? '1' : '0') + ' ' + (best.upper ? '1' : '0');
+    if (best.ordered) {
+        desc += " |";
+        for (int i = 0; i < info->nOrderBy; ++i)
+            desc += ' ' + QByteArray::number(info->aOrderBy[i].iColumn);
+    }
+    info->idxStr = sqlite3_mprintf("%s", desc.constData());
     info->needToFreeIdxStr = 1;
     return SQLITE_OK;
 }
@@ -351,11 +458,104 @@ void fullScan(Cursor* c) {
     c->eof = true;
 }
 
+// The value SQL sees in a character or date field: false for NULL (a blank
+// field), else the UTF-8 text in `out` (dates as YYYY-MM-DD).
+bool sqlText(const FieldDef& f, const char* rec, QByteArray& out) {
+    const char* p = rec + f.offset;
+    int n = f.width;
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+        --n;
+    if (n == 0) return false;
+    if (f.type == 'D') {
+        const char iso[10] = {p[0], p[1], p[2], p[3], '-', p[4], p[5], '-', p[6], p[7]};
+        out = QByteArray(iso, 10);
+        return true;
+    }
+    bool ascii = true;
+    for (int i = 0; i < n && ascii; ++i)
+        ascii = std::uint8_t(p[i]) < 0x80 && p[i] != 0;
+    out = ascii ? QByteArray(p, n) : decode852(p, n).toUtf8();
+    return true;
+}
+
+// True when the field's value sorts among a tag's keys as SQL sorts it:
+// a character field of blanks, digits, punctuation and capitals A-Z alone
+// (their weights rise with the bytes, and no two share one), or a date of
+// digits. Anything else (small letters fold onto capitals, accented letters
+// follow their base letter) sends the rows through SQL's own order.
+bool sortsAsSql(const FieldDef& f, const char* rec) {
+    const char* p = rec + f.offset;
+    if (f.type == 'D') {
+        bool digits = true, blank = true;
+        for (int i = 0; i < f.width; ++i) {
+            digits = digits && p[i] >= '0' && p[i] <= '9';
+            blank = blank && p[i] == ' ';
+        }
+        return digits || blank;
+    }
+    int n = f.width;
+    while (n > 0 && p[n - 1] == ' ')
+        --n;
+    for (int i = 0; i < n; ++i)
+        if (std::uint8_t(p[i]) < 0x20 || std::uint8_t(p[i]) > 0x5A) return false;
+    return true;
+}
+
+// Puts the cursor's records into SQL's order of `columns`: NULL first, then
+// texts byte by byte, ties kept in the order they came.
+void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std::uint32_t>& list) {
+    // An order-keeping encoding of each record's values: a NULL is 00, a
+    // text 01, its bytes (00 written as 00 FF) and 00 00.
+    std::vector<std::pair<QByteArray, std::uint32_t>> keyed;
+    keyed.reserve(list.size());
+    QByteArray v;
+    for (std::uint32_t r : list) {
+        const char* rec = t.rawRecord(r);
+        QByteArray key;
+        for (int col : columns) {
+            if (!sqlText(t.fields()[size_t(col)], rec, v)) {
+                key += '\0';
+                continue;
+            }
+            key += '\1';
+            for (char ch : v) {
+                key += ch;
+                if (ch == 0) key += '\xFF';
+            }
+            key += QByteArray(2, '\0');
+        }
+        keyed.emplace_back(std::move(key), r);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        list[i] = keyed[i].second;
+}
+
+// True when key bytes are blanks, digits and punctuation alone: such bytes
+// weigh what they are, so the key holds the field's own bytes.
+bool plainKeyBytes(const char* k, int n) {
+    for (int i = 0; i < n; ++i)
+        if (std::uint8_t(k[i]) < 0x20 || std::uint8_t(k[i]) > 0x40) return false;
+    return true;
+}
+
+// The ordering columns after the "|" of a plan's idxStr.
+std::vector<int> orderColumns(const char* idxStr) {
+    std::vector<int> out;
+    const char* bar = idxStr ? std::strchr(idxStr, '|') : nullptr;
+    if (!bar) return out;
+    for (const QByteArray& w : QByteArray(bar + 1).simplified().split(' '))
+        if (!w.isEmpty()) out.push_back(w.toInt());
+    return out;
+}
+
 int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             sqlite3_value** argv) {
     auto* c = reinterpret_cast<Cursor*>(cur);
     const Table& t = *c->table;
     c->list.clear();
+    c->keys.clear();
     c->at = 0;
     c->limit = t.fileRecordCount();
     if (idxNum == 0) {
@@ -363,8 +563,21 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         return SQLITE_OK;
     }
     const Plan p = Plan::decode(idxNum);
+    const std::vector<int> ordering = p.ordered ? orderColumns(idxStr) : std::vector<int>();
+    // Every live record in SQL's order, when the tag cannot give it.
+    auto sortedScan = [&] {
+        c->useList = true;
+        c->list.clear();
+        for (std::uint32_t r = 1; r <= c->limit; ++r)
+            if (t.rawRecord(r)[0] != '*') c->list.push_back(r);
+        sortAsSql(t, ordering, c->list);
+        c->eof = c->list.empty();
+        return SQLITE_OK;
+    };
     if (p.tag < 0 || p.tag >= int(t.tagList().size())) {
-        fullScan(c); // the tags changed since the plan was made
+        // the tags changed since the plan was made
+        if (p.ordered) return sortedScan();
+        fullScan(c);
         return SQLITE_OK;
     }
     c->useList = true;
@@ -375,7 +588,9 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     int arg = 0;
     for (int k = 0; k < p.eq; ++k) {
         if (arg < argc && numeric(argv[arg])) {
-            fullScan(c); // SQLite checks every row
+            // SQLite checks every row
+            if (p.ordered) return sortedScan();
+            fullScan(c);
             return SQLITE_OK;
         }
         QByteArray b;
@@ -384,7 +599,6 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         prefix += b;
     }
     QByteArray lo = prefix, hi = prefix;
-    bool useLo = false, useHi = false;
     if (p.lower || p.upper) {
         const auto& comp = parts[size_t(p.eq)];
         for (int side = 0; side < 2; ++side) {
@@ -397,7 +611,6 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             if (v && sqlite3_value_type(v) != SQLITE_NULL && !numeric(v) &&
                 componentBytes(t, comp, v, false, b) && orderNeutral(b)) {
                 (side == 0 ? lo : hi) += b;
-                (side == 0 ? useLo : useHi) = true;
             } else if (v && sqlite3_value_type(v) == SQLITE_NULL) {
                 return SQLITE_OK; // comparing with NULL matches nothing
             }
@@ -408,11 +621,43 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     const TagIndex& ix = tag.index;
     TagIndex::Pos from = ix.lowerBound(lo.constData(), int(lo.size()));
     TagIndex::Pos to = ix.upperBound(hi.constData(), int(hi.size()));
-    (void)useLo;
-    (void)useHi;
+    c->keyLen = tag.expr.keyLength();
+    c->keyCol.assign(t.fields().size(), {0, 0});
+    for (const auto& comp : parts) {
+        const FieldDef& f = t.fields()[size_t(comp.field)];
+        if (comp.kind == KeyExpr::Kind::Field && f.type == 'C' && comp.width == f.width)
+            c->keyCol[size_t(comp.field)] = {comp.offset, comp.width};
+    }
+    // The columns whose order is checked: from the key where it holds the
+    // field, else from the record.
+    struct Check {
+        const FieldDef* field;
+        int keyOffset, keyWidth;
+    };
+    std::vector<Check> checked;
+    for (int col : ordering)
+        checked.push_back({&t.fields()[size_t(col)], c->keyCol[size_t(col)].first,
+                           c->keyCol[size_t(col)].second});
+    // A whole tag walked in a table without deleted records reads no record.
+    const bool whole = lo.isEmpty() && hi.isEmpty();
+    const bool skipDeleted = !whole || t.deletedCount() > 0;
+    bool inOrder = true;
     for (TagIndex::Pos q = from; !ix.atEnd(q) && !(q == to); ix.next(q)) {
         const std::uint32_t r = ix.recnoAt(q);
-        if (r <= c->limit && t.rawRecord(r)[0] != '*') c->list.push_back(r);
+        if (r > c->limit) continue;
+        if (skipDeleted && t.rawRecord(r)[0] == '*') continue;
+        const char* key = ix.keyAt(q);
+        for (size_t i = 0; i < checked.size() && inOrder; ++i) {
+            const Check& k = checked[i];
+            if (k.keyWidth == 0 || !plainKeyBytes(key + k.keyOffset, k.keyWidth))
+                inOrder = sortsAsSql(*k.field, t.rawRecord(r));
+        }
+        c->list.push_back(r);
+        c->keys.insert(c->keys.end(), key, key + c->keyLen);
+    }
+    if (!inOrder) {
+        sortAsSql(t, ordering, c->list);
+        c->keys.clear(); // the values are read from the records
     }
     c->eof = c->list.empty();
     return SQLITE_OK;
@@ -444,6 +689,18 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     if (sqlite3_vtab_nochange(ctx)) return SQLITE_OK;
     const Table& t = *c->table;
     const FieldDef& f = t.fields()[size_t(col)];
+    if (c->useList && !c->keys.empty() && c->keyCol[size_t(col)].second > 0) {
+        const auto [offset, width] = c->keyCol[size_t(col)];
+        const char* k = c->keys.data() + c->at * size_t(c->keyLen) + offset;
+        if (plainKeyBytes(k, width)) {
+            int n = width;
+            while (n > 0 && k[n - 1] == ' ')
+                --n;
+            if (n == 0) return sqlite3_result_null(ctx), SQLITE_OK;
+            sqlite3_result_text(ctx, k, n, SQLITE_TRANSIENT);
+            return SQLITE_OK;
+        }
+    }
     const char* rec = t.rawRecord(currentRecno(c));
     const char* p = rec + f.offset;
     int a = 0, n = f.width;
@@ -585,6 +842,48 @@ QString quoteIdent(const QString& name) {
 
 } // namespace
 
+// Prepared statements by their text, the most recent first. A statement is
+// taken out while it runs (a query run from another's row gets its own) and
+// put back reset; every statement is dropped when a table is attached or
+// detached, or a tag added or dropped, since its plan names tags by number.
+struct Database::StatementCache {
+    struct Entry {
+        QByteArray sql;
+        sqlite3_stmt* st = nullptr;
+    };
+    std::list<Entry> entries;
+    std::uint64_t epoch = 0, tagEpoch = 0;
+    static constexpr size_t kMax = 48;
+
+    void clear() {
+        for (Entry& e : entries)
+            sqlite3_finalize(e.st);
+        entries.clear();
+    }
+    void sync(std::uint64_t dbEpoch) {
+        if (epoch == dbEpoch && tagEpoch == Table::tagListEpoch()) return;
+        clear();
+        epoch = dbEpoch;
+        tagEpoch = Table::tagListEpoch();
+    }
+    sqlite3_stmt* take(const QByteArray& sql) {
+        for (auto it = entries.begin(); it != entries.end(); ++it)
+            if (it->sql == sql) {
+                sqlite3_stmt* st = it->st;
+                entries.erase(it);
+                return st;
+            }
+        return nullptr;
+    }
+    void give(const QByteArray& sql, sqlite3_stmt* st) {
+        entries.push_front({sql, st});
+        if (entries.size() > kMax) {
+            sqlite3_finalize(entries.back().st);
+            entries.pop_back();
+        }
+    }
+};
+
 struct Database::Private {
     static Table* find(Database* db, int id) {
         auto it = db->byId_.find(id);
@@ -603,9 +902,11 @@ Database::Database(const QString& directory) : dir_(directory) {
         SQLITE_OK)
         throw DbError(DbError::Kind::Query, QString(), QStringLiteral("az SQL motor nem indul"));
     sqlite3_create_module(db_, "dbf", &g_module, this);
+    cache_ = std::make_unique<StatementCache>();
 }
 
 Database::~Database() {
+    if (cache_) cache_->clear();
     sqlite3_close_v2(db_);
 }
 
@@ -621,6 +922,7 @@ void Database::attach(Table* table) {
         if (t == table) return;
     const int id = nextId_++;
     byId_[id] = table;
+    ++epoch_;
     const QString sql = QStringLiteral("CREATE VIRTUAL TABLE temp.%1 USING dbf(%2)")
                             .arg(quoteIdent(table->name().toLower()))
                             .arg(id);
@@ -638,6 +940,8 @@ void Database::detach(Table* table) {
         if (it->second != table) continue;
         const QString sql =
             QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(quoteIdent(table->name().toLower()));
+        ++epoch_;
+        cache_->sync(epoch_); // the statements reading the table go first
         sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
         byId_.erase(it);
         return;
@@ -702,12 +1006,30 @@ void Database::run(const QString& sqlIn, const QVariantList& params, QStringList
         throw DbError(DbError::Kind::Query, e.file(), e.detail());
     }
     const QByteArray utf = sql.toUtf8();
-    sqlite3_stmt* st = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db_, utf.constData(), int(utf.size()), &st, &tail) != SQLITE_OK)
-        throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
-    if (!st) throw fail(QStringLiteral("üres lekérdezés"));
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> guard(st, sqlite3_finalize);
+    // Statements reading tables opened for this run alone are not kept.
+    const bool keep = opened.empty();
+    cache_->sync(epoch_);
+    sqlite3_stmt* st = keep ? cache_->take(utf) : nullptr;
+    if (!st) {
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db_, utf.constData(), int(utf.size()), &st, &tail) != SQLITE_OK)
+            throw fail(QString::fromUtf8(sqlite3_errmsg(db_)));
+        if (!st) throw fail(QStringLiteral("üres lekérdezés"));
+    }
+    // After the run the statement goes back to the cache, reset, when the
+    // tables and tags it was planned on are still the same; else it ends.
+    const std::uint64_t epochBefore = epoch_, tagEpochBefore = Table::tagListEpoch();
+    auto release = [this, keep, utf, epochBefore, tagEpochBefore](sqlite3_stmt* s) {
+        sqlite3_reset(s);
+        sqlite3_clear_bindings(s);
+        if (keep && epoch_ == epochBefore && Table::tagListEpoch() == tagEpochBefore) {
+            cache_->sync(epoch_);
+            cache_->give(utf, s);
+        } else {
+            sqlite3_finalize(s);
+        }
+    };
+    std::unique_ptr<sqlite3_stmt, decltype(release)> guard(st, release);
     const int nparams = sqlite3_bind_parameter_count(st);
     if (nparams != params.size())
         throw fail(

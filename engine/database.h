@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -86,6 +87,7 @@ public:
 
 private:
     struct Prepared;
+    struct StatementCache;
     QString resolveFileTables(const QString& sql, bool writing,
                               std::vector<std::unique_ptr<Table>>& opened);
     using RowSink = std::function<void(QVariantList&&)>;
@@ -95,6 +97,9 @@ private:
     QString dir_;
     sqlite3* db_ = nullptr;
     std::map<int, Table*> byId_;
+    // Prepared statements by their text, taken out while they run.
+    std::unique_ptr<StatementCache> cache_;
+    std::uint64_t epoch_ = 0; // moves with every table attached or detached
     int nextId_ = 1;
     int nextFile_ = 1;
     friend struct Private;

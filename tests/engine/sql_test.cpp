@@ -554,6 +554,32 @@ protected:
         }
         return int(a.size());
     }
+
+    // The same rows in the same order all three ways; with `fromTag` the
+    // engine's tag gives the order, so SQLite sorts nothing itself.
+    void sameOrder(const QString& sql, const QVariantList& params, bool fromTag) {
+        SCOPED_TRACE(sql.toStdString());
+        auto texts = [](const Query& q) {
+            QStringList out;
+            for (const QVariantList& row : q.rows()) {
+                QStringList cells;
+                for (const QVariant& v : row)
+                    cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+                out << cells.join('|');
+            }
+            return out;
+        };
+        const QStringList a = texts(tagged.db.query(sql, params));
+        QString native = sql;
+        native.replace(QRegularExpression("\\blapb\\b"), "nlapb");
+        native.replace(QRegularExpression("\\blap\\b"), "nlap");
+        EXPECT_GT(a.size(), 1);
+        EXPECT_EQ(a, texts(plain.db.query(native, params)));
+        EXPECT_EQ(a, texts(plain.db.query(sql, params)));
+        const QString plan =
+            rowTexts(tagged.db.query("explain query plan " + sql, params)).join('\n');
+        EXPECT_EQ(!plan.contains("TEMP B-TREE"), fromTag) << plan.toStdString();
+    }
 };
 
 TempDir* SeekTest::dir = nullptr;
@@ -643,4 +669,59 @@ TEST_F(SeekTest, JoinsOnTheSheetKey) {
     same("select count(*) from lapb b, lap a where a.sorsz=b.elltip and a.resz is null and "
          "b.idoszak=?",
          {"2023.07"}, false);
+}
+
+TEST_F(SeekTest, OrderAndGroupingFromTags) {
+    // Periods, numbers and dates sort in a tag as SQL sorts them; blank
+    // (NULL) first.
+    sameOrder("select idoszak, count(*) from lap group by idoszak", {}, true);
+    sameOrder("select idoszak, sorsz from lap order by idoszak, sorsz", {}, true);
+    sameOrder("select sorsz, resz from lap where idoszak=? order by sorsz, resz", {"2024.03"},
+              true);
+    sameOrder("select idoszak, sorsz from lap where idoszak=? order by idoszak, sorsz",
+              {"2023.07"}, true);
+    sameOrder("select idoszak, sorsz, count(*) from lap where idoszak between ? and ? group by "
+              "idoszak, sorsz",
+              {"2023.05", "2023.09"}, true);
+    sameOrder("select apdatum, sum(vizitdb) from lapb group by apdatum", {}, true);
+    // Parts "a" and "A", names in both cases and with accents: the tag
+    // folds them together, so the rows are put in SQL's order after the walk.
+    sameOrder("select sorsz, resz, count(*) from lap group by sorsz, resz", {}, true);
+    sameOrder("select nev, count(*) from lap group by nev", {}, true);
+    sameOrder("select nev from lap order by nev", {}, true);
+    // a number where the period is: every record, still in order
+    sameOrder("select idoszak, sorsz from lap where idoszak>=? order by idoszak, sorsz", {2023},
+              true);
+    // orders no tag gives
+    sameOrder("select idoszak from lap order by idoszak desc", {}, false);
+    sameOrder("select resz, sorsz from lap group by resz, sorsz", {}, false);
+}
+
+TEST(SqlStatements, KeptStatementsFollowTagsAndTables) {
+    Db d;
+    for (int i = 0; i < 30; ++i)
+        add(d.lap, {{"idoszak", QStringLiteral("2024.%1").arg(1 + i % 3, 2, 10, QLatin1Char('0'))},
+                    {"sorsz", QStringLiteral("%1").arg(30 - i, 5, 10, QLatin1Char('0'))},
+                    {"nev", i % 2 ? "b" : "A"}});
+    const QString q = "select sorsz from lap where idoszak=? order by sorsz";
+    const QStringList first = rowTexts(d.db.query(q, {"2024.02"}));
+    EXPECT_EQ(first.size(), 10);
+    // the tags change under the kept statement: a new plan, the same rows
+    d.lap.addTag("lap3", "idoszak+sorsz");
+    EXPECT_EQ(rowTexts(d.db.query(q, {"2024.02"})), first);
+    d.lap.dropTags();
+    d.lap.addTag("nev", "nev");
+    d.lap.addTag("lap3", "sorsz");
+    EXPECT_EQ(rowTexts(d.db.query(q, {"2024.02"})), first);
+    // the table closed and opened again
+    d.lap.close();
+    EXPECT_TRUE(dbError([&] { d.db.query(q, {"2024.02"}); }).has_value());
+    d.lap.open(d.db.filePath("lap.dbf"));
+    EXPECT_EQ(rowTexts(d.db.query(q, {"2024.02"})), first);
+    // a query run from another's rows gets its own statement
+    int inner = 0;
+    d.db.each(q, {"2024.01"}, [&](const QVariantList&) {
+        inner += d.db.query(q, {"2024.03"}).rowCount();
+    });
+    EXPECT_EQ(inner, 100);
 }
