@@ -10,6 +10,7 @@
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
+#include "engine/tablebuilder.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -48,6 +49,13 @@ std::vector<FieldDef> lapbFields() {
 
 std::vector<FieldDef> betegFields() {
     return {fieldDef("TAJ", 'C', 9), fieldDef("NEV", 'C', 30), fieldDef("NEME", 'C', 1)};
+}
+
+std::vector<FieldDef> elrendFields() {
+    return {fieldDef("IDOSZAK", 'C', 7), fieldDef("SORSZ", 'C', 5),    fieldDef("RESZ", 'C', 1),
+            fieldDef("JORVKOD", 'C', 5), fieldDef("ELREND", 'C', 1),   fieldDef("SZAKVET", 'C', 1),
+            fieldDef("ELVIZDB", 'N', 3), fieldDef("GYAK", 'C', 2),     fieldDef("ENGSZAM", 'C', 10),
+            fieldDef("ENGDAT", 'D')};
 }
 
 std::vector<FieldDef> lapFields() {
@@ -311,13 +319,15 @@ int main(int argc, char** argv) {
     const QString lapbPath = dir + "/LAPB.DBF";
     const QString lapPath = dir + "/LAP.DBF";
     const QString betegPath = dir + "/BETEG.DBF";
+    const QString elrendPath = dir + "/ELREND.DBF";
     try {
         // --- building (not measured); tables left in a given folder by an
         // earlier run are used again ---
         std::mt19937 rng(42);
         const std::vector<Sheet> sheets = makeSheets(rng);
         for (const char* n :
-             {"LAP.DBF", "LAP.MDX", "LAPB.DBF", "LAPB.MDX", "BETEG.DBF", "BETEG.MDX", "SRCLAP.DBF",
+             {"LAP.DBF", "LAP.MDX", "LAPB.DBF", "LAPB.MDX", "BETEG.DBF", "BETEG.MDX", "ELREND.DBF",
+              "ELREND.MDX", "SRCLAP.DBF",
               "SRCLAPB.DBF", "native.db", "native.db-wal", "native.db-shm"})
             QFile::remove(dir + "/" + n);
         {
@@ -348,6 +358,21 @@ int main(int argc, char** argv) {
                 Table t;
                 t.open(betegPath);
                 t.addTag("Beteg1", "Taj");
+            }
+            // the orders: one a sheet
+            si = 0;
+            writeTable(elrendPath, elrendFields(), [&](Values& v) {
+                if (si >= sheets.size()) return false;
+                const Sheet& s = sheets[si++];
+                v = {s.idoszak, s.sorsz, s.resz, "54321", "1", "2",
+                     QByteArray::number(int(rng() % 60)), "01", "", s.elb};
+                return true;
+            });
+            {
+                Table t;
+                t.open(elrendPath);
+                t.addTag("Rend1", "Sorsz+Resz");
+                t.addTag("Rend2", "Idoszak+Sorsz+Resz");
             }
             // the data set an import reads: the same sheets and visits again
             std::mt19937 rng2(42);
@@ -397,16 +422,20 @@ int main(int argc, char** argv) {
         printRow("  the same, wall clock", median(openWalls), 0, "< 500 ms");
 
         engine::Database db(dir);
-        Table lap("lap", &db), lapb("lapb", &db), beteg("beteg", &db);
+        Table lap("lap", &db), lapb("lapb", &db), beteg("beteg", &db), elrend("elrend", &db);
         lap.open(lapPath);
         lapb.open(lapbPath);
         beteg.open(betegPath);
+        elrend.open(elrendPath);
 
         sqlite3* native = nullptr;
         sqlite3_open(":memory:", &native);
         fillNative(native, db, "lap", lapFields());
         fillNative(native, db, "lapb", lapbFields());
         fillNative(native, db, "beteg", betegFields());
+        fillNative(native, db, "elrend", elrendFields());
+        execNative(native, "create index rend1 on elrend(sorsz, resz)");
+        execNative(native, "create index rend2 on elrend(idoszak, sorsz, resz)");
         execNative(native, "create index beteg1 on beteg(taj)");
         execNative(native, "create index lap1 on lap(sorsz, resz)");
         execNative(native, "create index lap2 on lap(taj, idoszak)");
@@ -477,6 +506,121 @@ int main(int argc, char** argv) {
             if (a != b || a == 0)
                 throw std::runtime_error(std::string("results differ: ") + q.what);
             printRow(q.what, median(o), median(nt), "< 2x");
+        }
+
+        // --- (4b) a month's shipment: 500 marked sheets, their orders,
+        // patients, visits and diagnoses read in the shipment's order and
+        // written into three small dBase files; the same files both ways ---
+        {
+            const QByteArray last = period(kPeriods - 1).toLatin1(),
+                             before = period(kPeriods - 2).toLatin1();
+            int marked = 0;
+            const char* const marks[] = {
+                "update lap set jeloles='*' where idoszak=?",
+                "update lap set jeloles='*' where rowid in (select rowid from lap where "
+                "idoszak=? order by sorsz limit 500 - (select count(*) from lap where "
+                "jeloles='*'))"};
+            for (const char* m : marks) {
+                const QByteArray per = m == marks[0] ? last : before;
+                marked += db.exec(m, {QString::fromLatin1(per)});
+                runNative(native, m, {per});
+            }
+            const char* const ship[] = {
+                "select distinct a.intkod as ulvkod,a.finkod,a.sorsz as sorszam,a.resz,a.idoszak,"
+                "a.orvoskod,c.jorvkod,a.taj,a.kozigkod,a.tpotl as terpot,d.nev as cim,d.neme,"
+                "a.tevkodok,a.elb as elbocs,a.apnap,a.elszam,c.elrend,c.szakvet,c.elvizdb,c.gyak,"
+                "a.elszviz,a.lezdat,a.terkat,a.aztip,a.allamp,c.engszam,c.engdat,a.szviz as "
+                "ovizitdb,a.modtipus from lap a, elrend c, beteg d where a.jeloles='*' and "
+                "a.sorsz=c.sorsz and a.resz is c.resz and a.idoszak=c.idoszak and a.taj=d.taj "
+                "order by a.idoszak,a.sorsz,a.resz",
+                "select b.intkod as ulvkod,b.finkod,b.sorsz as sorszam,b.resz,b.idoszak,b.tevkod,"
+                "b.elltip,b.onkep,b.apdatum as datumtol,b.aptaj from lap a, lapb b where "
+                "a.jeloles='*' and a.sorsz=b.sorsz and a.resz is b.resz and a.idoszak=b.idoszak "
+                "order by b.idoszak,b.sorsz,b.resz,datumtol",
+                "select intkod as ulvkod,finkod,sorsz as sorszam,resz,idoszak,bnoki,bnorov,bnofo,"
+                "bnomell,bnoell from lap where jeloles='*' order by idoszak,sorsz,resz"};
+            // Each file: one text field per column, a record per row (for the
+            // diagnosis file, one per filled-in code).
+            auto write = [&](const QString& out, int file, const std::vector<QVariantList>& rows) {
+                const int ncol = rows.empty() ? 1 : int(rows.front().size());
+                std::vector<FieldDef> defs;
+                for (int c = 0; c < (file == 2 ? 6 : ncol); ++c)
+                    defs.push_back(fieldDef(QStringLiteral("F%1").arg(c), 'C', 34));
+                engine::TableBuilder b(out, defs);
+                for (const QVariantList& r : rows) {
+                    if (file != 2) {
+                        b.addRow(r);
+                        continue;
+                    }
+                    for (int k = 5; k < r.size(); ++k)
+                        if (!r[k].isNull())
+                            b.addRow({r[0], r[1], r[2], r[3], r[4], r[k]});
+                }
+                b.Finish();
+            };
+            auto nativeRows = [&](const char* sql) {
+                std::vector<QVariantList> rows;
+                sqlite3_stmt* st = nullptr;
+                check(sqlite3_prepare_v2(native, sql, -1, &st, nullptr), native);
+                const int ncol = sqlite3_column_count(st);
+                while (sqlite3_step(st) == SQLITE_ROW) {
+                    QVariantList row;
+                    for (int c = 0; c < ncol; ++c) {
+                        switch (sqlite3_column_type(st, c)) {
+                        case SQLITE_INTEGER:
+                            row << qlonglong(sqlite3_column_int64(st, c));
+                            break;
+                        case SQLITE_NULL:
+                            row << QVariant();
+                            break;
+                        default:
+                            row << QString::fromUtf8(
+                                reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
+                                sqlite3_column_bytes(st, c));
+                        }
+                    }
+                    rows.push_back(std::move(row));
+                }
+                sqlite3_finalize(st);
+                return rows;
+            };
+            QDir(dir).mkpath("kuld-engine");
+            QDir(dir).mkpath("kuld-native");
+            std::vector<double> o, nt;
+            for (int i = 0; i < 5; ++i) {
+                o.push_back(seconds([&] {
+                    for (int f = 0; f < 3; ++f)
+                        write(dir + QStringLiteral("/kuld-engine/%1.dbf").arg(f), f,
+                              db.query(ship[f]).rows());
+                }));
+                nt.push_back(seconds([&] {
+                    for (int f = 0; f < 3; ++f)
+                        write(dir + QStringLiteral("/kuld-native/%1.dbf").arg(f), f,
+                              nativeRows(ship[f]));
+                }));
+            }
+            // the files agree record for record (visits of one day may come
+            // in either order)
+            for (int f = 0; f < 3; ++f) {
+                auto records = [&](const QString& side) {
+                    Table t;
+                    t.open(dir + QStringLiteral("/%1/%2.dbf").arg(side).arg(f),
+                           Table::Mode::ReadOnly);
+                    std::vector<QByteArray> out;
+                    for (std::uint32_t r = 1; r <= t.fileRecordCount(); ++r)
+                        out.emplace_back(t.rawRecord(r), t.header().recordLength);
+                    std::sort(out.begin(), out.end());
+                    return out;
+                };
+                const auto a = records("kuld-engine"), b = records("kuld-native");
+                if (a != b || a.empty())
+                    throw std::runtime_error("the shipment files differ");
+                if (f == 1)
+                    std::fprintf(stderr, "shipment: %d sheets, %zu visits\n", marked, a.size());
+            }
+            printRow("a month's shipment (500 sheets, 3 files)", median(o), median(nt), "< 2x");
+            db.exec("update lap set jeloles=null where jeloles='*'");
+            execNative(native, "update lap set jeloles=null where jeloles='*'");
         }
 
         // --- (5) 10 000 appends with posts, beside native inserts in one

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +25,11 @@ QString makeTable() {
             {{QStringLiteral("K%1").arg(6 - i), i * 10, QStringLiteral("2024.01.0%1").arg(i)}});
     t.addTag(QStringLiteral("kod"), QStringLiteral("kod+str(db,4)"));
     t.addTag(QStringLiteral("nap"), QStringLiteral("dtos(nap)"));
+    t.close();
+    // A sound index file to seed the corpus with: SZ_FUZZ_MDX_SEED=<path>.
+    if (const char* seed = std::getenv("SZ_FUZZ_MDX_SEED"))
+        QFile::copy(QString(path).replace(QStringLiteral(".dbf"), QStringLiteral(".mdx")),
+                    QString::fromLocal8Bit(seed));
     return path;
 }
 } // namespace
