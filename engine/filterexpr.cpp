@@ -92,7 +92,13 @@ private:
             }
         }
         toks_.push_back({Token::End, {}});
+        // Parsing, judging and freeing a filter recurse as deep as it nests:
+        // a text far longer than any real filter is refused, not followed.
+        if (toks_.size() > kMaxTokens)
+            throw DbError(DbError::Kind::Usage, path_,
+                          QStringLiteral("túl hosszú szűrőfeltétel (%1 elem)").arg(toks_.size()));
     }
+    static constexpr size_t kMaxTokens = 2000;
 
     const Token& peek() const { return toks_[pos_]; }
     Token take() { return toks_[pos_++]; }
