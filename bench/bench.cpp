@@ -52,9 +52,9 @@ std::vector<FieldDef> betegFields() {
 }
 
 std::vector<FieldDef> elrendFields() {
-    return {fieldDef("IDOSZAK", 'C', 7), fieldDef("SORSZ", 'C', 5),    fieldDef("RESZ", 'C', 1),
-            fieldDef("JORVKOD", 'C', 5), fieldDef("ELREND", 'C', 1),   fieldDef("SZAKVET", 'C', 1),
-            fieldDef("ELVIZDB", 'N', 3), fieldDef("GYAK", 'C', 2),     fieldDef("ENGSZAM", 'C', 10),
+    return {fieldDef("IDOSZAK", 'C', 7), fieldDef("SORSZ", 'C', 5),  fieldDef("RESZ", 'C', 1),
+            fieldDef("JORVKOD", 'C', 5), fieldDef("ELREND", 'C', 1), fieldDef("SZAKVET", 'C', 1),
+            fieldDef("ELVIZDB", 'N', 3), fieldDef("GYAK", 'C', 2),   fieldDef("ENGSZAM", 'C', 10),
             fieldDef("ENGDAT", 'D')};
 }
 
@@ -325,10 +325,9 @@ int main(int argc, char** argv) {
         // earlier run are used again ---
         std::mt19937 rng(42);
         const std::vector<Sheet> sheets = makeSheets(rng);
-        for (const char* n :
-             {"LAP.DBF", "LAP.MDX", "LAPB.DBF", "LAPB.MDX", "BETEG.DBF", "BETEG.MDX", "ELREND.DBF",
-              "ELREND.MDX", "SRCLAP.DBF",
-              "SRCLAPB.DBF", "native.db", "native.db-wal", "native.db-shm"})
+        for (const char* n : {"LAP.DBF", "LAP.MDX", "LAPB.DBF", "LAPB.MDX", "BETEG.DBF",
+                              "BETEG.MDX", "ELREND.DBF", "ELREND.MDX", "SRCLAP.DBF", "SRCLAPB.DBF",
+                              "native.db", "native.db-wal", "native.db-shm"})
             QFile::remove(dir + "/" + n);
         {
             std::fprintf(stderr, "building %d sheets and %d visits in %s ...\n", kSheets, kVisits,
@@ -364,8 +363,16 @@ int main(int argc, char** argv) {
             writeTable(elrendPath, elrendFields(), [&](Values& v) {
                 if (si >= sheets.size()) return false;
                 const Sheet& s = sheets[si++];
-                v = {s.idoszak, s.sorsz, s.resz, "54321", "1", "2",
-                     QByteArray::number(int(rng() % 60)), "01", "", s.elb};
+                v = {s.idoszak,
+                     s.sorsz,
+                     s.resz,
+                     "54321",
+                     "1",
+                     "2",
+                     QByteArray::number(int(rng() % 60)),
+                     "01",
+                     "",
+                     s.elb};
                 return true;
             });
             {
@@ -553,8 +560,7 @@ int main(int argc, char** argv) {
                         continue;
                     }
                     for (int k = 5; k < r.size(); ++k)
-                        if (!r[k].isNull())
-                            b.addRow({r[0], r[1], r[2], r[3], r[4], r[k]});
+                        if (!r[k].isNull()) b.addRow({r[0], r[1], r[2], r[3], r[4], r[k]});
                 }
                 b.Finish();
             };
@@ -613,8 +619,7 @@ int main(int argc, char** argv) {
                     return out;
                 };
                 const auto a = records("kuld-engine"), b = records("kuld-native");
-                if (a != b || a.empty())
-                    throw std::runtime_error("the shipment files differ");
+                if (a != b || a.empty()) throw std::runtime_error("the shipment files differ");
                 if (f == 1)
                     std::fprintf(stderr, "shipment: %d sheets, %zu visits\n", marked, a.size());
             }

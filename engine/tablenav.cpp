@@ -361,8 +361,7 @@ std::uint32_t Table::recordCount() const {
     checkOpen();
     if (std::vector<std::uint32_t> candidates; filterCandidates(candidates))
         return std::uint32_t(candidates.size());
-    if (!filtered_ || filterText_.trimmed().isEmpty())
-        return header_.recordCount - deletedCount();
+    if (!filtered_ || filterText_.trimmed().isEmpty()) return header_.recordCount - deletedCount();
     std::uint32_t n = 0;
     for (std::uint32_t r = 1; r <= header_.recordCount; ++r)
         if (passes(rawRecord(r))) ++n;

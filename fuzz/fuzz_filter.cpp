@@ -22,13 +22,13 @@ engine::Table& table() {
     const QString dir = QStringLiteral("/tmp/szfuzz-filter-%1").arg(::getpid());
     QDir().mkpath(dir);
     const QString path = dir + QStringLiteral("/t.dbf");
-    engine::Table::create(path, {engine::fieldDef("IDOSZAK", 'C', 7),
-                                 engine::fieldDef("NEV", 'C', 7), engine::fieldDef("DB", 'N', 4, 1),
-                                 engine::fieldDef("NAP", 'D')});
+    engine::Table::create(path,
+                          {engine::fieldDef("IDOSZAK", 'C', 7), engine::fieldDef("NEV", 'C', 7),
+                           engine::fieldDef("DB", 'N', 4, 1), engine::fieldDef("NAP", 'D')});
     t.open(path);
-    const char* const texts[] = {"2024.01", "2024.1", "2024", "", "2024.0x", "abc", "ABC", "Abc",
-                                 "ÁBC", "1999.12", "2024-01", "!!", " 2024", "zz", "Z", "a b",
-                                 "Őz", "YY", "2024.12", "x"};
+    const char* const texts[] = {
+        "2024.01", "2024.1", "2024",  "",   "2024.0x", "abc", "ABC", "Abc", "ÁBC",     "1999.12",
+        "2024-01", "!!",     " 2024", "zz", "Z",       "a b", "Őz",  "YY",  "2024.12", "x"};
     const int n = int(std::size(texts));
     for (int i = 0; i < 60; ++i) {
         t.append();

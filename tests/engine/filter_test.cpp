@@ -169,8 +169,7 @@ TEST_F(FilterTest, TheProgramsFiltersSelectTheRightRecords) {
     const std::uint32_t before = t.recordCount();
     t.setFiltered(false);
     ASSERT_TRUE(t.locate("idoszak", QStringLiteral("2024.05")));
-    const qint64 at = t.header().headerLength +
-                      qint64(t.recno() - 1) * t.header().recordLength +
+    const qint64 at = t.header().headerLength + qint64(t.recno() - 1) * t.header().recordLength +
                       t.fields()[size_t(t.fieldIndex("idoszak"))].offset;
     t.close();
     {

@@ -678,8 +678,8 @@ TEST_F(SeekTest, OrderAndGroupingFromTags) {
     sameOrder("select idoszak, sorsz from lap order by idoszak, sorsz", {}, true);
     sameOrder("select sorsz, resz from lap where idoszak=? order by sorsz, resz", {"2024.03"},
               true);
-    sameOrder("select idoszak, sorsz from lap where idoszak=? order by idoszak, sorsz",
-              {"2023.07"}, true);
+    sameOrder("select idoszak, sorsz from lap where idoszak=? order by idoszak, sorsz", {"2023.07"},
+              true);
     sameOrder("select idoszak, sorsz, count(*) from lap where idoszak between ? and ? group by "
               "idoszak, sorsz",
               {"2023.05", "2023.09"}, true);
@@ -720,8 +720,7 @@ TEST(SqlStatements, KeptStatementsFollowTagsAndTables) {
     EXPECT_EQ(rowTexts(d.db.query(q, {"2024.02"})), first);
     // a query run from another's rows gets its own statement
     int inner = 0;
-    d.db.each(q, {"2024.01"}, [&](const QVariantList&) {
-        inner += d.db.query(q, {"2024.03"}).rowCount();
-    });
+    d.db.each(q, {"2024.01"},
+              [&](const QVariantList&) { inner += d.db.query(q, {"2024.03"}).rowCount(); });
     EXPECT_EQ(inner, 100);
 }
