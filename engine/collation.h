@@ -7,6 +7,7 @@
 // the remaining characters. Case folding means a tag finds "kovács" where
 // "KOVÁCS" was typed; exact comparisons check the field itself afterwards.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace engine {
@@ -17,6 +18,15 @@ const std::uint8_t* collationWeights852();
 // such text orders the same in a tag as in plain byte comparison.
 inline bool isOrderNeutral(std::uint8_t b) {
     return b < 0x41;
+}
+
+// True when every byte is a blank, a digit or punctuation below the letters:
+// such text is its own key, and orders the same in a tag as byte by byte,
+// padding included (no byte sorts below the blank that pads a key).
+inline bool weighsAsItself(const char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::uint8_t(p[i]) < 0x20 || !isOrderNeutral(std::uint8_t(p[i]))) return false;
+    return true;
 }
 
 } // namespace engine

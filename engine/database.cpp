@@ -61,14 +61,13 @@ struct VTab {
 
 double VTab::rowsPerKey(int ti, int eq) {
     const Table& t = *table;
-    const double n = std::max<double>(1.0, t.fileRecordCount());
-    if (eq <= 0) return n;
-    auto& e = estimates[{ti, eq}];
     const std::uint32_t records = t.fileRecordCount();
+    if (eq <= 0) return std::max(1.0, double(records));
+    auto& e = estimates[{ti, eq}];
     if (e.rows > 0 && records <= e.records + e.records / 10 + 10 &&
         records + records / 10 + 10 >= e.records)
         return e.rows;
-    double guess = n;
+    double guess = records;
     for (int i = 0; i < eq; ++i)
         guess /= 50.0;
     e = {std::max(guess, 1.0), records};
@@ -223,16 +222,11 @@ bool usableComponent(const Table& t, const KeyExpr::Component& c) {
            (c.kind == KeyExpr::Kind::Dtoc && f.type == 'D');
 }
 
-// A tag component whose order can stand for SQL's: character fields and
-// dates (the rows are checked as they are read; see xFilter).
-bool orderingComponent(const Table& t, const KeyExpr::Component& c) {
-    return usableComponent(t, c);
-}
-
 // True when walking tag ti, its first `eq` components fixed by equality,
 // gives the rows in the ascending order of SQL's ORDER BY columns: those
-// columns are the tag's next components in turn (columns fixed by equality
-// may stand anywhere).
+// columns are the tag's next character or date components in turn (columns
+// fixed by equality may stand anywhere). The values are checked as the tag
+// is walked (see xFilter).
 bool tagGivesOrder(const Table& t, int ti, int eq, const sqlite3_index_info* info) {
     if (info->nOrderBy <= 0) return false;
     const auto& parts = t.tagList()[size_t(ti)].expr.components();
@@ -245,7 +239,7 @@ bool tagGivesOrder(const Table& t, int ti, int eq, const sqlite3_index_info* inf
             fixed = parts[size_t(k)].field == o.iColumn;
         if (fixed) continue;
         if (next >= parts.size() || parts[next].field != o.iColumn ||
-            !orderingComponent(t, parts[next]))
+            !usableComponent(t, parts[next]))
             return false;
         ++next;
     }
@@ -432,14 +426,6 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
     return true;
 }
 
-// True when the bytes order the same in a tag as in SQL. Bytes below the
-// blank do not: a key is padded with blanks where SQL sees a shorter text.
-bool orderNeutral(const QByteArray& b) {
-    for (char ch : b)
-        if (std::uint8_t(ch) < 0x20 || !isOrderNeutral(std::uint8_t(ch))) return false;
-    return true;
-}
-
 // A number compared with a text or date column may be compared as a number
 // (when it comes from a numeric column of another table), which no key order
 // follows.
@@ -459,24 +445,41 @@ void fullScan(Cursor* c) {
 }
 
 // The value SQL sees in a character or date field: false for NULL (a blank
-// field), else the UTF-8 text in `out` (dates as YYYY-MM-DD).
-bool sqlText(const FieldDef& f, const char* rec, QByteArray& out) {
-    const char* p = rec + f.offset;
-    int n = f.width;
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
-        --n;
-    if (n == 0) return false;
-    if (f.type == 'D') {
-        const char iso[10] = {p[0], p[1], p[2], p[3], '-', p[4], p[5], '-', p[6], p[7]};
-        out = QByteArray(iso, 10);
+// field), else `bytes` of UTF-8 text at `data` (dates as YYYY-MM-DD). Plain
+// ASCII is read in place, in the record.
+struct SqlText {
+    const char* data = nullptr;
+    int bytes = 0;
+    char iso[10];
+    QByteArray decoded;
+
+    bool read(const FieldDef& f, const char* rec) {
+        const char* p = rec + f.offset;
+        int n = f.width;
+        while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+            --n;
+        if (n == 0) return false;
+        if (f.type == 'D') {
+            const char d[10] = {p[0], p[1], p[2], p[3], '-', p[4], p[5], '-', p[6], p[7]};
+            std::memcpy(iso, d, sizeof iso);
+            data = iso;
+            bytes = 10;
+            return true;
+        }
+        bool ascii = true;
+        for (int i = 0; i < n && ascii; ++i)
+            ascii = std::uint8_t(p[i]) < 0x80 && p[i] != 0;
+        if (ascii) {
+            data = p;
+            bytes = n;
+        } else {
+            decoded = decode852(p, n).toUtf8();
+            data = decoded.constData();
+            bytes = int(decoded.size());
+        }
         return true;
     }
-    bool ascii = true;
-    for (int i = 0; i < n && ascii; ++i)
-        ascii = std::uint8_t(p[i]) < 0x80 && p[i] != 0;
-    out = ascii ? QByteArray(p, n) : decode852(p, n).toUtf8();
-    return true;
-}
+};
 
 // True when the field's value sorts among a tag's keys as SQL sorts it:
 // a character field of blanks, digits, punctuation and capitals A-Z alone
@@ -508,19 +511,19 @@ void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std:
     // text 01, its bytes (00 written as 00 FF) and 00 00.
     std::vector<std::pair<QByteArray, std::uint32_t>> keyed;
     keyed.reserve(list.size());
-    QByteArray v;
+    SqlText v;
     for (std::uint32_t r : list) {
         const char* rec = t.rawRecord(r);
         QByteArray key;
         for (int col : columns) {
-            if (!sqlText(t.fields()[size_t(col)], rec, v)) {
+            if (!v.read(t.fields()[size_t(col)], rec)) {
                 key += '\0';
                 continue;
             }
             key += '\1';
-            for (char ch : v) {
-                key += ch;
-                if (ch == 0) key += '\xFF';
+            for (int i = 0; i < v.bytes; ++i) {
+                key += v.data[i];
+                if (v.data[i] == 0) key += '\xFF';
             }
             key += QByteArray(2, '\0');
         }
@@ -530,14 +533,6 @@ void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std:
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 0; i < keyed.size(); ++i)
         list[i] = keyed[i].second;
-}
-
-// True when key bytes are blanks, digits and punctuation alone: such bytes
-// weigh what they are, so the key holds the field's own bytes.
-bool plainKeyBytes(const char* k, int n) {
-    for (int i = 0; i < n; ++i)
-        if (std::uint8_t(k[i]) < 0x20 || std::uint8_t(k[i]) > 0x40) return false;
-    return true;
 }
 
 // The ordering columns after the "|" of a plan's idxStr.
@@ -609,7 +604,8 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             // Bounds whose characters order differently in the tag than in
             // SQL are left to SQLite.
             if (v && sqlite3_value_type(v) != SQLITE_NULL && !numeric(v) &&
-                componentBytes(t, comp, v, false, b) && orderNeutral(b)) {
+                componentBytes(t, comp, v, false, b) &&
+                weighsAsItself(b.constData(), size_t(b.size()))) {
                 (side == 0 ? lo : hi) += b;
             } else if (v && sqlite3_value_type(v) == SQLITE_NULL) {
                 return SQLITE_OK; // comparing with NULL matches nothing
@@ -649,7 +645,7 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         const char* key = ix.keyAt(q);
         for (size_t i = 0; i < checked.size() && inOrder; ++i) {
             const Check& k = checked[i];
-            if (k.keyWidth == 0 || !plainKeyBytes(key + k.keyOffset, k.keyWidth))
+            if (k.keyWidth == 0 || !weighsAsItself(key + k.keyOffset, size_t(k.keyWidth)))
                 inOrder = sortsAsSql(*k.field, t.rawRecord(r));
         }
         c->list.push_back(r);
@@ -692,7 +688,7 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     if (c->useList && !c->keys.empty() && c->keyCol[size_t(col)].second > 0) {
         const auto [offset, width] = c->keyCol[size_t(col)];
         const char* k = c->keys.data() + c->at * size_t(c->keyLen) + offset;
-        if (plainKeyBytes(k, width)) {
+        if (weighsAsItself(k, size_t(width))) {
             int n = width;
             while (n > 0 && k[n - 1] == ' ')
                 --n;
@@ -707,23 +703,11 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
         --n;
     switch (f.type) {
-    case 'C': {
-        if (n == 0) return sqlite3_result_null(ctx), SQLITE_OK;
-        bool ascii = true;
-        for (int i = 0; i < n && ascii; ++i)
-            ascii = std::uint8_t(p[i]) < 0x80 && p[i] != 0;
-        if (ascii) {
-            sqlite3_result_text(ctx, p, n, SQLITE_TRANSIENT);
-        } else {
-            const QByteArray u = decode852(p, n).toUtf8();
-            sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
-        }
-        return SQLITE_OK;
-    }
+    case 'C':
     case 'D': {
-        if (n == 0) return sqlite3_result_null(ctx), SQLITE_OK;
-        char iso[10] = {p[0], p[1], p[2], p[3], '-', p[4], p[5], '-', p[6], p[7]};
-        sqlite3_result_text(ctx, iso, 10, SQLITE_TRANSIENT);
+        SqlText v;
+        if (!v.read(f, rec)) return sqlite3_result_null(ctx), SQLITE_OK;
+        sqlite3_result_text(ctx, v.data, v.bytes, SQLITE_TRANSIENT);
         return SQLITE_OK;
     }
     case 'N':

@@ -260,6 +260,13 @@ private:
     std::uint32_t scan(std::uint32_t from, bool forward, bool inclusive) const;
     std::uint32_t firstVisible(bool forward) const;
     bool tagPos(std::uint32_t recno, TagIndex::Pos& pos) const;
+    // Hands `visit` each entry of tag ti from the first key at or above `lo`
+    // to the last whose first bytes are at most *hi (to the end without hi),
+    // until it returns false. Keys and bounds are weighed. An entry whose key
+    // disagrees with its record makes the index be rebuilt: false is
+    // returned, and the walk is to be done again.
+    bool walkRange(int ti, const QByteArray& lo, const QByteArray* hi,
+                   const std::function<bool(std::uint32_t, const char*)>& visit) const;
     // The first record (or with `all` every one, into *found) among tag ti's
     // entries whose keys begin with `prefix` that passes and satisfies
     // `match`; an entry whose key disagrees with its record makes the index

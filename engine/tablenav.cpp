@@ -56,33 +56,44 @@ bool Table::tagPos(std::uint32_t recno, TagIndex::Pos& pos) const {
     return !fresh.index.atEnd(pos);
 }
 
+bool Table::walkRange(int ti, const QByteArray& lo, const QByteArray* hi,
+                      const std::function<bool(std::uint32_t, const char*)>& visit) const {
+    const Tag& t = tag(ti);
+    const TagIndex& ix = t.index;
+    std::vector<char> k(size_t(t.expr.keyLength()));
+    const TagIndex::Pos end = hi ? ix.upperBound(hi->constData(), int(hi->size())) : ix.end();
+    for (TagIndex::Pos p = ix.lowerBound(lo.constData(), int(lo.size()));
+         !ix.atEnd(p) && !(p == end); ix.next(p)) {
+        const std::uint32_t r = ix.recnoAt(p);
+        bool agrees = r >= 1 && r <= header_.recordCount;
+        const char* rec = agrees ? rawRecord(r) : nullptr;
+        if (agrees) {
+            keyOf(t, rec, k.data());
+            agrees = memcmp(k.data(), ix.keyAt(p), k.size()) == 0;
+        }
+        if (!agrees) {
+            // a key that disagrees with its record
+            repairIndex();
+            return false;
+        }
+        if (!visit(r, rec)) return true;
+    }
+    return true;
+}
+
 std::uint32_t Table::seek(int ti, const QByteArray& prefix,
                           const std::function<bool(const char*)>& match, bool all,
                           std::vector<std::uint32_t>* found) const {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const Tag& t = tag(ti);
-        const TagIndex& ix = t.index;
-        const int len = int(prefix.size());
-        std::vector<char> k(size_t(t.expr.keyLength()));
-        bool stale = false;
+        std::uint32_t first = 0;
         if (found) found->clear();
-        for (TagIndex::Pos p = ix.lowerBound(prefix.constData(), len);
-             !ix.atEnd(p) && memcmp(ix.keyAt(p), prefix.constData(), size_t(len)) == 0;
-             ix.next(p)) {
-            const std::uint32_t r = ix.recnoAt(p);
-            const char* rec = rawRecord(r);
-            keyOf(t, rec, k.data());
-            if (memcmp(k.data(), ix.keyAt(p), k.size()) != 0) {
-                stale = true; // a key that disagrees with its record
-                break;
-            }
-            if (passes(rec) && match(rec)) {
-                if (!all) return r;
-                if (found) found->push_back(r);
-            }
-        }
-        if (!stale) return found && !found->empty() ? found->front() : 0;
-        repairIndex();
+        const bool whole = walkRange(ti, prefix, &prefix, [&](std::uint32_t r, const char* rec) {
+            if (!passes(rec) || !match(rec)) return true;
+            if (!first) first = r;
+            if (found) found->push_back(r);
+            return all;
+        });
+        if (whole) return first;
     }
     return 0;
 }
@@ -234,18 +245,6 @@ std::size_t Table::orderOf(std::uint32_t recno) const {
     return tag(active_).index.ordinal(p);
 }
 
-namespace {
-
-// True when the text orders the same among a tag's weighed keys as byte by
-// byte: blanks, digits and punctuation below the letters weigh what they are.
-bool seekable(const QByteArray& text) {
-    for (char ch : text)
-        if (std::uint8_t(ch) < 0x20 || !isOrderNeutral(std::uint8_t(ch))) return false;
-    return true;
-}
-
-} // namespace
-
 bool Table::filterCandidates(std::vector<std::uint32_t>& out) const {
     out.clear();
     if (!filtered_ || filterText_.trimmed().isEmpty()) return false;
@@ -258,7 +257,9 @@ bool Table::filterCandidates(std::vector<std::uint32_t>& out) const {
     bool bestHasHi = false;
     std::size_t bestSpan = 0;
     for (const FilterExpr::Range& r : filterExpr_.ranges()) {
-        if ((r.hasLo && !seekable(r.lo)) || (r.hasHi && !seekable(r.hi))) continue;
+        if ((r.hasLo && !weighsAsItself(r.lo.constData(), size_t(r.lo.size()))) ||
+            (r.hasHi && !weighsAsItself(r.hi.constData(), size_t(r.hi.size()))))
+            continue;
         for (std::size_t ti = 0; ti < tags_.size(); ++ti) {
             const auto& parts = tags_[ti].expr.components();
             if (parts.empty() || parts[0].kind != KeyExpr::Kind::Field || parts[0].field != r.field)
@@ -284,30 +285,13 @@ bool Table::filterCandidates(std::vector<std::uint32_t>& out) const {
     }
     if (bestTag < 0) return false;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const Tag& t = tag(bestTag);
-        const TagIndex& ix = t.index;
-        std::vector<char> k(size_t(t.expr.keyLength()));
-        const TagIndex::Pos end =
-            bestHasHi ? ix.upperBound(bestHi.constData(), int(bestHi.size())) : ix.end();
-        bool stale = false;
         out.clear();
-        for (TagIndex::Pos p = ix.lowerBound(bestLo.constData(), int(bestLo.size()));
-             !ix.atEnd(p) && !(p == end); ix.next(p)) {
-            const std::uint32_t r = ix.recnoAt(p);
-            if (r < 1 || r > header_.recordCount) {
-                stale = true;
-                break;
-            }
-            const char* rec = rawRecord(r);
-            keyOf(t, rec, k.data());
-            if (memcmp(k.data(), ix.keyAt(p), k.size()) != 0) {
-                stale = true; // a key that disagrees with its record
-                break;
-            }
-            if (passes(rec)) out.push_back(r);
-        }
-        if (!stale) return true;
-        repairIndex();
+        if (walkRange(bestTag, bestLo, bestHasHi ? &bestHi : nullptr,
+                      [&](std::uint32_t r, const char* rec) {
+                          if (passes(rec)) out.push_back(r);
+                          return true;
+                      }))
+            return true;
     }
     // Still disagreeing after a rebuild: every record is tried instead.
     out.clear();

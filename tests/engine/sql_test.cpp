@@ -44,8 +44,8 @@ void add(Table& t, const QVariantMap& values) {
     t.post();
 }
 
-// The rows of a result as sorted texts, for comparing results as sets.
-QStringList rowTexts(const Query& q) {
+// The rows of a result as texts, in their order.
+QStringList rowList(const Query& q) {
     QStringList out;
     for (const QVariantList& row : q.rows()) {
         QStringList cells;
@@ -53,6 +53,12 @@ QStringList rowTexts(const Query& q) {
             cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
         out << cells.join('|');
     }
+    return out;
+}
+
+// The rows sorted, for comparing results as sets.
+QStringList rowTexts(const Query& q) {
+    QStringList out = rowList(q);
     out.sort();
     return out;
 }
@@ -559,23 +565,13 @@ protected:
     // engine's tag gives the order, so SQLite sorts nothing itself.
     void sameOrder(const QString& sql, const QVariantList& params, bool fromTag) {
         SCOPED_TRACE(sql.toStdString());
-        auto texts = [](const Query& q) {
-            QStringList out;
-            for (const QVariantList& row : q.rows()) {
-                QStringList cells;
-                for (const QVariant& v : row)
-                    cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
-                out << cells.join('|');
-            }
-            return out;
-        };
-        const QStringList a = texts(tagged.db.query(sql, params));
+        const QStringList a = rowList(tagged.db.query(sql, params));
         QString native = sql;
         native.replace(QRegularExpression("\\blapb\\b"), "nlapb");
         native.replace(QRegularExpression("\\blap\\b"), "nlap");
         EXPECT_GT(a.size(), 1);
-        EXPECT_EQ(a, texts(plain.db.query(native, params)));
-        EXPECT_EQ(a, texts(plain.db.query(sql, params)));
+        EXPECT_EQ(a, rowList(plain.db.query(native, params)));
+        EXPECT_EQ(a, rowList(plain.db.query(sql, params)));
         const QString plan =
             rowTexts(tagged.db.query("explain query plan " + sql, params)).join('\n');
         EXPECT_EQ(!plan.contains("TEMP B-TREE"), fromTag) << plan.toStdString();
