@@ -1,0 +1,93 @@
+#pragma once
+// An accounting period: a calendar month, "YYYY.MM" in the tables and on
+// screen, "YYYYMM" in the county office's files. A small value type so that
+// period arithmetic (a month before or after, first and last day, the
+// cut-overs below) is written once.
+
+#include <QDate>
+#include <QString>
+
+#include <compare>
+#include <optional>
+
+namespace core {
+
+class Idoszak {
+public:
+    // An invalid period (isValid() false, text() empty).
+    constexpr Idoszak() = default;
+    constexpr Idoszak(int year, int month) : ev_(year), ho_(month) {
+        if (month < 1 || month > 12 || year < 1 || year > 9999) ev_ = ho_ = 0;
+    }
+
+    // "YYYY.MM" (the point may be any single character, as older tables have
+    // it); anything else gives std::nullopt. Leading and trailing blanks are
+    // ignored.
+    static std::optional<Idoszak> parse(QStringView text);
+    // "YYYYMM", as the county office writes a period; std::nullopt otherwise.
+    static std::optional<Idoszak> parseCompact(QStringView text);
+    // Either form.
+    static std::optional<Idoszak> parseAny(QStringView text);
+    // The month of a date; invalid for an invalid date.
+    static Idoszak of(const QDate& d) {
+        return d.isValid() ? Idoszak(d.year(), d.month()) : Idoszak();
+    }
+
+    constexpr bool isValid() const { return ho_ != 0; }
+    constexpr int year() const { return ev_; }
+    constexpr int month() const { return ho_; }
+
+    QString text() const;        // "YYYY.MM"; empty when invalid
+    QString compactText() const; // "YYYYMM"; empty when invalid
+
+    // n months later (n < 0: earlier).
+    constexpr Idoszak plusMonths(int n) const {
+        if (!isValid()) return {};
+        const int idx = ev_ * 12 + (ho_ - 1) + n;
+        return idx < 12 ? Idoszak() : Idoszak(idx / 12, idx % 12 + 1);
+    }
+    // Months from other to this (this - other).
+    constexpr int monthsSince(Idoszak other) const {
+        return (ev_ * 12 + ho_) - (other.ev_ * 12 + other.ho_);
+    }
+
+    QDate firstDay() const { return isValid() ? QDate(ev_, ho_, 1) : QDate(); }
+    QDate lastDay() const {
+        return isValid() ? QDate(ev_, ho_, QDate(ev_, ho_, 1).daysInMonth()) : QDate();
+    }
+    int dayCount() const { return isValid() ? QDate(ev_, ho_, 1).daysInMonth() : 0; }
+    bool contains(const QDate& d) const { return d.isValid() && Idoszak::of(d) == *this; }
+
+    friend constexpr bool operator==(Idoszak, Idoszak) = default;
+    friend constexpr auto operator<=>(const Idoszak& a, const Idoszak& b) {
+        return (a.ev_ * 12 + a.ho_) <=> (b.ev_ * 12 + b.ho_);
+    }
+
+private:
+    int ev_ = 0;
+    int ho_ = 0;
+};
+
+// The periods from which the fund's rules change. Each is the first period of
+// the new rule.
+namespace hatar {
+// The first period the period dialog accepts.
+inline constexpr Idoszak elsoElfogadott{1999, 4};
+// The first period for which a sheet may be recorded.
+inline constexpr Idoszak elsoLap{1999, 6};
+// New sheet layout; older sheets keep the eighteen visit slots (LAPOLD).
+inline constexpr Idoszak ujLapforma{2005, 2};
+// New weights for repeated therapy orders; the monthly summary's new layout.
+inline constexpr Idoszak ujSzorzok{2009, 1};
+// New visit and diagnosis file layouts (IDOSZAK, FINKOD); the new activity list.
+inline constexpr Idoszak ujKuldemeny{2009, 9};
+// Capacity counted by the new frames (after 2011.12).
+inline constexpr Idoszak ujKapacitas{2012, 1};
+// Identifier type, payment category and citizenship; the "UJ" file templates;
+// the longer correction limit.
+inline constexpr Idoszak azonositoTipus{2016, 1};
+// The fund's office is called ZAPO instead of ULV on printouts.
+inline constexpr Idoszak zapo{2017, 1};
+} // namespace hatar
+
+} // namespace core
