@@ -22,8 +22,9 @@
 #include "masters/remainderswindow.h"
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
-#include "ui/hints.h"
 #include "reports/reportpreviewdialog.h"
+#include "reports/tobedialog.h"
+#include "ui/hints.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -253,9 +254,12 @@ void MainWindow::buildMenu() {
                     QStringLiteral("&Elszámolási lapok nyomtatása"),
                     QStringLiteral("Elszámolási lapok nyomtatása")),
             [this] { lapokWindow()->openNyomtatas(); });
-    later(addItem(listak, QStringLiteral("Havisszestafloppykldemnyhez1"),
-                  QStringLiteral("&Havi összesítő a floppy küldeményhez"),
-                  QStringLiteral("Havi összesítő a floppy küldeményhez")));
+    command(addItem(listak, QStringLiteral("Havisszestafloppykldemnyhez1"),
+                    QStringLiteral("&Havi összesítő a floppy küldeményhez"),
+                    QStringLiteral("Havi összesítő a floppy küldeményhez")),
+            [this] {
+                reports::printHaviOsszesito(st_, {programTitle(), programVersion()}, this);
+            });
     later(addItem(listak, QStringLiteral("Adatrgztsiellenrzs1"),
                   QStringLiteral("&Adatrögzítési ellenőrzés"),
                   QStringLiteral("Adatrögzítés befejezése utáni ellenőrző lista")));

@@ -55,7 +55,7 @@ const Item kMenu[] = {
     {"Elszmolsilapoknyomtatsa1", "&Elszámolási lapok nyomtatása", "Elszámolási lapok nyomtatása",
      "Listk1", on, on},
     {"Havisszestafloppykldemnyhez1", "&Havi összesítő a floppy küldeményhez",
-     "Havi összesítő a floppy küldeményhez", "Listk1", off, on},
+     "Havi összesítő a floppy küldeményhez", "Listk1", on, on},
     {"Adatrgztsiellenrzs1", "&Adatrögzítési ellenőrzés",
      "Adatrögzítés befejezése utáni ellenőrző lista", "Listk1", off, on},
     {"Ejelentshezlistamegtekints1", "E-&jelentéshez lista megtekintés", "", "Listk1", off, off},
