@@ -102,9 +102,9 @@ void addTabla(Band& b, const HaviAdatok& a) {
     double y = 16;
     b.addLabel(0, y, 80, kSor, QStringLiteral("Vizitkategória"), kLabel);
     b.addLabel(80, y, 18, kSor, QStringLiteral("Szorzó"), kLabel, kJobbra);
-    b.addLabel(98, y, 27, kSor, QStringLiteral("Vizitszám"), kLabel, kJobbra);
+    b.addLabel(98, y, 27, kSor, QStringLiteral("Pótlék nélkül"), kLabel, kJobbra);
     b.addLabel(125, y, 32, kSor, QStringLiteral("Területi pótlékkal"), kLabel, kJobbra);
-    b.addLabel(157, y, 33, kSor, QStringLiteral("Ft"), kLabel, kJobbra);
+    b.addLabel(157, y, 33, kSor, QStringLiteral("Összeg (Ft)"), kLabel, kJobbra);
     y += kSor;
     b.addLine(0, y, 190, y);
     for (const HaviKategoria& k : a.kategoriak()) {

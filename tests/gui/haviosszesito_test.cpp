@@ -36,6 +36,7 @@ private slots:
             QTest::keyClicks(w->e1(), QStringLiteral("12a"));
             testsupport::enter(w->e1());
             stayed = w->isVisible();
+            QVERIFY(w->frameGeometry().width() <= 1366 && w->frameGeometry().height() <= 768);
             focusKept = QApplication::focusWidget() == w->e1();
             w->e1()->selectAll();
             QTest::keyClicks(w->e1(), QStringLiteral("15"));

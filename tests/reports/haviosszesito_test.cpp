@@ -296,6 +296,17 @@ TEST(HaviOsszesito, NothingSentInThePeriodShowsNoReport) {
     h.visits("2008.12", "00002", "", "1", 2, 1, 4);
     EXPECT_FALSE(h.run());
     EXPECT_EQ(h.msg.log(), (std::vector<std::string>{"error: Nincs erre az időszakra zárás!"}));
+
+    // A sent sheet whose order ordinal is blank (its group sorts first) is
+    // still a shipment: a repeated order.
+    h.msg.clear();
+    h.sent("2009.01", "00003", "", "2009.01");
+    h.visits("2009.01", "00003", "", "1", 2, 1, 2);
+    h.state.tables.dbo.exec("update lap set elszam=null where sorsz='00003'");
+    const std::optional<PageModel> m = h.run();
+    ASSERT_TRUE(m);
+    EXPECT_TRUE(h.msg.log().empty());
+    EXPECT_EQ(after(m->texts(0), "Szakápolás 15 vizittől", 2), "2");
 }
 
 // ---------------------------------------------------------------- against KULD
