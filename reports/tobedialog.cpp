@@ -22,7 +22,9 @@ TobeDialog::TobeDialog(app::AppState& state, QWidget* parent)
     setObjectName(QStringLiteral("Tobe"));
     setWindowTitle(QStringLiteral("Összesítőhöz adatbekérés"));
     setModal(true);
-    ui::setHint(this, QStringLiteral("Az összesítőhöz az elrendelő lapok számának megadása"));
+    // The form's hint goes to the status bar only; a tooltip over the whole
+    // dialog would cover its own field.
+    setStatusTip(QStringLiteral("Az összesítőhöz az elrendelő lapok számának megadása"));
 
     Label1 = new QLabel(QStringLiteral("Szakápolási elrendelő lapok száma:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
