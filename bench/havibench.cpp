@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -129,7 +130,34 @@ int main(int argc, char** argv) {
         msg.clear();
         std::vector<double> times;
         int pages = 0;
-        for (int run = 0; run < 9; ++run) {
+        {
+            // The first run step by step, as the command takes them (the
+            // preview's own drawing aside). Its query `havi` is the
+            // session's first seek in LAPB, which reads LAPB's index tag
+            // (a million keys) from the index file.
+            reports::HaviOsszesito h(st, {app::programTitle(), app::programVersion()});
+            const auto t0 = std::chrono::steady_clock::now();
+            const std::clock_t c0 = std::clock();
+            const reports::HaviFej fej = h.fej(12);
+            const double tFej = bench::seconds(t0);
+            const auto sorok = h.haviSorok();
+            const double tHavi = bench::seconds(t0);
+            const auto adatok = h.adatok(sorok);
+            const QStringList elter = h.elteresek(fej, *adatok);
+            const double tKuld = bench::seconds(t0);
+            reports::Report r = reports::makeThavil(fej, adatok, {app::programTitle(), "3.61"});
+            pages = reports::layout(r, QDateTime::currentDateTime()).pageCount();
+            times.push_back(bench::seconds(t0));
+            const double cpu = double(std::clock() - c0) / CLOCKS_PER_SEC;
+            std::printf("run 1: header queries %.3f s, havi (%zu rows) %.3f s, figures and"
+                        " KULD check (%lld differences) %.3f s, layout %.3f s: %.3f s"
+                        " (%.3f s of processor time; %d page)\n",
+                        tFej, sorok.size(), tHavi - tFej, (long long)elter.size(), tKuld - tHavi,
+                        times.back() - tKuld, times.back(), cpu, pages);
+        }
+        // Then as it runs once LAPB's index is in memory (after the
+        // shipment, the register or an earlier summary of the session).
+        for (int run = 1; run < 9; ++run) {
             const auto t0 = std::chrono::steady_clock::now();
             double firstPage = 0;
             reports::HaviOsszesito(st, {app::programTitle(), app::programVersion()})
@@ -142,7 +170,8 @@ int main(int argc, char** argv) {
         }
         std::vector<double> sorted(times.begin(), times.end());
         std::sort(sorted.begin(), sorted.end());
-        std::printf("first run %.3f s, median %.3f s\n", times.front(), sorted[sorted.size() / 2]);
+        std::printf("first run %.3f s, median of the runs %.3f s\n", times.front(),
+                    sorted[sorted.size() / 2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szhavibench: %s\n", e.what());
         return 1;
