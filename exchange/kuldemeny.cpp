@@ -12,8 +12,7 @@ QString fajlNev(char betu, const QString& intkod) {
 }
 
 QString masolatNev(char betu, const QString& intkod) {
-    return (QStringLiteral("szk") + QLatin1Char(betu) + intkod + QStringLiteral(".dbf"))
-        .toLower();
+    return (QStringLiteral("szk") + QLatin1Char(betu) + intkod + QStringLiteral(".dbf")).toLower();
 }
 
 Kuldemeny Kuldemeny::osszeallit(engine::Database& db, core::Idoszak p, const QString& intkod) {
@@ -32,7 +31,8 @@ Kuldemeny Kuldemeny::osszeallit(engine::Database& db, core::Idoszak p, const QSt
     auto& a = k.fajlok[0].rekordok;
     auto& b = k.fajlok[1].rekordok;
     auto& c = k.fajlok[2].rekordok;
-    db.each(lapSql(), sqlParams(), [&](const QVariantList& r) { a.push_back(lapRekord(ma, r, p)); });
+    db.each(lapSql(), sqlParams(),
+            [&](const QVariantList& r) { a.push_back(lapRekord(ma, r, p)); });
     db.each(vizitSql(), sqlParams(),
             [&](const QVariantList& r) { b.push_back(vizitRekord(mb, r, p)); });
     db.each(bnoSql(), sqlParams(), [&](const QVariantList& r) {

@@ -69,8 +69,8 @@ bool Kuldes::nyithato(app::AppState& st) {
         }
     }
     if (utolso > st.id) {
-        st.msg.warning(QStringLiteral(
-            "Az utolsó zárás időszakánál korábbi zárást nem lehet megismételni!"));
+        st.msg.warning(
+            QStringLiteral("Az utolsó zárás időszakánál korábbi zárást nem lehet megismételni!"));
         return false;
     }
     return true;

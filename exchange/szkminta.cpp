@@ -28,28 +28,25 @@ Minta build(MintaId id, const char* nev, bool sablon, int ev, int ho, int nap,
 
 std::vector<Minta> all() {
     std::vector<Minta> v;
-    v.push_back(build(MintaId::SZKA, "SZKA", true, 11, 6, 9,
-                      {{"ULVKOD", 'C', 4},    {"SORSZAM", 'N', 5},  {"RESZ", 'C', 1},
-                       {"IDOSZAK", 'C', 6},   {"ORVOSKOD", 'N', 5}, {"JORVKOD", 'N', 5},
-                       {"TAJ", 'N', 9},       {"KOZIGKOD", 'C', 7}, {"CIM", 'C', 25},
-                       {"NEME", 'C', 1},      {"SZULIDO", 'D', 8},  {"TERPOT", 'N', 1},
-                       {"TEVKODOK", 'C', 34}, {"ELBOCS", 'D', 8},   {"APNAP", 'N', 4},
-                       {"ELREND", 'D', 8},    {"SZAKVET", 'D', 8},  {"ELVIZDB", 'N', 3},
-                       {"GYAK", 'C', 15},     {"ELSZVIZ", 'N', 3},  {"ELSZAM", 'N', 3},
-                       {"LEZDAT", 'D', 8},    {"ENGSZAM", 'N', 4},  {"ENGDAT", 'D', 8},
-                       {"OVIZITDB", 'N', 2},  {"MODIDO", 'C', 6},   {"MODTIPUS", 'C', 1}}));
-    v.push_back(build(MintaId::SZKAUJ, "SZKAUJ", true, 15, 10, 7,
-                      {{"ULVKOD", 'C', 4},   {"FINKOD", 'C', 9},    {"SORSZAM", 'N', 5},
-                       {"RESZ", 'C', 1},     {"IDOSZAK", 'C', 6},   {"ORVOSKOD", 'N', 5},
-                       {"JORVKOD", 'N', 5},  {"TAJ", 'C', 9},       {"KOZIGKOD", 'C', 7},
-                       {"CIM", 'C', 25},     {"NEME", 'C', 1},      {"SZULIDO", 'D', 8},
-                       {"AZTIP", 'C', 1},    {"TERKAT", 'C', 2},    {"ALLAMP", 'C', 3},
-                       {"TERPOT", 'N', 1},   {"TEVKODOK", 'C', 34}, {"ELBOCS", 'D', 8},
-                       {"APNAP", 'N', 4},    {"ELREND", 'D', 8},    {"SZAKVET", 'D', 8},
-                       {"ELVIZDB", 'N', 3},  {"GYAK", 'C', 15},     {"ELSZVIZ", 'N', 3},
-                       {"ELSZAM", 'N', 3},   {"LEZDAT", 'D', 8},    {"ENGSZAM", 'N', 4},
-                       {"ENGDAT", 'D', 8},   {"OVIZITDB", 'N', 2},  {"MODIDO", 'C', 6},
-                       {"MODTIPUS", 'C', 1}}));
+    v.push_back(build(
+        MintaId::SZKA, "SZKA", true, 11, 6, 9,
+        {{"ULVKOD", 'C', 4},    {"SORSZAM", 'N', 5}, {"RESZ", 'C', 1},    {"IDOSZAK", 'C', 6},
+         {"ORVOSKOD", 'N', 5},  {"JORVKOD", 'N', 5}, {"TAJ", 'N', 9},     {"KOZIGKOD", 'C', 7},
+         {"CIM", 'C', 25},      {"NEME", 'C', 1},    {"SZULIDO", 'D', 8}, {"TERPOT", 'N', 1},
+         {"TEVKODOK", 'C', 34}, {"ELBOCS", 'D', 8},  {"APNAP", 'N', 4},   {"ELREND", 'D', 8},
+         {"SZAKVET", 'D', 8},   {"ELVIZDB", 'N', 3}, {"GYAK", 'C', 15},   {"ELSZVIZ", 'N', 3},
+         {"ELSZAM", 'N', 3},    {"LEZDAT", 'D', 8},  {"ENGSZAM", 'N', 4}, {"ENGDAT", 'D', 8},
+         {"OVIZITDB", 'N', 2},  {"MODIDO", 'C', 6},  {"MODTIPUS", 'C', 1}}));
+    v.push_back(build(
+        MintaId::SZKAUJ, "SZKAUJ", true, 15, 10, 7,
+        {{"ULVKOD", 'C', 4},    {"FINKOD", 'C', 9},   {"SORSZAM", 'N', 5}, {"RESZ", 'C', 1},
+         {"IDOSZAK", 'C', 6},   {"ORVOSKOD", 'N', 5}, {"JORVKOD", 'N', 5}, {"TAJ", 'C', 9},
+         {"KOZIGKOD", 'C', 7},  {"CIM", 'C', 25},     {"NEME", 'C', 1},    {"SZULIDO", 'D', 8},
+         {"AZTIP", 'C', 1},     {"TERKAT", 'C', 2},   {"ALLAMP", 'C', 3},  {"TERPOT", 'N', 1},
+         {"TEVKODOK", 'C', 34}, {"ELBOCS", 'D', 8},   {"APNAP", 'N', 4},   {"ELREND", 'D', 8},
+         {"SZAKVET", 'D', 8},   {"ELVIZDB", 'N', 3},  {"GYAK", 'C', 15},   {"ELSZVIZ", 'N', 3},
+         {"ELSZAM", 'N', 3},    {"LEZDAT", 'D', 8},   {"ENGSZAM", 'N', 4}, {"ENGDAT", 'D', 8},
+         {"OVIZITDB", 'N', 2},  {"MODIDO", 'C', 6},   {"MODTIPUS", 'C', 1}}));
     v.push_back(build(MintaId::SZKB, "SZKB", true, 11, 6, 9,
                       {{"ULVKOD", 'C', 4},
                        {"SORSZAM", 'N', 5},

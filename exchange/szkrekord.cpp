@@ -118,10 +118,11 @@ public:
         try {
             engine::encodeField(m_.mezok[size_t(i)], v, bytes_.data(), QString());
         } catch (const engine::DbError& e) {
-            fail(mezo, v, e.kind() == engine::DbError::Kind::Encoding
-                              ? QStringLiteral("a 852-es kódlapon nem írható karaktert tartalmaz.")
-                              : QStringLiteral("nem fér el a %1 jegyű mezőben.")
-                                    .arg(m_.mezok[size_t(i)].width));
+            fail(mezo, v,
+                 e.kind() == engine::DbError::Kind::Encoding
+                     ? QStringLiteral("a 852-es kódlapon nem írható karaktert tartalmaz.")
+                     : QStringLiteral("nem fér el a %1 jegyű mezőben.")
+                           .arg(m_.mezok[size_t(i)].width));
         }
     }
     // Sets the field to the stored text read as a whole number.
@@ -188,8 +189,7 @@ QByteArray lapRekord(const Minta& m, const QVariantList& r, core::Idoszak p) {
     x.set("ENGDAT", r.value(L_ENGDAT));
     x.set("OVIZITDB", r.value(L_OVIZITDB));
     x.set("MODIDO", p.compactText());
-    x.set("MODTIPUS",
-          modtipus(r.value(L_IDOSZAK).toString(), r.value(L_MODTIPUS).toString(), p));
+    x.set("MODTIPUS", modtipus(r.value(L_IDOSZAK).toString(), r.value(L_MODTIPUS).toString(), p));
     return x.bytes();
 }
 
