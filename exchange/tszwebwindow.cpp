@@ -46,6 +46,7 @@ TszwebWindow::TszwebWindow(const QUrl& portal, const QString& kuldDir, QWidget* 
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(0, 0, 0, 0);
     l->addWidget(view_);
+    resize(1000, 700); // where the platform does not maximize
     setWindowState(Qt::WindowMaximized);
 }
 
