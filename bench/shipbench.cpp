@@ -149,6 +149,28 @@ int main(int argc, char** argv) {
                           .value(0, 0)
                           .toInt();
 
+        for (const QString& q : {exch::lapSql(), exch::vizitSql(), exch::bnoSql()}) {
+            const engine::Query plan = db.query("explain query plan " + q, exch::sqlParams());
+            for (const QVariantList& r : plan.rows())
+                std::printf("  plan: %s\n", qPrintable(r.value(3).toString()));
+        }
+        {
+            db.exec(mark, markParams);
+            double t1 = 0, t2 = 0, t3 = 0;
+            const auto a = Clock::now();
+            exch::Kuldemeny k = exch::Kuldemeny::osszeallit(db, p, QStringLiteral("1890"));
+            t1 = secondsOf([&] {
+                exch::Kuldes::konyvtarUrit(st.kuldkonyvtar, st.listakonyvtar);
+                for (const exch::Fajl& f : k.fajlok)
+                    exch::fajlIr(f, st.kuldkonyvtar, today);
+            });
+            const double t0 = std::chrono::duration<double>(Clock::now() - a).count() - t1;
+            t2 = secondsOf([&] { exch::Kuldes::elkuldveJeloles(st, n); });
+            (void)t3;
+            std::printf("breakdown: records %.1f ms, files %.1f ms, sent state %.1f ms\n\n",
+                        t0 * 1000, t1 * 1000, t2 * 1000);
+        }
+
         // --- the sending: files in memory, KULD, the unit ---
         const QString kuld = st.kuldkonyvtar;
         QDir().mkpath(kuld);
@@ -205,6 +227,9 @@ int main(int argc, char** argv) {
                         median(o) / median(nt));
         }
         sqlite3_close(native);
+        // A later run on the same folder starts from an open period again.
+        db.exec(QStringLiteral("update lap set jeloles=null where jeloles='*'"));
+        db.exec(QStringLiteral("delete from zaras where idoszak=?"), {st.id});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
