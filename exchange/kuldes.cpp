@@ -123,14 +123,19 @@ void Kuldes::elkuldveJeloles(app::AppState& st, int n) {
     const QString filter = z.filter();
     const bool filtered = z.filtered();
     if (filtered) z.setFiltered(false);
-    if (z.locate(QStringLiteral("IDOSZAK"), p))
-        z.edit();
-    else
-        z.append();
-    z.setValue(QStringLiteral("IDOSZAK"), p);
-    z.setValue(QStringLiteral("LAPOKSZ"), n);
-    z.setValue(QStringLiteral("ZARAS"), st.clock.today());
-    z.post();
+    try {
+        if (z.locate(QStringLiteral("IDOSZAK"), p))
+            z.edit();
+        else
+            z.append();
+        z.setValue(QStringLiteral("IDOSZAK"), p);
+        z.setValue(QStringLiteral("LAPOKSZ"), n);
+        z.setValue(QStringLiteral("ZARAS"), st.clock.today());
+        z.post();
+    } catch (...) {
+        if (z.state() != engine::Table::State::Browse) z.cancel();
+        throw;
+    }
     if (filtered) {
         z.setFilter(filter);
         z.setFiltered(true);

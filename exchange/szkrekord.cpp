@@ -16,7 +16,9 @@ QString AtalakitasHiba::uzenet() const {
 // ---------------------------------------------------------------- queries
 
 // The old dialect joined the key as a concatenation (sorsz+resz); here the
-// columns are joined one by one, the often blank part letter with IS.
+// columns are joined one by one, the often blank part letter with IS. The
+// marked sheets lead the join (CROSS JOIN keeps that order): the other way
+// round every patient would be looked up.
 QString lapSql() {
     return QStringLiteral(
         "select distinct a.intkod as ulvkod, a.finkod, a.sorsz as sorszam, a.resz, a.idoszak, "
@@ -24,7 +26,7 @@ QString lapSql() {
         "d.szuli as szulido, a.tevkodok, a.elb as elbocs, a.apnap, a.elszam, c.elrend, "
         "c.szakvet, c.elvizdb, c.gyak, a.elszviz, a.lezdat, a.terkat, a.aztip, a.allamp, "
         "c.engszam, c.engdat, a.szviz as ovizitdb, a.modtipus "
-        "from lap a, elrend c, beteg d "
+        "from lap a cross join elrend c cross join beteg d "
         "where a.jeloles=? and a.sorsz=c.sorsz and a.resz is c.resz and a.idoszak=c.idoszak "
         "and a.taj=d.taj "
         "order by a.idoszak, a.sorsz, a.resz");

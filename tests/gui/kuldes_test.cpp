@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "engine/database.h"
 #include "engine/table.h"
+#include "exchange/kuldesellwindow.h"
 #include "masters/browsepanel.h"
 #include "register/lapokwindow.h"
 #include "register/registerdata.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -96,6 +98,28 @@ private slots:
                  QStringLiteral("2024.05"));
         QVERIFY(QFile::exists(app->state.kuldkonyvtar + "Szka1890.Dbf") ||
                 !QDir(app->state.kuldkonyvtar).entryList({"Szka*"}, QDir::Files).isEmpty());
+    }
+
+    // The check before sending: the problems listed, "Vissza" (the default
+    // button, Enter) goes back, "Küldés így" sends, the list saved as PDF.
+    void checkWindow() {
+        const std::vector<exch::Problema> p = {
+            {"00001", "", "2024.05", "A lap vizitszáma 4, a vizitsorok összege 3."},
+            {"00002", "A", "2024.04", "Nincs rendelési adata (ELREND)."}};
+        exch::KuldesEllWindow w(p, core::Idoszak(2024, 5));
+        QCOMPARE(w.lista()->rowCount(), 2);
+        QCOMPARE(w.lista()->item(1, 0)->text(), QStringLiteral("00002A"));
+        QCOMPARE(w.lista()->item(0, 2)->text(), p[0].leiras);
+        testsupport::TempDir dir;
+        QVERIFY(w.pdfMentes(dir.file("lista.pdf")));
+        QVERIFY(testsupport::readAll(dir.file("lista.pdf")).startsWith("%PDF"));
+        w.show();
+        QVERIFY(w.visszaButton()->isDefault());
+        QTest::keyClick(&w, Qt::Key_Return);
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+        w.show();
+        w.kuldButton()->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
     }
 
     void refusedAfterALaterClosing() {
