@@ -422,3 +422,33 @@ TEST(Kuldes, FailedCopyIsToldAndLeavesNoHalfShipment) {
     EXPECT_EQ(a.kuld().size(), 3);
     EXPECT_EQ(a.sql1("select count(*) from lap where elkuldve='2016.03'"), "3");
 }
+
+TEST(Kuldes, LayoutsFollowTheCurrentPeriod) {
+    // 2009.08: the old visit and diagnosis layouts; 2015.12: SZKA with the
+    // TAJ as a number (its leading zero lost), SZKB, SZKC.
+    struct C {
+        const char* p;
+        int a, b, c; // header lengths
+        int ra, rb, rc;
+    };
+    for (const C& c :
+         {C{"2009.08", 897, 289, 193, 193, 34, 18}, C{"2015.12", 897, 321, 225, 193, 38, 23}}) {
+        KuldesApp a;
+        a.period(QLatin1String(c.p));
+        a.lap(QLatin1String(c.p), "00001", "", {{"SZVIZ", 1}, {"TAJ", "012345675"}});
+        a.visits(QLatin1String(c.p), "00001", "", 2, 1, 1);
+        a.msg.answers({true, false});
+        exch::KuldesHooks h;
+        h.problemak = [](const std::vector<exch::Problema>&) { return true; };
+        Kuldes k(a.state, h);
+        ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve) << c.p;
+        const QString dir = a.state.kuldkonyvtar;
+        const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
+        const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
+        const QByteArray C_ = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+        EXPECT_EQ(A.size(), c.a + c.ra + 1) << c.p;
+        EXPECT_EQ(B.size(), c.b + c.rb + 1) << c.p;
+        EXPECT_EQ(C_.size(), c.c + c.rc + 1) << c.p;
+        EXPECT_EQ(A.mid(c.a + 27, 9), QByteArray(" 12345675")) << c.p;
+    }
+}
