@@ -12,6 +12,7 @@
 #include "ui/messages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace exch {
@@ -78,6 +79,7 @@ bool Kuldes::nyithato(app::AppState& st) {
 
 void Kuldes::konyvtarUrit(const QString& dir, const QString& lista) {
     const QFileInfoList files = QDir(dir).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    bool removed = false;
     for (const QFileInfo& fi : files) {
         if (fi.fileName().size() <= 3) continue;
         if (fi.fileName().toUpper().contains(QLatin1String(".PDF"))) {
@@ -90,8 +92,12 @@ void Kuldes::konyvtarUrit(const QString& dir, const QString& lista) {
                 continue;
             }
         }
-        engine::removeDurably(fi.filePath());
+        if (!QFile::remove(fi.filePath()))
+            throw engine::ioError(fi.filePath(), QStringLiteral("nem törölhető"));
+        removed = true;
     }
+    // One flush of the folder for all the removals.
+    if (removed) engine::syncDirectory(dir);
 }
 
 void Kuldes::elkuldveJeloles(app::AppState& st, int n) {
