@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
         }
         {
             db.exec(mark, markParams);
-            double t1 = 0, t2 = 0, t3 = 0;
+            double t1 = 0, t2 = 0;
             const auto a = Clock::now();
             exch::Kuldemeny k = exch::Kuldemeny::osszeallit(db, p, QStringLiteral("1890"));
             t1 = secondsOf([&] {
@@ -167,7 +167,6 @@ int main(int argc, char** argv) {
             });
             const double t0 = std::chrono::duration<double>(Clock::now() - a).count() - t1;
             t2 = secondsOf([&] { exch::Kuldes::elkuldveJeloles(st, n); });
-            (void)t3;
             std::printf("breakdown: records %.1f ms, files %.1f ms, sent state %.1f ms\n\n",
                         t0 * 1000, t1 * 1000, t2 * 1000);
         }
