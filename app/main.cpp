@@ -11,6 +11,8 @@
 #include "app/startup.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "exchange/tszweb.h"
+#include "exchange/tszwebwindow.h"
 #include "ui/qtmessages.h"
 
 #include <QApplication>
@@ -18,6 +20,8 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // The e-report window's embedded browser shares the GL contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     // No display name: the platform would append it to every caption.
     QApplication::setApplicationName(app::programTitle());
@@ -38,6 +42,10 @@ int main(int argc, char* argv[]) {
         window = std::make_unique<app::MainWindow>(state);
         app::MainWindow* w = window.get();
         msg.setStatusSink([w](int panel, const QString& text) { w->setStatusText(panel, text); });
+        w->setEjelentes([&state](QWidget* parent) {
+            exch::TszwebWindow web(exch::portalCim(state.programDir), state.kuldkonyvtar, parent);
+            web.exec();
+        });
 
         // The start-up's dialogs and boxes come before the main window is on
         // the screen: they stand alone in the middle of the screen.

@@ -14,6 +14,8 @@
 #include "db/backupcommands.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"
+#include "exchange/kuldes.h"
+#include "exchange/kuldesellwindow.h"
 #include "masters/betegekwindow.h"
 #include "masters/bnoviewerwindow.h"
 #include "masters/contractwindow.h"
@@ -24,6 +26,7 @@
 #include "register/lapokwindow.h"
 #include "reports/reportpreviewdialog.h"
 #include "reports/tobedialog.h"
+#include "ui/folderbrowserdialog.h"
 #include "ui/hints.h"
 #include "ui/messages.h"
 
@@ -324,9 +327,10 @@ void MainWindow::buildMenu() {
     QMenu* adatszolg =
         addSubmenu(bar, QStringLiteral("Adatszolgltats1"), QStringLiteral("A&datszolgáltatás"),
                    QStringLiteral("Adatszolgáltatás"));
-    later(addItem(adatszolg, QStringLiteral("FloppykldemnyRAVszmra1"),
-                  QStringLiteral("Floppy-&küldemény RAV-számára"),
-                  QStringLiteral("Floppy-küldemény RAV-számára")));
+    command(addItem(adatszolg, QStringLiteral("FloppykldemnyRAVszmra1"),
+                    QStringLiteral("Floppy-&küldemény RAV-számára"),
+                    QStringLiteral("Floppy-küldemény RAV-számára")),
+            [this] { FloppykldemnyRAVszmra1Click(); });
     QMenu* beolv = addSubmenu(adatszolg, QStringLiteral("FloppybeolvassaRAVtl1"),
                               QStringLiteral("Floppy &beolvasása RAV-től"),
                               QStringLiteral("Floppy beolvasása RAV-től"));
@@ -380,8 +384,42 @@ reg::LapokWindow* MainWindow::lapokWindow() {
             reports::printMarkedSheets(st_, {programTitle(), programVersion()}, lapok_,
                                        [this] { lapok_->reread(); });
         });
+        // "Adatküldés" in send-selection mode.
+        connect(lapok_->kuldButton(), &QPushButton::clicked, this, [this] {
+            try {
+                kuldClick();
+            } catch (const engine::DbError& e) {
+                st_.msg.error(e.text());
+            }
+        });
     }
     return lapok_;
+}
+
+void MainWindow::FloppykldemnyRAVszmra1Click() {
+    if (!exch::Kuldes::nyithato(st_)) return;
+    lapokWindow()->openKuldes();
+}
+
+void MainWindow::kuldClick() {
+    reg::LapokWindow* w = lapokWindow();
+    ui::QtFolderAsker folders(st_.msg, w, w);
+    exch::KuldesHooks h;
+    h.problemak = [this, w](const std::vector<exch::Problema>& p) {
+        return exch::KuldesEllWindow::kerdez(
+            p, core::Idoszak::parse(st_.id).value_or(core::Idoszak()), w);
+    };
+    h.mappak = &folders;
+    h.ejelentes = [this, w] {
+        if (ejelentes_) ejelentes_(w);
+    };
+    h.bezar = [w] { w->kilepClick(); };
+    h.frissit = [] { QCoreApplication::processEvents(); };
+    exch::Kuldes k(st_, h);
+    if (k.kuldClick() == exch::Kuldes::Eredmeny::Hiba) {
+        w->reread();
+        w->refreshFigures();
+    }
 }
 
 void MainWindow::setStatusText(int panel, const QString& text) {

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class QActionGroup;
 class QLabel;
@@ -38,6 +39,10 @@ public:
     // use (the shipment opens it in send-selection mode through this too).
     reg::LapokWindow* lapokWindow();
 
+    // The e-report window (Tszweb), shown modally over the given window. The
+    // program's entry sets it: the embedded browser is linked there only.
+    void setEjelentes(std::function<void(QWidget*)> open) { ejelentes_ = std::move(open); }
+
     // The status panels: 0 hints and progress, 1 the contract line, 2 today's
     // date. The message service's status sink writes here.
     void setStatusText(int panel, const QString& text);
@@ -61,6 +66,7 @@ private slots:
     void Kilps1Click();
     void Ejelentshezlistamegtekints1Click();
     void FelbontasClick(QAction* item);
+    void FloppykldemnyRAVszmra1Click();
 
 private:
     void buildMenu();
@@ -71,6 +77,8 @@ private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const QString& hint);
     // Leaves the program at once (a start-up check failed from the menu).
     void endProgram();
+    // kuldClick of the register in send-selection mode: the sending.
+    void kuldClick();
 
     AppState& st_;
     QLabel* Ido = nullptr;
@@ -80,6 +88,7 @@ private:
     QAction* felbontasChecked_ = nullptr;
     QPointer<HelpWindow> help_;
     QPointer<reg::LapokWindow> lapok_;
+    std::function<void(QWidget*)> ejelentes_;
 };
 
 } // namespace app

@@ -67,7 +67,7 @@ int TableBuilder::Finish(bool keepOpen) {
         buffer_.append(char(0x1A));
         flush();
         char h[7];
-        const QDate d = today();
+        const QDate d = date_.isValid() ? date_ : today();
         h[0] = char(d.year() % 100);
         h[1] = char(d.month());
         h[2] = char(d.day());

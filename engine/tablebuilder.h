@@ -42,6 +42,9 @@ public:
     void addRow(const QVariantList& values);
     // Appends a raw record of recordLength() bytes (deletion flag first).
     void addRaw(const char* record);
+    // The date Finish() writes as the header's last update (by default
+    // engine::today()).
+    void setDate(const QDate& day) { date_ = day; }
 
     // Completes the file and puts it in the target's place. With keepOpen,
     // returns the open descriptor of the new file (else -1).
@@ -60,6 +63,7 @@ private:
     QByteArray buffer_;
     QByteArray row_;
     std::uint32_t count_ = 0;
+    QDate date_;
 };
 
 } // namespace engine

@@ -85,7 +85,7 @@ const Item kMenu[] = {
     {"Visszatlts1", "&Visszatöltés", "Adatállományok visszatöltése", "Szervz1", on, on},
     {"Adatszolgltats1", "A&datszolgáltatás", "Adatszolgáltatás", "MainMenu1", on, on},
     {"FloppykldemnyRAVszmra1", "Floppy-&küldemény RAV-számára", "Floppy-küldemény RAV-számára",
-     "Adatszolgltats1", off, on},
+     "Adatszolgltats1", on, on},
     {"FloppybeolvassaRAVtl1", "Floppy &beolvasása RAV-től", "Floppy beolvasása RAV-től",
      "Adatszolgltats1", on, on},
     {"ElszmolsilapokbeolvassaRAVtl1", "&Elszámolt lapok beolvasása RAV-től",

@@ -1,0 +1,89 @@
+#pragma once
+// The monthly shipment to the county office: what "Floppy-küldemény
+// RAV-számára" checks before it opens the register in send-selection mode,
+// and what the register's "Adatküldés" does (kuldClick), apart from any
+// window. The windows it needs (the check list, the folder chooser, the
+// e-report window) and the register's closing come in as hooks.
+//
+//     exch::Kuldes k(state, hooks);
+//     if (exch::Kuldes::nyithato(state)) { ... register in send-selection mode ... }
+//     k.kuldClick();   // from the "Adatküldés" button
+//
+// The sending, in order: the count of marked sheets, the check before
+// sending, the confirmation, the three files made in memory (a value that
+// does not convert stops here, nothing changed), KULD emptied (its PDF
+// files saved to LISTA first), the three files written, the sent state of
+// the sheets (ELREND, LAPB, LAP) and the period's ZARAS row written as one
+// unit of change, then the e-report or the copy to a chosen folder.
+
+#include "core/idoszak.h"
+#include "exchange/kuldesell.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace app {
+struct AppState;
+}
+namespace ui {
+class FolderAsker;
+}
+
+namespace exch {
+
+struct KuldesHooks {
+    // The check before sending found problems: list them; true to send
+    // anyway, false to go back. Unset: the problems do not stop the sending.
+    std::function<bool(const std::vector<Problema>&)> problemak;
+    // The folder chooser (mode "K", caption "Másolás helyének kiválasztása").
+    ui::FolderAsker* mappak = nullptr;
+    // The e-report window, shown modally.
+    std::function<void()> ejelentes;
+    // The register closes itself at the end.
+    std::function<void()> bezar;
+    // The status text should show now (a repaint).
+    std::function<void()> frissit;
+};
+
+class Kuldes {
+public:
+    enum class Eredmeny {
+        Nincs,       // nothing to send, refused or cancelled: nothing changed
+        Hiba,        // stopped by a failure: the tables unchanged
+        Elkuldve,    // sent, and copied or reported
+        MasolasHiba, // sent, but the copy to the chosen folder failed
+    };
+
+    Kuldes(app::AppState& state, KuldesHooks hooks);
+
+    // Step 1 of the opening: false (with the warning) when the last closed
+    // period is later than the current one.
+    static bool nyithato(app::AppState& state);
+
+    // kuldClick.
+    Eredmeny kuldClick();
+
+    // The paths of the files written by the last sending.
+    const QStringList& fajlok() const { return fajlok_; }
+    // KonyvtarUrit: removes from `dir` every file whose name is longer than
+    // three characters; a PDF file is first copied into `lista` (a file that
+    // cannot be saved there stays). Throws engine::DbError when a file
+    // cannot be removed.
+    static void konyvtarUrit(const QString& dir, const QString& lista);
+    // The sent state of the marked sheets and the period's ZARAS row, one
+    // unit of change. Throws engine::DbError; nothing changed then.
+    static void elkuldveJeloles(app::AppState& state, int n);
+
+private:
+    bool masolas();
+
+    app::AppState& st_;
+    KuldesHooks hooks_;
+    QStringList fajlok_;
+    QString intkod_;
+};
+
+} // namespace exch

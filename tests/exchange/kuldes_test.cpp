@@ -1,0 +1,454 @@
+// The sending: the count and the two confirmations, the three files in KULD
+// (PDF lists saved to LISTA first), the sent state of the sheets and the
+// period's closing as one unit, the copy with lower-case names; a value that
+// does not convert, each write failing in turn and a kill during the unit
+// leave the tables all old or all new; a failed copy is said as such.
+
+#include "db/tableops.h"
+#include "engine/changeunit.h"
+#include "engine/dberror.h"
+#include "engine/dbffile.h"
+#include "exchange/kuldemeny.h"
+#include "exchange/kuldes.h"
+#include "exchange/kuldesell.h"
+#include "register/registerdata.h"
+#include "ui/folderbrowser.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using exch::Kuldes;
+using regtest::row;
+
+namespace {
+
+struct FakeFolders : ui::FolderAsker {
+    ui::FolderChoice valasz;
+    std::function<void()> elotte; // runs just before the choice is given back
+    QString caption, mode;
+    int hivas = 0;
+    ui::FolderChoice chooseFolder(const QString& c, const QString& m) override {
+        ++hivas;
+        caption = c;
+        mode = m;
+        if (elotte) elotte();
+        return valasz;
+    }
+};
+
+// Today 2024.05.15; the sheets of P = 2016.03 and before.
+class KuldesApp : public regtest::RegisterApp {
+public:
+    KuldesApp() {
+        period(QStringLiteral("2016.03"));
+        engine::Table& part = state.tables.part;
+        part.first();
+        intkod = part.text(QStringLiteral("INTKOD"));
+    }
+
+    // A sheet with its order row and patient unless told otherwise.
+    void lap(const QString& idoszak, const QString& sorsz, const QString& resz,
+             std::map<QString, QVariant> v, bool elrend = true, bool beteg = true) {
+        const QString taj = v.count("TAJ") ? v["TAJ"].toString()
+                                           : demo::tajWithCheckDigit("10000" + sorsz.right(3));
+        std::map<QString, QVariant> d = {
+            {"IDOSZAK", idoszak}, {"INTKOD", intkod},    {"FINKOD", "FIN000042"},
+            {"SORSZ", sorsz},     {"RESZ", resz},        {"TAJ", taj},
+            {"TPOTL", "N"},       {"ORVOSKOD", "12345"}, {"ELSZAM", 1},
+            {"AZTIP", "1"},       {"BNOFO", "L89H0"},    {"SZVIZ", 0},
+            {"JELOLES", "*"}};
+        for (auto& [k, x] : v)
+            d[k] = x;
+        state.tables.lap.appendRows({row(db::TableId::Lap, d)});
+        if (elrend)
+            state.tables.elrend.appendRows({row(db::TableId::Elrend, {{"IDOSZAK", idoszak},
+                                                                      {"INTKOD", intkod},
+                                                                      {"SORSZ", sorsz},
+                                                                      {"RESZ", resz},
+                                                                      {"JORVKOD", "54321"},
+                                                                      {"ELVIZDB", 14}})});
+        if (beteg)
+            state.tables.beteg.appendRows(
+                {row(db::TableId::Beteg, {{"TAJ", taj},
+                                          {"NEV", "Beteg " + sorsz},
+                                          {"NEME", "N"},
+                                          {"CIME2", "Fő utca 1."},
+                                          {"SZULI", QDate(1940, 3, 2)}})});
+    }
+
+    // Every visible row of the tables the sending writes.
+    QString tablak() {
+        QString s;
+        for (const char* t : {"lap", "elrend", "lapb", "zaras"}) {
+            const engine::Query q =
+                state.tables.dbo.query(QStringLiteral("select * from %1 order by rowid").arg(t));
+            s += QLatin1String(t) + u'\n';
+            for (const QVariantList& r : q.rows()) {
+                QStringList c;
+                for (const QVariant& v : r)
+                    c << v.toString();
+                s += c.join(u'|') + u'\n';
+            }
+        }
+        return s;
+    }
+
+    QStringList kuld() const { return QDir(state.kuldkonyvtar).entryList(QDir::Files, QDir::Name); }
+
+    QString sql1(const QString& sql, const QVariantList& p = {}) {
+        return state.tables.dbo.query(sql, p).value(0, 0).toString();
+    }
+
+    QString intkod;
+};
+
+// Three marked sheets of 2016.03 and earlier, one not marked: the first
+// sheet's visit rows split by another sheet's row.
+void negyLap(KuldesApp& a) {
+    a.lap("2016.03", "00001", "", {{"SZVIZ", 3}, {"BNOELL", "Z742"}});
+    a.lap("2015.12", "00007", "A", {{"SZVIZ", 2}});
+    a.lap("2016.02", "00003", "", {{"SZVIZ", 1}, {"MODTIPUS", "K"}, {"ELKULDVE", "YY"}},
+          /*elrend=*/false);
+    a.lap("2016.03", "00002", "", {{"SZVIZ", 1}, {"JELOLES", QVariant()}});
+    a.visits("2016.03", "00001", "", 2, 1, 2);
+    a.visits("2016.03", "00002", "", 2, 1, 1);
+    a.visits("2016.03", "00001", "", 2, 2, 1);
+    a.visits("2015.12", "00007", "A", 4, 1, 2);
+    a.visits("2016.02", "00003", "", 2, 3, 1);
+}
+
+} // namespace
+
+TEST(KuldesNyitas, RefusedAfterALaterClosingInRecordOrder) {
+    KuldesApp a;
+    const QString warn =
+        "warning: Az utolsó zárás időszakánál korábbi zárást nem lehet megismételni!";
+    EXPECT_TRUE(Kuldes::nyithato(a.state)); // no closing yet
+    a.state.tables.zaras.appendRows({row(db::TableId::Zaras, {{"IDOSZAK", "2016.05"}}),
+                                     row(db::TableId::Zaras, {{"IDOSZAK", "2016.02"}})});
+    EXPECT_TRUE(Kuldes::nyithato(a.state)); // the last appended is 2016.02
+    a.state.tables.zaras.appendRows({row(db::TableId::Zaras, {{"IDOSZAK", "2016.04"}})});
+    EXPECT_FALSE(Kuldes::nyithato(a.state));
+    EXPECT_EQ(a.msg.log(), std::vector<std::string>{warn.toStdString()});
+    a.period("2016.04"); // the same period may be sent again
+    EXPECT_TRUE(Kuldes::nyithato(a.state));
+}
+
+TEST(Kuldes, NothingMarked) {
+    KuldesApp a;
+    a.lap("2016.03", "00001", "", {{"JELOLES", QVariant()}});
+    Kuldes k(a.state, {});
+    EXPECT_EQ(k.kuldClick(), Kuldes::Eredmeny::Nincs);
+    EXPECT_EQ(a.msg.log(), std::vector<std::string>{"warning: Nincs elküldendő elszámolási lap!"});
+}
+
+TEST(Kuldes, SendsTheFilesRecordsTheSentStateAndCopies) {
+    KuldesApp a;
+    negyLap(a);
+    testsupport::writeAll(a.state.kuldkonyvtar + "regi.txt", "x");
+    testsupport::writeAll(a.state.kuldkonyvtar + "Lista.pdf", "%PDF");
+    FakeFolders folders;
+    testsupport::TempDir floppy;
+    folders.valasz = {true, floppy.path()};
+    std::vector<exch::Problema> listed;
+    int bezar = 0;
+    exch::KuldesHooks h;
+    h.mappak = &folders;
+    h.problemak = [&](const std::vector<exch::Problema>& p) {
+        listed = p;
+        return true; // send as it is
+    };
+    h.bezar = [&] { ++bezar; };
+    a.msg.answers({true, false});
+    Kuldes k(a.state, h);
+    ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve) << a.msg.last().toStdString();
+    EXPECT_EQ(a.msg.log(), (std::vector<std::string>{"confirm: Elküldhető 3 db elszámolási lap?",
+                                                     "question: E-jelentést akar küldeni?",
+                                                     "information: Adatküldés befejeződött!"}));
+    EXPECT_EQ(a.msg.statusHistory(0).first(), "Kis türelmet az adatküldés idejére!");
+    EXPECT_EQ(bezar, 1);
+    // The sheet without an order row was told of before sending.
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].sorsz, "00003");
+    EXPECT_TRUE(listed[0].leiras.startsWith("Nincs rendelési adata"));
+
+    // KULD: the three files; the PDF list went to LISTA.
+    const QString ik = a.intkod;
+    EXPECT_EQ(a.kuld(),
+              (QStringList{"Szka" + ik + ".Dbf", "Szkb" + ik + ".Dbf", "Szkc" + ik + ".Dbf"}));
+    EXPECT_EQ(testsupport::readAll(a.state.listakonyvtar + "/Lista.pdf"), "%PDF");
+    // The files: header count and date (today), records, 0x1A.
+    struct F {
+        char betu;
+        int fejlec, rekord, n;
+    };
+    for (const F& f : {F{'a', 1025, 208, 2}, F{'b', 353, 47, 6}, F{'c', 257, 32, 4}}) {
+        const QByteArray b = testsupport::readAll(a.state.kuldkonyvtar + exch::fajlNev(f.betu, ik));
+        ASSERT_EQ(b.size(), f.fejlec + f.n * f.rekord + 1) << f.betu;
+        EXPECT_EQ(b.mid(1, 3), QByteArray("\x18\x05\x0F")) << f.betu;
+        EXPECT_EQ(int(b[4]), f.n);
+        EXPECT_EQ(b.back(), '\x1A');
+        // Copied out under lower-case names, the same bytes.
+        EXPECT_EQ(testsupport::readAll(floppy.file(exch::masolatNev(f.betu, ik))), b);
+    }
+    const QByteArray A = testsupport::readAll(a.state.kuldkonyvtar + exch::fajlNev('a', ik));
+    // Sheets in period order: 2015.12/00007A gets change kind "P", the sheet
+    // of P keeps its empty kind; the JORVKOD of the order row goes.
+    EXPECT_EQ(A.mid(1025 + 14, 12), QByteArray("    7A201512"));
+    EXPECT_EQ(A.mid(1025 + 207, 1), QByteArray("P"));
+    EXPECT_EQ(A.mid(1025 + 208 + 14, 12), QByteArray("    1 201603"));
+    EXPECT_EQ(A.mid(1025 + 208 + 31, 5), QByteArray("54321"));
+    EXPECT_EQ(A.mid(1025 + 208 + 201, 7), QByteArray("201603 "));
+    const QByteArray B = testsupport::readAll(a.state.kuldkonyvtar + exch::fajlNev('b', ik));
+    // The visits of 00003 go though its sheet row does not.
+    EXPECT_EQ(B.mid(353 + 2 * 47 + 14, 12), QByteArray("    3 201602"));
+
+    // LAP, ELREND, LAPB, ZARAS.
+    EXPECT_EQ(a.sql1("select group_concat(sorsz || ':' || ifnull(elkuldve,'-') || ':' || "
+                     "ifnull(modtipus,'-') || ':' || ifnull(jeloles,'-'), ' ') from (select * "
+                     "from lap order by sorsz)"),
+              "00001:2016.03:-:- 00002:-:-:- 00003:2016.03:K:- 00007:2016.03:P:-");
+    EXPECT_EQ(a.sql1("select group_concat(sorsz || ':' || elkuldve, ' ') from elrend"),
+              "00001:2016.03 00007:2016.03");
+    // Every visit row of the sent sheets, the split ones included.
+    EXPECT_EQ(a.sql1("select count(*) from lapb where elkuldve='2016.03'"), "6");
+    EXPECT_EQ(a.sql1("select count(*) from lapb where elkuldve is null and sorsz='00002'"), "1");
+    EXPECT_EQ(a.sql1("select idoszak || ' ' || lapoksz || ' ' || zaras from zaras"),
+              "2016.03 3 2024-05-15");
+
+    // A second send in the period, the period chosen as closed: the sheet
+    // sent in P is sent again; ZARAS keeps one row; no copy this time.
+    a.msg.clear();
+    a.state.zartidoszak = true;
+    a.clock.setToday(QDate(2024, 5, 16));
+    a.state.tables.dbo.exec("update lap set jeloles='*' where sorsz='00001'");
+    folders.valasz = {};
+    a.msg.answers({true, false});
+    EXPECT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve);
+    EXPECT_EQ(a.msg.log(),
+              (std::vector<std::string>{
+                  "confirm: Erre az időszakra már készült elszámolás! Ismételten elküldhető 1 db "
+                  "elszámolási lap?",
+                  "question: E-jelentést akar küldeni?",
+                  "warning: Másolás nem történt. Az elküldendő adatok a KULD könyvtárban vannak!",
+                  "information: Adatküldés befejeződött!"}));
+    EXPECT_EQ(a.sql1("select group_concat(idoszak || ' ' || lapoksz || ' ' || zaras) from zaras"),
+              "2016.03 1 2024-05-16");
+    EXPECT_EQ(folders.caption, "Másolás helyének kiválasztása");
+    EXPECT_EQ(folders.mode, "K");
+}
+
+TEST(Kuldes, EReport) {
+    KuldesApp a;
+    a.lap("2016.03", "00001", "", {});
+    int ejel = 0;
+    exch::KuldesHooks h;
+    h.ejelentes = [&] { ++ejel; };
+    a.msg.answers({true, true});
+    Kuldes k(a.state, h);
+    EXPECT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve);
+    EXPECT_EQ(ejel, 1);
+    EXPECT_EQ(a.msg.log(), (std::vector<std::string>{"confirm: Elküldhető 1 db elszámolási lap?",
+                                                     "question: E-jelentést akar küldeni?",
+                                                     "information: E-jelentés elkészült",
+                                                     "information: Adatküldés befejeződött!"}));
+}
+
+TEST(Kuldes, GoingBackFromTheCheckChangesNothing) {
+    KuldesApp a;
+    a.lap("2016.03", "00001", "", {{"SZVIZ", 4}});
+    exch::KuldesHooks h;
+    std::vector<exch::Problema> listed;
+    h.problemak = [&](const std::vector<exch::Problema>& p) {
+        listed = p;
+        return false;
+    };
+    const QString elotte = a.tablak();
+    Kuldes k(a.state, h);
+    EXPECT_EQ(k.kuldClick(), Kuldes::Eredmeny::Nincs);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].leiras, "A lap vizitszáma 4, a vizitsorok összege 0.");
+    EXPECT_TRUE(a.msg.isEmpty());
+    EXPECT_EQ(a.tablak(), elotte);
+}
+
+TEST(Kuldes, ValueThatDoesNotConvertStopsBeforeAnyFile) {
+    KuldesApp a;
+    negyLap(a);
+    a.state.tables.dbo.exec("update lap set orvoskod='12x' where sorsz='00007'");
+    testsupport::writeAll(a.state.kuldkonyvtar + "regi.txt", "x");
+    const QString elotte = a.tablak();
+    a.msg.answer(true);
+    Kuldes k(a.state, {});
+    EXPECT_EQ(k.kuldClick(), Kuldes::Eredmeny::Hiba);
+    EXPECT_EQ(a.msg.texts().last(),
+              "A(z) 00007A sorszámú, 2015.12 időszakra szóló elszámolási lap ORVOSKOD mezője "
+              "nem írható a küldeménybe: „12x” nem egész szám.\rAz adatküldés nem történt meg, "
+              "a lap javítása után ismételje meg!");
+    EXPECT_EQ(a.kuld(), QStringList{"regi.txt"});
+    EXPECT_EQ(a.tablak(), elotte);
+}
+
+TEST(Kuldes, EachWriteFailingInTurnLeavesAllOrNothing) {
+    KuldesApp a;
+    negyLap(a);
+    const QString elotte = a.tablak();
+    long n = 0;
+    for (;; ++n) {
+        // Only the operations of the sending count: the (n+1)th fails.
+        a.msg.answers({true, false});
+        exch::KuldesHooks h;
+        long kezdet = -1;
+        h.frissit = [&] {
+            engine::testing::setIoHook([&kezdet, n](engine::testing::IoOp, long k) {
+                return k == n + 1 ? engine::testing::IoAction::Fail
+                                  : engine::testing::IoAction::Proceed;
+            });
+            kezdet = 0;
+        };
+        Kuldes k(a.state, h);
+        const Kuldes::Eredmeny e = k.kuldClick();
+        const long ops = engine::testing::ioCount();
+        engine::testing::setIoHook(nullptr);
+        ASSERT_EQ(kezdet, 0);
+        if (e == Kuldes::Eredmeny::Elkuldve) {
+            EXPECT_LE(ops, n + 1) << "the sending ended without reaching the failing write";
+            break;
+        }
+        ASSERT_EQ(e, Kuldes::Eredmeny::Hiba) << n;
+        EXPECT_GE(ops, n + 1) << "the failure fired";
+        while (a.msg.pendingAnswers() > 0)
+            a.msg.question(QStringLiteral("-"));
+        a.msg.clear();
+        EXPECT_EQ(a.tablak().toStdString(), elotte.toStdString()) << "write " << n;
+        for (const QString& f : a.kuld())
+            EXPECT_FALSE(f.startsWith("Szk")) << "write " << n << ": " << f.toStdString();
+        // And after a new start.
+        db::mindzar(a.state.tables);
+        engine::recoverJournal(a.state.tables.directory());
+        db::mindnyit(a.state.tables);
+        EXPECT_EQ(a.tablak().toStdString(), elotte.toStdString()) << "write " << n << ", restart";
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(n, 15) << "a sending makes more writes than that";
+    EXPECT_EQ(a.sql1("select count(*) from lap where elkuldve='2016.03'"), "3");
+    EXPECT_EQ(a.kuld().size(), 3);
+}
+
+TEST(Kuldes, KilledDuringTheSentStateLeavesAllOrNothing) {
+    KuldesApp a;
+    negyLap(a);
+    const QString elotte = a.tablak();
+    const QString dir = a.state.tables.directory();
+    int kills = 0;
+    for (long k = 1;; ++k) {
+        db::mindzar(a.state.tables);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            try {
+                db::mindnyit(a.state.tables);
+                engine::testing::setIoHook([k](engine::testing::IoOp, long i) {
+                    if (i == k) _exit(9);
+                    return engine::testing::IoAction::Proceed;
+                });
+                Kuldes::elkuldveJeloles(a.state, 3);
+            } catch (...) {
+                _exit(2);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        const int code = WEXITSTATUS(status);
+        ASSERT_TRUE(code == 0 || code == 9) << code;
+        engine::recoverJournal(dir);
+        db::mindnyit(a.state.tables);
+        const QString most = a.tablak();
+        if (code == 9) ++kills;
+        if (most != elotte) {
+            // Past the point of no return the unit is whole.
+            EXPECT_EQ(a.sql1("select count(*) from lap where elkuldve='2016.03'"), "3") << k;
+            EXPECT_EQ(a.sql1("select count(*) from lap where jeloles='*'"), "0") << k;
+            EXPECT_EQ(a.sql1("select count(*) from lapb where elkuldve='2016.03'"), "6") << k;
+            EXPECT_EQ(a.sql1("select count(*) from elrend where elkuldve='2016.03'"), "2") << k;
+            EXPECT_EQ(a.sql1("select lapoksz from zaras where idoszak='2016.03'"), "3") << k;
+            break;
+        }
+        ASSERT_EQ(code, 9) << "the unit ended without changing anything";
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(kills, 5);
+}
+
+TEST(Kuldes, FailedCopyIsToldAndLeavesNoHalfShipment) {
+    KuldesApp a;
+    negyLap(a);
+    testsupport::TempDir floppy;
+    FakeFolders folders;
+    folders.valasz = {true, floppy.path()};
+    // The stick is pulled out during the second file.
+    bool fired = false;
+    folders.elotte = [&] {
+        engine::testing::setIoHook([&fired](engine::testing::IoOp op, long i) {
+            if (i > 4 && op == engine::testing::IoOp::Write) {
+                fired = true;
+                return engine::testing::IoAction::Fail;
+            }
+            return engine::testing::IoAction::Proceed;
+        });
+    };
+    exch::KuldesHooks h;
+    h.mappak = &folders;
+    h.problemak = [](const std::vector<exch::Problema>&) { return true; };
+    a.msg.answers({true, false});
+    Kuldes k(a.state, h);
+    const Kuldes::Eredmeny e = k.kuldClick();
+    engine::testing::setIoHook(nullptr);
+    EXPECT_TRUE(fired);
+    EXPECT_EQ(e, Kuldes::Eredmeny::MasolasHiba);
+    const QString last = a.msg.last();
+    EXPECT_EQ(a.msg.messages().back().kind, ui::MessageKind::Error);
+    EXPECT_TRUE(last.startsWith("A másolás nem sikerült:")) << last.toStdString();
+    EXPECT_TRUE(last.endsWith("\rAz elküldendő adatok a KULD könyvtárban vannak!"));
+    for (const QString& t : a.msg.texts())
+        EXPECT_NE(t, "Adatküldés befejeződött!");
+    EXPECT_TRUE(QDir(floppy.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(a.kuld().size(), 3);
+    EXPECT_EQ(a.sql1("select count(*) from lap where elkuldve='2016.03'"), "3");
+}
+
+TEST(Kuldes, LayoutsFollowTheCurrentPeriod) {
+    // 2009.08: the old visit and diagnosis layouts; 2015.12: SZKA with the
+    // TAJ as a number (its leading zero lost), SZKB, SZKC.
+    struct C {
+        const char* p;
+        int a, b, c; // header lengths
+        int ra, rb, rc;
+    };
+    for (const C& c :
+         {C{"2009.08", 897, 289, 193, 193, 34, 18}, C{"2015.12", 897, 321, 225, 193, 38, 23}}) {
+        KuldesApp a;
+        a.period(QLatin1String(c.p));
+        a.lap(QLatin1String(c.p), "00001", "", {{"SZVIZ", 1}, {"TAJ", "012345675"}});
+        a.visits(QLatin1String(c.p), "00001", "", 2, 1, 1);
+        a.msg.answers({true, false});
+        exch::KuldesHooks h;
+        h.problemak = [](const std::vector<exch::Problema>&) { return true; };
+        Kuldes k(a.state, h);
+        ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve) << c.p;
+        const QString dir = a.state.kuldkonyvtar;
+        const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
+        const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
+        const QByteArray C_ = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+        EXPECT_EQ(A.size(), c.a + c.ra + 1) << c.p;
+        EXPECT_EQ(B.size(), c.b + c.rb + 1) << c.p;
+        EXPECT_EQ(C_.size(), c.c + c.rc + 1) << c.p;
+        EXPECT_EQ(A.mid(c.a + 27, 9), QByteArray(" 12345675")) << c.p;
+    }
+}

@@ -1,0 +1,22 @@
+// The e-report portal's address comes from the settings file in the
+// program's folder, with a sensible default.
+
+#include "exchange/tszweb.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(Tszweb, PortalAddressFromTheSettingsFile) {
+    testsupport::TempDir dir;
+    EXPECT_EQ(exch::portalCim(dir.path()), exch::alapPortal()); // no file
+    auto with = [&](const char* text) {
+        testsupport::writeAll(exch::beallitasFajl(dir.path()), text);
+        return exch::portalCim(dir.path());
+    };
+    EXPECT_EQ(with("[ejelentes]\nportal=https://portal.example.hu/ejelentes\n"),
+              QUrl("https://portal.example.hu/ejelentes"));
+    EXPECT_EQ(with("[ejelentes]\nportal=\n"), exch::alapPortal());
+    EXPECT_EQ(with("[ejelentes]\nportal=file:///etc/passwd\n"), exch::alapPortal());
+    EXPECT_EQ(with("[ejelentes]\nportal=nem cím\n"), exch::alapPortal());
+    EXPECT_EQ(exch::alapPortal().scheme(), "https");
+}
