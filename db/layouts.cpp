@@ -146,6 +146,12 @@ const TableDef& layout(TableId id) {
     throw std::logic_error("db::layout: unknown table");
 }
 
+const engine::FieldDef& column(TableId id, const QString& name) {
+    for (const FieldDef& f : layout(id).fields)
+        if (f.name == name) return f;
+    throw std::logic_error("db::column: no field " + name.toStdString());
+}
+
 QString indexFileName(const QString& dbfFileName) {
     return QFileInfo(dbfFileName).completeBaseName() + QStringLiteral(".mdx");
 }

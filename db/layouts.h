@@ -52,6 +52,9 @@ struct TableDef {
 };
 
 const TableDef& layout(TableId id);
+// One field of a program table's layout (name as stored, upper case);
+// throws std::logic_error for a name the layout does not have.
+const engine::FieldDef& column(TableId id, const QString& name);
 
 // The password table's one field (SYS.DBF, created by the login dialog).
 inline const std::vector<engine::FieldDef>& sysFields() {

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "engine/dberror.h"
 #include "sheet/kozos.h"
+#include "ui/fieldrule.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -17,8 +18,10 @@ const QString datumForma = QStringLiteral("yyyy.MM.dd");
 // a longer text.
 QString mezohoz(const engine::Table& t, const QString& field, const QString& text) {
     const int i = t.fieldIndex(field);
-    if (i < 0) return text;
-    return text.left(t.fields()[size_t(i)].width);
+    // No control character reaches the table, whatever reached the form.
+    const QString kiirhato = ui::printable(text);
+    if (i < 0) return kiirhato;
+    return kiirhato.left(t.fields()[size_t(i)].width);
 }
 
 } // namespace

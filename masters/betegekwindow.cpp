@@ -1,6 +1,7 @@
 #include "masters/betegekwindow.h"
 
 #include "app/appstate.h"
+#include "db/layouts.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
 #include "ui/fieldbinder.h"
@@ -159,6 +160,27 @@ BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
         bvaros->selectAll();
     });
     fields_->onDoubleClick(nev(BetegFokusz::bkod), [this] { bkodDblClick(); });
+    // What each field may hold, from its column of BETEG; the messages name
+    // a field by its label.
+    struct Oszlop {
+        BetegFokusz mezo;
+        const char* oszlop;
+        QString cimke;
+    };
+    const Oszlop oszlopok[] = {
+        {BetegFokusz::azt, "AZTIP", QStringLiteral("Azonosító típus")},
+        {BetegFokusz::btaj, "TAJ", QStringLiteral("TAJ / Azonosító")},
+        {BetegFokusz::Bnev, "NEV", QStringLiteral("Név")},
+        {BetegFokusz::bkod, "KOZIGKOD", QStringLiteral("Címe")},
+        {BetegFokusz::bvaros, "CIME1", bvaros->accessibleName()},
+        {BetegFokusz::bcim, "CIME2", bcim->accessibleName()},
+        {BetegFokusz::Bszhely, "SZULH", QStringLiteral("Születési hely")},
+    };
+    for (const Oszlop& o : oszlopok)
+        fields_->setRule(
+            nev(o.mezo),
+            ui::ruleOf(db::column(db::TableId::Beteg, QLatin1String(o.oszlop)), o.cimke),
+            state.msg);
     fields_->exempt(BB2);
     setUpShell(GBox1);
 }

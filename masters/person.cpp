@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "engine/dberror.h"
 #include "sheet/kozos.h"
+#include "ui/fieldrule.h"
 #include "ui/messages.h"
 
 namespace masters {
@@ -145,8 +146,9 @@ Person::Save Person::kesz(const QString& key, const QString& name) {
             }
             table_.append();
         }
-        table_.setValue(cfg_.keyField, key);
-        table_.setValue(cfg_.nameField, name);
+        // No control character reaches the table, whatever reached the form.
+        table_.setValue(cfg_.keyField, ui::printable(key));
+        table_.setValue(cfg_.nameField, ui::printable(name));
         table_.post();
     } catch (const engine::DbError& e) {
         table_.cancel();

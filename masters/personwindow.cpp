@@ -1,6 +1,7 @@
 #include "masters/personwindow.h"
 
 #include "app/appstate.h"
+#include "db/layouts.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
 #include "ui/fieldbinder.h"
@@ -72,6 +73,16 @@ PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWi
         if (keyLeft()) return {};
         return {false, keyEdit_->objectName()};
     });
+    // Both fields take what their columns hold; a stamp number is digits.
+    const db::TableId table =
+        config.kind == PersonConfig::Kind::Apol ? db::TableId::Apol : db::TableId::Orvos;
+    const engine::FieldDef& key = db::column(table, config.keyField);
+    fields_->setRule(config.keyControl,
+                     config.kind == PersonConfig::Kind::Orvos ? ui::digitsOf(key, config.keyHint)
+                                                              : ui::ruleOf(key, config.keyHint),
+                     state.msg);
+    fields_->setRule(config.nameControl,
+                     ui::ruleOf(db::column(table, config.nameField), config.nameHint), state.msg);
     fields_->exempt(BB2);
     setUpShell(Panel1);
 }

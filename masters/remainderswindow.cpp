@@ -1,8 +1,10 @@
 #include "masters/remainderswindow.h"
 
 #include "app/appstate.h"
+#include "db/layouts.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
+#include "ui/fieldbinder.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -40,6 +42,12 @@ RemaindersWindow::RemaindersWindow(app::AppState& state, QWidget* mainWindow)
     g->addWidget(mft, 1, 1, Qt::AlignLeft);
     g->addLayout(buttons, 2, 0, 1, 2);
 
+    // The amount's own check refuses a sign or a letter with its message
+    // ("Kész"); here it keeps to its column's width and printable text.
+    ui::FieldRule ft =
+        ui::ruleOf(db::column(db::TableId::Maradv, QStringLiteral("FT")), QStringLiteral("Ft"));
+    ft.kind = ui::FieldRule::Kind::Text;
+    ui::applyRule(mft, ft, state.msg);
     mft->installEventFilter(this);
     setUpShell(Panel1);
 }

@@ -103,6 +103,13 @@ bool datumell(ui::Messages& msg, const QString& date, const QString& currentPeri
                        QStringLiteral("Hibás dátum! 1996.10.01 előtti nem lehet!"));
 }
 
+bool egeszSzam(const QString& text, int* value) {
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.size() > 9 || !allDigits(t)) return false;
+    if (value) *value = t.toInt();
+    return true;
+}
+
 bool tajell(const QString& text) {
     if (ures(text)) return true;
     if (text.size() != 9 || !allDigits(text)) return false;

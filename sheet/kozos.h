@@ -44,6 +44,10 @@ bool datumell(ui::Messages& msg, const QString& date, const QString& currentPeri
 // Blank, or nine digits whose ninth is the check digit of the first eight.
 bool tajell(const QString& text);
 
+// A count or a number of days as a field holds it: one to nine digits,
+// without a sign, blanks around them allowed. The value into *value.
+bool egeszSzam(const QString& text, int* value = nullptr);
+
 // The kinds of BNO fields on a sheet.
 enum BnoMezo {
     BnoFekvo = 1,      // inpatient diagnosis

@@ -38,13 +38,10 @@ QString pontos(const QVariant& v) {
     return s;
 }
 
-// A whole number as the old conversion took it: optional sign and digits,
-// blanks around them allowed.
+// A count: digits without a sign, blanks around them allowed. A minus sign
+// would let a negative count past the limits of 14.
 bool szam(const QString& text, int* value) {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok);
-    if (ok && value) *value = v;
-    return ok;
+    return kozos::egeszSzam(text, value);
 }
 
 // A full invoice or the first partial invoice outside January: the sheets the

@@ -9,6 +9,7 @@
 #include "sheet/lapcheck.h"
 #include "sheet/napok.h"
 #include "sheet/telenez.h"
+#include "ui/fieldrule.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -31,12 +32,18 @@ QVariant datum(const QString& s) {
     return d.isValid() ? QVariant(d) : QVariant();
 }
 
+// A count: digits only, no sign (blanks around them allowed).
 int egesz(const QString& s, bool* ok = nullptr) {
-    return s.trimmed().toInt(ok);
+    int v = 0;
+    const bool jo = kozos::egeszSzam(s, &v);
+    if (ok) *ok = jo;
+    return jo ? v : 0;
 }
 
+// A stored text holds no control character, whatever reached the model.
 QVariant szoveg(const QString& s) {
-    return kozos::ures(s) ? QVariant() : QVariant(s.trimmed());
+    const QString t = ui::printable(s);
+    return kozos::ures(t) ? QVariant() : QVariant(t.trimmed());
 }
 
 bool uj2016(const LapModel& m) {
@@ -292,9 +299,9 @@ void LapMentes::ir(LapModel& m, app::AppState& state) {
             lapb.append();
             kulcsMezok(lapb);
             lapb.setValue(QStringLiteral("APDATUM"), datum(m.apdat[size_t(i)]));
-            lapb.setValue(QStringLiteral("TEVKOD"), m.tevk[size_t(i)].trimmed());
+            lapb.setValue(QStringLiteral("TEVKOD"), ui::printable(m.tevk[size_t(i)]).trimmed());
             lapb.setValue(QStringLiteral("ELLTIP"), egesz(m.ellt[size_t(i)]));
-            lapb.setValue(QStringLiteral("APTAJ"), m.aptaj[size_t(i)].trimmed());
+            lapb.setValue(QStringLiteral("APTAJ"), ui::printable(m.aptaj[size_t(i)]).trimmed());
             lapb.setValue(QStringLiteral("ONKEP"), m.CB2 + 1);
             lapb.setValue(QStringLiteral("VIZITDB"), 1);
             lapb.post();

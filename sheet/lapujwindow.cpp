@@ -2,11 +2,13 @@
 #include "sheet/napokwindow.h"
 
 #include "app/appstate.h"
+#include "db/layouts.h"
 #include "masters/betegvalasztowindow.h"
 #include "masters/recordpickwindow.h"
 #include "sheet/kozos.h"
 #include "sheet/tevvaldialog.h"
 #include "ui/fieldbinder.h"
+#include "ui/fieldrule.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +22,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <algorithm>
 
 namespace sheet {
@@ -35,15 +36,53 @@ void hint(QWidget* w, const QString& text) {
     w->setStatusTip(text);
 }
 
-// The BNO fields take what is typed in upper case.
-class NagybetusValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        input = input.toUpper();
-        return Acceptable;
-    }
+// The column each field is stored in: its width limits the field, a
+// numeric column (or a code of digits) takes digits only. `input` narrows a
+// count that the checks keep to two digits; `upper` turns letters to upper
+// case (the BNO codes).
+struct Oszlop {
+    const char* control;
+    db::TableId table;
+    const char* column;
+    bool digits = false;
+    int input = 0;
+    bool upper = false;
 };
+
+const Oszlop oszlopok[] = {
+    {"m_aztip", db::TableId::Lap, "AZTIP"},
+    {"m_taj", db::TableId::Lap, "TAJ"},
+    {"m_nev", db::TableId::Beteg, "NEV"},
+    {"m_kozigkod", db::TableId::Lap, "KOZIGKOD"},
+    {"m_cim1", db::TableId::Beteg, "CIME1"},
+    {"m_cim2", db::TableId::Beteg, "CIME2"},
+    {"m_szh", db::TableId::Beteg, "SZULH"},
+    {"m_terkat", db::TableId::Lap, "TERKAT"},
+    {"m_allp", db::TableId::Lap, "ALLAMP"},
+    {"m_fekvd", db::TableId::Lap, "BNOKI", false, 0, true},
+    {"m_fapnap", db::TableId::Lap, "APNAP"},
+    {"m_alapb", db::TableId::Lap, "BNOROV", false, 0, true},
+    {"m_kiserd", db::TableId::Lap, "BNOMELL", false, 0, true},
+    {"m_fodiag", db::TableId::Lap, "BNOFO", false, 0, true},
+    {"m_ellatd", db::TableId::Lap, "BNOELL", false, 0, true},
+    {"m_eorv", db::TableId::Lap, "ORVOSKOD", true},
+    {"orv1", db::TableId::Orvos, "ONEV"},
+    {"m_jorv", db::TableId::Elrend, "JORVKOD", true},
+    {"orv2", db::TableId::Orvos, "ONEV"},
+    {"m_elviz", db::TableId::Elrend, "ELVIZDB", false, 2},
+    {"m_gyak", db::TableId::Elrend, "GYAK"},
+    {"m_elszam", db::TableId::Lap, "ELSZAM"},
+    {"m_elszviz", db::TableId::Lap, "ELSZVIZ", false, 2},
+    {"m_engszam", db::TableId::Elrend, "ENGSZAM"},
+    {"Etev", db::TableId::Lap, "TEVKODOK"},
+};
+
+ui::FieldRule szabaly(const Oszlop& o, const QString& label) {
+    const engine::FieldDef& c = db::column(o.table, QLatin1String(o.column));
+    ui::FieldRule r = o.digits ? ui::digitsOf(c, label, o.input) : ui::ruleOf(c, label, o.input);
+    r.upper = o.upper;
+    return r;
+}
 
 void setIfChanged(QLineEdit* e, const QString& text) {
     if (e->text() != text) e->setText(text);
@@ -279,9 +318,7 @@ QWidget* LapujWindow::buildPage1() {
     QGroupBox* diag = group(page, "GBdiag", QStringLiteral("Diagnózisok"));
     Form d{diag, digit};
     auto bnoEdit = [&](const char* name, const QString& label) {
-        QLineEdit* e = d.edit(name, 5, label, dblHint);
-        e->setValidator(new NagybetusValidator(e));
-        return e;
+        return d.edit(name, 5, label, dblHint);
     };
     const QString lFekvd = QStringLiteral("Fekvőbeteg-intézeti ápolás diagnózisa (BNO X)");
     const QString lFekdat = QStringLiteral("Fekvőbeteg-intézetből történt elbocsátás napja");
@@ -393,7 +430,7 @@ QWidget* LapujWindow::buildPage2() {
     QLineEdit* m_elrend = f.date("m_elrend", lElrend);
     QLineEdit* m_szakvet = f.date("m_szakvet", lSzakvet);
     QLineEdit* m_elviz = f.edit("m_elviz", 2, lElviz, {}, true);
-    QLineEdit* m_gyak = f.edit("m_gyak", 30, QStringLiteral("A vizitek gyakorisága"));
+    QLineEdit* m_gyak = f.edit("m_gyak", 15, QStringLiteral("A vizitek gyakorisága"));
     QLineEdit* m_elszam = f.edit("m_elszam", 3, lElszam, {}, true);
     QLineEdit* m_elszviz = f.edit("m_elszviz", 2, lElszviz, {}, true);
     QGridLayout* g = grid(elr);
@@ -589,6 +626,23 @@ void LapujWindow::bindFields() {
     order.push_back(BB1);
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    // What each field may hold, from the column it is stored in.
+    for (const Oszlop& o : oszlopok) {
+        const QString n = QLatin1String(o.control);
+        fields_->setRule(n, szabaly(o, fields_->widget(n)->accessibleName()), st_.msg);
+    }
+    for (int i = 0; i < LapModel::maxNapok; ++i) {
+        const Oszlop napi[] = {{"ellt", db::TableId::Lapb, "ELLTIP", true, 1},
+                               {"tevk", db::TableId::Lapb, "TEVKOD"},
+                               {"aptaj", db::TableId::Lapb, "APTAJ"}};
+        for (QLineEdit* e : {ellt_[size_t(i)], tevk_[size_t(i)], aptaj_[size_t(i)]}) {
+            const auto o = std::find_if(std::begin(napi), std::end(napi), [e](const Oszlop& x) {
+                return e->objectName().startsWith(QLatin1String(x.control));
+            });
+            fields_->setRule(e->objectName(), szabaly(*o, e->accessibleName()), st_.msg);
+        }
+    }
 
     // The header checks.
     for (const QStringList* names : {&page1, &page2})

@@ -30,15 +30,15 @@ QString nev(const char* mezo, int i) {
 }
 
 bool egesz(const QString& text) {
-    bool ok = false;
-    text.trimmed().toInt(&ok);
-    return ok;
+    return kozos::egeszSzam(text);
 }
 
+// A count of visits: 0 when blank, -1 (which no limit lets through) when it
+// is not a whole number without sign.
 int szam(const QString& text) {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok);
-    return ok ? n : 0;
+    if (kozos::ures(text)) return 0;
+    int n = 0;
+    return kozos::egeszSzam(text, &n) ? n : -1;
 }
 
 QString egyedul(const QString& kod) {
@@ -106,6 +106,7 @@ bool fotevjo(const QString& code) {
 }
 
 bool vizitszamjo(int vizit, int elrendelt, int elszamolt) {
+    if (vizit < 0 || elszamolt < 0) return false;
     return vizit + elszamolt <= elrendelt && vizit + elszamolt <= 14;
 }
 

@@ -1,13 +1,67 @@
 #include "ui/fieldbinder.h"
 
+#include "ui/messages.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QValidator>
 #include <QWidget>
 
+#include <algorithm>
+#include <utility>
+
 namespace ui {
+
+namespace {
+
+// Holds what is typed or pasted into a line edit to its field's rule:
+// control characters are taken out, letters turned to upper case where the
+// rule says so, and a character the tables cannot store (or a non-digit in
+// a field of digits) refuses the whole change; why, the edit's
+// inputRejected() handler reads from refused().
+class RuleValidator : public QValidator {
+public:
+    RuleValidator(const FieldRule& rule, QObject* parent) : QValidator(parent), rule_(rule) {}
+
+    State validate(QString& input, int& pos) const override {
+        refused_.clear();
+        if (std::any_of(input.cbegin(), input.cend(), isControl)) {
+            pos = int(printable(input.left(pos)).size());
+            input = printable(input);
+            pos = std::clamp(pos, 0, int(input.size()));
+        }
+        if (rule_.upper) input = input.toUpper();
+        if (const int bad = notStorable(input); bad >= 0) {
+            refused_ = notStorableText(rule_, characterAt(input, bad));
+            return Invalid;
+        }
+        if (rule_.kind == FieldRule::Kind::Digits &&
+            std::any_of(input.cbegin(), input.cend(),
+                        [](QChar c) { return c != u' ' && (c < u'0' || c > u'9'); })) {
+            refused_ = digitsOnlyText(rule_);
+            return Invalid;
+        }
+        return Acceptable;
+    }
+
+    // The message of the last refusal, emptied by reading it.
+    QString takeRefused() { return std::exchange(refused_, QString()); }
+
+private:
+    FieldRule rule_;
+    mutable QString refused_;
+};
+
+QLineEdit* lineEditOf(QWidget* w) {
+    if (!w) return nullptr;
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e;
+    return qobject_cast<QLineEdit*>(w->focusProxy());
+}
+
+} // namespace
 
 FieldBinder::FieldBinder(QWidget* form) : QObject(form), form_(form) {
     connect(qApp, &QApplication::focusChanged, this, &FieldBinder::focusMoved);
@@ -56,8 +110,55 @@ void FieldBinder::onDoubleClick(const QString& name, Step step) {
     fields_[name].doubleClick = std::move(step);
 }
 
+void FieldBinder::setRule(const QString& name, const FieldRule& rule, Messages& msg) {
+    Field& f = fields_[name];
+    f.hasRule = true;
+    f.rule = rule;
+    f.msg = &msg;
+    if (QLineEdit* e = lineEditOf(f.widget)) applyRule(e, rule, msg);
+}
+
+const FieldRule* FieldBinder::rule(const QString& name) const {
+    const auto it = fields_.constFind(name);
+    return it != fields_.cend() && it->hasRule ? &it->rule : nullptr;
+}
+
+FieldExit FieldBinder::leave(const QString& name) {
+    const auto it = fields_.constFind(name);
+    if (it == fields_.cend()) return {};
+    const ExitStep step = it->exit;
+    if (it->hasRule && it->msg) {
+        const FieldRule rule = it->rule;
+        Messages* msg = it->msg;
+        QLineEdit* e = lineEditOf(it->widget);
+        if (e && e->isEnabled() && !e->isReadOnly()) {
+            const QString clean = printable(e->text());
+            const QString why = fault(rule, clean);
+            if (!why.isEmpty()) {
+                msg->error(why);
+                return {false, name};
+            }
+            if (clean != e->text()) e->setText(clean);
+        }
+    }
+    return step ? step() : FieldExit{};
+}
+
 void FieldBinder::exempt(QWidget* widget) {
     exempt_.emplace_back(widget);
+}
+
+void applyRule(QLineEdit* e, const FieldRule& rule, Messages& msg) {
+    if (rule.width > 0) e->setMaxLength(rule.width);
+    auto* v = new RuleValidator(rule, e);
+    e->setValidator(v);
+    // A text set by the program is refused too (and checked when the field
+    // is left); it clears the edit's undo history, which a change the user
+    // made has just added to.
+    QObject::connect(e, &QLineEdit::inputRejected, v, [e, v, m = &msg] {
+        const QString why = v->takeRefused();
+        if (!why.isEmpty() && e->isUndoAvailable()) m->error(why);
+    });
 }
 
 bool FieldBinder::inWindow(const QWidget* w) const {
@@ -118,10 +219,9 @@ bool FieldBinder::leaveCurrent() {
     QString name = fieldOf(form_->window()->focusWidget());
     if (name.isEmpty()) name = current_;
     const auto it = fields_.constFind(name);
-    if (name.isEmpty() || it == fields_.cend() || !it->exit) return true;
-    const ExitStep step = it->exit;
+    if (name.isEmpty() || it == fields_.cend() || !leaves(*it)) return true;
     running_ = true;
-    const FieldExit r = step();
+    const FieldExit r = leave(name);
     running_ = false;
     follow(r);
     return r.ok && r.focus.isEmpty();
@@ -144,10 +244,9 @@ void FieldBinder::focusMoved(QWidget* old, QWidget* now) {
 
     if (!left.isEmpty() && !exempted) {
         const auto it = fields_.constFind(left);
-        if (it != fields_.cend() && it->exit) {
-            const ExitStep step = it->exit;
+        if (it != fields_.cend() && leaves(*it)) {
             running_ = true;
-            const FieldExit r = step();
+            const FieldExit r = leave(left);
             running_ = false;
             if (!r.focus.isEmpty()) {
                 follow(r);

@@ -11,6 +11,14 @@
 //
 // A bound widget may be a container (a panel, a group box): every control
 // inside it belongs to that field, unless a nearer bound widget claims it.
+//
+// A line edit may carry the rule of the column it is stored in (setRule):
+// it then takes at most the column's width, drops the control characters
+// typed or pasted into it, refuses a character the tables cannot store (and
+// in a field of digits anything but a digit) with a message, and leaving it
+// checks the text it holds before the field's own leave step.
+
+#include "ui/fieldrule.h"
 
 #include <QHash>
 #include <QObject>
@@ -20,9 +28,12 @@
 #include <functional>
 #include <vector>
 
+class QLineEdit;
 class QWidget;
 
 namespace ui {
+
+class Messages;
 
 // What a field's leave step decided: whether the value passed, and which
 // field takes the focus next (the field left itself to hold the focus there).
@@ -31,6 +42,14 @@ struct FieldExit {
     bool ok = true;
     QString focus;
 };
+
+// Holds a line edit to a rule as the user types and pastes: the maximum
+// length, the control characters taken out, upper case where the rule says,
+// and a change that brings a character the tables cannot store (or a
+// non-digit into a field of digits) refused with a message through `msg`.
+// FieldBinder::setRule does this and checks the field when it is left too;
+// a form without a binder uses this alone.
+void applyRule(QLineEdit* edit, const FieldRule& rule, Messages& msg);
 
 class FieldBinder : public QObject {
     Q_OBJECT
@@ -59,6 +78,11 @@ public:
     void onEnter(const QString& name, Step step);
     // The step run on a double click in the field (the event is consumed).
     void onDoubleClick(const QString& name, Step step);
+    // Holds a bound line edit to a rule (see above); the messages go
+    // through `msg`. Sets the edit's maximum length and its validator.
+    void setRule(const QString& name, const FieldRule& rule, Messages& msg);
+    // The rule of a field, nullptr for none.
+    const FieldRule* rule(const QString& name) const;
     // A control that may take the focus without the field left being checked
     // ("Mégse": leaving the form without keeping anything).
     void exempt(QWidget* widget);
@@ -104,7 +128,14 @@ private:
         ExitStep exit;
         Step enter;
         Step doubleClick;
+        bool hasRule = false;
+        FieldRule rule;
+        Messages* msg = nullptr;
     };
+
+    // The rule's check, then the field's own leave step.
+    bool leaves(const Field& f) const { return f.hasRule || bool(f.exit); }
+    FieldExit leave(const QString& name);
 
     void focusMoved(QWidget* old, QWidget* now);
     bool inWindow(const QWidget* w) const;

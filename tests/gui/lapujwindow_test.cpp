@@ -3,12 +3,14 @@
 // the day grid, a wrong value holding the focus, the viewing mode, the
 // accessible names and the size.
 
+#include "db/layouts.h"
 #include "sheet/lapcheck.h"
 #include "sheet/lapujwindow.h"
 #include "support/startedapp.h"
 #include "ui/fieldbinder.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -128,6 +130,97 @@ private slots:
         QCOMPARE(m.m_szido, QStringLiteral("1940.02.03"));
         QCOMPARE(m.Etev, QStringLiteral("1 3a"));
         QCOMPARE(m.CB2, 0);
+    }
+
+    // No field takes more than its column holds: every typing field carries
+    // the rule of its column, and "gyakorisága" stops at ELREND.GYAK's 15.
+    void noFieldTakesMoreThanItsColumn() {
+        QVERIFY(showAndActivate(*w));
+        int checked = 0;
+        for (QLineEdit* e : w->findChildren<QLineEdit*>()) {
+            if (!e->inputMask().isEmpty()) continue; // dates: the mask holds them
+            const QString n = w->fields().fieldOf(e);
+            const ui::FieldRule* r = w->fields().rule(n);
+            QVERIFY2(r, qPrintable(e->objectName()));
+            QVERIFY2(r->width > 0 && e->maxLength() == r->width, qPrintable(n));
+            ++checked;
+        }
+        QCOMPARE(checked, 25 + 3 * sheet::LapModel::maxNapok);
+        const std::pair<const char*, engine::FieldDef> columns[] = {
+            {"m_gyak", db::column(db::TableId::Elrend, "GYAK")},
+            {"m_cim2", db::column(db::TableId::Beteg, "CIME2")},
+            {"orv1", db::column(db::TableId::Orvos, "ONEV")},
+            {"m_fapnap", db::column(db::TableId::Lap, "APNAP")},
+            {"m_engszam", db::column(db::TableId::Elrend, "ENGSZAM")},
+            {"tevk3", db::column(db::TableId::Lapb, "TEVKOD")},
+        };
+        for (const auto& [name, col] : columns)
+            QCOMPARE(w->fields().rule(name)->width, col.width);
+
+        QVERIFY(w->focusControl("m_gyak"));
+        QTest::keyClicks(focus(), QString(30, QLatin1Char('x')));
+        QCOMPARE(qobject_cast<QLineEdit*>(focus())->text(), QString(15, QLatin1Char('x')));
+    }
+
+    // A count takes digits only: a minus sign typed is refused with a
+    // message, and a negative count found in the field holds the focus.
+    void countsRefuseAMinusSign() {
+        QVERIFY(showAndActivate(*w));
+        const std::string why =
+            "error: A(z) „Az eddig elszámolt vizitek száma” mezőbe csak számjegyek írhatók, "
+            "előjel nélkül!";
+        QVERIFY(w->focusControl("m_elszviz"));
+        auto* e = qobject_cast<QLineEdit*>(focus());
+        QTest::keyClicks(e, "-3");
+        QVERIFY(!e->text().contains('-'));
+        QCOMPARE(app->msg.log(), std::vector<std::string>{why});
+
+        app->msg.clear();
+        e->setText("-3");
+        QTest::keyClick(e, Qt::Key_Tab);
+        QCOMPARE(app->msg.log(), std::vector<std::string>{why});
+        QCOMPARE(focusName(), QStringLiteral("m_elszviz"));
+
+        app->msg.clear();
+        QVERIFY(w->focusControl("m_fapnap"));
+        QTest::keyClicks(focus(), "-");
+        QCOMPARE(app->msg.log(),
+                 std::vector<std::string>{"error: A(z) „ápolási napok száma” mezőbe csak "
+                                          "számjegyek írhatók, előjel nélkül!"});
+        app->msg.clear();
+        QVERIFY(w->focusControl("m_eorv"));
+        QTest::keyClicks(focus(), "1-2");
+        QCOMPARE(qobject_cast<QLineEdit*>(focus())->text(), QStringLiteral("12"));
+        QCOMPARE(app->msg.log().size(), size_t(1));
+    }
+
+    // Pasted control characters are taken out; a character the tables cannot
+    // store is refused when pasted, and when the field holding it is left.
+    void pastedTextIsPrintableAndStorable() {
+        QVERIFY(showAndActivate(*w));
+        QVERIFY(w->focusControl("m_cim2"));
+        auto* cim = qobject_cast<QLineEdit*>(focus());
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("Fő\tutca\x01\x1a\r\n5."));
+        QTest::keyClick(cim, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(cim->text(), QString::fromUtf8("Fő utca 5."));
+        QCOMPARE(app->msg.log(), std::vector<std::string>{});
+
+        QVERIFY(w->focusControl("orv1"));
+        auto* nev = qobject_cast<QLineEdit*>(focus());
+        nev->setText("Dr. Kovács");
+        nev->end(false);
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(" João"));
+        QTest::keyClick(nev, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(nev->text(), QStringLiteral("Dr. Kovács"));
+        const std::string why = "error: A(z) „Elrendelő orvos neve” mezőbe nem írható a(z) „ã” "
+                                "karakter, mert az adatállomány nem tudja tárolni!";
+        QCOMPARE(app->msg.log(), std::vector<std::string>{why});
+
+        app->msg.clear();
+        nev->setText(QString::fromUtf8("João"));
+        QTest::keyClick(nev, Qt::Key_Tab);
+        QCOMPARE(app->msg.log(), std::vector<std::string>{why});
+        QCOMPARE(focusName(), QStringLiteral("orv1"));
     }
 
     void wrongValueHoldsTheFocus() {

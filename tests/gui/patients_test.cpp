@@ -3,13 +3,16 @@
 // and closing with the window, a refused settlement code, the picker's Enter
 // and Esc.
 
+#include "db/layouts.h"
 #include "masters/betegekwindow.h"
 #include "masters/betegvalasztowindow.h"
 #include "masters/browsepanel.h"
 #include "support/guisupport.h"
 #include "support/startedapp.h"
+#include "ui/fieldbinder.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -35,6 +38,36 @@ private slots:
         app = std::make_unique<testsupport::StartedApp>(o);
     }
     void cleanup() { app.reset(); }
+
+    // Every typing field of the patient takes at most its BETEG column;
+    // text pasted into "Utca, házszám. stb" loses its control characters.
+    void fieldsTakeNoMoreThanTheirColumns() {
+        app::AppState& st = app->state;
+        masters::BetegekWindow w(st);
+        QVERIFY(showAndActivate(w));
+        auto* binder = w.findChild<ui::FieldBinder*>();
+        QVERIFY(binder);
+        const std::pair<const char*, const char*> columns[] = {
+            {"azt", "AZTIP"},    {"btaj", "TAJ"},   {"Bnev", "NEV"},     {"bkod", "KOZIGKOD"},
+            {"bvaros", "CIME1"}, {"bcim", "CIME2"}, {"Bszhely", "SZULH"}};
+        for (const auto& [name, column] : columns) {
+            const ui::FieldRule* r = binder->rule(name);
+            QVERIFY2(r, name);
+            QCOMPARE(r->width, db::column(db::TableId::Beteg, column).width);
+            QCOMPARE(child<QLineEdit>(w, name)->maxLength(), r->width);
+        }
+        int typing = 0;
+        for (QLineEdit* e : child<QGroupBox>(w, "GBox1")->findChildren<QLineEdit*>())
+            if (e->inputMask().isEmpty()) ++typing;
+        QCOMPARE(typing, int(std::size(columns)));
+
+        QTest::mouseClick(child<QPushButton>(w, "uj"), Qt::LeftButton);
+        auto* bcim = child<QLineEdit>(w, "bcim");
+        bcim->setFocus();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("Fő\tutca\x01\x1a\r\n5."));
+        QTest::keyClick(bcim, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(bcim->text(), QString::fromUtf8("Fő utca 5."));
+    }
 
     void addPatientThroughTheFields() {
         app::AppState& st = app->state;

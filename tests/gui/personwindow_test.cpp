@@ -13,6 +13,7 @@
 #include "support/startedapp.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
@@ -129,6 +130,43 @@ private slots:
         QVERIFY(OP2->isReadOnly());
         QCOMPARE(OP2->text(), QStringLiteral("12345"));
         QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(w2, "Onev"));
+    }
+
+    // A stamp number takes digits only; a name pasted with control
+    // characters is stored without them, one with a character the tables
+    // cannot store is refused with a message before anything is asked.
+    void doctorFieldsHoldWhatTheirColumnsHold() {
+        app::AppState& st = app->state;
+        masters::PersonWindow w(st, masters::orvosConfig());
+        QVERIFY(showAndActivate(w));
+        auto* OP = child<QLineEdit>(w, "OP");
+        auto* Onev = child<QLineEdit>(w, "Onev");
+        QCOMPARE(Onev->maxLength(), 25);
+        QTest::mouseClick(child<QPushButton>(w, "uj"), Qt::LeftButton);
+        QTest::keyClicks(OP, "-1234");
+        QCOMPARE(OP->text(), QStringLiteral("1234"));
+        QCOMPARE(app->msg.log(), Log{"error: A(z) „Az orvos pecsétszáma” mezőbe csak számjegyek "
+                                     "írhatók, előjel nélkül!"});
+        app->msg.clear();
+        QTest::keyClicks(OP, "5");
+        enter(OP);
+        QCOMPARE(QApplication::focusWidget(), Onev);
+
+        Onev->setText(QString::fromUtf8("Dr. Nagy ☺"));
+        QTest::mouseClick(child<QPushButton>(w, "BB1"), Qt::LeftButton);
+        QCOMPARE(app->msg.log(), Log{"error: A(z) „Az orvos neve” mezőbe nem írható a(z) „☺” "
+                                     "karakter, mert az adatállomány nem tudja tárolni!"});
+        QCOMPARE(st.tables.orvos.recordCount(), 0u);
+        app->msg.clear();
+
+        Onev->clear();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("Dr.\x1a Nagy\tBéla\r\n"));
+        QTest::keyClick(Onev, Qt::Key_V, Qt::ControlModifier);
+        app->msg.answer(true);
+        enter(Onev);
+        QCOMPARE(app->msg.log(), Log{"confirm: Elmenti az orvos adatait ?"});
+        QVERIFY(st.tables.orvos.locate("ORVOSKOD", "12345"));
+        QCOMPARE(st.tables.orvos.text("ONEV"), QStringLiteral("Dr. Nagy Béla"));
     }
 
     void pickersReturnTheirChoice() {

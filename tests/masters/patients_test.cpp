@@ -308,6 +308,16 @@ TEST_F(PatientsTest, TextsLongerThanTheirFieldsAreCutAndUnstorableOnesRefused) {
     EXPECT_TRUE(b.csoportNyitva());
     EXPECT_EQ(beteg->state(), engine::Table::State::Browse);
     EXPECT_EQ(beteg->fileRecordCount(), 1u);
+
+    // Control characters that reached the form never reach the table.
+    msg->clear();
+    b.ujClick();
+    fill(b, taj(3));
+    b.adat.bcim = QString::fromUtf8("Fő\tutca\x01\x1a\r\n5.");
+    msg->answer(true);
+    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    ASSERT_TRUE(beteg->locate("TAJ", taj(3)));
+    EXPECT_EQ(beteg->text("CIME2"), QString::fromUtf8("Fő utca 5."));
 }
 
 // --------------------------------------------------------------- fields

@@ -101,6 +101,10 @@ TEST_F(LapCheckTest, VisitCountsClosingDatesPermitsAndSelfCare) {
         {"0", "T", nullptr},
         {"14", "T", nullptr},
         {"15", "T", "Az eddig elszámolt vizitszám nem lehet több 14-nél!"},
+        // A minus sign is no count: -3 earlier visits would let 16 visits by.
+        {"-3", "T", "Csak szám írható a mezőbe!"},
+        {"-3", "R", "Csak szám írható a mezőbe!"},
+        {"+3", "T", "Csak szám írható a mezőbe!"},
     };
     for (const V& v : vizit) {
         msg->clear();

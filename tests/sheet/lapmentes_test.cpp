@@ -226,3 +226,34 @@ TEST_F(LapMentesTest, BeforeIdentifierTypesTheNewFieldsAreNotWritten) {
                   .toInt(),
               1);
 }
+
+TEST_F(LapMentesTest, NegativeCountsAreRefusedAndNothingIsWritten) {
+    // Sixteen visits with -3 accounted before would make 13.
+    for (int nap = 8; nap <= 18; ++nap)
+        LapFixture::visit(m, nap, "2", "7", f.nurse);
+    m.m_elszviz = "-3";
+    EXPECT_EQ(ment(m), Eredmeny::Hibas);
+    EXPECT_NE(std::find(log().begin(), log().end(), "error: Csak szám írható a mezőbe!"),
+              log().end())
+        << log().front();
+    EXPECT_EQ(count("select count(*) from lap"), 0);
+    EXPECT_EQ(count("select count(*) from lapb"), 0);
+
+    f.msg().clear();
+    LapModel n = f.lap();
+    n.m_fekvd = "I5000";
+    n.m_fekdat = "2024.04.20";
+    n.m_fapnap = "-12";
+    EXPECT_EQ(ment(n), Eredmeny::Hibas);
+    EXPECT_EQ(count("select count(*) from lap"), 0);
+}
+
+TEST_F(LapMentesTest, ControlCharactersNeverReachTheTables) {
+    m.m_cim2 = QString::fromUtf8("Fő\tutca\x01\x1a\r\n5.");
+    m.orv1 = QString::fromUtf8("Dr.\x1a Első\nEde");
+    m.m_gyak = QString::fromUtf8("heti\t3");
+    ASSERT_EQ(ment(m), Eredmeny::Mentve) << log().front();
+    EXPECT_EQ(sor("select cime2 from beteg where taj=?", {m.m_taj}), "Fő utca 5.");
+    EXPECT_EQ(sor("select onev from orvos where orvoskod='12345'"), "Dr. Első Ede");
+    EXPECT_EQ(sor("select gyak from elrend"), "heti 3");
+}

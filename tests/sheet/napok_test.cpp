@@ -40,6 +40,10 @@ TEST(Vizitszamjo, WithinFourteenAndWithinTheOrder) {
     EXPECT_FALSE(vizitszamjo(8, 10, 3));
     EXPECT_TRUE(vizitszamjo(7, "10", "3"));
     EXPECT_FALSE(vizitszamjo(15, "20", ""));
+    // A negative count of earlier visits lets nothing past the limit.
+    EXPECT_FALSE(vizitszamjo(16, 14, -3));
+    EXPECT_FALSE(vizitszamjo(16, "14", "-3"));
+    EXPECT_FALSE(vizitszamjo(1, "14", "x"));
 }
 
 TEST(Keret, FramesByPeriodRoundedDown) {
