@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +18,11 @@
 namespace {
 
 const QString& folder() {
-    static const QString dir = QStringLiteral("/tmp/szfuzz-journal-%1").arg(::getpid());
+    // In memory where there is one: the recovery flushes the folder.
+    static const QString dir =
+        (QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                            : QStringLiteral("/tmp")) +
+        QStringLiteral("/szfuzz-journal-%1").arg(::getpid());
     return dir;
 }
 
