@@ -150,6 +150,41 @@ bool betegduplatorol(AppState& st) {
     return true;
 }
 
+namespace {
+
+// Rolls back what a crash or a kill cut short; false when the start must end.
+bool recoverInterrupted(AppState& st) {
+    const QString journal = engine::journalPath(st.tables.directory());
+    try {
+        engine::recoverJournal(st.tables.directory());
+        return true;
+    } catch (const engine::DbError& e) {
+        if (e.kind() != engine::DbError::Kind::Damaged) {
+            st.msg.error(
+                QStringLiteral("A legutóbbi félbeszakadt művelet visszaállítása nem sikerült: ") +
+                e.text() +
+                QStringLiteral("\rZárja be a táblákat használó más programokat, és indítsa "
+                               "újra a programot!"));
+            return false;
+        }
+        // The interrupted operation cannot be undone: the tables may hold
+        // part of it. The user needs the way out, and the journal stays,
+        // kept aside, for whoever repairs them; the start goes on so that
+        // the backup can be restored.
+        st.msg.error(
+            QStringLiteral("A legutóbbi félbeszakadt művelet nem vonható vissza, mert a naplója "
+                           "sérült: ") +
+            e.text() +
+            QStringLiteral("\rAz adatok félig módosított állapotban lehetnek. Töltse vissza a "
+                           "legutóbbi biztonsági mentést (Szervíz / Visszatöltés), vagy hívja a "
+                           "program támogatását, és adja át nekik a(z) %1 állományt!")
+                .arg(e.file()));
+        return e.file() != journal;
+    }
+}
+
+} // namespace
+
 Startup::Outcome Startup::run(const QString& programDir) {
     AppState& st = st_;
     st.programDir = programDir;
@@ -163,17 +198,23 @@ Startup::Outcome Startup::run(const QString& programDir) {
     }
     // An operation cut short by a crash or a kill is rolled back before any
     // table of the database is opened.
-    try {
-        engine::recoverJournal(st.tables.directory());
-    } catch (const engine::DbError& e) {
-        st.msg.error(
-            QStringLiteral("A legutóbbi félbeszakadt művelet visszaállítása nem sikerült: ") +
-            e.text());
+    if (!recoverInterrupted(st)) {
         st.tables.sys.close();
         return Outcome::EndProgram;
     }
     // This copy alone uses the folder now: what a killed run left behind goes.
     engine::removeLeftoverFiles(st.tables.directory());
+    // A folder that takes no writes is said now, once, not when the first
+    // sheet typed in cannot be saved.
+    try {
+        engine::checkDirectoryWritable(st.tables.directory());
+    } catch (const engine::DbError& e) {
+        st.msg.warning(QStringLiteral("Az adatkönyvtárba nem lehet írni: ") + e.text() +
+                       QStringLiteral("\rAz adatok megtekinthetők, de semmilyen módosítás nem "
+                                      "menthető. Kérjen írási jogot a könyvtárra (vagy "
+                                      "szabadítson fel helyet a lemezen), majd indítsa újra a "
+                                      "programot!"));
+    }
 
     if (!dialogs_.login(st)) return Outcome::EndProgram;
 

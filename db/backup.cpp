@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace db {
@@ -48,6 +51,34 @@ bool replaceWith(const QString& from, const QString& to) {
     } catch (const engine::DbError&) {
         return false;
     }
+}
+
+bool isBackupFile(const QString& name) {
+    return backupFiles().contains(name, Qt::CaseInsensitive);
+}
+
+// Puts the folder `fresh` in the place of `dir` and `dir` in the place of
+// `fresh`, in one step where the file system can (else in two renames), and
+// makes it durable.
+bool exchangeDirs(const QString& fresh, const QString& dir) {
+    const QByteArray a = QFile::encodeName(fresh), b = QFile::encodeName(dir);
+    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        const QByteArray old = QFile::encodeName(dir + QStringLiteral(".regi"));
+        QDir(dir + QStringLiteral(".regi")).removeRecursively();
+        if (::rename(b.constData(), old.constData()) != 0) return false;
+        if (::rename(a.constData(), b.constData()) != 0) {
+            ::rename(old.constData(), b.constData());
+            return false;
+        }
+        ::rename(old.constData(), a.constData());
+    }
+    try {
+        engine::syncDirectory(QFileInfo(dir).absolutePath());
+    } catch (const engine::DbError&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -133,18 +164,7 @@ void Backup::mentes() {
     ui::Messages& msg = st_.msg;
     const QString ment = st_.mentkonyvtar;
     mindzar(st_.tables);
-
-    bool copied = QDir().mkpath(ment);
-    for (const QString& name : backupFiles()) {
-        const QString from = st_.tables.file(name);
-        if (!QFileInfo(from).isFile()) {
-            copied = false;
-            continue;
-        }
-        // The copy keeps the name the table has in DATA (or that MENT already
-        // gave it, when only the letter case differs).
-        if (!copyReplacing(from, fileIn(ment, QFileInfo(from).fileName()))) copied = false;
-    }
+    const bool copied = writeWhole(ment);
 
     if (!copied) {
         msg.error(QStringLiteral("Hiba a mentésben"));
@@ -182,6 +202,47 @@ void Backup::mentes() {
         msg.information(QStringLiteral("Biztonsági mentés megtörtént!"));
     }
     mindnyit(st_.tables);
+}
+
+bool Backup::writeWhole(const QString& ment) {
+    const QString dir = QDir::cleanPath(ment);
+    const QString fresh = dir + QStringLiteral(".uj");
+    // A run killed between the two renames of a file system that cannot
+    // exchange folders left the previous backup under its old name.
+    if (!QFileInfo::exists(dir) && QFileInfo::exists(dir + QStringLiteral(".regi")))
+        ::rename(QFile::encodeName(dir + QStringLiteral(".regi")).constData(),
+                 QFile::encodeName(dir).constData());
+    QDir(fresh).removeRecursively();
+    if (!QDir().mkpath(dir) || !QDir().mkpath(fresh)) return false;
+
+    bool ok = true;
+    for (const QString& name : backupFiles()) {
+        const QString from = st_.tables.file(name);
+        // The copy keeps the name the table has in DATA (or that MENT already
+        // gave it, when only the letter case differs).
+        const QString to =
+            withSlash(fresh) + QFileInfo(fileIn(dir, QFileInfo(from).fileName())).fileName();
+        if (!QFileInfo(from).isFile() || !copyReplacing(from, to)) {
+            ok = false;
+            break;
+        }
+    }
+    // What else MENT holds (the archive of the previous backup) stays in it.
+    if (ok)
+        for (const QString& f : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
+            if (isBackupFile(f)) continue;
+            const QString from = QDir(dir).filePath(f), to = QDir(fresh).filePath(f);
+            if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) !=
+                    0 &&
+                !copyReplacing(from, to)) {
+                ok = false;
+                break;
+            }
+        }
+    // Only a whole backup takes the previous one's place.
+    ok = ok && exchangeDirs(fresh, dir);
+    QDir(fresh).removeRecursively();
+    return ok;
 }
 
 // ---------------------------------------------------------------------------

@@ -11,7 +11,9 @@
 //
 // Files are never overwritten in place: each copy is written under a
 // temporary name beside its target and renamed over it only when complete, so
-// a failing copy leaves the old file whole.
+// a failing copy leaves the old file whole. A backup is written whole into a
+// folder beside MENT that takes MENT's place when complete, so that MENT
+// never holds files of two backups.
 
 #include <QString>
 #include <QStringList>
@@ -95,6 +97,10 @@ public:
     bool visszatoltes(const std::function<bool()>& szerzadat);
 
 private:
+    // Copies the fifteen table files into a new folder beside MENT (with
+    // what else MENT holds), which takes MENT's place only when complete:
+    // MENT holds one backup whole, the new one or the previous one.
+    bool writeWhole(const QString& ment);
     // Deletes the files a restore unpacks into TEMP, whatever their letter
     // case, except the file `keep`.
     void cleanTemp(const QString& keep = {}) const;

@@ -114,6 +114,36 @@ void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vecto
     table.close();
 }
 
+void rebuildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
+                    const std::optional<QString>& active) {
+    const QString keep = active ? QString() : table.activeTag();
+    table.close();
+    const QString path = engine::findFileNoCase(dbfPath);
+    table.open(path);
+    if (table.header().indexFlag != 0 || table.header().languageDriver != 0) {
+        table.close();
+        engine::clearHeaderFlags(path);
+        table.open(path);
+    }
+    std::vector<std::pair<QString, QString>> defs;
+    for (const TagDef& tag : tags)
+        defs.emplace_back(tag.name, tag.expression);
+    try {
+        table.replaceTags(defs);
+        if (active)
+            table.setActiveTag(*active);
+        else if (!keep.isEmpty() && !table.tagExpression(keep).isEmpty())
+            table.setActiveTag(keep);
+    } catch (...) {
+        try {
+            table.close();
+        } catch (const engine::DbError&) {
+        }
+        throw;
+    }
+    table.close();
+}
+
 void mindnyit(TableSet& t) {
     setLapFilter(t.lap);
     for (const OpenEntry& e : openOrder) {
@@ -170,9 +200,27 @@ void packSheetTables(TableSet& t, double minShare) {
 
 void reindexAll(TableSet& t, ui::Messages& msg, const std::function<void()>& szerzadat) {
     mindzar(t);
-    indtorol(t);
-    indexel(t);
-    packSheetTables(t, 0.0);
+    try {
+        for (const ReindexEntry& e : reindexOrder()) {
+            const TableDef& def = layout(e.id);
+            rebuildIndexes(tableOf(t, e.id), t.file(def.fileName), def.tags, e.activeAfter);
+        }
+        mindnyit(t);
+        packSheetTables(t, 0.0);
+    } catch (const engine::DbError&) {
+        // Each table has its new index or its old one, whole: every table
+        // that opens is opened again, and the failure is told once by the
+        // caller.
+        setLapFilter(t.lap);
+        for (const OpenEntry& e : openOrder) {
+            engine::Table& table = t.*(e.table);
+            try {
+                if (!table.isOpen()) table.open(t.file(QLatin1String(e.fileName)));
+            } catch (const engine::DbError&) {
+            }
+        }
+        throw;
+    }
     if (szerzadat) szerzadat();
     QCoreApplication::processEvents();
     msg.status(0, QStringLiteral("Az indexelés befejeződött!!"));

@@ -36,6 +36,14 @@ void setLapFilter(engine::Table& lap);
 void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
                   const std::optional<QString>& active);
 
+// Rebuilds the index file of the table file at dbfPath beside the old one
+// (which it replaces only when complete): clears the header's index flag and
+// language driver bytes when set, builds the tags in order and makes `active`
+// the active tag (without it the object keeps the active tag it had). On a
+// failure the old index file stays. Leaves the object closed.
+void rebuildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
+                    const std::optional<QString>& active);
+
 // Opens the fifteen table objects, in the order lap, lapb, szerz, szolgsz,
 // part, telep, terul, thely, Apol, Beteg, Orvos, bno, maradv, Zaras, elrend.
 // An object already open stays as it is.
@@ -63,9 +71,11 @@ void indexel(TableSet& tables);
 // rows. The tables must be open.
 void packSheetTables(TableSet& tables, double minShare);
 
-// "&Indexelés": mindzar, indtorol, indexel, packSheetTables (every deleted
-// sheet record), `szerzadat` when given, then
-// status panel 0 := "Az indexelés befejeződött!!". Errors propagate.
+// "&Indexelés": mindzar, every index file rebuilt beside the old one
+// (rebuildIndexes, in the re-indexing order), mindnyit, packSheetTables
+// (every deleted sheet record), `szerzadat` when given, then status panel 0 :=
+// "Az indexelés befejeződött!!". Errors propagate, after every table was
+// opened again with its old index or its new one.
 void reindexAll(TableSet& tables, ui::Messages& msg, const std::function<void()>& szerzadat = {});
 
 } // namespace db

@@ -4,6 +4,7 @@
 #include "engine/dbffile.h"
 #include "engine/table.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,9 +34,12 @@
 //   u64         checksum of everything above except the sealed word
 //   "SZJEND01"
 //
-// A journal that is not sealed was cut short by a kill before any table
-// changed: it is ignored. A sealed one whose length or checksum does not
-// match is damaged and stops the recovery before anything is touched.
+// The journal is written whole under a temporary name ("rollback.jnl.uj")
+// and takes its own name before it is sealed. One that is not sealed was cut
+// short by a kill before any table changed: it is ignored. Any other that
+// cannot be read whole (its length or checksum does not match, cut short) is
+// damaged: nothing is touched, and it is kept aside under a name of its own
+// for whoever has to repair the tables.
 
 namespace engine {
 
@@ -150,8 +154,13 @@ QByteArray encodeJournal(const std::vector<TableImage>& tables) {
 // The journal's tables, or nullopt when it was never sealed (a kill while it
 // was being written: no table had changed). Throws DbError(Damaged).
 std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const QString& path) {
-    if (b.size() < kBodyAt || get64(b.constData() + kSealedAt) == 0) return std::nullopt;
-    if (!b.startsWith(QByteArray(kMagic, 8)) || get64(b.constData() + kSealedAt) != 1)
+    // A journal gets its name only whole, so one too short to say whether it
+    // was sealed was cut short afterwards.
+    if (b.size() < kBodyAt) throw damagedJournal(path, QStringLiteral("csonka"));
+    if (!b.startsWith(QByteArray(kMagic, 8)))
+        throw damagedJournal(path, QStringLiteral("ismeretlen fejléc"));
+    if (get64(b.constData() + kSealedAt) == 0) return std::nullopt;
+    if (get64(b.constData() + kSealedAt) != 1)
         throw damagedJournal(path, QStringLiteral("ismeretlen fejléc"));
     if (get64(b.constData() + kLengthAt) != quint64(b.size()) || b.size() < kBodyAt + 16 ||
         !b.endsWith(QByteArray(kEnd, 8)))
@@ -188,25 +197,43 @@ std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const 
     return out;
 }
 
-// Writes the journal whole, flushes it, seals it and flushes again, and makes
-// its name durable in the folder. Refuses to replace a journal that exists.
+// Writes the journal whole under a temporary name, flushes it, gives it its
+// name, seals it and flushes again, and makes its name durable in the folder.
+// Refuses to replace a journal that exists.
 void writeJournal(const QString& path, const QString& dir, QByteArray bytes) {
+    const QString tmp = path + QStringLiteral(".uj");
     const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) throw ioError(path, QStringLiteral("a visszaállító napló nem hozható létre"));
     try {
         writeAt(fd, 0, bytes.constData(), size_t(bytes.size()), path);
         syncFile(fd, path);
+        if (::link(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
+            throw ioError(path, QStringLiteral("a visszaállító napló nem hozható létre"));
+        ::unlink(QFile::encodeName(tmp).constData());
         QByteArray one;
         put64(one, 1);
         writeAt(fd, kSealedAt, one.constData(), 8, path);
         syncFile(fd, path);
     } catch (...) {
         ::close(fd);
+        ::unlink(QFile::encodeName(tmp).constData());
         throw;
     }
     ::close(fd);
     syncDirectory(dir);
+}
+
+// Keeps a journal that cannot be applied beside the tables under a name of
+// its own ("rollback-20261209-104512.jnl"); returns that name.
+QString setAside(const QString& path) {
+    const QDir dir = QFileInfo(path).absoluteDir();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = dir.filePath(QStringLiteral("rollback-%1.jnl").arg(stamp));
+    for (int i = 2; QFileInfo::exists(aside); ++i)
+        aside = dir.filePath(QStringLiteral("rollback-%1-%2.jnl").arg(stamp).arg(i));
+    renameDurably(path, aside);
+    return aside;
 }
 
 // Puts one table file back as the journal describes it and flushes it.
@@ -405,11 +432,14 @@ void ChangeUnit::commit() {
             removeDurably(journal);
         } catch (const DbError& e) {
             undone = e.text();
-            for (Table* t : changing)
-                t->blocked_ = true;
         }
         rollback();
         if (undone.isEmpty()) throw;
+        // The files hold part of the unit until the next start rolls the
+        // journal back: the tables show what they held before it, and take
+        // no writes.
+        for (size_t i = 0; i < changing.size(); ++i)
+            changing[i]->showBeforeImages(images[i].images, images[i].count);
         throw DbError(DbError::Kind::Io, failure.file(),
                       failure.detail() +
                           QStringLiteral("; a változások visszaállítása sem sikerült (%1), a "
@@ -418,6 +448,10 @@ void ChangeUnit::commit() {
     }
     end();
 }
+
+namespace {
+bool applyJournal(const QString& directory, const QString& path, const QByteArray& bytes);
+} // namespace
 
 bool recoverJournal(const QString& directory) {
     const QString path = journalPath(directory);
@@ -429,6 +463,24 @@ bool recoverJournal(const QString& directory) {
             QStringLiteral("a visszaállító napló nem olvasható (%1)").arg(f.errorString()));
     const QByteArray bytes = f.readAll();
     f.close();
+    // A journal that cannot be applied is kept aside; the error names it.
+    try {
+        return applyJournal(directory, path, bytes);
+    } catch (const DbError& e) {
+        if (e.kind() != DbError::Kind::Damaged || e.file() != path) throw;
+        QString aside;
+        try {
+            aside = setAside(path);
+        } catch (const DbError&) {
+            throw e;
+        }
+        throw DbError(DbError::Kind::Damaged, aside, e.detail());
+    }
+}
+
+namespace {
+
+bool applyJournal(const QString& directory, const QString& path, const QByteArray& bytes) {
     const auto tables = decodeJournal(bytes, path);
     if (!tables) {
         removeDurably(path);
@@ -451,7 +503,7 @@ bool recoverJournal(const QString& directory) {
             const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CLOEXEC);
             if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
             files.push_back({fd, p});
-            if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            if (!lockFile(fd, true))
                 throw DbError(DbError::Kind::Locked, p,
                               QStringLiteral("az állományt egy másik program használja"));
             quint32 hl = 0, rl = 0;
@@ -473,5 +525,7 @@ bool recoverJournal(const QString& directory) {
     removeDurably(path);
     return true;
 }
+
+} // namespace
 
 } // namespace engine

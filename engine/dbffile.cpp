@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace engine {
@@ -104,6 +105,26 @@ void renameDurably(const QString& from, const QString& to) {
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+bool lockFile(int fd, bool exclusive) {
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return false;
+    // An open-file-description lock: it conflicts with the record locks of
+    // other programs, and closing another descriptor of this process does not
+    // drop it as it would a classic one.
+    const int access = ::fcntl(fd, F_GETFL) & O_ACCMODE;
+    struct flock fl {};
+    fl.l_type = short(exclusive && access != O_RDONLY ? F_WRLCK : F_RDLCK);
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0; // to the end, however far the file grows
+    if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
+    // A file system without record locks leaves the flock() alone.
+    if (errno == EAGAIN || errno == EACCES) {
+        ::flock(fd, LOCK_UN);
+        return false;
+    }
+    return true;
 }
 
 NewFile::NewFile(const QString& target, const QString& tmpPath) : target_(target), tmp_(tmpPath) {
@@ -216,6 +237,25 @@ int removeLeftoverFiles(const QString& dir) {
             ++removed;
     }
     return removed;
+}
+
+void checkDirectoryWritable(const QString& dir) {
+    const QString probe =
+        QDir(dir).filePath(QStringLiteral(".irasproba-%1.uj").arg(qint64(::getpid())));
+    const QByteArray name = QFile::encodeName(probe);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw ioError(dir, QStringLiteral("a könyvtár nem írható"));
+    try {
+        writeAt(fd, 0, "x", 1, dir);
+    } catch (const DbError&) {
+        const int saved = errno;
+        ::close(fd);
+        ::unlink(name.constData());
+        errno = saved;
+        throw ioError(dir, QStringLiteral("a könyvtár nem írható"));
+    }
+    ::close(fd);
+    ::unlink(name.constData());
 }
 
 void clearHeaderFlags(const QString& path) {

@@ -34,6 +34,14 @@ void removeDurably(const QString& path);
 // (fsync of the folder). The caller has synced `from`'s contents first.
 void renameDurably(const QString& from, const QString& to);
 
+// Takes the lock that keeps other programs out of an open table file: the
+// whole-file flock() and a POSIX record lock (fcntl) over the whole file, so
+// that programs using either kind see the file held and a lock of either kind
+// held by another program is respected. Exclusive asks for a write lock
+// (a read lock on a descriptor open only for reading). False when another
+// program, or another open of the file in this process, holds it.
+bool lockFile(int fd, bool exclusive);
+
 // A new file written under a temporary name beside its target and renamed
 // over the target only when complete (contents synced first, then the rename
 // made durable): never a half-written file under the real name. Destroyed
@@ -110,6 +118,10 @@ int removeLeftoverFiles(const QString& dir);
 // Sets bytes 28 and 29 of a dBase header to 0 (the production-index flag and
 // the language-driver mark). Throws DbError(Io) on any failure.
 void clearHeaderFlags(const QString& path);
+
+// Makes, writes and removes a small file in `dir`: throws DbError(Io) naming
+// the folder when it is read-only (or the disk is full).
+void checkDirectoryWritable(const QString& dir);
 
 // Little-endian helpers of the file formats.
 inline void put32le(char* p, std::uint32_t v) {

@@ -331,6 +331,51 @@ void Table::rebuildTags() {
     }
 }
 
+void Table::replaceTags(const std::vector<std::pair<QString, QString>>& defs) {
+    checkBrowse("replaceTags");
+    checkWritable();
+    if (unit_)
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("a tábla egy folyamatban lévő művelet része (indexelés)"));
+    std::vector<Tag> fresh;
+    for (const auto& [name, expression] : defs) {
+        for (const Tag& t : fresh)
+            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+                throw DbError(DbError::Kind::Usage, path_,
+                              QStringLiteral("már van %1 nevű index").arg(name));
+        Tag t{name, KeyExpr::parse(expression, header_.fields, path_), TagIndex()};
+        buildTag(t);
+        fresh.push_back(std::move(t));
+    }
+    std::vector<Tag> old = std::move(tags_);
+    const int oldActive = active_;
+    const std::uint32_t oldDirLength = indexDirLength_;
+    const bool oldDirty = indexDirty_, oldMarked = indexMarked_, oldDefault = indexDefaultChanged_,
+               oldHeader = indexHeaderStale_;
+    tags_ = std::move(fresh);
+    active_ = -1;
+    if (activeNameSet_)
+        for (size_t i = 0; i < tags_.size(); ++i)
+            if (tags_[i].name.compare(activeName_, Qt::CaseInsensitive) == 0) active_ = int(i);
+    ++g_tagListEpoch;
+    indexDirty_ = true;
+    indexDirLength_ = 0;
+    try {
+        saveIndexFile();
+    } catch (...) {
+        // The old index file was not touched: its tags are the table's again.
+        tags_ = std::move(old);
+        active_ = oldActive;
+        indexDirLength_ = oldDirLength;
+        indexDirty_ = oldDirty;
+        indexMarked_ = oldMarked;
+        indexDefaultChanged_ = oldDefault;
+        indexHeaderStale_ = oldHeader;
+        ++g_tagListEpoch;
+        throw;
+    }
+}
+
 // ---------------------------------------------------------------- index file
 
 // Written whole under a temporary name when the entries changed; when only
@@ -397,8 +442,15 @@ void Table::saveIndexFile() {
             f.commit();
         }
     } catch (const DbError& e) {
-        throw DbError(DbError::Kind::Io, target,
-                      QStringLiteral("az indexállomány nem írható (%1)").arg(e.detail()));
+        // One reason, said once: the writes below say "nem írható (reason)",
+        // and a nested save has said it already.
+        const QString prefix = QStringLiteral("az indexállomány nem írható");
+        if (e.detail().startsWith(prefix)) throw;
+        QString why = e.detail();
+        const QString plain = QStringLiteral("nem írható (");
+        if (why.startsWith(plain) && why.endsWith(QLatin1Char(')')))
+            why = why.mid(plain.size(), why.size() - plain.size() - 1);
+        throw DbError(DbError::Kind::Io, target, prefix + QStringLiteral(" (%1)").arg(why));
     }
     // The file now holds every tag's entries as they are in memory.
     MdxDirectory back;

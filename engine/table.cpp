@@ -45,7 +45,7 @@ void Table::create(const QString& path, std::vector<FieldDef> fields) {
     // Another program (or table object) holding the old file must make this fail.
     const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CREAT, 0644);
     if (fd < 0) throw ioError(p, QStringLiteral("nem hozható létre"));
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!lockFile(fd, true)) {
         ::close(fd);
         throw DbError(DbError::Kind::Locked, p,
                       QStringLiteral("az állományt egy másik program használja"));
@@ -91,7 +91,7 @@ void Table::open(const QString& path, Mode mode) {
             throw DbError(DbError::Kind::Io, p, QStringLiteral("az állomány nem található"));
         throw ioError(p, QStringLiteral("nem nyitható meg"));
     }
-    if (::flock(fd, (mode == Mode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if (!lockFile(fd, mode == Mode::Exclusive)) {
         ::close(fd);
         throw DbError(DbError::Kind::Locked, p,
                       QStringLiteral("az állományt egy másik program használja"));
@@ -121,14 +121,26 @@ void Table::open(const QString& path, Mode mode) {
     }
     fd_ = fd;
     path_ = p;
-    // A rollback still due blocks writes until the next start has done it.
-    if (blocked_ && !QFileInfo::exists(journalPath(QFileInfo(p).absolutePath()))) blocked_ = false;
+    // A rollback still due blocks the table until the next start has done
+    // it: the file holds a change half-written.
+    if (blocked_) {
+        if (QFileInfo::exists(journalPath(QFileInfo(p).absolutePath()))) {
+            ::close(fd);
+            fd_ = -1;
+            throw DbError(DbError::Kind::Io, p,
+                          QStringLiteral("egy félbeszakadt művelet visszaállítása még hátra van: "
+                                         "lépjen ki, és indítsa újra a programot!"));
+        }
+        blocked_ = false;
+    }
+    if (!unit_) held_.reset();
     readOnly_ = ro || header_.hasMemo();
     state_ = State::Browse;
     recno_ = 0;
     bof_ = eof_ = true;
     try {
         ensureMapped(std::uint64_t(st.st_size));
+        checkNothingPastCount(std::uint64_t(st.st_size));
         loadIndexFile();
         if (db_) db_->attach(this);
         first();
@@ -136,6 +148,27 @@ void Table::open(const QString& path, Mode mode) {
         close();
         throw;
     }
+}
+
+void Table::checkNothingPastCount(std::uint64_t fileSize) const {
+    // Whole records past the header's count are what a writer that stopped
+    // before counting them leaves (or a count lowered by hand): they would be
+    // hidden, and the next append would write over them. The end byte 0x1A,
+    // padding of 0x1A or NUL bytes, and a remnant shorter than a record are
+    // what other writers leave and hide nothing.
+    const std::uint64_t end = std::uint64_t(header_.headerLength) +
+                              std::uint64_t(header_.recordCount) * header_.recordLength;
+    if (header_.recordLength == 0 || fileSize < end + header_.recordLength) return;
+    const char* past = map_ + end;
+    bool padding = true;
+    for (std::uint32_t i = 0; padding && i < header_.recordLength; ++i)
+        padding = past[i] == 0x1A || past[i] == 0;
+    if (!padding)
+        throw DbError(DbError::Kind::Damaged, path_,
+                      QStringLiteral("sérült dBase állomány: a fejléc szerint %1 rekord van, de "
+                                     "az állományban utánuk még %2 bájt áll")
+                          .arg(header_.recordCount)
+                          .arg(fileSize - end));
 }
 
 void Table::close() {
@@ -475,7 +508,6 @@ void Table::remove() {
     bof_ = eof_ = n == 0;
 }
 
-
 // ---------------------------------------------------------------- change units
 
 void Table::holdWrites(ChangeUnit* unit) {
@@ -538,6 +570,25 @@ void Table::releaseHeld() {
     unit_ = nullptr;
     deletedCount_ = -1;
     ++generation_;
+}
+
+void Table::showBeforeImages(const std::vector<std::pair<std::uint32_t, QByteArray>>& images,
+                             std::uint32_t count) {
+    blocked_ = true;
+    if (state_ == State::Edit || state_ == State::Insert) cancel();
+    held_ = std::make_unique<Held>();
+    header_.recordCount = std::min(count, header_.recordCount);
+    held_->diskCount = header_.recordCount;
+    for (const auto& [recno, rec] : images)
+        if (recno >= 1 && recno <= header_.recordCount &&
+            rec.size() == qsizetype(header_.recordLength))
+            held_->changed[recno] = rec;
+    for (Tag& t : tags_)
+        buildTag(t);
+    deletedCount_ = -1;
+    ++generation_;
+    if (recno_ > header_.recordCount) recno_ = 0;
+    refresh();
 }
 
 } // namespace engine

@@ -151,6 +151,11 @@ public:
     void pack();
     // Recomputes every tag from the records.
     void rebuildTags();
+    // Replaces every tag by the given ones (name, expression), built from the
+    // records: the new index file is written beside the old one and takes
+    // its place only when complete. On a failure the old index file and the
+    // old tags stay as they were. Not inside a change unit.
+    void replaceTags(const std::vector<std::pair<QString, QString>>& tags);
 
     // Appends every row of `rows` (values by column position): the records
     // written a megabyte at a time, the header once, the tags at the end.
@@ -226,8 +231,16 @@ private:
     void dropHeld();
     // Ends the hold (after a commit, or after dropHeld).
     void releaseHeld();
+    // After a rollback that failed half-way: reads see the records as they
+    // were before the unit (the before-images over the half-written file)
+    // until the table closes; the table takes no writes and cannot be opened
+    // again until the next start has rolled the journal back.
+    void showBeforeImages(const std::vector<std::pair<std::uint32_t, QByteArray>>& images,
+                          std::uint32_t count);
 
     void checkOpen() const;
+    // Refuses (DbError Damaged) a file holding whole records past its count.
+    void checkNothingPastCount(std::uint64_t fileSize) const;
     // Read-only tables, and tables whose unit could not roll back (its
     // journal waits for the next start), take no writes.
     void checkWritable() const;

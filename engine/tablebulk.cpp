@@ -159,7 +159,7 @@ std::uint32_t Table::importFrom(const Table& source, Import mode) {
     // Replace: a new file with this table's header takes the old one's place
     // when complete; until then the table is as it was.
     TableBuilder out(path_, header_, QByteArray(map_, header_.headerLength), QStringLiteral(".uj"));
-    if (::flock(out.fd(), LOCK_EX | LOCK_NB) != 0)
+    if (!lockFile(out.fd(), true))
         throw ioError(path_, QStringLiteral("az állomány nem cserélhető"));
     QByteArray rec(header_.recordLength, ' ');
     for (std::uint32_t r = 1; r <= n; ++r) {

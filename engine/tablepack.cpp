@@ -18,8 +18,7 @@ namespace engine {
 
 void Table::pack() {
     checkBrowse("pack");
-    if (readOnly_)
-        throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
+    checkWritable();
     if (unit_)
         throw DbError(DbError::Kind::Usage, path_,
                       QStringLiteral("a tábla egy folyamatban lévő művelet része (tömörítés)"));
@@ -27,8 +26,7 @@ void Table::pack() {
     // before it takes the old one's name.
     TableBuilder out(path_, header_, QByteArray(map_, header_.headerLength),
                      QStringLiteral(".pack-tmp"));
-    if (::flock(out.fd(), LOCK_EX | LOCK_NB) != 0)
-        throw ioError(path_, QStringLiteral("a tömörítés nem sikerült"));
+    if (!lockFile(out.fd(), true)) throw ioError(path_, QStringLiteral("a tömörítés nem sikerült"));
     for (std::uint32_t r = 1; r <= header_.recordCount; ++r) {
         const char* rec = rawRecord(r);
         if (rec[0] != '*') out.addRaw(rec);

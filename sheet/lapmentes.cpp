@@ -13,6 +13,7 @@
 #include "ui/messages.h"
 
 #include <QDate>
+#include <QFileInfo>
 
 namespace sheet {
 
@@ -364,9 +365,17 @@ LapMentes::Eredmeny LapMentes::mentes(LapModel& m, app::AppState& state) {
         }
         ir(m, state);
     } catch (const engine::DbError& e) {
-        state.msg.error(QStringLiteral("Az elszámolási lap mentése nem sikerült, "
-                                       "az adatok nem változtak!\r") +
-                        e.text());
+        // A rollback that failed too leaves its journal for the next start.
+        if (QFileInfo::exists(engine::journalPath(state.tables.directory())))
+            state.msg.error(QStringLiteral("Az elszámolási lap mentése nem sikerült, és a félig "
+                                           "beírt adatok visszaállítása sem: a program következő "
+                                           "indításakor megtörténik.\rLépjen ki, és indítsa "
+                                           "újra a programot!\r") +
+                            e.text());
+        else
+            state.msg.error(QStringLiteral("Az elszámolási lap mentése nem sikerült, "
+                                           "az adatok nem változtak!\r") +
+                            e.text());
         return Eredmeny::IrasHiba;
     }
     Kapacitas::tempTorol(state);

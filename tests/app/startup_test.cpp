@@ -281,15 +281,70 @@ TEST_F(StartupTest, AnInterruptedOperationIsRolledBackBeforeTheTablesOpen) {
     EXPECT_FALSE(QFileInfo::exists(engine::journalPath(data(""))));
 
     st.tables.bno.close();
-    st.tables.sys.close(); // this copy ends; the next start is alone
-    testsupport::writeAll(engine::journalPath(data("")),
-                          QByteArray("SZJRNL01\1\0\0\0\0\0\0\0", 16) + QByteArray(64, 'x'));
-    app::AppState again(msg, clock);
-    EXPECT_EQ(start(again), app::Startup::Outcome::EndProgram);
-    EXPECT_TRUE(msg.last().startsWith(
-        QString::fromUtf8("A legutóbbi félbeszakadt művelet visszaállítása nem sikerült: ")))
-        << msg.last().toStdString();
-    EXPECT_FALSE(again.tables.sys.isOpen());
+}
+
+// A journal that cannot be read (damaged, or cut to a few bytes): the user
+// is told what to do and which file to hand over, the journal is kept aside
+// under that name, and the start goes on so that a backup can be restored.
+TEST_F(StartupTest, ADamagedJournalIsKeptAsideWithAdvice) {
+    {
+        app::AppState st(msg, clock);
+        ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    }
+    for (const QByteArray& bad : {QByteArray("SZJRNL01\1\0\0\0\0\0\0\0", 16) + QByteArray(64, 'x'),
+                                  QByteArray("SZJRNL01\1\0\0", 11)}) {
+        SCOPED_TRACE(bad.size());
+        msg.clear();
+        testsupport::writeAll(engine::journalPath(data("")), bad);
+        app::AppState st(msg, clock);
+        EXPECT_EQ(start(st), app::Startup::Outcome::MainWindow);
+        ASSERT_FALSE(msg.isEmpty());
+        const QString said = msg.texts().front();
+        EXPECT_EQ(msg.kinds().front(), ui::MessageKind::Error);
+        EXPECT_TRUE(said.startsWith(QString::fromUtf8(
+            "A legutóbbi félbeszakadt művelet nem vonható vissza, mert a naplója sérült: ")))
+            << said.toStdString();
+        const QStringList kept = QDir(data("")).entryList({"rollback-*.jnl"}, QDir::Files);
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(said.contains("Töltse vissza a legutóbbi biztonsági mentést (Szervíz / "
+                                  "Visszatöltés), vagy hívja a program támogatását, és adja át "
+                                  "nekik a(z) " +
+                                  data(kept.front()) + QString::fromUtf8(" állományt!")))
+            << said.toStdString();
+        EXPECT_EQ(testsupport::readAll(data(kept.front())), bad);
+        EXPECT_FALSE(QFileInfo::exists(engine::journalPath(data(""))));
+        EXPECT_TRUE(st.tables.lap.isOpen());
+        QFile::remove(data(kept.front()));
+    }
+}
+
+// A data folder that takes no writes is said once, at the start, before the
+// login; the start goes on.
+TEST_F(StartupTest, AFolderThatTakesNoWritesIsSaidAtTheStart) {
+    {
+        app::AppState st(msg, clock);
+        ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    }
+    msg.clear();
+    bool failed = false;
+    engine::testing::setIoHook([&](engine::testing::IoOp op, long) {
+        if (op != engine::testing::IoOp::Write) return engine::testing::IoAction::Proceed;
+        failed = true;
+        return engine::testing::IoAction::Fail;
+    });
+    app::AppState st(msg, clock);
+    start(st);
+    engine::testing::setIoHook(nullptr);
+    ASSERT_TRUE(failed);
+    ASSERT_FALSE(msg.isEmpty());
+    EXPECT_EQ(msg.kinds().front(), ui::MessageKind::Warning);
+    EXPECT_TRUE(
+        msg.texts().front().startsWith(QString::fromUtf8("Az adatkönyvtárba nem lehet írni: ")))
+        << msg.texts().front().toStdString();
+    int said = 0;
+    for (const QString& m : msg.texts())
+        said += m.contains(QString::fromUtf8("Az adatkönyvtárba nem lehet írni")) ? 1 : 0;
+    EXPECT_EQ(said, 1);
 }
 
 TEST_F(StartupTest, ASecondCopyEndsRightAfterTheMessageTouchingNothing) {

@@ -7,12 +7,15 @@
 #include "db/tableops.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
+#include "engine/dbffile.h"
 #include "engine/table.h"
 #include "ui/scriptedmessages.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
 
 using db::TableId;
 
@@ -240,14 +243,66 @@ TEST_F(TableOpsTest, IndexelRebuildsOnlyWhatIsMissing) {
     EXPECT_TRUE(msg.isEmpty());
 }
 
-TEST_F(TableOpsTest, AFailureStopsReindexingWithTheRemainingTablesClosed) {
+TEST_F(TableOpsTest, AFailureStopsReindexingWithTheOtherTablesOpenAgain) {
     db::mindzar(t());
     ASSERT_TRUE(QFile::remove(path("Telepul.dbf")));
     EXPECT_THROW(db::reindexAll(t(), msg), engine::DbError);
     for (engine::Table* table : fifteen())
-        EXPECT_FALSE(table->isOpen()) << s(table->name());
+        EXPECT_EQ(table->isOpen(), table != &t().telep) << s(table->name());
     EXPECT_EQ(s(msg.statusText(0)), "");
     EXPECT_TRUE(msg.isEmpty());
+}
+
+// On a full disk the rebuild fails: every table keeps an index file that
+// works (its old one, or its new one when that was complete), and the reason
+// is said once.
+TEST_F(TableOpsTest, AReindexingThatFailsLeavesTheOldIndexesWorking) {
+    std::map<QString, QByteArray> before;
+    db::mindzar(t());
+    for (const Indexed& e : fourteen())
+        before[e.dbf] = testsupport::readAll(data.file(db::indexFileName(e.dbf)));
+    db::mindnyit(t());
+    for (long failAt : {1L, 5L, 12L, 30L}) {
+        SCOPED_TRACE(failAt);
+        bool failed = false;
+        engine::testing::setIoHook([&](engine::testing::IoOp op, long n) {
+            if (n < failAt || op == engine::testing::IoOp::Remove)
+                return engine::testing::IoAction::Proceed;
+            failed = true;
+            return engine::testing::IoAction::Fail;
+        });
+        const auto e = [&]() -> std::optional<engine::DbError> {
+            try {
+                db::reindexAll(t(), msg);
+            } catch (const engine::DbError& err) {
+                return err;
+            }
+            return std::nullopt;
+        }();
+        engine::testing::setIoHook(nullptr);
+        ASSERT_TRUE(failed);
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->text().count("nem írható"), 1) << s(e->text());
+        for (engine::Table* table : fifteen())
+            EXPECT_TRUE(table->isOpen()) << s(table->name());
+        db::mindzar(t());
+        for (const Indexed& x : fourteen()) {
+            SCOPED_TRACE(x.dbf);
+            const QString mdx = data.file(db::indexFileName(x.dbf));
+            EXPECT_TRUE(engine::Table::indexFileOk(path(x.dbf)));
+            // the old file whole, or a new one with the same tags
+            if (testsupport::readAll(mdx) != before[x.dbf]) {
+                engine::Table& table = db::tableOf(t(), x.id);
+                table.open(path(x.dbf));
+                EXPECT_EQ(table.tagNames(), x.tags);
+                table.close();
+            }
+        }
+        db::mindnyit(t());
+        EXPECT_EQ(t().lap.recordCount(), 2u);
+        ASSERT_TRUE(t().apol.locate("APTAJ", "111111110"));
+    }
+    EXPECT_EQ(s(msg.statusText(0)), "");
 }
 
 } // namespace

@@ -103,6 +103,16 @@ TEST(DamagedFile, EachKindOfDamageIsAnErrorNamingTheFile) {
         {"record count larger than the file", [](QByteArray& b) { put32(b, 4, 10); }},
         {"record count one more than the file", [](QByteArray& b) { put32(b, 4, 4); }},
         {"record count at its largest", [](QByteArray& b) { put32(b, 4, 0xFFFFFFFFu); }},
+        // what a writer that crashed before counting its records leaves: the
+        // next append would write over the uncounted ones
+        {"record count one less than the records", [](QByteArray& b) { put32(b, 4, 2); }},
+        {"record count three less than the records",
+         [](QByteArray& b) {
+             put32(b, 4, 1);
+             b.append(b.mid(kHeader, kRecord)); // without the end byte after it
+         }},
+        {"uncounted record after the end byte",
+         [](QByteArray& b) { b.append(QByteArray(" K4   40  20240104", kRecord)); }},
         {"not a dBase III version byte", [](QByteArray& b) { b[0] = 0x30; }},
         {"text instead of a table",
          [](QByteArray& b) {
@@ -140,15 +150,21 @@ TEST(DamagedFile, WhatIsNotDamageOpens) {
     // bytes after the last record beyond the end byte
     writeAll(path, good + QByteArray(100, '\0'));
     EXPECT_NO_THROW(useWhole(path));
-    // a record count smaller than the records present: the rest is not read
-    QByteArray b = good;
-    put32(b, 4, 2);
-    writeAll(path, b);
+    // end bytes as padding, and a remnant shorter than a record
+    writeAll(path, good + QByteArray(40, '\x1A'));
+    EXPECT_NO_THROW(useWhole(path));
+    writeAll(path, good + QByteArray(" K4   4", 7));
+    EXPECT_NO_THROW(useWhole(path));
     {
+        // an append writes where the remnant was: it was no record
         Table t;
         t.open(path);
-        EXPECT_EQ(t.recordCount(), 2u);
+        t.append();
+        t.setValue("kod", "K9");
+        t.post();
+        EXPECT_EQ(t.recordCount(), 4u);
     }
+    QByteArray b;
     // field contents that are not what their type says
     b = good;
     b.replace(kHeader + 6, 4, "12x4");      // DB of the first record

@@ -275,6 +275,13 @@ TEST_F(JournalTest, DeadDiskFromEachIoOnIsRolledBackAtNextStart) {
             ++leftJournal;
             EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { t.lap.deleteRaw(1); }));
             EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { engine::ChangeUnit u({&t.elrend}); }));
+            EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { t.lapb.pack(); }));
+            // Nothing of the half-written save shows, to the tables or to
+            // their tags, and they cannot be read afresh from the files.
+            EXPECT_EQ(journalwork::check(t, c), QString());
+            EXPECT_EQ(indexesAgree(t), QString());
+            EXPECT_TRUE(
+                throwsKind(DbError::Kind::Io, [&] { t.elrend.open(dir.file("elrend.dbf")); }));
         }
         restartAndExpect(c, "restart");
         if (!fired) {
@@ -283,6 +290,51 @@ TEST_F(JournalTest, DeadDiskFromEachIoOnIsRolledBackAtNextStart) {
         }
     }
     FAIL() << "the save never ran out of operations";
+}
+
+// A journal that cannot be read whole is kept aside under a name of its own
+// (the error names it) and touches no table; one that was never sealed (a
+// kill before any table changed) goes.
+TEST_F(JournalTest, AJournalThatCannotBeReadIsKeptAsideNeverLost) {
+    // A dead disk right after the journal was sealed leaves it behind.
+    engine::testing::setIoHook([](engine::testing::IoOp, long i) {
+        return i > 5 ? engine::testing::IoAction::Fail : engine::testing::IoAction::Proceed;
+    });
+    EXPECT_THROW(journalwork::save(t, 1), DbError);
+    engine::testing::setIoHook(nullptr);
+    t.close();
+    const QByteArray sealed = testsupport::readAll(journal());
+    ASSERT_GT(sealed.size(), 64);
+    ASSERT_EQ(sealed[8], 1);
+    const auto before = files();
+    QByteArray flipped = sealed;
+    flipped[40] = char(flipped[40] ^ 0x55);
+    for (const QByteArray& bad :
+         {QByteArray(), sealed.left(7), sealed.left(20), sealed.left(23),
+          sealed.left(sealed.size() / 2), sealed.left(sealed.size() - 1), flipped}) {
+        SCOPED_TRACE(bad.size());
+        testsupport::writeAll(journal(), bad);
+        const auto e = dbError([&] { engine::recoverJournal(dir.path()); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->kind(), DbError::Kind::Damaged);
+        EXPECT_FALSE(QFile::exists(journal()));
+        EXPECT_TRUE(QFileInfo(e->file()).fileName().startsWith("rollback-")) << e->what();
+        EXPECT_EQ(testsupport::readAll(e->file()), bad);
+        EXPECT_EQ(files(), before);
+        QFile::remove(e->file());
+    }
+    // Not sealed: no table changed, and the journal goes without a word.
+    QByteArray unsealed = sealed;
+    unsealed.replace(8, 8, QByteArray(8, '\0'));
+    testsupport::writeAll(journal(), unsealed);
+    EXPECT_TRUE(engine::recoverJournal(dir.path()));
+    EXPECT_EQ(QDir(dir.path()).entryList({"rollback*"}, QDir::Files), QStringList());
+    EXPECT_EQ(files(), before);
+    // The sound one is rolled back.
+    testsupport::writeAll(journal(), sealed);
+    EXPECT_TRUE(engine::recoverJournal(dir.path()));
+    t.open(dir.path());
+    EXPECT_EQ(journalwork::check(t, 0), QString());
 }
 
 // --- the child process

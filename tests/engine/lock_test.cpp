@@ -17,9 +17,9 @@ namespace {
 // The lock helper holding `path` until the object goes.
 class Holder {
 public:
-    explicit Holder(const QString& path) {
+    explicit Holder(const QString& path, const QStringList& options = {}) {
         p_.setProgram(QStringLiteral(SZ_LOCKHOLDER));
-        p_.setArguments({path});
+        p_.setArguments(options + QStringList{path});
         p_.start();
     }
     ~Holder() {
@@ -88,6 +88,35 @@ TEST(Lock, AnotherProgramHoldingTheFileMakesOpenFail) {
     Table t;
     t.open(path);
     EXPECT_EQ(t.text("a"), "egy");
+}
+
+TEST(Lock, ARecordLockOfAnotherProgramIsRespected) {
+    // Other dBase programs lock with fcntl(), not flock(): their lock keeps
+    // every way of opening or replacing the table out.
+    TempDir dir;
+    const QString path = makeTable(dir);
+    const QByteArray before = readAll(path);
+    {
+        Holder h(path, {QStringLiteral("--fcntl")});
+        ASSERT_TRUE(h.waitLocked()) << h.errors().toStdString();
+        Table t;
+        const auto e = dbError([&] { t.open(path); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->kind(), Kind::Locked);
+        EXPECT_EQ(e->detail(), QStringLiteral("az állományt egy másik program használja"));
+        EXPECT_TRUE(throwsKind(Kind::Locked, [&] { t.open(path, Table::Mode::ReadOnly); }));
+        EXPECT_TRUE(
+            throwsKind(Kind::Locked, [&] { Table::create(path, {fieldDef("B", 'C', 1)}); }));
+        EXPECT_EQ(readAll(path), before);
+    }
+    // and a table this program holds cannot be record-locked by another
+    Table t;
+    t.open(path);
+    QProcess p;
+    p.start(QStringLiteral(SZ_LOCKHOLDER), {QStringLiteral("--fcntl"), path});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_NE(p.exitCode(), 0);
+    EXPECT_FALSE(p.readAllStandardOutput().contains("locked"));
 }
 
 TEST(Lock, TheHelperCannotTakeAFileThisProcessHolds) {
