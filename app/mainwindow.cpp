@@ -22,8 +22,9 @@
 #include "masters/remainderswindow.h"
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
-#include "ui/hints.h"
+#include "reports/listakdialog.h"
 #include "reports/reportpreviewdialog.h"
+#include "ui/hints.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
@@ -293,6 +294,11 @@ void MainWindow::buildMenu() {
     later(addItem(bnolist, QStringLiteral("Betegsgcsoportszerintilista1"),
                   QStringLiteral("&Betegség csoport szerinti lista"),
                   QStringLiteral("Betegség csoport szerinti BNO lista nyomtatása")));
+
+    // The other lists: master data, TAJ check lists, workers' visits,
+    // settlement, missing order data.
+    reports::wireListak(st_, {programTitle(), programVersion()}, this,
+                        [this](const QString& name) { return menuItem(name); });
 
     // Szervíz
     QMenu* szerviz = addSubmenu(bar, QStringLiteral("Szervz1"), QStringLiteral("&Szervíz"),
