@@ -22,9 +22,9 @@
 #include "masters/remainderswindow.h"
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
+#include "ui/hints.h"
 #include "reports/listakdialog.h"
 #include "reports/reportpreviewdialog.h"
-#include "ui/hints.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
