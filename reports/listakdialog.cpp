@@ -14,33 +14,74 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <QTimer>
 #include <memory>
 
 namespace reports {
 
-bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build) {
-    std::unique_ptr<QProgressDialog> progress;
+namespace {
+
+// The sheets of the TAJ check list's first pages.
+constexpr int kElsoSorok = 80;
+
+// The layout's progress in a dialog with "Mégse"; false once cancelled.
+class Halad {
+public:
+    // Not modal over a preview that shows the list's first pages meanwhile.
+    explicit Halad(QWidget* parent, bool modal = true) : parent_(parent), modal_(modal) {}
+    bool operator()(int done, int total) {
+        if (!dlg_) {
+            dlg_ = std::make_unique<QProgressDialog>(QStringLiteral("A lista előkészítése..."),
+                                                     QStringLiteral("Mégse"), 0, total, parent_);
+            dlg_->setWindowTitle(QStringLiteral("Lista"));
+            dlg_->setWindowModality(modal_ ? Qt::WindowModal : Qt::NonModal);
+            dlg_->setMinimumDuration(400);
+        }
+        dlg_->setValue(done);
+        QCoreApplication::processEvents();
+        return !dlg_->wasCanceled();
+    }
+    void close() { dlg_.reset(); }
+
+private:
+    QWidget* parent_;
+    bool modal_;
+    std::unique_ptr<QProgressDialog> dlg_;
+};
+
+} // namespace
+
+bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
+              const ListaFuttato::Build& elso) {
+    auto halad = std::make_shared<Halad>(parent);
+    auto preview = [&](PageModel& pages, const CsvTabla* csv, bool egesz) {
+        halad->close();
+        ReportPreviewDialog dlg(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+        if (csv) dlg.setCsv(*csv);
+        if (!egesz) {
+            // The whole list, laid out while its first pages are shown.
+            QTimer::singleShot(0, &dlg, [&st, &dlg, &build] {
+                auto h = std::make_shared<Halad>(&dlg, false);
+                ListaFuttato egesz(
+                    st,
+                    [&dlg, h](PageModel& all, const CsvTabla* csv) {
+                        h->close();
+                        dlg.setModel(std::move(all));
+                        if (csv) dlg.setCsv(*csv);
+                    },
+                    [h](int done, int total) { return (*h)(done, total); });
+                if (!egesz.fut(build)) dlg.reject();
+            });
+        }
+        dlg.exec();
+    };
+    if (elso) {
+        ListaFuttato first(st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, false); });
+        return first.fut(elso);
+    }
     ListaFuttato run(
-        st,
-        [&](PageModel& pages, const CsvTabla* csv) {
-            progress.reset();
-            ReportPreviewDialog dlg(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
-            if (csv) dlg.setCsv(*csv);
-            dlg.exec();
-        },
-        [&](int done, int total) {
-            if (!progress) {
-                progress =
-                    std::make_unique<QProgressDialog>(QStringLiteral("A lista előkészítése..."),
-                                                      QStringLiteral("Mégse"), 0, total, parent);
-                progress->setWindowTitle(QStringLiteral("Lista"));
-                progress->setWindowModality(Qt::WindowModal);
-                progress->setMinimumDuration(400);
-            }
-            progress->setValue(done);
-            QCoreApplication::processEvents();
-            return !progress->wasCanceled();
-        });
+        st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, true); },
+        [halad](int done, int total) { return (*halad)(done, total); });
     return run.fut(build);
 }
 
@@ -66,11 +107,17 @@ void wireListak(app::AppState& st, const ProgramText& program, QWidget* mainWind
         if (!taj) return std::nullopt;
         return TajLista(*s, program).egyBeteg(*taj);
     });
-    wire("TAJszmosellenrzlistasszestve1", [s, program, mainWindow]() -> std::optional<Lista> {
-        const std::optional<TajIdoszak> span = askTajIdoszak(*s, mainWindow);
-        if (!span) return std::nullopt;
-        return TajLista(*s, program).osszes(*span);
-    });
+    // The all-patients list: its first pages at once, the whole list after.
+    if (QAction* item = menuItem(QStringLiteral("TAJszmosellenrzlistasszestve1"))) {
+        item->setEnabled(true);
+        QObject::connect(item, &QAction::triggered, mainWindow, [s, program, mainWindow] {
+            const std::optional<TajIdoszak> span = askTajIdoszak(*s, mainWindow);
+            if (!span) return;
+            runLista(
+                *s, mainWindow, [s, program, span] { return TajLista(*s, program).osszes(*span); },
+                [s, program, span] { return TajLista(*s, program).osszes(*span, kElsoSorok); });
+        });
+    }
     wire("Dolgozkteljestettvizitei1", [s, program] { return DolgozoLista(*s, program).keszit(); });
     wire("Havonkntielszmols1", [s, program] { return HaviElszamolas(*s, program).keszit(); });
     wire("Adatrgztsiellenrzs1", [s, program] { return Adatrogzites(*s, program).keszit(); });

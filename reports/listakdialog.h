@@ -13,8 +13,12 @@ class QWidget;
 
 namespace reports {
 
-// Lays out and previews one list over `parent`.
-bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build);
+// Lays out and previews one list over `parent`. With `elso`, a long list's
+// first pages (built by `elso`) are previewed at once while the whole list
+// is built and laid out; its pages replace them when done. Cancelling the
+// whole list closes the preview.
+bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
+              const ListaFuttato::Build& elso = {});
 
 // Enables and connects the list items of the main menu, found by name
 // ("Szakpolk2", "TAJszmosellenrzlistaegybetegre1", ...).

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
 
@@ -38,6 +39,11 @@ ReportPreviewDialog::ReportPreviewDialog(PageModel model, ui::Messages& msg,
         addAction(pdfAction_);
     }
     resize(900, 700);
+}
+
+void ReportPreviewDialog::setModel(PageModel model) {
+    model_ = std::move(model);
+    if (auto* w = findChild<QPrintPreviewWidget*>()) w->updatePreview();
 }
 
 QString ReportPreviewDialog::proposedPath(const QString& suffix) const {

@@ -28,6 +28,8 @@ public:
                         const QString& period, QWidget* parent = nullptr);
 
     const PageModel& model() const { return model_; }
+    // Replaces the pages shown (the whole list after its first pages).
+    void setModel(PageModel model);
     QAction* pdfAction() const { return pdfAction_; }
     // "<folder>/<title> <period>.pdf"
     QString proposedPdfPath() const;

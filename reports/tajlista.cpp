@@ -39,11 +39,53 @@ QString rovid(const QString& s, int n) {
     return s.size() > n ? s.left(n) : s;
 }
 
+QString lapKulcs(const QVariant& idoszak, const QVariant& sorsz, const QVariant& resz) {
+    return displayText(idoszak) + QLatin1Char('|') + displayText(sorsz) + QLatin1Char('|') +
+           displayText(resz);
+}
+
+// A sheet's visits: the counters and the activity codes in code order.
+struct Vizitek {
+    Szamlalok n{};
+    QStringList kodok;
+
+    void hozza(const QString& tevkod, int elltip, int onkep, long long db) {
+        if (!tevkod.trimmed().isEmpty() && !kodok.contains(tevkod.trimmed()))
+            kodok << tevkod.trimmed();
+        const int i = szamlaloIndex(elltip, onkep);
+        if (i >= 0) n[std::size_t(i)] += db;
+    }
+    QString lista() const {
+        QStringList k = kodok;
+        k.sort();
+        QString l;
+        for (const QString& t : k)
+            tevekenysegHozza(l, t);
+        return l;
+    }
+};
+
+// What a sheet's line shows besides its own fields.
+struct Sor {
+    bool marad = false; // it has its order record and its patient
+    QVariant engszam, szakvet;
+    QString nev;
+};
+
+struct Adatok {
+    std::vector<Sor> sorok;
+    QHash<QString, int> betegSorai; // TAJ -> its lines that stay
+    bool mind = false;              // every sheet's visits are in `vizitek`
+    QHash<QString, Vizitek> vizitek;
+};
+
 // The state shared by the bands: the patient's totals.
 struct Osszegek {
     Szamlalok csoport{};
     long long szviz = 0;
+    bool csoportMarad = true;
     std::shared_ptr<SheetLookups> bno;
+    std::shared_ptr<Adatok> adat;
 };
 
 } // namespace
@@ -97,7 +139,7 @@ std::optional<Lista> TajLista::egyBeteg(const QString& taj) {
     return l;
 }
 
-std::optional<Lista> TajLista::osszes(const TajIdoszak& span) {
+std::optional<Lista> TajLista::osszes(const TajIdoszak& span, int elsoSorok) {
     st_.msg.status(
         0, QStringLiteral("Teljes TAJ-számos lista nyomtatása folyik, kis türelmet kérek..."));
     const engine::Query part =
@@ -108,14 +150,14 @@ std::optional<Lista> TajLista::osszes(const TajIdoszak& span) {
     std::optional<Lista> l;
     switch (span.fajta) {
     case TajIdoszak::Fajta::Teljes:
-        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.intkod=?"), {k});
+        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.intkod=?"), {k}, elsoSorok);
         break;
     case TajIdoszak::Fajta::Aktualis:
-        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak=?"), {p});
+        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak=?"), {p}, elsoSorok);
         break;
     case TajIdoszak::Fajta::Valasztott:
         l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak>=? and a.idoszak<=?"),
-                   {span.tol.text(), p});
+                   {span.tol.text(), p}, elsoSorok);
         break;
     }
     if (!l)
@@ -124,18 +166,91 @@ std::optional<Lista> TajLista::osszes(const TajIdoszak& span) {
 }
 
 std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
-                                      const QVariantList& params) {
+                                      const QVariantList& params, int elsoSorok) {
+    // The sheets in the list's order. Their order record and patient are
+    // looked up beside them, by key: one seek per sheet for a short list,
+    // one pass over each table for a long one (three passes read faster
+    // than a join through the tables' tags).
+    QVariantList args = params;
+    QString szukit = where;
+    if (elsoSorok > 0) {
+        // The first patients only: the TAJ number the first sheets reach,
+        // in the order of the TAJ tag, which stops after them.
+        QVariantList a = params;
+        a << elsoSorok;
+        const engine::Query utolso = st_.tables.dbo.query(
+            QStringLiteral("select a.taj from lap a where a.idoszak>'1999.04'") + where +
+                QStringLiteral(" order by a.taj, a.idoszak limit ?"),
+            a);
+        if (utolso.isEmpty()) return std::nullopt;
+        szukit += QStringLiteral(" and a.taj<=?");
+        args << utolso.value(utolso.rowCount() - 1, 0);
+    }
     engine::Query rows = st_.tables.dbo.query(
-        QStringLiteral("select a.taj, b.nev, a.idoszak, a.sorsz, a.resz, a.elszam, c.engszam,"
-                       " c.szakvet, a.lezdat, a.szviz, a.bnorov, a.bnofo"
-                       " from lap a"
-                       " join elrend c on a.sorsz=c.sorsz and a.resz is c.resz"
-                       " and a.idoszak=c.idoszak"
-                       " join beteg b on a.taj=b.taj"
-                       " where a.idoszak>'1999.04'") +
-            where + QStringLiteral(" order by a.taj, a.idoszak, a.sorsz, a.resz"),
-        params);
-    if (rows.isEmpty()) return std::nullopt;
+        QStringLiteral("select a.taj, a.idoszak, a.sorsz, a.resz, a.elszam, a.lezdat, a.szviz,"
+                       " a.bnorov, a.bnofo from lap a where a.idoszak>'1999.04'") +
+            szukit + QStringLiteral(" order by a.taj, a.idoszak, a.sorsz, a.resz"),
+        args);
+    const int n = rows.rowCount();
+    const bool hosszu = n > 2000;
+    auto adat = std::make_shared<Adatok>();
+    adat->sorok.resize(std::size_t(n));
+    QHash<QString, std::pair<QVariant, QVariant>> rendek; // engszam, szakvet
+    QHash<QString, QString> nevek;
+    if (hosszu) {
+        st_.tables.dbo.each(
+            QStringLiteral("select idoszak, sorsz, resz, engszam, szakvet from elrend"), {},
+            [&](const QVariantList& v) {
+                rendek.insert(lapKulcs(v[0], v[1], v[2]), {v[3], v[4]});
+            });
+        st_.tables.dbo.each(QStringLiteral("select taj, nev from beteg"), {},
+                            [&](const QVariantList& v) {
+                                const QString taj = displayText(v[0]);
+                                if (!nevek.contains(taj)) nevek.insert(taj, displayText(v[1]));
+                            });
+        // The visit rows of every sheet in one pass.
+        st_.tables.dbo.each(
+            QStringLiteral("select idoszak, sorsz, resz, tevkod, elltip, onkep, vizitdb from lapb"
+                           " where idoszak>'1999.04'"),
+            {}, [&](const QVariantList& v) {
+                adat->vizitek[lapKulcs(v[0], v[1], v[2])].hozza(displayText(v[3]), v[4].toInt(),
+                                                                v[5].toInt(), v[6].toLongLong());
+            });
+        adat->mind = true;
+    }
+    long long megmarad = 0;
+    for (int row = 0; row < n; ++row) {
+        Sor& s = adat->sorok[std::size_t(row)];
+        const QVariant idoszak = rows.value(row, 1), sorsz = rows.value(row, 2),
+                       resz = rows.value(row, 3);
+        const QString taj = displayText(rows.value(row, 0));
+        std::optional<std::pair<QVariant, QVariant>> rend;
+        std::optional<QString> nev;
+        if (hosszu) {
+            if (auto it = rendek.constFind(lapKulcs(idoszak, sorsz, resz)); it != rendek.cend())
+                rend = *it;
+            if (auto it = nevek.constFind(taj); it != nevek.cend()) nev = *it;
+        } else {
+            const engine::Query e = st_.tables.dbo.query(
+                QStringLiteral("select engszam, szakvet from elrend"
+                               " where idoszak=? and sorsz=? and resz is ? limit 1"),
+                {idoszak, sorsz, resz});
+            if (!e.isEmpty()) rend = std::make_pair(e.value(0, 0), e.value(0, 1));
+            const engine::Query b = st_.tables.dbo.query(
+                QStringLiteral("select nev from beteg where taj=? limit 1"), {taj});
+            if (!b.isEmpty()) nev = displayText(b.value(0, 0));
+        }
+        // A sheet without its order record or patient is left out, as a
+        // join would leave it.
+        s.marad = rend && nev;
+        if (!s.marad) continue;
+        s.engszam = rend->first;
+        s.szakvet = rend->second;
+        s.nev = *nev;
+        ++adat->betegSorai[taj];
+        ++megmarad;
+    }
+    if (megmarad == 0) return std::nullopt;
 
     Lista l(QStringLiteral("Ttajl"), QStringLiteral("TAJ számos ellenőrző lista"));
     Report& r = l.report;
@@ -151,6 +266,7 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
 
     auto ossz = std::make_shared<Osszegek>();
     ossz->bno = SheetLookups::load(st_);
+    ossz->adat = adat;
 
     r.groupKey = [](const engine::Query& q, int row) { return q.value(row, 0).toString(); };
     Band& gh = r.groupHeader;
@@ -161,8 +277,18 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
     gh.beforePrint = [ossz](Band& b, const PrintContext& c) {
         ossz->csoport.fill(0);
         ossz->szviz = 0;
-        b.setText(QStringLiteral("taj"), c.text(QStringLiteral("taj")));
-        b.setText(QStringLiteral("nev"), c.text(QStringLiteral("nev")));
+        const QString taj = c.text(QStringLiteral("taj"));
+        ossz->csoportMarad = ossz->adat->betegSorai.value(taj) > 0;
+        if (!ossz->csoportMarad) return false;
+        // The group's first row may be one left out; the name is the patient's.
+        QString nev;
+        for (int row = c.row; row < c.data->rowCount(); ++row)
+            if (ossz->adat->sorok[std::size_t(row)].marad) {
+                nev = ossz->adat->sorok[std::size_t(row)].nev;
+                break;
+            }
+        b.setText(QStringLiteral("taj"), taj);
+        b.setText(QStringLiteral("nev"), nev);
         return true;
     };
 
@@ -178,27 +304,35 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
                   {}, kCella, Qt::AlignRight | Qt::AlignVCenter);
     app::AppState* st = &st_;
     d.beforePrint = [ossz, st](Band& b, const PrintContext& c) {
+        const Sor& sor = ossz->adat->sorok[std::size_t(c.row)];
+        if (!sor.marad) return false;
         const QVariant resz = c.value(QStringLiteral("resz"));
         b.setText(QStringLiteral("lapszam"), c.text(QStringLiteral("sorsz")) + displayText(resz));
-        for (const char* f : {"idoszak", "elszam", "engszam", "szakvet", "lezdat", "szviz"})
+        for (const char* f : {"idoszak", "elszam", "lezdat", "szviz"})
             b.setText(QLatin1String(f), c.text(QLatin1String(f)));
+        b.setText(QStringLiteral("engszam"), displayText(sor.engszam));
+        b.setText(QStringLiteral("szakvet"), displayText(sor.szakvet));
         b.setText(QStringLiteral("bnorov"),
                   rovid(ossz->bno->bno.value(c.text(QStringLiteral("bnorov"))), 30));
         b.setText(QStringLiteral("bnofo"),
                   rovid(ossz->bno->bno.value(c.text(QStringLiteral("bnofo"))), 30));
         // The sheet's visit rows, summed by activity, care type and category.
-        Szamlalok n{};
-        QString tevek;
-        st->tables.dbo.each(
-            QStringLiteral("select tevkod, elltip, onkep, sum(vizitdb) from lapb"
-                           " where idoszak=? and sorsz=? and resz is ?"
-                           " group by tevkod, elltip, onkep order by tevkod, elltip, onkep"),
-            {c.value(QStringLiteral("idoszak")), c.value(QStringLiteral("sorsz")), resz},
-            [&](const QVariantList& v) {
-                tevekenysegHozza(tevek, displayText(v.value(0)));
-                const int i = szamlaloIndex(v.value(1).toInt(), v.value(2).toInt());
-                if (i >= 0) n[std::size_t(i)] += v.value(3).toLongLong();
-            });
+        Vizitek v;
+        if (ossz->adat->mind) {
+            v = ossz->adat->vizitek.value(lapKulcs(c.value(QStringLiteral("idoszak")),
+                                                   c.value(QStringLiteral("sorsz")), resz));
+        } else {
+            st->tables.dbo.each(
+                QStringLiteral("select tevkod, elltip, onkep, vizitdb from lapb"
+                               " where idoszak=? and sorsz=? and resz is ?"),
+                {c.value(QStringLiteral("idoszak")), c.value(QStringLiteral("sorsz")), resz},
+                [&](const QVariantList& r) {
+                    v.hozza(displayText(r.value(0)), r.value(1).toInt(), r.value(2).toInt(),
+                            r.value(3).toLongLong());
+                });
+        }
+        const Szamlalok& n = v.n;
+        const QString tevek = v.lista();
         b.setText(QStringLiteral("tevek"), tevek);
         for (int i = 0; i < 9; ++i) {
             b.setText(QStringLiteral("n%1").arg(i), szamlalo(n[std::size_t(i)]));
@@ -219,6 +353,7 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
         gf.addText(QStringLiteral("n%1").arg(i), kSzamlaloX + i * kSzamlaloW, 0.8, kSzamlaloW, kSor,
                    {}, kFej, Qt::AlignRight | Qt::AlignVCenter);
     gf.beforePrint = [ossz](Band& b, const PrintContext&) {
+        if (!ossz->csoportMarad) return false;
         b.setText(QStringLiteral("szviz"), ui::formatNumber(ossz->szviz));
         for (int i = 0; i < 9; ++i)
             b.setText(QStringLiteral("n%1").arg(i), szamlalo(ossz->csoport[std::size_t(i)]));

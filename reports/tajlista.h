@@ -33,8 +33,9 @@ public:
     std::optional<Lista> egyBeteg(const QString& taj);
     // All patients over the span (status text "Teljes TAJ-számos lista
     // nyomtatása folyik, kis türelmet kérek..."); none: "Nincs a <K>
-    // szolgáltatónak betege!".
-    std::optional<Lista> osszes(const TajIdoszak& span);
+    // szolgáltatónak betege!". With `elsoSorok` only the list's first that
+    // many sheets: its first page, shown while the whole list is laid out.
+    std::optional<Lista> osszes(const TajIdoszak& span, int elsoSorok = 0);
 
     // The title of the all-patients list for the span, provider K and N and
     // current period P.
@@ -43,7 +44,7 @@ public:
 
 private:
     std::optional<Lista> keszit(const QString& cim, const QString& where,
-                                const QVariantList& params);
+                                const QVariantList& params, int elsoSorok = 0);
 
     app::AppState& st_;
     ProgramText program_;

@@ -278,7 +278,20 @@ TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
     ASSERT_TRUE(all);
     EXPECT_EQ(a.msg.statusText(0),
               "Teljes TAJ-számos lista nyomtatása folyik, kis türelmet kérek...");
-    EXPECT_EQ(all->report.data.rowCount(), 1); // 2024.05 only
+    const QStringList y = allTexts(layout(all->report, kAt));
+    EXPECT_TRUE(y.contains("00010A")); // 2024.05 only, and only sheets with an order record
+    EXPECT_FALSE(y.contains("00010"));
+    EXPECT_FALSE(y.contains("00011"));
+
+    // The first part, shown while the whole list is laid out: the first
+    // patient's sheets up to the TAJ number the first sheets reach.
+    patient(st, "100000007", "Első Ernő");
+    sheet(st, "2024.03", "00001", "", "100000007", {{"7", 2, 2}});
+    std::optional<Lista> first = t.osszes({TajIdoszak::Fajta::Teljes, {}}, 1);
+    ASSERT_TRUE(first);
+    const QStringList f = allTexts(layout(first->report, kAt));
+    EXPECT_TRUE(f.contains("Első Ernő"));
+    EXPECT_FALSE(f.contains("Beteg Borbála"));
     EXPECT_FALSE(t.osszes({TajIdoszak::Fajta::Valasztott, core::Idoszak(2024, 6)}));
     EXPECT_EQ(a.msg.last(), "Nincs a 1890 szolgáltatónak betege!");
 }
