@@ -26,6 +26,8 @@ Lista Torzslistak::apolok() {
     l.tablazat(program_, QStringLiteral("Ápolók listája"), {},
                {{QStringLiteral("Ápoló TAJ száma"), 0, 30}, {QStringLiteral("neve"), 32, 90}},
                oszlopok(2));
+    // The master lists print the bare version number.
+    l.report.pageHeader.setText(QStringLiteral("vers"), program_.version);
     return l;
 }
 
@@ -43,6 +45,8 @@ Lista Torzslistak::betegek() {
                 {QString(), 127, 55},
                 {QString(), 184, 93}},
                oszlopok(6));
+    // The master lists print the bare version number.
+    l.report.pageHeader.setText(QStringLiteral("vers"), program_.version);
     return l;
 }
 
@@ -55,6 +59,8 @@ Lista Torzslistak::orvosok() {
         program_, QStringLiteral("Orvosok listája"), {},
         {{QStringLiteral("Orvos pecsétszám"), 0, 30}, {QStringLiteral("Orvos neve"), 32, 90}},
         oszlopok(2));
+    // The master lists print the bare version number.
+    l.report.pageHeader.setText(QStringLiteral("vers"), program_.version);
     return l;
 }
 
@@ -68,6 +74,8 @@ Lista Torzslistak::bno(const QString& alcim, const QString& where, const QVarian
                 Oszlop(QStringLiteral("Megnevezés"), 20, 170, -1, Qt::AlignLeft | Qt::AlignTop)
                     .tordelve()},
                oszlopok(2));
+    // The master lists print the bare version number.
+    l.report.pageHeader.setText(QStringLiteral("vers"), program_.version);
     return l;
 }
 
