@@ -37,6 +37,10 @@ public:
     // many sheets: its first page, shown while the whole list is laid out.
     std::optional<Lista> osszes(const TajIdoszak& span, int elsoSorok = 0);
 
+    // Up to this many sheets the order record, patient and visits of each
+    // are sought one by one; above it each table is read in one pass.
+    static inline int egyenkentHatar = 2000;
+
     // The title of the all-patients list for the span, provider K and N and
     // current period P.
     static QString cim(const TajIdoszak& span, const QString& k, const QString& n,
