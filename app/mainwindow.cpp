@@ -24,6 +24,7 @@
 #include "masters/remainderswindow.h"
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
+#include "reports/listakdialog.h"
 #include "reports/reportpreviewdialog.h"
 #include "reports/tobedialog.h"
 #include "ui/folderbrowserdialog.h"
@@ -300,6 +301,11 @@ void MainWindow::buildMenu() {
     later(addItem(bnolist, QStringLiteral("Betegsgcsoportszerintilista1"),
                   QStringLiteral("&Betegség csoport szerinti lista"),
                   QStringLiteral("Betegség csoport szerinti BNO lista nyomtatása")));
+
+    // The other lists: master data, TAJ check lists, workers' visits,
+    // settlement, missing order data.
+    reports::wireListak(st_, {programTitle(), programVersion()}, this,
+                        [this](const QString& name) { return menuItem(name); });
 
     // Szervíz
     QMenu* szerviz = addSubmenu(bar, QStringLiteral("Szervz1"), QStringLiteral("&Szervíz"),

@@ -21,7 +21,9 @@ void PageModel::append(PageModel&& other) {
         pages.push_back(std::move(p));
 }
 
-double wrappedHeight(const QString& text, const Font& font, double width) {
+namespace {
+
+double measureWrapped(const QString& text, const Font& font, double width) {
     // Measured on an image of 300 dpi, whatever the screen.
     static const QImage device = [] {
         QImage img(1, 1, QImage::Format_Mono);
@@ -34,6 +36,18 @@ double wrappedHeight(const QString& text, const Font& font, double width) {
     const QRectF r = fm.boundingRect(QRectF(0, 0, width * pxPerMm, 1e6),
                                      Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return r.height() / pxPerMm;
+}
+
+} // namespace
+
+double wrappedHeight(const QString& text, const Font& font, double width) {
+    // The same headings are measured on every page: remembered.
+    static QHash<QString, double> known;
+    const QString key = QString::number(font.pointSize) + (font.bold ? u'b' : u'-') +
+                        (font.italic ? u'i' : u'-') + QString::number(width) + u'|' + text;
+    if (auto it = known.constFind(key); it != known.cend()) return *it;
+    if (known.size() > 20000) known.clear();
+    return known[key] = measureWrapped(text, font, width);
 }
 
 namespace {
@@ -152,7 +166,7 @@ private:
                 if (e.wordWrap)
                     rect.setHeight(
                         std::max(at.height(), wrappedHeight(e.text, e.font, at.width())));
-                page.texts.push_back({rect, e.text, e.font, e.align, e.wordWrap});
+                page.texts.push_back({rect, e.text, e.font, e.align, e.wordWrap, e.background});
                 break;
             }
             case Element::Kind::Line:

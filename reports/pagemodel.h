@@ -20,6 +20,7 @@ struct PageText {
     Font font;
     Qt::Alignment align;
     bool wordWrap = false;
+    QColor background; // invalid: none
 };
 
 struct PageLine {

@@ -39,6 +39,7 @@ void paintPage(QPainter& painter, const PageModel& model, int page, double dotsP
             current = t.font;
         }
         const QRectF r(t.rect.topLeft() * dotsPerMm, t.rect.size() * dotsPerMm);
+        if (t.background.isValid()) painter.fillRect(r, t.background);
         int flags = int(t.align);
         if (t.wordWrap) flags |= Qt::TextWordWrap;
         painter.drawText(r, flags, t.text);

@@ -21,6 +21,7 @@
 
 #include "engine/database.h"
 
+#include <QColor>
 #include <QDateTime>
 #include <QHash>
 #include <QMarginsF>
@@ -54,6 +55,7 @@ struct Element {
     bool visible = true;
     double penWidth = 0.2; // mm, lines and frames
     Qt::PenStyle penStyle = Qt::SolidLine;
+    QColor background; // a text's rectangle is filled with it first; invalid: none
 };
 
 class Band;

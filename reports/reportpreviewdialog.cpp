@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
 
@@ -40,11 +41,52 @@ ReportPreviewDialog::ReportPreviewDialog(PageModel model, ui::Messages& msg,
     resize(900, 700);
 }
 
-QString ReportPreviewDialog::proposedPdfPath() const {
+void ReportPreviewDialog::setModel(PageModel model) {
+    model_ = std::move(model);
+    if (auto* w = findChild<QPrintPreviewWidget*>()) w->updatePreview();
+}
+
+QString ReportPreviewDialog::proposedPath(const QString& suffix) const {
     QString name = model_.title;
     if (!period_.isEmpty()) name += QLatin1Char(' ') + period_;
-    return QDir(folder_.isEmpty() ? QDir::currentPath() : folder_)
-        .filePath(name + QStringLiteral(".pdf"));
+    return QDir(folder_.isEmpty() ? QDir::currentPath() : folder_).filePath(name + suffix);
+}
+
+QString ReportPreviewDialog::proposedPdfPath() const {
+    return proposedPath(QStringLiteral(".pdf"));
+}
+
+QString ReportPreviewDialog::proposedCsvPath() const {
+    return proposedPath(QStringLiteral(".csv"));
+}
+
+void ReportPreviewDialog::setCsv(CsvTabla csv) {
+    csv_ = std::move(csv);
+    if (csvAction_) return;
+    csvAction_ = new QAction(QStringLiteral("CSV mentése"), this);
+    csvAction_->setObjectName(QStringLiteral("csvMentes"));
+    csvAction_->setToolTip(QStringLiteral("A lista mentése táblázatkezelőnek (CSV)"));
+    connect(csvAction_, &QAction::triggered, this, &ReportPreviewDialog::saveCsvClicked);
+    if (QToolBar* bar = findChild<QToolBar*>())
+        bar->addAction(csvAction_);
+    else
+        addAction(csvAction_);
+}
+
+bool ReportPreviewDialog::saveCsv(const QString& path) {
+    QString error;
+    if (!writeCsv(csv_, path, &error)) {
+        msg_.error(error);
+        return false;
+    }
+    return true;
+}
+
+void ReportPreviewDialog::saveCsvClicked() {
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Mentés CSV-állományba"),
+                                     proposedCsvPath(), QStringLiteral("CSV-állomány (*.csv)"));
+    if (!path.isEmpty()) saveCsv(path);
 }
 
 bool ReportPreviewDialog::savePdf(const QString& path) {

@@ -5,6 +5,7 @@
 // proposed in the LISTA working folder under the report's title and period.
 
 #include "reports/elszlap.h"
+#include "reports/lista.h"
 #include "reports/pagemodel.h"
 
 #include <QPrintPreviewDialog>
@@ -27,11 +28,21 @@ public:
                         const QString& period, QWidget* parent = nullptr);
 
     const PageModel& model() const { return model_; }
+    // Replaces the pages shown (the whole list after its first pages).
+    void setModel(PageModel model);
     QAction* pdfAction() const { return pdfAction_; }
     // "<folder>/<title> <period>.pdf"
     QString proposedPdfPath() const;
     // Writes the PDF; a failure is reported through the messages.
     bool savePdf(const QString& path);
+
+    // A tabular list can also be saved for a spreadsheet: adds "CSV
+    // mentése" beside "PDF mentése".
+    void setCsv(CsvTabla csv);
+    QAction* csvAction() const { return csvAction_; }
+    // "<folder>/<title> <period>.csv"
+    QString proposedCsvPath() const;
+    bool saveCsv(const QString& path);
 
     // Shows the model modally, as SheetPrint's preview step wants it.
     static void show(PageModel model, ui::Messages& msg, const QString& pdfFolder,
@@ -39,11 +50,15 @@ public:
 
 private:
     void savePdfClicked();
+    void saveCsvClicked();
+    QString proposedPath(const QString& suffix) const;
 
     PageModel model_;
     ui::Messages& msg_;
     QString folder_, period_;
     QAction* pdfAction_ = nullptr;
+    QAction* csvAction_ = nullptr;
+    CsvTabla csv_;
 };
 
 // "Nyomtatás" of the register's print-selection mode: the marked sheets

@@ -1,0 +1,126 @@
+#include "reports/listakdialog.h"
+
+#include "app/appstate.h"
+#include "masters/bcsopdialog.h"
+#include "reports/dolgozolista.h"
+#include "reports/elszamolas.h"
+#include "reports/reportpreviewdialog.h"
+#include "reports/tajidodialog.h"
+#include "reports/tajlista.h"
+#include "reports/tajszdialog.h"
+#include "reports/torzslistak.h"
+#include "ui/messages.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <QTimer>
+#include <memory>
+
+namespace reports {
+
+namespace {
+
+// The sheets of the TAJ check list's first pages.
+constexpr int kElsoSorok = 80;
+
+// The layout's progress in a dialog with "Mégse"; false once cancelled.
+class Halad {
+public:
+    // Not modal over a preview that shows the list's first pages meanwhile.
+    explicit Halad(QWidget* parent, bool modal = true) : parent_(parent), modal_(modal) {}
+    bool operator()(int done, int total) {
+        if (!dlg_) {
+            dlg_ = std::make_unique<QProgressDialog>(QStringLiteral("A lista előkészítése..."),
+                                                     QStringLiteral("Mégse"), 0, total, parent_);
+            dlg_->setWindowTitle(QStringLiteral("Lista"));
+            dlg_->setWindowModality(modal_ ? Qt::WindowModal : Qt::NonModal);
+            dlg_->setMinimumDuration(400);
+        }
+        dlg_->setValue(done);
+        QCoreApplication::processEvents();
+        return !dlg_->wasCanceled();
+    }
+    void close() { dlg_.reset(); }
+
+private:
+    QWidget* parent_;
+    bool modal_;
+    std::unique_ptr<QProgressDialog> dlg_;
+};
+
+} // namespace
+
+bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
+              const ListaFuttato::Build& elso) {
+    auto halad = std::make_shared<Halad>(parent);
+    auto preview = [&](PageModel& pages, const CsvTabla* csv, bool egesz) {
+        halad->close();
+        ReportPreviewDialog dlg(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+        if (csv) dlg.setCsv(*csv);
+        if (!egesz) {
+            // The whole list, laid out while its first pages are shown.
+            QTimer::singleShot(0, &dlg, [&st, &dlg, &build] {
+                auto h = std::make_shared<Halad>(&dlg, false);
+                ListaFuttato egesz(
+                    st,
+                    [&dlg, h](PageModel& all, const CsvTabla* csv) {
+                        h->close();
+                        dlg.setModel(std::move(all));
+                        if (csv) dlg.setCsv(*csv);
+                    },
+                    [h](int done, int total) { return (*h)(done, total); });
+                if (!egesz.fut(build)) dlg.reject();
+            });
+        }
+        dlg.exec();
+    };
+    if (elso) {
+        ListaFuttato first(st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, false); });
+        return first.fut(elso);
+    }
+    ListaFuttato run(
+        st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, true); },
+        [halad](int done, int total) { return (*halad)(done, total); });
+    return run.fut(build);
+}
+
+void wireListak(app::AppState& st, const ProgramText& program, QWidget* mainWindow,
+                const std::function<QAction*(const QString&)>& menuItem) {
+    app::AppState* s = &st;
+    auto wire = [&](const char* name, std::function<std::optional<Lista>()> build) {
+        QAction* item = menuItem(QLatin1String(name));
+        if (!item) return;
+        item->setEnabled(true);
+        QObject::connect(item, &QAction::triggered, mainWindow,
+                         [s, mainWindow, build] { runLista(*s, mainWindow, build); });
+    };
+    wire("Szakpolk2", [s, program] { return Torzslistak(*s, program).apolok(); });
+    wire("Betegek2", [s, program] { return Torzslistak(*s, program).betegek(); });
+    wire("Orvosok2", [s, program] { return Torzslistak(*s, program).orvosok(); });
+    wire("TeljesBNOlista1", [s, program] { return Torzslistak(*s, program).bnoTeljes(); });
+    wire("Betegsgcsoportszerintilista1", [s, program, mainWindow] {
+        return Torzslistak(*s, program).bnoCsoport(masters::pickBcsop(*s, mainWindow));
+    });
+    wire("TAJszmosellenrzlistaegybetegre1", [s, program, mainWindow]() -> std::optional<Lista> {
+        const std::optional<QString> taj = askTaj(*s, mainWindow);
+        if (!taj) return std::nullopt;
+        return TajLista(*s, program).egyBeteg(*taj);
+    });
+    // The all-patients list: its first pages at once, the whole list after.
+    if (QAction* item = menuItem(QStringLiteral("TAJszmosellenrzlistasszestve1"))) {
+        item->setEnabled(true);
+        QObject::connect(item, &QAction::triggered, mainWindow, [s, program, mainWindow] {
+            const std::optional<TajIdoszak> span = askTajIdoszak(*s, mainWindow);
+            if (!span) return;
+            runLista(
+                *s, mainWindow, [s, program, span] { return TajLista(*s, program).osszes(*span); },
+                [s, program, span] { return TajLista(*s, program).osszes(*span, kElsoSorok); });
+        });
+    }
+    wire("Dolgozkteljestettvizitei1", [s, program] { return DolgozoLista(*s, program).keszit(); });
+    wire("Havonkntielszmols1", [s, program] { return HaviElszamolas(*s, program).keszit(); });
+    wire("Adatrgztsiellenrzs1", [s, program] { return Adatrogzites(*s, program).keszit(); });
+}
+
+} // namespace reports

@@ -1,0 +1,388 @@
+#include "reports/tajlista.h"
+
+#include "app/appstate.h"
+#include "engine/dberror.h"
+#include "engine/table.h"
+#include "ui/messages.h"
+#include "ui/numberformat.h"
+
+#include <memory>
+
+namespace reports {
+
+namespace {
+
+const Font kCella{7};
+const Font kFej{8, true};
+constexpr double kSor = 3.8;
+
+// Columns of the detail line (landscape, 277 mm).
+struct Hasab {
+    const char* nev;
+    double x, w;
+    const char* cim;
+};
+constexpr Hasab kHasabok[] = {
+    {"lapszam", 0, 14, "Lapszám"},         {"idoszak", 15, 13, "Időszak"},
+    {"elszam", 29, 14, "Elrendelés szám"}, {"engszam", 44, 11, "Eng.szám"},
+    {"szakvet", 56, 16, "Kezdet"},         {"lezdat", 73, 16, "Lezárás"},
+    {"bnorov", 90, 36, "Alapbetegség"},    {"bnofo", 127, 36, "Fődiagnózis"},
+    {"tevek", 164, 22, "Tevékenységek"},   {"szviz", 187, 12, "Összes vizit-szám"},
+};
+constexpr double kSzamlaloX = 200, kSzamlaloW = 8.5;
+const char* const kSzamlaloCim[9] = {"Sz.áp. 1", "Sz.áp. 2", "Sz.áp. 3", "Gyt. 1", "Gyt. 2",
+                                     "Fizio 1",  "Fizio 2",  "Logo 1",   "Logo 2"};
+
+QString szamlalo(long long n) {
+    return n != 0 ? ui::formatNumber(n) : QString();
+}
+
+QString rovid(const QString& s, int n) {
+    return s.size() > n ? s.left(n) : s;
+}
+
+// Every record of a table that is not flagged deleted, with the indexes of
+// the named fields.
+void eachRecord(const engine::Table& t, std::initializer_list<const char*> fields,
+                const std::function<void(const engine::RecordView&, const int*)>& step) {
+    std::vector<int> f;
+    for (const char* name : fields)
+        f.push_back(t.fieldIndex(QLatin1String(name)));
+    for (int i : f)
+        if (i < 0) throw engine::DbError(engine::DbError::Kind::Usage, t.path(), "field");
+    const std::uint32_t n = t.fileRecordCount();
+    for (std::uint32_t recno = 1; recno <= n; ++recno) {
+        const engine::RecordView r = t.record(recno);
+        if (!r.isDeleted()) step(r, f.data());
+    }
+}
+
+QString lapKulcs(const QVariant& idoszak, const QVariant& sorsz, const QVariant& resz) {
+    return displayText(idoszak) + QLatin1Char('|') + displayText(sorsz) + QLatin1Char('|') +
+           displayText(resz);
+}
+
+// A sheet's visits: the counters and the activity codes in code order.
+struct Vizitek {
+    Szamlalok n{};
+    QStringList kodok;
+
+    void hozza(const QString& tevkod, int elltip, int onkep, long long db) {
+        if (!tevkod.trimmed().isEmpty() && !kodok.contains(tevkod.trimmed()))
+            kodok << tevkod.trimmed();
+        const int i = szamlaloIndex(elltip, onkep);
+        if (i >= 0) n[std::size_t(i)] += db;
+    }
+    QString lista() const {
+        QStringList k = kodok;
+        k.sort();
+        QString l;
+        for (const QString& t : k)
+            tevekenysegHozza(l, t);
+        return l;
+    }
+};
+
+// What a sheet's line shows besides its own fields.
+struct Sor {
+    bool marad = false; // it has its order record and its patient
+    QVariant engszam, szakvet;
+    QString nev;
+};
+
+struct Adatok {
+    std::vector<Sor> sorok;
+    QHash<QString, int> betegSorai; // TAJ -> its lines that stay
+    bool mind = false;              // every sheet's visits are in `vizitek`
+    QHash<QString, Vizitek> vizitek;
+};
+
+// The state shared by the bands: the patient's totals.
+struct Osszegek {
+    Szamlalok csoport{};
+    long long szviz = 0;
+    bool csoportMarad = true;
+    std::shared_ptr<SheetLookups> bno;
+    std::shared_ptr<Adatok> adat;
+};
+
+} // namespace
+
+int szamlaloIndex(int elltip, int onkep) {
+    switch (elltip) {
+    case 2:
+        return onkep >= 1 && onkep <= 3 ? onkep - 1 : -1;
+    case 4:
+    case 5:
+    case 6:
+        return onkep >= 1 && onkep <= 2 ? 3 + (elltip - 4) * 2 + onkep - 1 : -1;
+    default:
+        return -1;
+    }
+}
+
+void tevekenysegHozza(QString& lista, const QString& tevkod) {
+    const QString k = tevkod.trimmed();
+    if (k.isEmpty()) return;
+    if (lista.isEmpty()) {
+        lista = k;
+        return;
+    }
+    // Whole codes: "1" is not in "10".
+    if (!lista.split(QLatin1Char(' ')).contains(k)) lista += QLatin1Char(' ') + k;
+}
+
+QString TajLista::cim(const TajIdoszak& span, const QString& k, const QString& n,
+                      const QString& p) {
+    const QString eleje = QStringLiteral("TAJ számos ellenőrző lista a ") + k + QLatin1Char(' ') +
+                          n + QStringLiteral(" szolgáltató betegeiről ");
+    switch (span.fajta) {
+    case TajIdoszak::Fajta::Teljes:
+        return eleje + QStringLiteral("1999. 04 hónaptól");
+    case TajIdoszak::Fajta::Aktualis:
+        return eleje + p + QStringLiteral(" időszakban");
+    case TajIdoszak::Fajta::Valasztott:
+        return eleje + span.tol.text() + QLatin1Char('-') + p + QStringLiteral(" időszakban");
+    }
+    return eleje;
+}
+
+std::optional<Lista> TajLista::egyBeteg(const QString& taj) {
+    std::optional<Lista> l = keszit(
+        QStringLiteral("Egy betegre vonatkozó TAJ-szám szerinti ellenőrző lista 1999. 04 hónaptól"),
+        QStringLiteral(" and a.taj=?"), {taj});
+    if (!l)
+        st_.msg.error(QStringLiteral("Nincs a ") + taj +
+                      QStringLiteral(" TAJ-számú betegnek elszámolási lapja!"));
+    return l;
+}
+
+std::optional<Lista> TajLista::osszes(const TajIdoszak& span, int elsoSorok) {
+    st_.msg.status(
+        0, QStringLiteral("Teljes TAJ-számos lista nyomtatása folyik, kis türelmet kérek..."));
+    const engine::Query part =
+        st_.tables.dbo.query(QStringLiteral("select intkod, inte from part"));
+    const QString k = part.isEmpty() ? QString() : displayText(part.value(0, 0));
+    const QString n = part.isEmpty() ? QString() : displayText(part.value(0, 1));
+    const QString p = st_.id;
+    std::optional<Lista> l;
+    switch (span.fajta) {
+    case TajIdoszak::Fajta::Teljes:
+        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.intkod=?"), {k}, elsoSorok);
+        break;
+    case TajIdoszak::Fajta::Aktualis:
+        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak=?"), {p}, elsoSorok);
+        break;
+    case TajIdoszak::Fajta::Valasztott:
+        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak>=? and a.idoszak<=?"),
+                   {span.tol.text(), p}, elsoSorok);
+        break;
+    }
+    if (!l)
+        st_.msg.error(QStringLiteral("Nincs a ") + k + QStringLiteral(" szolgáltatónak betege!"));
+    return l;
+}
+
+std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
+                                      const QVariantList& params, int elsoSorok) {
+    // The sheets in the list's order. Their order record and patient are
+    // looked up beside them, by key: one seek per sheet for a short list,
+    // one pass over each table for a long one (three passes read faster
+    // than a join through the tables' tags).
+    QVariantList args = params;
+    QString szukit = where;
+    if (elsoSorok > 0) {
+        // The first patients only: the TAJ number the first sheets reach,
+        // in the order of the TAJ tag, which stops after them.
+        QVariantList a = params;
+        a << elsoSorok;
+        const engine::Query utolso = st_.tables.dbo.query(
+            QStringLiteral("select a.taj from lap a where a.idoszak>'1999.04'") + where +
+                QStringLiteral(" order by a.taj, a.idoszak limit ?"),
+            a);
+        if (utolso.isEmpty()) return std::nullopt;
+        szukit += QStringLiteral(" and a.taj<=?");
+        args << utolso.value(utolso.rowCount() - 1, 0);
+    }
+    engine::Query rows = st_.tables.dbo.query(
+        QStringLiteral("select a.taj, a.idoszak, a.sorsz, a.resz, a.elszam, a.lezdat, a.szviz,"
+                       " a.bnorov, a.bnofo from lap a where a.idoszak>'1999.04'") +
+            szukit + QStringLiteral(" order by a.taj, a.idoszak, a.sorsz, a.resz"),
+        args);
+    const int n = rows.rowCount();
+    const bool hosszu = n > egyenkentHatar;
+    auto adat = std::make_shared<Adatok>();
+    adat->sorok.resize(std::size_t(n));
+    QHash<QString, std::pair<QVariant, QVariant>> rendek; // engszam, szakvet
+    QHash<QString, QString> nevek;
+    if (hosszu) {
+        // The order records and the visit rows are read record by record:
+        // a million visit rows pass three times faster than through SQL.
+        eachRecord(st_.tables.elrend, {"IDOSZAK", "SORSZ", "RESZ", "ENGSZAM", "SZAKVET"},
+                   [&](const engine::RecordView& r, const int* f) {
+                       rendek.insert(lapKulcs(r.value(f[0]), r.value(f[1]), r.value(f[2])),
+                                     {r.value(f[3]), r.value(f[4])});
+                   });
+        st_.tables.dbo.each(QStringLiteral("select taj, nev from beteg"), {},
+                            [&](const QVariantList& v) {
+                                const QString taj = displayText(v[0]);
+                                if (!nevek.contains(taj)) nevek.insert(taj, displayText(v[1]));
+                            });
+        // The visit rows of every sheet in one pass.
+        eachRecord(st_.tables.lapb,
+                   {"IDOSZAK", "SORSZ", "RESZ", "TEVKOD", "ELLTIP", "ONKEP", "VIZITDB"},
+                   [&](const engine::RecordView& r, const int* f) {
+                       adat->vizitek[lapKulcs(r.value(f[0]), r.value(f[1]), r.value(f[2]))].hozza(
+                           displayText(r.value(f[3])), r.value(f[4]).toInt(), r.value(f[5]).toInt(),
+                           r.value(f[6]).toLongLong());
+                   });
+        adat->mind = true;
+    }
+    long long megmarad = 0;
+    for (int row = 0; row < n; ++row) {
+        Sor& s = adat->sorok[std::size_t(row)];
+        const QVariant idoszak = rows.value(row, 1), sorsz = rows.value(row, 2),
+                       resz = rows.value(row, 3);
+        const QString taj = displayText(rows.value(row, 0));
+        std::optional<std::pair<QVariant, QVariant>> rend;
+        std::optional<QString> nev;
+        if (hosszu) {
+            if (auto it = rendek.constFind(lapKulcs(idoszak, sorsz, resz)); it != rendek.cend())
+                rend = *it;
+            if (auto it = nevek.constFind(taj); it != nevek.cend()) nev = *it;
+        } else {
+            const engine::Query e = st_.tables.dbo.query(
+                QStringLiteral("select engszam, szakvet from elrend"
+                               " where idoszak=? and sorsz=? and resz is ? limit 1"),
+                {idoszak, sorsz, resz});
+            if (!e.isEmpty()) rend = std::make_pair(e.value(0, 0), e.value(0, 1));
+            const engine::Query b = st_.tables.dbo.query(
+                QStringLiteral("select nev from beteg where taj=? limit 1"), {taj});
+            if (!b.isEmpty()) nev = displayText(b.value(0, 0));
+        }
+        // A sheet without its order record or patient is left out, as a
+        // join would leave it.
+        s.marad = rend && nev;
+        if (!s.marad) continue;
+        s.engszam = rend->first;
+        s.szakvet = rend->second;
+        s.nev = *nev;
+        ++adat->betegSorai[taj];
+        ++megmarad;
+    }
+    if (megmarad == 0) return std::nullopt;
+
+    Lista l(QStringLiteral("Ttajl"), QStringLiteral("TAJ számos ellenőrző lista"));
+    Report& r = l.report;
+    r.orientation = Orientation::Landscape;
+    r.data = std::move(rows);
+    std::vector<Oszlop> fejek;
+    for (const Hasab& c : kHasabok)
+        fejek.push_back({QString::fromUtf8(c.cim), c.x, c.w});
+    for (int i = 0; i < 9; ++i)
+        fejek.push_back({QString::fromUtf8(kSzamlaloCim[i]), kSzamlaloX + i * kSzamlaloW,
+                         kSzamlaloW, 0, Qt::AlignRight | Qt::AlignVCenter});
+    l.oszlopfejek(fejek, l.fejlec(program_, cim));
+
+    auto ossz = std::make_shared<Osszegek>();
+    ossz->bno = SheetLookups::load(st_);
+    ossz->adat = adat;
+
+    r.groupKey = [](const engine::Query& q, int row) { return q.value(row, 0).toString(); };
+    Band& gh = r.groupHeader;
+    gh.height = 5.5;
+    gh.addLabel(0, 1, 16, kSor, QStringLiteral("TAJ szám:"), kFej);
+    gh.addText(QStringLiteral("taj"), 16, 1, 20, kSor, {}, kFej);
+    gh.addText(QStringLiteral("nev"), 38, 1, 90, kSor, {}, kFej);
+    gh.beforePrint = [ossz](Band& b, const PrintContext& c) {
+        ossz->csoport.fill(0);
+        ossz->szviz = 0;
+        const QString taj = c.text(QStringLiteral("taj"));
+        ossz->csoportMarad = ossz->adat->betegSorai.value(taj) > 0;
+        if (!ossz->csoportMarad) return false;
+        // The group's first row may be one left out; the name is the patient's.
+        QString nev;
+        for (int row = c.row; row < c.data->rowCount(); ++row)
+            if (ossz->adat->sorok[std::size_t(row)].marad) {
+                nev = ossz->adat->sorok[std::size_t(row)].nev;
+                break;
+            }
+        b.setText(QStringLiteral("taj"), taj);
+        b.setText(QStringLiteral("nev"), nev);
+        return true;
+    };
+
+    Band& d = r.detail;
+    d.height = kSor;
+    for (const Hasab& c : kHasabok)
+        d.addText(QLatin1String(c.nev), c.x, 0, c.w, kSor, {}, kCella,
+                  QLatin1String(c.nev) == QLatin1String("szviz")
+                      ? Qt::AlignRight | Qt::AlignVCenter
+                      : Qt::AlignLeft | Qt::AlignVCenter);
+    for (int i = 0; i < 9; ++i)
+        d.addText(QStringLiteral("n%1").arg(i), kSzamlaloX + i * kSzamlaloW, 0, kSzamlaloW, kSor,
+                  {}, kCella, Qt::AlignRight | Qt::AlignVCenter);
+    app::AppState* st = &st_;
+    d.beforePrint = [ossz, st](Band& b, const PrintContext& c) {
+        const Sor& sor = ossz->adat->sorok[std::size_t(c.row)];
+        if (!sor.marad) return false;
+        const QVariant resz = c.value(QStringLiteral("resz"));
+        b.setText(QStringLiteral("lapszam"), c.text(QStringLiteral("sorsz")) + displayText(resz));
+        for (const char* f : {"idoszak", "elszam", "lezdat", "szviz"})
+            b.setText(QLatin1String(f), c.text(QLatin1String(f)));
+        b.setText(QStringLiteral("engszam"), displayText(sor.engszam));
+        b.setText(QStringLiteral("szakvet"), displayText(sor.szakvet));
+        b.setText(QStringLiteral("bnorov"),
+                  rovid(ossz->bno->bno.value(c.text(QStringLiteral("bnorov"))), 30));
+        b.setText(QStringLiteral("bnofo"),
+                  rovid(ossz->bno->bno.value(c.text(QStringLiteral("bnofo"))), 30));
+        // The sheet's visit rows, summed by activity, care type and category.
+        Vizitek v;
+        if (ossz->adat->mind) {
+            v = ossz->adat->vizitek.value(lapKulcs(c.value(QStringLiteral("idoszak")),
+                                                   c.value(QStringLiteral("sorsz")), resz));
+        } else {
+            st->tables.dbo.each(
+                QStringLiteral("select tevkod, elltip, onkep, vizitdb from lapb"
+                               " where idoszak=? and sorsz=? and resz is ?"),
+                {c.value(QStringLiteral("idoszak")), c.value(QStringLiteral("sorsz")), resz},
+                [&](const QVariantList& r) {
+                    v.hozza(displayText(r.value(0)), r.value(1).toInt(), r.value(2).toInt(),
+                            r.value(3).toLongLong());
+                });
+        }
+        const Szamlalok& n = v.n;
+        const QString tevek = v.lista();
+        b.setText(QStringLiteral("tevek"), tevek);
+        for (int i = 0; i < 9; ++i) {
+            b.setText(QStringLiteral("n%1").arg(i), szamlalo(n[std::size_t(i)]));
+            ossz->csoport[std::size_t(i)] += n[std::size_t(i)];
+        }
+        ossz->szviz += c.value(QStringLiteral("szviz")).toLongLong();
+        return true;
+    };
+
+    Band& gf = r.groupFooter;
+    gf.height = kSor + 2;
+    gf.addLine(160, 0.3, 277, 0.3);
+    gf.addLabel(150, 0.8, 36, kSor, QStringLiteral("Összesen:"), kFej,
+                Qt::AlignRight | Qt::AlignVCenter);
+    gf.addText(QStringLiteral("szviz"), 187, 0.8, 12, kSor, {}, kFej,
+               Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 0; i < 9; ++i)
+        gf.addText(QStringLiteral("n%1").arg(i), kSzamlaloX + i * kSzamlaloW, 0.8, kSzamlaloW, kSor,
+                   {}, kFej, Qt::AlignRight | Qt::AlignVCenter);
+    gf.beforePrint = [ossz](Band& b, const PrintContext&) {
+        if (!ossz->csoportMarad) return false;
+        b.setText(QStringLiteral("szviz"), ui::formatNumber(ossz->szviz));
+        for (int i = 0; i < 9; ++i)
+            b.setText(QStringLiteral("n%1").arg(i), szamlalo(ossz->csoport[std::size_t(i)]));
+        return true;
+    };
+
+    r.summary.height = 8;
+    r.summary.addLabel(0, 3, 60, 4.5, QStringLiteral("Lista vége"), Font{9, true});
+    return l;
+}
+
+} // namespace reports
