@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/backupcommands.h"
 #include "app/appstate.h"
 #include "app/helpwindow.h"
 #include "app/logindialog.h"
@@ -11,7 +12,6 @@
 #include "app/programicon.h"
 #include "app/programinfo.h"
 #include "app/startup.h"
-#include "db/backupcommands.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"
 #include "exchange/kuldes.h"
@@ -322,11 +322,11 @@ void MainWindow::buildMenu() {
             &QAction::triggered, this, &MainWindow::Jelszmdosts1Click);
     command(addItem(szerviz, QStringLiteral("Ments1"), QStringLiteral("&Mentés"),
                     QStringLiteral("Adatállományok mentése")),
-            [this] { db::mentes(st_, this); });
+            [this] { mentes(st_, this); });
     command(addItem(szerviz, QStringLiteral("Visszatlts1"), QStringLiteral("&Visszatöltés"),
                     QStringLiteral("Adatállományok visszatöltése")),
             [this] {
-                if (!db::visszatoltes(st_, this, [this] { return szerzadat(st_); })) endProgram();
+                if (!visszatoltes(st_, this, [this] { return szerzadat(st_); })) endProgram();
             });
 
     // Adatszolgáltatás

@@ -1,7 +1,7 @@
 #include "db/backup.h"
 
-#include "app/appstate.h"
 #include "db/tableops.h"
+#include "db/tableset.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"

@@ -19,10 +19,6 @@
 #include <QStringList>
 #include <functional>
 
-namespace app {
-struct AppState;
-}
-
 namespace ui {
 class FolderAsker;
 class Messages;
@@ -79,10 +75,20 @@ private:
 // only when the copy is complete. False on any failure; `to` is then as it was.
 bool copyReplacing(const QString& from, const QString& to);
 
+struct TableSet;
+
+// What a backup works with: the open tables, the message door, MENT and TEMP.
+struct BackupPlaces {
+    ui::Messages& msg;
+    TableSet& tables;
+    QString mentkonyvtar;
+    QString tempkonyvtar;
+};
+
 class Backup {
 public:
-    Backup(app::AppState& state, ui::FolderAsker& folders, RestoreSourceAsker& sources)
-        : st_(state), folders_(folders), sources_(sources) {}
+    Backup(BackupPlaces places, ui::FolderAsker& folders, RestoreSourceAsker& sources)
+        : st_(std::move(places)), folders_(folders), sources_(sources) {}
 
     // The archiver's program (a name looked up in PATH, or a path).
     void setArchiver(const QString& program) { archiver_ = Archiver(program); }
@@ -108,7 +114,7 @@ private:
     // and returns false when that fails.
     bool unpackIntoTemp(const QString& archive);
 
-    app::AppState& st_;
+    BackupPlaces st_;
     ui::FolderAsker& folders_;
     RestoreSourceAsker& sources_;
     Archiver archiver_;

@@ -83,7 +83,9 @@ struct BackupTest : ::testing::Test {
         app = std::make_unique<testsupport::StartedApp>(options);
         st = &app->state;
         msg = &app->msg;
-        backup = std::make_unique<db::Backup>(*st, folders, sources);
+        backup = std::make_unique<db::Backup>(
+            db::BackupPlaces{st->msg, st->tables, st->mentkonyvtar, st->tempkonyvtar}, folders,
+            sources);
     }
 
     // "&Visszatöltés" with the main window's reading of the contract.

@@ -9,15 +9,13 @@
 class QWidget;
 
 namespace app {
+
 struct AppState;
-}
 
-namespace db {
-
-void mentes(app::AppState& state, QWidget* parent);
+void mentes(AppState& state, QWidget* parent);
 
 // False when the program must end: the restored contract has no financing
 // code (the error was shown). `szerzadat` reads the restored contract.
-bool visszatoltes(app::AppState& state, QWidget* parent, const std::function<bool()>& szerzadat);
+bool visszatoltes(AppState& state, QWidget* parent, const std::function<bool()>& szerzadat);
 
-} // namespace db
+} // namespace app

@@ -1,4 +1,4 @@
-#include "db/backupcommands.h"
+#include "app/backupcommands.h"
 
 #include "app/appstate.h"
 #include "db/backup.h"
@@ -9,13 +9,13 @@
 
 #include <exception>
 
-namespace db {
+namespace app {
 
 namespace {
 
 // Runs a command; an error that escapes it goes to the error box. False
 // when the command itself said the program must end.
-template <typename Command> bool guarded(app::AppState& st, Command&& command) {
+template <typename Command> bool guarded(AppState& st, Command&& command) {
     try {
         return command();
     } catch (const engine::DbError& e) {
@@ -28,21 +28,21 @@ template <typename Command> bool guarded(app::AppState& st, Command&& command) {
 
 } // namespace
 
-void mentes(app::AppState& st, QWidget* parent) {
+void mentes(AppState& st, QWidget* parent) {
     ui::QtFolderAsker folders(st.msg, parent);
-    QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
-    Backup backup(st, folders, sources);
+    db::QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
+    db::Backup backup({st.msg, st.tables, st.mentkonyvtar, st.tempkonyvtar}, folders, sources);
     guarded(st, [&] {
         backup.mentes();
         return true;
     });
 }
 
-bool visszatoltes(app::AppState& st, QWidget* parent, const std::function<bool()>& szerzadat) {
+bool visszatoltes(AppState& st, QWidget* parent, const std::function<bool()>& szerzadat) {
     ui::QtFolderAsker folders(st.msg, parent);
-    QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
-    Backup backup(st, folders, sources);
+    db::QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
+    db::Backup backup({st.msg, st.tables, st.mentkonyvtar, st.tempkonyvtar}, folders, sources);
     return guarded(st, [&] { return backup.visszatoltes(szerzadat); });
 }
 
-} // namespace db
+} // namespace app
