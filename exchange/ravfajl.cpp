@@ -7,8 +7,8 @@
 
 namespace exchange {
 
-RavFajl::RavFajl(const QString& path, const QStringList& needed)
-    : name_(QFileInfo(path).fileName()) {
+RavFajl::RavFajl(const QString& path, const QStringList& needed, const QString& shownName)
+    : name_(shownName.isEmpty() ? QFileInfo(path).fileName() : shownName) {
     try {
         table_.open(path, engine::Table::Mode::ReadOnly);
     } catch (const engine::DbError& e) {

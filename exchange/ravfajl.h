@@ -32,8 +32,10 @@ private:
 
 class RavFajl {
 public:
-    // Opens `path` and checks that it has every field of `needed`.
-    RavFajl(const QString& path, const QStringList& needed);
+    // Opens `path` and checks that it has every field of `needed`. Messages
+    // name the file `shownName` (default: the file's own name), so that a
+    // copy is reported under the name the office gave it.
+    RavFajl(const QString& path, const QStringList& needed, const QString& shownName = {});
 
     // The file's name as messages show it.
     const QString& name() const { return name_; }
@@ -65,6 +67,8 @@ public:
 
     // The message for a value of the current row that cannot be used.
     [[noreturn]] void hibasErtek(int field) const;
+
+    const engine::Table& table() const { return table_; }
 
 private:
     QString name_;
