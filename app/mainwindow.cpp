@@ -23,8 +23,8 @@
 #include "masters/remainderswindow.h"
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
-#include "reports/reportpreviewdialog.h"
 #include "ui/hints.h"
+#include "reports/reportpreviewdialog.h"
 #include "ui/messages.h"
 
 #include <QActionGroup>
