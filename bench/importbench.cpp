@@ -283,12 +283,24 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 3; ++i) {
         exchange::TeljesAdat imp(st, folders);
         msg.clear();
+        // Where the time of a run goes, stage by stage.
+        QString stage;
+        Clock::time_point at;
+        QStringList stages;
+        imp.setProgress([&](const QString& s) {
+            if (!stage.isEmpty())
+                stages << QStringLiteral("%1 %2 ms").arg(stage).arg(since(at), 0, 'f', 0);
+            stage = s;
+            at = Clock::now();
+        });
         t0 = Clock::now();
         if (!imp.beolvas(in)) {
             std::fprintf(stderr, "%s\n", qPrintable(msg.last()));
             return 1;
         }
         full.push_back(since(t0));
+        stages << QStringLiteral("%1 and the message %2 ms").arg(stage).arg(since(at), 0, 'f', 0);
+        std::printf("  %s\n", qPrintable(stages.join(", ")));
         if (i == 0)
             std::printf("full data set: %d sheets, %d visit rows, %d diagnoses restored\n",
                         imp.osszegzes().lapok, imp.osszegzes().vizitek,

@@ -165,13 +165,27 @@ void masol(const Forras& f, std::uint32_t recno, const char* in, const Cel& c, c
         if (!m.src.ok()) continue;
         switch (m.dst.type) {
         case 'D': {
+            if (m.src.type == 'D') {
+                // A date field's bytes are the date (or blanks).
+                memcpy(out + m.dst.off, in + m.src.off, 8);
+                break;
+            }
             const QByteArray d = f.datum(recno, in, m.src);
             if (!d.isEmpty()) memcpy(out + m.dst.off, d.constData(), 8);
             break;
         }
-        case 'N':
-            c.szam(out, m.dst, f.egesz(recno, in, m.src));
+        case 'N': {
+            // Plain digits that fit are copied right-aligned as they are.
+            const QByteArrayView v = nyers(in, m.src);
+            bool digits = v.size() <= m.dst.width;
+            for (char ch : v)
+                digits = digits && ch >= '0' && ch <= '9';
+            if (digits)
+                memcpy(out + m.dst.off + m.dst.width - v.size(), v.data(), size_t(v.size()));
+            else
+                c.szam(out, m.dst, f.egesz(recno, in, m.src));
             break;
+        }
         default:
             if (m.szamHossz > 0 && m.src.type == 'N') {
                 const qint64 n = f.egesz(recno, in, m.src);
@@ -479,8 +493,17 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         if (p < elso) continue;
         const qint64 s = ab.egesz(r, rec, bSor);
         if (s < 0) ab.hiba(r, bSor, rec);
-        const QByteArray d = ab.datum(r, rec, bDat);
-        vizitSorrend.push_back({p, s, rec[bResz.off], d.isEmpty() ? 0 : d.toInt(), r});
+        int nap = 0;
+        if (bDat.type == 'D') {
+            for (int i = 0; i < 8; ++i) {
+                const char ch = rec[bDat.off + i];
+                nap = nap * 10 + (ch >= '0' && ch <= '9' ? ch - '0' : 0);
+            }
+        } else {
+            const QByteArray d = ab.datum(r, rec, bDat);
+            nap = d.isEmpty() ? 0 : d.toInt();
+        }
+        vizitSorrend.push_back({p, s, rec[bResz.off], nap, r});
     }
     std::sort(vizitSorrend.begin(), vizitSorrend.end(), kisebb);
     const auto lapbMasol = masolasok(ab, lapbCel,
@@ -506,7 +529,13 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         Cel::szoveg(out, vIdo, szoveg(k.p));
         Cel::nullas(out, vSorsz, k.sorszam);
         const QByteArrayView elsz = nyers(in, bElsz);
-        if (!elsz.isEmpty()) {
+        auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
+        if (elsz.size() == 6 && std::all_of(elsz.begin(), elsz.end(), digit) &&
+            (elsz[4] == '0' || elsz[4] == '1')) {
+            // "YYYYMM", the office's usual form, straight to "YYYY.MM".
+            char e[7] = {elsz[0], elsz[1], elsz[2], elsz[3], '.', elsz[4], elsz[5]};
+            Cel::szoveg(out, vElido, QByteArrayView(e, 7));
+        } else if (!elsz.isEmpty()) {
             const QString e = QString::fromLatin1(elsz);
             const auto ep = core::Idoszak::parseAny(e);
             Cel::szoveg(out, vElido, ep ? ep->text().toLatin1() : elsz.toByteArray());
