@@ -1,5 +1,6 @@
 #include "exchange/elszamoltlapok.h"
 
+#include "engine/dbffile.h"
 #include "exchange/ravfajl.h"
 #include "exchangedata.h"
 #include "support/startedapp.h"
@@ -69,6 +70,20 @@ protected:
         return app->state.tables.dbo.query("select allapot from lap where sorsz = ?", {sorsz})
             .value(0, 0)
             .toString();
+    }
+    // ELIDO, ALLAPOT and the fee columns of the period, as one text.
+    QString q3() {
+        auto& db = app->state.tables.dbo;
+        return db.query("select group_concat(ifnull(elido, '-'), '') from lapb")
+                   .value(0, 0)
+                   .toString() +
+               db.query("select group_concat(ifnull(allapot, '-'), '') from lap")
+                   .value(0, 0)
+                   .toString() +
+               db.query("select ifnull(alapdij, '-') || ifnull(ravkuld, '-') from zaras where "
+                        "idoszak = '2016.03'")
+                   .value(0, 0)
+                   .toString();
     }
     int elszamolt() {
         return app->state.tables.dbo.query("select count(*) from lapb where elido = '2016.04'")
@@ -182,6 +197,35 @@ TEST_F(ElszamoltTest, NoClosingRowForTheFeesPeriod) {
                   .value(0, 0),
               before.value(0, 0));
     EXPECT_EQ(app->msg.count(), 1);
+}
+
+// ELIDO, ALLAPOT and the fees are one change unit: a failing write anywhere
+// leaves all three tables as they were.
+TEST_F(ElszamoltTest, EveryFailingWriteLeavesEveryTableAsItWas) {
+    writeFiles(tizHat());
+    const QString before = q3();
+    int fired = 0;
+    for (long n = 1;; ++n) {
+        bool failed = false;
+        engine::testing::setIoHook([&](engine::testing::IoOp, long i) {
+            // The copies into TEMP fail too: nothing is read then.
+            if (i != n) return engine::testing::IoAction::Proceed;
+            failed = true;
+            return engine::testing::IoAction::Fail;
+        });
+        app->msg.clear();
+        const bool ok = run();
+        engine::testing::setIoHook(nullptr);
+        SCOPED_TRACE(n);
+        if (!failed || ok) {
+            EXPECT_TRUE(ok);
+            EXPECT_EQ(elszamolt(), 17);
+            break;
+        }
+        ++fired;
+        EXPECT_EQ(q3(), before);
+    }
+    EXPECT_GT(fired, 5);
 }
 
 TEST(Fizetesiallapot, ByTheOrderOfTheTests) {
