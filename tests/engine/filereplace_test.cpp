@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <csignal>
 #include <memory>
 #include <sys/wait.h>
@@ -259,6 +260,58 @@ TEST_F(FileReplace, ClosedTablesReplacedTogetherOrNotAtAll) {
     }
     EXPECT_GT(fired, 3);
     EXPECT_EQ(leftovers(), QStringList());
+}
+
+} // namespace
+
+namespace {
+
+TEST(FileReplaceKill, ClosedTablesKilledAtAnyOperation) {
+    int killed = 0;
+    QSet<int> seen;
+    for (long n = 1;; ++n) {
+        testsupport::TempDir d;
+        Three::init(d.path());
+        for (const char* name : {"a", "b"}) {
+            engine::TableBuilder out(d.file(QString(name) + ".dbf.uj"), fields(), ".tmp");
+            for (int i = 0; i < 5; ++i)
+                out.addRow({QStringLiteral("n%1").arg(i), 100 + i});
+            out.Finish();
+        }
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
+                if (i == n) ::raise(SIGKILL);
+                return engine::testing::IoAction::Proceed;
+            });
+            try {
+                engine::replaceFiles(
+                    d.path(), {{d.file("a.dbf.uj"), "a.dbf"}, {d.file("b.dbf.uj"), "b.dbf"}});
+            } catch (...) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        SCOPED_TRACE(n);
+        engine::recoverJournal(d.path());
+        engine::removeLeftoverFiles(d.path());
+        Table a, b;
+        a.open(d.file("a.dbf"));
+        b.open(d.file("b.dbf"));
+        EXPECT_EQ(a.recordCount(), b.recordCount());
+        seen << int(a.recordCount());
+        if (!WIFSIGNALED(status)) {
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(a.recordCount(), 5u);
+            break;
+        }
+        ++killed;
+    }
+    EXPECT_GT(killed, 3);
+    EXPECT_EQ(seen, (QSet<int>{3, 5}));
 }
 
 } // namespace
