@@ -16,6 +16,7 @@
 #include "engine/dberror.h"
 #include "exchange/kuldes.h"
 #include "exchange/kuldesellwindow.h"
+#include "exchange/beolvasaswindow.h"
 #include "masters/betegekwindow.h"
 #include "masters/bnoviewerwindow.h"
 #include "masters/contractwindow.h"
@@ -340,15 +341,21 @@ void MainWindow::buildMenu() {
     QMenu* beolv = addSubmenu(adatszolg, QStringLiteral("FloppybeolvassaRAVtl1"),
                               QStringLiteral("Floppy &beolvasása RAV-től"),
                               QStringLiteral("Floppy beolvasása RAV-től"));
-    later(addItem(beolv, QStringLiteral("ElszmolsilapokbeolvassaRAVtl1"),
-                  QStringLiteral("&Elszámolt lapok beolvasása RAV-től"),
-                  QStringLiteral("Elszámolt lapok beolvasása RAV-től")));
-    later(addItem(beolv, QStringLiteral("SzerzdsekbeolvassaRAVtl1"),
-                  QStringLiteral("&Szerződések beolvasása RAV-től"),
-                  QStringLiteral("Szerződések beolvasása RAV-től")));
-    later(addItem(beolv, QStringLiteral("Teljesadatllomnybeolvassa1"),
-                  QStringLiteral("&Teljes adatállomány beolvasása RAV-től"),
-                  QStringLiteral("Teljes adatállomány beolvasása RAV-től")));
+    command(addItem(beolv, QStringLiteral("ElszmolsilapokbeolvassaRAVtl1"),
+                    QStringLiteral("&Elszámolt lapok beolvasása RAV-től"),
+                    QStringLiteral("Elszámolt lapok beolvasása RAV-től")),
+            [this] { exchange::elszamoltLapokBeolvasasa(st_, this); });
+    command(addItem(beolv, QStringLiteral("SzerzdsekbeolvassaRAVtl1"),
+                    QStringLiteral("&Szerződések beolvasása RAV-től"),
+                    QStringLiteral("Szerződések beolvasása RAV-től")),
+            [this] {
+                if (!exchange::szerzodesekBeolvasasa(st_, this, [this] { return szerzadat(st_); }))
+                    endProgram();
+            });
+    command(addItem(beolv, QStringLiteral("Teljesadatllomnybeolvassa1"),
+                    QStringLiteral("&Teljes adatállomány beolvasása RAV-től"),
+                    QStringLiteral("Teljes adatállomány beolvasása RAV-től")),
+            [this] { exchange::teljesAdatBeolvasasa(st_, this); });
 
     // Súgó
     QMenu* help = addSubmenu(bar, QStringLiteral("HELP1"), QStringLiteral("Sú&gó"),

@@ -115,37 +115,6 @@ RestoreSource restoreSourceOk(RestoreSourceItem item, const QString& mentkonyvta
 }
 
 // ---------------------------------------------------------------------------
-// Archiver
-
-bool Archiver::pack(const QString& archive, const QStringList& files) const {
-    return run(
-        QStringList{QStringLiteral("a"), QStringLiteral("-e"), QStringLiteral("-y"), archive} +
-        files);
-}
-
-bool Archiver::unpack(const QString& archive, const QString& dir) const {
-    return run({QStringLiteral("x"), QStringLiteral("-y"), archive, withSlash(dir)});
-}
-
-bool Archiver::run(const QStringList& arguments) const {
-    QProcess p;
-    p.setProgram(program_);
-    p.setArguments(arguments);
-    // The archiver runs unattended: no keyboard, its report goes nowhere.
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.setStandardErrorFile(QProcess::nullDevice());
-    p.start();
-    if (!p.waitForStarted(-1)) return false;
-    // Wait for its end, keeping the windows painted meanwhile.
-    while (!p.waitForFinished(100)) {
-        if (p.state() == QProcess::NotRunning) break;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// ---------------------------------------------------------------------------
 // Copies
 
 bool copyReplacing(const QString& from, const QString& to) {

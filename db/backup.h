@@ -15,6 +15,8 @@
 // folder beside MENT that takes MENT's place when complete, so that MENT
 // never holds files of two backups.
 
+#include "db/arj.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -52,24 +54,6 @@ enum class RestoreSourceItem { None, Ment, ChosenFolder };
 // `mentkonyvtar`.
 RestoreSource restoreSourceOk(RestoreSourceItem item, const QString& mentkonyvtar,
                               ui::Messages& msg, ui::FolderAsker& folders);
-
-// The external archiver, started as a process and waited for until it ends.
-// True only when it started and ended with exit code 0.
-class Archiver {
-public:
-    explicit Archiver(QString program = QStringLiteral("arj")) : program_(std::move(program)) {}
-    const QString& program() const { return program_; }
-
-    // "arj a -e -y ARCHIVE FILES...": the files without their paths.
-    bool pack(const QString& archive, const QStringList& files) const;
-    // "arj x -y ARCHIVE DIR/": every file of the archive into `dir`.
-    bool unpack(const QString& archive, const QString& dir) const;
-
-private:
-    bool run(const QStringList& arguments) const;
-
-    QString program_;
-};
 
 // Copies `from` to `to` through a temporary file beside `to`, renamed over it
 // only when the copy is complete. False on any failure; `to` is then as it was.

@@ -2,6 +2,7 @@
 
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/fileswap.h"
 #include "engine/table.h"
 
 #include <QDateTime>
@@ -31,6 +32,9 @@
 //               u32   tail length, then the bytes that followed the records
 //               u32   record length
 //               u32   before-images, then each: u32 record number, the record
+//   then, when the unit replaces whole files, the section of
+//               engine/fileswap.h ("SWAP", u32 count, per file: str target,
+//               str fresh, str saved, u32 target existed)
 //   u64         checksum of everything above except the sealed word
 //   "SZJEND01"
 //
@@ -123,7 +127,8 @@ struct TableImage {
     std::vector<std::pair<quint32, QByteArray>> images;
 };
 
-QByteArray encodeJournal(const std::vector<TableImage>& tables) {
+QByteArray encodeJournal(const std::vector<TableImage>& tables,
+                         const std::vector<FileSwap>& swaps = {}) {
     QByteArray b(kMagic, 8);
     put64(b, 0); // sealed
     put64(b, 0); // length, set below
@@ -145,6 +150,7 @@ QByteArray encodeJournal(const std::vector<TableImage>& tables) {
             b.append(rec);
         }
     }
+    b.append(journal::encodeSwaps(swaps));
     set64(b, kLengthAt, quint64(b.size() + 16));
     put64(b, checksum(b.constData() + kLengthAt, b.size() - kLengthAt));
     b.append(kEnd, 8);
@@ -153,7 +159,8 @@ QByteArray encodeJournal(const std::vector<TableImage>& tables) {
 
 // The journal's tables, or nullopt when it was never sealed (a kill while it
 // was being written: no table had changed). Throws DbError(Damaged).
-std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const QString& path) {
+std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const QString& path,
+                                                     std::vector<FileSwap>* swaps = nullptr) {
     // A journal gets its name only whole, so one too short to say whether it
     // was sealed was cut short afterwards.
     if (b.size() < kBodyAt) throw damagedJournal(path, QStringLiteral("csonka"));
@@ -193,7 +200,10 @@ std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const 
             if (img.first == 0 || img.first > t.count)
                 throw damagedJournal(path, QStringLiteral("hibás rekordszám"));
     }
-    if (r.pos != summed) throw damagedJournal(path, QStringLiteral("a hossza nem egyezik"));
+    if (r.pos != summed) {
+        if (!swaps) throw damagedJournal(path, QStringLiteral("a hossza nem egyezik"));
+        *swaps = journal::decodeSwaps(b.mid(r.pos, summed - r.pos), path);
+    }
     return out;
 }
 
@@ -371,8 +381,20 @@ void ChangeUnit::commit() {
     // the file's, the held ones are not written yet.
     std::vector<Table*> changing;
     std::vector<TableImage> images;
+    // Tables that take a whole new file (Table::replaceWith).
+    std::vector<Table*> replacing;
+    std::vector<FileSwap> swaps;
     for (Table* t : tables_) {
         if (t->held_->empty()) continue;
+        if (t->held_->replacement) {
+            FileSwap s;
+            s.target = QFileInfo(t->path()).fileName();
+            s.fresh = QFileInfo(t->held_->replacement->tmpPath()).fileName();
+            s.saved = savedName(s.target);
+            swaps.push_back(s);
+            replacing.push_back(t);
+            continue;
+        }
         struct stat st {};
         if (::fstat(t->fd_, &st) != 0) {
             const DbError e = ioError(t->path(), QStringLiteral("nem olvasható"));
@@ -397,14 +419,32 @@ void ChangeUnit::commit() {
         changing.push_back(t);
         images.push_back(std::move(img));
     }
-    if (changing.empty()) {
+    if (changing.empty() && replacing.empty()) {
         end();
         return;
     }
+    // The new files become the tables' own once the journal is gone.
+    auto adoptNewFiles = [&] {
+        journal::finishSwaps(directory_, swaps);
+        std::vector<std::pair<Table*, std::unique_ptr<TableBuilder>>> adopt;
+        for (Table* t : replacing)
+            adopt.emplace_back(t, std::move(t->held_->replacement));
+        end();
+        for (auto& [t, built] : adopt) {
+            const std::uint32_t count = built->count();
+            try {
+                t->adoptFile(built->takeSealed(), count);
+            } catch (const DbError&) {
+                // The index file was marked before the swap: rebuilt at
+                // the next open.
+            }
+        }
+    };
 
     const QString journal = journalPath(directory_);
     try {
-        writeJournal(journal, directory_, encodeJournal(images));
+        journal::prepareSwaps(directory_, swaps);
+        writeJournal(journal, directory_, encodeJournal(images, swaps));
     } catch (const DbError&) {
         // Nothing changed: the journal goes (if it was made) with the unit.
         QFile::remove(journal);
@@ -412,6 +452,9 @@ void ChangeUnit::commit() {
         throw;
     }
     try {
+        for (Table* t : replacing)
+            t->touchIndexFile();
+        journal::applySwaps(directory_, swaps);
         for (Table* t : changing)
             t->flushHeld();
         for (Table* t : changing)
@@ -422,16 +465,21 @@ void ChangeUnit::commit() {
         // cut now could only bring the journal back and roll them back).
         const bool removed = !QFileInfo::exists(journal);
         if (removed) {
-            end();
+            adoptNewFiles();
             return;
         }
         QString undone;
         try {
             for (size_t i = 0; i < changing.size(); ++i)
                 restoreFile(changing[i]->fd_, images[i], changing[i]->path());
+            journal::undoSwaps(directory_, swaps);
             removeDurably(journal);
         } catch (const DbError& e) {
             undone = e.text();
+            for (Table* t : changing)
+                t->blocked_ = true;
+            for (Table* t : replacing)
+                t->blocked_ = true;
         }
         rollback();
         if (undone.isEmpty()) throw;
@@ -446,7 +494,7 @@ void ChangeUnit::commit() {
                                          "program következő indításakor megtörténik")
                               .arg(undone));
     }
-    end();
+    adoptNewFiles();
 }
 
 namespace {
@@ -481,7 +529,8 @@ bool recoverJournal(const QString& directory) {
 namespace {
 
 bool applyJournal(const QString& directory, const QString& path, const QByteArray& bytes) {
-    const auto tables = decodeJournal(bytes, path);
+    std::vector<FileSwap> swaps;
+    const auto tables = decodeJournal(bytes, path, &swaps);
     if (!tables) {
         removeDurably(path);
         return true;
@@ -517,6 +566,10 @@ bool applyJournal(const QString& directory, const QString& path, const QByteArra
             restoreFile(files[i].fd, (*tables)[i], files[i].path);
         for (const Open& o : files)
             Table::markIndexStale(o.path);
+        // Whole files replaced by the unit go back to their old ones.
+        journal::undoSwaps(directory, swaps);
+        for (const FileSwap& s : swaps)
+            Table::markIndexStale(findFileNoCase(QDir(directory).filePath(s.target)));
     } catch (...) {
         closeAll();
         throw;
@@ -527,5 +580,74 @@ bool applyJournal(const QString& directory, const QString& path, const QByteArra
 }
 
 } // namespace
+
+void replaceFiles(const QString& directory,
+                  const std::vector<std::pair<QString, QString>>& freshToTarget) {
+    const QString dir = QDir(directory).absolutePath();
+    const QString jpath = journalPath(dir);
+    if (QFileInfo::exists(jpath))
+        throw DbError(DbError::Kind::Io, jpath,
+                      QStringLiteral("egy korábbi félbeszakadt művelet még nincs visszaállítva; "
+                                     "indítsa újra a programot"));
+    std::vector<FileSwap> swaps;
+    for (const auto& [fresh, target] : freshToTarget) {
+        if (QFileInfo(fresh).absolutePath() != dir)
+            throw DbError(DbError::Kind::Usage, fresh,
+                          QStringLiteral("az új állomány nem a tábla könyvtárában van"));
+        FileSwap s;
+        const QString t = findFileNoCase(QDir(dir).filePath(target));
+        s.target = QFileInfo(t).fileName();
+        s.fresh = QFileInfo(fresh).fileName();
+        s.saved = savedName(s.target);
+        s.hadTarget = QFileInfo::exists(t);
+        swaps.push_back(s);
+    }
+    auto removeFresh = [&] {
+        for (const FileSwap& s : swaps)
+            QFile::remove(QDir(dir).filePath(s.fresh));
+    };
+    try {
+        // The new files' contents durable before the journal names them.
+        for (const FileSwap& s : swaps) {
+            const QString p = QDir(dir).filePath(s.fresh);
+            const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CLOEXEC);
+            if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
+            try {
+                syncFile(fd, p);
+            } catch (...) {
+                ::close(fd);
+                throw;
+            }
+            ::close(fd);
+        }
+        journal::prepareSwaps(dir, swaps);
+        writeJournal(jpath, dir, encodeJournal({}, swaps));
+    } catch (const DbError&) {
+        QFile::remove(jpath);
+        removeFresh();
+        throw;
+    }
+    try {
+        journal::applySwaps(dir, swaps);
+        removeDurably(jpath);
+    } catch (const DbError& failure) {
+        if (!QFileInfo::exists(jpath)) {
+            journal::finishSwaps(dir, swaps);
+            return;
+        }
+        try {
+            journal::undoSwaps(dir, swaps);
+            removeDurably(jpath);
+        } catch (const DbError& e) {
+            throw DbError(DbError::Kind::Io, failure.file(),
+                          failure.detail() +
+                              QStringLiteral("; az állományok visszaállítása sem sikerült (%1), "
+                                             "a program következő indításakor megtörténik")
+                                  .arg(e.text()));
+        }
+        throw;
+    }
+    journal::finishSwaps(dir, swaps);
+}
 
 } // namespace engine

@@ -163,6 +163,16 @@ int NewFile::commit(bool keepOpen) {
     return -1;
 }
 
+void NewFile::sync() {
+    syncFile(fd_, tmp_);
+}
+
+int NewFile::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
 void NewFile::abandon() {
     if (fd_ < 0) return;
     ::close(fd_);

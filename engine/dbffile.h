@@ -65,6 +65,11 @@ public:
     // descriptor stays open (now naming the target) and is handed over.
     int commit(bool keepOpen = false);
     void abandon();
+    // For a change unit that renames the file itself: sync() makes the
+    // contents durable under the temporary name; release() hands the open
+    // descriptor over and leaves the file where it is.
+    void sync();
+    int release();
 
 private:
     QString target_, tmp_;

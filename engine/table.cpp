@@ -278,6 +278,9 @@ void Table::checkWritable() const {
         throw DbError(DbError::Kind::Io, path_,
                       QStringLiteral("egy félbeszakadt művelet visszaállítása még hátra van: "
                                      "lépjen ki, és indítsa újra a programot!"));
+    if (held_ && held_->replacement)
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("a tábla cseréje folyamatban van, nem írható"));
 }
 
 void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {

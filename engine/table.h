@@ -14,6 +14,7 @@
 #include "engine/fieldcodec.h"
 #include "engine/filterexpr.h"
 #include "engine/keyexpr.h"
+#include "engine/tablebuilder.h"
 #include "engine/tagindex.h"
 
 #include <QByteArray>
@@ -170,8 +171,17 @@ public:
     // fields agree in type and width, converted through the field codec where
     // they do not; fields the source lacks stay blank. Replace puts a new file
     // in the old one's place when complete. Returns the records read.
+    // Inside a change unit Replace takes effect when the unit commits, as
+    // replaceWith does.
     enum class Import { Append, Replace };
     std::uint32_t importFrom(const Table& source, Import mode = Import::Append);
+
+    // Puts the file `built` wrote (this table's fields, not yet finished) in
+    // the table's place: at once outside a change unit; inside one when the
+    // unit commits, through its journal, so that the table ends wholly old or
+    // wholly new. Until then the table reads as before and takes no other
+    // writes; a table with writes held by the unit cannot be replaced.
+    void replaceWith(std::unique_ptr<TableBuilder> built);
 
     // A read-only view of record n (deleted or not); throws for a bad number.
     RecordView record(std::uint32_t recno) const;
@@ -222,7 +232,8 @@ private:
         std::uint32_t diskCount = 0;                 // records in the file
         std::map<std::uint32_t, QByteArray> changed; // records of the file
         std::vector<QByteArray> appended;            // records diskCount+1...
-        bool empty() const { return changed.empty() && appended.empty(); }
+        std::unique_ptr<TableBuilder> replacement;   // a whole new file (sealed)
+        bool empty() const { return changed.empty() && appended.empty() && !replacement; }
     };
     void holdWrites(ChangeUnit* unit);
     // Writes the held records to the file (its index marked first).

@@ -44,7 +44,7 @@ void TableBuilder::flush() {
 }
 
 void TableBuilder::addRaw(const char* record) {
-    if (!file_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
+    if (!file_ || sealed_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
     if (count_ == 0xFFFFFFFFu)
         throw DbError(DbError::Kind::Value, target(), QStringLiteral("a tábla megtelt"));
     buffer_.append(record, header_.recordLength);
@@ -61,18 +61,43 @@ void TableBuilder::addRow(const QVariantList& values) {
     addRaw(row_.constData());
 }
 
+void TableBuilder::writeTrailer() {
+    buffer_.append(char(0x1A));
+    flush();
+    char h[7];
+    const QDate d = date_.isValid() ? date_ : today();
+    h[0] = char(d.year() % 100);
+    h[1] = char(d.month());
+    h[2] = char(d.day());
+    put32le(h + 3, count_);
+    file_->writeAt(1, h, 7);
+}
+
+void TableBuilder::seal() {
+    if (!file_ || sealed_)
+        throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
+    try {
+        writeTrailer();
+        file_->sync();
+        sealed_ = true;
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+int TableBuilder::takeSealed() {
+    if (!file_ || !sealed_)
+        throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla nincs lezárva"));
+    const int fd = file_->release();
+    file_.reset();
+    return fd;
+}
+
 int TableBuilder::Finish(bool keepOpen) {
     if (!file_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
     try {
-        buffer_.append(char(0x1A));
-        flush();
-        char h[7];
-        const QDate d = date_.isValid() ? date_ : today();
-        h[0] = char(d.year() % 100);
-        h[1] = char(d.month());
-        h[2] = char(d.day());
-        put32le(h + 3, count_);
-        file_->writeAt(1, h, 7);
+        if (!sealed_) writeTrailer();
         const int fd = file_->commit(keepOpen);
         file_.reset();
         return fd;

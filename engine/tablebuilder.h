@@ -51,12 +51,22 @@ public:
     int Finish(bool keepOpen = false);
     void Abandon();
 
+    // Completes the file under its temporary name (count and date written,
+    // contents synced) without putting it in place: a change unit puts it
+    // there with its journal (Table::replaceWith). No rows may follow.
+    void seal();
+    bool sealed() const { return sealed_; }
+    // After the unit renamed the sealed file over the target: the file's
+    // open descriptor; the builder is done and removes nothing.
+    int takeSealed();
+
     // Copies any file byte for byte the same way (the backup's copies).
     static void copyFile(const QString& from, const QString& to,
                          const QString& tmpSuffix = QStringLiteral(".uj"));
 
 private:
     void flush();
+    void writeTrailer();
 
     DbfHeader header_;
     std::unique_ptr<NewFile> file_;
@@ -64,6 +74,7 @@ private:
     QByteArray row_;
     std::uint32_t count_ = 0;
     QDate date_;
+    bool sealed_ = false;
 };
 
 } // namespace engine

@@ -137,9 +137,6 @@ std::uint32_t Table::importFrom(const Table& source, Import mode) {
     checkBrowse("import");
     source.checkOpen();
     checkWritable();
-    if (held_ && mode != Import::Append)
-        throw DbError(DbError::Kind::Usage, path_,
-                      QStringLiteral("egy folyamatban lévő művelet alatt a tábla nem cserélhető"));
     const auto convert = recordMapper(source);
     const std::uint32_t n = source.fileRecordCount();
     if (mode == Import::Append) {
@@ -158,8 +155,12 @@ std::uint32_t Table::importFrom(const Table& source, Import mode) {
     }
     // Replace: a new file with this table's header takes the old one's place
     // when complete; until then the table is as it was.
-    TableBuilder out(path_, header_, QByteArray(map_, header_.headerLength), QStringLiteral(".uj"));
-    if (!lockFile(out.fd(), true))
+    if (held_ && !held_->empty())
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("egy folyamatban lévő művelet alatt a tábla nem cserélhető"));
+    auto out = std::make_unique<TableBuilder>(
+        path_, header_, QByteArray(map_, header_.headerLength), QStringLiteral(".uj"));
+    if (!lockFile(out->fd(), true))
         throw ioError(path_, QStringLiteral("az állomány nem cserélhető"));
     QByteArray rec(header_.recordLength, ' ');
     for (std::uint32_t r = 1; r <= n; ++r) {
@@ -167,12 +168,40 @@ std::uint32_t Table::importFrom(const Table& source, Import mode) {
         if (in[0] == '*') continue;
         rec.fill(' ');
         convert(in, rec.data());
-        out.addRaw(rec.constData());
+        out->addRaw(rec.constData());
     }
-    const std::uint32_t count = out.count();
-    touchIndexFile();
-    adoptFile(out.Finish(true), count);
+    const std::uint32_t count = out->count();
+    replaceWith(std::move(out));
     return count;
+}
+
+void Table::replaceWith(std::unique_ptr<TableBuilder> built) {
+    checkBrowse("replace");
+    checkWritable();
+    bool same = built && built->recordLength() == header_.recordLength &&
+                built->fields().size() == header_.fields.size();
+    for (size_t i = 0; same && i < header_.fields.size(); ++i) {
+        const FieldDef &a = built->fields()[i], &b = header_.fields[i];
+        same = a.name.compare(b.name, Qt::CaseInsensitive) == 0 && a.type == b.type &&
+               a.width == b.width && a.decimals == b.decimals;
+    }
+    if (!same)
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("az új állomány szerkezete eltér a tábláétól"));
+    if (held_ && !held_->empty())
+        throw DbError(DbError::Kind::Usage, path_,
+                      QStringLiteral("egy folyamatban lévő művelet alatt a tábla nem cserélhető"));
+    // The new file is locked as the old one is, before it takes its name.
+    if (::flock(built->fd(), LOCK_EX | LOCK_NB) != 0)
+        throw ioError(path_, QStringLiteral("az állomány nem cserélhető"));
+    if (held_) {
+        built->seal();
+        held_->replacement = std::move(built);
+        return;
+    }
+    const std::uint32_t count = built->count();
+    touchIndexFile();
+    adoptFile(built->Finish(true), count);
 }
 
 void Table::adoptFile(int fd, std::uint32_t count) {

@@ -1,0 +1,96 @@
+#include "exchange/beolvasaswindow.h"
+
+#include "app/appstate.h"
+#include "engine/dberror.h"
+#include "exchange/elszamoltlapok.h"
+#include "exchange/szerzodesek.h"
+#include "exchange/teljesadat.h"
+#include "ui/folderbrowserdialog.h"
+#include "ui/messages.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <exception>
+
+namespace exchange {
+
+namespace {
+
+template <typename Command> bool guarded(app::AppState& st, Command&& command) {
+    try {
+        return command();
+    } catch (const engine::DbError& e) {
+        st.msg.error(e.text());
+    } catch (const std::exception& e) {
+        st.msg.error(QString::fromLocal8Bit(e.what()));
+    }
+    return true;
+}
+
+} // namespace
+
+BeolvasasWindow::BeolvasasWindow(const QStringList& stages, QWidget* parent)
+    : QDialog(parent), stages_(stages) {
+    setObjectName(QStringLiteral("Tfolyamat"));
+    setWindowTitle(QStringLiteral("Teljes adatállomány beolvasása"));
+    auto* box = new QVBoxLayout(this);
+    for (const QString& s : stages_) {
+        auto* l = new QLabel(s, this);
+        l->setAccessibleName(s);
+        box->addWidget(l);
+        labels_.push_back(l);
+    }
+}
+
+void BeolvasasWindow::stage(const QString& name) {
+    current_ = name;
+    const int at = int(stages_.indexOf(name));
+    for (int i = 0; i < int(labels_.size()); ++i) {
+        const QString s = stages_[i];
+        labels_[size_t(i)]->setText(i < at    ? QStringLiteral("✓ ") + s
+                                    : i == at ? QStringLiteral("<b>") + s.toHtmlEscaped() +
+                                                    QStringLiteral("</b>")
+                                              : s);
+        labels_[size_t(i)]->setAccessibleDescription(i < at    ? QStringLiteral("kész")
+                                                     : i == at ? QStringLiteral("folyamatban")
+                                                               : QString());
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void elszamoltLapokBeolvasasa(app::AppState& st, QWidget* parent) {
+    ui::QtFolderAsker folders(st.msg, parent);
+    ElszamoltLapok imp(st, folders);
+    guarded(st, [&] {
+        imp.ElszmolsilapokbeolvassaRAVtl1Click();
+        return true;
+    });
+}
+
+bool szerzodesekBeolvasasa(app::AppState& st, QWidget* parent,
+                           const std::function<bool()>& szerzadat) {
+    ui::QtFolderAsker folders(st.msg, parent);
+    Szerzodesek imp(st, folders, szerzadat);
+    return guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
+}
+
+void teljesAdatBeolvasasa(app::AppState& st, QWidget* parent) {
+    ui::QtFolderAsker folders(st.msg, parent);
+    TeljesAdat imp(st, folders);
+    BeolvasasWindow progress({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok"),
+                              QStringLiteral("Vizitek"), QStringLiteral("Diagnózisok"),
+                              QStringLiteral("Részszámla-sorozatok"),
+                              QStringLiteral("Táblák cseréje")},
+                             parent);
+    imp.setProgress([&](const QString& s) {
+        if (!progress.isVisible()) progress.show();
+        progress.stage(s);
+    });
+    guarded(st, [&] {
+        imp.Teljesadatllomnybeolvassa1Click();
+        return true;
+    });
+}
+
+} // namespace exchange

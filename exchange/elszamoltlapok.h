@@ -1,0 +1,71 @@
+#pragma once
+// "Adatszolgáltatás" -> "Floppy beolvasása RAV-től" -> "Elszámolt lapok
+// beolvasása RAV-től": the county office's answer to a shipment. Of its four
+// files (Ma, Mb, Mc, Rav + the provider's code + ".dbf") Mb holds the
+// accepted visits with the period they were accounted in, Rav the base fee
+// and the advance; Ma and Mc must be there but are not read.
+//
+// Every row of Mb is read and checked (its fields, its period against the
+// current one) before anything is written; then the accounted periods
+// (LAPB.ELIDO), the payment state of every sheet of the period (LAP.ALLAPOT)
+// and the fees of the period's ZARAS row are written as one change unit.
+// Running it again gives the same result.
+
+#include <QString>
+#include <QStringList>
+
+namespace app {
+struct AppState;
+}
+namespace ui {
+class FolderAsker;
+}
+
+namespace exchange {
+
+// The payment state "fully accounted": the byte 0xFB of the tables' code
+// page (code 251).
+inline constexpr QChar kElszamolva = QChar(0x0171);
+
+// What one run did, shown after the closing message.
+struct ElszamoltOsszegzes {
+    int olvasott = 0;         // visit rows read from Mb
+    int bejegyzett = 0;       // of them matched to a local visit row
+    int nincsHelyi = 0;       // of them with no local visit row
+    int allapotValtozott = 0; // sheets whose payment state changed
+    QString dijIdoszak;       // the ZARAS row given the fees; empty: none
+
+    // The lines of the summary, each ended by "\r".
+    QString text() const;
+};
+
+class ElszamoltLapok {
+public:
+    ElszamoltLapok(app::AppState& state, ui::FolderAsker& folders)
+        : st_(state), folders_(folders) {}
+
+    // The menu command: the question, the folder, then beolvas().
+    void ElszmolsilapokbeolvassaRAVtl1Click();
+
+    // From the folder on: the four files checked, copied into TEMP, read,
+    // checked and written. True when the answer was written.
+    bool beolvas(const QString& dir);
+
+    const ElszamoltOsszegzes& osszegzes() const { return osszegzes_; }
+
+private:
+    bool feldolgoz(const QString& mb, const QString& rav);
+
+    app::AppState& st_;
+    ui::FolderAsker& folders_;
+    ElszamoltOsszegzes osszegzes_;
+};
+
+// The provider's code (INTKOD of the PART record); empty when none.
+QString intkod(app::AppState& state);
+
+// The payment state a sheet of `szviz` visits gets when `elfogadott` of its
+// visits were accounted; `regi` when the office accounted more than it has.
+QString fizetesiAllapot(int szviz, int elfogadott, const QString& regi);
+
+} // namespace exchange

@@ -1,0 +1,51 @@
+#pragma once
+// "Adatszolgáltatás" -> "Floppy beolvasása RAV-től" -> "Szerződések
+// beolvasása RAV-től": the county office's contract files replace the
+// provider's contract tables wholesale -- As, Ar, Ad, At + the provider's
+// code + ".dbf" for SZERZ, TERULET, SZOLGSZ and THELY, and Pa for PART when
+// the office sent one (without it the local PART stays).
+//
+// Each incoming file is checked first (a readable dBase table carrying the
+// fields the program reads, its index keys computable); only then are the
+// tables closed and the files put in place together in one journalled step
+// (engine::replaceFiles): afterwards the tables are all the old ones or all
+// the new ones. The replaced tables are re-indexed, every table reopened and
+// the main window's contract data read again.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace app {
+struct AppState;
+}
+namespace ui {
+class FolderAsker;
+}
+
+namespace exchange {
+
+class Szerzodesek {
+public:
+    // `szerzadat` reads the contract after the tables are reopened (the main
+    // window's); false when it has no financing code.
+    Szerzodesek(app::AppState& state, ui::FolderAsker& folders, std::function<bool()> szerzadat)
+        : st_(state), folders_(folders), szerzadat_(std::move(szerzadat)) {}
+
+    // The menu command. False when the program must end: the contract read
+    // after the import has no financing code (its message was shown).
+    bool SzerzdsekbeolvassaRAVtl1Click();
+    // From the folder on.
+    bool beolvas(const QString& dir);
+
+    // The tables replaced by the last run ("SZERZ", ...).
+    const QStringList& csereltek() const { return csereltek_; }
+
+private:
+    app::AppState& st_;
+    ui::FolderAsker& folders_;
+    std::function<bool()> szerzadat_;
+    QStringList csereltek_;
+};
+
+} // namespace exchange
