@@ -245,6 +245,27 @@ void BrowsePanel::showCurrent() {
     syncing_ = false;
 }
 
+void BrowsePanel::clearSearch() {
+    search_.clear();
+    updateSearchLabel();
+}
+
+namespace {
+
+// A key that types no search character: a command key (Delete, F2, Ctrl+T,
+// ...), a movement key, Enter, Esc, Tab. Backspace edits the text; a modifier
+// pressed alone is no key of its own.
+bool commandKey(const QKeyEvent* e) {
+    if (e->key() == Qt::Key_Backspace) return false;
+    const std::optional<int> code = virtualKeyOf(e->key(), e->text());
+    if (!code) return false;
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return true;
+    const std::optional<QChar> ch = typedCharOf(e->key(), e->text());
+    return !ch || ch->unicode() < 32;
+}
+
+} // namespace
+
 void BrowsePanel::updateSearchLabel() {
     szoveg_->setText(search_.shownText());
 }
@@ -302,6 +323,13 @@ void BrowsePanel::gridKey(QKeyEvent* e, bool& consumed) {
 }
 
 bool BrowsePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::ShortcutOverride && config_.typeAhead &&
+        commandKey(static_cast<QKeyEvent*>(event))) {
+        // Every key press passes here first, also one that a window's
+        // shortcut takes before the grid would see it.
+        clearSearch();
+        return false;
+    }
     if (watched == grid_ && event->type() == QEvent::KeyPress) {
         bool consumed = false;
         gridKey(static_cast<QKeyEvent*>(event), consumed);

@@ -72,6 +72,10 @@ public slots:
     // Takes the rows again if the table changed and selects its current
     // record.
     void refresh();
+    // Forgets the type-ahead text (a command ran). Any key that is no
+    // search character does so by itself, also when a shortcut takes it
+    // before the grid sees it.
+    void clearSearch();
     // Selects the table's current record in the grid.
     void showCurrent();
 

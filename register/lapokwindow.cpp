@@ -10,6 +10,7 @@
 #include "sheet/lapujwindow.h"
 #include "sheet/lezaridodialog.h"
 #include "ui/hints.h"
+#include "ui/valuefield.h"
 
 #include <QAction>
 #include <QBrush>
@@ -20,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -43,19 +45,11 @@ QLabel* text(QWidget* parent, const char* name, const QString& caption) {
     return l;
 }
 
-// A static text of the figures: right-aligned, as wide as `chars` digits,
-// named for a screen reader after the labels it stands beside.
-QLabel* figure(QWidget* parent, const char* name, int chars, const QString& accessible) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setFrameShape(QFrame::StyledPanel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 10);
-    l->setAccessibleName(accessible);
-    l->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    l->setFocusPolicy(Qt::NoFocus);
-    return l;
+// A figure: a read-only value field, right-aligned, as wide as `chars`
+// digits, read by a screen reader as the labels it stands beside and its
+// value.
+QLineEdit* figureField(QWidget* parent, const char* name, int chars, const QString& accessible) {
+    return ui::valueField(parent, QLatin1String(name), accessible, chars, true);
 }
 
 QAction* item(QMenu* menu, const char* name, const QString& caption, const QString& tip,
@@ -220,7 +214,7 @@ void LapokWindow::buildFigures(QFrame* frame) {
 
     // Row 1: the remainder and "maximum keret".
     L1 = text(frame, "L1", QStringLiteral("Maradvány:"));
-    STm = figure(frame, "STm", 7, QStringLiteral("Maradvány eFt"));
+    STm = figureField(frame, "STm", 7, QStringLiteral("Maradvány eFt"));
     L6 = text(frame, "L6", QStringLiteral("eFt"));
     keret = text(frame, "keret", QStringLiteral("maximum keret"));
     L1->setBuddy(STm);
@@ -232,10 +226,10 @@ void LapokWindow::buildFigures(QFrame* frame) {
     // Row 2: the contract.
     auto* L2 = text(frame, "L2", QStringLiteral("Szerződött vizitszám:"));
     auto* L3 = text(frame, "L3", QStringLiteral("szakáp:"));
-    STszv = figure(frame, "STszv", 6, QStringLiteral("Szerződött vizitszám szakáp"));
+    STszv = figureField(frame, "STszv", 6, QStringLiteral("Szerződött vizitszám szakáp"));
     auto* L4 = text(frame, "L4", QStringLiteral("szakir:"));
-    STszv2 = figure(frame, "STszv2", 6, QStringLiteral("Szerződött vizitszám szakir"));
-    STszf = figure(frame, "STszf", 11, QStringLiteral("Szerződött vizitszám eFt"));
+    STszv2 = figureField(frame, "STszv2", 6, QStringLiteral("Szerződött vizitszám szakir"));
+    STszf = figureField(frame, "STszf", 11, QStringLiteral("Szerződött vizitszám eFt"));
     auto* L5 = text(frame, "L5", QStringLiteral("eFt"));
     L3->setBuddy(STszv);
     L4->setBuddy(STszv2);
@@ -251,10 +245,10 @@ void LapokWindow::buildFigures(QFrame* frame) {
     // Row 3: what was recorded.
     auto* L7 = text(frame, "L7", QStringLiteral("Eddig rögzített vizit:"));
     auto* L8 = text(frame, "L8", QStringLiteral("szakáp:"));
-    STav = figure(frame, "STav", 6, QStringLiteral("Eddig rögzített vizit szakáp"));
+    STav = figureField(frame, "STav", 6, QStringLiteral("Eddig rögzített vizit szakáp"));
     auto* L9 = text(frame, "L9", QStringLiteral("szakir:"));
-    STiv = figure(frame, "STiv", 6, QStringLiteral("Eddig rögzített vizit szakir"));
-    STtf = figure(frame, "STtf", 11, QStringLiteral("Eddig rögzített vizit eFt"));
+    STiv = figureField(frame, "STiv", 6, QStringLiteral("Eddig rögzített vizit szakir"));
+    STtf = figureField(frame, "STtf", 11, QStringLiteral("Eddig rögzített vizit eFt"));
     auto* L10 = text(frame, "L10", QStringLiteral("eFt"));
     L8->setBuddy(STav);
     L9->setBuddy(STiv);
@@ -270,7 +264,7 @@ void LapokWindow::buildFigures(QFrame* frame) {
     // Row 4: the territorial supplement in it.
     Ltp = text(frame, "Ltp", QStringLiteral("(tp:"));
     Ltp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    STtp = figure(frame, "STtp", 7, QStringLiteral("Területi pótlék eFt"));
+    STtp = figureField(frame, "STtp", 7, QStringLiteral("Területi pótlék eFt"));
     Labeft = text(frame, "Labeft", QStringLiteral("eFt)"));
     Ltp->setBuddy(STtp);
     g->addWidget(Ltp, 3, 4);
@@ -282,10 +276,10 @@ void LapokWindow::buildFigures(QFrame* frame) {
     panel->setObjectName(QStringLiteral("p1"));
     panel->setFrameShape(QFrame::StyledPanel);
     p1 = panel;
-    STak = figure(panel, "STak", 10, QStringLiteral("Szerződött szakápolás eFt"));
-    STsk = figure(panel, "STsk", 10, QStringLiteral("Szerződött szakirányú eFt"));
-    STAe = figure(panel, "STAe", 10, QStringLiteral("Rögzített szakápolás eFt"));
-    STse = figure(panel, "STse", 10, QStringLiteral("Rögzített szakirányú eFt"));
+    STak = figureField(panel, "STak", 10, QStringLiteral("Szerződött szakápolás eFt"));
+    STsk = figureField(panel, "STsk", 10, QStringLiteral("Szerződött szakirányú eFt"));
+    STAe = figureField(panel, "STAe", 10, QStringLiteral("Rögzített szakápolás eFt"));
+    STse = figureField(panel, "STse", 10, QStringLiteral("Rögzített szakirányú eFt"));
     auto* pg = new QGridLayout(panel);
     pg->setContentsMargins(6, 3, 6, 3);
     pg->addWidget(STak, 0, 0);
@@ -342,6 +336,13 @@ void LapokWindow::buildMenus() {
                                 "korrekció figyelembevételével)")),
             &QAction::triggered, this, [this] { jelolClick(QLatin1Char('O')); });
 
+    // Every command forgets the type-ahead text first, however it started,
+    // so that the next digits start a new search.
+    for (QMenu* m : {jfelvitel1, PMlap, PMKi})
+        for (QAction* a : m->actions())
+            if (!a->menu() && !a->isSeparator())
+                connect(a, &QAction::triggered, Lapkep1, &masters::BrowsePanel::clearSearch);
+
     // The shortcuts work while the window has the focus, not only while a
     // menu is open.
     for (QAction* a : jfelvitel1->actions())
@@ -357,8 +358,14 @@ QAction* LapokWindow::action(const QString& name) const {
     return nullptr;
 }
 
-QLabel* LapokWindow::figureLabel(const QString& name) const {
-    return findChild<QLabel*>(name);
+QWidget* LapokWindow::figure(const QString& name) const {
+    return findChild<QWidget*>(name);
+}
+
+QString LapokWindow::figureText(const QString& name) const {
+    if (auto* e = findChild<QLineEdit*>(name)) return e->text();
+    if (auto* l = findChild<QLabel*>(name)) return l->text();
+    return {};
 }
 
 void LapokWindow::setUpMode() {
