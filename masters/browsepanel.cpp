@@ -206,6 +206,14 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
 
 BrowsePanel::~BrowsePanel() = default;
 
+int BrowsePanel::columnsWidth() const {
+    int w = 0;
+    for (int c = 0; c < model_->columnCount(); ++c)
+        w += grid_->columnWidth(c);
+    return w + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_) +
+           2 * grid_->frameWidth() + 2;
+}
+
 void BrowsePanel::setColumnTitle(int column, const QString& title) {
     if (column < 0 || column >= int(config_.columns.size())) return;
     config_.columns[size_t(column)].title = title;

@@ -41,6 +41,9 @@ public:
     ~BrowsePanel() override;
 
     QTableView* grid() const { return grid_; }
+    // The width the grid needs to show every column whole: the columns, the
+    // vertical scroll bar and the grid's frame.
+    int columnsWidth() const;
     // Sets the width of each column of a grid on a TableModel to what its
     // field needs (or its title, when longer); the last column takes the rest.
     static void sizeColumnsToFields(QTableView* grid);

@@ -6,6 +6,7 @@
 #include "masters/browsepanel.h"
 #include "masters/tablemodel.h"
 #include "register/javitwindow.h"
+#include "register/lapvalasztowindow.h"
 #include "register/reszlapwindow.h"
 #include "sheet/lapujwindow.h"
 #include "sheet/lezaridodialog.h"
@@ -99,22 +100,9 @@ LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
     Lapkep1 = new masters::BrowsePanel(cfg, st_.msg, this);
     Lapkep1->setObjectName(QStringLiteral("Lapkep1"));
     Lapkep1->grid()->setAccessibleName(QStringLiteral("Elszámolási lapok"));
-    // Columns as wide as their fields (or titles).
-    {
-        const int widths[] = {5, 1, 9, 25, 7, 2, 7, 1, 1, 1};
-        const QFontMetrics fm = Lapkep1->grid()->fontMetrics();
-        const QFontMetrics bold = [&] {
-            QFont f = Lapkep1->grid()->font();
-            f.setBold(true);
-            return QFontMetrics(f);
-        }();
-        for (int c = 0; c < int(std::size(widths)); ++c) {
-            const int field = fm.horizontalAdvance(QString(widths[c], QLatin1Char('W'))) * 3 / 4;
-            const int title = bold.horizontalAdvance(cfg.columns[size_t(c)].title);
-            Lapkep1->grid()->setColumnWidth(c, std::max(field, title) + 14);
-        }
-    }
-    Lapkep1->setMinimumSize(640, 240);
+    // Columns as wide as their fields (or titles), every one in sight.
+    lapOszlopok(Lapkep1);
+    Lapkep1->setMinimumHeight(240);
     Lapkep1->model().setRowBackground(
         [this](const engine::Table&, std::uint32_t recno) -> QVariant {
             switch (logic_.sorSzin(recno)) {
@@ -154,7 +142,7 @@ LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
     Lapkep1->grid()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Lapkep1->grid(), &QWidget::customContextMenuRequested, this, &LapokWindow::contextMenu);
 
-    resize(900, 600);
+    resize(std::max(900, sizeHint().width()), 600);
 }
 
 LapokWindow::~LapokWindow() = default;
