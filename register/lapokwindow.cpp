@@ -166,15 +166,25 @@ void LapokWindow::wireCommands() {
     h.lapuj = [this](sheet::LapModel& m, const QString& felirat) {
         if (!lapuj_) return;
         lapuj_(m, felirat);
-        // The entry window closed: the figures of the period again.
+        // The entry window closed: the figures of the period again, and the
+        // keyboard back in the list (the entry window stands over the main
+        // window, which this window blocks).
         refreshFigures();
         reread();
+        retakeKeyboard();
     };
-    h.reszlapAblak = [this](const QString& felirat) { reszlap_->exec(felirat); };
-    h.javitAblak = [this](const QString& felirat) { javit_->exec(felirat); };
+    h.reszlapAblak = [this](const QString& felirat) {
+        reszlap_->exec(felirat);
+        retakeKeyboard();
+    };
+    h.javitAblak = [this](const QString& felirat) {
+        javit_->exec(felirat);
+        retakeKeyboard();
+    };
     h.leidoAblak = [this](const QString& szakvet) {
         leido_->exec(szakvet);
         reread();
+        retakeKeyboard();
     };
     h.szamol = [this] { refreshFigures(); };
     parancsok_ = std::make_unique<LapParancsok>(st_, std::move(h));
@@ -443,6 +453,13 @@ void LapokWindow::openKuldes() {
     if (!logic_.kuldesMod()) return;
     setUpMode();
     exec();
+}
+
+void LapokWindow::retakeKeyboard() {
+    if (!isVisible()) return;
+    raise();
+    activateWindow();
+    Lapkep1->grid()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void LapokWindow::kilepClick() {

@@ -127,6 +127,9 @@ private:
     void enterChoice();
     void jelolClick(QChar arg);
     void contextMenu(const QPoint& pos);
+    // After a window this one opened has closed: active again, the keyboard
+    // in the list.
+    void retakeKeyboard();
     void wireCommands();
 
     app::AppState& st_;

@@ -11,6 +11,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -129,6 +130,43 @@ private slots:
         QVERIFY(w->minimumSizeHint().height() <= 600);
         w->kilepClick();
         QVERIFY(!w->isVisible());
+    }
+
+    // Esc on an empty list closes the register at once, without
+    // "Nincs keresendő adat!".
+    void escapeOnAnEmptyListClosesAtOnce() {
+        app->state.tables.dbo.exec("delete from lap");
+        QVERIFY(w->logic().rogzitesMod());
+        show();
+        QCOMPARE(w->panel()->model().rowCount(), 0);
+        QTest::keyClick(w->panel()->grid(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(app->msg.log().empty());
+    }
+
+    // The entry window stands over the main window; when it closes, the
+    // register has the keyboard again, in its list.
+    void theKeyboardComesBackAfterTheEntryWindow() {
+        QWidget main;
+        main.show();
+        w->setParent(&main, w->windowFlags());
+        QVERIFY(w->logic().rogzitesMod());
+        show();
+        int shown = 0;
+        w->setLapuj([&](sheet::LapModel&, const QString&) {
+            ++shown;
+            QDialog entry(&main);
+            entry.show();
+            QApplication::setActiveWindow(&entry);
+            entry.hide();
+            QApplication::setActiveWindow(&main);
+        });
+        selectRow("2024.05");
+        w->action("Teljesszmla1")->trigger();
+        QCOMPARE(shown, 1);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->panel()->grid()));
+        w->setParent(nullptr);
     }
 
     void printSelectionMode() {
