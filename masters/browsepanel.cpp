@@ -267,7 +267,10 @@ bool commandKey(const QKeyEvent* e) {
     if (e->key() == Qt::Key_Backspace) return false;
     const std::optional<int> code = virtualKeyOf(e->key(), e->text());
     if (!code) return false;
-    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return true;
+    const Qt::KeyboardModifiers m = e->modifiers();
+    // AltGr types characters (on Windows it comes as Ctrl+Alt).
+    const bool altGr = (m & Qt::ControlModifier) && (m & Qt::AltModifier);
+    if (!altGr && (m & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) return true;
     const std::optional<QChar> ch = typedCharOf(e->key(), e->text());
     return !ch || ch->unicode() < 32;
 }
