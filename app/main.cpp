@@ -14,6 +14,7 @@
 #include "exchange/tszweb.h"
 #include "exchange/tszwebwindow.h"
 #include "ui/qtmessages.h"
+#include "ui/windowconventions.h"
 
 #include <QApplication>
 #include <exception>
@@ -27,6 +28,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(app::programTitle());
     QApplication::setApplicationVersion(app::programVersion());
     QApplication::setWindowIcon(app::programIcon());
+    // Enter on buttons, Shift+F10, the keyboard handed back, windows fitted.
+    ui::WindowConventions conventions;
 
     ui::QtMessages msg(nullptr, app::programTitle());
     app::Clock clock;

@@ -206,6 +206,14 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
 
 BrowsePanel::~BrowsePanel() = default;
 
+int BrowsePanel::columnsWidth() const {
+    int w = 0;
+    for (int c = 0; c < model_->columnCount(); ++c)
+        w += grid_->columnWidth(c);
+    return w + grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_) +
+           2 * grid_->frameWidth() + 2;
+}
+
 void BrowsePanel::setColumnTitle(int column, const QString& title) {
     if (column < 0 || column >= int(config_.columns.size())) return;
     config_.columns[size_t(column)].title = title;
@@ -244,6 +252,30 @@ void BrowsePanel::showCurrent() {
     }
     syncing_ = false;
 }
+
+void BrowsePanel::clearSearch() {
+    search_.clear();
+    updateSearchLabel();
+}
+
+namespace {
+
+// A key that types no search character: a command key (Delete, F2, Ctrl+T,
+// ...), a movement key, Enter, Esc, Tab. Backspace edits the text; a modifier
+// pressed alone is no key of its own.
+bool commandKey(const QKeyEvent* e) {
+    if (e->key() == Qt::Key_Backspace) return false;
+    const std::optional<int> code = virtualKeyOf(e->key(), e->text());
+    if (!code) return false;
+    const Qt::KeyboardModifiers m = e->modifiers();
+    // AltGr types characters (on Windows it comes as Ctrl+Alt).
+    const bool altGr = (m & Qt::ControlModifier) && (m & Qt::AltModifier);
+    if (!altGr && (m & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) return true;
+    const std::optional<QChar> ch = typedCharOf(e->key(), e->text());
+    return !ch || ch->unicode() < 32;
+}
+
+} // namespace
 
 void BrowsePanel::updateSearchLabel() {
     szoveg_->setText(search_.shownText());
@@ -302,6 +334,13 @@ void BrowsePanel::gridKey(QKeyEvent* e, bool& consumed) {
 }
 
 bool BrowsePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::ShortcutOverride && config_.typeAhead &&
+        commandKey(static_cast<QKeyEvent*>(event))) {
+        // Every key press passes here first, also one that a window's
+        // shortcut takes before the grid would see it.
+        clearSearch();
+        return false;
+    }
     if (watched == grid_ && event->type() == QEvent::KeyPress) {
         bool consumed = false;
         gridKey(static_cast<QKeyEvent*>(event), consumed);

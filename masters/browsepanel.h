@@ -41,6 +41,9 @@ public:
     ~BrowsePanel() override;
 
     QTableView* grid() const { return grid_; }
+    // The width the grid needs to show every column whole: the columns, the
+    // vertical scroll bar and the grid's frame.
+    int columnsWidth() const;
     // Sets the width of each column of a grid on a TableModel to what its
     // field needs (or its title, when longer); the last column takes the rest.
     static void sizeColumnsToFields(QTableView* grid);
@@ -72,6 +75,10 @@ public slots:
     // Takes the rows again if the table changed and selects its current
     // record.
     void refresh();
+    // Forgets the type-ahead text (a command ran). Any key that is no
+    // search character does so by itself, also when a shortcut takes it
+    // before the grid sees it.
+    void clearSearch();
     // Selects the table's current record in the grid.
     void showCurrent();
 

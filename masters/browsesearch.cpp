@@ -184,8 +184,21 @@ bool BrowseSearch::tableEmpty() {
     return true;
 }
 
+void BrowseSearch::notice(const QString& text) {
+    if (text.isEmpty() && !noticeShown_) return;
+    msg_.status(0, text);
+    noticeShown_ = !text.isEmpty();
+}
+
 bool BrowseSearch::keyPress(QChar ch) {
     if (!config_.typeAhead) return false;
+    const ushort code = ch.unicode();
+    // Esc, Tab and Enter leave or choose; on an empty list they do so at
+    // once, with no word about searching.
+    if (code == 27 || code == 9 || code == 13) {
+        text_.clear();
+        return false;
+    }
     if (config_.lapMode && tableEmpty()) {
         msg_.warning(QStringLiteral("Nincs keresendő adat!"));
         return false;
@@ -197,7 +210,6 @@ bool BrowseSearch::keyPress(QChar ch) {
     int limit = 0;
     if (isSearchable(column_) && !field.isEmpty() && onRecord(t)) limit = t.text(field).size();
 
-    const ushort code = ch.unicode();
     const bool control = config_.lapMode ? code <= 32 : code < 32;
     if (control && code != 8) {
         // Enter, Esc, Tab, Ctrl+letter (and the sheet list's space) clear the
@@ -206,6 +218,7 @@ bool BrowseSearch::keyPress(QChar ch) {
         text_.clear();
         return false;
     }
+    const bool tele = code != 8 && limit > 0 && text_.size() >= limit;
     if (text_.size() < limit && code != 8) text_ += ch.toUpper();
 
     if (field.isEmpty()) {
@@ -214,7 +227,14 @@ bool BrowseSearch::keyPress(QChar ch) {
         t.first();
         return !t.eof();
     }
-    return t.locatePrefix(field, text_);
+    const bool found = t.locatePrefix(field, text_);
+    if (tele)
+        notice(QStringLiteral("A keresett szöveg nem lehet hosszabb: ") + text_.trimmed());
+    else if (!found && isSearchable(column_))
+        notice(QStringLiteral("Nincs ilyen kezdetű adat: ") + text_.trimmed());
+    else
+        notice(QString());
+    return found;
 }
 
 } // namespace masters

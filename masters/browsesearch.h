@@ -72,8 +72,13 @@ public:
     // The key-down step with a virtual-key code.
     void keyDown(int virtualKey);
     // The key-press step with the typed character; returns true when it
-    // moved the table (a locate ran and found a record).
+    // moved the table (a locate ran and found a record). A search character
+    // that cannot take the search further (the text is as long as the
+    // current value, or nothing begins with it) says so in status panel 0.
     bool keyPress(QChar ch);
+    // Forgets the search text: a command, whatever key or menu started it,
+    // must not leave an old text behind that the next keys would extend.
+    void clear() { text_.clear(); }
 
     int searchColumn() const { return column_; }
     bool isSearchable(int c) const;
@@ -91,8 +96,11 @@ private:
     bool tableEmpty();
     QString columnField(int c) const;
 
+    void notice(const QString& text);
+
     BrowseConfig config_;
     ui::Messages& msg_;
+    bool noticeShown_ = false;
     int column_ = 0;
     QString text_;
     TitleColour restore_ = TitleColour::Black;

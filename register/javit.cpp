@@ -18,6 +18,11 @@ bool Javit::inditasEll() {
         st_.msg.error(QStringLiteral("Hiba a lefutásban"));
         return false;
     }
+    if (z.isEmpty()) {
+        // No period has been closed yet, so there is no year to name.
+        st_.msg.error(QStringLiteral("Nincs lezárt időszak!"));
+        return false;
+    }
     if (st_.id.left(4) != z) {
         st_.msg.error(QStringLiteral("Csak ") + z + QStringLiteral(". évben lehet javítani!"));
         return false;

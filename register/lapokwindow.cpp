@@ -6,10 +6,12 @@
 #include "masters/browsepanel.h"
 #include "masters/tablemodel.h"
 #include "register/javitwindow.h"
+#include "register/lapvalasztowindow.h"
 #include "register/reszlapwindow.h"
 #include "sheet/lapujwindow.h"
 #include "sheet/lezaridodialog.h"
 #include "ui/hints.h"
+#include "ui/valuefield.h"
 
 #include <QAction>
 #include <QBrush>
@@ -20,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
@@ -43,19 +46,11 @@ QLabel* text(QWidget* parent, const char* name, const QString& caption) {
     return l;
 }
 
-// A static text of the figures: right-aligned, as wide as `chars` digits,
-// named for a screen reader after the labels it stands beside.
-QLabel* figure(QWidget* parent, const char* name, int chars, const QString& accessible) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    l->setFrameShape(QFrame::StyledPanel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 10);
-    l->setAccessibleName(accessible);
-    l->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    l->setFocusPolicy(Qt::NoFocus);
-    return l;
+// A figure: a read-only value field, right-aligned, as wide as `chars`
+// digits, read by a screen reader as the labels it stands beside and its
+// value.
+QLineEdit* figureField(QWidget* parent, const char* name, int chars, const QString& accessible) {
+    return ui::valueField(parent, QLatin1String(name), accessible, chars, true);
 }
 
 QAction* item(QMenu* menu, const char* name, const QString& caption, const QString& tip,
@@ -105,22 +100,9 @@ LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
     Lapkep1 = new masters::BrowsePanel(cfg, st_.msg, this);
     Lapkep1->setObjectName(QStringLiteral("Lapkep1"));
     Lapkep1->grid()->setAccessibleName(QStringLiteral("Elszámolási lapok"));
-    // Columns as wide as their fields (or titles).
-    {
-        const int widths[] = {5, 1, 9, 25, 7, 2, 7, 1, 1, 1};
-        const QFontMetrics fm = Lapkep1->grid()->fontMetrics();
-        const QFontMetrics bold = [&] {
-            QFont f = Lapkep1->grid()->font();
-            f.setBold(true);
-            return QFontMetrics(f);
-        }();
-        for (int c = 0; c < int(std::size(widths)); ++c) {
-            const int field = fm.horizontalAdvance(QString(widths[c], QLatin1Char('W'))) * 3 / 4;
-            const int title = bold.horizontalAdvance(cfg.columns[size_t(c)].title);
-            Lapkep1->grid()->setColumnWidth(c, std::max(field, title) + 14);
-        }
-    }
-    Lapkep1->setMinimumSize(640, 240);
+    // Columns as wide as their fields (or titles), every one in sight.
+    lapOszlopok(Lapkep1);
+    Lapkep1->setMinimumHeight(240);
     Lapkep1->model().setRowBackground(
         [this](const engine::Table&, std::uint32_t recno) -> QVariant {
             switch (logic_.sorSzin(recno)) {
@@ -160,7 +142,7 @@ LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
     Lapkep1->grid()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Lapkep1->grid(), &QWidget::customContextMenuRequested, this, &LapokWindow::contextMenu);
 
-    resize(900, 600);
+    resize(std::max(900, sizeHint().width()), 600);
 }
 
 LapokWindow::~LapokWindow() = default;
@@ -184,15 +166,25 @@ void LapokWindow::wireCommands() {
     h.lapuj = [this](sheet::LapModel& m, const QString& felirat) {
         if (!lapuj_) return;
         lapuj_(m, felirat);
-        // The entry window closed: the figures of the period again.
+        // The entry window closed: the figures of the period again, and the
+        // keyboard back in the list (the entry window stands over the main
+        // window, which this window blocks).
         refreshFigures();
         reread();
+        retakeKeyboard();
     };
-    h.reszlapAblak = [this](const QString& felirat) { reszlap_->exec(felirat); };
-    h.javitAblak = [this](const QString& felirat) { javit_->exec(felirat); };
+    h.reszlapAblak = [this](const QString& felirat) {
+        reszlap_->exec(felirat);
+        retakeKeyboard();
+    };
+    h.javitAblak = [this](const QString& felirat) {
+        javit_->exec(felirat);
+        retakeKeyboard();
+    };
     h.leidoAblak = [this](const QString& szakvet) {
         leido_->exec(szakvet);
         reread();
+        retakeKeyboard();
     };
     h.szamol = [this] { refreshFigures(); };
     parancsok_ = std::make_unique<LapParancsok>(st_, std::move(h));
@@ -220,7 +212,7 @@ void LapokWindow::buildFigures(QFrame* frame) {
 
     // Row 1: the remainder and "maximum keret".
     L1 = text(frame, "L1", QStringLiteral("Maradvány:"));
-    STm = figure(frame, "STm", 7, QStringLiteral("Maradvány eFt"));
+    STm = figureField(frame, "STm", 7, QStringLiteral("Maradvány eFt"));
     L6 = text(frame, "L6", QStringLiteral("eFt"));
     keret = text(frame, "keret", QStringLiteral("maximum keret"));
     L1->setBuddy(STm);
@@ -232,10 +224,10 @@ void LapokWindow::buildFigures(QFrame* frame) {
     // Row 2: the contract.
     auto* L2 = text(frame, "L2", QStringLiteral("Szerződött vizitszám:"));
     auto* L3 = text(frame, "L3", QStringLiteral("szakáp:"));
-    STszv = figure(frame, "STszv", 6, QStringLiteral("Szerződött vizitszám szakáp"));
+    STszv = figureField(frame, "STszv", 6, QStringLiteral("Szerződött vizitszám szakáp"));
     auto* L4 = text(frame, "L4", QStringLiteral("szakir:"));
-    STszv2 = figure(frame, "STszv2", 6, QStringLiteral("Szerződött vizitszám szakir"));
-    STszf = figure(frame, "STszf", 11, QStringLiteral("Szerződött vizitszám eFt"));
+    STszv2 = figureField(frame, "STszv2", 6, QStringLiteral("Szerződött vizitszám szakir"));
+    STszf = figureField(frame, "STszf", 11, QStringLiteral("Szerződött vizitszám eFt"));
     auto* L5 = text(frame, "L5", QStringLiteral("eFt"));
     L3->setBuddy(STszv);
     L4->setBuddy(STszv2);
@@ -251,10 +243,10 @@ void LapokWindow::buildFigures(QFrame* frame) {
     // Row 3: what was recorded.
     auto* L7 = text(frame, "L7", QStringLiteral("Eddig rögzített vizit:"));
     auto* L8 = text(frame, "L8", QStringLiteral("szakáp:"));
-    STav = figure(frame, "STav", 6, QStringLiteral("Eddig rögzített vizit szakáp"));
+    STav = figureField(frame, "STav", 6, QStringLiteral("Eddig rögzített vizit szakáp"));
     auto* L9 = text(frame, "L9", QStringLiteral("szakir:"));
-    STiv = figure(frame, "STiv", 6, QStringLiteral("Eddig rögzített vizit szakir"));
-    STtf = figure(frame, "STtf", 11, QStringLiteral("Eddig rögzített vizit eFt"));
+    STiv = figureField(frame, "STiv", 6, QStringLiteral("Eddig rögzített vizit szakir"));
+    STtf = figureField(frame, "STtf", 11, QStringLiteral("Eddig rögzített vizit eFt"));
     auto* L10 = text(frame, "L10", QStringLiteral("eFt"));
     L8->setBuddy(STav);
     L9->setBuddy(STiv);
@@ -270,7 +262,7 @@ void LapokWindow::buildFigures(QFrame* frame) {
     // Row 4: the territorial supplement in it.
     Ltp = text(frame, "Ltp", QStringLiteral("(tp:"));
     Ltp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    STtp = figure(frame, "STtp", 7, QStringLiteral("Területi pótlék eFt"));
+    STtp = figureField(frame, "STtp", 7, QStringLiteral("Területi pótlék eFt"));
     Labeft = text(frame, "Labeft", QStringLiteral("eFt)"));
     Ltp->setBuddy(STtp);
     g->addWidget(Ltp, 3, 4);
@@ -282,10 +274,10 @@ void LapokWindow::buildFigures(QFrame* frame) {
     panel->setObjectName(QStringLiteral("p1"));
     panel->setFrameShape(QFrame::StyledPanel);
     p1 = panel;
-    STak = figure(panel, "STak", 10, QStringLiteral("Szerződött szakápolás eFt"));
-    STsk = figure(panel, "STsk", 10, QStringLiteral("Szerződött szakirányú eFt"));
-    STAe = figure(panel, "STAe", 10, QStringLiteral("Rögzített szakápolás eFt"));
-    STse = figure(panel, "STse", 10, QStringLiteral("Rögzített szakirányú eFt"));
+    STak = figureField(panel, "STak", 10, QStringLiteral("Szerződött szakápolás eFt"));
+    STsk = figureField(panel, "STsk", 10, QStringLiteral("Szerződött szakirányú eFt"));
+    STAe = figureField(panel, "STAe", 10, QStringLiteral("Rögzített szakápolás eFt"));
+    STse = figureField(panel, "STse", 10, QStringLiteral("Rögzített szakirányú eFt"));
     auto* pg = new QGridLayout(panel);
     pg->setContentsMargins(6, 3, 6, 3);
     pg->addWidget(STak, 0, 0);
@@ -342,6 +334,13 @@ void LapokWindow::buildMenus() {
                                 "korrekció figyelembevételével)")),
             &QAction::triggered, this, [this] { jelolClick(QLatin1Char('O')); });
 
+    // Every command forgets the type-ahead text first, however it started,
+    // so that the next digits start a new search.
+    for (QMenu* m : {jfelvitel1, PMlap, PMKi})
+        for (QAction* a : m->actions())
+            if (!a->menu() && !a->isSeparator())
+                connect(a, &QAction::triggered, Lapkep1, &masters::BrowsePanel::clearSearch);
+
     // The shortcuts work while the window has the focus, not only while a
     // menu is open.
     for (QAction* a : jfelvitel1->actions())
@@ -357,8 +356,14 @@ QAction* LapokWindow::action(const QString& name) const {
     return nullptr;
 }
 
-QLabel* LapokWindow::figureLabel(const QString& name) const {
-    return findChild<QLabel*>(name);
+QWidget* LapokWindow::figure(const QString& name) const {
+    return findChild<QWidget*>(name);
+}
+
+QString LapokWindow::figureText(const QString& name) const {
+    if (auto* e = findChild<QLineEdit*>(name)) return e->text();
+    if (auto* l = findChild<QLabel*>(name)) return l->text();
+    return {};
 }
 
 void LapokWindow::setUpMode() {
@@ -448,6 +453,13 @@ void LapokWindow::openKuldes() {
     if (!logic_.kuldesMod()) return;
     setUpMode();
     exec();
+}
+
+void LapokWindow::retakeKeyboard() {
+    if (!isVisible()) return;
+    raise();
+    activateWindow();
+    Lapkep1->grid()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void LapokWindow::kilepClick() {

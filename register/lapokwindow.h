@@ -35,6 +35,7 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 
@@ -95,8 +96,10 @@ public:
     // where the table stands).
     void reread(const LapKulcs& key);
 
-    // The figure texts (STm, STszv, ..., "keret", "p1") by control name.
-    QLabel* figureLabel(const QString& name) const;
+    // The figures (STm, STszv, ...) and their labels ("Ltp", "keret") by
+    // control name, and the text each shows.
+    QWidget* figure(const QString& name) const;
+    QString figureText(const QString& name) const;
     QWidget* p1Panel() const { return p1; }
 
     // --- the sheet commands of PMlap (reg::LapParancsok) ---
@@ -124,6 +127,9 @@ private:
     void enterChoice();
     void jelolClick(QChar arg);
     void contextMenu(const QPoint& pos);
+    // After a window this one opened has closed: active again, the keyboard
+    // in the list.
+    void retakeKeyboard();
     void wireCommands();
 
     app::AppState& st_;
@@ -138,11 +144,13 @@ private:
     QMenu* PMKi = nullptr;
     QMenu* jfelvitel1 = nullptr;
     QWidget* p1 = nullptr;
-    QLabel *L1 = nullptr, *STm = nullptr, *L6 = nullptr, *keret = nullptr;
-    QLabel *STszv = nullptr, *STszv2 = nullptr, *STszf = nullptr;
-    QLabel *STav = nullptr, *STiv = nullptr, *STtf = nullptr;
-    QLabel *Ltp = nullptr, *STtp = nullptr, *Labeft = nullptr;
-    QLabel *STak = nullptr, *STsk = nullptr, *STAe = nullptr, *STse = nullptr;
+    QLabel *L1 = nullptr, *L6 = nullptr, *keret = nullptr;
+    QLineEdit* STm = nullptr;
+    QLineEdit *STszv = nullptr, *STszv2 = nullptr, *STszf = nullptr;
+    QLineEdit *STav = nullptr, *STiv = nullptr, *STtf = nullptr;
+    QLabel *Ltp = nullptr, *Labeft = nullptr;
+    QLineEdit* STtp = nullptr;
+    QLineEdit *STak = nullptr, *STsk = nullptr, *STAe = nullptr, *STse = nullptr;
 
     std::unique_ptr<LapParancsok> parancsok_;
     std::function<void(sheet::LapModel&, const QString&)> lapuj_;

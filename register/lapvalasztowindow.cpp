@@ -3,14 +3,33 @@
 #include "app/appstate.h"
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
+#include "masters/tablemodel.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace reg {
+
+void lapOszlopok(masters::BrowsePanel* panel) {
+    QTableView* grid = panel->grid();
+    const int widths[] = {5, 1, 9, 25, 7, 2, 7, 1, 1, 1};
+    const QFontMetrics fm = grid->fontMetrics();
+    QFont bold = grid->horizontalHeader()->font();
+    bold.setBold(true);
+    const QFontMetrics titles(bold);
+    const int n = std::min(int(std::size(widths)), panel->model().columnCount());
+    for (int c = 0; c < n; ++c) {
+        const int field = fm.horizontalAdvance(QString(widths[c], QLatin1Char('W'))) * 3 / 4;
+        const QString title = panel->model().headerData(c, Qt::Horizontal).toString();
+        const int title_ = titles.horizontalAdvance(title) + 8;
+        grid->setColumnWidth(c, std::max(field, title_) + 14);
+    }
+    panel->setMinimumWidth(panel->columnsWidth());
+}
 
 namespace {
 
@@ -40,14 +59,8 @@ LapValasztoWindow::LapValasztoWindow(app::AppState& state, QWidget* registerWind
     Lapkep1 = new masters::BrowsePanel(cfg, st_.msg, this);
     Lapkep1->setObjectName(QStringLiteral("Lapkep1"));
     Lapkep1->grid()->setAccessibleName(QStringLiteral("Elszámolási lapok"));
-    const int widths[] = {5, 1, 9, 25, 7, 2, 7, 1, 1, 1};
-    const QFontMetrics fm = Lapkep1->grid()->fontMetrics();
-    for (int c = 0; c < int(std::size(widths)); ++c) {
-        const int field = fm.horizontalAdvance(QString(widths[c], QLatin1Char('W'))) * 3 / 4;
-        const int title = fm.horizontalAdvance(cfg.columns[size_t(c)].title) + 8;
-        Lapkep1->grid()->setColumnWidth(c, std::max(field, title) + 14);
-    }
-    Lapkep1->setMinimumSize(620, 220);
+    lapOszlopok(Lapkep1);
+    Lapkep1->setMinimumHeight(220);
 
     valaszt = new QPushButton(valasztCaption, this);
     valaszt->setObjectName(QStringLiteral("valaszt"));
@@ -70,7 +83,7 @@ LapValasztoWindow::LapValasztoWindow(app::AppState& state, QWidget* registerWind
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(Lapkep1, 1);
     outer->addLayout(buttons);
-    resize(760, 420);
+    resize(std::max(760, sizeHint().width()), 420);
 }
 
 int LapValasztoWindow::exec(const QString& felirat) {

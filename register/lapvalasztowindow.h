@@ -19,6 +19,11 @@ class BrowsePanel;
 
 namespace reg {
 
+// The sheet list's ten columns, each as wide as its field or its (bold)
+// title, whichever is wider; the panel at least as wide as all of them. The
+// register and both choosers use it.
+void lapOszlopok(masters::BrowsePanel* panel);
+
 class LapValasztoWindow : public QDialog {
     Q_OBJECT
 public:

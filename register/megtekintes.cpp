@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
+#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 namespace reg {
@@ -33,6 +34,9 @@ void Megtekintes::Megtekints1Click() {
         st_.msg.error(QStringLiteral("Hiba a lefutásban!"));
         return;
     }
+    // The day grid shows the days of the sheet's own month, so a 30-day
+    // month has no day-31 row.
+    m.napokszama = kozos::honapnapok(idoszak);
     m.szerkesztheto = false;
     m.modositas = false;
     if (h_.lapuj) h_.lapuj(m, QStringLiteral("Elszámolási lap megtekintése"));

@@ -4,9 +4,11 @@
 
 #include "reports/counties.h"
 #include "reports/elszlapparts.h"
+#include "reports/pagemodel.h"
 
 #include <QDate>
 #include <QFile>
+#include <algorithm>
 
 namespace reports {
 
@@ -163,118 +165,145 @@ double addSheetHeader(Band& b, const QString& title, bool newLayout) {
     auto named = [&](const char* name, double x, double y, double w, const QString& t) {
         b.addText(QLatin1String(name), x, y, w, kRow, t, kLabel);
     };
+    // A label's width: what its longest text needs with a little gap, at
+    // least `least`; the values stand right after it, never under it.
+    auto fit = [](double least, std::initializer_list<const char*> texts) {
+        double w = least;
+        for (const char* t : texts)
+            w = std::max(w, textWidth(QString::fromUtf8(t), kLabel) + 1.5);
+        return w;
+    };
     b.addLabel(0, 0, 190, 7, title, kTitle, Qt::AlignCenter);
+    // The left column of the provider and the patient.
+    const double c1 = fit(
+        48, {"Szolgáltató ULV kódja:", "Szolgáltató ZAPO kódja:", "Szolgáltató ULV szerződésszáma:",
+             "Szolgáltató ZAPO szerződésszáma:", "megnevezése:", "címe:", "A beteg neve:",
+             "születési helye, ideje:", "társadalombiztosítási azonosítója:"});
     double y = 9;
-    label(0, y, 20, QStringLiteral("Sorszám:"));
-    field("sorsz", 20, y, 12);
-    field("resz", 32, y, 6);
-    label(110, y, 30, QStringLiteral("Jelentési időszak:"));
-    field("idoszak", 140, y, 20);
+    const double sw = fit(20, {"Sorszám:"});
+    label(0, y, sw, QStringLiteral("Sorszám:"));
+    field("sorsz", sw, y, 12);
+    field("resz", sw + 12, y, 6);
+    const double jw = fit(30, {"Jelentési időszak:"});
+    label(110, y, jw, QStringLiteral("Jelentési időszak:"));
+    field("idoszak", 110 + jw, y, 20);
     y += kRow;
-    named("cap_kod", 0, y, 48, QStringLiteral("Szolgáltató ULV kódja:"));
-    field("intkod", 48, y, 20);
-    label(80, y, 42, QStringLiteral("Megyekód és megnevezése:"));
-    field("megye", 122, y, 8);
-    field("mnev", 130, y, 60);
+    named("cap_kod", 0, y, c1, QStringLiteral("Szolgáltató ULV kódja:"));
+    field("intkod", c1, y, 20);
+    const double mw = fit(42, {"Megyekód és megnevezése:"});
+    const double mx = std::max(80.0, c1 + 22);
+    label(mx, y, mw, QStringLiteral("Megyekód és megnevezése:"));
+    field("megye", mx + mw, y, 8);
+    field("mnev", mx + mw + 8, y, 190 - (mx + mw + 8));
     y += kRow;
-    named("cap_szszam", 0, y, 48, QStringLiteral("Szolgáltató ULV szerződésszáma:"));
-    field("szszam", 48, y, 60);
+    named("cap_szszam", 0, y, c1, QStringLiteral("Szolgáltató ULV szerződésszáma:"));
+    field("szszam", c1, y, 60);
     y += kRow;
-    label(0, y, 48, QStringLiteral("megnevezése:"));
-    field("inte", 48, y, 142);
+    label(0, y, c1, QStringLiteral("megnevezése:"));
+    field("inte", c1, y, 190 - c1);
     y += kRow;
-    label(0, y, 48, QStringLiteral("címe:"));
-    field("szcim", 48, y, 142);
+    label(0, y, c1, QStringLiteral("címe:"));
+    field("szcim", c1, y, 190 - c1);
     y += kRow + 1;
     b.addLine(0, y, 190, y, 0.15);
     y += 1;
 
-    label(0, y, 48, QStringLiteral("A beteg neve:"));
-    field("nev", 48, y, 90);
-    label(145, y, 12, QStringLiteral("Neme:"));
-    field("neme", 157, y, 33);
+    const double nw = fit(12, {"Neme:"});
+    label(0, y, c1, QStringLiteral("A beteg neve:"));
+    field("nev", c1, y, 145 - 2 - c1);
+    label(145, y, nw, QStringLiteral("Neme:"));
+    field("neme", 145 + nw, y, 190 - 145 - nw);
     y += kRow;
-    label(0, y, 48, QStringLiteral("címe:"));
-    field("bcim", 48, y, 142);
+    label(0, y, c1, QStringLiteral("címe:"));
+    field("bcim", c1, y, 190 - c1);
     y += kRow;
-    label(0, y, 48, QStringLiteral("születési helye, ideje:"));
-    field("szulh", 48, y, 60);
+    label(0, y, c1, QStringLiteral("születési helye, ideje:"));
+    field("szulh", c1, y, 110 - 2 - c1);
     field("szuli", 110, y, 25);
     y += kRow;
-    label(0, y, 48, QStringLiteral("társadalombiztosítási azonosítója:"));
-    field("taj", 48, y, 25);
-    label(110, y, 28, QStringLiteral("Területi pótlék:"));
-    field("tpotl", 138, y, 12);
+    const double tw = fit(28, {"Területi pótlék:"});
+    label(0, y, c1, QStringLiteral("társadalombiztosítási azonosítója:"));
+    field("taj", c1, y, 25);
+    label(110, y, tw, QStringLiteral("Területi pótlék:"));
+    field("tpotl", 110 + tw, y, 12);
     y += kRow;
     if (newLayout) {
-        named("l_finkod", 0, y, 30, QStringLiteral("finanszírozási kód:"));
-        field("finkod", 30, y, 20);
-        named("l_aztip", 52, y, 27, QStringLiteral("Azonosító típus:"));
-        field("aztip", 79, y, 6);
-        named("l_terkat", 88, y, 30, QStringLiteral("Térítési kategória:"));
-        field("terkat", 118, y, 8);
-        named("l_allamp", 130, y, 27, QStringLiteral("Állampolgárság:"));
-        field("allamp", 157, y, 12);
+        double x = 0;
+        auto pair = [&](const char* name, const char* text, double least, const char* value,
+                        double width) {
+            const double w = fit(least, {text});
+            named(name, x, y, w, QString::fromUtf8(text));
+            field(value, x + w, y, width);
+            x += w + width + 2;
+        };
+        pair("l_finkod", "finanszírozási kód:", 30, "finkod", 20);
+        pair("l_aztip", "Azonosító típus:", 27, "aztip", 6);
+        pair("l_terkat", "Térítési kategória:", 30, "terkat", 8);
+        pair("l_allamp", "Állampolgárság:", 27, "allamp", 12);
         y += kRow;
     }
     y += 1;
     b.addLine(0, y, 190, y, 0.15);
     y += 1;
 
-    label(0, y, 78, QStringLiteral("Fekvőbeteg-intézeti ápolást indokló diagnózis:"));
-    field("bnoki", 78, y, 12);
-    field("bnokinev", 90, y, 100);
+    // The diagnoses.
+    const double c2 = fit(78, {"Fekvőbeteg-intézeti ápolást indokló diagnózis:",
+                               "Fekvőbeteg-intézeti ápolási napok száma:",
+                               "Fekvőbeteg-intézetből történt elbocsátás napja:", "Alapbetegség:",
+                               "Kísérő betegség:", "Szakápolást indokló fődiagnózis",
+                               "Ellátást befolyásoló tényező:"});
+    auto diagnosis = [&](const QString& text, const char* code, const char* name) {
+        label(0, y, c2, text);
+        field(code, c2, y, 12);
+        if (name) field(name, c2 + 12, y, 190 - c2 - 12);
+        y += kRow;
+    };
+    diagnosis(QStringLiteral("Fekvőbeteg-intézeti ápolást indokló diagnózis:"), "bnoki",
+              "bnokinev");
+    label(0, y, c2, QStringLiteral("Fekvőbeteg-intézeti ápolási napok száma:"));
+    field("apnap", c2, y, 12);
     y += kRow;
-    label(0, y, 78, QStringLiteral("Fekvőbeteg-intézeti ápolási napok száma:"));
-    field("apnap", 78, y, 12);
+    label(0, y, c2, QStringLiteral("Fekvőbeteg-intézetből történt elbocsátás napja:"));
+    field("elb", c2, y, 25);
     y += kRow;
-    label(0, y, 78, QStringLiteral("Fekvőbeteg-intézetből történt elbocsátás napja:"));
-    field("elb", 78, y, 25);
-    y += kRow;
-    label(0, y, 78, QStringLiteral("Alapbetegség:"));
-    field("bnorov", 78, y, 12);
-    field("bnorovnev", 90, y, 100);
-    y += kRow;
-    label(0, y, 78, QStringLiteral("Kísérő betegség:"));
-    field("bnomell", 78, y, 12);
-    field("bnomellnev", 90, y, 100);
-    y += kRow;
-    label(0, y, 78, QStringLiteral("Szakápolást indokló fődiagnózis"));
-    field("bnofo", 78, y, 12);
-    field("bnofonev", 90, y, 100);
-    y += kRow;
-    label(0, y, 78, QStringLiteral("Ellátást befolyásoló tényező:"));
-    field("bnoell", 78, y, 12);
-    field("bnoellnev", 90, y, 100);
-    y += kRow + 1;
+    diagnosis(QStringLiteral("Alapbetegség:"), "bnorov", "bnorovnev");
+    diagnosis(QStringLiteral("Kísérő betegség:"), "bnomell", "bnomellnev");
+    diagnosis(QStringLiteral("Szakápolást indokló fődiagnózis"), "bnofo", "bnofonev");
+    diagnosis(QStringLiteral("Ellátást befolyásoló tényező:"), "bnoell", "bnoellnev");
+    y += 1;
     b.addLine(0, y, 190, y, 0.15);
     y += 1;
 
-    label(0, y, 62, QStringLiteral("A szakápolásba vételének időpontja:"));
-    field("szakvet", 62, y, 25);
-    label(100, y, 55, QStringLiteral("Ápolási eset lezárásának ideje:"));
-    field("lezdat", 155, y, 25);
+    // The order and the doctors: a left and a right column of pairs.
+    const double c3 = fit(62, {"A szakápolásba vételének időpontja:", "Elrendelt vizitek száma:",
+                               "Hányadik folyamatos elrendelés:", "Elrendelő orvos neve:",
+                               "Javaslatot tevő orvos neve:"});
+    const double c4 =
+        fit(55, {"Ápolási eset lezárásának ideje:", "Eddig elszámolt vizitek száma:"});
+    const double pw = fit(22, {"Pecsétszáma:"});
+    const double rx = std::max(100.0, c3 + 27);
+    label(0, y, c3, QStringLiteral("A szakápolásba vételének időpontja:"));
+    field("szakvet", c3, y, 25);
+    label(rx, y, c4, QStringLiteral("Ápolási eset lezárásának ideje:"));
+    field("lezdat", rx + c4, y, 25);
     y += kRow;
-    label(0, y, 62, QStringLiteral("Elrendelt vizitek száma:"));
-    field("elvizdb", 62, y, 15);
-    label(100, y, 55, QStringLiteral("Eddig elszámolt vizitek száma:"));
-    field("elszviz", 155, y, 15);
+    label(0, y, c3, QStringLiteral("Elrendelt vizitek száma:"));
+    field("elvizdb", c3, y, 15);
+    label(rx, y, c4, QStringLiteral("Eddig elszámolt vizitek száma:"));
+    field("elszviz", rx + c4, y, 15);
     y += kRow;
-    label(0, y, 62, QStringLiteral("Hányadik folyamatos elrendelés:"));
-    field("elszam", 62, y, 15);
+    label(0, y, c3, QStringLiteral("Hányadik folyamatos elrendelés:"));
+    field("elszam", c3, y, 15);
     y += kRow;
-    label(0, y, 62, QStringLiteral("Elrendelő orvos neve:"));
-    field("onev", 62, y, 80);
-    label(145, y, 22, QStringLiteral("Pecsétszáma:"));
-    field("orvoskod", 167, y, 23);
-    y += kRow;
-    if (newLayout) {
-        label(0, y, 62, QStringLiteral("Javaslatot tevő orvos neve:"));
-        field("jonev", 62, y, 80);
-        label(145, y, 22, QStringLiteral("Pecsétszáma:"));
-        field("jorvkod", 167, y, 23);
+    auto doctor = [&](const QString& text, const char* name, const char* code) {
+        label(0, y, c3, text);
+        field(name, c3, y, 190 - 23 - pw - 2 - c3);
+        label(190 - 23 - pw, y, pw, QStringLiteral("Pecsétszáma:"));
+        field(code, 190 - 23, y, 23);
         y += kRow;
-    }
+    };
+    doctor(QStringLiteral("Elrendelő orvos neve:"), "onev", "orvoskod");
+    if (newLayout) doctor(QStringLiteral("Javaslatot tevő orvos neve:"), "jonev", "jorvkod");
     return y;
 }
 

@@ -23,22 +23,32 @@ void PageModel::append(PageModel&& other) {
 
 namespace {
 
-double measureWrapped(const QString& text, const Font& font, double width) {
-    // Measured on an image of 300 dpi, whatever the screen.
+// Texts are measured on an image of 300 dpi, whatever the screen.
+const QImage& measuringDevice() {
     static const QImage device = [] {
         QImage img(1, 1, QImage::Format_Mono);
         img.setDotsPerMeterX(11811);
         img.setDotsPerMeterY(11811);
         return img;
     }();
+    return device;
+}
+
+double measureWrapped(const QString& text, const Font& font, double width) {
     const double pxPerMm = 300.0 / 25.4;
-    const QFontMetricsF fm(toQFont(font), &device);
+    const QFontMetricsF fm(toQFont(font), &measuringDevice());
     const QRectF r = fm.boundingRect(QRectF(0, 0, width * pxPerMm, 1e6),
                                      Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return r.height() / pxPerMm;
 }
 
 } // namespace
+
+double textWidth(const QString& text, const Font& font) {
+    const double pxPerMm = 300.0 / 25.4;
+    const QFontMetricsF fm(toQFont(font), &measuringDevice());
+    return fm.horizontalAdvance(text) / pxPerMm;
+}
 
 double wrappedHeight(const QString& text, const Font& font, double width) {
     // The same headings are measured on every page: remembered.

@@ -58,5 +58,7 @@ PageModel layout(Report& report, const QDateTime& printed, const LayoutProgress&
 
 // The height in mm that a wrapped text needs in the given width.
 double wrappedHeight(const QString& text, const Font& font, double width);
+// The width in mm that a text needs on one line.
+double textWidth(const QString& text, const Font& font);
 
 } // namespace reports

@@ -75,15 +75,16 @@ bool szakvetell(app::AppState& state, const QString& lapsorsz, const QString& id
             QStringLiteral("Nem lehet a szakápolásba vétel kezdete régebbi, mint az elrendelés!"));
         ok = false;
     }
-    if (!visszanez(lapresz, idoszak)) return ok;
-
+    // A start of care that is no real date is refused for every sheet, the
+    // January ones and the later parts of a series included: it would be
+    // stored as no date at all.
     const QDate kezd = QDate::fromString(szakvet, QStringLiteral("yyyy.MM.dd"));
     if (!kozos::datumjo(szakvet) || !kezd.isValid()) {
-        // Without a real start of care there is no month before it to look
-        // back from.
         msg.error(QStringLiteral("Érvénytelen dátum!!"));
         return false;
     }
+    if (!visszanez(lapresz, idoszak)) return ok;
+
     const QString elozo = kezd.addMonths(-1).toString(QStringLiteral("yyyy.MM"));
     engine::Query q;
     try {

@@ -27,10 +27,15 @@ bool uresDatum(const QString& s) {
     return kozos::ures(pontNelkul(s));
 }
 
+// A blank date is stored as none; a date that is not a real day is refused
+// rather than stored as none, so the save stops with nothing written.
 QVariant datum(const QString& s) {
     if (uresDatum(s)) return QVariant();
     const QDate d = QDate::fromString(s.trimmed(), QStringLiteral("yyyy.MM.dd"));
-    return d.isValid() ? QVariant(d) : QVariant();
+    if (!d.isValid())
+        throw engine::DbError(engine::DbError::Kind::Value, QString(),
+                              QStringLiteral("Érvénytelen dátum!!"));
+    return QVariant(d);
 }
 
 // A count: digits only, no sign (blanks around them allowed).

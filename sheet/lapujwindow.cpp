@@ -9,6 +9,7 @@
 #include "sheet/tevvaldialog.h"
 #include "ui/fieldbinder.h"
 #include "ui/fieldrule.h"
+#include "ui/valuefield.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -154,13 +155,11 @@ LapujWindow* LapujWindow::of(app::AppState& state, QWidget* caller) {
 void LapujWindow::build() {
     auto* line = new QHBoxLayout;
     auto* sorszLabel = new QLabel(QStringLiteral("Lapsorszám"), this);
-    m_sorsz = new QLabel(this);
-    m_sorsz->setObjectName(QStringLiteral("m_sorsz"));
-    m_sorsz->setAccessibleName(sorszLabel->text());
+    m_sorsz = ui::valueField(this, QStringLiteral("m_sorsz"), sorszLabel->text(), 8);
+    sorszLabel->setBuddy(m_sorsz);
     auto* idoszLabel = new QLabel(QStringLiteral("Elszámolási időszak"), this);
-    m_idosz = new QLabel(this);
-    m_idosz->setObjectName(QStringLiteral("m_idosz"));
-    m_idosz->setAccessibleName(idoszLabel->text());
+    m_idosz = ui::valueField(this, QStringLiteral("m_idosz"), idoszLabel->text(), 9);
+    idoszLabel->setBuddy(m_idosz);
     QFont bold = m_sorsz->font();
     bold.setBold(true);
     m_sorsz->setFont(bold);

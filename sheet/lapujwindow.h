@@ -142,8 +142,8 @@ private:
     std::vector<QLineEdit*> dates_; // masked date edits among texts_
     std::vector<QGroupBox*> groups_;
 
-    QLabel* m_sorsz = nullptr;
-    QLabel* m_idosz = nullptr;
+    QLineEdit* m_sorsz = nullptr;
+    QLineEdit* m_idosz = nullptr;
     QTabWidget* pages_ = nullptr;
     QComboBox* bnem = nullptr;
     QCheckBox* CB1 = nullptr;

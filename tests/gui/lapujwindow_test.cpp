@@ -9,6 +9,7 @@
 #include "support/startedapp.h"
 #include "ui/fieldbinder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -273,6 +274,22 @@ private slots:
     void namedFittingAndHookedUp() {
         for (QLineEdit* e : w->findChildren<QLineEdit*>())
             QVERIFY2(!e->accessibleName().isEmpty(), qPrintable(e->objectName()));
+        // The serial number and the period are read as their label and value.
+        {
+            sheet::LapModel m = w->model();
+            m.m_sorsz = QStringLiteral("00001A");
+            m.m_idosz = QStringLiteral("2024.05");
+            w->loadModel(m);
+            QAccessibleInterface* s =
+                QAccessible::queryAccessibleInterface(w->findChild<QWidget*>("m_sorsz"));
+            QAccessibleInterface* i =
+                QAccessible::queryAccessibleInterface(w->findChild<QWidget*>("m_idosz"));
+            QVERIFY(s && i);
+            QCOMPARE(s->text(QAccessible::Name), QStringLiteral("Lapsorszám"));
+            QCOMPARE(s->text(QAccessible::Value), QStringLiteral("00001A"));
+            QCOMPARE(i->text(QAccessible::Name), QStringLiteral("Elszámolási időszak"));
+            QCOMPARE(i->text(QAccessible::Value), QStringLiteral("2024.05"));
+        }
         for (int i = 0; i < 3; ++i)
             QVERIFY(!w->pages()->widget(i)->accessibleName().isEmpty());
         const QSize s = w->sizeHint().expandedTo(w->minimumSizeHint());

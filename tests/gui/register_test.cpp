@@ -8,8 +8,10 @@
 #include "register/lapokwindow.h"
 #include "register/registerdata.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -78,7 +80,7 @@ private slots:
         QVERIFY(visible("kilep"));
         QCOMPARE(colour("2024.04"), QColor(192, 192, 192));
         QVERIFY(!background("2024.05").isValid());
-        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("3"));
+        QCOMPARE(w->figureText("STav"), QStringLiteral("3"));
         const QStringList titles = {"Sorszám",   "_",        "Taj szám", "Beteg neve", "Időszak",
                                     "Vizitszám", "Elküldve", "Fizetve",  "Jel",        "Korr."};
         for (int c = 0; c < titles.size(); ++c)
@@ -94,20 +96,77 @@ private slots:
         QTest::keyClick(w->panel()->grid(), Qt::Key_T, Qt::ControlModifier);
         QCOMPARE(teljes, 1);
         QCOMPARE(w->action("Trls1")->shortcut(), QKeySequence(Qt::Key_Delete));
+
+        // A command key, though its shortcut takes it before the grid does,
+        // clears the search text, and so does a command from the menu; the
+        // next digits start a new search.
+        QLabel* szoveg = w->panel()->searchLabel();
+        QTest::keyClicks(w->panel()->grid(), QStringLiteral("0000"));
+        QCOMPARE(szoveg->text(), QStringLiteral("0000"));
+        QTest::keyClick(w->panel()->grid(), Qt::Key_F2);
+        QCOMPARE(szoveg->text(), QString());
+        QTest::keyClicks(w->panel()->grid(), QStringLiteral("00002"));
+        QCOMPARE(szoveg->text(), QStringLiteral("00002"));
+        QCOMPARE(w->currentSheet()->sorsz, QStringLiteral("00002"));
+        w->action("Megtekints1")->trigger();
+        QCOMPARE(szoveg->text(), QString());
         QCOMPARE(w->action("Megtekints1")->statusTip(),
                  QStringLiteral("Az elszámolási lap megnézése"));
         QCOMPARE(app->marked(), 0);
 
-        // Every figure has a name a screen reader can read.
-        for (QLabel* l : w->findChildren<QLabel*>())
-            if (l->objectName().startsWith(QLatin1String("ST")))
-                QVERIFY2(!l->accessibleName().isEmpty(), qPrintable(l->objectName()));
+        // A screen reader reads each figure as its labels and its value.
+        for (const char* name : {"STm", "STszv", "STszv2", "STszf", "STav", "STiv", "STtf", "STtp",
+                                 "STak", "STsk", "STAe", "STse"}) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w->figure(name));
+            QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), name);
+            QCOMPARE(a->text(QAccessible::Value), w->figureText(name));
+        }
+        QAccessibleInterface* av = QAccessible::queryAccessibleInterface(w->figure("STav"));
+        QCOMPARE(av->text(QAccessible::Name), QStringLiteral("Eddig rögzített vizit szakáp"));
+        QCOMPARE(av->text(QAccessible::Value), QStringLiteral("3"));
         // It fits the small screens.
         QVERIFY(w->frameGeometry().width() <= 1280);
         QVERIFY(w->frameGeometry().height() <= 768 - 40);
         QVERIFY(w->minimumSizeHint().height() <= 600);
         w->kilepClick();
         QVERIFY(!w->isVisible());
+    }
+
+    // Esc on an empty list closes the register at once, without
+    // "Nincs keresendő adat!".
+    void escapeOnAnEmptyListClosesAtOnce() {
+        app->state.tables.dbo.exec("delete from lap");
+        QVERIFY(w->logic().rogzitesMod());
+        show();
+        QCOMPARE(w->panel()->model().rowCount(), 0);
+        QTest::keyClick(w->panel()->grid(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(app->msg.log().empty());
+    }
+
+    // The entry window stands over the main window; when it closes, the
+    // register has the keyboard again, in its list.
+    void theKeyboardComesBackAfterTheEntryWindow() {
+        QWidget main;
+        main.show();
+        w->setParent(&main, w->windowFlags());
+        QVERIFY(w->logic().rogzitesMod());
+        show();
+        int shown = 0;
+        w->setLapuj([&](sheet::LapModel&, const QString&) {
+            ++shown;
+            QDialog entry(&main);
+            entry.show();
+            QApplication::setActiveWindow(&entry);
+            entry.hide();
+            QApplication::setActiveWindow(&main);
+        });
+        selectRow("2024.05");
+        w->action("Teljesszmla1")->trigger();
+        QCOMPARE(shown, 1);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(w.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->panel()->grid()));
+        w->setParent(nullptr);
     }
 
     void printSelectionMode() {
@@ -130,7 +189,7 @@ private slots:
         QCOMPARE(w->currentSheet()->idoszak, QStringLiteral("2024.04"));
         QCOMPARE(w->panel()->model().recnoAt(w->panel()->grid()->currentIndex().row()),
                  app->state.tables.lap.recno());
-        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("3"));
+        QCOMPARE(w->figureText("STav"), QStringLiteral("3"));
         emit w->panel()->doubleClicked(); // the panel's double click on a row
         QCOMPARE(app->marked(), 0);
     }
@@ -143,12 +202,12 @@ private slots:
         QVERIFY(visible("kuld"));
         QCOMPARE(colour("2024.04"), QColor(255, 0, 0));
         QVERIFY(w->action("Aktulisvlapjai1")->isVisible());
-        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("0"));
+        QCOMPARE(w->figureText("STav"), QStringLiteral("0"));
         w->action("Adotthnap1")->trigger();
         QCOMPARE(app->marked(), 1);
-        QCOMPARE(w->figureLabel("STav")->text(), QStringLiteral("3"));
-        QVERIFY(w->figureLabel("Ltp")->isVisible());
-        QVERIFY(w->figureLabel("STm")->isVisible());
+        QCOMPARE(w->figureText("STav"), QStringLiteral("3"));
+        QVERIFY(w->figure("Ltp")->isVisible());
+        QVERIFY(w->figure("STm")->isVisible());
     }
 };
 

@@ -34,6 +34,14 @@ class SheetCommandsTest : public QObject {
             step();
         });
     }
+    // Every column of the chooser's list in sight, "Jel" and "Korr." too.
+    static bool columnsWhole(QWidget* d) {
+        QTableView* g = d->findChild<masters::BrowsePanel*>()->grid();
+        const int last = g->model()->columnCount() - 1;
+        return g->columnViewportPosition(last) >= 0 &&
+               g->columnViewportPosition(last) + g->columnWidth(last) <= g->viewport()->width() &&
+               g->columnWidth(last) >= g->fontMetrics().horizontalAdvance(QStringLiteral("Korr."));
+    }
     void key(QWidget* d, Qt::Key k) {
         auto* grid = d->findChild<masters::BrowsePanel*>()->grid();
         grid->setFocus();
@@ -69,6 +77,7 @@ private slots:
         reg::ReszlapWindow* d = w->reszlapWindow();
         whenShown(d, [&, d] {
             QVERIFY(d->windowTitle().endsWith(QStringLiteral(" választható részszámlái")));
+            QVERIFY(columnsWhole(d));
             QCOMPARE(d->panel()->model().rowCount(), 1);
             key(d, Qt::Key_Return);
         });
@@ -92,6 +101,7 @@ private slots:
         app->msg.answer(true);
         whenShown(d, [&, d] {
             QVERIFY(d->windowTitle().endsWith(QStringLiteral(" javítható első részszámlái")));
+            QVERIFY(columnsWhole(d));
             QCOMPARE(d->panel()->model().rowCount(), 1);
             key(d, Qt::Key_Return);
             QTest::keyClick(d, Qt::Key_Escape);

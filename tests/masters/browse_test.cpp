@@ -252,6 +252,44 @@ TEST_F(SheetListTest, SpaceClearsAndOnlySearchableTitlesTurnRed) {
     EXPECT_TRUE(msg.isEmpty());
 }
 
+// Esc, Tab and Enter on an empty sheet list leave or choose at once: they are
+// no search, so "Nincs keresendő adat!" does not stand in their way.
+TEST_F(SheetListTest, LeavingKeysOnAnEmptyListAreNoSearch) {
+    makeLap({testsupport::sheetRow("1999.01", "00001", "", "111111110", 3)});
+    BrowseSearch s(masters::lapPanel(t), msg);
+    s.enter();
+    for (int c : {vk::Escape, vk::Tab, vk::Return}) {
+        s.keyDown(c);
+        s.keyPress(QChar(c));
+    }
+    EXPECT_TRUE(msg.isEmpty());
+}
+
+// A search character that cannot take the search further says so instead of
+// leaving the cursor where it was without a word; a clear starts anew.
+TEST_F(SheetListTest, ASearchThatCannotGoFurtherSaysSo) {
+    makeLap({testsupport::sheetRow("2024.05", "00012", "", "111111110", 3),
+             testsupport::sheetRow("2024.05", "00007", "A", "222222220", 4)});
+    BrowseSearch s(masters::lapPanel(t), msg);
+    s.enter();
+    type(s, "00012");
+    EXPECT_EQ(t.lap.text("SORSZ"), "00012");
+    EXPECT_TRUE(msg.statusHistory(0).isEmpty());
+    type(s, "3");
+    EXPECT_EQ(s.searchText(), "00012");
+    EXPECT_EQ(msg.statusText(0), "A keresett szöveg nem lehet hosszabb: 00012");
+
+    s.clear();
+    type(s, "009");
+    EXPECT_EQ(msg.statusText(0), "Nincs ilyen kezdetű adat: 009");
+    EXPECT_EQ(t.lap.text("SORSZ"), "00007");
+    s.clear();
+    type(s, "0001");
+    EXPECT_EQ(msg.statusText(0), "");
+    EXPECT_EQ(t.lap.text("SORSZ"), "00012");
+    EXPECT_TRUE(msg.isEmpty());
+}
+
 TEST(BrowseKeys, QtKeysMapToTheOldKeyCodes) {
     using masters::typedCharOf;
     using masters::virtualKeyOf;

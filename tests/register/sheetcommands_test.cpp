@@ -10,6 +10,7 @@
 #include "register/laploader.h"
 #include "register/lapparancsok.h"
 #include "register/laptorles.h"
+#include "register/megtekintes.h"
 #include "register/reszlap.h"
 #include "register/ujlap.h"
 #include "sheet/lezarido.h"
@@ -232,6 +233,21 @@ TEST_F(Commands, ModificationLoadsTheSheet) {
     EXPECT_FALSE(reg::lapBetolt(st(), {"00003", "A", "2024.04"}, full));
 }
 
+// Viewing shows the days of the sheet's own month: April has no day-31 row.
+TEST_F(Commands, ViewingShowsTheDaysOfTheSheetsMonth) {
+    add({"2024.04", "00004", ""});
+    select({"2024.04", "00004", ""});
+    int napok = 0;
+    QString utolso;
+    reg::Megtekintes v(st(), {.lapuj = [&](sheet::LapModel& m, const QString&) {
+                           napok = m.napokszama;
+                           utolso = m.apdat[size_t(m.napokszama - 1)];
+                       }});
+    v.Megtekints1Click();
+    EXPECT_EQ(napok, 30);
+    EXPECT_EQ(utolso, "2024.04.30");
+}
+
 TEST_F(Commands, DeleteAnUnsentSheetRemovesItsRecords) {
     add({"2024.04", "00001", ""});
     add({"2024.04", "00002", "A"});
@@ -429,7 +445,7 @@ TEST_F(Commands, ReopenASeries) {
                             EXPECT_TRUE(j.javitas());
                         }});
     p.reszszamlafeloldas();
-    EXPECT_EQ(log(), Strings{"error: Csak . évben lehet javítani!"});
+    EXPECT_EQ(log(), Strings{"error: Nincs lezárt időszak!"});
     zaras("2024.04", QDate(2024, 5, 2));
     app->msg.clear();
     p.reszszamlafeloldas();

@@ -7,6 +7,7 @@
 #include "engine/table.h"
 #include "reports/counties.h"
 #include "reports/elszlap.h"
+#include "reports/pagemodel.h"
 #include "reports/sheetprint.h"
 #include "support/startedapp.h"
 #include "tools/demo/demodata.h"
@@ -307,4 +308,29 @@ TEST(SheetPrint, TelszlrShowsTheOldSlotsFromLapold) {
                             "2004.11.09", "4", "2", "A beteg önellátó", "1", "4", "3",
                             "Fő tevékenységi kód", "3a", "A vizitek száma összesen:"}))
         << t.join(" | ").toStdString();
+}
+
+// Every label of the sheet's header is as wide as its text, and nothing else
+// stands in its box: "Szolgáltató ZAPO szerződésszáma:" and
+// "társadalombiztosítási azonosítója:" do not run into their values.
+TEST(SheetPrint, LabelsAreSizedToTheirTexts) {
+    auto a = started(QDate(2017, 1, 15), "2017.01");
+    Sheets s(a->state);
+    s.sheet("2017.01", "00001", "", {{2, "111111110"}});
+    const PageModel m = SheetPrint(a->state, kProgram).pages("Telszl");
+    ASSERT_GE(m.pageCount(), 1);
+    const auto& texts = m.pages[0].texts;
+    int checked = 0;
+    for (const PageText& l : texts) {
+        if (l.font.bold || l.text.isEmpty() || !l.text.endsWith(u':')) continue;
+        ++checked;
+        EXPECT_LE(textWidth(l.text, l.font), l.rect.width() + 0.01) << l.text.toStdString();
+        // Rows meet edge to edge; a hair's breadth of rounding is no overlap.
+        const QRectF box = l.rect.adjusted(0.05, 0.05, -0.05, -0.05);
+        for (const PageText& o : texts)
+            if (&o != &l && !o.text.isEmpty())
+                EXPECT_FALSE(box.intersects(o.rect))
+                    << l.text.toStdString() << " / " << o.text.toStdString();
+    }
+    EXPECT_GT(checked, 30);
 }

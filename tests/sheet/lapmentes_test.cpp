@@ -2,7 +2,9 @@
 // question, the exact values written into each table read back through the
 // engine, changed sheets and their re-send mark, duplicates, doctors.
 
+#include "engine/dberror.h"
 #include "sheet/kapacitas.h"
+#include "sheet/lapcheck.h"
 #include "sheet/lapmentes.h"
 #include "support/lapfixture.h"
 
@@ -256,4 +258,28 @@ TEST_F(LapMentesTest, ControlCharactersNeverReachTheTables) {
     EXPECT_EQ(sor("select cime2 from beteg where taj=?", {m.m_taj}), "Fő utca 5.");
     EXPECT_EQ(sor("select onev from orvos where orvoskod='12345'"), "Dr. Első Ede");
     EXPECT_EQ(sor("select gyak from elrend"), "heti 3");
+}
+
+// A start of care that is no real day (the 30th of February) is refused for
+// every kind of sheet, not stored as an empty date: a later part of a series
+// and a January sheet skip the look-back, not the date test; the writer
+// refuses such a date too instead of writing none.
+TEST_F(LapMentesTest, StartOfCareThatIsNoDateIsRefused) {
+    LapModel b = f.lap("00001", "B");
+    b.m_szakvet = b.m_idosz.left(4) + ".02.30";
+    b.m_elrend = b.m_idosz.left(4) + ".01.01";
+    EXPECT_EQ(ment(b), Eredmeny::Hibas);
+    const Log l = log();
+    EXPECT_NE(std::find(l.begin(), l.end(), "error: Érvénytelen dátum!!"), l.end());
+    EXPECT_EQ(count("select count(*) from lap"), 0);
+
+    f.msg().clear();
+    EXPECT_FALSE(
+        szakvetell(f.st(), "00099", "2025.01", "", "2025.01.32", "2025.01.01", "123456788"));
+    EXPECT_EQ(log(), Log{"error: Érvénytelen dátum!!"});
+
+    LapModel w = f.lap();
+    w.m_szakvet = w.m_idosz.left(4) + ".02.30";
+    EXPECT_THROW(LapMentes::ir(w, f.st()), engine::DbError);
+    EXPECT_EQ(count("select count(*) from lap") + count("select count(*) from elrend"), 0);
 }

@@ -1,0 +1,20 @@
+#pragma once
+// A value the program shows but the user does not type: a figure of the
+// register, the serial number and period of the sheet being entered. It is a
+// read-only field whose accessible name is its label and whose text is the
+// value, so a screen reader reads "Lapsorszám, 00001A" and not the label
+// twice. It takes no keyboard focus, so the forms' tab order stays theirs.
+
+#include <QString>
+
+class QLineEdit;
+class QWidget;
+
+namespace ui {
+
+// A read-only value field named `objectName`, read aloud as `label`; at least
+// `chars` digits wide; right-aligned when `right` (figures).
+QLineEdit* valueField(QWidget* parent, const QString& objectName, const QString& label,
+                      int chars = 0, bool right = false);
+
+} // namespace ui
