@@ -24,11 +24,8 @@ void Megtekintes::Megtekints1Click() {
     k.sorsz = sorsz;
     k.resz = resz;
     sheet::LapModel m;
-    BetoltesMod mod;
-    mod.jorv00000Ures = false;
-    mod.beallitasok = false;
     try {
-        if (!lapBetolt(st_, k, m, mod)) return;
+        if (!lapBetolt(st_, k, m, Betoltes::Megtekintes)) return;
     } catch (const engine::DbError&) {
         st_.msg.error(QStringLiteral("Hiba a lefutásban!"));
         return;
