@@ -1,6 +1,7 @@
 #include "register/megtekintes.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
 #include "ui/messages.h"
@@ -14,7 +15,7 @@ void Megtekintes::Megtekints1Click() {
     const QString idoszak = lap.text(QStringLiteral("IDOSZAK"));
     const QString sorsz = lap.text(QStringLiteral("SORSZ"));
     const QString resz = lap.text(QStringLiteral("RESZ"));
-    if (idoszak < QLatin1String("2005.02")) {
+    if (idoszak < core::hatar::ujLapforma.text()) {
         LapfelModel m;
         if (Lapfel(st_).betolt(idoszak, sorsz, resz, m) && h_.lapfel) h_.lapfel(m);
         return;

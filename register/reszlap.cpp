@@ -1,6 +1,7 @@
 #include "register/reszlap.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
@@ -33,7 +34,7 @@ QString partFelirat(app::AppState& st, const QString& utotag) {
 }
 
 bool Reszlap::inditasEll() {
-    if (st_.id < QStringLiteral("2008.01")) {
+    if (st_.id < core::hatar::ujLapRogzites.text()) {
         st_.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
         return false;
     }

@@ -1,6 +1,7 @@
 #include "sheet/lapcheck.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "masters/betegek.h"
@@ -279,7 +280,7 @@ bool onellatell(ui::Messages& msg, int pozicio, int terapia) {
 
 namespace {
 
-const QString elsoUj = QStringLiteral("2016.01");
+const QString elsoUj = core::hatar::azonositoTipus.text();
 
 CheckResult vissza(const QString& control) {
     return {false, control};
