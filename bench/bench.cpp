@@ -562,7 +562,7 @@ int main(int argc, char** argv) {
                     for (int k = 5; k < r.size(); ++k)
                         if (!r[k].isNull()) b.addRow({r[0], r[1], r[2], r[3], r[4], r[k]});
                 }
-                b.Finish();
+                b.commit();
             };
             auto nativeRows = [&](const char* sql) {
                 std::vector<QVariantList> rows;

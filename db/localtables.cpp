@@ -70,7 +70,7 @@ int LocalTables::streamInto(const QString& sql, engine::TableBuilder& out,
     try {
         t_.dbo.each(sql, params, [&](const QVariantList& row) { out.addRow(row); });
     } catch (const engine::DbError& e) {
-        out.Abandon();
+        out.abandon();
         if (e.kind() != engine::DbError::Kind::Query) throw;
         msg_.error(kKeszitesHiba);
         throw StartupStopped();
@@ -86,7 +86,7 @@ QString LocalTables::replaceFile(const TableDef& def, const QString& oldPath,
     if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
         throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
     // The new file, synced, replaces the target in one durable step.
-    fresh.Finish();
+    fresh.commit();
     if (oldPath != target && QFileInfo::exists(oldPath)) removeTableFiles(oldPath);
     return target;
 }
@@ -270,7 +270,7 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
         if (n > 0)
             replaceFile(oldDef, engine::findFileNoCase(oldTarget), fresh);
         else
-            fresh.Abandon();
+            fresh.abandon();
     }
     if (n == 0 && exists && !engine::Table::indexFileOk(path))
         buildIndexes(lap, path, def.tags, creationActive(def));

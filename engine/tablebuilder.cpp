@@ -34,7 +34,7 @@ TableBuilder::TableBuilder(const QString& target, const DbfHeader& header,
 }
 
 TableBuilder::~TableBuilder() {
-    Abandon();
+    abandon();
 }
 
 void TableBuilder::flush() {
@@ -61,7 +61,7 @@ void TableBuilder::addRow(const QVariantList& values) {
     addRaw(row_.constData());
 }
 
-int TableBuilder::Finish(bool keepOpen) {
+int TableBuilder::commit(bool keepOpen) {
     if (!file_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
     try {
         buffer_.append(char(0x1A));
@@ -77,12 +77,12 @@ int TableBuilder::Finish(bool keepOpen) {
         file_.reset();
         return fd;
     } catch (...) {
-        Abandon();
+        abandon();
         throw;
     }
 }
 
-void TableBuilder::Abandon() {
+void TableBuilder::abandon() {
     if (file_) file_->abandon();
     file_.reset();
     buffer_.clear();

@@ -171,7 +171,7 @@ std::uint32_t Table::importFrom(const Table& source, Import mode) {
     }
     const std::uint32_t count = out.count();
     touchIndexFile();
-    adoptFile(out.Finish(true), count);
+    adoptFile(out.commit(true), count);
     return count;
 }
 

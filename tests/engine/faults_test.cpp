@@ -208,7 +208,7 @@ TEST(WriteFailure, PackAndBuilderLeaveNothingHalfDone) {
         try {
             engine::TableBuilder b(path, {fieldDef("KOD", 'C', 5)});
             b.addRow({"Új"});
-            b.Finish();
+            b.commit();
         } catch (const DbError& e) {
             failed = true;
             EXPECT_EQ(e.kind(), DbError::Kind::Io);
