@@ -1,6 +1,7 @@
 #include "app/period.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/dberror.h"
 #include "sheet/kozos.h"
 #include "ui/messages.h"
@@ -12,10 +13,8 @@ namespace app {
 void napokszamol(AppState& st, const QString& p) {
     st.kezdnap = p + QStringLiteral(".01");
     st.kezdnaprev = QStringLiteral("01.") + p.mid(5, 2) + "." + p.left(4);
-    const QDate first = QDate::fromString(st.kezdnap, QStringLiteral("yyyy.MM.dd"));
-    st.vegnap = first.isValid()
-                    ? first.addMonths(1).addDays(-1).toString(QStringLiteral("yyyy.MM.dd"))
-                    : QString();
+    const auto i = core::Idoszak::parse(p);
+    st.vegnap = i ? i->lastDay().toString(QStringLiteral("yyyy.MM.dd")) : QString();
     st.vegnaprev = st.vegnap.mid(8, 2) + st.vegnap.mid(4, 4) + st.vegnap.left(4);
 }
 

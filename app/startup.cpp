@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/login.h"
 #include "app/period.h"
+#include "core/idoszak.h"
 #include "db/localtables.h"
 #include "db/tableops.h"
 #include "engine/changeunit.h"
@@ -59,18 +60,20 @@ void konyvtaraz(AppState& st) {
 namespace {
 
 QString monthOf(const QDate& d) {
-    return d.toString(QStringLiteral("yyyy.MM"));
+    return core::Idoszak::of(d).text();
 }
 
-QDate periodDay(const QString& period, int day) {
-    return QDate::fromString(period + QStringLiteral(".%1").arg(day, 2, 10, QLatin1Char('0')),
-                             QStringLiteral("yyyy.MM.dd"));
+// The period after the one of the text; empty when the text is no period.
+QString nextPeriod(const QString& period) {
+    const auto p = core::Idoszak::parse(period);
+    return p ? p->plusMonths(1).text() : QString();
 }
 
 // The closing date the office's rules give a sent period: the 5th of the
 // following month.
 QDate closingDay(const QString& period) {
-    return periodDay(period, 5).addMonths(1);
+    const auto p = core::Idoszak::parse(period);
+    return p ? p->plusMonths(1).firstDay().addDays(4) : QDate();
 }
 
 } // namespace
@@ -103,8 +106,7 @@ bool zaraspotol(AppState& st) {
             zaras.setValue(QStringLiteral("ZARAS"), closingDay(p));
             zaras.post();
         } else {
-            const QDate start = periodDay(zaras.text(QStringLiteral("IDOSZAK")).left(7), 1);
-            const QString next = start.isValid() ? monthOf(start.addMonths(1)) : QString();
+            const QString next = nextPeriod(zaras.text(QStringLiteral("IDOSZAK")).left(7));
             const QDate closed = zaras.date(QStringLiteral("ZARAS"));
             const QString closedMonth = closed.isValid() ? monthOf(closed) : QString();
             if (next < closedMonth) {
@@ -115,8 +117,7 @@ bool zaraspotol(AppState& st) {
         }
     }
     // The month after the last sent one is open again.
-    const QDate lastStart = periodDay(lastPeriod, 1);
-    const QString reopened = lastStart.isValid() ? monthOf(lastStart.addMonths(1)) : QString();
+    const QString reopened = nextPeriod(lastPeriod);
     if (!reopened.isEmpty() && zaras.locate(QStringLiteral("IDOSZAK"), reopened)) {
         zaras.remove();
         zaras.pack();

@@ -94,9 +94,9 @@ void writeDataSet(const QString& dir) {
         for (int t : {3, 5, 1})
             ac.addRow({"1890", "FIN000042", s.sorszam, s.resz, s.p6, t, "I10"});
     });
-    aa.Finish();
-    ab.Finish();
-    ac.Finish();
+    aa.commit();
+    ab.commit();
+    ac.commit();
 }
 
 // The month's answer: every visit of the last period accepted.
@@ -110,15 +110,15 @@ void writeAccounted(const QString& dir) {
         for (int v = 0; v < s.visits; ++v)
             mb.addRow({"1890", s.sorszam, s.resz, s.p6, s.first.addDays(v), "202601", 1});
     });
-    mb.Finish();
+    mb.commit();
     for (const char* n : {"Ma1890.dbf", "Mc1890.dbf"}) {
         engine::TableBuilder t(dir + "/" + n, {C("X", 1)});
-        t.Finish();
+        t.commit();
     }
     engine::TableBuilder rav(dir + "/Rav1890.dbf",
                              {C("IDOSZAK", 6), N("ALAPDIJ", 10), N("ELOLEG", 10)});
     rav.addRow({"202512", 3450, 120000});
-    rav.Finish();
+    rav.commit();
 }
 
 struct NoFolder : ui::FolderAsker {

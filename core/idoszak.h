@@ -75,14 +75,27 @@ namespace hatar {
 inline constexpr Idoszak elsoElfogadott{1999, 4};
 // The first period for which a sheet may be recorded.
 inline constexpr Idoszak elsoLap{1999, 6};
+// Remainders (MARADV) shown on the register's figures.
+inline constexpr Idoszak maradvany{2003, 3};
+// The territorial supplement shown apart from the amount on the register's
+// figures (before it, within the amount).
+inline constexpr Idoszak potlekKulon{2004, 1};
 // New sheet layout; older sheets keep the eighteen visit slots (LAPOLD).
 inline constexpr Idoszak ujLapforma{2005, 2};
+// Old-layout sheets are printed (Telszlr) only in periods before this one.
+inline constexpr Idoszak regiLapNyomtatas{2006, 1};
+// New sheets and next partial invoices are recorded from this period on.
+inline constexpr Idoszak ujLapRogzites{2008, 1};
 // New weights for repeated therapy orders; the monthly summary's new layout.
 inline constexpr Idoszak ujSzorzok{2009, 1};
 // New visit and diagnosis file layouts (IDOSZAK, FINKOD); the new activity list.
 inline constexpr Idoszak ujKuldemeny{2009, 9};
 // Capacity counted by the new frames (after 2011.12).
 inline constexpr Idoszak ujKapacitas{2012, 1};
+// The register's figures show the contract's nursing and therapy shares.
+inline constexpr Idoszak keretMegosztas{2012, 5};
+// The shares become 70 % and 50 % of the whole frame ("maximum keret").
+inline constexpr Idoszak maximumKeret{2012, 12};
 // Identifier type, payment category and citizenship; the "UJ" file templates;
 // the longer correction limit.
 inline constexpr Idoszak azonositoTipus{2016, 1};

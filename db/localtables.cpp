@@ -2,6 +2,7 @@
 
 #include "db/tableops.h"
 #include "engine/dberror.h"
+#include "engine/fieldcodec.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "ui/messages.h"
@@ -19,6 +20,9 @@ namespace {
 
 const QString kKeszitesHiba = QStringLiteral("Hiba az állomány készítésében!");
 const QString kLefutasHiba = QStringLiteral("Hiba a lefutásban!");
+// The financing code of an upgraded row: the contract's from finkodtol on
+// (the first two parameters of the conversion), empty before.
+const QString kFinkodOszlop = QStringLiteral("case when a.idoszak>=? then ? end as finkod");
 
 std::optional<QString> creationActive(const TableDef& def) {
     if (def.activeTag.isEmpty()) return std::nullopt;
@@ -61,11 +65,12 @@ QString LocalTables::targetOf(const TableDef& def) const {
     return QDir(t_.directory()).filePath(def.fileName);
 }
 
-int LocalTables::streamInto(const QString& sql, engine::TableBuilder& out) {
+int LocalTables::streamInto(const QString& sql, engine::TableBuilder& out,
+                            const QVariantList& params) {
     try {
-        t_.dbo.each(sql, {}, [&](const QVariantList& row) { out.addRow(row); });
+        t_.dbo.each(sql, params, [&](const QVariantList& row) { out.addRow(row); });
     } catch (const engine::DbError& e) {
-        out.Abandon();
+        out.abandon();
         if (e.kind() != engine::DbError::Kind::Query) throw;
         msg_.error(kKeszitesHiba);
         throw StartupStopped();
@@ -81,20 +86,29 @@ QString LocalTables::replaceFile(const TableDef& def, const QString& oldPath,
     if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
         throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
     // The new file, synced, replaces the target in one durable step.
-    fresh.Finish();
+    fresh.commit();
     if (oldPath != target && QFileInfo::exists(oldPath)) removeTableFiles(oldPath);
     return target;
 }
 
-bool LocalTables::updateFinkod(const QString& sql, const QString& finkod,
-                               const QString& finkodtol) {
-    try {
-        t_.dbo.exec(sql, {finkod, finkodtol});
-        return true;
-    } catch (const engine::DbError&) {
-        msg_.error(kLefutasHiba);
-        return false;
+QVariantList LocalTables::finkodParams(const TableDef& def, const QString& finkod,
+                                       const QString& finkodtol) {
+    // A code the field cannot hold is not written: the rows keep an empty
+    // one and the step reports it after the file is in place.
+    bool fits = false;
+    for (const engine::FieldDef& f : def.fields) {
+        if (f.name.compare(QLatin1String("FINKOD"), Qt::CaseInsensitive) != 0) continue;
+        engine::FieldDef g = f;
+        g.offset = 0;
+        QByteArray buf(g.width, ' ');
+        try {
+            engine::encodeField(g, finkod, buf.data(), QString());
+            fits = true;
+        } catch (const engine::DbError&) {
+        }
     }
+    finkodFits_ = fits;
+    return {finkodtol, fits ? QVariant(finkod) : QVariant()};
 }
 
 // ------------------------------------------------------------ received tables
@@ -183,24 +197,28 @@ void LocalTables::crtbeteg() {
     openIfClosed(beteg, path);
 }
 
-void LocalTables::createWithFinkod(TableId id, const QString& conversion, const QString& update,
-                                   const QString& finkod, const QString& finkodtol) {
+void LocalTables::createWithFinkod(TableId id, const QString& conversion, const QString& finkod,
+                                   const QString& finkodtol) {
     const TableDef& def = layout(id);
     engine::Table& table = tableOf(t_, id);
     QString path = pathOf(def);
     if (!QFileInfo::exists(path)) path = createFile(def);
     openIfClosed(table, path);
     if (!table.hasField(QStringLiteral("FINKOD"))) {
+        // The rows of finkodtol or later get the financing code on their way
+        // into the new file, so the file that takes the old one's place is
+        // complete: no later step can be cut short and never redone.
         engine::TableBuilder fresh(targetOf(def), def.fields);
-        streamInto(conversion, fresh);
+        streamInto(conversion, fresh, finkodParams(def, finkod, finkodtol));
         table.close();
         path = replaceFile(def, path, fresh);
         table.open(path);
-        // The new file has no index file yet; build it before the update so
-        // that the table is whole even when the update fails.
         ensureIndexes(def, table, path);
         table.open(path);
-        if (!updateFinkod(update, finkod, finkodtol)) return;
+        if (!finkodFits_) {
+            msg_.error(kLefutasHiba);
+            return;
+        }
     }
     ensureIndexes(def, table, path);
     openIfClosed(table, path);
@@ -209,23 +227,20 @@ void LocalTables::createWithFinkod(TableId id, const QString& conversion, const 
 void LocalTables::crtelrend(const QString& finkod, const QString& finkodtol) {
     createWithFinkod(
         TableId::Elrend,
-        QStringLiteral("select idoszak,intkod,' ' as finkod,sorsz,resz,jorvkod,elrend,szakvet,gyak,"
-                       "elvizdb,engszam, ") +
+        QStringLiteral("select idoszak,intkod,") + kFinkodOszlop +
+            QStringLiteral(",sorsz,resz,jorvkod,elrend,szakvet,gyak,elvizdb,engszam, ") +
             QStringLiteral(" engdat,jeloles,elkuldve ") +
             QStringLiteral("from elrend a order by a.idoszak,a.sorsz,a.resz"),
-        QStringLiteral("update elrend set finkod=? where finkod is null and idoszak>=? "), finkod,
-        finkodtol);
+        finkod, finkodtol);
 }
 
 void LocalTables::crtlapb(const QString& finkod, const QString& finkodtol) {
-    createWithFinkod(
-        TableId::Lapb,
-        QStringLiteral("select idoszak,intkod,' ' as finkod,sorsz,resz,tevkod,elltip,onkep,apdatum,"
-                       "aptaj,vizitdb, ") +
-            QStringLiteral(" elido,jeloles,elkuldve ") +
-            QStringLiteral("from lapb a order by a.idoszak,a.sorsz,a.resz"),
-        QStringLiteral("update lapb set finkod=? where finkod is null and idoszak>=? "), finkod,
-        finkodtol);
+    createWithFinkod(TableId::Lapb,
+                     QStringLiteral("select idoszak,intkod,") + kFinkodOszlop +
+                         QStringLiteral(",sorsz,resz,tevkod,elltip,onkep,apdatum,aptaj,vizitdb, ") +
+                         QStringLiteral(" elido,jeloles,elkuldve ") +
+                         QStringLiteral("from lapb a order by a.idoszak,a.sorsz,a.resz"),
+                     finkod, finkodtol);
 }
 
 void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
@@ -255,7 +270,7 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
         if (n > 0)
             replaceFile(oldDef, engine::findFileNoCase(oldTarget), fresh);
         else
-            fresh.Abandon();
+            fresh.abandon();
     }
     if (n == 0 && exists && !engine::Table::indexFileOk(path))
         buildIndexes(lap, path, def.tags, creationActive(def));
@@ -266,27 +281,24 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
         openIfClosed(lap, path);
         engine::TableBuilder fresh(targetOf(def), def.fields);
         streamInto(
-            QStringLiteral(
-                "select idoszak,intkod,' ' as finkod,sorsz,resz,taj,kozigkod,tpotl,bnoki,"
-                "bnorov,elb,apnap, ") +
+            QStringLiteral("select idoszak,intkod,") + kFinkodOszlop +
+                QStringLiteral(",sorsz,resz,taj,kozigkod,tpotl,bnoki,bnorov,elb,apnap, ") +
                 QStringLiteral(" bnofo,bnomell,bnoell,orvoskod,elszviz,elszam,lezdat,tevkodok,"
                                "aptaj1,aptaj2,' ' as aztip,' ' as terkat, ") +
                 QStringLiteral(" ' ' as allamp,szviz,tele,jeloles,elkuldve,allapot,modtipus ") +
                 QStringLiteral(
                     "from lap a where a.idoszak>='2005.02' order by a.idoszak,a.sorsz,a.resz"),
-            fresh);
+            fresh, finkodParams(def, finkod, finkodtol));
         lap.close();
         path = replaceFile(def, path, fresh);
     } else if (toCreate) {
         path = createFile(def);
     }
     ensureIndexes(def, lap, path);
-    if (toConvert) {
+    if (toConvert && !finkodFits_) {
         openIfClosed(lap, path);
-        if (!updateFinkod(
-                QStringLiteral("update lap set finkod=? where finkod is null and idoszak>=? "),
-                finkod, finkodtol))
-            return;
+        msg_.error(kLefutasHiba);
+        return;
     }
     openIfClosed(lap, path);
 }

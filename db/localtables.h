@@ -81,21 +81,23 @@ private:
     void createPlain(TableId id);
     // ELREND and LAPB: create when missing, upgrade when FINKOD is missing,
     // index, open.
-    void createWithFinkod(TableId id, const QString& conversion, const QString& update,
-                          const QString& finkod, const QString& finkodtol);
+    void createWithFinkod(TableId id, const QString& conversion, const QString& finkod,
+                          const QString& finkodtol);
     // Where the table of `def` lives: the data folder, the layout's spelling.
     QString targetOf(const TableDef& def) const;
     // Streams the rows of an upgrade's query (run over the table objects as
     // they are) into `out`, a new file beside the table; the rows are never
     // all held at once. Returns how many there were. On a failing query: the
     // message, the new file abandoned, StartupStopped.
-    int streamInto(const QString& sql, engine::TableBuilder& out);
+    int streamInto(const QString& sql, engine::TableBuilder& out, const QVariantList& params = {});
     // Puts the new file of `fresh` in the place of the table file `oldPath`
     // (closed) under the layout's spelling, without the old index file. The
     // old table stays whole until this moment.
     QString replaceFile(const TableDef& def, const QString& oldPath, engine::TableBuilder& fresh);
-    // The financing-code update; false (after the message) when it fails.
-    bool updateFinkod(const QString& sql, const QString& finkod, const QString& finkodtol);
+    // The parameters of a conversion's financing-code column; notes in
+    // finkodFits_ whether the code can be stored at all.
+    QVariantList finkodParams(const TableDef& def, const QString& finkod, const QString& finkodtol);
+    bool finkodFits_ = true;
 
     TableSet& t_;
     ui::Messages& msg_;

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <map>
+#include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
@@ -20,9 +23,108 @@ std::atomic<std::uint64_t> writes{0};
 testing::IoHook ioHook;
 long ioCounter = 0;
 
+// --- the power-loss simulation of the tests (testing::powerCutAt)
+
+// One write or truncation not yet flushed: enough to undo it and to do it
+// again.
+struct Unflushed {
+    bool truncation = false;
+    std::uint64_t offset = 0; // a write's offset; a truncation's new length
+    QByteArray before;        // the bytes it overwrote or cut off
+    std::uint64_t sizeBefore = 0;
+    QByteArray after; // a write's bytes
+    std::uint64_t sizeAfter = 0;
+};
+
+struct PowerLoss {
+    bool tracking = false;
+    bool off = false;
+    long cutAt = 0;
+    long count = 0;
+    long lost = 0;
+    long kept = 0;
+    std::mt19937 rng;
+    std::map<QString, std::vector<Unflushed>> pending; // by path
+};
+
+PowerLoss& power() {
+    static PowerLoss p;
+    return p;
+}
+
+std::uint64_t fileSize(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? std::uint64_t(st.st_size) : 0;
+}
+
+QByteArray readRange(int fd, std::uint64_t offset, std::uint64_t end) {
+    QByteArray b;
+    if (end <= offset) return b;
+    b.resize(qsizetype(end - offset));
+    const ssize_t r = ::pread(fd, b.data(), size_t(b.size()), off_t(offset));
+    b.resize(r < 0 ? 0 : qsizetype(r));
+    return b;
+}
+
+void rawWrite(int fd, std::uint64_t offset, const QByteArray& b) {
+    if (!b.isEmpty() && ::pwrite(fd, b.constData(), size_t(b.size()), off_t(offset)) < 0) {
+    }
+}
+
+void rawTruncate(int fd, std::uint64_t size) {
+    if (::ftruncate(fd, off_t(size)) != 0) {
+    }
+}
+
+// The moment of the cut: each file goes back to what was last flushed, then
+// gets a random part of the writes since then, in their order (the page
+// cache wrote some pages out, not others). From now on the machine is off.
+void cut() {
+    PowerLoss& p = power();
+    std::bernoulli_distribution keep(0.5);
+    for (auto& [path, list] : p.pending) {
+        std::vector<bool> kept;
+        for (size_t i = 0; i < list.size(); ++i)
+            kept.push_back(keep(p.rng));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) continue; // removed since: nothing of it survives
+        for (auto it = list.rbegin(); it != list.rend(); ++it) {
+            if (it->truncation) {
+                rawTruncate(fd, it->sizeBefore);
+                rawWrite(fd, it->offset, it->before);
+            } else {
+                rawWrite(fd, it->offset, it->before);
+                rawTruncate(fd, it->sizeBefore);
+            }
+        }
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (!kept[i]) {
+                ++p.lost;
+                continue;
+            }
+            ++p.kept;
+            if (list[i].truncation)
+                rawTruncate(fd, list[i].sizeAfter);
+            else
+                rawWrite(fd, list[i].offset, list[i].after);
+        }
+        ::close(fd);
+    }
+    p.pending.clear();
+    p.tracking = false;
+    p.off = true;
+}
+
 // Counts an operation and asks the test hook: throws when it fails, false
-// when a flush is to be skipped.
+// when the operation is not to be done (a skipped flush; anything while the
+// simulated power is off).
 bool gate(testing::IoOp op, const QString& path) {
+    PowerLoss& p = power();
+    if (p.off) return false;
+    if (p.tracking && ++p.count >= p.cutAt) {
+        cut();
+        return false;
+    }
     ++ioCounter;
     const testing::IoAction a = ioHook ? ioHook(op, ioCounter) : testing::IoAction::Proceed;
     if (a == testing::IoAction::Fail) {
@@ -50,7 +152,18 @@ DbError ioError(const QString& path, const QString& what) {
 }
 
 void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, const QString& path) {
+    if (power().off) return;
     countWrite(path);
+    if (power().off) return;
+    if (power().tracking) {
+        Unflushed u;
+        u.offset = offset;
+        u.sizeBefore = fileSize(fd);
+        u.before = readRange(fd, offset, std::min<std::uint64_t>(offset + n, u.sizeBefore));
+        u.after = QByteArray(data, qsizetype(n));
+        u.sizeAfter = std::max<std::uint64_t>(u.sizeBefore, offset + n);
+        power().pending[path].push_back(std::move(u));
+    }
     while (n > 0) {
         const ssize_t w = ::pwrite(fd, data, n, off_t(offset));
         if (w < 0) {
@@ -68,13 +181,23 @@ void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, cons
 }
 
 void truncateAt(int fd, std::uint64_t size, const QString& path) {
-    gate(testing::IoOp::Truncate, path);
+    if (!gate(testing::IoOp::Truncate, path)) return;
+    if (power().tracking) {
+        Unflushed u;
+        u.truncation = true;
+        u.offset = size;
+        u.sizeBefore = fileSize(fd);
+        u.before = readRange(fd, size, u.sizeBefore);
+        u.sizeAfter = size;
+        power().pending[path].push_back(std::move(u));
+    }
     if (::ftruncate(fd, off_t(size)) != 0) throw ioError(path, QStringLiteral("nem írható"));
 }
 
 void syncFile(int fd, const QString& path) {
-    if (gate(testing::IoOp::Sync, path) && ::fsync(fd) != 0)
-        throw ioError(path, QStringLiteral("nem írható"));
+    if (!gate(testing::IoOp::Sync, path)) return; // skipped: nothing is flushed
+    if (::fsync(fd) != 0) throw ioError(path, QStringLiteral("nem írható"));
+    if (power().tracking) power().pending.erase(path);
 }
 
 void syncDirectory(const QString& dir) {
@@ -90,13 +213,22 @@ void syncDirectory(const QString& dir) {
 }
 
 void removeDurably(const QString& path) {
-    gate(testing::IoOp::Remove, path);
+    if (!gate(testing::IoOp::Remove, path)) return;
     if (::unlink(QFile::encodeName(path).constData()) != 0)
         throw ioError(path, QStringLiteral("nem törölhető"));
+    if (power().tracking) power().pending.erase(path);
     syncDirectory(QFileInfo(path).absolutePath());
 }
 
 void renameDurably(const QString& from, const QString& to) {
+    if (power().off) return;
+    if (power().tracking) {
+        power().pending.erase(to);
+        if (auto it = power().pending.find(from); it != power().pending.end()) {
+            power().pending[to] = std::move(it->second);
+            power().pending.erase(from);
+        }
+    }
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         throw ioError(to, QStringLiteral("nem cserélhető le"));
     const QString dir = QFileInfo(to).absolutePath();
@@ -202,6 +334,25 @@ void clearWriteFailure() {
 }
 std::uint64_t writeCount() {
     return writes.load();
+}
+void powerCutAt(long n, std::uint32_t seed) {
+    PowerLoss& p = power();
+    p = PowerLoss();
+    p.tracking = true;
+    p.cutAt = std::max(1L, n);
+    p.rng.seed(seed);
+}
+bool powerIsOff() {
+    return power().off;
+}
+long powerCutLost() {
+    return power().lost;
+}
+long powerCutKept() {
+    return power().kept;
+}
+void powerRestored() {
+    power() = PowerLoss();
 }
 } // namespace testing
 

@@ -101,6 +101,22 @@ void failWriteAfter(long n);
 void clearWriteFailure();
 // Writes done through writeAt()/truncateAt() since the process started.
 std::uint64_t writeCount();
+
+// Power loss, as SQLite's crash tests simulate it (a kill keeps the page
+// cache; a power cut does not). After powerCutAt(n, seed) every write and
+// truncation is remembered until its file is flushed; the n-th operation
+// (write, truncation, flush or removal) after the call does not happen: it is
+// the cut. Of the writes not yet flushed then, each is kept or lost at random
+// (from `seed`), in its order, and the machine is off: every later write,
+// truncation, flush, removal and rename is dropped without an error until
+// powerRestored(). Independent of setIoHook.
+void powerCutAt(long n, std::uint32_t seed);
+bool powerIsOff();
+// Unflushed writes and truncations lost and kept at the cut.
+long powerCutLost();
+long powerCutKept();
+// Ends the simulation (nothing remembered, the power on).
+void powerRestored();
 } // namespace testing
 
 // The date written as a table header's last update; by default the system's

@@ -34,7 +34,7 @@ TableBuilder::TableBuilder(const QString& target, const DbfHeader& header,
 }
 
 TableBuilder::~TableBuilder() {
-    Abandon();
+    abandon();
 }
 
 void TableBuilder::flush() {
@@ -81,7 +81,7 @@ void TableBuilder::seal() {
         file_->sync();
         sealed_ = true;
     } catch (...) {
-        Abandon();
+        abandon();
         throw;
     }
 }
@@ -94,7 +94,7 @@ int TableBuilder::takeSealed() {
     return fd;
 }
 
-int TableBuilder::Finish(bool keepOpen) {
+int TableBuilder::commit(bool keepOpen) {
     if (!file_) throw DbError(DbError::Kind::Usage, QString(), QStringLiteral("a tábla kész"));
     try {
         if (!sealed_) writeTrailer();
@@ -102,12 +102,12 @@ int TableBuilder::Finish(bool keepOpen) {
         file_.reset();
         return fd;
     } catch (...) {
-        Abandon();
+        abandon();
         throw;
     }
 }
 
-void TableBuilder::Abandon() {
+void TableBuilder::abandon() {
     if (file_) file_->abandon();
     file_.reset();
     buffer_.clear();

@@ -1,8 +1,8 @@
 #pragma once
 // Writing a whole table file at once: rows are added to a new file under a
-// temporary name beside the target, and Finish() puts it in the target's
+// temporary name beside the target, and commit() puts it in the target's
 // place only when complete (the header's count and date written once, the
-// contents synced, the rename made durable). Abandon(), or destroying the
+// contents synced, the rename made durable). abandon(), or destroying the
 // builder unfinished, removes the temporary file: never a half-written file
 // under the real name. Pack, the table upgrades, the backup's copies and the
 // shipment files are written this way.
@@ -42,14 +42,14 @@ public:
     void addRow(const QVariantList& values);
     // Appends a raw record of recordLength() bytes (deletion flag first).
     void addRaw(const char* record);
-    // The date Finish() writes as the header's last update (by default
+    // The date commit() writes as the header's last update (by default
     // engine::today()).
     void setDate(const QDate& day) { date_ = day; }
 
     // Completes the file and puts it in the target's place. With keepOpen,
     // returns the open descriptor of the new file (else -1).
-    int Finish(bool keepOpen = false);
-    void Abandon();
+    int commit(bool keepOpen = false);
+    void abandon();
 
     // Completes the file under its temporary name (count and date written,
     // contents synced) without putting it in place: a change unit puts it

@@ -201,7 +201,7 @@ void Table::replaceWith(std::unique_ptr<TableBuilder> built) {
     }
     const std::uint32_t count = built->count();
     touchIndexFile();
-    adoptFile(built->Finish(true), count);
+    adoptFile(built->commit(true), count);
 }
 
 void Table::adoptFile(int fd, std::uint32_t count) {

@@ -32,7 +32,7 @@ void Table::pack() {
         if (rec[0] != '*') out.addRaw(rec);
     }
     const std::uint32_t kept = out.count();
-    adoptFile(out.Finish(true), kept);
+    adoptFile(out.commit(true), kept);
 }
 
 } // namespace engine

@@ -54,7 +54,7 @@ QString fajlIr(const Fajl& f, const QString& dir, const QDate& nap) {
     builder.setDate(nap);
     for (const QByteArray& r : f.rekordok)
         builder.addRaw(r.constData());
-    builder.Finish();
+    builder.commit();
     return target;
 }
 

@@ -1,5 +1,7 @@
 #include "masters/valasz.h"
 
+#include "core/idoszak.h"
+
 #include <utility>
 #include <vector>
 
@@ -45,7 +47,7 @@ const std::vector<Activity>& activities() {
 QStringList valaszItems(const QString& mode, const QString& period) {
     QStringList out;
     if (mode == QLatin1String("T")) {
-        const bool old = period < QLatin1String("2009.09");
+        const bool old = period < core::hatar::ujKuldemeny.text();
         for (const Activity& a : activities())
             if (old || !a.until200908)
                 out << QString::fromUtf8(a.code) + QStringLiteral("  ") + QString::fromUtf8(a.name);

@@ -1,5 +1,6 @@
 #include "register/lapallapot.h"
 
+#include "core/idoszak.h"
 #include "sheet/kozos.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
@@ -24,7 +25,7 @@ QString korrekciosHatar(const QDate& today) {
 }
 
 QString potjelentesHatar(const QDate& today, const QString& c) {
-    return sheet::honapSzoveg(today.addMonths(c < QStringLiteral("2016.01") ? -2 : -4));
+    return sheet::honapSzoveg(today.addMonths(c < core::hatar::azonositoTipus.text() ? -2 : -4));
 }
 
 bool torlesKivetel(const sheet::ZarasRekord& utolso, const QString& p, const QDate& today) {

@@ -2,6 +2,8 @@
 
 #include "app/appstate.h"
 #include "engine/dberror.h"
+#include "masters/torzsadat.h"
+#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -59,18 +61,14 @@ bool Lapfel::betolt(const QString& idoszak, const QString& sorsz, const QString&
             return false;
         }
 
-        QHash<QString, QString> beteg;
-        if (!firstRow(db, QStringLiteral("select nev, neme from beteg where taj=?"),
-                      {n.mezo("TAJ")}, beteg)) {
+        const auto beteg = masters::betegTajjal(db, n.mezo("TAJ"));
+        if (!beteg) {
             st_.msg.error(QStringLiteral("Hibás a TAJ mező!"));
         } else {
-            n.nev = beteg.value(QStringLiteral("NEV"));
-            const QString neme = beteg.value(QStringLiteral("NEME"));
-            n.neme = neme == QLatin1String("F") ? 0 : neme == QLatin1String("N") ? 1 : -1;
-            QHash<QString, QString> orvos;
-            if (firstRow(db, QStringLiteral("select onev from orvos where orvoskod=?"),
-                         {n.mezo("ORVOSKOD")}, orvos)) {
-                n.orvosNev = orvos.value(QStringLiteral("ONEV"));
+            n.nev = beteg->nev;
+            n.neme = beteg->nemIndex();
+            if (const auto orvos = masters::orvosNeve(db, n.mezo("ORVOSKOD"))) {
+                n.orvosNev = *orvos;
                 struct Bno {
                     const char* field;
                     QString* name;
@@ -80,11 +78,9 @@ bool Lapfel::betolt(const QString& idoszak, const QString& sorsz, const QString&
                                      Bno{"BNOELL", &n.bnoellNev}}) {
                     const QString code = n.mezo(b.field);
                     b.name->clear();
-                    if (code.trimmed().isEmpty()) continue;
-                    QHash<QString, QString> bno;
-                    if (firstRow(db, QStringLiteral("select nev from bnotorzs where kod10=?"),
-                                 {code}, bno))
-                        *b.name = bno.value(QStringLiteral("NEV")).trimmed();
+                    if (kozos::ures(code)) continue;
+                    if (const auto nev = masters::bnoNeve(db, code))
+                        *b.name = *nev;
                     else
                         st_.msg.error(
                             QStringLiteral("Hibás a %1 mező!").arg(QLatin1String(b.field)));

@@ -1,9 +1,13 @@
 #pragma once
-// Filling the entry window's form model from the tables: a recorded sheet
-// for modification and viewing (LAP, its patient in BETEG, the BNO and
-// doctor names, its ELREND record and its LAPB day rows), and the pieces that
-// a new sheet and a next partial invoice share (patient, names, day grid).
-// Reads through SQL with bound values, so no shared table object moves.
+// Filling the entry window's form model from a recorded sheet: one loader for
+// modification, viewing and the next partial invoice of a series (LAP, its
+// patient in BETEG, the BNO and doctor names, its ELREND record), and the
+// pieces that a new sheet shares (the day grid). Reads through SQL with bound
+// values, so no shared table object moves.
+//
+// Text fields come as stored: the activity text TEVKODOK is positional (one
+// slot per entry of the activity list, blanks where not chosen), so leading
+// blanks are part of the value.
 
 #include "register/lapallapot.h"
 #include "sheet/lapmodel.h"
@@ -15,35 +19,38 @@ struct AppState;
 }
 namespace engine {
 class Database;
-}
+class Query;
+} // namespace engine
 
 namespace reg {
-
-// The patient located in BETEG by TAJ: m_nev, m_kozigkod, m_cim1, m_cim2,
-// m_szh, m_szido, bnem. A TAJ without a patient empties them.
-void betegTolt(engine::Database& db, const QString& taj, sheet::LapModel& m);
-
-// NEV of the BNO code, ONEV of the doctor; empty when blank or not found.
-QString bnoNev(engine::Database& db, const QString& kod10);
-QString orvosNev(engine::Database& db, const QString& orvoskod);
 
 // The day grid of a period: napokszama, each day's date "YYYY.MM.DD" and
 // empty care type, activity and nurse; the days the month lacks stay empty.
 void napokTolt(sheet::LapModel& m, const QString& idoszak);
 
-struct BetoltesMod {
-    // Modification shows the proposing doctor "00000" as an empty field;
-    // viewing shows it as stored.
-    bool jorv00000Ures = true;
-    // Viewing leaves lapsorsz, lapresz and napokszama as they are.
-    bool beallitasok = true;
-};
+// What the loaded sheet is for; the three take the same header and differ
+// only where their commands do:
+// - Modositas: the proposing doctor "00000" shows as an empty field; the
+//   payment category and citizenship only when the current period has them;
+//   the key, the period's days and the day grid from LAPB.
+// - Megtekintes: as Modositas, but "00000" is shown as stored and the key
+//   settings (lapsorsz, lapresz, napokszama) are left as they are.
+// - KovetkezoResz: the header of a series' first part copied into a new
+//   sheet: every field as stored (the days in hospital "0" when blank); the
+//   key, the grid and the visits are the series' business (Reszlap).
+enum class Betoltes { Modositas, Megtekintes, KovetkezoResz };
 
-// Loads the sheet of the key into the model as modification fills the entry
-// window: returns false (the model untouched) when LAP has no such sheet.
-// The current period of `state` decides whether the 2016 fields are read.
-// Throws engine::DbError when a query cannot run.
+// The header fields of one LAP row and its ELREND row (either may be an
+// empty result; an empty ELREND gives the order fields of a sheet without
+// one) with the patient and the names they point at.
+// Throws engine::DbError when a lookup cannot run.
+void fejTolt(app::AppState& state, const engine::Query& lap, const engine::Query& elrend,
+             sheet::LapModel& m, Betoltes cel);
+
+// Loads the sheet of the key into the model for modification or viewing:
+// returns false (the model untouched) when LAP has no such sheet. Throws
+// engine::DbError when a query cannot run.
 bool lapBetolt(app::AppState& state, const LapKulcs& kulcs, sheet::LapModel& m,
-               const BetoltesMod& mod = {});
+               Betoltes cel = Betoltes::Modositas);
 
 } // namespace reg

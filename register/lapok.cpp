@@ -1,6 +1,7 @@
 #include "register/lapok.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
@@ -62,16 +63,16 @@ QString Lapok::idoszak() const {
 // ---------------------------------------------------------------- periods
 
 QString Lapok::negyHonappalKorabban(const QString& c) {
-    const QDate d = QDate::fromString(c + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"));
-    if (!d.isValid()) return c;
-    return d.addMonths(-4).toString(QStringLiteral("yyyy.MM"));
+    const auto p = core::Idoszak::parse(c);
+    return p ? p->plusMonths(-4).text() : c;
 }
 
 QString Lapok::rogzitesSzuro(const QString& c) {
     const QString ev = c.left(4);
-    // The first accepted period is 1999.06: that year's list starts there.
-    const QString y1 =
-        ev + (c > QStringLiteral("1999.12") ? QStringLiteral(".01") : QStringLiteral(".06"));
+    // The first period with sheets is 1999.06: that year's list starts there.
+    const QString y1 = c >= core::Idoszak(core::hatar::elsoLap.year() + 1, 1).text()
+                           ? ev + QStringLiteral(".01")
+                           : ev + core::hatar::elsoLap.text().mid(4);
     return QStringLiteral("idoszak>='%1' and idoszak<='%2.12'").arg(y1, ev);
 }
 
@@ -136,7 +137,7 @@ bool Lapok::rogzitesMod() {
     st_.msg.status(0, statusText(mod_));
     setFilter(rogzitesSzuro(c));
     setCaption(QStringLiteral(" Elszámolási lapjai"));
-    fig_.keret = c >= QStringLiteral("2012.12");
+    fig_.keret = c >= core::hatar::maximumKeret.text();
     eddigi(QString());
     eddigift(QString());
     szvissza();
@@ -144,8 +145,8 @@ bool Lapok::rogzitesMod() {
         lap().setFiltered(false);
         return false;
     }
-    fig_.potlek = c > QStringLiteral("2003.12");
-    fig_.maradvany = c > QStringLiteral("2003.02");
+    fig_.potlek = c >= core::hatar::potlekKulon.text();
+    fig_.maradvany = c >= core::hatar::maradvany.text();
     if (fig_.maradvany) maradvany();
     return true;
 }
@@ -157,7 +158,7 @@ void Lapok::nyomtatasMod() {
     st_.msg.status(0, statusText(mod_));
     setFilter(nyomtatasSzuro(c));
     setCaption(QStringLiteral(" Elszámolási lapok nyomtatása"));
-    fig_.keret = c >= QStringLiteral("2012.12");
+    fig_.keret = c >= core::hatar::maximumKeret.text();
     eddigi(QString());
     eddigift(QString());
     szvissza();
@@ -184,7 +185,7 @@ bool Lapok::kuldesMod() {
     }
     setFilter(kuldesSzuro(c));
     setCaption(QStringLiteral(" Elszámolási lapok küldése"));
-    fig_.keret = c >= QStringLiteral("2012.12");
+    fig_.keret = c >= core::hatar::maximumKeret.text();
     eddigi(QStringLiteral("M"));
     eddigift(QStringLiteral("M"));
     szvissza();
@@ -265,12 +266,12 @@ bool Lapok::szvissza() {
     fig_.STszv = db(apolas);
     fig_.STszv2 = db(szakirany);
     fig_.STszf = eFt(tervviz * f);
-    if (c >= QStringLiteral("2012.12")) {
+    if (c >= core::hatar::maximumKeret.text()) {
         // The nursing and therapy shares of the contracted frame.
         fig_.p1 = true;
         fig_.STak = eFt(tervviz * f * 0.7);
         fig_.STsk = eFt(tervviz * f * 0.5);
-    } else if (c >= QStringLiteral("2012.05")) {
+    } else if (c >= core::hatar::keretMegosztas.text()) {
         fig_.p1 = true;
         fig_.STak = eFt(apolas * f);
         fig_.STsk = eFt(szakirany * f);
@@ -285,7 +286,7 @@ bool Lapok::eddigi(const QString& mode) {
     const bool marked = mode == QLatin1String("M");
     double apolas = 0, szakirany = 0;
     try {
-        if (c < QStringLiteral("2005.02")) {
+        if (c < core::hatar::ujLapforma.text()) {
             // The sheets before 2005.02 keep their visits in eighteen columns
             // of the old layout (LAPOLD). A blank count is no visit.
             const QString path = st_.tables.file(QStringLiteral("Lapold.dbf"));
@@ -336,7 +337,7 @@ bool Lapok::eddigift(const QString& mode) {
     const double f = st_.alapdij;
     Osszegek s;
     try {
-        if (c < QStringLiteral("2005.02")) {
+        if (c < core::hatar::ujLapforma.text()) {
             // The five categories in the columns of the old layout: nursing
             // with ONKEP 1, 2, 3, therapy with ONKEP 1, 2.
             const QString path = st_.tables.file(QStringLiteral("Lapold.dbf"));
@@ -403,12 +404,12 @@ bool Lapok::eddigift(const QString& mode) {
         return false;
     }
     sums_ = s;
-    if (c <= QStringLiteral("2003.12")) {
+    if (c < core::hatar::potlekKulon.text()) {
         fig_.STtf = eFt(s.osszeg + s.potlek);
     } else {
         fig_.STtf = eFt(s.osszeg);
         fig_.STtp = eFt(s.potlek);
-        fig_.p1 = c >= QStringLiteral("2012.05");
+        fig_.p1 = c >= core::hatar::keretMegosztas.text();
         if (fig_.p1) {
             fig_.STAe = eFt(s.apolas);
             fig_.STse = eFt(s.szakirany);

@@ -1,6 +1,7 @@
 #include "register/megtekintes.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
 #include "sheet/kozos.h"
@@ -15,7 +16,7 @@ void Megtekintes::Megtekints1Click() {
     const QString idoszak = lap.text(QStringLiteral("IDOSZAK"));
     const QString sorsz = lap.text(QStringLiteral("SORSZ"));
     const QString resz = lap.text(QStringLiteral("RESZ"));
-    if (idoszak < QLatin1String("2005.02")) {
+    if (idoszak < core::hatar::ujLapforma.text()) {
         LapfelModel m;
         if (Lapfel(st_).betolt(idoszak, sorsz, resz, m) && h_.lapfel) h_.lapfel(m);
         return;
@@ -25,11 +26,8 @@ void Megtekintes::Megtekints1Click() {
     k.sorsz = sorsz;
     k.resz = resz;
     sheet::LapModel m;
-    BetoltesMod mod;
-    mod.jorv00000Ures = false;
-    mod.beallitasok = false;
     try {
-        if (!lapBetolt(st_, k, m, mod)) return;
+        if (!lapBetolt(st_, k, m, Betoltes::Megtekintes)) return;
     } catch (const engine::DbError&) {
         st_.msg.error(QStringLiteral("Hiba a lefutásban!"));
         return;

@@ -1,6 +1,7 @@
 #include "register/reszlap.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
@@ -13,19 +14,8 @@ namespace reg {
 
 namespace {
 
-QString mezo(const engine::Query& q, const QString& oszlop) {
-    if (q.isEmpty()) return {};
-    const QVariant v = q.value(0, oszlop);
-    return v.isNull() ? QString() : v.toString().trimmed();
-}
-
 int egesz(const engine::Query& q, const QString& oszlop) {
     return q.isEmpty() ? 0 : int(qRound64(q.value(0, oszlop).toDouble()));
-}
-
-QString szam(const engine::Query& q, const QString& oszlop) {
-    if (q.isEmpty() || q.value(0, oszlop).isNull()) return {};
-    return QString::number(egesz(q, oszlop));
 }
 
 } // namespace
@@ -44,7 +34,7 @@ QString partFelirat(app::AppState& st, const QString& utotag) {
 }
 
 bool Reszlap::inditasEll() {
-    if (st_.id < QStringLiteral("2008.01")) {
+    if (st_.id < core::hatar::ujLapRogzites.text()) {
         st_.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
         return false;
     }
@@ -101,50 +91,12 @@ bool Reszlap::valasztas(sheet::LapModel& kimenet) {
         m.m_sorsz = s + uj;
         m.m_idosz = c;
 
-        m.m_taj = mezo(elso, QStringLiteral("taj"));
-        betegTolt(db, lap.text(QStringLiteral("TAJ")), m);
-        m.CB1 = mezo(elso, QStringLiteral("tpotl")) == QStringLiteral("I");
-        m.m_aztip = mezo(elso, QStringLiteral("aztip"));
-        m.m_terkat = mezo(elso, QStringLiteral("terkat"));
-        m.m_allp = mezo(elso, QStringLiteral("allamp"));
-        m.m_fekvd = mezo(elso, QStringLiteral("bnoki"));
-        m.m_alapb = mezo(elso, QStringLiteral("bnorov"));
-        m.m_kiserd = mezo(elso, QStringLiteral("bnomell"));
-        m.m_fodiag = mezo(elso, QStringLiteral("bnofo"));
-        m.m_ellatd = mezo(elso, QStringLiteral("bnoell"));
-        m.bno1 = bnoNev(db, m.m_fekvd);
-        m.bno2 = bnoNev(db, m.m_alapb);
-        m.bno3 = bnoNev(db, m.m_kiserd);
-        m.bno4 = bnoNev(db, m.m_fodiag);
-        m.bno5 = bnoNev(db, m.m_ellatd);
-        m.m_fekdat =
-            elso.isEmpty() ? QString() : sheet::isoDatum(elso.value(0, QStringLiteral("elb")));
-        m.m_fapnap = szam(elso, QStringLiteral("apnap"));
-        if (m.m_fapnap.isEmpty()) m.m_fapnap = QStringLiteral("0");
-        m.m_eorv = mezo(elso, QStringLiteral("orvoskod"));
-        m.orv1 = orvosNev(db, m.m_eorv);
-        m.m_elszam = szam(elso, QStringLiteral("elszam"));
-        m.m_elszviz = szam(elso, QStringLiteral("elszviz"));
-        m.m_lezdat =
-            elso.isEmpty() ? QString() : sheet::isoDatum(elso.value(0, QStringLiteral("lezdat")));
-        m.Etev = mezo(elso, QStringLiteral("tevkodok"));
-
-        m.m_jorv = mezo(rend, QStringLiteral("jorvkod"));
-        m.orv2 = orvosNev(db, m.m_jorv);
+        if (elso.isEmpty()) return false; // the chosen sheet is gone
+        fejTolt(st_, elso, rend, m, Betoltes::KovetkezoResz);
         // In February the series began in January, whose visits the first
         // part counted as accounted before; otherwise the series total alone.
         m.m_elszviz = QString::number(
             (c.mid(5, 2) == QStringLiteral("02") ? m.m_elszviz.toInt() : 0) + osszes);
-        m.m_elrend =
-            rend.isEmpty() ? QString() : sheet::isoDatum(rend.value(0, QStringLiteral("elrend")));
-        m.m_szakvet =
-            rend.isEmpty() ? QString() : sheet::isoDatum(rend.value(0, QStringLiteral("szakvet")));
-        m.m_elviz = szam(rend, QStringLiteral("elvizdb"));
-        m.m_gyak = mezo(rend, QStringLiteral("gyak"));
-        m.m_engdat =
-            rend.isEmpty() ? QString() : sheet::isoDatum(rend.value(0, QStringLiteral("engdat")));
-        m.m_engszam = szam(rend, QStringLiteral("engszam"));
-
         const int k = onkep.isEmpty() ? 0 : egesz(onkep, QStringLiteral("onkep"));
         m.CB2 = k >= 1 && k <= 3 ? k - 1 : -1;
 

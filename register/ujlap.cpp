@@ -1,6 +1,7 @@
 #include "register/ujlap.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/database.h"
 #include "register/lapallapot.h"
 #include "register/laploader.h"
@@ -11,7 +12,7 @@ namespace reg {
 
 bool ujlapEll(app::AppState& st) {
     const QString c = st.id;
-    if (c < QStringLiteral("2008.01")) {
+    if (c < core::hatar::ujLapRogzites.text()) {
         st.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
         return false;
     }
@@ -58,7 +59,7 @@ void laptolt(app::AppState& st, const QString& laptipus, sheet::LapModel& m) {
     m.m_sorsz = sorsz + m.lapresz;
     m.m_idosz = c;
     fejUrit(m);
-    if (c >= QStringLiteral("2016.01")) {
+    if (c >= core::hatar::azonositoTipus.text()) {
         m.m_aztip = QStringLiteral("1");
         m.m_terkat = QStringLiteral("01");
         m.m_allp = QStringLiteral("HUN");

@@ -1,6 +1,7 @@
 #include "reports/elszlap.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 
 #include "reports/counties.h"
 #include "reports/elszlapparts.h"
@@ -32,14 +33,13 @@ std::shared_ptr<SheetLookups> SheetLookups::load(app::AppState& st) {
 }
 
 QString firstDayIso(const QString& period) {
-    return QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"))
-        .toString(Qt::ISODate);
+    const auto p = core::Idoszak::parse(period);
+    return p ? p->firstDay().toString(Qt::ISODate) : QString();
 }
 
 QString lastDayIso(const QString& period) {
-    const QDate first =
-        QDate::fromString(period + QStringLiteral(".01"), QStringLiteral("yyyy.MM.dd"));
-    return first.addMonths(1).addDays(-1).toString(Qt::ISODate);
+    const auto p = core::Idoszak::parse(period);
+    return p ? p->lastDay().toString(Qt::ISODate) : QString();
 }
 
 QString versionText(const QString& version) {
@@ -341,12 +341,12 @@ void fillSheetHeader(Band& b, const PrintContext& c, const SheetLookups& lk, boo
     const QString jorvkod = c.text(QStringLiteral("jorvkod"));
     set("jorvkod", jorvkod);
     set("jonev", jorvkod.isEmpty() ? QString() : lk.doctor.value(jorvkod));
-    const bool zapo = idoszak >= QLatin1String("2017.01");
+    const bool zapo = idoszak >= core::hatar::zapo.text();
     set("cap_kod", zapo ? QStringLiteral("Szolgáltató ZAPO kódja:")
                         : QStringLiteral("Szolgáltató ULV kódja:"));
     set("cap_szszam", zapo ? QStringLiteral("Szolgáltató ZAPO szerződésszáma:")
                            : QStringLiteral("Szolgáltató ULV szerződésszáma:"));
-    const bool codes2016 = idoszak >= QLatin1String("2016.01");
+    const bool codes2016 = idoszak >= core::hatar::azonositoTipus.text();
     for (const char* n : {"finkod", "aztip", "terkat", "allamp"}) {
         copy(n);
         b.elements[size_t(b.indexOf(QLatin1String(n)))].visible = codes2016;

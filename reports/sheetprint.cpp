@@ -1,6 +1,7 @@
 #include "reports/sheetprint.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "reports/elszlap.h"
@@ -11,7 +12,8 @@
 namespace reports {
 
 QStringList SheetPrint::layoutsFor(const QString& c) {
-    if (c < QLatin1String("2006.01")) return {QStringLiteral("Telszlr"), QStringLiteral("Telszl")};
+    if (c < core::hatar::regiLapNyomtatas.text())
+        return {QStringLiteral("Telszlr"), QStringLiteral("Telszl")};
     return {QStringLiteral("Telszl")};
 }
 

@@ -16,6 +16,8 @@
 // The register's figures, the monthly summary and the lists each pick their
 // own rows of this one table.
 
+#include "core/idoszak.h"
+
 #include <QString>
 #include <QVariant>
 #include <optional>
@@ -32,7 +34,7 @@ enum class DijSor {
 };
 
 // The period from which repeated therapy orders weigh as first ones.
-inline const QString szakiranyUjSzorzoTol = QStringLiteral("2009.01");
+inline const QString szakiranyUjSzorzoTol = core::hatar::ujSzorzok.text();
 
 // The territorial supplement: a visit with TPOTL "I" counts this much more.
 constexpr double teruletiPotlek = 0.1;

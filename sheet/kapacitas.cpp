@@ -1,6 +1,7 @@
 #include "sheet/kapacitas.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 #include "sheet/kozos.h"
@@ -48,7 +49,7 @@ void Kapacitas::keretek(const QString& idoszak, double aora, double iora, KapacS
     sor.aora = aora;
     sor.iora = iora;
     double keret;
-    if (idoszak > QLatin1String("2011.12")) {
+    if (idoszak >= core::hatar::ujKapacitas.text()) {
         sor.akeret = aora / 40 * 132;
         sor.ikeret = iora / 40 * 132;
         keret = (aora + iora) / 40 * 132;

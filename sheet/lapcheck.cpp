@@ -1,10 +1,12 @@
 #include "sheet/lapcheck.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "masters/betegek.h"
 #include "masters/betegvalaszto.h"
+#include "masters/torzsadat.h"
 #include "sheet/kozos.h"
 #include "ui/messages.h"
 
@@ -284,7 +286,7 @@ bool onellatell(ui::Messages& msg, int pozicio, int terapia) {
 
 namespace {
 
-const QString elsoUj = QStringLiteral("2016.01");
+const QString elsoUj = core::hatar::azonositoTipus.text();
 
 CheckResult vissza(const QString& control) {
     return {false, control};
@@ -302,23 +304,11 @@ bool LapCheck::p1Lathato() const {
 }
 
 QString LapCheck::bnoNev(const QString& kod) const {
-    try {
-        const engine::Query q = st_.tables.dbo.query(
-            QStringLiteral("select nev from bnotorzs where kod10 = ? limit 1"), {kod.trimmed()});
-        if (!q.isEmpty()) return q.value(0, 0).toString();
-    } catch (const engine::DbError&) {
-    }
-    return {};
+    return masters::bnoNeve(st_.tables.dbo, kod).value_or(QString());
 }
 
 QString LapCheck::orvosNev(const QString& kod) const {
-    try {
-        const engine::Query q = st_.tables.dbo.query(
-            QStringLiteral("select onev from orvos where orvoskod = ? limit 1"), {kod.trimmed()});
-        if (!q.isEmpty()) return q.value(0, 0).toString();
-    } catch (const engine::DbError&) {
-    }
-    return {};
+    return masters::orvosNeve(st_.tables.dbo, kod).value_or(QString());
 }
 
 CheckResult LapCheck::m_aztipExit() {
@@ -334,25 +324,22 @@ CheckResult LapCheck::m_tajExit() {
     }
     if (!kozos::kotelezo(st_.msg, m_.m_taj)) return vissza(QStringLiteral("m_taj"));
 
-    engine::Query q;
+    std::optional<masters::BetegTorzs> b;
     try {
-        q = st_.tables.dbo.query(
-            QStringLiteral("select nev, kozigkod, cime1, cime2, aztip, szulh, szuli, neme "
-                           "from beteg where taj = ? limit 1"),
-            {m_.m_taj.trimmed()});
+        b = masters::betegTajjal(st_.tables.dbo, m_.m_taj);
     } catch (const engine::DbError&) {
-        return {};
+        st_.msg.error(hibaLefutas);
+        return vissza(QStringLiteral("m_taj"));
     }
-    if (q.isEmpty()) return {};
-    m_.m_nev = q.value(0, 0).toString();
-    m_.m_kozigkod = q.value(0, 1).toString();
-    m_.m_cim1 = q.value(0, 2).toString();
-    m_.m_cim2 = q.value(0, 3).toString();
-    m_.m_aztip = q.value(0, 4).toString();
-    m_.m_szh = q.value(0, 5).toString();
-    m_.m_szido = pontos(q.value(0, 6));
-    const QString neme = q.value(0, 7).toString();
-    m_.bnem = neme == QLatin1String("F") ? 0 : neme == QLatin1String("N") ? 1 : -1;
+    if (!b) return {};
+    m_.m_nev = b->nev;
+    m_.m_kozigkod = b->kozigkod;
+    m_.m_cim1 = b->cime1;
+    m_.m_cim2 = b->cime2;
+    m_.m_aztip = b->aztip;
+    m_.m_szh = b->szulh;
+    m_.m_szido = b->szuli;
+    m_.bnem = b->nemIndex();
     m_.betegtorzsbol = true;
     return {};
 }
@@ -404,17 +391,17 @@ CheckResult LapCheck::bno(QString LapModel::*field, QString LapModel::*label, in
         return {};
     }
     if (!kozos::zkodell(st_.msg, kod, kind)) return vissza(control);
-    bool found = false;
+    std::optional<QString> nev;
     try {
-        const engine::Query q = st_.tables.dbo.query(
-            QStringLiteral("select nev from bnotorzs where kod10 = ? limit 1"), {kod});
-        if (!q.isEmpty()) {
-            m_.*label = q.value(0, 0).toString();
-            found = true;
-        }
+        nev = masters::bnoNeve(st_.tables.dbo, kod);
     } catch (const engine::DbError&) {
+        st_.msg.error(hibaLefutas);
+        return vissza(control);
     }
-    if (found) return {};
+    if (nev) {
+        m_.*label = *nev;
+        return {};
+    }
     st_.msg.error(QStringLiteral("Nincs a BNO kód a törzsben!"));
     return vissza(control);
 }
@@ -485,15 +472,16 @@ CheckResult LapCheck::m_fapnapExit() {
 
 CheckResult LapCheck::m_eorvExit() {
     if (!kozos::kotelezo(st_.msg, m_.m_eorv)) return vissza(QStringLiteral("m_eorv"));
+    std::optional<QString> nev;
     try {
-        const engine::Query q = st_.tables.dbo.query(
-            QStringLiteral("select onev from orvos where orvoskod = ? limit 1"),
-            {m_.m_eorv.trimmed()});
-        if (!q.isEmpty()) {
-            m_.orv1 = q.value(0, 0).toString();
-            return {true, QStringLiteral("m_jorv")};
-        }
+        nev = masters::orvosNeve(st_.tables.dbo, m_.m_eorv);
     } catch (const engine::DbError&) {
+        st_.msg.error(hibaLefutas);
+        return vissza(QStringLiteral("m_eorv"));
+    }
+    if (nev) {
+        m_.orv1 = *nev;
+        return {true, QStringLiteral("m_jorv")};
     }
     // A doctor not yet in the table: the name is typed and stored on saving.
     return {true, QStringLiteral("orv1")};
@@ -509,15 +497,16 @@ CheckResult LapCheck::m_jorvExit() {
         m_.orv2.clear();
         return {};
     }
+    std::optional<QString> nev;
     try {
-        const engine::Query q = st_.tables.dbo.query(
-            QStringLiteral("select onev from orvos where orvoskod = ? limit 1"),
-            {m_.m_jorv.trimmed()});
-        if (!q.isEmpty()) {
-            m_.orv2 = q.value(0, 0).toString();
-            return {};
-        }
+        nev = masters::orvosNeve(st_.tables.dbo, m_.m_jorv);
     } catch (const engine::DbError&) {
+        st_.msg.error(hibaLefutas);
+        return vissza(QStringLiteral("m_jorv"));
+    }
+    if (nev) {
+        m_.orv2 = *nev;
+        return {};
     }
     return {true, QStringLiteral("orv2")};
 }

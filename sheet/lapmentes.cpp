@@ -1,6 +1,7 @@
 #include "sheet/lapmentes.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
@@ -53,7 +54,7 @@ QVariant szoveg(const QString& s) {
 }
 
 bool uj2016(const LapModel& m) {
-    return m.m_idosz >= QLatin1String("2016.01");
+    return m.m_idosz >= core::hatar::azonositoTipus.text();
 }
 
 // The record number of the first row the query finds; 0 when none.

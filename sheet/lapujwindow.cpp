@@ -1,5 +1,5 @@
 #include "sheet/lapujwindow.h"
-#include "sheet/napokwindow.h"
+#include "sheet/napokbinding.h"
 
 #include "app/appstate.h"
 #include "db/layouts.h"
@@ -132,7 +132,7 @@ LapujWindow::LapujWindow(app::AppState& state, QWidget* parent)
     pickers_.orvos = [this](QWidget* caller) { return masters::pickOrvos(st_, caller); };
     pickers_.tevekenyseg = [this](QWidget* caller) { return pickTevekenyseg(caller, st_.id); };
     // Page 3's rules and "Mentés".
-    NapokWindow::attach(*this, st_);
+    NapokBinding::attach(*this, st_);
 
     loadModel(ujLap(st_.id, QString(), QString(), QStringLiteral("T")));
 }

@@ -1,6 +1,7 @@
 #include "sheet/napok.h"
 
 #include "app/appstate.h"
+#include "core/idoszak.h"
 #include "engine/dberror.h"
 #include "sheet/kapacitas.h"
 #include "sheet/kozos.h"
@@ -52,7 +53,7 @@ QString kitoltendo(int i) {
 }
 
 bool uj2009(const app::AppState& state) {
-    return state.id >= QLatin1String("2009.09");
+    return state.id >= core::hatar::ujKuldemeny.text();
 }
 
 // The nurse is in APOL. A lookup that cannot run counts as not found.

@@ -1,5 +1,7 @@
 #include "sheet/tevval.h"
 
+#include "core/idoszak.h"
+
 namespace sheet {
 
 namespace {
@@ -56,7 +58,7 @@ const QStringList& kesobbi() {
 } // namespace
 
 QStringList tevLista(const QString& period) {
-    return period >= QLatin1String("2009.09") ? kesobbi() : korabbi();
+    return period >= core::hatar::ujKuldemeny.text() ? kesobbi() : korabbi();
 }
 
 int tevSzelesseg(int index) {

@@ -1,5 +1,6 @@
 #include "sheet/zarasok.h"
 
+#include "core/idoszak.h"
 #include "engine/database.h"
 
 #include <QVariant>
@@ -37,7 +38,7 @@ QString datumSzoveg(const QDate& d) {
 }
 
 QString honapSzoveg(const QDate& d) {
-    return d.isValid() ? d.toString(QStringLiteral("yyyy.MM")) : QString();
+    return core::Idoszak::of(d).text();
 }
 
 QString isoDatum(const QVariant& v) {

@@ -8,6 +8,7 @@
 #include "db/localtables.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"
+#include "engine/dbffile.h"
 #include "engine/table.h"
 #include "ui/scriptedmessages.h"
 
@@ -411,6 +412,50 @@ TEST_F(LocalTablesTest, FailingFinancingCodeUpdateLeavesTheUpgradedTableOpen) {
     EXPECT_EQ(column(lapb, "FINKOD"), QStringList{""});
     EXPECT_EQ(lapb.tagNames(), QStringList({"Lapb1", "Lapb2"}));
     EXPECT_TRUE(engine::Table::indexFileOk(path("Lapb.dbf")));
+}
+
+// The financing code is part of the upgrade itself: a write failing at any
+// point leaves either the old table (upgraded whole at the next start) or the
+// upgraded one with its codes, never an upgraded table without them.
+TEST_F(LocalTablesTest, FinancingCodeIsNeverLeftOutByAnUpgradeCutShort) {
+    dbfixture::writeReceivedTables(data.dir());
+    auto row = [](const char* idoszak, const char* sorsz, int day) {
+        return QVariantList{idoszak,     "0123", sorsz, "", "01", 2, 1, QDate(2014, 11, day),
+                            "111111110", 1,      "",    "", ""};
+    };
+    const std::vector<QVariantList> rows{row("2014.12", "00001", 3), row("2014.11", "00009", 2),
+                                         row("2015.01", "00002", 1)};
+    int fired = 0;
+    for (long n = 1;; ++n) {
+        data.restart();
+        for (const char* f : {"Lapb.dbf", "Lapb.mdx"})
+            QFile::remove(path(f));
+        dbfixture::writeTable(path("Lapb.dbf"), dbfixture::oldLapbFields(), rows);
+        long writes = 0;
+        engine::testing::setIoHook([&](engine::testing::IoOp op, long) {
+            if (op == engine::testing::IoOp::Write && ++writes == n)
+                return engine::testing::IoAction::Fail;
+            return engine::testing::IoAction::Proceed;
+        });
+        try {
+            local().crtlapb(QStringLiteral("FIN000042"), finkodtol);
+        } catch (...) {
+        }
+        engine::testing::setIoHook(nullptr);
+        if (writes < n) break; // the upgrade ran through without the failure
+        ++fired;
+
+        // The next start.
+        data.restart();
+        engine::removeLeftoverFiles(data.dir());
+        msg.clear();
+        local().crtlapb(QStringLiteral("FIN000042"), finkodtol);
+        engine::Table& lapb = tables().lapb;
+        ASSERT_TRUE(lapb.isOpen()) << "write " << n;
+        EXPECT_EQ(column(lapb, "FINKOD"), QStringList({"", "FIN000042", "FIN000042"}))
+            << "write " << n;
+    }
+    EXPECT_GT(fired, 2);
 }
 
 TEST_F(LocalTablesTest, CurrentElrendKeepsItsEmptyFinancingCodes) {

@@ -174,6 +174,7 @@ TEST(WriteFailure, PackAndBuilderLeaveNothingHalfDone) {
     struct HookReset {
         ~HookReset() { engine::testing::clearWriteFailure(); }
     } reset;
+    int packFailed = 0, builderFailed = 0;
     for (long n = 0; n < 12; ++n) {
         SCOPED_TRACE(n);
         TempDir dir;
@@ -187,6 +188,7 @@ TEST(WriteFailure, PackAndBuilderLeaveNothingHalfDone) {
             engine::testing::failWriteAfter(n);
             const bool failed = dbError([&] { t.pack(); }).has_value();
             engine::testing::clearWriteFailure();
+            packFailed += failed;
             t.close();
             Table r;
             r.open(path);
@@ -206,15 +208,19 @@ TEST(WriteFailure, PackAndBuilderLeaveNothingHalfDone) {
         try {
             engine::TableBuilder b(path, {fieldDef("KOD", 'C', 5)});
             b.addRow({"Új"});
-            b.Finish();
+            b.commit();
         } catch (const DbError& e) {
             failed = true;
             EXPECT_EQ(e.kind(), DbError::Kind::Io);
         }
         engine::testing::clearWriteFailure();
+        builderFailed += failed;
         if (failed) {
             EXPECT_EQ(readAll(path), before);
         }
         EXPECT_FALSE(QFileInfo::exists(path + ".uj"));
     }
+    // The injected failures really hit both operations.
+    EXPECT_GT(packFailed, 2);
+    EXPECT_GT(builderFailed, 1);
 }

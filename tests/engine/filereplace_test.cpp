@@ -219,7 +219,7 @@ TEST_F(FileReplace, ClosedTablesReplacedTogetherOrNotAtAll) {
             engine::TableBuilder out(tmp.file(QString(n) + ".dbf.uj"), fields(), ".tmp");
             for (int i = 0; i < 5; ++i)
                 out.addRow({QStringLiteral("n%1").arg(i), 100 + i});
-            out.Finish();
+            out.commit();
         }
     };
     const std::vector<std::pair<QString, QString>> swaps = {{tmp.file("a.dbf.uj"), "A.DBF"},
@@ -276,7 +276,7 @@ TEST(FileReplaceKill, ClosedTablesKilledAtAnyOperation) {
             engine::TableBuilder out(d.file(QString(name) + ".dbf.uj"), fields(), ".tmp");
             for (int i = 0; i < 5; ++i)
                 out.addRow({QStringLiteral("n%1").arg(i), 100 + i});
-            out.Finish();
+            out.commit();
         }
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);

@@ -30,7 +30,7 @@ inline void writeDbf(const QString& path, std::vector<engine::FieldDef> fields,
     engine::TableBuilder b(path, std::move(fields));
     for (const QVariantList& r : rows)
         b.addRow(r);
-    b.Finish();
+    b.commit();
 }
 
 // A sheet of `szviz` visits with one visit row per day from the first of the

@@ -226,7 +226,7 @@ TEST_F(Commands, ModificationLoadsTheSheet) {
     EXPECT_FALSE(m.vszameVisible);
 
     sheet::LapModel full;
-    ASSERT_TRUE(reg::lapBetolt(st(), {"00003", "", "2024.04"}, full, {false, true}));
+    ASSERT_TRUE(reg::lapBetolt(st(), {"00003", "", "2024.04"}, full, reg::Betoltes::Megtekintes));
     EXPECT_EQ(full.m_sorsz, "00003");
     EXPECT_EQ(full.m_jorv, "00000");
     EXPECT_EQ(full.tevk[4], "1");

@@ -1,5 +1,6 @@
 #pragma once
-// Tlapuj (unit lapfeluj), page "3.oldal" and "Mentés": binds the day-grid
+// Tlapuj (unit lapfeluj), page "3.oldal" and "Mentés": no window of its own,
+// but the part of the entry window (LapujWindow) that binds the day-grid
 // checks (ellt1Exit, tevk1Exit, aptaj1Exit), the pickers of the day fields
 // (care type, main activity, nurse) and the save (mentClick) to the entry
 // window's hooks. The rules live in sheet/napok and sheet/lapmentes; this only
@@ -20,7 +21,7 @@ namespace sheet {
 
 class LapujWindow;
 
-class NapokWindow {
+class NapokBinding {
 public:
     // The pickers of the day fields; the masters pickers unless replaced.
     struct Pickers {

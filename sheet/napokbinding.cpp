@@ -1,8 +1,8 @@
-#include "sheet/napokwindow.h"
+#include "sheet/napokbinding.h"
 
 #include "app/appstate.h"
-#include "masters/valaszdialog.h"
 #include "masters/recordpickwindow.h"
+#include "masters/valaszdialog.h"
 #include "sheet/lapmentes.h"
 #include "sheet/lapujwindow.h"
 #include "sheet/napok.h"
@@ -13,7 +13,7 @@
 
 namespace sheet {
 
-void NapokWindow::attach(LapujWindow& w, app::AppState& st, Pickers p) {
+void NapokBinding::attach(LapujWindow& w, app::AppState& st, Pickers p) {
     if (!p.valasz)
         p.valasz = [&st](QWidget* caller, const QString& mode) {
             return masters::pickValasz(st, caller, mode);
