@@ -1,6 +1,6 @@
 #include "app/backupcommands.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "db/backup.h"
 #include "db/restoresourcedialog.h"
 #include "engine/dberror.h"
@@ -15,7 +15,7 @@ namespace {
 
 // Runs a command; an error that escapes it goes to the error box. False
 // when the command itself said the program must end.
-template <typename Command> bool guarded(AppState& st, Command&& command) {
+template <typename Command> bool guarded(core::AppState& st, Command&& command) {
     try {
         return command();
     } catch (const engine::DbError& e) {
@@ -28,7 +28,7 @@ template <typename Command> bool guarded(AppState& st, Command&& command) {
 
 } // namespace
 
-void mentes(AppState& st, QWidget* parent) {
+void mentes(core::AppState& st, QWidget* parent) {
     ui::QtFolderAsker folders(st.msg, parent);
     db::QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
     db::Backup backup({st.msg, st.tables, st.mentkonyvtar, st.tempkonyvtar}, folders, sources);
@@ -38,7 +38,7 @@ void mentes(AppState& st, QWidget* parent) {
     });
 }
 
-bool visszatoltes(AppState& st, QWidget* parent, const std::function<bool()>& szerzadat) {
+bool visszatoltes(core::AppState& st, QWidget* parent, const std::function<bool()>& szerzadat) {
     ui::QtFolderAsker folders(st.msg, parent);
     db::QtRestoreSourceAsker sources(st.mentkonyvtar, st.msg, parent);
     db::Backup backup({st.msg, st.tables, st.mentkonyvtar, st.tempkonyvtar}, folders, sources);

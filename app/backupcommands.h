@@ -8,14 +8,16 @@
 
 class QWidget;
 
+namespace core {
+struct AppState;
+}
+
 namespace app {
 
-struct AppState;
-
-void mentes(AppState& state, QWidget* parent);
+void mentes(core::AppState& state, QWidget* parent);
 
 // False when the program must end: the restored contract has no financing
 // code (the error was shown). `szerzadat` reads the restored contract.
-bool visszatoltes(AppState& state, QWidget* parent, const std::function<bool()>& szerzadat);
+bool visszatoltes(core::AppState& state, QWidget* parent, const std::function<bool()>& szerzadat);
 
 } // namespace app

@@ -1,6 +1,6 @@
 #include "app/login.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "db/layouts.h"
 #include "engine/codepage.h"
 #include "engine/dberror.h"
@@ -29,7 +29,7 @@ const QHash<char16_t, int>& cp1250Codes() {
 
 } // namespace
 
-Login::Login(AppState& state, bool changeMode) : st_(state), changeMode_(changeMode) {}
+Login::Login(core::AppState& state, bool changeMode) : st_(state), changeMode_(changeMode) {}
 
 std::optional<QString> Login::encode(const QString& text) {
     QString out;

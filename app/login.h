@@ -6,9 +6,11 @@
 #include <QString>
 #include <optional>
 
-namespace app {
-
+namespace core {
 struct AppState;
+}
+
+namespace app {
 
 class Login {
 public:
@@ -20,7 +22,7 @@ public:
     };
 
     // `changeMode`: opened from the menu to replace the password.
-    Login(AppState& state, bool changeMode);
+    Login(core::AppState& state, bool changeMode);
 
     // Opens SYS, or creates it on the first start. False when it could not
     // be created (the messages are shown; the dialog has nothing to check).
@@ -39,7 +41,7 @@ public:
     static constexpr int maxEncodedLength = 40;
 
 private:
-    AppState& st_;
+    core::AppState& st_;
     bool changeMode_;
     bool ready_ = false;
 };

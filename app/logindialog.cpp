@@ -10,7 +10,7 @@
 
 namespace app {
 
-LoginDialog::LoginDialog(AppState& state, bool changeMode, QWidget* parent)
+LoginDialog::LoginDialog(core::AppState& state, bool changeMode, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       login_(state, changeMode) {

@@ -11,16 +11,18 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace app {
-
+namespace core {
 struct AppState;
+}
+
+namespace app {
 
 class LoginDialog : public QDialog {
     Q_OBJECT
 public:
     // Opens (or on the first start creates) the password table at once.
     // `changeMode`: opened from the menu to replace the password.
-    LoginDialog(AppState& state, bool changeMode, QWidget* parent = nullptr);
+    LoginDialog(core::AppState& state, bool changeMode, QWidget* parent = nullptr);
 
     // The program must end now (wrong password, or cancelled at start-up).
     bool endProgram() const { return end_; }

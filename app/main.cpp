@@ -2,13 +2,13 @@
 // and the main window; the start-up sequence (login, period, tables, folders)
 // runs before the main window is shown and may end the program first.
 
-#include "app/appstate.h"
-#include "app/clock.h"
 #include "app/mainwindow.h"
 #include "app/programicon.h"
 #include "app/programinfo.h"
 #include "app/qtstartupdialogs.h"
 #include "app/startup.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "exchange/tszweb.h"
@@ -32,8 +32,8 @@ int main(int argc, char* argv[]) {
     ui::WindowConventions conventions;
 
     ui::QtMessages msg(nullptr, app::programTitle());
-    app::Clock clock;
-    app::AppState state(msg, clock);
+    core::Clock clock;
+    core::AppState state(msg, clock);
     // Every date the program writes, table headers included, comes from one clock.
     engine::setToday([&clock] { return clock.today(); });
     struct ClockReset {

@@ -2,7 +2,6 @@
 
 #include "app/aboutdialog.h"
 #include "app/backupcommands.h"
-#include "app/appstate.h"
 #include "app/helpwindow.h"
 #include "app/logindialog.h"
 #include "app/paths.h"
@@ -12,11 +11,12 @@
 #include "app/programicon.h"
 #include "app/programinfo.h"
 #include "app/startup.h"
+#include "core/appstate.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"
+#include "exchange/beolvasaswindow.h"
 #include "exchange/kuldes.h"
 #include "exchange/kuldesellwindow.h"
-#include "exchange/beolvasaswindow.h"
 #include "masters/betegekwindow.h"
 #include "masters/bnoviewerwindow.h"
 #include "masters/contractwindow.h"
@@ -55,7 +55,7 @@ const char* const kPanelNames[3] = {"Panel0", "Panel1", "Panel2"};
 
 } // namespace
 
-MainWindow::MainWindow(AppState& state, QWidget* parent)
+MainWindow::MainWindow(core::AppState& state, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),

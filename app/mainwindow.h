@@ -2,7 +2,7 @@
 // Tfokep (unit fomenu): the main window, with the main menu, the current accounting period at the
 // top and the three status panels at the bottom. It holds no state of its own
 // beyond its widgets: the period, the folders and the open tables are the
-// shared AppState that it gets.
+// shared core::AppState that it gets.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,18 +16,21 @@ namespace reg {
 class LapokWindow;
 }
 
+namespace core {
+struct AppState;
+}
+
 namespace app {
 
-struct AppState;
 class HelpWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    explicit MainWindow(core::AppState& state, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    AppState& state() { return st_; }
+    core::AppState& state() { return st_; }
 
     // A menu item by its name ("Indexels1"); null for an unknown name.
     QAction* menuItem(const QString& name) const;
@@ -80,7 +83,7 @@ private:
     // kuldClick of the register in send-selection mode: the sending.
     void kuldClick();
 
-    AppState& st_;
+    core::AppState& st_;
     QLabel* Ido = nullptr;
     QLabel* ID = nullptr;
     QLabel* panels_[3] = {};

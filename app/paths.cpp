@@ -1,7 +1,7 @@
 #include "app/paths.h"
 
-#include "app/appstate.h"
-#include "sheet/kozos.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 
 #include <QDir>
 
@@ -19,7 +19,7 @@ QString shown(const QString& path) {
 
 } // namespace
 
-QString pathsText(const AppState& st) {
+QString pathsText(const core::AppState& st) {
     return line(QStringLiteral("A program helye: "), shown(st.munkakonyvtar)) +
            line(QStringLiteral("Az adatállományok helye: "), shown(st.datakonyvtar)) +
            line(QStringLiteral("A listák helye: "), shown(st.listakonyvtar)) +

@@ -4,15 +4,17 @@
 
 #include <QString>
 
-namespace app {
-
+namespace core {
 struct AppState;
+}
+
+namespace app {
 
 // Five lines, each ending in "\n", with the labels padded to 30 characters and
 // an empty line before the base fee:
 //   "A program helye:              /home/x"
 //   ...
 //   "Alapdíj:                      3700 Ft"
-QString pathsText(const AppState& state);
+QString pathsText(const core::AppState& state);
 
 } // namespace app

@@ -1,16 +1,16 @@
 #include "app/period.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 #include <QDate>
 
 namespace app {
 
-void napokszamol(AppState& st, const QString& p) {
+void napokszamol(core::AppState& st, const QString& p) {
     st.kezdnap = p + QStringLiteral(".01");
     st.kezdnaprev = QStringLiteral("01.") + p.mid(5, 2) + "." + p.left(4);
     const auto i = core::Idoszak::parse(p);
@@ -18,7 +18,7 @@ void napokszamol(AppState& st, const QString& p) {
     st.vegnaprev = st.vegnap.mid(8, 2) + st.vegnap.mid(4, 4) + st.vegnap.left(4);
 }
 
-void ertad(AppState& st) {
+void ertad(core::AppState& st) {
     st.tajalap = 910000000;
     const QString& p = st.id;
     auto between = [&](const char* lo, const char* hi) {

@@ -5,9 +5,11 @@
 
 #include <QString>
 
-namespace app {
-
+namespace core {
 struct AppState;
+}
+
+namespace app {
 
 class Period {
 public:
@@ -18,7 +20,7 @@ public:
         EndProgram // during start-up: the program ends at once
     };
 
-    explicit Period(AppState& state) : st_(state) {}
+    explicit Period(core::AppState& state) : st_(state) {}
 
     // "OK" and Enter in the field.
     Result ok(const QString& text);
@@ -28,13 +30,13 @@ public:
     Result closeBox() { return cancel(); }
 
 private:
-    AppState& st_;
+    core::AppState& st_;
 };
 
 // Sets kezdnap, vegnap, kezdnaprev and vegnaprev from a period "YYYY.MM".
-void napokszamol(AppState& state, const QString& period);
+void napokszamol(core::AppState& state, const QString& period);
 
 // The base fee of a period and the substitute identifier base.
-void ertad(AppState& state);
+void ertad(core::AppState& state);
 
 } // namespace app

@@ -11,7 +11,7 @@
 
 namespace app {
 
-PeriodDialog::PeriodDialog(AppState& state, QWidget* parent)
+PeriodDialog::PeriodDialog(core::AppState& state, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       choice_(state) {

@@ -11,14 +11,16 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace app {
-
+namespace core {
 struct AppState;
+}
+
+namespace app {
 
 class PeriodDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit PeriodDialog(AppState& state, QWidget* parent = nullptr);
+    explicit PeriodDialog(core::AppState& state, QWidget* parent = nullptr);
 
     // The program must end now (cancelled or refused at start-up).
     bool endProgram() const { return end_; }

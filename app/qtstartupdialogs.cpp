@@ -5,13 +5,13 @@
 
 namespace app {
 
-bool QtStartupDialogs::login(AppState& state) {
+bool QtStartupDialogs::login(core::AppState& state) {
     LoginDialog dlg(state, false, parent_.data());
     dlg.exec();
     return !dlg.endProgram();
 }
 
-bool QtStartupDialogs::period(AppState& state) {
+bool QtStartupDialogs::period(core::AppState& state) {
     PeriodDialog dlg(state, parent_.data());
     dlg.exec();
     return !dlg.endProgram();

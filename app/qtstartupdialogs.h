@@ -15,8 +15,8 @@ public:
     // screen before the main window is shown.
     explicit QtStartupDialogs(QWidget* parent = nullptr) : parent_(parent) {}
 
-    bool login(AppState& state) override;
-    bool period(AppState& state) override;
+    bool login(core::AppState& state) override;
+    bool period(core::AppState& state) override;
 
 private:
     QPointer<QWidget> parent_;

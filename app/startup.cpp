@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "app/appstate.h"
 #include "app/login.h"
 #include "app/period.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
 #include "db/localtables.h"
 #include "db/tableops.h"
@@ -20,7 +20,7 @@ QString sureDir(const QString& dir) {
     return dir.endsWith('/') ? dir : dir + '/';
 }
 
-bool szerzadat(AppState& st) {
+bool szerzadat(core::AppState& st) {
     engine::Table& szerz = st.tables.szerz;
     szerz.last();
     if (!szerz.hasField(QStringLiteral("FINKOD"))) {
@@ -38,7 +38,7 @@ bool szerzadat(AppState& st) {
     return true;
 }
 
-void konyvtaraz(AppState& st) {
+void konyvtaraz(core::AppState& st) {
     st.munkakonyvtar = QDir::currentPath();
     const QString work = sureDir(st.munkakonyvtar);
     for (const char* name : {"LISTA", "KULD", "DATA", "TEMP"}) {
@@ -78,7 +78,7 @@ QDate closingDay(const QString& period) {
 
 } // namespace
 
-bool zaraspotol(AppState& st) {
+bool zaraspotol(core::AppState& st) {
     const QDate today = st.clock.today();
     const QString from = monthOf(today.addMonths(-6));
     const QString to = monthOf(today.addMonths(-1));
@@ -125,7 +125,7 @@ bool zaraspotol(AppState& st) {
     return true;
 }
 
-bool betegduplatorol(AppState& st) {
+bool betegduplatorol(core::AppState& st) {
     engine::Query q;
     try {
         q = st.tables.dbo.query(
@@ -154,7 +154,7 @@ bool betegduplatorol(AppState& st) {
 namespace {
 
 // Rolls back what a crash or a kill cut short; false when the start must end.
-bool recoverInterrupted(AppState& st) {
+bool recoverInterrupted(core::AppState& st) {
     const QString journal = engine::journalPath(st.tables.directory());
     try {
         engine::recoverJournal(st.tables.directory());
@@ -187,7 +187,7 @@ bool recoverInterrupted(AppState& st) {
 } // namespace
 
 Startup::Outcome Startup::run(const QString& programDir) {
-    AppState& st = st_;
+    core::AppState& st = st_;
     st.programDir = programDir;
     st.tables.dbo.setDirectory(sureDir(sureDir(programDir) + QStringLiteral("DATA")));
 

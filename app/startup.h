@@ -5,9 +5,11 @@
 
 #include <QString>
 
-namespace app {
-
+namespace core {
 struct AppState;
+}
+
+namespace app {
 
 // The two dialogs of the start-up, shown modally by the windows and
 // answered by scripts in the tests.
@@ -15,9 +17,9 @@ class StartupDialogs {
 public:
     virtual ~StartupDialogs() = default;
     // Shows the login dialog; false when the program must end.
-    virtual bool login(AppState& state) = 0;
+    virtual bool login(core::AppState& state) = 0;
     // Shows the period dialog (idoszakmenu is false); false when the program must end.
-    virtual bool period(AppState& state) = 0;
+    virtual bool period(core::AppState& state) = 0;
 };
 
 class Startup {
@@ -27,7 +29,7 @@ public:
         EndProgram  // the program ends at once
     };
 
-    Startup(AppState& state, StartupDialogs& dialogs) : st_(state), dialogs_(dialogs) {}
+    Startup(core::AppState& state, StartupDialogs& dialogs) : st_(state), dialogs_(dialogs) {}
 
     // `programDir`: the folder of the program file (the database lies in its
     // DATA folder); the working folders are made under the current directory.
@@ -37,7 +39,7 @@ public:
     bool interrupted() const { return interrupted_; }
 
 private:
-    AppState& st_;
+    core::AppState& st_;
     StartupDialogs& dialogs_;
     bool interrupted_ = false;
 };
@@ -45,10 +47,10 @@ private:
 // The single steps, also used elsewhere (re-indexing, the contract import).
 // Each shows its own messages; the ones returning bool return false when the
 // program (or the start-up) must stop.
-bool szerzadat(AppState& state);
-void konyvtaraz(AppState& state); // throws StartupError with the message
-bool zaraspotol(AppState& state);
-bool betegduplatorol(AppState& state);
+bool szerzadat(core::AppState& state);
+void konyvtaraz(core::AppState& state); // throws StartupError with the message
+bool zaraspotol(core::AppState& state);
+bool betegduplatorol(core::AppState& state);
 
 // A start-up step that failed with a message for the error box.
 struct StartupError {

@@ -8,9 +8,9 @@
 //
 // Usage: szcommandbench [FOLDER]   (a temporary program folder when none is given)
 
-#include "app/appstate.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
+#include "core/appstate.h"
 #include "db/tableops.h"
 #include "engine/database.h"
 #include "engine/table.h"
@@ -46,7 +46,7 @@ struct Figures {
 
 // Selects the sheet of the current period with the serial number, gives it
 // an ELREND record and makes it unsent when asked.
-bool prepare(app::AppState& st, const QString& sorsz, bool unsent) {
+bool prepare(core::AppState& st, const QString& sorsz, bool unsent) {
     engine::Table& lap = st.tables.lap;
     if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id, sorsz})) return false;
     if (unsent) {
@@ -72,15 +72,15 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             if (!bench::ensureTwentyYears(dir, st)) return 1;
         }
         {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             auto t0 = Clock::now();
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             std::printf("start-up: %.3f s (LAPB %u rows)\n", bench::seconds(t0),
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
             number.print("next serial number of the year:");
         }
         {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             auto t0 = Clock::now();
             if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
             std::printf("start-up with the deleted rows in the files: %.3f s (LAPB %u rows)\n",

@@ -7,8 +7,8 @@
 //
 // Usage: szhavibench [FOLDER]   (a temporary program folder when none is given)
 
-#include "app/appstate.h"
 #include "app/programinfo.h"
+#include "core/appstate.h"
 
 #include "bench/twentyyears.h"
 #include "engine/table.h"
@@ -29,7 +29,7 @@ const QString kPeriod = QStringLiteral("2025.12");
 
 // 84 late sheets of 2025.11 sent in 2025.12, 14 visits each, in every fee
 // category; then the shipment files of the month as the shipment writes them.
-void lateSheetsAndShipment(app::AppState& st) {
+void lateSheetsAndShipment(core::AppState& st) {
     std::vector<QVariantList> lap, lapb;
     const auto& lf = st.tables.lap.fields();
     const auto& bf = st.tables.lapb.fields();
@@ -118,14 +118,14 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             if (!bench::ensureTwentyYears(dir, st, lateSheetsAndShipment)) return 1;
         }
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         msg.clear();
         std::vector<double> times;

@@ -7,9 +7,9 @@
 //
 // Usage: szimportbench   (works in a temporary folder)
 
-#include "app/appstate.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
+#include "core/appstate.h"
 #include "db/arj.h"
 #include "engine/tablebuilder.h"
 #include "exchange/elszamoltlapok.h"
@@ -260,8 +260,8 @@ int main(int argc, char** argv) {
     const QString dir = tmp.path();
     QDir::setCurrent(dir);
     ui::ScriptedMessages msg;
-    app::Clock clock(QDate(2026, 1, 10));
-    app::AppState st(msg, clock);
+    core::Clock clock(QDate(2026, 1, 10));
+    core::AppState st(msg, clock);
     demo::makeDemoData(dir, clock.today());
     bench::ScriptedDialogs dialogs;
     clock.setToday(QDate(2025, 12, 10));

@@ -7,8 +7,8 @@
 //
 // Usage: szlistakbench [FOLDER]   (a temporary program folder when none is given)
 
-#include "app/appstate.h"
 #include "app/programinfo.h"
+#include "core/appstate.h"
 
 #include "bench/twentyyears.h"
 #include "engine/table.h"
@@ -31,7 +31,7 @@ namespace {
 // 50 000 patients (the TAJ numbers the sheets carry), an order record for
 // every sheet, a fee for every period and the visits of the last month
 // accounted.
-void moreData(app::AppState& st) {
+void moreData(core::AppState& st) {
     engine::Table& beteg = st.tables.beteg;
     QByteArray rec(beteg.header().recordLength, ' ');
     auto set = [](engine::Table& t, QByteArray& r, const char* f, const QVariant& v) {
@@ -105,14 +105,14 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             if (!bench::ensureTwentyYears(dir, st, moreData)) return 1;
         }
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         const reports::ProgramText program{app::programTitle(), app::programVersion()};
         // The base fee of the current period read back from the county office.

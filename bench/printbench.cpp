@@ -5,8 +5,8 @@
 //
 // Usage: szprintbench [FOLDER]   (a temporary program folder when none is given)
 
-#include "app/appstate.h"
 #include "app/programinfo.h"
+#include "core/appstate.h"
 
 #include "bench/twentyyears.h"
 #include "engine/table.h"
@@ -32,7 +32,7 @@ void add(engine::Table& t, std::initializer_list<std::pair<const char*, QVariant
 
 // 500 marked sheets of 2025.12, 14 visits each, with their order records,
 // patients and six nurses.
-void markedSheets(app::AppState& st) {
+void markedSheets(core::AppState& st) {
     const QString period = QStringLiteral("2025.12");
     for (int n = 0; n < 6; ++n)
         add(st.tables.apol, {{"APTAJ", QStringLiteral("3000000%1").arg(n, 2, 10, QLatin1Char('0'))},
@@ -89,15 +89,15 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
-            if (!bench::ensureTwentyYears(dir, st, [](app::AppState& s) { markedSheets(s); }))
+            core::AppState st(msg, clock);
+            if (!bench::ensureTwentyYears(dir, st, [](core::AppState& s) { markedSheets(s); }))
                 return 1;
         }
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         reports::PageModel model;
         for (int run = 0; run < 3; ++run) {

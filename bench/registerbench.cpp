@@ -7,11 +7,11 @@
 // Usage: szregisterbench [FOLDER]   (a temporary program folder when none is
 // given; a folder an earlier run filled is used again)
 
-#include "app/appstate.h"
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
+#include "core/appstate.h"
 #include "engine/database.h"
 #include "engine/table.h"
 #include "masters/browseconfig.h"
@@ -39,7 +39,7 @@ using Clock = std::chrono::steady_clock;
 // partial invoice, a third of the orders repeated, a quarter with the
 // territorial supplement, a fifth of the visits therapy, the last four
 // periods not yet sent, and the patients in BETEG.
-void mix(app::AppState& st) {
+void mix(core::AppState& st) {
     engine::Database& db = st.tables.dbo;
     db.exec(QStringLiteral("update lap set resz='A' where cast(sorsz as integer) % 10 = 9"));
     db.exec(QStringLiteral("update lapb set resz='A' where cast(sorsz as integer) % 10 = 9"));
@@ -151,14 +151,14 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
-            if (!bench::ensureTwentyYears(dir, st, [](app::AppState& s) { mix(s); })) return 1;
+            core::AppState st(msg, clock);
+            if (!bench::ensureTwentyYears(dir, st, [](core::AppState& s) { mix(s); })) return 1;
         }
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         engine::Table& lap = st.tables.lap;
         const QString c = st.id;

@@ -142,14 +142,14 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         demo::Options o;
         o.localData = true;
         const bool fresh = !demo::hasCountyData(dir);
         if (fresh) demo::makeDemoData(dir, today, o);
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         QStringList nurses;
         const engine::Query apol =

@@ -8,9 +8,9 @@
 // Usage: szshipbench [FOLDER]   (a temporary program folder when none is
 // given; a folder an earlier run filled is used again)
 
-#include "app/appstate.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
 #include "engine/database.h"
 #include "engine/table.h"
@@ -35,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 // What a shipment reads: doctors, diagnoses, order rows and patients for the
 // sheets of the last two years.
-void mix(app::AppState& st) {
+void mix(core::AppState& st) {
     engine::Database& db = st.tables.dbo;
     db.exec(QStringLiteral("update lap set orvoskod='12345', bnofo='L89H0', tpotl='N', "
                            "finkod='FIN000042', aztip='1', szviz=10, elszam=1 where "
@@ -125,14 +125,14 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
-            if (!bench::ensureTwentyYears(dir, st, [](app::AppState& s) { mix(s); })) return 1;
+            core::AppState st(msg, clock);
+            if (!bench::ensureTwentyYears(dir, st, [](core::AppState& s) { mix(s); })) return 1;
         }
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
         engine::Database& db = st.tables.dbo;
         const core::Idoszak p = *core::Idoszak::parse(st.id);

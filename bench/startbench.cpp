@@ -5,11 +5,11 @@
 //
 // Usage: szstartbench [FOLDER]   (a temporary program folder when none is given)
 
-#include "app/appstate.h"
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
+#include "core/appstate.h"
 #include "db/layouts.h"
 #include "db/tableops.h"
 #include "engine/table.h"
@@ -28,15 +28,15 @@ int main(int argc, char** argv) {
     QDir::setCurrent(dir);
     const QDate today(2025, 12, 10);
     ui::ScriptedMessages msg;
-    app::Clock clock(today);
+    core::Clock clock(today);
     bench::ScriptedDialogs dialogs;
     try {
         {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             if (!bench::ensureTwentyYears(dir, st)) return 1;
         }
         for (int run = 0; run < 3; ++run) {
-            app::AppState st(msg, clock);
+            core::AppState st(msg, clock);
             const auto t0 = std::chrono::steady_clock::now();
             const auto outcome = app::Startup(st, dialogs).run(dir);
             std::printf("start-up: %.3f s%s\n", bench::seconds(t0),

@@ -8,12 +8,12 @@
 
 namespace bench {
 
-bool ScriptedDialogs::login(app::AppState& st) {
+bool ScriptedDialogs::login(core::AppState& st) {
     app::Login l(st, false);
     return l.prepare() && l.ok(QStringLiteral("titok")) == app::Login::Result::Accepted;
 }
 
-bool ScriptedDialogs::period(app::AppState& st) {
+bool ScriptedDialogs::period(core::AppState& st) {
     return app::Period(st).ok(st.clock.today().toString(QStringLiteral("yyyy.MM"))) ==
            app::Period::Result::Accepted;
 }
@@ -26,7 +26,7 @@ QString periodOf(int p) {
     return QStringLiteral("%1.%2").arg(2006 + p / 12).arg(p % 12 + 1, 2, 10, QLatin1Char('0'));
 }
 
-void fillTwentyYears(app::AppState& st, const QStringList& nurses) {
+void fillTwentyYears(core::AppState& st, const QStringList& nurses) {
     engine::Table& lap = st.tables.lap;
     engine::Table& lapb = st.tables.lapb;
     QByteArray sheet(lap.header().recordLength, ' ');
@@ -67,8 +67,8 @@ void fillTwentyYears(app::AppState& st, const QStringList& nurses) {
     }
 }
 
-bool ensureTwentyYears(const QString& dir, app::AppState& st,
-                       const std::function<void(app::AppState&)>& more) {
+bool ensureTwentyYears(const QString& dir, core::AppState& st,
+                       const std::function<void(core::AppState&)>& more) {
     if (demo::hasCountyData(dir)) return true;
     demo::makeDemoData(dir, st.clock.today());
     ScriptedDialogs dialogs;

@@ -1,6 +1,6 @@
 #include "exchange/beolvasaswindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/dberror.h"
 #include "exchange/elszamoltlapok.h"
 #include "exchange/szerzodesek.h"
@@ -17,7 +17,7 @@ namespace exchange {
 
 namespace {
 
-template <typename Command> bool guarded(app::AppState& st, Command&& command) {
+template <typename Command> bool guarded(core::AppState& st, Command&& command) {
     try {
         return command();
     } catch (const engine::DbError& e) {
@@ -59,7 +59,7 @@ void BeolvasasWindow::stage(const QString& name) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void elszamoltLapokBeolvasasa(app::AppState& st, QWidget* parent) {
+void elszamoltLapokBeolvasasa(core::AppState& st, QWidget* parent) {
     ui::QtFolderAsker folders(st.msg, parent);
     ElszamoltLapok imp(st, folders);
     guarded(st, [&] {
@@ -68,14 +68,14 @@ void elszamoltLapokBeolvasasa(app::AppState& st, QWidget* parent) {
     });
 }
 
-bool szerzodesekBeolvasasa(app::AppState& st, QWidget* parent,
+bool szerzodesekBeolvasasa(core::AppState& st, QWidget* parent,
                            const std::function<bool()>& szerzadat) {
     ui::QtFolderAsker folders(st.msg, parent);
     Szerzodesek imp(st, folders, szerzadat);
     return guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
 }
 
-void teljesAdatBeolvasasa(app::AppState& st, QWidget* parent) {
+void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent) {
     ui::QtFolderAsker folders(st.msg, parent);
     TeljesAdat imp(st, folders);
     BeolvasasWindow progress({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok"),

@@ -11,7 +11,7 @@
 
 class QLabel;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -33,11 +33,11 @@ private:
 };
 
 // "Elszámolt lapok beolvasása RAV-től".
-void elszamoltLapokBeolvasasa(app::AppState& state, QWidget* parent);
+void elszamoltLapokBeolvasasa(core::AppState& state, QWidget* parent);
 // "Szerződések beolvasása RAV-től"; false when the program must end.
-bool szerzodesekBeolvasasa(app::AppState& state, QWidget* parent,
+bool szerzodesekBeolvasasa(core::AppState& state, QWidget* parent,
                            const std::function<bool()>& szerzadat);
 // "Teljes adatállomány beolvasása RAV-től".
-void teljesAdatBeolvasasa(app::AppState& state, QWidget* parent);
+void teljesAdatBeolvasasa(core::AppState& state, QWidget* parent);
 
 } // namespace exchange

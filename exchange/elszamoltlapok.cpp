@@ -1,6 +1,6 @@
 #include "exchange/elszamoltlapok.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
@@ -62,7 +62,7 @@ QString ElszamoltOsszegzes::text() const {
     return s;
 }
 
-QString intkod(app::AppState& st) {
+QString intkod(core::AppState& st) {
     const auto q = st.tables.dbo.query(QStringLiteral("select intkod from part"));
     return q.isEmpty() ? QString() : q.value(0, 0).toString().trimmed();
 }

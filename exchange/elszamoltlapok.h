@@ -14,7 +14,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -41,7 +41,7 @@ struct ElszamoltOsszegzes {
 
 class ElszamoltLapok {
 public:
-    ElszamoltLapok(app::AppState& state, ui::FolderAsker& folders)
+    ElszamoltLapok(core::AppState& state, ui::FolderAsker& folders)
         : st_(state), folders_(folders) {}
 
     // The menu command: the question, the folder, then beolvas().
@@ -56,13 +56,13 @@ public:
 private:
     bool feldolgoz(const QString& mb, const QString& rav);
 
-    app::AppState& st_;
+    core::AppState& st_;
     ui::FolderAsker& folders_;
     ElszamoltOsszegzes osszegzes_;
 };
 
 // The provider's code (INTKOD of the PART record); empty when none.
-QString intkod(app::AppState& state);
+QString intkod(core::AppState& state);
 
 // The payment state a sheet of `szviz` visits gets when `elfogadott` of its
 // visits were accounted; `regi` when the office accounted more than it has.

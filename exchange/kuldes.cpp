@@ -1,6 +1,6 @@
 #include "exchange/kuldes.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
@@ -35,7 +35,7 @@ core::Idoszak periodOf(const QString& id) {
 }
 
 // The provider's code: INTKOD of the current PART row.
-QString providerCode(app::AppState& st) {
+QString providerCode(core::AppState& st) {
     engine::Table& part = st.tables.part;
     if (!part.isOpen()) return {};
     if (part.bof() && part.eof()) part.first();
@@ -54,9 +54,9 @@ void removeQuietly(const QStringList& paths) {
 
 } // namespace
 
-Kuldes::Kuldes(app::AppState& state, KuldesHooks hooks) : st_(state), hooks_(std::move(hooks)) {}
+Kuldes::Kuldes(core::AppState& state, KuldesHooks hooks) : st_(state), hooks_(std::move(hooks)) {}
 
-bool Kuldes::nyithato(app::AppState& st) {
+bool Kuldes::nyithato(core::AppState& st) {
     // The last record of ZARAS in record order: the period closed last.
     engine::Table& zaras = st.tables.zaras;
     QString utolso;
@@ -100,7 +100,7 @@ void Kuldes::konyvtarUrit(const QString& dir, const QString& lista) {
     if (removed) engine::syncDirectory(dir);
 }
 
-void Kuldes::elkuldveJeloles(app::AppState& st, int n) {
+void Kuldes::elkuldveJeloles(core::AppState& st, int n) {
     db::TableSet& t = st.tables;
     const QString p = st.id;
     engine::ChangeUnit unit({&t.elrend, &t.lapb, &t.lap, &t.zaras});

@@ -25,7 +25,7 @@
 #include <optional>
 #include <vector>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -57,11 +57,11 @@ public:
         MasolasHiba, // sent, but the copy to the chosen folder failed
     };
 
-    Kuldes(app::AppState& state, KuldesHooks hooks);
+    Kuldes(core::AppState& state, KuldesHooks hooks);
 
     // Step 1 of the opening: false (with the warning) when the last closed
     // period is later than the current one.
-    static bool nyithato(app::AppState& state);
+    static bool nyithato(core::AppState& state);
 
     // kuldClick.
     Eredmeny kuldClick();
@@ -75,12 +75,12 @@ public:
     static void konyvtarUrit(const QString& dir, const QString& lista);
     // The sent state of the marked sheets and the period's ZARAS row, one
     // unit of change. Throws engine::DbError; nothing changed then.
-    static void elkuldveJeloles(app::AppState& state, int n);
+    static void elkuldveJeloles(core::AppState& state, int n);
 
 private:
     bool masolas();
 
-    app::AppState& st_;
+    core::AppState& st_;
     KuldesHooks hooks_;
     QStringList fajlok_;
     QString intkod_;

@@ -1,9 +1,9 @@
 #include "exchange/kuldesell.h"
 
+#include "core/kozos.h"
 #include "engine/database.h"
 #include "exchange/szkminta.h"
 #include "exchange/szkrekord.h"
-#include "sheet/kozos.h"
 
 #include <algorithm>
 #include <functional>

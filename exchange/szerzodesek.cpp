@@ -1,6 +1,6 @@
 #include "exchange/szerzodesek.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "db/layouts.h"
 #include "db/tableops.h"
 #include "engine/dberror.h"

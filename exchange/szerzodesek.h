@@ -16,7 +16,7 @@
 #include <QStringList>
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -29,7 +29,7 @@ class Szerzodesek {
 public:
     // `szerzadat` reads the contract after the tables are reopened (the main
     // window's); false when it has no financing code.
-    Szerzodesek(app::AppState& state, ui::FolderAsker& folders, std::function<bool()> szerzadat)
+    Szerzodesek(core::AppState& state, ui::FolderAsker& folders, std::function<bool()> szerzadat)
         : st_(state), folders_(folders), szerzadat_(std::move(szerzadat)) {}
 
     // The menu command. False when the program must end: the contract read
@@ -42,7 +42,7 @@ public:
     const QStringList& csereltek() const { return csereltek_; }
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     ui::FolderAsker& folders_;
     std::function<bool()> szerzadat_;
     QStringList csereltek_;

@@ -1,6 +1,6 @@
 #include "exchange/teljesadat.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/changeunit.h"
 #include "engine/codepage.h"
 #include "engine/dberror.h"

@@ -20,7 +20,7 @@
 #include <QString>
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -43,7 +43,7 @@ struct TeljesOsszegzes {
 
 class TeljesAdat {
 public:
-    TeljesAdat(app::AppState& state, ui::FolderAsker& folders) : st_(state), folders_(folders) {}
+    TeljesAdat(core::AppState& state, ui::FolderAsker& folders) : st_(state), folders_(folders) {}
 
     void setArchiver(const QString& program) { arj_ = db::Archiver(program); }
     // Told each stage as it begins ("Kicsomagolás", "Lapok", ...).
@@ -64,7 +64,7 @@ private:
         if (stage_) stage_(s);
     }
 
-    app::AppState& st_;
+    core::AppState& st_;
     ui::FolderAsker& folders_;
     db::Archiver arj_;
     std::function<void(const QString&)> stage_;

@@ -1,6 +1,6 @@
 #include "masters/bcsopdialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/formparts.h"
 
 #include <QComboBox>
@@ -10,7 +10,7 @@
 
 namespace masters {
 
-BcsopDialog::BcsopDialog(app::AppState& state, QWidget* parent)
+BcsopDialog::BcsopDialog(core::AppState& state, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
       logic_(state.msg) {
@@ -76,7 +76,7 @@ bool BcsopDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-std::optional<BnoGroup> pickBcsop(app::AppState& state, QWidget* parent) {
+std::optional<BnoGroup> pickBcsop(core::AppState& state, QWidget* parent) {
     BcsopDialog d(state, parent);
     d.exec();
     if (!d.logic().chosen()) return std::nullopt;

@@ -10,7 +10,7 @@
 class QComboBox;
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -19,7 +19,7 @@ namespace masters {
 class BcsopDialog : public QDialog {
     Q_OBJECT
 public:
-    BcsopDialog(app::AppState& state, QWidget* parent = nullptr);
+    BcsopDialog(core::AppState& state, QWidget* parent = nullptr);
 
     Bcsop& logic() { return logic_; }
     QComboBox* list() const { return CB1; }
@@ -42,6 +42,6 @@ private:
 
 // Shows the disease group dialog; the chosen group, or nullopt after
 // "Mégsem".
-std::optional<BnoGroup> pickBcsop(app::AppState& state, QWidget* parent);
+std::optional<BnoGroup> pickBcsop(core::AppState& state, QWidget* parent);
 
 } // namespace masters

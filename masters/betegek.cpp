@@ -1,8 +1,8 @@
 #include "masters/betegek.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
 #include "ui/fieldrule.h"
 #include "ui/messages.h"
 
@@ -37,7 +37,7 @@ QString nemNeve(int index) {
     }
 }
 
-Betegek::Betegek(app::AppState& state) : st_(state) {}
+Betegek::Betegek(core::AppState& state) : st_(state) {}
 
 // ---------------------------------------------------------------- opening
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <utility>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -56,7 +56,7 @@ using Telepules = std::pair<QString, QString>;
 
 class Betegek {
 public:
-    explicit Betegek(app::AppState& state);
+    explicit Betegek(core::AppState& state);
 
     BetegAdatok adat;
 
@@ -108,7 +108,7 @@ private:
     BetegFokusz bezar();
     bool telepulesVan(const QString& kod) const;
 
-    app::AppState& st_;
+    core::AppState& st_;
     bool modositas_ = false;
     bool nyitva_ = false;
     bool aztCsakOlvas_ = false;

@@ -1,6 +1,6 @@
 #include "masters/betegekwindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "db/layouts.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
@@ -58,7 +58,7 @@ void setIfChanged(QLineEdit* e, const QString& text) {
     if (e->text() != text) e->setText(text);
 }
 
-MaintenanceShell betegShell(app::AppState& state) {
+MaintenanceShell betegShell(core::AppState& state) {
     BrowseConfig list = betegPanel(state.tables);
     list.columns[0].title = QStringLiteral("TAJ/Azonosító");
     return {QStringLiteral("Tbetegfel"),
@@ -73,7 +73,7 @@ MaintenanceShell betegShell(app::AppState& state) {
 
 } // namespace
 
-BetegekWindow::BetegekWindow(app::AppState& state, QWidget* anchor)
+BetegekWindow::BetegekWindow(core::AppState& state, QWidget* anchor)
     : MaintenanceWindow(betegShell(state), state.msg, anchor), logic_(state) {
     setStatusTip(QStringLiteral("A betegek adatai"));
 
@@ -370,7 +370,7 @@ bool BetegekWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------- entry
 
-void openBetegek(app::AppState& state, QWidget* parent, TelepulesValaszto pickTelepules) {
+void openBetegek(core::AppState& state, QWidget* parent, TelepulesValaszto pickTelepules) {
     QCoreApplication::processEvents();
     state.msg.status(0, QStringLiteral("Új beteg rögzítése"));
     BetegekWindow w(state, parent);

@@ -14,7 +14,7 @@
 class QComboBox;
 class QLineEdit;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -34,7 +34,7 @@ class BetegekWindow : public MaintenanceWindow {
 public:
     // `anchor`: the main window; this one places itself 50 pixels below and
     // 10 to the right of its top left corner.
-    BetegekWindow(app::AppState& state, QWidget* anchor = nullptr);
+    BetegekWindow(core::AppState& state, QWidget* anchor = nullptr);
     ~BetegekWindow() override;
 
     void setTelepulesValaszto(TelepulesValaszto pick) { pickTelepules_ = std::move(pick); }
@@ -83,6 +83,6 @@ private:
 // with the list only, modally. `parent` is the main window; `pickTelepules`
 // opens the settlement picker for a double click on the settlement code
 // (without it the double click only puts the focus back on the code).
-void openBetegek(app::AppState& state, QWidget* parent, TelepulesValaszto pickTelepules = {});
+void openBetegek(core::AppState& state, QWidget* parent, TelepulesValaszto pickTelepules = {});
 
 } // namespace masters

@@ -1,6 +1,6 @@
 #include "masters/betegvalaszto.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/table.h"
 
 namespace masters {

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -20,7 +20,7 @@ struct BetegValasztas {
 // The picker Tbetegval without its window.
 class BetegValaszto {
 public:
-    explicit BetegValaszto(app::AppState& state) : st_(state) {}
+    explicit BetegValaszto(core::AppState& state) : st_(state) {}
 
     const BetegValasztas& eredmeny() const { return eredmeny_; }
     // On showing: nothing chosen yet.
@@ -31,7 +31,7 @@ public:
     void megse() {}
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     BetegValasztas eredmeny_;
 };
 

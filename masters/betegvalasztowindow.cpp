@@ -1,6 +1,6 @@
 #include "masters/betegvalasztowindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/browsepanel.h"
 
 #include <QHBoxLayout>
@@ -10,7 +10,7 @@
 
 namespace masters {
 
-BetegValasztoWindow::BetegValasztoWindow(app::AppState& state, QWidget* caller, bool fromSheet)
+BetegValasztoWindow::BetegValasztoWindow(core::AppState& state, QWidget* caller, bool fromSheet)
     : QDialog(caller, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), logic_(state),
       caller_(caller), fromSheet_(fromSheet) {
     setObjectName(QStringLiteral("Tbetegval"));
@@ -74,7 +74,7 @@ void BetegValasztoWindow::reject() {
     BB2Click();
 }
 
-BetegValasztas pickBeteg(app::AppState& state, QWidget* caller, bool fromSheet) {
+BetegValasztas pickBeteg(core::AppState& state, QWidget* caller, bool fromSheet) {
     BetegValasztoWindow w(state, caller, fromSheet);
     w.exec();
     return w.eredmeny();

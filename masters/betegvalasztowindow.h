@@ -11,7 +11,7 @@
 
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -27,7 +27,7 @@ public:
     // caller's top plus a quarter of its height, right-aligned with it; false
     // from the TAJ prompt - directly below it, a fifth of its width to the
     // left.
-    BetegValasztoWindow(app::AppState& state, QWidget* caller, bool fromSheet);
+    BetegValasztoWindow(core::AppState& state, QWidget* caller, bool fromSheet);
 
     const BetegValasztas& eredmeny() const { return logic_.eredmeny(); }
     BrowsePanel* panel() const { return Betegkep1; }
@@ -52,6 +52,6 @@ private:
 
 // Shows the picker modally over `caller` and returns what was chosen; an
 // empty taj means nothing was.
-BetegValasztas pickBeteg(app::AppState& state, QWidget* caller, bool fromSheet);
+BetegValasztas pickBeteg(core::AppState& state, QWidget* caller, bool fromSheet);
 
 } // namespace masters

@@ -1,6 +1,6 @@
 #include "masters/bnoviewerwindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
@@ -14,7 +14,7 @@
 
 namespace masters {
 
-BnoViewerWindow::BnoViewerWindow(app::AppState& state, QWidget* mainWindow)
+BnoViewerWindow::BnoViewerWindow(core::AppState& state, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
       main_(mainWindow) {
@@ -44,7 +44,7 @@ void BnoViewerWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void openBnoNez(app::AppState& state, QWidget* parent) {
+void openBnoNez(core::AppState& state, QWidget* parent) {
     QCoreApplication::processEvents();
     state.msg.status(0, QStringLiteral("BNO törzs megnézése"));
     BnoViewerWindow w(state, parent);

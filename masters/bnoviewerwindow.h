@@ -7,7 +7,7 @@
 
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -18,7 +18,7 @@ class BrowsePanel;
 class BnoViewerWindow : public QDialog {
     Q_OBJECT
 public:
-    BnoViewerWindow(app::AppState& state, QWidget* mainWindow = nullptr);
+    BnoViewerWindow(core::AppState& state, QWidget* mainWindow = nullptr);
     BrowsePanel* panel() const { return BNOkep1; }
 
 protected:
@@ -31,6 +31,6 @@ private:
 };
 
 // Menu "B&NO X" (BNOX1Click).
-void openBnoNez(app::AppState& state, QWidget* parent);
+void openBnoNez(core::AppState& state, QWidget* parent);
 
 } // namespace masters

@@ -1,10 +1,10 @@
 #include "masters/contract.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 
 namespace masters {
 
-Contract::Contract(app::AppState& state) : st_(state) {}
+Contract::Contract(core::AppState& state) : st_(state) {}
 
 engine::Table& Contract::table(Panel panel) const {
     switch (panel) {

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -18,7 +18,7 @@ namespace masters {
 
 class Contract {
 public:
-    explicit Contract(app::AppState& state);
+    explicit Contract(core::AppState& state);
 
     enum class Panel { Dolg, Thely, Terul }; // workers, sites, areas
 
@@ -45,7 +45,7 @@ public:
 private:
     void apply(engine::Table& t);
 
-    app::AppState& st_;
+    core::AppState& st_;
     QString filter_;
 };
 

@@ -1,6 +1,6 @@
 #include "masters/contractwindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/table.h"
 #include "masters/formparts.h"
 #include "masters/tablemodel.h"
@@ -148,7 +148,7 @@ void RecordFields::step(void (engine::Table::*move)()) {
 
 // ---------------------------------------------------------------- ContractWindow
 
-ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
+ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
       st_(state), view_(state), main_(mainWindow) {
@@ -358,8 +358,7 @@ ContractWindow::ContractWindow(app::AppState& state, QWidget* mainWindow)
     // Entering a panel from another control of the window takes its table
     // again and shows its record.
     auto* fields = new ui::FieldBinder(this);
-    for (auto p :
-         {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul}) {
+    for (auto p : {Contract::Panel::Dolg, Contract::Panel::Thely, Contract::Panel::Terul}) {
         RecordFields* f = panel(p);
         fields->bind(f, f->objectName());
         fields->onEnter(f->objectName(), [this, p, f] {
@@ -449,7 +448,7 @@ void ContractWindow::contractStep(void (engine::Table::*move)()) {
     showContract();
 }
 
-void openSzerzodes(app::AppState& state, QWidget* parent) {
+void openSzerzodes(core::AppState& state, QWidget* parent) {
     QCoreApplication::processEvents();
     ContractWindow w(state, parent);
     w.exec();

@@ -64,7 +64,7 @@ private:
 class ContractWindow : public QDialog {
     Q_OBJECT
 public:
-    ContractWindow(app::AppState& state, QWidget* mainWindow = nullptr);
+    ContractWindow(core::AppState& state, QWidget* mainWindow = nullptr);
     ~ContractWindow() override;
 
     Contract& logic() { return view_; }
@@ -84,7 +84,7 @@ private:
     void contractRowChanged(int row);
     void contractStep(void (engine::Table::*move)());
 
-    app::AppState& st_;
+    core::AppState& st_;
     Contract view_;
     QPointer<QWidget> main_;
     bool closed_ = false;
@@ -103,6 +103,6 @@ private:
 };
 
 // Menu "&Szerződés" (Szerzds1Click).
-void openSzerzodes(app::AppState& state, QWidget* parent);
+void openSzerzodes(core::AppState& state, QWidget* parent);
 
 } // namespace masters

@@ -1,8 +1,8 @@
 #include "masters/person.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
 #include "ui/fieldrule.h"
 #include "ui/messages.h"
 
@@ -69,7 +69,7 @@ PersonConfig makeOrvos() {
     return c;
 }
 
-engine::Table& tableOf(app::AppState& st, const PersonConfig& c) {
+engine::Table& tableOf(core::AppState& st, const PersonConfig& c) {
     return c.kind == PersonConfig::Kind::Apol ? st.tables.apol : st.tables.orvos;
 }
 
@@ -85,7 +85,7 @@ const PersonConfig& orvosConfig() {
     return c;
 }
 
-Person::Person(app::AppState& state, const PersonConfig& config)
+Person::Person(core::AppState& state, const PersonConfig& config)
     : st_(state), cfg_(config), table_(tableOf(state, config)) {}
 
 void Person::open() {

@@ -12,7 +12,7 @@
 #include <QString>
 #include <optional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -54,7 +54,7 @@ const PersonConfig& orvosConfig();
 
 class Person {
 public:
-    Person(app::AppState& state, const PersonConfig& config);
+    Person(core::AppState& state, const PersonConfig& config);
 
     const PersonConfig& config() const { return cfg_; }
     engine::Table& table() const { return table_; }
@@ -96,7 +96,7 @@ public:
     bool inUse(const QString& key) const;
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     const PersonConfig& cfg_;
     engine::Table& table_;
     bool panelOpen_ = false;

@@ -1,6 +1,6 @@
 #include "masters/personwindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "db/layouts.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
@@ -17,7 +17,7 @@ namespace masters {
 
 namespace {
 
-MaintenanceShell personShell(app::AppState& state, const PersonConfig& config) {
+MaintenanceShell personShell(core::AppState& state, const PersonConfig& config) {
     const bool nurses = config.kind == PersonConfig::Kind::Apol;
     return {config.windowName,
             config.caption,
@@ -31,7 +31,7 @@ MaintenanceShell personShell(app::AppState& state, const PersonConfig& config) {
 
 } // namespace
 
-PersonWindow::PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow)
+PersonWindow::PersonWindow(core::AppState& state, const PersonConfig& config, QWidget* mainWindow)
     : MaintenanceWindow(personShell(state, config), state.msg, mainWindow), logic_(state, config) {
     if (!config.windowHint.isEmpty()) ui::setHint(this, config.windowHint);
 
@@ -169,7 +169,7 @@ bool PersonWindow::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-void openPersons(app::AppState& state, QWidget* parent, const PersonConfig& config) {
+void openPersons(core::AppState& state, QWidget* parent, const PersonConfig& config) {
     QCoreApplication::processEvents();
     PersonWindow w(state, config, parent);
     w.logic().open();
@@ -179,11 +179,11 @@ void openPersons(app::AppState& state, QWidget* parent, const PersonConfig& conf
 
 } // namespace
 
-void openApolok(app::AppState& state, QWidget* parent) {
+void openApolok(core::AppState& state, QWidget* parent) {
     openPersons(state, parent, apolConfig());
 }
 
-void openOrvosok(app::AppState& state, QWidget* parent) {
+void openOrvosok(core::AppState& state, QWidget* parent) {
     openPersons(state, parent, orvosConfig());
 }
 

@@ -11,7 +11,7 @@
 
 class QLineEdit;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -24,7 +24,7 @@ class PersonWindow : public MaintenanceWindow {
     Q_OBJECT
 public:
     // `mainWindow`: the window this one places itself below (may be null).
-    PersonWindow(app::AppState& state, const PersonConfig& config, QWidget* mainWindow = nullptr);
+    PersonWindow(core::AppState& state, const PersonConfig& config, QWidget* mainWindow = nullptr);
     ~PersonWindow() override;
 
     Person& logic() { return logic_; }
@@ -55,7 +55,7 @@ private:
 
 // Menu "Sza&kápolók" (Szakpolk1Click) and "&Orvosok" (Orvosok1Click): the
 // status text, then the window modally with the list only.
-void openApolok(app::AppState& state, QWidget* parent);
-void openOrvosok(app::AppState& state, QWidget* parent);
+void openApolok(core::AppState& state, QWidget* parent);
+void openOrvosok(core::AppState& state, QWidget* parent);
 
 } // namespace masters

@@ -1,6 +1,6 @@
 #include "masters/recordpick.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 
 namespace masters {
 
@@ -8,22 +8,22 @@ RecordPick::RecordPick(engine::Table& table, const QString& keyField, const QStr
                        OnShow onShow)
     : table_(&table), keyField_(keyField), nameField_(nameField), onShow_(onShow) {}
 
-RecordPick RecordPick::apol(app::AppState& st) {
+RecordPick RecordPick::apol(core::AppState& st) {
     return RecordPick(st.tables.apol, QStringLiteral("APTAJ"), QStringLiteral("ANEV"),
                       OnShow::Keep);
 }
 
-RecordPick RecordPick::orvos(app::AppState& st) {
+RecordPick RecordPick::orvos(core::AppState& st) {
     return RecordPick(st.tables.orvos, QStringLiteral("ORVOSKOD"), QStringLiteral("ONEV"),
                       OnShow::ClearKey);
 }
 
-RecordPick RecordPick::telep(app::AppState& st) {
+RecordPick RecordPick::telep(core::AppState& st) {
     return RecordPick(st.tables.telep, QStringLiteral("KOZIGKOD"), QStringLiteral("HELYNEV"),
                       OnShow::Keep);
 }
 
-RecordPick RecordPick::bno(app::AppState& st) {
+RecordPick RecordPick::bno(core::AppState& st) {
     return RecordPick(st.tables.bno, QStringLiteral("KOD10"), QStringLiteral("NEV"),
                       OnShow::ClearKey);
 }

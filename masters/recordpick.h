@@ -15,7 +15,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -31,10 +31,10 @@ public:
     RecordPick(engine::Table& table, const QString& keyField, const QString& nameField,
                OnShow onShow);
 
-    static RecordPick apol(app::AppState& state);  // APTAJ, ANEV
-    static RecordPick orvos(app::AppState& state); // ORVOSKOD, ONEV
-    static RecordPick telep(app::AppState& state); // KOZIGKOD, HELYNEV
-    static RecordPick bno(app::AppState& state);   // KOD10, NEV
+    static RecordPick apol(core::AppState& state);  // APTAJ, ANEV
+    static RecordPick orvos(core::AppState& state); // ORVOSKOD, ONEV
+    static RecordPick telep(core::AppState& state); // KOZIGKOD, HELYNEV
+    static RecordPick bno(core::AppState& state);   // KOD10, NEV
 
     engine::Table& table() const { return *table_; }
 

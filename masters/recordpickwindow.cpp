@@ -1,6 +1,6 @@
 #include "masters/recordpickwindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
 #include "ui/messages.h"
@@ -37,7 +37,7 @@ PickerLook lookOf(RecordPickWindow::Kind kind) {
     return {"Tbnoval", QStringLiteral("BNO kódok keresése"), "BNOkep1", QString()};
 }
 
-RecordPick pickOf(app::AppState& st, RecordPickWindow::Kind kind) {
+RecordPick pickOf(core::AppState& st, RecordPickWindow::Kind kind) {
     switch (kind) {
     case RecordPickWindow::Kind::Apol:
         return RecordPick::apol(st);
@@ -51,7 +51,7 @@ RecordPick pickOf(app::AppState& st, RecordPickWindow::Kind kind) {
     return RecordPick::bno(st);
 }
 
-BrowseConfig panelOf(app::AppState& st, RecordPickWindow::Kind kind) {
+BrowseConfig panelOf(core::AppState& st, RecordPickWindow::Kind kind) {
     switch (kind) {
     case RecordPickWindow::Kind::Apol:
         return apolPanel(st.tables);
@@ -73,7 +73,7 @@ QWidget* mainWindowOf(QWidget* w) {
     return top;
 }
 
-std::optional<CodeName> show(app::AppState& st, RecordPickWindow::Kind kind, QWidget* caller,
+std::optional<CodeName> show(core::AppState& st, RecordPickWindow::Kind kind, QWidget* caller,
                              const QString& mode = {}) {
     RecordPickWindow* p = RecordPickWindow::of(st, kind, caller);
     p->setCaller(caller, mode);
@@ -89,7 +89,7 @@ std::optional<CodeName> show(app::AppState& st, RecordPickWindow::Kind kind, QWi
 
 } // namespace
 
-RecordPickWindow::RecordPickWindow(app::AppState& state, Kind kind, QWidget* parent)
+RecordPickWindow::RecordPickWindow(core::AppState& state, Kind kind, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), kind_(kind),
       logic_(pickOf(state, kind)) {
     const PickerLook look = lookOf(kind);
@@ -122,7 +122,7 @@ RecordPickWindow::RecordPickWindow(app::AppState& state, Kind kind, QWidget* par
 
 RecordPickWindow::~RecordPickWindow() = default;
 
-RecordPickWindow* RecordPickWindow::of(app::AppState& state, Kind kind, QWidget* caller) {
+RecordPickWindow* RecordPickWindow::of(core::AppState& state, Kind kind, QWidget* caller) {
     QWidget* main = mainWindowOf(caller);
     const QString name = QLatin1String(lookOf(kind).name);
     if (main)
@@ -176,19 +176,19 @@ void RecordPickWindow::reject() {
     BB2Click();
 }
 
-std::optional<CodeName> pickApol(app::AppState& state, QWidget* caller) {
+std::optional<CodeName> pickApol(core::AppState& state, QWidget* caller) {
     return show(state, RecordPickWindow::Kind::Apol, caller);
 }
 
-std::optional<CodeName> pickOrvos(app::AppState& state, QWidget* caller) {
+std::optional<CodeName> pickOrvos(core::AppState& state, QWidget* caller) {
     return show(state, RecordPickWindow::Kind::Orvos, caller);
 }
 
-std::optional<CodeName> pickTelepules(app::AppState& state, QWidget* caller, const QString& mode) {
+std::optional<CodeName> pickTelepules(core::AppState& state, QWidget* caller, const QString& mode) {
     return show(state, RecordPickWindow::Kind::Telep, caller, mode);
 }
 
-std::optional<CodeName> pickBno(app::AppState& state, QWidget* caller) {
+std::optional<CodeName> pickBno(core::AppState& state, QWidget* caller) {
     return show(state, RecordPickWindow::Kind::Bno, caller);
 }
 

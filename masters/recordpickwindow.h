@@ -19,7 +19,7 @@
 
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -35,7 +35,7 @@ class RecordPickWindow : public QDialog {
 public:
     enum class Kind { Apol, Orvos, Telep, Bno };
 
-    RecordPickWindow(app::AppState& state, Kind kind, QWidget* parent = nullptr);
+    RecordPickWindow(core::AppState& state, Kind kind, QWidget* parent = nullptr);
     ~RecordPickWindow() override;
 
     // The window the picker places itself beside, and (settlement picker)
@@ -48,7 +48,7 @@ public:
 
     // The picker for `kind` of the main window above `caller`, made on first
     // use.
-    static RecordPickWindow* of(app::AppState& state, Kind kind, QWidget* caller);
+    static RecordPickWindow* of(core::AppState& state, Kind kind, QWidget* caller);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -71,15 +71,15 @@ private:
 
 // The nurse picker: the chosen nurse's TAJ number and name; nullopt after
 // "Mégse".
-std::optional<CodeName> pickApol(app::AppState& state, QWidget* caller);
+std::optional<CodeName> pickApol(core::AppState& state, QWidget* caller);
 // The doctor picker: stamp number and name; nullopt when nothing was chosen.
-std::optional<CodeName> pickOrvos(app::AppState& state, QWidget* caller);
+std::optional<CodeName> pickOrvos(core::AppState& state, QWidget* caller);
 // The settlement picker: KOZIGKOD and HELYNEV; `mode` "B" from the patient
 // window, anything else from the sheet entry window. Left with "Mégse" it
 // still gives the settlement chosen the time before; nullopt only when none
 // was ever chosen.
-std::optional<CodeName> pickTelepules(app::AppState& state, QWidget* caller, const QString& mode);
+std::optional<CodeName> pickTelepules(core::AppState& state, QWidget* caller, const QString& mode);
 // The BNO picker: KOD10 and NEV; nullopt when nothing was chosen.
-std::optional<CodeName> pickBno(app::AppState& state, QWidget* caller);
+std::optional<CodeName> pickBno(core::AppState& state, QWidget* caller);
 
 } // namespace masters

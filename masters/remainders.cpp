@@ -1,13 +1,13 @@
 #include "masters/remainders.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 namespace masters {
 
-Remainders::Remainders(app::AppState& state) : st_(state) {}
+Remainders::Remainders(core::AppState& state) : st_(state) {}
 
 engine::Table& Remainders::table() const {
     return st_.tables.maradv;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <optional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -18,7 +18,7 @@ namespace masters {
 
 class Remainders {
 public:
-    explicit Remainders(app::AppState& state);
+    explicit Remainders(core::AppState& state);
 
     engine::Table& table() const;
 
@@ -52,7 +52,7 @@ public:
     bool torol();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     bool panelOpen_ = false;
     bool modifying_ = false;
     quint32 editedRecno_ = 0;

@@ -1,6 +1,6 @@
 #include "masters/remainderswindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "db/layouts.h"
 #include "masters/browsepanel.h"
 #include "masters/formparts.h"
@@ -14,7 +14,7 @@
 
 namespace masters {
 
-RemaindersWindow::RemaindersWindow(app::AppState& state, QWidget* mainWindow)
+RemaindersWindow::RemaindersWindow(core::AppState& state, QWidget* mainWindow)
     : MaintenanceWindow({QStringLiteral("Tmaradfel"), QStringLiteral("Maradvány megjelenítése"),
                          maradvPanel(state.tables), QStringLiteral("maradkep1"), QSize(300, 260),
                          QStringLiteral("Új maradvány fekvitele"),
@@ -99,7 +99,7 @@ bool RemaindersWindow::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void openMaradvany(app::AppState& state, QWidget* parent) {
+void openMaradvany(core::AppState& state, QWidget* parent) {
     QCoreApplication::processEvents();
     RemaindersWindow w(state, parent);
     w.logic().open();

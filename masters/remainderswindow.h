@@ -10,7 +10,7 @@
 
 class QLineEdit;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -19,7 +19,7 @@ namespace masters {
 class RemaindersWindow : public MaintenanceWindow {
     Q_OBJECT
 public:
-    RemaindersWindow(app::AppState& state, QWidget* mainWindow = nullptr);
+    RemaindersWindow(core::AppState& state, QWidget* mainWindow = nullptr);
     ~RemaindersWindow() override;
 
     Remainders& logic() { return logic_; }
@@ -42,6 +42,6 @@ private:
 };
 
 // Menu "&Maradványok" (Maradvnyok1Click).
-void openMaradvany(app::AppState& state, QWidget* parent);
+void openMaradvany(core::AppState& state, QWidget* parent);
 
 } // namespace masters

@@ -1,7 +1,7 @@
 #include "masters/torzsadat.h"
 
+#include "core/kozos.h"
 #include "engine/database.h"
-#include "sheet/kozos.h"
 
 #include <QDate>
 

@@ -1,6 +1,6 @@
 #include "masters/valaszdialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/formparts.h"
 
 #include <QHBoxLayout>
@@ -78,7 +78,7 @@ bool ValaszDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-QString pickValasz(app::AppState& state, QWidget* caller, const QString& mode) {
+QString pickValasz(core::AppState& state, QWidget* caller, const QString& mode) {
     ValaszDialog d(mode, state.id, caller);
     d.exec();
     return d.result();

@@ -10,7 +10,7 @@
 class QListWidget;
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -49,6 +49,6 @@ private:
 
 // Shows the list picker and returns the chosen code ("1", "3a", "10"; "2",
 // "4", ...); empty when nothing was chosen.
-QString pickValasz(app::AppState& state, QWidget* caller, const QString& mode);
+QString pickValasz(core::AppState& state, QWidget* caller, const QString& mode);
 
 } // namespace masters

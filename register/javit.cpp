@@ -1,6 +1,6 @@
 #include "register/javit.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/changeunit.h"
 #include "engine/database.h"
 #include "engine/dberror.h"

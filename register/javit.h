@@ -6,7 +6,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -14,7 +14,7 @@ namespace reg {
 
 class Javit {
 public:
-    explicit Javit(app::AppState& state) : st_(state) {}
+    explicit Javit(core::AppState& state) : st_(state) {}
 
     // Rszszmlafelolds1Click, step 1: the year of the current period must be
     // the year of the latest closed period. Shows the refusal.
@@ -31,7 +31,7 @@ public:
     bool javitas();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
 };
 
 } // namespace reg

@@ -4,7 +4,7 @@
 
 namespace reg {
 
-JavitWindow::JavitWindow(app::AppState& state, QWidget* registerWindow)
+JavitWindow::JavitWindow(core::AppState& state, QWidget* registerWindow)
     : LapValasztoWindow(state, registerWindow, "Tjavit",
                         QStringLiteral("Első részszámla választhatóvá tétele"),
                         QStringLiteral("Javítás"), QString()),

@@ -10,7 +10,7 @@ namespace reg {
 class JavitWindow : public LapValasztoWindow {
     Q_OBJECT
 public:
-    explicit JavitWindow(app::AppState& state, QWidget* registerWindow = nullptr);
+    explicit JavitWindow(core::AppState& state, QWidget* registerWindow = nullptr);
 
 protected:
     void valasztClick() override;

@@ -1,7 +1,7 @@
 #include "register/lapallapot.h"
 
 #include "core/idoszak.h"
-#include "sheet/kozos.h"
+#include "core/kozos.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
 

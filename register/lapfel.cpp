@@ -1,9 +1,9 @@
 #include "register/lapfel.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
 #include "masters/torzsadat.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 #include <QDate>

@@ -9,7 +9,7 @@
 #include <QHash>
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -34,7 +34,7 @@ struct LapfelModel {
 
 class Lapfel {
 public:
-    explicit Lapfel(app::AppState& st) : st_(st) {}
+    explicit Lapfel(core::AppState& st) : st_(st) {}
 
     // Fills the model from the sheet of the key. False when the window is
     // not to be shown: no such sheet, or its order record is missing ("Hibás a
@@ -43,7 +43,7 @@ public:
     bool betolt(const QString& idoszak, const QString& sorsz, const QString& resz, LapfelModel& m);
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
 };
 
 } // namespace reg

@@ -201,7 +201,7 @@ void LapfelWindow::mutat(const LapfelModel& m) {
     setWindowTitle(QStringLiteral("Elszámolási lap megtekintése"));
 }
 
-void wireMegtekintes(LapokWindow& w, app::AppState& st) {
+void wireMegtekintes(LapokWindow& w, core::AppState& st) {
     auto* lapfel = new LapfelWindow(&w);
     lapfel->setObjectName(QStringLiteral("Tlapfel"));
     MegtekintesHooks h;

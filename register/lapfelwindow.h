@@ -15,7 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -53,6 +53,6 @@ class LapokWindow;
 // Wires "Megtekintés" (Megtekints1) of the register window: a sheet from
 // 2005.02 goes to the register's entry-window hook (read-only), an older one
 // to a Tlapfel window made for the register.
-void wireMegtekintes(LapokWindow& w, app::AppState& st);
+void wireMegtekintes(LapokWindow& w, core::AppState& st);
 
 } // namespace reg

@@ -1,10 +1,10 @@
 #include "register/laploader.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/database.h"
 #include "masters/torzsadat.h"
-#include "sheet/kozos.h"
 #include "sheet/zarasok.h"
 
 namespace reg {
@@ -51,7 +51,7 @@ void napokTolt(sheet::LapModel& m, const QString& idoszak) {
     }
 }
 
-void fejTolt(app::AppState& st, const engine::Query& lap, const engine::Query& rend,
+void fejTolt(core::AppState& st, const engine::Query& lap, const engine::Query& rend,
              sheet::LapModel& m, Betoltes cel) {
     engine::Database& db = st.tables.dbo;
 
@@ -117,7 +117,7 @@ void fejTolt(app::AppState& st, const engine::Query& lap, const engine::Query& r
     }
 }
 
-bool lapBetolt(app::AppState& st, const LapKulcs& k, sheet::LapModel& m, Betoltes cel) {
+bool lapBetolt(core::AppState& st, const LapKulcs& k, sheet::LapModel& m, Betoltes cel) {
     engine::Database& db = st.tables.dbo;
     const QVariant resz = reszErtek(k.resz);
     const engine::Query lap = db.query(

@@ -14,7 +14,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -44,13 +44,13 @@ enum class Betoltes { Modositas, Megtekintes, KovetkezoResz };
 // empty result; an empty ELREND gives the order fields of a sheet without
 // one) with the patient and the names they point at.
 // Throws engine::DbError when a lookup cannot run.
-void fejTolt(app::AppState& state, const engine::Query& lap, const engine::Query& elrend,
+void fejTolt(core::AppState& state, const engine::Query& lap, const engine::Query& elrend,
              sheet::LapModel& m, Betoltes cel);
 
 // Loads the sheet of the key into the model for modification or viewing:
 // returns false (the model untouched) when LAP has no such sheet. Throws
 // engine::DbError when a query cannot run.
-bool lapBetolt(app::AppState& state, const LapKulcs& kulcs, sheet::LapModel& m,
+bool lapBetolt(core::AppState& state, const LapKulcs& kulcs, sheet::LapModel& m,
                Betoltes cel = Betoltes::Modositas);
 
 } // namespace reg

@@ -1,6 +1,6 @@
 #include "register/lapok.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
@@ -50,7 +50,7 @@ private:
 
 } // namespace
 
-Lapok::Lapok(app::AppState& state) : st_(state) {}
+Lapok::Lapok(core::AppState& state) : st_(state) {}
 
 engine::Table& Lapok::lap() const {
     return st_.tables.lap;

@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -74,7 +74,7 @@ enum class SorSzin { Normal, Ezust, Piros };
 
 class Lapok {
 public:
-    explicit Lapok(app::AppState& state);
+    explicit Lapok(core::AppState& state);
 
     engine::Table& lap() const;
 
@@ -163,7 +163,7 @@ private:
     void setFilter(const QString& filter);
     void lapokJelolese(bool jel);
 
-    app::AppState& st_;
+    core::AppState& st_;
     Mod mod_ = Mod::Rogzites;
     bool jelolomod_ = false;
     bool nyomtatomod_ = false;

@@ -1,6 +1,6 @@
 #include "register/lapokwindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/table.h"
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
@@ -79,7 +79,7 @@ struct Bezaras {
 
 } // namespace
 
-LapokWindow::LapokWindow(app::AppState& state, QWidget* mainWindow)
+LapokWindow::LapokWindow(core::AppState& state, QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowCloseButtonHint),
       st_(state), logic_(state), main_(mainWindow) {

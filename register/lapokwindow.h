@@ -39,7 +39,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace masters {
@@ -58,7 +58,7 @@ class LapokWindow : public QDialog {
     Q_OBJECT
 public:
     // `mainWindow`: the window this one stands below (may be null).
-    LapokWindow(app::AppState& state, QWidget* mainWindow = nullptr);
+    LapokWindow(core::AppState& state, QWidget* mainWindow = nullptr);
     ~LapokWindow() override;
 
     Lapok& logic() { return logic_; }
@@ -132,7 +132,7 @@ private:
     void retakeKeyboard();
     void wireCommands();
 
-    app::AppState& st_;
+    core::AppState& st_;
     Lapok logic_;
     QPointer<QWidget> main_;
 

@@ -1,6 +1,6 @@
 #include "register/lapparancsok.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "register/javit.h"

@@ -22,7 +22,7 @@
 #include <QString>
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -48,7 +48,7 @@ struct LapParancsHooks {
 
 class LapParancsok {
 public:
-    LapParancsok(app::AppState& state, LapParancsHooks hooks) : st_(state), h_(std::move(hooks)) {}
+    LapParancsok(core::AppState& state, LapParancsHooks hooks) : st_(state), h_(std::move(hooks)) {}
 
     void teljesszamla() { ujlap(QStringLiteral("T")); }
     void elsoreszszamla() { ujlap(QStringLiteral("E")); }
@@ -69,7 +69,7 @@ private:
     void ujlap(const QString& laptipus);
     void mutat(sheet::LapModel& m, const QString& felirat);
 
-    app::AppState& st_;
+    core::AppState& st_;
     LapParancsHooks h_;
 };
 

@@ -1,11 +1,11 @@
 #include "register/laptorles.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/changeunit.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "register/lapallapot.h"
-#include "sheet/kozos.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
 
@@ -42,7 +42,7 @@ void megszakit(engine::Table& lap) {
 
 } // namespace
 
-TorlesEredmeny torles(app::AppState& st, const Telenez& telenez) {
+TorlesEredmeny torles(core::AppState& st, const Telenez& telenez) {
     engine::Table& lap = st.tables.lap;
     const Kivalasztott k = kivalasztott(lap);
     if (!k.van) return TorlesEredmeny::Semmi;
@@ -102,7 +102,7 @@ TorlesEredmeny torles(app::AppState& st, const Telenez& telenez) {
     return TorlesEredmeny::Sztornozva;
 }
 
-bool atalakit(app::AppState& st) {
+bool atalakit(core::AppState& st) {
     engine::Table& lap = st.tables.lap;
     const Kivalasztott k = kivalasztott(lap);
     if (!k.van) return false;

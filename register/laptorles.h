@@ -15,7 +15,7 @@
 #include <QString>
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -30,10 +30,10 @@ enum class TorlesEredmeny { Semmi, Torolve, Sztornozva };
 
 // Trls1Click's decision and change for LAP's current record. The caller
 // recomputes the register figures after Torolve.
-TorlesEredmeny torles(app::AppState& state, const Telenez& telenez);
+TorlesEredmeny torles(core::AppState& state, const Telenez& telenez);
 
 // talakt1Click: full invoice <-> first partial invoice for LAP's current
 // record. True when the sheet was converted.
-bool atalakit(app::AppState& state);
+bool atalakit(core::AppState& state);
 
 } // namespace reg

@@ -1,6 +1,6 @@
 #include "register/lapvalasztowindow.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
 #include "masters/tablemodel.h"
@@ -40,7 +40,7 @@ void hint(QWidget* w, const QString& text) {
 
 } // namespace
 
-LapValasztoWindow::LapValasztoWindow(app::AppState& state, QWidget* registerWindow,
+LapValasztoWindow::LapValasztoWindow(core::AppState& state, QWidget* registerWindow,
                                      const char* name, const QString& caption,
                                      const QString& valasztCaption, const QString& windowHint)
     : QDialog(registerWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

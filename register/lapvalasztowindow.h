@@ -10,7 +10,7 @@
 
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace masters {
@@ -36,14 +36,14 @@ public:
     using QDialog::exec;
 
 protected:
-    LapValasztoWindow(app::AppState& state, QWidget* registerWindow, const char* name,
+    LapValasztoWindow(core::AppState& state, QWidget* registerWindow, const char* name,
                       const QString& caption, const QString& valasztCaption,
                       const QString& windowHint);
     void showEvent(QShowEvent* event) override;
     // "Választás" / "Javítás".
     virtual void valasztClick() = 0;
 
-    app::AppState& st_;
+    core::AppState& st_;
     QPointer<QWidget> register_;
     masters::BrowsePanel* Lapkep1 = nullptr;
     QPushButton* valaszt = nullptr;

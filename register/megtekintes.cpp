@@ -1,10 +1,10 @@
 #include "register/megtekintes.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 namespace reg {

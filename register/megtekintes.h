@@ -11,7 +11,7 @@
 
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -28,13 +28,13 @@ struct MegtekintesHooks {
 
 class Megtekintes {
 public:
-    Megtekintes(app::AppState& state, MegtekintesHooks hooks) : st_(state), h_(std::move(hooks)) {}
+    Megtekintes(core::AppState& state, MegtekintesHooks hooks) : st_(state), h_(std::move(hooks)) {}
 
     // Views LAP's current record (the register's selection).
     void Megtekints1Click();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     MegtekintesHooks h_;
 };
 

@@ -1,12 +1,12 @@
 #include "register/reszlap.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "register/laploader.h"
 #include "register/ujlap.h"
-#include "sheet/kozos.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
 
@@ -20,7 +20,7 @@ int egesz(const engine::Query& q, const QString& oszlop) {
 
 } // namespace
 
-QString partFelirat(app::AppState& st, const QString& utotag) {
+QString partFelirat(core::AppState& st, const QString& utotag) {
     try {
         const engine::Query q =
             st.tables.dbo.query(QStringLiteral("select megye, intkod, inte from part limit 1"));

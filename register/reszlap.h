@@ -10,18 +10,18 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
 namespace reg {
 
 // PART.megye, blank, PART.intkod, blank, PART.inte trimmed, then `utotag`.
-QString partFelirat(app::AppState& state, const QString& utotag);
+QString partFelirat(core::AppState& state, const QString& utotag);
 
 class Reszlap {
 public:
-    explicit Reszlap(app::AppState& state) : st_(state) {}
+    explicit Reszlap(core::AppState& state) : st_(state) {}
 
     // Kvetkezrszszmla1Click, steps 1 and 2: shows the refusal and returns
     // false before 2008.01 and in January.
@@ -37,7 +37,7 @@ public:
     bool valasztas(sheet::LapModel& m);
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
 };
 
 } // namespace reg

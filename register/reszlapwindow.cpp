@@ -6,7 +6,7 @@
 
 namespace reg {
 
-ReszlapWindow::ReszlapWindow(app::AppState& state, std::function<bool()> valasztas,
+ReszlapWindow::ReszlapWindow(core::AppState& state, std::function<bool()> valasztas,
                              QWidget* registerWindow)
     : LapValasztoWindow(state, registerWindow, "Treszlap", QString(), QStringLiteral("Választás"),
                         QStringLiteral("Elszámolási lapok kiválasztása a következő részszámlához")),

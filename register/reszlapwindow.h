@@ -14,7 +14,7 @@ class ReszlapWindow : public LapValasztoWindow {
 public:
     // `valasztas`: the register command's choice (LapParancsok::
     // reszlapValasztas): true when the entry window was shown.
-    ReszlapWindow(app::AppState& state, std::function<bool()> valasztas,
+    ReszlapWindow(core::AppState& state, std::function<bool()> valasztas,
                   QWidget* registerWindow = nullptr);
 
 protected:

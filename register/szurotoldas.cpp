@@ -1,6 +1,6 @@
 #include "register/szurotoldas.h"
 
-#include "sheet/kozos.h"
+#include "core/kozos.h"
 
 namespace reg {
 

@@ -1,16 +1,16 @@
 #include "register/ujlap.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/database.h"
 #include "register/lapallapot.h"
 #include "register/laploader.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 namespace reg {
 
-bool ujlapEll(app::AppState& st) {
+bool ujlapEll(core::AppState& st) {
     const QString c = st.id;
     if (c < core::hatar::ujLapRogzites.text()) {
         st.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
@@ -50,7 +50,7 @@ void fejUrit(sheet::LapModel& m) {
     m.vizitszam = 0;
 }
 
-void laptolt(app::AppState& st, const QString& laptipus, sheet::LapModel& m) {
+void laptolt(core::AppState& st, const QString& laptipus, sheet::LapModel& m) {
     const QString c = st.id;
     const QString sorsz = kovetkezoSorsz(st.tables.dbo, c);
     m.laptipus = laptipus;

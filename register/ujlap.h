@@ -9,7 +9,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace engine {
@@ -19,7 +19,7 @@ class Database;
 namespace reg {
 
 // May a new sheet be recorded in the current period? Shows the refusal.
-bool ujlapEll(app::AppState& state);
+bool ujlapEll(core::AppState& state);
 
 // The largest SORSZ of the year of period c plus one, five characters
 // padded with "0" ("00001" for the year's first sheet). Throws
@@ -29,7 +29,7 @@ QString kovetkezoSorsz(engine::Database& db, const QString& c);
 // laptolt: the model of a new sheet of kind "T" or "E" in the current
 // period, numbered; szerkesztheto true, modositas false. Throws
 // engine::DbError when the numbering query cannot run.
-void laptolt(app::AppState& state, const QString& laptipus, sheet::LapModel& m);
+void laptolt(core::AppState& state, const QString& laptipus, sheet::LapModel& m);
 
 // Every header field emptied, the counters "0", no choices: what laptolt
 // and the next partial invoice start from.

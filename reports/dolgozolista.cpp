@@ -1,6 +1,6 @@
 #include "reports/dolgozolista.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "reports/counties.h"
 #include "ui/messages.h"
 #include "ui/numberformat.h"

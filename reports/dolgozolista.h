@@ -19,14 +19,14 @@ Keret dolgozoKeret(const core::Idoszak& p, double szakapo, double szakiro);
 
 class DolgozoLista {
 public:
-    DolgozoLista(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
+    DolgozoLista(core::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
 
     // No worker under contract in the period: "Nincs a szolgáltatónak
     // dolgozói kerete!".
     std::optional<Lista> keszit();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 };
 

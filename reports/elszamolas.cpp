@@ -1,6 +1,6 @@
 #include "reports/elszamolas.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/dberror.h"
 #include "sheet/dijszorzo.h"
 #include "ui/messages.h"

@@ -20,7 +20,7 @@ double potlekSzorzo(const QVariant& tpotl);
 
 class HaviElszamolas {
 public:
-    HaviElszamolas(app::AppState& st, ProgramText program)
+    HaviElszamolas(core::AppState& st, ProgramText program)
         : st_(st), program_(std::move(program)) {}
 
     // No accounting read back for the period: "Nincs a szolgáltatónak
@@ -28,13 +28,13 @@ public:
     std::optional<Lista> keszit();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 };
 
 class Adatrogzites {
 public:
-    Adatrogzites(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
+    Adatrogzites(core::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
 
     // The sheets without an order record among those of the current period
     // and those sent with its shipment. Throws engine::DbError.
@@ -45,7 +45,7 @@ public:
     std::optional<Lista> keszit();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 };
 

@@ -1,6 +1,6 @@
 #include "reports/elszlap.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
 
 #include "reports/counties.h"
@@ -15,7 +15,7 @@ namespace reports {
 
 // ---------------------------------------------------------------- data
 
-std::shared_ptr<SheetLookups> SheetLookups::load(app::AppState& st) {
+std::shared_ptr<SheetLookups> SheetLookups::load(core::AppState& st) {
     auto lk = std::make_shared<SheetLookups>();
     st.tables.dbo.each(QStringLiteral("select kod10, nev from bnotorzs"), {},
                        [&](const QVariantList& r) {
@@ -50,7 +50,7 @@ QString versionText(const QString& version) {
 // day and ends on its first day or later, or has no end. A provider or
 // patient address part that is blank reads as NULL; it must not blank the
 // whole address.
-engine::Query telszlRows(app::AppState& st, const QString& c) {
+engine::Query telszlRows(core::AppState& st, const QString& c) {
     static const QString sql = QStringLiteral(
         "select a.intkod,a.finkod,a.idoszak,a.sorsz,a.resz,a.taj,a.tpotl,a.bnoki,a.bnorov,a.elb,"
         " a.apnap,a.bnofo,a.bnomell,a.bnoell,a.orvoskod,a.elszviz,a.elszam,"
@@ -69,7 +69,7 @@ engine::Query telszlRows(app::AppState& st, const QString& c) {
     return st.tables.dbo.query(sql, {lastDayIso(c), firstDayIso(c)});
 }
 
-engine::Query telszlrRows(app::AppState& st, const QString& c) {
+engine::Query telszlrRows(core::AppState& st, const QString& c) {
     // The eighteen visit slotCols: in LAP itself while it still has the old
     // layout, else in LAPOLD, where the conversion keeps the old sheets.
     QString slotCols, from;

@@ -12,7 +12,7 @@
 #include <QString>
 #include <memory>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -31,7 +31,7 @@ struct SheetLookups {
     QHash<QString, QString> doctor; // ORVOSKOD -> ONEV, trimmed
 
     // Reads both tables through SQL; throws engine::DbError.
-    static std::shared_ptr<SheetLookups> load(app::AppState& st);
+    static std::shared_ptr<SheetLookups> load(core::AppState& st);
 };
 
 // The first and last day of a period "YYYY.MM" as ISO dates, for the
@@ -41,8 +41,8 @@ QString lastDayIso(const QString& period);
 
 // The rows of the marked sheets of each layout for current period `c`.
 // Throw engine::DbError when the query cannot run.
-engine::Query telszlRows(app::AppState& st, const QString& c);
-engine::Query telszlrRows(app::AppState& st, const QString& c);
+engine::Query telszlRows(core::AppState& st, const QString& c);
+engine::Query telszlrRows(core::AppState& st, const QString& c);
 
 // The reports over those rows.
 Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,

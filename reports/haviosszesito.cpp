@@ -1,6 +1,6 @@
 #include "reports/haviosszesito.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/dberror.h"
 #include "reports/counties.h"
 #include "reports/elszlapparts.h"

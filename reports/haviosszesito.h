@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -40,7 +40,8 @@ public:
     // Shows the laid-out report modally (the print preview).
     using Preview = std::function<void(PageModel&)>;
 
-    HaviOsszesito(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
+    HaviOsszesito(core::AppState& st, ProgramText program)
+        : st_(st), program_(std::move(program)) {}
 
     // The command once the order-sheet number is known: the status text, the
     // queries, "Nincs erre az időszakra zárás!" when nothing was sent in P,
@@ -60,7 +61,7 @@ public:
     QStringList elteresek(const HaviFej& fej, const HaviAdatok& adatok);
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 };
 

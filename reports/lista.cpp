@@ -1,6 +1,6 @@
 #include "reports/lista.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/dberror.h"
 #include "ui/messages.h"
 #include "ui/numberformat.h"

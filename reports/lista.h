@@ -22,7 +22,7 @@
 #include <optional>
 #include <vector>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -114,7 +114,7 @@ public:
     using Preview = std::function<void(PageModel&, const CsvTabla*)>;
     using Build = std::function<std::optional<Lista>()>;
 
-    ListaFuttato(app::AppState& st, Preview preview, LayoutProgress progress = {})
+    ListaFuttato(core::AppState& st, Preview preview, LayoutProgress progress = {})
         : st_(st), preview_(std::move(preview)), progress_(std::move(progress)) {}
 
     // True when the preview was shown.
@@ -122,7 +122,7 @@ public:
     bool cancelled() const { return cancelled_; }
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     Preview preview_;
     LayoutProgress progress_;
     bool cancelled_ = false;

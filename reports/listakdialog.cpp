@@ -1,6 +1,6 @@
 #include "reports/listakdialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/bcsopdialog.h"
 #include "reports/dolgozolista.h"
 #include "reports/elszamolas.h"
@@ -51,7 +51,7 @@ private:
 
 } // namespace
 
-bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
+bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
               const ListaFuttato::Build& elso) {
     auto halad = std::make_shared<Halad>(parent);
     auto preview = [&](PageModel& pages, const CsvTabla* csv, bool egesz) {
@@ -85,9 +85,9 @@ bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& bui
     return run.fut(build);
 }
 
-void wireListak(app::AppState& st, const ProgramText& program, QWidget* mainWindow,
+void wireListak(core::AppState& st, const ProgramText& program, QWidget* mainWindow,
                 const std::function<QAction*(const QString&)>& menuItem) {
-    app::AppState* s = &st;
+    core::AppState* s = &st;
     auto wire = [&](const char* name, std::function<std::optional<Lista>()> build) {
         QAction* item = menuItem(QLatin1String(name));
         if (!item) return;

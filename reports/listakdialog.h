@@ -17,12 +17,12 @@ namespace reports {
 // first pages (built by `elso`) are previewed at once while the whole list
 // is built and laid out; its pages replace them when done. Cancelling the
 // whole list closes the preview.
-bool runLista(app::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
+bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
               const ListaFuttato::Build& elso = {});
 
 // Enables and connects the list items of the main menu, found by name
 // ("Szakpolk2", "TAJszmosellenrzlistaegybetegre1", ...).
-void wireListak(app::AppState& st, const ProgramText& program, QWidget* mainWindow,
+void wireListak(core::AppState& st, const ProgramText& program, QWidget* mainWindow,
                 const std::function<QAction*(const QString&)>& menuItem);
 
 } // namespace reports

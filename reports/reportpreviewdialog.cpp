@@ -1,6 +1,6 @@
 #include "reports/reportpreviewdialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "reports/renderer.h"
 #include "reports/sheetprint.h"
 #include "ui/messages.h"
@@ -111,7 +111,7 @@ void ReportPreviewDialog::show(PageModel model, ui::Messages& msg, const QString
     dlg.exec();
 }
 
-void printMarkedSheets(app::AppState& st, const ProgramText& program, QWidget* parent,
+void printMarkedSheets(core::AppState& st, const ProgramText& program, QWidget* parent,
                        const std::function<void()>& refreshList) {
     SheetPrint print(st, program);
     print.nyomtat(

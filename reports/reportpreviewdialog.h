@@ -12,7 +12,7 @@
 
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -64,7 +64,7 @@ private:
 // "Nyomtatás" of the register's print-selection mode: the marked sheets
 // previewed (reports::SheetPrint), the layout's progress on status panel 0
 // with the window kept painted, then `refreshList` (the marks are cleared).
-void printMarkedSheets(app::AppState& st, const ProgramText& program, QWidget* parent,
+void printMarkedSheets(core::AppState& st, const ProgramText& program, QWidget* parent,
                        const std::function<void()>& refreshList);
 
 } // namespace reports

@@ -1,6 +1,6 @@
 #include "reports/sheetprint.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"

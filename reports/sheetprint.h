@@ -8,7 +8,7 @@
 
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -20,7 +20,7 @@ public:
     // user closes it. The pages may be moved from.
     using Preview = std::function<void(PageModel&)>;
 
-    SheetPrint(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
+    SheetPrint(core::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
 
     // Runs the command for the current period: the previews, the message
     // "Nincs kiválasztva elszámolási lap!" when nothing was marked, then the
@@ -42,7 +42,7 @@ public:
     int printedReports() const { return printed_; }
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 
     int printed_ = 0;

@@ -1,6 +1,6 @@
 #include "reports/tajbe.h"
 
-#include "sheet/kozos.h"
+#include "core/kozos.h"
 #include "ui/messages.h"
 
 namespace reports {

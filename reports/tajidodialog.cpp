@@ -1,6 +1,6 @@
 #include "reports/tajidodialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "ui/hints.h"
 
 #include <QButtonGroup>
@@ -13,7 +13,7 @@
 
 namespace reports {
 
-TajidoDialog::TajidoDialog(app::AppState& state, QWidget* parent)
+TajidoDialog::TajidoDialog(core::AppState& state, QWidget* parent)
     : QDialog(parent), logic_(state.msg) {
     setObjectName(QStringLiteral("Ttajido"));
     setWindowTitle(QStringLiteral("Időszak bekérése"));
@@ -84,7 +84,7 @@ void TajidoDialog::B1Click() {
     if (span_) accept();
 }
 
-std::optional<TajIdoszak> askTajIdoszak(app::AppState& state, QWidget* parent) {
+std::optional<TajIdoszak> askTajIdoszak(core::AppState& state, QWidget* parent) {
     TajidoDialog d(state, parent);
     d.exec();
     return d.span();

@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -23,7 +23,7 @@ namespace reports {
 class TajidoDialog : public QDialog {
     Q_OBJECT
 public:
-    TajidoDialog(app::AppState& state, QWidget* parent = nullptr);
+    TajidoDialog(core::AppState& state, QWidget* parent = nullptr);
 
     QRadioButton* choice(Tajido::Valasztas v) const;
     QLineEdit* id1() const { return ID1; }
@@ -47,6 +47,6 @@ private:
 };
 
 // Shows the prompt; the span chosen, or nothing when it was closed.
-std::optional<TajIdoszak> askTajIdoszak(app::AppState& state, QWidget* parent);
+std::optional<TajIdoszak> askTajIdoszak(core::AppState& state, QWidget* parent);
 
 } // namespace reports

@@ -1,6 +1,6 @@
 #include "reports/tajlista.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 #include "ui/messages.h"
@@ -322,7 +322,7 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
     for (int i = 0; i < 9; ++i)
         d.addText(QStringLiteral("n%1").arg(i), kSzamlaloX + i * kSzamlaloW, 0, kSzamlaloW, kSor,
                   {}, kCella, Qt::AlignRight | Qt::AlignVCenter);
-    app::AppState* st = &st_;
+    core::AppState* st = &st_;
     d.beforePrint = [ossz, st](Band& b, const PrintContext& c) {
         const Sor& sor = ossz->adat->sorok[std::size_t(c.row)];
         if (!sor.marad) return false;

@@ -26,7 +26,7 @@ void tevekenysegHozza(QString& lista, const QString& tevkod);
 
 class TajLista {
 public:
-    TajLista(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
+    TajLista(core::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
 
     // One patient's sheets; none: "Nincs a <TAJ> TAJ-számú betegnek
     // elszámolási lapja!".
@@ -50,7 +50,7 @@ private:
     std::optional<Lista> keszit(const QString& cim, const QString& where,
                                 const QVariantList& params, int elsoSorok = 0);
 
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 };
 

@@ -1,6 +1,6 @@
 #include "reports/tajszdialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/betegvalasztowindow.h"
 #include "ui/fieldbinder.h"
 #include "ui/hints.h"
@@ -14,7 +14,7 @@
 
 namespace reports {
 
-TajszDialog::TajszDialog(app::AppState& state, QWidget* parent)
+TajszDialog::TajszDialog(core::AppState& state, QWidget* parent)
     : QDialog(parent), st_(state), logic_(state.msg) {
     setObjectName(QStringLiteral("Ttajsz"));
     setWindowTitle(QStringLiteral("TAJ-szám bekérése"));
@@ -84,7 +84,7 @@ void TajszDialog::OKClick() {
     accept();
 }
 
-std::optional<QString> askTaj(app::AppState& state, QWidget* parent) {
+std::optional<QString> askTaj(core::AppState& state, QWidget* parent) {
     TajszDialog d(state, parent);
     d.exec();
     return d.taj();

@@ -11,7 +11,7 @@
 class QLineEdit;
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -23,7 +23,7 @@ namespace reports {
 class TajszDialog : public QDialog {
     Q_OBJECT
 public:
-    TajszDialog(app::AppState& state, QWidget* parent = nullptr);
+    TajszDialog(core::AppState& state, QWidget* parent = nullptr);
 
     QLineEdit* e1() const { return E1; }
     QPushButton* okButton() const { return OK; }
@@ -38,7 +38,7 @@ private slots:
     void OKClick();
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     Tajsz logic_;
     QLineEdit* E1;
     QPushButton* OK;
@@ -47,6 +47,6 @@ private:
 };
 
 // Shows the prompt over `parent`; the TAJ number chosen, or nothing.
-std::optional<QString> askTaj(app::AppState& state, QWidget* parent);
+std::optional<QString> askTaj(core::AppState& state, QWidget* parent);
 
 } // namespace reports

@@ -1,6 +1,6 @@
 #include "reports/tobedialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "reports/haviadatok.h"
 #include "reports/haviosszesito.h"
 #include "reports/reportpreviewdialog.h"
@@ -15,7 +15,7 @@
 
 namespace reports {
 
-TobeDialog::TobeDialog(app::AppState& state, QWidget* parent)
+TobeDialog::TobeDialog(core::AppState& state, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       st_(state) {
@@ -67,12 +67,12 @@ void TobeDialog::OKBtnClick() {
     accept();
 }
 
-int TobeDialog::kerdez(app::AppState& state, QWidget* parent) {
+int TobeDialog::kerdez(core::AppState& state, QWidget* parent) {
     TobeDialog d(state, parent);
     return d.exec() == QDialog::Accepted ? d.szam() : 0;
 }
 
-void printHaviOsszesito(app::AppState& st, const ProgramText& program, QWidget* parent) {
+void printHaviOsszesito(core::AppState& st, const ProgramText& program, QWidget* parent) {
     const int elrsz = TobeDialog::kerdez(st, parent);
     HaviOsszesito(st, program).nyomtat(elrsz, [&](PageModel& pages) {
         ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);

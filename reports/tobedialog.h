@@ -13,7 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -22,11 +22,11 @@ namespace reports {
 class TobeDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TobeDialog(app::AppState& state, QWidget* parent = nullptr);
+    explicit TobeDialog(core::AppState& state, QWidget* parent = nullptr);
 
     // Shows the dialog modally; the number typed, 0 when it was closed
     // without "OK".
-    static int kerdez(app::AppState& state, QWidget* parent);
+    static int kerdez(core::AppState& state, QWidget* parent);
 
     int szam() const { return szam_; }
     QLineEdit* e1() const { return E1; }
@@ -39,7 +39,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    app::AppState& st_;
+    core::AppState& st_;
     int szam_ = 0;
     QLabel* Label1 = nullptr;
     QLineEdit* E1 = nullptr;
@@ -49,6 +49,6 @@ private:
 // "Havi összesítő a floppy küldeményhez" (Havisszestafloppykldemnyhez1Click):
 // the order-sheet number asked, then the summary of the current period in
 // the print preview.
-void printHaviOsszesito(app::AppState& st, const ProgramText& program, QWidget* parent);
+void printHaviOsszesito(core::AppState& st, const ProgramText& program, QWidget* parent);
 
 } // namespace reports

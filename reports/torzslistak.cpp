@@ -1,6 +1,6 @@
 #include "reports/torzslistak.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "ui/messages.h"
 
 namespace reports {

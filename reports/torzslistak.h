@@ -11,7 +11,7 @@ namespace reports {
 
 class Torzslistak {
 public:
-    Torzslistak(app::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
+    Torzslistak(core::AppState& st, ProgramText program) : st_(st), program_(std::move(program)) {}
 
     Lista apolok();
     Lista betegek();
@@ -25,7 +25,7 @@ public:
 private:
     Lista bno(const QString& alcim, const QString& where, const QVariantList& params);
 
-    app::AppState& st_;
+    core::AppState& st_;
     ProgramText program_;
 };
 

@@ -1,10 +1,10 @@
 #include "sheet/kapacitas.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 #include <QDir>
@@ -64,11 +64,11 @@ void Kapacitas::keretek(const QString& idoszak, double aora, double iora, KapacS
     sor.szerzodott = true;
 }
 
-QString Kapacitas::tempPath(const app::AppState& state) {
+QString Kapacitas::tempPath(const core::AppState& state) {
     return QDir(state.tempkonyvtar).filePath(QStringLiteral("Temp.dbf"));
 }
 
-void Kapacitas::tempTorol(app::AppState& state) {
+void Kapacitas::tempTorol(core::AppState& state) {
     if (state.tables.temp.isOpen()) state.tables.temp.close();
     const QString path = engine::findFileNoCase(tempPath(state));
     if (QFile::exists(path)) QFile::remove(path);
@@ -76,7 +76,7 @@ void Kapacitas::tempTorol(app::AppState& state) {
     if (QFile::exists(mdx)) QFile::remove(mdx);
 }
 
-bool Kapacitas::kapacnez(app::AppState& state, const LapModel& m) {
+bool Kapacitas::kapacnez(core::AppState& state, const LapModel& m) {
     felszabadit();
     state_ = &state;
     sorok_.clear();

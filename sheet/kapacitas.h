@@ -17,7 +17,7 @@
 #include <QString>
 #include <vector>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -49,7 +49,7 @@ public:
     // shows "Hiba a TEMP állomány készítésében!", a query that cannot run
     // "Hiba a lefutásban!"; the check goes on with what was obtained.
     // Returns false after such a message.
-    bool kapacnez(app::AppState& state, const LapModel& m);
+    bool kapacnez(core::AppState& state, const LapModel& m);
 
     // Counts one visit of worker `taj`; true when the worker is in the table
     // and now exceeds its frame.
@@ -62,12 +62,12 @@ public:
     const KapacSor* sor(const QString& taj) const;
 
     // The path of Temp.dbf in the TEMP working folder.
-    static QString tempPath(const app::AppState& state);
+    static QString tempPath(const core::AppState& state);
     // Deletes Temp.dbf (and an index file beside it) when it exists.
-    static void tempTorol(app::AppState& state);
+    static void tempTorol(core::AppState& state);
 
 private:
-    app::AppState* state_ = nullptr;
+    core::AppState* state_ = nullptr;
     std::vector<KapacSor> sorok_;
     QHash<QString, int> index_;
     bool tempNyitva_ = false;

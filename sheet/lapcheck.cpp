@@ -1,13 +1,13 @@
 #include "sheet/lapcheck.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "masters/betegek.h"
 #include "masters/betegvalaszto.h"
 #include "masters/torzsadat.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -67,7 +67,7 @@ QString kulcs(const QString& a, const QString& b) {
 
 // ---------------------------------------------------------------- checks
 
-bool szakvetell(app::AppState& state, const QString& lapsorsz, const QString& idoszak,
+bool szakvetell(core::AppState& state, const QString& lapsorsz, const QString& idoszak,
                 const QString& lapresz, const QString& szakvet, const QString& elrend,
                 const QString& taj) {
     ui::Messages& msg = state.msg;
@@ -136,7 +136,7 @@ bool vizitdbell(ui::Messages& msg, const QString& szamText, const QString& tipus
     return true;
 }
 
-bool elszamell(app::AppState& state, const QString& lapsorsz, const QString& idoszak,
+bool elszamell(core::AppState& state, const QString& lapsorsz, const QString& idoszak,
                bool modositas, const QString& mod, QString& elszam, const QString& taj,
                const QString& lezdat, const QString& szakvet, const QString& lapresz) {
     Q_UNUSED(lezdat); // the closing date of this sheet does not take part
@@ -212,7 +212,7 @@ bool lezdatell(ui::Messages& msg, const QString& lezdat, const QString& szakvet,
     return ok;
 }
 
-bool engdatell(app::AppState& state, const QString& engszam, QString& engdat) {
+bool engdatell(core::AppState& state, const QString& engszam, QString& engdat) {
     const bool nincsSzam = engszam.trimmed() == QLatin1String("0");
     if (!nincsSzam && uresDatum(engdat)) {
         state.msg.error(
@@ -229,7 +229,7 @@ bool engdatell(app::AppState& state, const QString& engszam, QString& engdat) {
     return kozos::datumell(state.msg, engdat, state.id);
 }
 
-bool engszamkell(app::AppState& state, const QString& taj, const QString& elszam,
+bool engszamkell(core::AppState& state, const QString& taj, const QString& elszam,
                  const QString& lapsorsz, const QString& idoszak) {
     // A non-numeric ordinal is its own field's fault, reported there.
     int n = 0;

@@ -19,7 +19,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace ui {
@@ -36,7 +36,7 @@ namespace sheet {
 // The start of care is not before the order, and (for a full invoice or a
 // first partial invoice outside January) does not fall within the visits of
 // one of the patient's earlier sheets since the month before it.
-bool szakvetell(app::AppState& state, const QString& lapsorsz, const QString& idoszak,
+bool szakvetell(core::AppState& state, const QString& lapsorsz, const QString& idoszak,
                 const QString& lapresz, const QString& szakvet, const QString& elrend,
                 const QString& taj);
 
@@ -48,7 +48,7 @@ bool vizitdbell(ui::Messages& msg, const QString& szam, const QString& tipus);
 // plus one while that care is open, 1 after a closed one (asked, and set on
 // "Igen"). Mode "L" (the field's own check) also corrects a wrong ordinal to
 // the right one; without mode the ordinal is changed only by the answer.
-bool elszamell(app::AppState& state, const QString& lapsorsz, const QString& idoszak,
+bool elszamell(core::AppState& state, const QString& lapsorsz, const QString& idoszak,
                bool modositas, const QString& mod, QString& elszam, const QString& taj,
                const QString& lezdat, const QString& szakvet, const QString& lapresz);
 
@@ -59,11 +59,11 @@ bool lezdatell(ui::Messages& msg, const QString& lezdat, const QString& szakvet,
 
 // The permit number and its date go together; a date without a permit number
 // is emptied (with a warning) and passes.
-bool engdatell(app::AppState& state, const QString& engszam, QString& engdat);
+bool engdatell(core::AppState& state, const QString& engszam, QString& engdat);
 
 // From the fifth continuous order on, more than 56 visits on the patient's
 // other sheets since the last closed care need the county office's permit.
-bool engszamkell(app::AppState& state, const QString& taj, const QString& elszam,
+bool engszamkell(core::AppState& state, const QString& taj, const QString& elszam,
                  const QString& lapsorsz, const QString& idoszak);
 
 // A self-care category is chosen (`pozicio` 0..2 of CB2, -1 none), and it is
@@ -74,7 +74,7 @@ bool onellatell(ui::Messages& msg, int pozicio, int terapia);
 
 class LapCheck {
 public:
-    LapCheck(app::AppState& state, LapModel& model) : st_(state), m_(model) {}
+    LapCheck(core::AppState& state, LapModel& model) : st_(state), m_(model) {}
 
     LapModel& model() { return m_; }
 
@@ -152,7 +152,7 @@ private:
                     const QString& control);
     bool patientChecksOff() const { return m_.betegtorzsbol; }
 
-    app::AppState& st_;
+    core::AppState& st_;
     LapModel& m_;
 };
 

@@ -1,12 +1,12 @@
 #include "sheet/lapmentes.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 #include "sheet/kapacitas.h"
-#include "sheet/kozos.h"
 #include "sheet/lapcheck.h"
 #include "sheet/napok.h"
 #include "sheet/telenez.h"
@@ -58,7 +58,7 @@ bool uj2016(const LapModel& m) {
 }
 
 // The record number of the first row the query finds; 0 when none.
-std::uint32_t rekord(app::AppState& state, const QString& sql, const QVariantList& params) {
+std::uint32_t rekord(core::AppState& state, const QString& sql, const QVariantList& params) {
     const engine::Query q = state.tables.dbo.query(sql, params);
     return q.isEmpty() ? 0 : std::uint32_t(q.value(0, 0).toLongLong());
 }
@@ -67,7 +67,7 @@ QVariantList kulcs(const LapModel& m) {
     return {m.lapsorsz, szoveg(m.lapresz), m.m_idosz};
 }
 
-bool talalhato(app::AppState& state, const QString& tabla, const QString& mezo,
+bool talalhato(core::AppState& state, const QString& tabla, const QString& mezo,
                const QString& ertek) {
     try {
         return !state.tables.dbo
@@ -123,7 +123,7 @@ QString LapMentes::hianyzoMezok(const LapModel& m) {
                            : QStringLiteral("A következő mezők kitöltése kötelező:\r") + hiany;
 }
 
-bool LapMentes::lapell(LapModel& m, app::AppState& state, Kapacitas& kapacitas) {
+bool LapMentes::lapell(LapModel& m, core::AppState& state, Kapacitas& kapacitas) {
     ui::Messages& msg = state.msg;
     const QString hiany = hianyzoMezok(m);
     if (!hiany.isEmpty()) {
@@ -206,7 +206,7 @@ bool LapMentes::lapell(LapModel& m, app::AppState& state, Kapacitas& kapacitas) 
     return r;
 }
 
-bool LapMentes::ujrakuldes(app::AppState& state, const QString& idoszak) {
+bool LapMentes::ujrakuldes(core::AppState& state, const QString& idoszak) {
     const engine::Query q = state.tables.dbo.query(
         QStringLiteral("select zaras from zaras where idoszak=? order by zaras limit 1"),
         QVariantList{idoszak});
@@ -218,13 +218,13 @@ bool LapMentes::ujrakuldes(app::AppState& state, const QString& idoszak) {
     return !(ebbenAHonapban && ma.day() <= 10);
 }
 
-bool LapMentes::letezik(app::AppState& state, const LapModel& m) {
+bool LapMentes::letezik(core::AppState& state, const LapModel& m) {
     return rekord(state,
                   QStringLiteral("select rowid from lap where sorsz=? and resz is ? and idoszak=?"),
                   kulcs(m)) != 0;
 }
 
-void LapMentes::ir(LapModel& m, app::AppState& state) {
+void LapMentes::ir(LapModel& m, core::AppState& state) {
     db::TableSet& t = state.tables;
     const bool k = m.modositas && ujrakuldes(state, m.m_idosz);
     if (t.part.isOpen() && (t.part.bof() || t.part.eof())) t.part.first();
@@ -351,7 +351,7 @@ void LapMentes::ir(LapModel& m, app::AppState& state) {
     }
 }
 
-LapMentes::Eredmeny LapMentes::mentes(LapModel& m, app::AppState& state) {
+LapMentes::Eredmeny LapMentes::mentes(LapModel& m, core::AppState& state) {
     {
         Kapacitas kapacitas;
         if (!lapell(m, state, kapacitas)) {

@@ -15,7 +15,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -34,27 +34,27 @@ public:
     };
 
     // mentClick without the window: check, ask, write, remove Temp.dbf.
-    static Eredmeny mentes(LapModel& m, app::AppState& state);
+    static Eredmeny mentes(LapModel& m, core::AppState& state);
 
     // The complete check: required fields, then every check in its order,
     // each failure with its own message; builds the capacity table and sets
     // m.vizitszam. True when the sheet may be saved.
-    static bool lapell(LapModel& m, app::AppState& state, Kapacitas& kapacitas);
+    static bool lapell(LapModel& m, core::AppState& state, Kapacitas& kapacitas);
 
     // The summary of the blank required fields (empty when none).
     static QString hianyzoMezok(const LapModel& m);
 
     // A changed sheet of period `idoszak` must be sent again: the period is
     // closed in ZARAS, and not in this month up to day 10.
-    static bool ujrakuldes(app::AppState& state, const QString& idoszak);
+    static bool ujrakuldes(core::AppState& state, const QString& idoszak);
 
     // LAP already holds a sheet with the model's key.
-    static bool letezik(app::AppState& state, const LapModel& m);
+    static bool letezik(core::AppState& state, const LapModel& m);
 
     // Writes the sheet (new, or replacing the one with its key when
     // m.modositas) and recomputes TELE of its series, as one unit. Throws
     // engine::DbError when a write fails; nothing has changed then.
-    static void ir(LapModel& m, app::AppState& state);
+    static void ir(LapModel& m, core::AppState& state);
 };
 
 } // namespace sheet

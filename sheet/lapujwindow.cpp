@@ -1,11 +1,11 @@
 #include "sheet/lapujwindow.h"
 #include "sheet/napokbinding.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "db/layouts.h"
 #include "masters/betegvalasztowindow.h"
 #include "masters/recordpickwindow.h"
-#include "sheet/kozos.h"
 #include "sheet/tevvaldialog.h"
 #include "ui/fieldbinder.h"
 #include "ui/fieldrule.h"
@@ -116,7 +116,7 @@ QString dayName(LapujWindow::DayField kind, int day) {
 
 } // namespace
 
-LapujWindow::LapujWindow(app::AppState& state, QWidget* parent)
+LapujWindow::LapujWindow(core::AppState& state, QWidget* parent)
     : QDialog(parent), st_(state), check_(state, model_) {
     setObjectName(QStringLiteral("Tlapuj"));
     setWindowTitle(QStringLiteral("Elszámolási lap rögzítése"));
@@ -139,7 +139,7 @@ LapujWindow::LapujWindow(app::AppState& state, QWidget* parent)
 
 LapujWindow::~LapujWindow() = default;
 
-LapujWindow* LapujWindow::of(app::AppState& state, QWidget* caller) {
+LapujWindow* LapujWindow::of(core::AppState& state, QWidget* caller) {
     QWidget* top = caller ? caller->window() : nullptr;
     while (top && top->parentWidget())
         top = top->parentWidget()->window();

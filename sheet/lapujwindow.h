@@ -29,7 +29,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 namespace masters {
@@ -45,12 +45,12 @@ namespace sheet {
 class LapujWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit LapujWindow(app::AppState& state, QWidget* parent = nullptr);
+    explicit LapujWindow(core::AppState& state, QWidget* parent = nullptr);
     ~LapujWindow() override;
 
     // The window of the main window above `caller`, made on first use and
     // reused for every sheet.
-    static LapujWindow* of(app::AppState& state, QWidget* caller);
+    static LapujWindow* of(core::AppState& state, QWidget* caller);
 
     // --- The sheet ---
 
@@ -129,7 +129,7 @@ private:
     void SB1Click();
     void dayDoubleClick(DayField kind, int day);
 
-    app::AppState& st_;
+    core::AppState& st_;
     LapModel model_;
     LapCheck check_;
     ui::FieldBinder* fields_ = nullptr;

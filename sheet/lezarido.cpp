@@ -1,9 +1,9 @@
 #include "sheet/lezarido.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
 
@@ -20,7 +20,7 @@ QString pontNelkul(QString s) {
 
 } // namespace
 
-Lezarido::Lezarido(app::AppState& state, LezdatEll lezdatell)
+Lezarido::Lezarido(core::AppState& state, LezdatEll lezdatell)
     : st_(state), lezdatell_(std::move(lezdatell)) {}
 
 void Lezarido::elokeszit(const QString& szakvetszoveg) {

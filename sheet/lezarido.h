@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -30,7 +30,7 @@ using LezdatEll =
 
 class Lezarido {
 public:
-    Lezarido(app::AppState& state, LezdatEll lezdatell);
+    Lezarido(core::AppState& state, LezdatEll lezdatell);
 
     // Before the dialog shows: the sheet is LAP's current record.
     void elokeszit(const QString& szakvetszoveg);
@@ -54,7 +54,7 @@ public:
 private:
     bool vanLap();
 
-    app::AppState& st_;
+    core::AppState& st_;
     LezdatEll lezdatell_;
     QString szakvet_;
     QString idoszak_, sorsz_;

@@ -1,6 +1,6 @@
 #include "sheet/lezaridodialog.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "sheet/lapcheck.h"
 #include "ui/fieldbinder.h"
 
@@ -13,7 +13,7 @@
 
 namespace sheet {
 
-LezaridoDialog::LezaridoDialog(app::AppState& state, QWidget* registerWindow)
+LezaridoDialog::LezaridoDialog(core::AppState& state, QWidget* registerWindow)
     : QDialog(registerWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                   Qt::WindowCloseButtonHint),
       logic_(state,

@@ -23,7 +23,7 @@ namespace sheet {
 class LezaridoDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit LezaridoDialog(app::AppState& state, QWidget* registerWindow = nullptr);
+    explicit LezaridoDialog(core::AppState& state, QWidget* registerWindow = nullptr);
 
     // Shows the dialog modally for LAP's current record (the register has
     // positioned it) with the start of care of its ELREND record.

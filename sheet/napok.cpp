@@ -1,10 +1,10 @@
 #include "sheet/napok.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "core/idoszak.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
 #include "sheet/kapacitas.h"
-#include "sheet/kozos.h"
 #include "sheet/lapcheck.h"
 #include "ui/messages.h"
 
@@ -52,12 +52,12 @@ QString kitoltendo(int i) {
            QStringLiteral(". napi adatokat ki kell tölteni!");
 }
 
-bool uj2009(const app::AppState& state) {
+bool uj2009(const core::AppState& state) {
     return state.id >= core::hatar::ujKuldemeny.text();
 }
 
 // The nurse is in APOL. A lookup that cannot run counts as not found.
-bool apolbanVan(app::AppState& state, const QString& taj) {
+bool apolbanVan(core::AppState& state, const QString& taj) {
     try {
         return !state.tables.dbo
                     .query(QStringLiteral("select 1 from apol where aptaj=? limit 1"),
@@ -115,7 +115,7 @@ bool vizitszamjo(int vizit, const QString& elrendelt, const QString& elszamolt) 
     return vizitszamjo(vizit, szam(elrendelt), szam(elszamolt));
 }
 
-CheckResult ellt1Exit(LapModel& m, app::AppState& state) {
+CheckResult ellt1Exit(LapModel& m, core::AppState& state) {
     CheckResult r;
     for (int i = 0; i < m.napokszama; ++i) {
         const QString e = m.ellt[size_t(i)].trimmed();
@@ -137,7 +137,7 @@ CheckResult ellt1Exit(LapModel& m, app::AppState& state) {
     return r;
 }
 
-CheckResult tevk1Exit(LapModel& m, app::AppState& state, int nap) {
+CheckResult tevk1Exit(LapModel& m, core::AppState& state, int nap) {
     const int i = nap - 1;
     const QString t = m.tevk[size_t(i)].trimmed();
     if (kozos::ures(t)) return {};
@@ -157,7 +157,7 @@ CheckResult tevk1Exit(LapModel& m, app::AppState& state, int nap) {
     return r;
 }
 
-CheckResult aptaj1Exit(LapModel& m, app::AppState& state, int nap, QString* vagolap) {
+CheckResult aptaj1Exit(LapModel& m, core::AppState& state, int nap, QString* vagolap) {
     int c = 0;
     for (int i = 0; i < m.napokszama; ++i) {
         const QString a = m.aptaj[size_t(i)].trimmed();
@@ -191,7 +191,7 @@ CheckResult aptaj1Exit(LapModel& m, app::AppState& state, int nap, QString* vago
     return {};
 }
 
-QSet<QString> foglaltNapok(app::AppState& state, const QString& sorsz, const QString& idoszak,
+QSet<QString> foglaltNapok(core::AppState& state, const QString& sorsz, const QString& idoszak,
                            bool modositas, const QStringList& datumok, const QString& taj,
                            const QString& resz) {
     QSet<QString> foglalt;
@@ -221,7 +221,7 @@ QSet<QString> foglaltNapok(app::AppState& state, const QString& sorsz, const QSt
     return foglalt;
 }
 
-bool napatfedes(app::AppState& state, const QString& sorsz, const QString& idoszak, bool modositas,
+bool napatfedes(core::AppState& state, const QString& sorsz, const QString& idoszak, bool modositas,
                 const QString& datum, const QString& taj, const QString& resz) {
     try {
         return foglaltNapok(state, sorsz, idoszak, modositas, {datum}, taj, resz).isEmpty();
@@ -231,7 +231,7 @@ bool napatfedes(app::AppState& state, const QString& sorsz, const QString& idosz
     }
 }
 
-bool napokell(LapModel& m, app::AppState& state, Kapacitas& kapacitas) {
+bool napokell(LapModel& m, core::AppState& state, Kapacitas& kapacitas) {
     bool r = true;
     kapacitas.kapacnez(state, m);
     QString f, l, tullepo;

@@ -13,7 +13,7 @@
 #include <QSet>
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -41,31 +41,31 @@ bool vizitszamjo(int vizit, int elrendelt, int elszamolt);
 bool vizitszamjo(int vizit, const QString& elrendelt, const QString& elszamolt);
 
 // Leaving any care-type field: the dates and care types of every row.
-CheckResult ellt1Exit(LapModel& m, app::AppState& state);
+CheckResult ellt1Exit(LapModel& m, core::AppState& state);
 // Leaving the main-activity field of day `nap` (1-based).
-CheckResult tevk1Exit(LapModel& m, app::AppState& state, int nap);
+CheckResult tevk1Exit(LapModel& m, core::AppState& state, int nap);
 // Leaving the nurse field of day `nap` (1-based): nurse lookup, row
 // completeness and the visit count (sets m.vszam). When the row left is
 // complete, *vagolap receives its TAJ number (for the clipboard).
-CheckResult aptaj1Exit(LapModel& m, app::AppState& state, int nap, QString* vagolap = nullptr);
+CheckResult aptaj1Exit(LapModel& m, core::AppState& state, int nap, QString* vagolap = nullptr);
 
 // The days ("YYYY.MM.DD") of `datumok` on which the patient `taj` already has a
 // visit on another sheet. When `modositas`, the visits of the sheet being
 // changed (serial, part, period) are left out. Throws engine::DbError when the
 // query cannot run.
-QSet<QString> foglaltNapok(app::AppState& state, const QString& sorsz, const QString& idoszak,
+QSet<QString> foglaltNapok(core::AppState& state, const QString& sorsz, const QString& idoszak,
                            bool modositas, const QStringList& datumok, const QString& taj,
                            const QString& resz);
 
 // True when the patient has no visit on another sheet on day `datum`.
 // A query that cannot run shows "Hiba a lefutásban!" and counts as true.
-bool napatfedes(app::AppState& state, const QString& sorsz, const QString& idoszak, bool modositas,
+bool napatfedes(core::AppState& state, const QString& sorsz, const QString& idoszak, bool modositas,
                 const QString& datum, const QString& taj, const QString& resz);
 
 // The complete day-grid check: reports every failure of every row, builds
 // the capacity table (kapacnez) and warns on an overrun without failing, and
 // sets m.vizitszam. The capacity table is closed at the end; its file stays
 // in TEMP until the saver removes it.
-bool napokell(LapModel& m, app::AppState& state, Kapacitas& kapacitas);
+bool napokell(LapModel& m, core::AppState& state, Kapacitas& kapacitas);
 
 } // namespace sheet

@@ -1,6 +1,6 @@
 #include "sheet/napokbinding.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "masters/recordpickwindow.h"
 #include "masters/valaszdialog.h"
 #include "sheet/lapmentes.h"
@@ -13,7 +13,7 @@
 
 namespace sheet {
 
-void NapokBinding::attach(LapujWindow& w, app::AppState& st, Pickers p) {
+void NapokBinding::attach(LapujWindow& w, core::AppState& st, Pickers p) {
     if (!p.valasz)
         p.valasz = [&st](QWidget* caller, const QString& mode) {
             return masters::pickValasz(st, caller, mode);

@@ -13,7 +13,7 @@
 
 class QWidget;
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -33,7 +33,7 @@ public:
     };
 
     // Plugs page 3 and "Mentés" into the window.
-    static void attach(LapujWindow& window, app::AppState& state, Pickers pickers = {});
+    static void attach(LapujWindow& window, core::AppState& state, Pickers pickers = {});
 };
 
 } // namespace sheet

@@ -1,13 +1,13 @@
 #include "sheet/telenez.h"
 
-#include "app/appstate.h"
+#include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/dberror.h"
-#include "sheet/kozos.h"
 #include "ui/messages.h"
 
 namespace sheet {
 
-void telenez(app::AppState& state, const QString& lapsorsz, const QString& arg) {
+void telenez(core::AppState& state, const QString& lapsorsz, const QString& arg) {
     const QString ev = state.id.left(4);
     const QVariantList params{lapsorsz, ev + QStringLiteral(".01"), ev + QStringLiteral(".12")};
     const QString where =

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-namespace app {
+namespace core {
 struct AppState;
 }
 
@@ -17,6 +17,6 @@ namespace sheet {
 // current period. A query that cannot run shows "Hiba a lefutásban!" and
 // changes nothing. Table failures while writing throw engine::DbError (the
 // caller's change unit rolls back).
-void telenez(app::AppState& state, const QString& lapsorsz, const QString& arg);
+void telenez(core::AppState& state, const QString& lapsorsz, const QString& arg);
 
 } // namespace sheet

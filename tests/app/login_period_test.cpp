@@ -1,8 +1,8 @@
 // The login and the accounting period, driven without windows.
 
-#include "app/appstate.h"
 #include "app/login.h"
 #include "app/period.h"
+#include "core/appstate.h"
 #include "engine/table.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
@@ -18,8 +18,8 @@ namespace {
 struct Fixture : ::testing::Test {
     testsupport::TempDir dir;
     ui::ScriptedMessages msg;
-    app::Clock clock{QDate(2024, 5, 15)};
-    app::AppState st{msg, clock};
+    core::Clock clock{QDate(2024, 5, 15)};
+    core::AppState st{msg, clock};
 
     void SetUp() override { st.tables.dbo.setDirectory(dir.path() + "/"); }
 
@@ -131,8 +131,8 @@ TEST_F(LoginTest, CancelAtStartEndsTheProgram) {
 
 TEST(PeriodDays, NapokszamolGivesBothForms) {
     ui::ScriptedMessages msg;
-    app::Clock clock;
-    app::AppState st(msg, clock);
+    core::Clock clock;
+    core::AppState st(msg, clock);
     app::napokszamol(st, "2024.02");
     EXPECT_EQ(st.kezdnap, "2024.02.01");
     EXPECT_EQ(st.vegnap, "2024.02.29");
@@ -145,8 +145,8 @@ TEST(PeriodDays, NapokszamolGivesBothForms) {
 
 TEST(PeriodFee, ErtadFollowsThePeriod) {
     ui::ScriptedMessages msg;
-    app::Clock clock;
-    app::AppState st(msg, clock);
+    core::Clock clock;
+    core::AppState st(msg, clock);
     const std::vector<std::pair<QString, int>> cases = {
         {"2016.11", 3700}, {"2016.10", 3380}, {"2000.02", 1800},
         {"1999.03", 1600}, {"1999.04", 1800}, {"2000.03", 1900},

@@ -1,10 +1,10 @@
 // The start-up sequence run headless on a demo program folder, with the
 // login and the period answered by a script.
 
-#include "app/appstate.h"
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
+#include "core/appstate.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
@@ -22,11 +22,11 @@ namespace {
 struct ScriptedDialogs : app::StartupDialogs {
     QString password = "titok";
     QString periodText = "2024.05";
-    bool login(app::AppState& st) override {
+    bool login(core::AppState& st) override {
         app::Login l(st, false);
         return l.prepare() && l.ok(password) == app::Login::Result::Accepted;
     }
-    bool period(app::AppState& st) override {
+    bool period(core::AppState& st) override {
         app::Period pc(st);
         return pc.ok(periodText) == app::Period::Result::Accepted;
     }
@@ -37,7 +37,7 @@ struct StartupTest : ::testing::Test {
     testsupport::TempDir work;
     QString oldCwd = QDir::currentPath();
     ui::ScriptedMessages msg;
-    app::Clock clock{QDate(2024, 5, 15)};
+    core::Clock clock{QDate(2024, 5, 15)};
     ScriptedDialogs dialogs;
 
     void SetUp() override {
@@ -48,7 +48,7 @@ struct StartupTest : ::testing::Test {
 
     QString data(const QString& name) const { return program.path() + "/DATA/" + name; }
 
-    app::Startup::Outcome start(app::AppState& st) {
+    app::Startup::Outcome start(core::AppState& st) {
         app::Startup s(st, dialogs);
         return s.run(program.path());
     }
@@ -57,7 +57,7 @@ struct StartupTest : ::testing::Test {
 } // namespace
 
 TEST_F(StartupTest, FreshStartReachesTheMainWindowWithEveryTable) {
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow) << msg.log().size();
     EXPECT_TRUE(msg.isEmpty()) << (msg.isEmpty() ? "" : msg.last().toStdString());
     EXPECT_EQ(st.id, "2024.05");
@@ -90,13 +90,13 @@ TEST_F(StartupTest, FreshStartReachesTheMainWindowWithEveryTable) {
 
 TEST_F(StartupTest, WrongPasswordEndsBeforeAnyTableIsMade) {
     {
-        app::AppState first(msg, clock);
+        core::AppState first(msg, clock);
         first.tables.dbo.setDirectory(program.path() + "/DATA/");
         app::Login l(first, false);
         ASSERT_TRUE(l.prepare());
         ASSERT_EQ(l.ok("titok"), app::Login::Result::Accepted);
     }
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     dialogs.password = "Titok";
     EXPECT_EQ(start(st), app::Startup::Outcome::EndProgram);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Érvénytelen jelszó!"));
@@ -106,7 +106,7 @@ TEST_F(StartupTest, WrongPasswordEndsBeforeAnyTableIsMade) {
 TEST_F(StartupTest, MissingCountyTablesEndTheProgramWithOnlySysAndZaras) {
     QFile::remove(data("PART.DBF"));
     QFile::remove(data("BNOTORZS.DBF"));
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     EXPECT_EQ(start(st), app::Startup::Outcome::EndProgram);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Nincsenek szerződéses adatok!\r"
                                             "Hiányzik:\r"
@@ -145,7 +145,7 @@ TEST_F(StartupTest, ContractWithoutFinkodEndsAfterThePeriod) {
         szerz.open(data("SZERZ.DBF"));
         szerz.appendRows(rows);
     }
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     EXPECT_EQ(start(st), app::Startup::Outcome::EndProgram);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Nincs a szerződésben FINKOD mező, így nem "
                                             "használható a program.\rKérjen új szerződés "
@@ -157,7 +157,7 @@ TEST_F(StartupTest, ContractWithoutFinkodEndsAfterThePeriod) {
 
 TEST_F(StartupTest, AWorkingFolderThatCannotBeMadeStopsTheRestButOpensTheWindow) {
     testsupport::writeAll(work.path() + "/KULD", "not a folder");
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     EXPECT_EQ(start(st), app::Startup::Outcome::MainWindow);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Nem lehet a KULD könyvtárat létrehozni"));
     EXPECT_TRUE(QFileInfo(work.path() + "/LISTA").isDir());
@@ -188,7 +188,7 @@ QStringList zarasRows(engine::Table& z) {
 TEST_F(StartupTest, ZaraspotolRecordsSentPeriodsAndReopensTheNextMonth) {
     clock.setToday(QDate(2020, 6, 10));
     dialogs.periodText = "2020.06";
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
     ASSERT_TRUE(msg.isEmpty());
 
@@ -217,7 +217,7 @@ TEST_F(StartupTest, ZaraspotolRecordsSentPeriodsAndReopensTheNextMonth) {
 }
 
 TEST_F(StartupTest, DuplicatePatientsLoseOneCopyPerStart) {
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
     engine::Table& b = st.tables.beteg;
     for (int i = 0; i < 3; ++i) {
@@ -253,7 +253,7 @@ TEST_F(StartupTest, DuplicatePatientsLoseOneCopyPerStart) {
 TEST_F(StartupTest, AnInterruptedOperationIsRolledBackBeforeTheTablesOpen) {
     std::uint32_t before = 0;
     {
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
         engine::Table& bno = st.tables.bno;
         before = bno.recordCount();
@@ -275,7 +275,7 @@ TEST_F(StartupTest, AnInterruptedOperationIsRolledBackBeforeTheTablesOpen) {
         raw.open(data("BNOTORZS.DBF"));
         EXPECT_LT(raw.recordCount(), before); // a deletion reached the file
     }
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
     EXPECT_EQ(st.tables.bno.recordCount(), before);
     EXPECT_FALSE(QFileInfo::exists(engine::journalPath(data(""))));
@@ -288,7 +288,7 @@ TEST_F(StartupTest, AnInterruptedOperationIsRolledBackBeforeTheTablesOpen) {
 // under that name, and the start goes on so that a backup can be restored.
 TEST_F(StartupTest, ADamagedJournalIsKeptAsideWithAdvice) {
     {
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
     }
     for (const QByteArray& bad : {QByteArray("SZJRNL01\1\0\0\0\0\0\0\0", 16) + QByteArray(64, 'x'),
@@ -296,7 +296,7 @@ TEST_F(StartupTest, ADamagedJournalIsKeptAsideWithAdvice) {
         SCOPED_TRACE(bad.size());
         msg.clear();
         testsupport::writeAll(engine::journalPath(data("")), bad);
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         EXPECT_EQ(start(st), app::Startup::Outcome::MainWindow);
         ASSERT_FALSE(msg.isEmpty());
         const QString said = msg.texts().front();
@@ -322,7 +322,7 @@ TEST_F(StartupTest, ADamagedJournalIsKeptAsideWithAdvice) {
 // login; the start goes on.
 TEST_F(StartupTest, AFolderThatTakesNoWritesIsSaidAtTheStart) {
     {
-        app::AppState st(msg, clock);
+        core::AppState st(msg, clock);
         ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
     }
     msg.clear();
@@ -332,7 +332,7 @@ TEST_F(StartupTest, AFolderThatTakesNoWritesIsSaidAtTheStart) {
         failed = true;
         return engine::testing::IoAction::Fail;
     });
-    app::AppState st(msg, clock);
+    core::AppState st(msg, clock);
     start(st);
     engine::testing::setIoHook(nullptr);
     ASSERT_TRUE(failed);
@@ -349,7 +349,7 @@ TEST_F(StartupTest, AFolderThatTakesNoWritesIsSaidAtTheStart) {
 
 TEST_F(StartupTest, ASecondCopyEndsRightAfterTheMessageTouchingNothing) {
     {
-        app::AppState first(msg, clock);
+        core::AppState first(msg, clock);
         ASSERT_EQ(start(first), app::Startup::Outcome::MainWindow);
     }
     const QString leftover = data("Lap.dbf.pack-tmp");
@@ -360,12 +360,12 @@ TEST_F(StartupTest, ASecondCopyEndsRightAfterTheMessageTouchingNothing) {
     msg.clear();
     struct Counting : ScriptedDialogs {
         int logins = 0;
-        bool login(app::AppState& st) override {
+        bool login(core::AppState& st) override {
             ++logins;
             return ScriptedDialogs::login(st);
         }
     } counting;
-    app::AppState second(msg, clock);
+    core::AppState second(msg, clock);
     EXPECT_EQ(app::Startup(second, counting).run(program.path()),
               app::Startup::Outcome::EndProgram);
     EXPECT_EQ(counting.logins, 0);
@@ -375,7 +375,7 @@ TEST_F(StartupTest, ASecondCopyEndsRightAfterTheMessageTouchingNothing) {
 
     // Alone, the next start removes what a killed run left.
     held.close();
-    app::AppState third(msg, clock);
+    core::AppState third(msg, clock);
     ASSERT_EQ(start(third), app::Startup::Outcome::MainWindow);
     EXPECT_FALSE(QFileInfo::exists(leftover));
 }

@@ -69,7 +69,7 @@ QStringList filesOf(const QString& dir) {
 
 struct BackupTest : ::testing::Test {
     std::unique_ptr<testsupport::StartedApp> app;
-    app::AppState* st = nullptr;
+    core::AppState* st = nullptr;
     ui::ScriptedMessages* msg = nullptr;
     ScriptedFolders folders;
     ScriptedSources sources;

@@ -3,9 +3,9 @@
 
 #include "dbfixture.h"
 
+#include "core/kozos.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
-#include "sheet/kozos.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // engine's table builder, sheets and visits put into a started program's
 // tables, and a table file's bytes for "nothing changed" checks.
 
-#include "app/appstate.h"
+#include "core/appstate.h"
 #include "engine/dbfheader.h"
 #include "engine/tablebuilder.h"
 #include "support/testsupport.h"
@@ -35,7 +35,7 @@ inline void writeDbf(const QString& path, std::vector<engine::FieldDef> fields,
 
 // A sheet of `szviz` visits with one visit row per day from the first of the
 // period, `vizitdb` visits each.
-inline void addSheet(app::AppState& st, const QString& idoszak, const QString& sorsz,
+inline void addSheet(core::AppState& st, const QString& idoszak, const QString& sorsz,
                      const QString& resz, int szviz, int rows, int vizitdb = 1) {
     st.tables.dbo.exec(QStringLiteral("insert into lap (idoszak, intkod, sorsz, resz, taj, szviz) "
                                       "values (?, '1890', ?, ?, '123456788', ?)"),

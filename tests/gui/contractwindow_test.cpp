@@ -33,7 +33,7 @@ private slots:
     void cleanup() { app.reset(); }
 
     void contractListGroupAndPanels() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         masters::ContractWindow w(st);
         QCOMPARE(w.windowTitle(), demo::providerCode() + " " + demo::providerName() +
                                       QStringLiteral(" szerződéses adatai"));
@@ -79,7 +79,7 @@ private slots:
     }
 
     void remainderThroughTheFields() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         masters::RemaindersWindow w(st);
         w.logic().open();
         QVERIFY(showAndActivate(w));

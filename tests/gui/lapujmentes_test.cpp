@@ -54,7 +54,7 @@ private slots:
     void cleanup() { f.reset(); }
 
     void wholeSheetTypedAndSaved() {
-        app::AppState& st = f->st();
+        core::AppState& st = f->st();
         sheet::LapujWindow w(st);
         w.setPickers({{}, {}, {}, {}, [](QWidget*) {
                           return testsupport::tevekenysegek({QStringLiteral("7")});
@@ -132,7 +132,7 @@ private slots:
     }
 
     void partialRowSendsTheFocusBack() {
-        app::AppState& st = f->st();
+        core::AppState& st = f->st();
         sheet::LapujWindow w(st);
         sheet::LapModel m = f->lap();
         w.loadModel(m);

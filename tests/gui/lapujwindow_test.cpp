@@ -59,7 +59,7 @@ class LapujWindowTest : public QObject {
 private slots:
     void init() {
         app = std::make_unique<testsupport::StartedApp>();
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         bno = st.tables.dbo.query("select kod10 from bnotorzs where kod10 not like 'Z%' limit 1")
                   .value(0, 0)
                   .toString();
@@ -79,7 +79,7 @@ private slots:
     }
 
     void tabThroughPagesOneAndTwoToTheDayGrid() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         st.tables.telep.first();
         const QString kod = st.tables.telep.text("KOZIGKOD");
         QVERIFY(showAndActivate(*w));

@@ -1,9 +1,9 @@
 // The login dialog: its controls, the first password, a wrong one, "Mégsem",
 // Esc and the close box at start-up, and the password change from the menu.
 
-#include "app/appstate.h"
-#include "app/clock.h"
 #include "app/logindialog.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
@@ -20,7 +20,7 @@ class LoginDialogTest : public QObject {
 
     std::unique_ptr<testsupport::BareApp> app_;
 
-    app::AppState& state() {
+    core::AppState& state() {
         app_ = std::make_unique<testsupport::BareApp>();
         return app_->state;
     }
@@ -32,7 +32,7 @@ class LoginDialogTest : public QObject {
     }
 
     // Logs in once with `typed`; true when the dialog was accepted.
-    bool loginWith(app::AppState& st, const QString& typed, bool* end = nullptr) {
+    bool loginWith(core::AppState& st, const QString& typed, bool* end = nullptr) {
         app::LoginDialog dlg(st, false);
         dlg.show();
         QTest::keyClicks(edit(dlg), typed);
@@ -70,14 +70,14 @@ private slots:
     }
 
     void firstStartStoresThePassword() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
         QVERIFY(app_->msg.isEmpty());
         QCOMPARE(stored(), QStringLiteral("145147148"));
     }
 
     void enterPressesOk() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         app::LoginDialog dlg(st, false);
         dlg.show();
         QTest::keyClicks(edit(dlg), "Titok");
@@ -88,7 +88,7 @@ private slots:
     }
 
     void theNextStartWantsTheSamePassword() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
         QVERIFY(loginWith(st, "abc"));
         bool end = false;
@@ -98,7 +98,7 @@ private slots:
     }
 
     void emptyAtStartUpEnds() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         bool end = false;
         QVERIFY(!loginWith(st, "", &end));
         QVERIFY(end);
@@ -106,7 +106,7 @@ private slots:
     }
 
     void cancelEscapeAndCloseBoxAtStartUpEnd() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         {
             app::LoginDialog dlg(st, false);
             dlg.show();
@@ -131,7 +131,7 @@ private slots:
     }
 
     void changeFromTheMenu() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
         app::LoginDialog dlg(st, true);
         dlg.show();
@@ -146,7 +146,7 @@ private slots:
     }
 
     void cancelOrEmptyFromTheMenuKeepsTheOldPassword() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         QVERIFY(loginWith(st, "abc"));
         {
             app::LoginDialog dlg(st, true);

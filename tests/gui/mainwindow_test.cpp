@@ -2,11 +2,11 @@
 // nesting, what is enabled and what is hidden), the top panel, the status
 // panels and the windows of the "Súgó" menu.
 
-#include "app/appstate.h"
-#include "app/clock.h"
 #include "app/mainwindow.h"
 #include "app/paths.h"
 #include "app/programinfo.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "support/guisupport.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
@@ -119,8 +119,8 @@ class MainWindowTest : public QObject {
 private slots:
     void everyMenuItemWithCaptionHintAndPlace() {
         ui::ScriptedMessages msg;
-        app::Clock clock(QDate(2024, 5, 15));
-        app::AppState st(msg, clock);
+        core::Clock clock(QDate(2024, 5, 15));
+        core::AppState st(msg, clock);
         app::MainWindow w(st);
 
         QHash<QString, QStringList> order; // container -> its items, as the table gives them
@@ -153,8 +153,8 @@ private slots:
 
     void resolutionItemsHiddenWith800Checked() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         app::MainWindow w(st);
         auto* felb = w.findChild<QMenu*>("Felbonts1");
         QVERIFY(felb);
@@ -180,8 +180,8 @@ private slots:
 
     void topPanelAndStatusPanels() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         st.id = "2023.11";
         app::MainWindow w(st);
         QCOMPARE(w.objectName(), QStringLiteral("Tfokep"));
@@ -211,8 +211,8 @@ private slots:
 
     void hintsGoToStatusPanelZero() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         app::MainWindow w(st);
         w.menuItem("Indexels1")->showStatusText(&w);
         QCOMPARE(msg.statusText(0), QStringLiteral("Indexelés"));
@@ -225,8 +225,8 @@ private slots:
 
     void aboutBox() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         app::MainWindow w(st);
         QString caption, version, title, hint, objectName;
         int makerLines = 0;
@@ -254,8 +254,8 @@ private slots:
 
     void pathsText() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         st.munkakonyvtar = "/home/apolo/szak";
         st.datakonyvtar = "/home/apolo/szak/DATA";
         st.listakonyvtar = "/home/apolo/szak/LISTA";
@@ -271,8 +271,8 @@ private slots:
 
     void pathsWindow() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         st.munkakonyvtar = "/x";
         st.datakonyvtar = "/x/DATA";
         st.listakonyvtar = "/x/LISTA";
@@ -298,8 +298,8 @@ private slots:
 
     void helpContents() {
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         app::MainWindow w(st);
         w.setGeometry(40, 60, 760, 560);
         w.show();
@@ -329,8 +329,8 @@ private slots:
 
     void periodFromTheMenu() {
         ui::ScriptedMessages msg;
-        app::Clock clock(QDate(2024, 5, 15));
-        app::AppState st(msg, clock);
+        core::Clock clock(QDate(2024, 5, 15));
+        core::AppState st(msg, clock);
         st.id = "2024.05";
         st.zartidoszak = true;
         app::MainWindow w(st);
@@ -359,8 +359,8 @@ private slots:
     void passwordChangeFromTheMenu() {
         testsupport::TempDir data;
         ui::ScriptedMessages msg;
-        app::Clock clock;
-        app::AppState st(msg, clock);
+        core::Clock clock;
+        core::AppState st(msg, clock);
         st.tables.dbo.setDirectory(data.path() + "/");
         app::MainWindow w(st);
         QString caption, label;

@@ -42,7 +42,7 @@ private slots:
     // Every typing field of the patient takes at most its BETEG column;
     // text pasted into "Utca, házszám. stb" loses its control characters.
     void fieldsTakeNoMoreThanTheirColumns() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         masters::BetegekWindow w(st);
         QVERIFY(showAndActivate(w));
         auto* binder = w.findChild<ui::FieldBinder*>();
@@ -70,7 +70,7 @@ private slots:
     }
 
     void addPatientThroughTheFields() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         engine::Table& beteg = st.tables.beteg;
         const quint32 before = beteg.recordCount();
         st.tables.telep.first();
@@ -187,7 +187,7 @@ private slots:
     }
 
     void substituteIdentifierAndEscape() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         const quint32 count = st.tables.beteg.recordCount();
         const auto gen = st.tables.beteg.generation();
         masters::BetegekWindow w(st);
@@ -213,7 +213,7 @@ private slots:
     }
 
     void modifyOpensOnTheCurrentPatient() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         masters::BetegekWindow w(st);
         QVERIFY(showAndActivate(w));
         engine::Table& beteg = st.tables.beteg;
@@ -241,7 +241,7 @@ private slots:
     }
 
     void doubleClickOnTheCodeOpensTheSettlementPicker() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         st.tables.telep.last();
         const masters::Telepules chosen{st.tables.telep.text("KOZIGKOD"),
                                         st.tables.telep.text("HELYNEV")};
@@ -278,7 +278,7 @@ private slots:
     }
 
     void pickerEnterChoosesEscapeDoesNot() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         {
             masters::BetegValasztoWindow p(st, nullptr, true);
             QVERIFY(showAndActivate(p));

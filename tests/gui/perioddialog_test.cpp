@@ -2,9 +2,9 @@
 // selected, Esc and the close box at start-up and from the menu, and a closed
 // period's question.
 
-#include "app/appstate.h"
-#include "app/clock.h"
 #include "app/perioddialog.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "db/localtables.h"
 #include "support/guisupport.h"
 #include "support/testsupport.h"
@@ -22,7 +22,7 @@ class PeriodDialogTest : public QObject {
     std::unique_ptr<testsupport::BareApp> app_;
 
     // A data folder with an empty ZARAS, open; today is 2024.05.15; start-up.
-    app::AppState& state() {
+    core::AppState& state() {
         app_ = std::make_unique<testsupport::BareApp>(QDate(2024, 5, 15));
         db::LocalTables(app_->state.tables, app_->msg).crtzaras();
         app_->state.idoszakmenu = false;
@@ -62,7 +62,7 @@ private slots:
     }
 
     void enterWithAValidPeriodAccepts() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "202402");
@@ -80,7 +80,7 @@ private slots:
     }
 
     void okButtonAcceptsTheCurrentMonth() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "202405");
@@ -90,7 +90,7 @@ private slots:
     }
 
     void aRefusedPeriodStaysSelected() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "202406"); // next month
@@ -110,7 +110,7 @@ private slots:
     }
 
     void aHalfTypedPeriodIsRefused() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "20241");
@@ -128,7 +128,7 @@ private slots:
     }
 
     void escapeAtStartUpEndsTheProgram() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClicks(me1(dlg), "202402");
@@ -155,7 +155,7 @@ private slots:
     }
 
     void escapeFromTheMenuOnlyCloses() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         st.idoszakmenu = true;
         st.id = "2024.03";
         app::PeriodDialog dlg(st);
@@ -172,7 +172,7 @@ private slots:
     }
 
     void aClosedPeriodAsksFirst() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         addZaras("2024.03", QDate(2024, 4, 5));
         app_->msg.answer(true);
         app::PeriodDialog dlg(st);
@@ -187,7 +187,7 @@ private slots:
     }
 
     void refusingAClosedPeriodAtStartUpEnds() {
-        app::AppState& st = state();
+        core::AppState& st = state();
         addZaras("2024.03", QDate(2024, 4, 5));
         app_->msg.answer(false);
         app::PeriodDialog dlg(st);

@@ -42,7 +42,7 @@ private slots:
     void cleanup() { app.reset(); }
 
     void nurseAddedThroughTheFields() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         masters::PersonWindow w(st, masters::apolConfig());
         QVERIFY(showAndActivate(w));
         QCOMPARE(w.objectName(), QStringLiteral("TApolfel"));
@@ -87,7 +87,7 @@ private slots:
     }
 
     void doctorDuplicateKeepsThePanelAndEscClosesStepByStep() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         st.tables.orvos.append();
         st.tables.orvos.setValue("ORVOSKOD", "12345");
         st.tables.orvos.setValue("ONEV", QStringLiteral("Dr. Kiss"));
@@ -136,7 +136,7 @@ private slots:
     // characters is stored without them, one with a character the tables
     // cannot store is refused with a message before anything is asked.
     void doctorFieldsHoldWhatTheirColumnsHold() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         masters::PersonWindow w(st, masters::orvosConfig());
         QVERIFY(showAndActivate(w));
         auto* OP = child<QLineEdit>(w, "OP");
@@ -170,7 +170,7 @@ private slots:
     }
 
     void pickersReturnTheirChoice() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         QWidget mainWindow;
         auto* sheet = new QDialog(&mainWindow);
         sheet->resize(600, 400);
@@ -246,7 +246,7 @@ private slots:
     }
 
     void bnoViewerAndPicker() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         QWidget mainWindow;
         masters::BnoViewerWindow v(st, &mainWindow);
         QVERIFY(showAndActivate(v));

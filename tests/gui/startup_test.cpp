@@ -3,14 +3,14 @@
 // builds it, then what the main window shows and what the start-up left on
 // disk. Then the menu commands that work on the open tables.
 
-#include "app/appstate.h"
-#include "app/clock.h"
 #include "app/login.h"
 #include "app/mainwindow.h"
 #include "app/paths.h"
 #include "app/period.h"
 #include "app/qtstartupdialogs.h"
 #include "app/startup.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "db/layouts.h"
 #include "engine/table.h"
 #include "support/guisupport.h"
@@ -49,12 +49,12 @@ public:
 struct ScriptedDialogs : app::StartupDialogs {
     QString password;
     QString periodText;
-    bool login(app::AppState& st) override {
+    bool login(core::AppState& st) override {
         app::Login l(st, false);
         l.prepare();
         return l.ok(password) != app::Login::Result::EndProgram;
     }
-    bool period(app::AppState& st) override {
+    bool period(core::AppState& st) override {
         app::Period choice(st);
         return choice.ok(periodText) == app::Period::Result::Accepted;
     }
@@ -74,8 +74,8 @@ class StartupTest : public QObject {
     QString oldCwd_;
     std::unique_ptr<testsupport::TempDir> program_, work_;
     std::unique_ptr<WindowMessages> msg_;
-    std::unique_ptr<app::Clock> clock_;
-    std::unique_ptr<app::AppState> st_;
+    std::unique_ptr<core::Clock> clock_;
+    std::unique_ptr<core::AppState> st_;
     std::unique_ptr<app::MainWindow> window_;
     ScriptedDialogs dialogs_;
     app::Startup::Outcome outcome_ = app::Startup::Outcome::EndProgram;
@@ -85,7 +85,7 @@ class StartupTest : public QObject {
         window_.reset();
         st_.reset();
         msg_ = std::make_unique<WindowMessages>();
-        st_ = std::make_unique<app::AppState>(*msg_, *clock_);
+        st_ = std::make_unique<core::AppState>(*msg_, *clock_);
         window_ = std::make_unique<app::MainWindow>(*st_);
         app::MainWindow* w = window_.get();
         msg_->sink = [w](int panel, const QString& text) { w->setStatusText(panel, text); };
@@ -102,7 +102,7 @@ private slots:
         oldCwd_ = QDir::currentPath();
         program_ = std::make_unique<testsupport::TempDir>();
         work_ = std::make_unique<testsupport::TempDir>();
-        clock_ = std::make_unique<app::Clock>(QDate(2024, 5, 15));
+        clock_ = std::make_unique<core::Clock>(QDate(2024, 5, 15));
         demo::makeDemoData(program_->path(), clock_->today());
         QVERIFY(QDir::setCurrent(work_->path()));
     }
@@ -228,7 +228,7 @@ private slots:
 
     void theProgramsOwnDialogs() {
         msg_ = std::make_unique<WindowMessages>();
-        st_ = std::make_unique<app::AppState>(*msg_, *clock_);
+        st_ = std::make_unique<core::AppState>(*msg_, *clock_);
         QStringList seen;
         // each modal window as it comes: the login, then the period
         std::function<void(QWidget*)> answer = [&](QWidget* dlg) {
@@ -255,7 +255,7 @@ private slots:
 
         // Esc in the period dialog at the next start ends the program.
         st_.reset();
-        st_ = std::make_unique<app::AppState>(*msg_, *clock_);
+        st_ = std::make_unique<core::AppState>(*msg_, *clock_);
         answer = [&](QWidget* dlg) {
             if (dlg->objectName() == "TPasswordDlg") {
                 QTest::keyClicks(dlg->findChild<QLineEdit*>("Password"), "titok");

@@ -94,7 +94,7 @@ private slots:
     void cleanup() { app.reset(); }
 
     void theApplicationShell() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         app::MainWindow main(st);
         check(main);
         app::AboutDialog about;
@@ -115,7 +115,7 @@ private slots:
     }
 
     void theMasterDataWindows() {
-        app::AppState& st = app->state;
+        core::AppState& st = app->state;
         auto uj = [](QWidget& w) {
             return [&w] { testsupport::child<QPushButton>(w, "uj")->click(); };
         };

@@ -16,7 +16,7 @@ namespace {
 
 struct ContractTest : ::testing::Test {
     std::unique_ptr<testsupport::StartedApp> app;
-    app::AppState* st = nullptr;
+    core::AppState* st = nullptr;
 
     void SetUp() override {
         app = std::make_unique<testsupport::StartedApp>();

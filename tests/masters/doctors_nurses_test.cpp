@@ -22,7 +22,7 @@ namespace {
 
 struct DoctorsNursesTest : ::testing::Test {
     std::unique_ptr<testsupport::StartedApp> app;
-    app::AppState* st = nullptr;
+    core::AppState* st = nullptr;
     ui::ScriptedMessages* msg = nullptr;
 
     void SetUp() override {

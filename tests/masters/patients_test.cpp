@@ -18,7 +18,7 @@ namespace {
 
 struct PatientsTest : ::testing::Test {
     std::unique_ptr<testsupport::StartedApp> app;
-    app::AppState* st = nullptr;
+    core::AppState* st = nullptr;
     ui::ScriptedMessages* msg = nullptr;
     engine::Table* beteg = nullptr;
     QString kod, hely; // a settlement of TELEPUL

@@ -3,9 +3,9 @@
 // pickers' results, and the remainders' register.
 
 #include "masters/bcsop.h"
-#include "masters/valasz.h"
 #include "masters/recordpick.h"
 #include "masters/remainders.h"
+#include "masters/valasz.h"
 
 #include "engine/table.h"
 #include "support/startedapp.h"
@@ -113,7 +113,7 @@ namespace {
 
 struct SmallMastersTest : ::testing::Test {
     std::unique_ptr<testsupport::StartedApp> app;
-    app::AppState* st = nullptr;
+    core::AppState* st = nullptr;
     ui::ScriptedMessages* msg = nullptr;
 
     void SetUp() override {

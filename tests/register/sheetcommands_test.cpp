@@ -43,7 +43,7 @@ protected:
     }
     engine::Database& db() { return app->state.tables.dbo; }
     engine::Table& lap() { return app->state.tables.lap; }
-    app::AppState& st() { return app->state; }
+    core::AppState& st() { return app->state; }
 
     // A sheet with its ELREND record and a visit row on days 3 and 5.
     void add(const Lap& l, bool elrend = true) {

@@ -60,7 +60,7 @@ struct Visit {
 };
 
 // A sheet with its order record (unless `elrend` is false) and its visits.
-void sheet(app::AppState& st, const QString& idoszak, const QString& sorsz, const QString& resz,
+void sheet(core::AppState& st, const QString& idoszak, const QString& sorsz, const QString& resz,
            const QString& taj, const std::vector<Visit>& visits, bool elrend = true, int elszam = 1,
            const QString& tpotl = "I", const QString& elkuldve = {}) {
     int szviz = 0;
@@ -101,7 +101,7 @@ void sheet(app::AppState& st, const QString& idoszak, const QString& sorsz, cons
                              {"ELIDO", v.elido}});
 }
 
-void patient(app::AppState& st, const QString& taj, const QString& nev) {
+void patient(core::AppState& st, const QString& taj, const QString& nev) {
     add(st.tables.beteg, {{"TAJ", taj}, {"NEV", nev}, {"NEME", "N"}});
 }
 
@@ -244,7 +244,7 @@ TEST(Listak, MasterListsCarryTitleColumnsAndRows) {
 
 TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
     testsupport::StartedApp a;
-    app::AppState& st = a.state;
+    core::AppState& st = a.state;
     patient(st, "123456788", "Beteg Borbála");
     sheet(st, "2024.04", "00010", "", "123456788",
           {{"10", 2, 1, 3}, {"1", 2, 1}, {"10", 2, 3}, {"8a", 4, 2, 2}, {"9", 6, 2}, {"9", 5, 3}});
@@ -305,7 +305,7 @@ TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
 
 TEST(Listak, WorkersVisitsAgainstTheirFrames) {
     testsupport::StartedApp a;
-    app::AppState& st = a.state;
+    core::AppState& st = a.state;
     // The demo's workers of 2024.05 and their weekly hours.
     const engine::Query w = st.tables.dbo.query(
         "select taj, szakapo, szakiro from szolgsz where kezd<='2024-05-31' and "
@@ -379,7 +379,7 @@ TEST(Listak, SettlementMultipliersOf2008And2009WithTheSupplement) {
     EXPECT_DOUBLE_EQ(potlekSzorzo("N"), 1.0);
 
     testsupport::StartedApp a(demo::Options{}, QDate(2009, 3, 15), "2009.03");
-    app::AppState& st = a.state;
+    core::AppState& st = a.state;
     patient(st, "123456788", "Beteg Borbála");
     sheet(st, "2009.03", "00004", "", "123456788",
           {{"8a", 5, 1, 2, "2009.04"}, {"8a", 5, 1, 1, "2009.04"}, {"8a", 5, 1, 1}}, true, 2);
@@ -425,7 +425,7 @@ TEST(Listak, SettlementMultipliersOf2008And2009WithTheSupplement) {
 
 TEST(Listak, MissingOrderDataCountsThePeriodAndItsShipment) {
     testsupport::StartedApp a;
-    app::AppState& st = a.state;
+    core::AppState& st = a.state;
     Adatrogzites ell(st, kProgram);
     EXPECT_FALSE(ell.keszit());
     EXPECT_EQ(a.msg.log(), std::vector<std::string>{"information: Nincs hiba az adatrögzítésben!"});

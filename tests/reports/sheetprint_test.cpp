@@ -30,7 +30,7 @@ struct Visit {
 
 class Sheets {
 public:
-    explicit Sheets(app::AppState& st) : st_(st) {
+    explicit Sheets(core::AppState& st) : st_(st) {
         add(st.tables.apol, {{"APTAJ", "111111110"}, {"ANEV", "Kiss Anna"}});
         add(st.tables.apol, {{"APTAJ", "222222220"}, {"ANEV", "Nagy Éva"}});
         add(st.tables.orvos, {{"ORVOSKOD", "12345"}, {"ONEV", "Dr. Orvos Ödön"}});
@@ -99,7 +99,7 @@ private:
             t.setValue(QLatin1String(field), value);
         t.post();
     }
-    app::AppState& st_;
+    core::AppState& st_;
 };
 
 // True when `expected` appear in `texts` in this order (others may lie between).

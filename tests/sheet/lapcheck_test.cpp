@@ -24,7 +24,7 @@ const QString taj = QStringLiteral("111111110"); // 3+7+3+7+3+7+3+7 = 40: check 
 
 struct LapCheckTest : ::testing::Test {
     std::unique_ptr<testsupport::StartedApp> app;
-    app::AppState* st = nullptr;
+    core::AppState* st = nullptr;
     ui::ScriptedMessages* msg = nullptr;
 
     void SetUp() override {

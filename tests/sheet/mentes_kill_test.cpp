@@ -46,18 +46,18 @@ LapModel mentendo(LapFixture& f, long i, bool letezik) {
 // The tables a save writes. Only these change hands between the test and its
 // children; the others stay open in the test (a child reads through the
 // copies it inherits).
-std::vector<engine::Table*> irt(app::AppState& st) {
+std::vector<engine::Table*> irt(core::AppState& st) {
     return {&st.tables.lap, &st.tables.lapb, &st.tables.elrend, &st.tables.beteg, &st.tables.orvos};
 }
 
-void nyit(app::AppState& st, const QStringList& utak) {
+void nyit(core::AppState& st, const QStringList& utak) {
     const std::vector<engine::Table*> t = irt(st);
     for (size_t i = 0; i < t.size(); ++i)
         t[i]->open(utak[int(i)]);
 }
 
 [[noreturn]] void gyerek(LapFixture& f, long kezdet, int cso, const QStringList& utak) {
-    app::AppState& st = f.st();
+    core::AppState& st = f.st();
     try {
         nyit(st, utak);
         const char nyitva = 'o';
@@ -73,13 +73,13 @@ void nyit(app::AppState& st, const QStringList& utak) {
     }
 }
 
-int szam(app::AppState& st, const QString& sql) {
+int szam(core::AppState& st, const QString& sql) {
     return st.tables.dbo.query(sql).value(0, 0).toInt();
 }
 
 // Every tag of the table holds one entry per record of the file, and walking
 // it reaches the live records in key order.
-void indexEgyezik(app::AppState& st, engine::Table& t, int trial) {
+void indexEgyezik(core::AppState& st, engine::Table& t, int trial) {
     const QString aktiv = t.activeTag();
     const bool szurt = t.filtered();
     t.setFiltered(false);
@@ -105,7 +105,7 @@ void indexEgyezik(app::AppState& st, engine::Table& t, int trial) {
 }
 
 // Every visible row of the five tables a save writes, in record order.
-QString tartalom(app::AppState& st) {
+QString tartalom(core::AppState& st) {
     QString s;
     for (const char* t : {"lap", "elrend", "lapb", "beteg", "orvos"}) {
         const engine::Query q =
@@ -124,7 +124,7 @@ QString tartalom(app::AppState& st) {
 // After a restart: the last save is all there or not at all, every sheet
 // has its order record, exactly its visit rows and its patient, no visit row
 // is without its sheet, and the indexes agree. Returns the saves now there.
-long egeszLapok(app::AppState& st, long mentve, int t) {
+long egeszLapok(core::AppState& st, long mentve, int t) {
     const int utolso = szam(st, "select max(cast(gyak as integer)) from elrend");
     EXPECT_TRUE(utolso == mentve || utolso == mentve + 1)
         << "trial " << t << ": " << utolso << " after " << mentve << " saves";
@@ -158,7 +158,7 @@ long egeszLapok(app::AppState& st, long mentve, int t) {
 // Enabled once the rollback journal of ChangeUnit is in.
 TEST(MentesIrasHiba, EachWriteFailingInTurnLeavesTheSheetAsItWas) {
     LapFixture f;
-    app::AppState& st = f.st();
+    core::AppState& st = f.st();
     LapModel m = f.lap(QStringLiteral("00001"), QString(), 12);
     m.vizitszam = 12;
     LapMentes::ir(m, st);
@@ -239,7 +239,7 @@ TEST(MentesIrasHiba, EachWriteFailingInTurnLeavesTheSheetAsItWas) {
 // Enabled once the rollback journal of ChangeUnit is in.
 TEST(MentesKill, KilledSavesLeaveWholeSheets) {
     LapFixture f;
-    app::AppState& st = f.st();
+    core::AppState& st = f.st();
     const QString data = st.tables.directory();
     std::mt19937 rnd(20241208);
     long mentve = 0; // saves the children reported done
@@ -293,7 +293,7 @@ TEST(MentesKill, KilledSavesLeaveWholeSheets) {
 // restart the sheets are whole and the save is all there or not at all.
 TEST(MentesPowerCut, PowerCutsLeaveWholeSheets) {
     LapFixture f;
-    app::AppState& st = f.st();
+    core::AppState& st = f.st();
     const QString data = st.tables.directory();
     std::mt19937 rnd(20261209);
     long mentve = 0;

@@ -18,7 +18,7 @@ using testsupport::LapFixture;
 namespace {
 
 // Every visible row of the tables a save writes, through SQL.
-QString tartalom(app::AppState& st) {
+QString tartalom(core::AppState& st) {
     QString s;
     for (const char* t : {"lap", "elrend", "lapb", "beteg", "orvos"}) {
         const engine::Query q =
@@ -45,7 +45,7 @@ bool journalSealed(const QString& path) {
 
 TEST(MentesVisszaallitas, AFailedRollbackIsSaidAsItIsAndShowsNothingHalfDone) {
     LapFixture f;
-    app::AppState& st = f.st();
+    core::AppState& st = f.st();
     LapModel m = f.lap(QStringLiteral("00001"), QString(), 12);
     m.vizitszam = 12;
     LapMentes::ir(m, st);

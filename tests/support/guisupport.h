@@ -8,8 +8,8 @@
 //
 // Header-only, like startedapp.h.
 
-#include "app/appstate.h"
-#include "app/clock.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "support/testsupport.h"
 #include "ui/scriptedmessages.h"
 
@@ -67,8 +67,8 @@ struct BareApp {
 
     TempDir data;
     ui::ScriptedMessages msg;
-    app::Clock clock;
-    app::AppState state;
+    core::Clock clock;
+    core::AppState state;
 };
 
 } // namespace testsupport

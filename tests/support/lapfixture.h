@@ -43,7 +43,7 @@ public:
         helynev = t.value(0, 1).toString();
     }
 
-    app::AppState& st() { return app->state; }
+    core::AppState& st() { return app->state; }
     ui::ScriptedMessages& msg() { return app->msg; }
 
     // A new sheet of the period with `visits` nursing visits from day 2 on.

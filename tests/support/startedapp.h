@@ -12,11 +12,11 @@
 // Header-only: every test program compiles only testsupport.cpp besides its
 // own files.
 
-#include "app/appstate.h"
-#include "app/clock.h"
 #include "app/login.h"
 #include "app/period.h"
 #include "app/startup.h"
+#include "core/appstate.h"
+#include "core/clock.h"
 #include "engine/table.h"
 #include "support/testsupport.h"
 #include "tools/demo/demodata.h"
@@ -35,11 +35,11 @@ struct ScriptedStartupDialogs : app::StartupDialogs {
     QString password = QStringLiteral("titok");
     QString periodText = QStringLiteral("2024.05");
 
-    bool login(app::AppState& st) override {
+    bool login(core::AppState& st) override {
         app::Login l(st, false);
         return l.prepare() && l.ok(password) == app::Login::Result::Accepted;
     }
-    bool period(app::AppState& st) override {
+    bool period(core::AppState& st) override {
         app::Period pc(st);
         return pc.ok(periodText) == app::Period::Result::Accepted;
     }
@@ -73,9 +73,9 @@ public:
     TempDir program; // the program's folder: DATA and DATA/MENT
     TempDir work;    // the current directory: LISTA, KULD, DATA, TEMP
     ui::ScriptedMessages msg;
-    app::Clock clock;
+    core::Clock clock;
     ScriptedStartupDialogs dialogs;
-    app::AppState state;
+    core::AppState state;
 
 private:
     QString oldCwd_ = QDir::currentPath();

@@ -5,7 +5,7 @@
 
 #include <QDate>
 
-namespace app {
+namespace core {
 
 class Clock {
 public:
@@ -22,4 +22,4 @@ private:
     QDate fixed_;
 };
 
-} // namespace app
+} // namespace core

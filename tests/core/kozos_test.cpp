@@ -1,7 +1,7 @@
 // The common field checks: which texts pass, and which messages the user gets
 // for the others, in the order the boxes come up.
 
-#include "sheet/kozos.h"
+#include "core/kozos.h"
 #include "ui/scriptedmessages.h"
 
 #include <gtest/gtest.h>

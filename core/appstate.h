@@ -3,7 +3,7 @@
 // the contract's financing code, the working directories and the open tables.
 // One object, handed to every window and logic class that needs it.
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "db/tableset.h"
 
 #include <QString>
@@ -12,7 +12,7 @@ namespace ui {
 class Messages;
 }
 
-namespace app {
+namespace core {
 
 struct AppState {
     AppState(ui::Messages& messages, Clock& clock) : msg(messages), clock(clock) {}
@@ -43,4 +43,4 @@ struct AppState {
     db::TableSet tables;
 };
 
-} // namespace app
+} // namespace core

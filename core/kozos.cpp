@@ -1,4 +1,4 @@
-#include "sheet/kozos.h"
+#include "core/kozos.h"
 
 #include "engine/table.h"
 #include "ui/messages.h"
