@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace core {}
+
 namespace core {
 struct AppState;
 }

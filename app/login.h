@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace core {}
+
 namespace core {
 struct AppState;
 }

@@ -25,6 +25,7 @@
 #include "masters/remainderswindow.h"
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
+#include "reports/beolvasasosszegzes.h"
 #include "reports/listakdialog.h"
 #include "reports/reportpreviewdialog.h"
 #include "reports/tobedialog.h"
@@ -338,24 +339,32 @@ void MainWindow::buildMenu() {
                     QStringLiteral("Floppy-&küldemény RAV-számára"),
                     QStringLiteral("Floppy-küldemény RAV-számára")),
             [this] { FloppykldemnyRAVszmra1Click(); });
+    // An import's summary, printed on request through the lists' preview.
+    const exchange::OsszegzesNyomtato nyomtat = [this](const QString& cim, const QString& szoveg) {
+        reports::runLista(st_, this, [this, cim, szoveg]() -> std::optional<reports::Lista> {
+            return reports::beolvasasOsszegzes(st_, {programTitle(), programVersion()}, cim,
+                                               szoveg);
+        });
+    };
     QMenu* beolv = addSubmenu(adatszolg, QStringLiteral("FloppybeolvassaRAVtl1"),
                               QStringLiteral("Floppy &beolvasása RAV-től"),
                               QStringLiteral("Floppy beolvasása RAV-től"));
     command(addItem(beolv, QStringLiteral("ElszmolsilapokbeolvassaRAVtl1"),
                     QStringLiteral("&Elszámolt lapok beolvasása RAV-től"),
                     QStringLiteral("Elszámolt lapok beolvasása RAV-től")),
-            [this] { exchange::elszamoltLapokBeolvasasa(st_, this); });
+            [this, nyomtat] { exchange::elszamoltLapokBeolvasasa(st_, this, nyomtat); });
     command(addItem(beolv, QStringLiteral("SzerzdsekbeolvassaRAVtl1"),
                     QStringLiteral("&Szerződések beolvasása RAV-től"),
                     QStringLiteral("Szerződések beolvasása RAV-től")),
-            [this] {
-                if (!exchange::szerzodesekBeolvasasa(st_, this, [this] { return szerzadat(st_); }))
+            [this, nyomtat] {
+                if (!exchange::szerzodesekBeolvasasa(
+                        st_, this, [this] { return szerzadat(st_); }, nyomtat))
                     endProgram();
             });
     command(addItem(beolv, QStringLiteral("Teljesadatllomnybeolvassa1"),
                     QStringLiteral("&Teljes adatállomány beolvasása RAV-től"),
                     QStringLiteral("Teljes adatállomány beolvasása RAV-től")),
-            [this] { exchange::teljesAdatBeolvasasa(st_, this); });
+            [this, nyomtat] { exchange::teljesAdatBeolvasasa(st_, this, nyomtat); });
 
     // Súgó
     QMenu* help = addSubmenu(bar, QStringLiteral("HELP1"), QStringLiteral("Sú&gó"),

@@ -16,6 +16,8 @@ namespace reg {
 class LapokWindow;
 }
 
+namespace core {}
+
 namespace core {
 struct AppState;
 }

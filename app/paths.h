@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace core {}
+
 namespace core {
 struct AppState;
 }

@@ -11,6 +11,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace core {}
+
 namespace core {
 struct AppState;
 }

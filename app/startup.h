@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace core {}
+
 namespace core {
 struct AppState;
 }

@@ -59,23 +59,31 @@ void BeolvasasWindow::stage(const QString& name) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void elszamoltLapokBeolvasasa(core::AppState& st, QWidget* parent) {
+void elszamoltLapokBeolvasasa(core::AppState& st, QWidget* parent,
+                              const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     ElszamoltLapok imp(st, folders);
     guarded(st, [&] {
         imp.ElszmolsilapokbeolvassaRAVtl1Click();
         return true;
     });
+    osszegzesNyomtatasa(st.msg, QStringLiteral("Elszámolt lapok beolvasása"), imp.zaroUzenet(),
+                        nyomtat);
 }
 
 bool szerzodesekBeolvasasa(core::AppState& st, QWidget* parent,
-                           const std::function<bool()>& szerzadat) {
+                           const std::function<bool()>& szerzadat,
+                           const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     Szerzodesek imp(st, folders, szerzadat);
-    return guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
+    const bool ok = guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
+    if (ok)
+        osszegzesNyomtatasa(st.msg, QStringLiteral("Szerződések beolvasása"), imp.zaroUzenet(),
+                            nyomtat);
+    return ok;
 }
 
-void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent) {
+void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent, const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     TeljesAdat imp(st, folders);
     BeolvasasWindow progress({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok"),
@@ -91,6 +99,9 @@ void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent) {
         imp.Teljesadatllomnybeolvassa1Click();
         return true;
     });
+    progress.hide();
+    osszegzesNyomtatasa(st.msg, QStringLiteral("Teljes adatállomány beolvasása"), imp.zaroUzenet(),
+                        nyomtat);
 }
 
 } // namespace exchange

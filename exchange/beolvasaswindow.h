@@ -4,6 +4,8 @@
 // stages of the work as they pass (Tfolyamat). The logic is
 // exchange::ElszamoltLapok, Szerzodesek and TeljesAdat.
 
+#include "exchange/ravfajl.h"
+
 #include <QDialog>
 #include <QStringList>
 #include <functional>
@@ -32,12 +34,17 @@ private:
     QString current_;
 };
 
+// Each command, once its import finished, offers its summary to `nyomtat`
+// (the main window's print preview; unset: not offered).
 // "Elszámolt lapok beolvasása RAV-től".
-void elszamoltLapokBeolvasasa(core::AppState& state, QWidget* parent);
+void elszamoltLapokBeolvasasa(core::AppState& state, QWidget* parent,
+                              const OsszegzesNyomtato& nyomtat = {});
 // "Szerződések beolvasása RAV-től"; false when the program must end.
 bool szerzodesekBeolvasasa(core::AppState& state, QWidget* parent,
-                           const std::function<bool()>& szerzadat);
+                           const std::function<bool()>& szerzadat,
+                           const OsszegzesNyomtato& nyomtat = {});
 // "Teljes adatállomány beolvasása RAV-től".
-void teljesAdatBeolvasasa(core::AppState& state, QWidget* parent);
+void teljesAdatBeolvasasa(core::AppState& state, QWidget* parent,
+                          const OsszegzesNyomtato& nyomtat = {});
 
 } // namespace exchange

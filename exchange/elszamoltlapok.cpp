@@ -90,6 +90,7 @@ void ElszamoltLapok::ElszmolsilapokbeolvassaRAVtl1Click() {
 
 bool ElszamoltLapok::beolvas(const QString& dir) {
     osszegzes_ = {};
+    zaroUzenet_.clear();
     const QString kod = intkod(st_);
     const QStringList nevek{QStringLiteral("Ma"), QStringLiteral("Mb"), QStringLiteral("Mc"),
                             QStringLiteral("Rav")};
@@ -137,7 +138,8 @@ bool ElszamoltLapok::beolvas(const QString& dir) {
         st_.msg.error(QStringLiteral("Hiba a lefutásban\r") + e.text());
         return false;
     }
-    st_.msg.information(kKesz + QStringLiteral("\r") + osszegzes_.text());
+    zaroUzenet_ = kKesz + QStringLiteral("\r") + osszegzes_.text();
+    st_.msg.information(zaroUzenet_);
     return true;
 }
 

@@ -52,6 +52,9 @@ public:
     bool beolvas(const QString& dir);
 
     const ElszamoltOsszegzes& osszegzes() const { return osszegzes_; }
+    // The closing message of the last run that wrote its answer (for
+    // printing); empty after a refusal or failure.
+    const QString& zaroUzenet() const { return zaroUzenet_; }
 
 private:
     bool feldolgoz(const QString& mb, const QString& rav);
@@ -59,6 +62,7 @@ private:
     core::AppState& st_;
     ui::FolderAsker& folders_;
     ElszamoltOsszegzes osszegzes_;
+    QString zaroUzenet_;
 };
 
 // The provider's code (INTKOD of the PART record); empty when none.

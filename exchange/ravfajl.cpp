@@ -2,6 +2,7 @@
 
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
+#include "ui/messages.h"
 
 #include <QFileInfo>
 
@@ -102,6 +103,14 @@ QDate RavFajl::date(int field) const {
 
 QString nullakkal(qint64 n, int width) {
     return QString::number(n).rightJustified(width, QLatin1Char('0'));
+}
+
+bool osszegzesNyomtatasa(ui::Messages& msg, const QString& cim, const QString& zaroUzenet,
+                         const OsszegzesNyomtato& nyomtat) {
+    if (zaroUzenet.isEmpty() || !nyomtat) return false;
+    if (!msg.confirm(QStringLiteral("Kinyomtatja az összegzést?"))) return false;
+    nyomtat(cim, zaroUzenet);
+    return true;
 }
 
 } // namespace exchange

@@ -15,8 +15,13 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <stdexcept>
+
+namespace ui {
+class Messages;
+}
 
 namespace exchange {
 
@@ -80,5 +85,14 @@ private:
 // The whole number as a text of `width` characters filled with "0" on the
 // left (`baltolt` on the number's digits).
 QString nullakkal(qint64 n, int width = 5);
+
+// Prints an import's summary: the title and the closing message's lines.
+using OsszegzesNyomtato = std::function<void(const QString& cim, const QString& szoveg)>;
+
+// After an import: when it finished (`zaroUzenet` not empty) and printing is
+// at hand, asks "Kinyomtatja az összegzést?" and on yes hands the summary to
+// `nyomtat`. True when it was handed on.
+bool osszegzesNyomtatasa(ui::Messages& msg, const QString& cim, const QString& zaroUzenet,
+                         const OsszegzesNyomtato& nyomtat);
 
 } // namespace exchange

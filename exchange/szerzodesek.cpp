@@ -91,6 +91,7 @@ bool Szerzodesek::SzerzdsekbeolvassaRAVtl1Click() {
 
 bool Szerzodesek::beolvas(const QString& dir) {
     csereltek_.clear();
+    zaroUzenet_.clear();
     const QString kod = intkod(st_);
     // The files found, in the order given.
     std::vector<std::pair<const Szerzfajl*, QString>> talalt;
@@ -171,8 +172,9 @@ bool Szerzodesek::beolvas(const QString& dir) {
                 QFileInfo(cel).dir().filePath(db::indexFileName(QFileInfo(cel).fileName())));
             QFile::remove(mdx);
         }
-        st_.msg.information(QStringLiteral("A szerződés frissítése befejeződött!!\r") +
-                            QStringLiteral("Lecserélt táblák: %1").arg(csereltek_.join(", ")));
+        zaroUzenet_ = QStringLiteral("A szerződés frissítése befejeződött!!\r") +
+                      QStringLiteral("Lecserélt táblák: %1").arg(csereltek_.join(", "));
+        st_.msg.information(zaroUzenet_);
     }
     // Either way the tables are indexed and open again.
     db::indexel(st_.tables);

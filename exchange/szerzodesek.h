@@ -40,12 +40,16 @@ public:
 
     // The tables replaced by the last run ("SZERZ", ...).
     const QStringList& csereltek() const { return csereltek_; }
+    // The closing message of the last run that replaced the tables (for
+    // printing); empty otherwise.
+    const QString& zaroUzenet() const { return zaroUzenet_; }
 
 private:
     core::AppState& st_;
     ui::FolderAsker& folders_;
     std::function<bool()> szerzadat_;
     QStringList csereltek_;
+    QString zaroUzenet_;
 };
 
 } // namespace exchange

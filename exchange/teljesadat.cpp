@@ -271,6 +271,7 @@ void TeljesAdat::Teljesadatllomnybeolvassa1Click() {
 
 bool TeljesAdat::beolvas(const QString& dir) {
     osszegzes_ = {};
+    zaroUzenet_.clear();
     const QString kod = intkod(st_);
     const QString archivum = engine::findFileNoCase(QDir(dir).filePath("Telj" + kod + ".arj"));
     if (!QFileInfo::exists(archivum)) {
@@ -329,8 +330,9 @@ bool TeljesAdat::beolvas(const QString& dir) {
         return false;
     }
     st_.msg.status(0, QString());
-    st_.msg.information(QStringLiteral("A teljes adatállomány cseréje befejeződött!\r") +
-                        osszegzes_.text());
+    zaroUzenet_ =
+        QStringLiteral("A teljes adatállomány cseréje befejeződött!\r") + osszegzes_.text();
+    st_.msg.information(zaroUzenet_);
     return true;
 }
 

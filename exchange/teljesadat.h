@@ -58,6 +58,9 @@ public:
     bool csere(const QString& aa, const QString& ab, const QString& ac);
 
     const TeljesOsszegzes& osszegzes() const { return osszegzes_; }
+    // The closing message of the last run that replaced the tables (for
+    // printing); empty otherwise.
+    const QString& zaroUzenet() const { return zaroUzenet_; }
 
 private:
     void szakasz(const QString& s) {
@@ -69,6 +72,7 @@ private:
     db::Archiver arj_;
     std::function<void(const QString&)> stage_;
     TeljesOsszegzes osszegzes_;
+    QString zaroUzenet_;
 };
 
 } // namespace exchange
