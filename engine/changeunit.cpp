@@ -218,7 +218,7 @@ void writeJournal(const QString& path, const QString& dir, QByteArray bytes) {
     try {
         writeAt(fd, 0, bytes.constData(), size_t(bytes.size()), path);
         syncFile(fd, path);
-        if (::link(QFile::encodeName(tmp).constData(), QFile::encodeName(path).constData()) != 0)
+        if (!linkName(tmp, path))
             throw ioError(path, QStringLiteral("a visszaállító napló nem hozható létre"));
         ::unlink(QFile::encodeName(tmp).constData());
         QByteArray one;

@@ -220,6 +220,11 @@ void removeDurably(const QString& path) {
     syncDirectory(QFileInfo(path).absolutePath());
 }
 
+bool linkName(const QString& from, const QString& to) {
+    if (power().off) return true;
+    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
 void renameDurably(const QString& from, const QString& to) {
     if (power().off) return;
     if (power().tracking) {

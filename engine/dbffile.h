@@ -33,6 +33,10 @@ void removeDurably(const QString& path);
 // Renames `from` over `to` in one step and makes the rename itself durable
 // (fsync of the folder). The caller has synced `from`'s contents first.
 void renameDurably(const QString& from, const QString& to);
+// Gives a complete, flushed file the name `to` as well; false when `to`
+// exists or the link cannot be made. Like every other operation, nothing
+// happens once the tests' simulated power is off.
+bool linkName(const QString& from, const QString& to);
 
 // Takes the lock that keeps other programs out of an open table file: the
 // whole-file flock() and a POSIX record lock (fcntl) over the whole file, so

@@ -32,14 +32,6 @@ QString iso(const QString& d) {
     return d.left(4) + QLatin1Char('-') + d.mid(5, 2) + QLatin1Char('-') + d.mid(8, 2);
 }
 
-// An ISO date from SQL as the fields show it, "YYYY.MM.DD".
-QString pontos(const QVariant& v) {
-    QString s = v.toString();
-    if (s.size() >= 10)
-        s = s.left(4) + QLatin1Char('.') + s.mid(5, 2) + QLatin1Char('.') + s.mid(8, 2);
-    return s;
-}
-
 // A count: digits without a sign, blanks around them allowed. A minus sign
 // would let a negative count past the limits of 14.
 bool szam(const QString& text, int* value) {
@@ -51,10 +43,6 @@ bool szam(const QString& text, int* value) {
 bool visszanez(const QString& lapresz, const QString& idoszak) {
     const bool elsoResz = kozos::ures(lapresz) || lapresz == QLatin1String("A");
     return elsoResz && idoszak.mid(5, 2) != QLatin1String("01");
-}
-
-QVariant resz(const QString& lapresz) {
-    return kozos::ures(lapresz) ? QVariant() : QVariant(lapresz);
 }
 
 // The key join of a sheet table with another (a part letter may be blank).

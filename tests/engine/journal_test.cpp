@@ -335,6 +335,8 @@ TEST_F(JournalTest, AJournalThatCannotBeReadIsKeptAsideNeverLost) {
     EXPECT_TRUE(engine::recoverJournal(dir.path()));
     t.open(dir.path());
     EXPECT_EQ(journalwork::check(t, 0), QString());
+}
+
 // --- power loss
 
 // The power is cut before each I/O operation of a save in turn, several times
