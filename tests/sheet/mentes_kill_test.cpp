@@ -12,6 +12,8 @@
 #include "sheet/lapmentes.h"
 #include "support/lapfixture.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -153,25 +155,37 @@ long egeszLapok(core::AppState& st, long mentve, int t) {
     return mentve;
 }
 
-} // namespace
-
-// Enabled once the rollback journal of ChangeUnit is in.
-TEST(MentesIrasHiba, EachWriteFailingInTurnLeavesTheSheetAsItWas) {
-    LapFixture f;
-    core::AppState& st = f.st();
+// A sheet of 12 visits saved, and the change of it that deletes rows,
+// rewrites the sheet and touches the patient and both doctors: 12 visits
+// become 10.
+LapModel elmentettEsValtozasa(LapFixture& f) {
     LapModel m = f.lap(QStringLiteral("00001"), QString(), 12);
     m.vizitszam = 12;
-    LapMentes::ir(m, st);
-    const QString elotte = tartalom(st);
-
-    // The change that deletes rows, rewrites the sheet and touches the
-    // patient and both doctors: 12 visits become 10.
+    LapMentes::ir(m, f.st());
     LapModel c = f.lap(QStringLiteral("00001"), QString(), 10);
     c.modositas = true;
     c.vizitszam = 10;
     c.m_nev = QStringLiteral("Átírt Név");
     c.orv1 = QStringLiteral("Dr. Átírt");
     c.m_jorv = QStringLiteral("66666");
+    return c;
+}
+
+bool journalSealed(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = f.read(16);
+    return head.size() == 16 && head[8] == 1;
+}
+
+} // namespace
+
+// Enabled once the rollback journal of ChangeUnit is in.
+TEST(MentesIrasHiba, EachWriteFailingInTurnLeavesTheSheetAsItWas) {
+    LapFixture f;
+    core::AppState& st = f.st();
+    LapModel c = elmentettEsValtozasa(f);
+    const QString elotte = tartalom(st);
     long n = 0;
     for (;; ++n) {
         // The (n+1)th file operation of the save fails, as a full disk would;
@@ -333,4 +347,49 @@ TEST(MentesPowerCut, PowerCutsLeaveWholeSheets) {
     EXPECT_GT(vagas, 20);
     EXPECT_GT(vesztett, 5) << "cuts that lost unflushed writes";
     EXPECT_GT(megszakitott, 5) << "cuts inside a commit";
+}
+
+// A save whose rollback fails too (the disk dies right after the journal):
+// the message says what is true -- the change is undone at the next start --
+// and until then nothing of the half-written save shows.
+TEST(MentesVisszaallitas, AFailedRollbackIsSaidAsItIsAndShowsNothingHalfDone) {
+    LapFixture f;
+    core::AppState& st = f.st();
+    LapModel c = elmentettEsValtozasa(f);
+    const QString elotte = tartalom(st);
+    const QString journal = engine::journalPath(st.tables.directory());
+    bool failed = false;
+    engine::testing::setIoHook([&](engine::testing::IoOp op, long) {
+        // Once the journal is sealed, the disk takes no more writes.
+        if ((op == engine::testing::IoOp::Write || op == engine::testing::IoOp::Truncate) &&
+            journalSealed(journal)) {
+            failed = true;
+            return engine::testing::IoAction::Fail;
+        }
+        return engine::testing::IoAction::Proceed;
+    });
+    f.msg().clear();
+    f.msg().answer(true);
+    const LapMentes::Eredmeny e = LapMentes::mentes(c, st);
+    engine::testing::setIoHook(nullptr);
+    ASSERT_TRUE(failed);
+    ASSERT_TRUE(QFileInfo::exists(journal));
+    EXPECT_EQ(e, LapMentes::Eredmeny::IrasHiba);
+    const QString said = f.msg().last();
+    EXPECT_FALSE(said.contains(QStringLiteral("nem változtak"))) << said.toStdString();
+    EXPECT_TRUE(said.startsWith(QStringLiteral(
+        "Az elszámolási lap mentése nem sikerült, és a félig beírt adatok visszaállítása sem: a "
+        "program következő indításakor megtörténik.\rLépjen ki, és indítsa újra a programot!\r")))
+        << said.toStdString();
+    // The register and every reader see the tables as they were.
+    EXPECT_EQ(tartalom(st).toStdString(), elotte.toStdString());
+    EXPECT_THROW(LapMentes::ir(c, st), engine::DbError);
+
+    // The next start rolls the half-written save back.
+    for (engine::Table* t : irt(st))
+        t->close();
+    EXPECT_TRUE(engine::recoverJournal(st.tables.directory()));
+    for (engine::Table* t : irt(st))
+        t->open(t->path());
+    EXPECT_EQ(tartalom(st).toStdString(), elotte.toStdString());
 }
