@@ -1,6 +1,7 @@
 #include "exchange/beolvasaswindow.h"
 
 #include "core/appstate.h"
+#include "core/guarded.h"
 #include "engine/dberror.h"
 #include "exchange/elszamoltlapok.h"
 #include "exchange/szerzodesek.h"
@@ -14,21 +15,6 @@
 #include <exception>
 
 namespace exchange {
-
-namespace {
-
-template <typename Command> bool guarded(core::AppState& st, Command&& command) {
-    try {
-        return command();
-    } catch (const engine::DbError& e) {
-        st.msg.error(e.text());
-    } catch (const std::exception& e) {
-        st.msg.error(QString::fromLocal8Bit(e.what()));
-    }
-    return true;
-}
-
-} // namespace
 
 BeolvasasWindow::BeolvasasWindow(const QStringList& stages, QWidget* parent)
     : QDialog(parent), stages_(stages) {
@@ -63,7 +49,7 @@ void elszamoltLapokBeolvasasa(core::AppState& st, QWidget* parent,
                               const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     ElszamoltLapok imp(st, folders);
-    guarded(st, [&] {
+    core::guarded(st, [&] {
         imp.ElszmolsilapokbeolvassaRAVtl1Click();
         return true;
     });
@@ -76,7 +62,7 @@ bool szerzodesekBeolvasasa(core::AppState& st, QWidget* parent,
                            const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     Szerzodesek imp(st, folders, szerzadat);
-    const bool ok = guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
+    const bool ok = core::guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
     if (ok)
         osszegzesNyomtatasa(st.msg, QStringLiteral("Szerződések beolvasása"), imp.zaroUzenet(),
                             nyomtat);
@@ -95,7 +81,7 @@ void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent, const OsszegzesNy
         if (!progress.isVisible()) progress.show();
         progress.stage(s);
     });
-    guarded(st, [&] {
+    core::guarded(st, [&] {
         imp.Teljesadatllomnybeolvassa1Click();
         return true;
     });
