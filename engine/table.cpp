@@ -155,10 +155,14 @@ void Table::checkNothingPastCount(std::uint64_t fileSize) const {
     // before counting them leaves (or a count lowered by hand): they would be
     // hidden, and the next append would write over them. The end byte 0x1A,
     // padding of 0x1A or NUL bytes, and a remnant shorter than a record are
-    // what other writers leave and hide nothing.
+    // what other writers leave and hide nothing. Nor does one record with its
+    // end byte after it, the last thing in the file: an append of one record
+    // cut off before it was counted. It never happened, and the next append
+    // takes its place.
     const std::uint64_t end = std::uint64_t(header_.headerLength) +
                               std::uint64_t(header_.recordCount) * header_.recordLength;
     if (header_.recordLength == 0 || fileSize < end + header_.recordLength) return;
+    if (fileSize == end + header_.recordLength + 1 && map_[fileSize - 1] == 0x1A) return;
     const char* past = map_ + end;
     bool padding = true;
     for (std::uint32_t i = 0; padding && i < header_.recordLength; ++i)

@@ -105,7 +105,12 @@ TEST(DamagedFile, EachKindOfDamageIsAnErrorNamingTheFile) {
         {"record count at its largest", [](QByteArray& b) { put32(b, 4, 0xFFFFFFFFu); }},
         // what a writer that crashed before counting its records leaves: the
         // next append would write over the uncounted ones
-        {"record count one less than the records", [](QByteArray& b) { put32(b, 4, 2); }},
+        {"record count two less than the records", [](QByteArray& b) { put32(b, 4, 1); }},
+        {"record count one less than the records, no end byte",
+         [](QByteArray& b) {
+             put32(b, 4, 2);
+             b.chop(1);
+         }},
         {"record count three less than the records",
          [](QByteArray& b) {
              put32(b, 4, 1);
@@ -163,6 +168,24 @@ TEST(DamagedFile, WhatIsNotDamageOpens) {
         t.setValue("kod", "K9");
         t.post();
         EXPECT_EQ(t.recordCount(), 4u);
+    }
+    {
+        // an append of one record killed before it was counted: the record
+        // is not there, and the next append writes over it
+        QByteArray cut = good;
+        put32(cut, 4, 2);
+        writeAll(path, cut);
+        Table t;
+        t.open(path);
+        EXPECT_EQ(t.recordCount(), 2u);
+        t.append();
+        t.setValue("kod", "K8");
+        t.post();
+        t.close();
+        t.open(path);
+        EXPECT_EQ(t.recordCount(), 3u);
+        t.last();
+        EXPECT_EQ(t.text("kod").trimmed(), QStringLiteral("K8"));
     }
     QByteArray b;
     // field contents that are not what their type says
