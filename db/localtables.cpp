@@ -398,6 +398,7 @@ LocalTables::upgrade(const engine::Table& old, const QString& target, const Upgr
     if ((how.finkod || how.periods != UpgradePlan::Periods::All) && plan.periodField < 0)
         complete = false;
     if (!complete) {
+        tell(QString()); // the window goes before the message comes
         msg_.error(kKeszitesHiba);
         throw StartupStopped();
     }
