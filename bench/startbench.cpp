@@ -36,6 +36,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -107,6 +108,20 @@ void copyFolder(const QString& from, const QString& to) {
         if (!QFile::copy(fi.filePath(), QDir(to).filePath(fi.fileName())))
             throw std::runtime_error("cannot copy " + fi.filePath().toStdString());
 }
+
+// The script's answers, and the time each stage of an upgrade took, as the
+// progress window would have shown them.
+struct TimedDialogs : bench::ScriptedDialogs {
+    std::vector<std::pair<QString, double>> stages;
+    QString current;
+    std::chrono::steady_clock::time_point since;
+    void progress(const QString& what, qint64, qint64) override {
+        if (what == current) return;
+        if (!current.isEmpty()) stages.emplace_back(current, bench::seconds(since));
+        current = what;
+        since = std::chrono::steady_clock::now();
+    }
+};
 
 QString dataOf(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("DATA"));
@@ -180,13 +195,20 @@ int main(int argc, char** argv) {
         writeOldLayout(QDir(data).filePath(QStringLiteral("Lap.dbf")),
                        db::layout(db::TableId::Lapold).fields);
         std::vector<double> oldLayout;
+        std::map<QString, std::vector<double>> stageTimes;
+        QStringList stageOrder;
         for (int run = 0; run < kRuns; ++run) {
             copyFolder(dataOf(oldTemplate), dataOf(runDir));
             QDir::setCurrent(runDir);
             ui::ScriptedMessages oldMsg;
             core::AppState st(oldMsg, clock);
+            TimedDialogs timed;
             const auto t0 = std::chrono::steady_clock::now();
-            const auto outcome = app::Startup(st, dialogs).run(runDir);
+            const auto outcome = app::Startup(st, timed).run(runDir);
+            for (const auto& [what, secs] : timed.stages) {
+                if (!stageOrder.contains(what)) stageOrder << what;
+                stageTimes[what].push_back(secs);
+            }
             oldLayout.push_back(bench::seconds(t0));
             if (outcome != app::Startup::Outcome::MainWindow || !oldMsg.isEmpty() ||
                 !st.tables.lap.hasField(QStringLiteral("FINKOD")) ||
@@ -203,6 +225,8 @@ int main(int argc, char** argv) {
         if (offscreen)
             std::printf("  (no display: the process ran with QT_QPA_PLATFORM=offscreen)\n");
         report("first start on the old layouts (conversion), in process:", oldLayout);
+        for (const QString& what : stageOrder)
+            report(("  of it: " + what).toUtf8().constData(), stageTimes[what]);
 
         core::AppState st(msg, clock);
         app::Startup(st, dialogs).run(dir);
