@@ -548,6 +548,7 @@ void LocalTables::createWithFinkod(TableId id, const QString& what, const QStrin
         indexUpgraded(def, table, path, indexText(id));
         table.open(path);
         if (!finkodFits_) {
+            tell(QString());
             msg_.error(kLefutasHiba);
             return;
         }
@@ -618,7 +619,10 @@ void LocalTables::crtlapuj(const QString& finkod, const QString& finkodtol) {
     indexUpgraded(def, lap, path, kLapIndexeles);
     ensureIndexes(def, lap, path);
     openIfClosed(lap, path);
-    if (!fits) msg_.error(kLefutasHiba);
+    if (!fits) {
+        tell(QString());
+        msg_.error(kLefutasHiba);
+    }
 }
 
 void LocalTables::createLocalTables(const QString& finkod, const QString& finkodtol) {
