@@ -220,6 +220,9 @@ Startup::Outcome Startup::run(const QString& programDir) {
     if (!dialogs_.login(st)) return Outcome::EndProgram;
 
     db::LocalTables local(st.tables, st.msg);
+    local.setProgress([this](const QString& what, qint64 done, qint64 total) {
+        dialogs_.progress(what, done, total);
+    });
     try {
         local.crtzaras();
         st.idoszakmenu = false;

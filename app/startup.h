@@ -22,6 +22,12 @@ public:
     virtual bool login(core::AppState& state) = 0;
     // Shows the period dialog (idoszakmenu is false); false when the program must end.
     virtual bool period(core::AppState& state) = 0;
+    // What the one-time upgrade of old table layouts is doing: `done` of
+    // `total` rows (total 0: no count); an empty text when it is over.
+    // Nothing is told on a start without an upgrade.
+    virtual void progress(const QString& what, qint64 done, qint64 total) {
+        (void)what, (void)done, (void)total;
+    }
 };
 
 class Startup {

@@ -4,8 +4,8 @@
 // This is the one place where a field list or a tag expression is written;
 // creation, upgrades and re-indexing all read it from here.
 //
-// Older layouts found on disk are not described here: an upgrade reads them
-// through a query and copies the rows into the current layout. The one old
+// Older layouts found on disk are not described here: an upgrade copies their
+// records field by field, by name, into the current layout. The one old
 // layout the program still writes is LAPOLD's (the sheets before 2005.02).
 
 #include "engine/dbfheader.h"

@@ -8,11 +8,16 @@
 // szerzadat and finkodtol := kFinkodtol), then createLocalTables (crtapol,
 // crtorvos, crtbeteg, crtmaradv, crtelrend, crtlapuj, crtlapb).
 //
+// An upgrade copies the old table's records into a new file at the byte level
+// (see localtables.cpp) and puts it in the old one's place only when complete.
+//
 // Failures:
-// - a query of an upgrade fails: error box "Hiba az állomány készítésében!",
-//   then StartupStopped (the start-up shows nothing more and stops);
-// - the financing-code update after an upgrade fails: error box "Hiba a
-//   lefutásban!", the step ends with its table open and the start-up goes on;
+// - an old table lacks a field its upgrade reads: error box "Hiba az állomány
+//   készítésében!", then StartupStopped (the start-up shows nothing more and
+//   stops), the old table untouched;
+// - the financing code does not fit its field: the rows keep an empty one,
+//   error box "Hiba a lefutásban!", the step ends with its table open and the
+//   start-up goes on;
 // - anything else (a file that cannot be created, opened or deleted) raises
 //   engine::DbError for the start-up's error box.
 
@@ -22,6 +27,8 @@
 #include "engine/database.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 namespace ui {
 class Messages;
@@ -40,6 +47,12 @@ inline constexpr char kFinkodtol[] = "2014.12";
 class LocalTables {
 public:
     LocalTables(TableSet& tables, ui::Messages& msg) : t_(tables), msg_(msg) {}
+
+    // Told what an upgrade of an old layout is doing (a Hungarian sentence for
+    // the user), with the rows done of total (total 0: no count); an empty
+    // text when it is over. Only an upgrade tells anything.
+    using Progress = std::function<void(const QString& what, qint64 done, qint64 total)>;
+    void setProgress(Progress progress) { progress_ = std::move(progress); }
 
     // Szerz_nyit: indexes the received tables whose index file is missing and
     // opens all seven. When any of them is missing it shows the list of the
@@ -81,23 +94,40 @@ private:
     void createPlain(TableId id);
     // ELREND and LAPB: create when missing, upgrade when FINKOD is missing,
     // index, open.
-    void createWithFinkod(TableId id, const QString& conversion, const QString& finkod,
+    void createWithFinkod(TableId id, const QString& what, const QString& finkod,
                           const QString& finkodtol);
     // Where the table of `def` lives: the data folder, the layout's spelling.
     QString targetOf(const TableDef& def) const;
-    // Streams the rows of an upgrade's query (run over the table objects as
-    // they are) into `out`, a new file beside the table; the rows are never
-    // all held at once. Returns how many there were. On a failing query: the
-    // message, the new file abandoned, StartupStopped.
-    int streamInto(const QString& sql, engine::TableBuilder& out, const QVariantList& params = {});
+    // An upgrade: the old table's rows copied into a new file of the current
+    // layout `Upgrade::id` written beside `target` and returned complete, not
+    // yet in its place. An old table lacking a field the new layout takes
+    // from it: the message, StartupStopped, nothing written.
+    struct Upgrade;
+    std::unique_ptr<engine::TableBuilder> upgrade(const engine::Table& old, const QString& target,
+                                                  const Upgrade& how);
     // Puts the new file of `fresh` in the place of the table file `oldPath`
     // (closed) under the layout's spelling, without the old index file. The
     // old table stays whole until this moment.
     QString replaceFile(const TableDef& def, const QString& oldPath, engine::TableBuilder& fresh);
-    // The parameters of a conversion's financing-code column; notes in
-    // finkodFits_ whether the code can be stored at all.
-    QVariantList finkodParams(const TableDef& def, const QString& finkod, const QString& finkodtol);
+    // Builds the missing index file of an upgraded table, telling the
+    // progress so.
+    void indexUpgraded(const TableDef& def, engine::Table& table, const QString& path,
+                       const QString& what);
+    void tell(const QString& what, qint64 done = 0, qint64 total = 0) {
+        if (progress_) progress_(what, done, total);
+    }
+    // Tells the progress that the upgrade is over as it goes out of scope,
+    // also when it failed (before the message is shown).
+    struct ProgressOver {
+        LocalTables* self;
+        explicit ProgressOver(LocalTables* s) : self(s) {}
+        ~ProgressOver() { self->tell(QString()); }
+        ProgressOver(const ProgressOver&) = delete;
+        ProgressOver& operator=(const ProgressOver&) = delete;
+    };
+    // Set by upgrade(): whether the financing code could be stored.
     bool finkodFits_ = true;
+    Progress progress_;
 
     TableSet& t_;
     ui::Messages& msg_;

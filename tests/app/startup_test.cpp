@@ -14,6 +14,7 @@
 #include "ui/scriptedmessages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -29,6 +30,15 @@ struct ScriptedDialogs : app::StartupDialogs {
     bool period(core::AppState& st) override {
         app::Period pc(st);
         return pc.ok(periodText) == app::Period::Result::Accepted;
+    }
+    // What the upgrade of old layouts told: text, done, total.
+    struct Told {
+        QString what;
+        qint64 done, total;
+    };
+    std::vector<Told> told;
+    void progress(const QString& what, qint64 done, qint64 total) override {
+        told.push_back({what, done, total});
     }
 };
 
@@ -86,6 +96,51 @@ TEST_F(StartupTest, FreshStartReachesTheMainWindowWithEveryTable) {
     EXPECT_TRUE(st.tables.lapb.isOpen());
     EXPECT_EQ(st.tables.apol.activeTag(), "Apol1");
     EXPECT_EQ(st.tables.beteg.activeTag(), "Beteg2");
+    // Nothing to upgrade: no progress window.
+    EXPECT_TRUE(dialogs.told.empty());
+}
+
+TEST_F(StartupTest, AnUpgradeOfAnOldLayoutTellsTheDialogsHowFarItIs) {
+    {
+        core::AppState st(msg, clock);
+        ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    }
+    // LAPB as an older version left it: without FINKOD, three visit rows.
+    ASSERT_TRUE(QFile::remove(data("Lapb.dbf")) && QFile::remove(data("Lapb.mdx")));
+    {
+        using engine::fieldDef;
+        engine::Table::create(
+            data("Lapb.dbf"),
+            {fieldDef("IDOSZAK", 'C', 7), fieldDef("INTKOD", 'C', 4), fieldDef("SORSZ", 'C', 5),
+             fieldDef("RESZ", 'C', 1), fieldDef("TEVKOD", 'C', 2), fieldDef("ELLTIP", 'N', 2),
+             fieldDef("ONKEP", 'N', 2), fieldDef("APDATUM", 'D'), fieldDef("APTAJ", 'C', 9),
+             fieldDef("VIZITDB", 'N', 2), fieldDef("ELIDO", 'C', 7), fieldDef("JELOLES", 'C', 1),
+             fieldDef("ELKULDVE", 'C', 7)});
+        engine::Table old;
+        old.open(data("Lapb.dbf"));
+        for (const char* p : {"2024.04", "2014.11", "2015.01"}) {
+            old.append();
+            old.setValue("IDOSZAK", p);
+            old.setValue("SORSZ", "00001");
+            old.post();
+        }
+    }
+    dialogs.told.clear();
+    core::AppState st(msg, clock);
+    ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    EXPECT_TRUE(msg.isEmpty()) << (msg.isEmpty() ? "" : msg.last().toStdString());
+    EXPECT_TRUE(st.tables.lapb.hasField("FINKOD"));
+    ASSERT_GE(dialogs.told.size(), 3u);
+    EXPECT_EQ(dialogs.told.front().what, "A vizitek átalakítása az új szerkezetre…");
+    EXPECT_EQ(dialogs.told.front().total, 3);
+    bool counted = false, indexed = false;
+    for (const auto& t : dialogs.told) {
+        counted = counted || (t.done == 3 && t.total == 3);
+        indexed = indexed || t.what == "A vizitek indexelése…";
+    }
+    EXPECT_TRUE(counted);
+    EXPECT_TRUE(indexed);
+    EXPECT_EQ(dialogs.told.back().what, QString());
 }
 
 TEST_F(StartupTest, WrongPasswordEndsBeforeAnyTableIsMade) {

@@ -7,15 +7,18 @@
 
 #include "db/localtables.h"
 #include "db/tableops.h"
+#include "engine/database.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/table.h"
+#include "engine/tablebuilder.h"
 #include "ui/scriptedmessages.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <map>
 
 using db::TableId;
 using dbfixture::column;
@@ -575,4 +578,266 @@ TEST_F(LocalTablesTest, FailingLapConversionStopsWithTheOldLapStillOnDisk) {
     // The upgrade writes into new files beside the old ones; a failed one
     // leaves none of them behind.
     EXPECT_TRUE(QDir(data.dir()).entryList({"*.uj"}, QDir::Files).isEmpty());
+}
+
+// ---------------------------------------------------------------- the upgrade's result
+
+namespace {
+
+// The records of a table file, after its header.
+QByteArray recordsOf(const QString& file) {
+    const QByteArray bytes = testsupport::readAll(engine::findFileNoCase(file));
+    const int headerLength = quint8(bytes[8]) | quint8(bytes[9]) << 8;
+    return bytes.mid(headerLength);
+}
+
+// What the earlier conversion wrote: the rows of its query over the old
+// table, appended in column order into a file of the new layout.
+QByteArray byQuery(const QString& oldFile, const char* name, const QString& sql,
+                   const QVariantList& params, const std::vector<engine::FieldDef>& fields) {
+    testsupport::TempDir out;
+    {
+        engine::Database db;
+        engine::Table old(QLatin1String(name), &db);
+        old.open(oldFile);
+        engine::TableBuilder b(out.file("x.dbf"), fields);
+        db.each(sql, params, [&](const QVariantList& row) { b.addRow(row); });
+        b.commit();
+    }
+    return recordsOf(out.file("x.dbf"));
+}
+
+const char* const kBetegSql = "select taj,nev,neme,'1' as aztip,kozigkod,cime1,cime2,szulh,szuli "
+                              "from beteg order by taj";
+const char* const kElrendSql =
+    "select idoszak,intkod,case when a.idoszak>=? then ? end as finkod,sorsz,resz,jorvkod,elrend,"
+    "szakvet,gyak,elvizdb,engszam,engdat,jeloles,elkuldve from elrend a "
+    "order by a.idoszak,a.sorsz,a.resz";
+const char* const kLapbSql =
+    "select idoszak,intkod,case when a.idoszak>=? then ? end as finkod,sorsz,resz,tevkod,elltip,"
+    "onkep,apdatum,aptaj,vizitdb,elido,jeloles,elkuldve from lapb a "
+    "order by a.idoszak,a.sorsz,a.resz";
+const char* const kLapoldSql =
+    "select * from lap a where idoszak<'2005.02' order by a.idoszak,a.sorsz,a.resz";
+const char* const kLapSql =
+    "select idoszak,intkod,case when a.idoszak>=? then ? end as finkod,sorsz,resz,taj,kozigkod,"
+    "tpotl,bnoki,bnorov,elb,apnap,bnofo,bnomell,bnoell,orvoskod,elszviz,elszam,lezdat,tevkodok,"
+    "aptaj1,aptaj2,' ' as aztip,' ' as terkat,' ' as allamp,szviz,tele,jeloles,elkuldve,allapot,"
+    "modtipus from lap a where a.idoszak>='2005.02' order by a.idoszak,a.sorsz,a.resz";
+
+// Flags records as deleted, and writes NUL bytes over the end of a field of
+// a record (the padding some other tools write).
+void deleteRecords(const QString& file, std::initializer_list<std::uint32_t> recnos) {
+    engine::Table t;
+    t.open(file);
+    for (std::uint32_t r : recnos)
+        t.deleteRaw(r);
+}
+void nulPad(const QString& file, std::uint32_t recno, const char* field, int keep) {
+    engine::Table t;
+    t.open(file);
+    const engine::FieldDef& f = t.fields()[size_t(t.fieldIndex(QLatin1String(field)))];
+    QByteArray rec(t.rawRecord(recno), t.header().recordLength);
+    for (int i = keep; i < f.width; ++i)
+        rec[f.offset + i] = 0;
+    t.writeRaw(recno, rec);
+}
+
+// Old tables of every kind of row: deleted ones, rows out of order, rows of
+// one sheet (kept in their order), blank and filled dates, blank, capital
+// and small part letters, periods on both sides of 2005.02 and of finkodtol,
+// accented texts, NUL padding, and a visit count wider than today's field.
+void writeMixedOldTables(const dbfixture::DataFolder& data) {
+    auto path = [&](const char* f) { return data.file(QLatin1String(f)); };
+    dbfixture::writeTable(
+        path("Beteg.dbf"), dbfixture::oldBetegFields(),
+        {{"333333330", "Cseh Ödön", "1", "3214", "Fő u. 2.", "", "Zalaegerszeg", QDate(1930, 5, 6)},
+         {"111111110", "Antal Ágnes", "2", "3214", "", "", "Bak", QDate()},
+         {"", "Név Nélkül", "2", "", "", "", "", QDate()},
+         {"222222220", "Bodor Béla", "1", "2553", "", "", "", QDate(1950, 1, 1)},
+         {"111111110", "Antal Ágnes", "2", "3214", "Fő u. 1.", "", "Bak", QDate(1941, 2, 3)}});
+    deleteRecords(path("Beteg.dbf"), {4});
+    nulPad(path("Beteg.dbf"), 1, "CIME1", 4);
+
+    auto e = [](const char* p, const char* sorsz, const char* resz, const QVariant& day,
+                const char* gyak) {
+        return QVariantList{p,    "0123", sorsz, resz,       "12345", day, QDate(2014, 10, 3),
+                            gyak, 10,     0,     QVariant(), "",      p};
+    };
+    dbfixture::writeTable(path("Elrend.dbf"), dbfixture::oldElrendFields(),
+                          {e("2015.01", "00002", "", QDate(2014, 12, 20), "hetente kétszer"),
+                           e("2004.12", "00001", "A", QVariant(), "napi"),
+                           e("2014.12", "00003", "a", QDate(2014, 12, 1), "Öt alkalom"),
+                           e("2014.12", "00003", "B", QDate(2014, 12, 1), ""),
+                           e("2014.11", "00001", "", QDate(2014, 11, 1), "törölt"),
+                           e("2014.12", "00003", "", QDate(2014, 12, 2), "heti 2"),
+                           e("", "00004", "", QVariant(), "időszak nélkül")});
+    deleteRecords(path("Elrend.dbf"), {5});
+    nulPad(path("Elrend.dbf"), 6, "GYAK", 6);
+
+    std::vector<engine::FieldDef> lapbFields = dbfixture::oldLapbFields();
+    for (engine::FieldDef& f : lapbFields)
+        if (f.name == "VIZITDB") f.width = 3;
+    auto v = [](const char* p, const char* sorsz, const char* resz, const QVariant& day,
+                const char* aptaj) {
+        return QVariantList{p, "0123", sorsz, resz, "01", 2, 1, day, aptaj, 1, "", "", p};
+    };
+    dbfixture::writeTable(path("Lapb.dbf"), lapbFields,
+                          {v("2015.01", "00002", "", QDate(2015, 1, 5), "111111110"),
+                           v("2004.12", "00001", "A", QDate(2004, 12, 1), "222222220"),
+                           v("2014.12", "00003", "B", QVariant(), "333333330"),
+                           v("2014.11", "00001", "", QDate(2014, 11, 3), ""),
+                           v("2014.12", "00003", "a", QDate(2014, 12, 2), "111111110"),
+                           v("2014.12", "00003", "", QDate(2014, 12, 4), "111111110"),
+                           v("2015.01", "00002", "", QDate(2015, 1, 2), "222222220"),
+                           v("2005.03", "00010", "C", QDate(2005, 3, 9), "333333330"),
+                           v("", "00004", "", QDate(2014, 1, 1), "111111110"),
+                           v("2014.11", "00001", "", QDate(2014, 11, 1), "444444440")});
+    deleteRecords(path("Lapb.dbf"), {10, 3});
+    nulPad(path("Lapb.dbf"), 4, "APTAJ", 0);
+
+    auto l = [](const char* p, const char* sorsz, const char* resz, int viz) {
+        return dbfixture::oldLapRow(p, sorsz, resz, "111111110", viz);
+    };
+    std::vector<QVariantList> laps{l("2015.01", "00002", "", 2),  l("2004.12", "00009", "", 5),
+                                   l("2005.02", "00001", "A", 1), l("2005.01", "00003", "B", 3),
+                                   l("2014.12", "00003", "a", 4), l("2014.11", "00001", "", 6),
+                                   l("2004.12", "00002", "A", 7), l("2014.12", "00003", "", 8)};
+    laps[7][9] = QVariant(); // no discharge date
+    dbfixture::writeTable(path("Lap.dbf"), dbfixture::oldLapFields(), laps);
+    deleteRecords(path("Lap.dbf"), {6});
+    nulPad(path("Lap.dbf"), 1, "TEVKODOK", 4);
+}
+
+} // namespace
+
+TEST_F(LocalTablesTest, UpgradeWritesWhatTheQueriesOfTheEarlierConversionWrote) {
+    dbfixture::writeReceivedTables(data.dir());
+    writeMixedOldTables(data);
+    const QVariantList fin{finkodtol, "FIN000042"};
+    const QByteArray beteg =
+        byQuery(path("Beteg.dbf"), "beteg", kBetegSql, {}, db::layout(TableId::Beteg).fields);
+    const QByteArray elrend =
+        byQuery(path("Elrend.dbf"), "elrend", kElrendSql, fin, db::layout(TableId::Elrend).fields);
+    const QByteArray lapb =
+        byQuery(path("Lapb.dbf"), "lapb", kLapbSql, fin, db::layout(TableId::Lapb).fields);
+    const QByteArray lapold =
+        byQuery(path("Lap.dbf"), "lap", kLapoldSql, {}, db::layout(TableId::Lapold).fields);
+    const QByteArray lap =
+        byQuery(path("Lap.dbf"), "lap", kLapSql, fin, db::layout(TableId::Lap).fields);
+
+    startUp();
+    EXPECT_TRUE(msg.isEmpty()) << msg.last().toStdString();
+    EXPECT_EQ(recordsOf(path("Beteg.dbf")), beteg);
+    EXPECT_EQ(recordsOf(path("Elrend.dbf")), elrend);
+    EXPECT_EQ(recordsOf(path("Lapb.dbf")), lapb);
+    EXPECT_EQ(recordsOf(path("Lapold.dbf")), lapold);
+    EXPECT_EQ(recordsOf(path("Lap.dbf")), lap);
+    // The deleted rows stayed behind; the sheets went to both sides of 2005.02.
+    EXPECT_EQ(column(tables().lapb, "IDOSZAK"),
+              QStringList({"", "2004.12", "2005.03", "2014.11", "2014.12", "2014.12", "2015.01",
+                           "2015.01"}));
+    EXPECT_EQ(column(tables().lap, "IDOSZAK"),
+              QStringList({"2005.02", "2014.12", "2014.12", "2015.01"}));
+}
+
+// The earlier conversion lost a sheet without a period (neither before
+// 2005.02 nor after it); its order and visit rows were kept. It stays now,
+// in LAP, first in the order.
+TEST_F(LocalTablesTest, ASheetWithoutPeriodIsKeptByTheUpgrade) {
+    dbfixture::writeReceivedTables(data.dir());
+    dbfixture::writeTable(path("Lap.dbf"), dbfixture::oldLapFields(),
+                          {dbfixture::oldLapRow("2015.01", "00001", "", "111111110", 2),
+                           dbfixture::oldLapRow("", "00002", "", "222222220", 4)});
+    startUp();
+    EXPECT_TRUE(msg.isEmpty());
+    EXPECT_FALSE(exists("Lapold.dbf"));
+    // (The register's standing filter hides it, as it hides every sheet
+    // before 1999.04.)
+    engine::Table& lap = tables().lap;
+    ASSERT_EQ(lap.fileRecordCount(), 2u);
+    lap.go(1);
+    EXPECT_EQ(lap.text("SORSZ"), "00002");
+    EXPECT_TRUE(lap.isBlank("FINKOD"));
+    lap.go(2);
+    EXPECT_EQ(lap.text("SORSZ"), "00001");
+    EXPECT_EQ(lap.text("FINKOD"), "FIN000042");
+}
+
+// A failure at any write, flush or removal of the upgrades leaves each table
+// either as it was (upgraded whole at the next start) or wholly upgraded.
+TEST_F(LocalTablesTest, AFailureAnywhereInTheUpgradesLeavesEachTableOldOrWhollyNew) {
+    dbfixture::writeReceivedTables(data.dir());
+    const QStringList names{"Beteg.dbf", "Elrend.dbf", "Lapb.dbf", "Lap.dbf"};
+    writeMixedOldTables(data);
+    std::map<QString, QByteArray> before;
+    for (const QString& n : names)
+        before[n] = testsupport::readAll(data.file(n));
+    auto putBack = [&] {
+        data.restart();
+        for (const QString& n : names + QStringList{"Lapold.dbf"}) {
+            QFile::remove(data.file(n));
+            QFile::remove(data.file(db::indexFileName(n)));
+        }
+        for (const QString& n : names)
+            testsupport::writeAll(data.file(n), before[n]);
+    };
+    auto upgrades = [&] {
+        local().crtbeteg();
+        local().crtelrend("FIN000042", finkodtol);
+        local().crtlapuj("FIN000042", finkodtol);
+        local().crtlapb("FIN000042", finkodtol);
+    };
+    // The tables the upgrades do not touch, and the result of a run without
+    // a failure.
+    local().crtzaras();
+    receivedTables();
+    for (auto step :
+         {&db::LocalTables::crtapol, &db::LocalTables::crtorvos, &db::LocalTables::crtmaradv}) {
+        db::LocalTables l = local();
+        (l.*step)();
+    }
+    upgrades();
+    ASSERT_TRUE(msg.isEmpty());
+    std::map<QString, QByteArray> after;
+    for (const QString& n : names + QStringList{"Lapold.dbf"})
+        after[n] = recordsOf(data.file(n));
+
+    int fired = 0;
+    for (long n = 1;; ++n) {
+        putBack();
+        long ops = 0;
+        engine::testing::setIoHook([&](engine::testing::IoOp, long) {
+            return ++ops == n ? engine::testing::IoAction::Fail
+                              : engine::testing::IoAction::Proceed;
+        });
+        bool failed = false;
+        try {
+            upgrades();
+        } catch (const engine::DbError&) {
+            failed = true;
+        }
+        engine::testing::setIoHook(nullptr);
+        if (ops < n) break; // ran through without the failure
+        ++fired;
+        EXPECT_TRUE(failed) << "operation " << n;
+        data.restart();
+        for (const QString& name : names) {
+            const QByteArray now = testsupport::readAll(engine::findFileNoCase(data.file(name)));
+            EXPECT_TRUE(now == before[name] || recordsOf(data.file(name)) == after[name])
+                << name.toStdString() << ", operation " << n;
+        }
+        if (engine::fileExistsNoCase(data.file("Lapold.dbf")))
+            EXPECT_EQ(recordsOf(data.file("Lapold.dbf")), after["Lapold.dbf"]) << n;
+
+        // The next start upgrades what is left.
+        engine::removeLeftoverFiles(data.dir());
+        msg.clear();
+        upgrades();
+        EXPECT_TRUE(msg.isEmpty()) << "operation " << n;
+        for (const QString& name : names + QStringList{"Lapold.dbf"})
+            EXPECT_EQ(recordsOf(data.file(name)), after[name])
+                << name.toStdString() << ", operation " << n;
+    }
+    EXPECT_GT(fired, 10);
 }
