@@ -272,8 +272,8 @@ private:
     void touchIndexFile();
     void loadIndexFile();
     void saveIndexFile();
-    // The index file written whole under a temporary name (`dir` with the
-    // entries of every tag), or only what changed, in place.
+    // The index file with directory `d` written whole under a temporary
+    // name, or only the entries that changed and the directory, in place.
     void writeIndexWhole(const QString& target, MdxDirectory& d);
     void writeIndexInPlace(const QString& target, const MdxDirectory& d);
     void ensureTagLoaded(std::size_t i) const;

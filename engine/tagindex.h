@@ -88,8 +88,9 @@ private:
     void splitIfFull(std::size_t c);
     void fixCounts() const;
 
-    // Counts an insertion or removal at ordinal `at` in an index of `size`
-    // entries before it (removal: `at` < size).
+    // Notes an insertion or removal at ordinal `at`, after which the last
+    // `keptAfter` entries stay the same entries, as far from the end.
+    // Entries before `at` do not move either.
     void noteChange(std::size_t at, std::size_t keptAfter);
     static constexpr std::size_t kFollowedChanges = 4096;
     static constexpr std::size_t kNone = ~std::size_t(0);
