@@ -139,6 +139,9 @@ bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory
         at += std::uint64_t(t.capacity) * (t.keyLength + 4);
         d.tags.push_back(std::move(t));
     }
+    const quint32 pad = s.u32();
+    if (!s.ok || pad > quint32(body.size() - s.pos)) return false;
+    s.pos += qsizetype(pad);
     if (s.pos != body.size()) return false;
     d.whole = d.whole && at == fileSize;
     return true;
@@ -164,7 +167,12 @@ QByteArray buildMdxDirectory(const MdxDirectory& d) {
         put64(b, 0);
         put64(b, t.sum);
     }
-    const quint32 length = quint32(b.size() + 8);
+    // Padding (zeros after its length), so that the directory keeps its
+    // length when the default tag's name changes.
+    const quint32 natural = quint32(b.size() + 4 + 8);
+    const quint32 length = d.padTo >= natural ? d.padTo : (natural + 64 + 127) / 128 * 128;
+    put32(b, length - natural);
+    b.append(QByteArray(qsizetype(length - natural), '\0'));
     put32le(b.data() + 12, length);
     std::uint64_t at = length;
     for (size_t i = 0; i < d.tags.size(); ++i) {
@@ -396,6 +404,7 @@ void Table::saveIndexFile() {
                 std::uint64_t(header_.recordCount) * header_.recordLength;
     d.dbfTime = mtimeOf(fd_);
     d.defaultTag = active_ >= 0 ? tags_[size_t(active_)].name : QString();
+    d.padTo = indexDirLength_;
     bool inPlace = indexDirLength_ > 0;
     for (const Tag& t : tags_) {
         MdxTagEntry e;
@@ -428,6 +437,7 @@ void Table::saveIndexFile() {
             writeIndexInPlace(target, d);
         } else {
             ensureAllTagsLoaded();
+            d.padTo = 0;
             for (size_t i = 0; i < tags_.size(); ++i) {
                 d.tags[i].count = std::uint32_t(tags_[i].index.size());
                 d.tags[i].sum = tags_[i].index.sum();

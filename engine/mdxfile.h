@@ -5,7 +5,7 @@
 //   table's record count, size and modification time when written, the
 //   default active tag, and per tag its name, expression, key length, entry
 //   count, room (entries its region holds), where its region lies and the
-//   checksum of its entries; then a checksum of the directory; then each
+//   checksum of its entries; padding; then a checksum of the directory; then each
 //   tag's region: its sorted entries, then room for more (zeros).
 //
 // The directory is read when the table opens; a tag's entries only when the
@@ -52,6 +52,10 @@ struct MdxDirectory {
     QString defaultTag;
     std::vector<MdxTagEntry> tags;
     bool whole = true; // every tag's entries lie in the file, which ends there
+    // Building: the length the directory is padded to when it fits (that of
+    // the directory in the file, so that it can be written over it); else it
+    // gets room for a longer default tag name.
+    std::uint32_t padTo = 0;
 };
 
 // Parses the directory from the first bytes of an index file of `fileSize`

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
 
@@ -448,4 +449,52 @@ TEST(IndexWrite, AnIndexFileOfTheOlderFormatIsRebuiltNotRead) {
     t.close();
     EXPECT_TRUE(Table::indexFileOk(path));
     EXPECT_TRUE(sameAsRebuilt(path, mdx));
+}
+
+// What a closing writes follows what changed, not the size of the table: a
+// key moved among 20 000 entries, or rows appended with the highest keys,
+// write a few entries of each tag and the directory.
+TEST(IndexWrite, ASmallChangeWritesAFewEntriesNotTheTags) {
+    auto written = [] {
+        QFile f(QStringLiteral("/proc/self/io"));
+        if (!f.open(QIODevice::ReadOnly)) return -1LL;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("wchar:")) return line.mid(6).trimmed().toLongLong();
+        return -1LL;
+    };
+    if (written() < 0) GTEST_SKIP() << "no /proc/self/io";
+    TempDir dir;
+    const QString path = dir.file("lapb.dbf");
+    std::mt19937 rng(2);
+    makeTable(path, 20000, rng);
+    const qint64 whole = QFileInfo(dir.file("lapb.mdx")).size();
+    ASSERT_GT(whole, 400000);
+    auto closing = [&](const std::function<void(Table&)>& change) {
+        Table t;
+        t.open(path);
+        change(t);
+        const long long before = written();
+        t.close();
+        return written() - before;
+    };
+    // a sheet's part letter changed: it moves among its number's entries
+    const long long moved = closing([](Table& t) {
+        t.setActiveTag("Lapb1");
+        t.first();
+        for (int i = 0; i < 5000; ++i)
+            t.next();
+        t.edit();
+        t.setValue("resz", QStringLiteral("Z"));
+        t.post();
+    });
+    EXPECT_GT(moved, 0);
+    EXPECT_LT(moved, 40000) << "of " << whole;
+    // rows with the highest keys of every tag
+    const long long appended = closing([](Table& t) {
+        for (int i = 0; i < 10; ++i)
+            t.appendRows({{"2024.12", "99999", "", QStringLiteral("Zsuzsa"), QDate(2024, 12, 1)}});
+    });
+    EXPECT_GT(appended, 0);
+    EXPECT_LT(appended, 2000) << "of " << whole;
+    EXPECT_TRUE(sameAsRebuilt(path, dir.file("lapb.mdx")));
 }
