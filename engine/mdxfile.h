@@ -71,22 +71,31 @@ std::uint64_t mdxChecksum(const char* p, std::size_t n);
 // The hash of one entry of `n` bytes; a tag's checksum is the sum of its
 // entries' hashes.
 inline std::uint64_t mdxEntryHash(const char* p, int n) {
-    // The words are read little-endian whatever the machine.
-    auto word = [](const char* q, int len) {
+    // Words read little-endian whatever the machine; the last word is the
+    // entry's last eight bytes (overlapping the one before it), so that no
+    // read has a length known only at run time.
+    auto word = [](const char* q) {
         std::uint64_t w = 0;
-        std::memcpy(&w, q, std::size_t(len));
+        std::memcpy(&w, q, 8);
         if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
         return w;
     };
     std::uint64_t h = 0x9E3779B97F4A7C15ull * std::uint64_t(n + 1);
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        h = (h ^ word(p + i, 8)) * 0xBF58476D1CE4E5B9ull;
+    auto mix = [&h](std::uint64_t w) {
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
         h ^= h >> 31;
+    };
+    if (n >= 8) {
+        for (int i = 0; i + 8 < n; i += 8)
+            mix(word(p + i));
+        mix(word(p + n - 8));
+    } else {
+        std::uint64_t w = 0;
+        for (int k = 0; k < n; ++k)
+            w |= std::uint64_t(std::uint8_t(p[k])) << (8 * k);
+        mix(w);
     }
-    h = (h ^ word(p + i, n - i)) * 0x94D049BB133111EBull;
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ull;
+    h *= 0x94D049BB133111EBull;
     return h ^ (h >> 32);
 }
 
