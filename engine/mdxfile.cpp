@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -130,13 +131,17 @@ bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory
         t.expression = s.str();
         t.keyLength = s.u32();
         t.count = s.u32();
+        t.capacity = s.u32();
         t.offset = s.u64();
         t.sum = s.u64();
-        if (!s.ok || t.keyLength == 0 || t.keyLength > 4096) return false;
+        if (!s.ok || t.keyLength == 0 || t.keyLength > 4096 || t.capacity < t.count) return false;
         if (t.offset != at) d.whole = false;
-        at += std::uint64_t(t.count) * (t.keyLength + 4);
+        at += std::uint64_t(t.capacity) * (t.keyLength + 4);
         d.tags.push_back(std::move(t));
     }
+    const quint32 pad = s.u32();
+    if (!s.ok || pad > quint32(body.size() - s.pos)) return false;
+    s.pos += qsizetype(pad);
     if (s.pos != body.size()) return false;
     d.whole = d.whole && at == fileSize;
     return true;
@@ -151,25 +156,30 @@ QByteArray buildMdxDirectory(const MdxDirectory& d) {
     put64(b, quint64(d.dbfTime));
     putStr(b, d.defaultTag);
     put32(b, quint32(d.tags.size()));
-    qsizetype offsetAt = -1;
     std::vector<qsizetype> offsets;
     for (const MdxTagEntry& t : d.tags) {
         putStr(b, t.name);
         putStr(b, t.expression);
         put32(b, t.keyLength);
         put32(b, t.count);
+        put32(b, std::max(t.capacity, t.count));
         offsets.push_back(b.size());
         put64(b, 0);
         put64(b, t.sum);
     }
-    (void)offsetAt;
-    const quint32 length = quint32(b.size() + 8);
+    // Padding (zeros after its length), so that the directory keeps its
+    // length when the default tag's name changes.
+    const quint32 natural = quint32(b.size() + 4 + 8);
+    const quint32 length = d.padTo >= natural ? d.padTo : (natural + 64 + 127) / 128 * 128;
+    put32(b, length - natural);
+    b.append(QByteArray(qsizetype(length - natural), '\0'));
     put32le(b.data() + 12, length);
     std::uint64_t at = length;
     for (size_t i = 0; i < d.tags.size(); ++i) {
         for (int k = 0; k < 8; ++k)
             b[offsets[i] + k] = char((at >> (8 * k)) & 0xFF);
-        at += std::uint64_t(d.tags[i].count) * (d.tags[i].keyLength + 4);
+        at += std::uint64_t(std::max(d.tags[i].capacity, d.tags[i].count)) *
+              (d.tags[i].keyLength + 4);
     }
     put64(b, mdxChecksum(b.constData() + kSummedFrom, std::size_t(b.size() - kSummedFrom)));
     return b;
@@ -378,11 +388,13 @@ void Table::replaceTags(const std::vector<std::pair<QString, QString>>& defs) {
 
 // ---------------------------------------------------------------- index file
 
-// Written whole under a temporary name when the entries changed; when only
-// the directory changed (the default tag, the table's time) and it keeps its
-// length, the directory alone is written over. Marked "being changed" before
-// the first change after it was written, so an index left behind by a crash
-// is rebuilt at the next open, and so is one whose checksums do not match.
+// Only what changed is written, in place (writeIndexInPlace): the entries
+// that moved and the directory. The whole file is written under a temporary
+// name (writeIndexWhole) when there is none yet, when a tag is new, outgrew
+// its room or shrank far below it, or when the directory changes its length.
+// Marked "being changed" before the first change after it was written, so an
+// index left behind by a crash is rebuilt at the next open, and so is one
+// whose checksums do not match.
 void Table::saveIndexFile() {
     // Held records are not in the file yet: the index follows the file.
     if (tags_.empty() || (held_ && !held_->empty())) return;
@@ -392,58 +404,49 @@ void Table::saveIndexFile() {
                 std::uint64_t(header_.recordCount) * header_.recordLength;
     d.dbfTime = mtimeOf(fd_);
     d.defaultTag = active_ >= 0 ? tags_[size_t(active_)].name : QString();
-    const bool entriesSame = !indexDirty_ && indexDirLength_ > 0;
-    std::vector<std::vector<char>> entries(entriesSame ? 0 : tags_.size());
-    for (size_t i = 0; i < tags_.size(); ++i) {
-        const Tag& t = tags_[i];
+    d.padTo = indexDirLength_;
+    bool inPlace = indexDirLength_ > 0;
+    for (const Tag& t : tags_) {
         MdxTagEntry e;
         e.name = t.name;
         e.expression = t.expr.text();
         e.keyLength = std::uint32_t(t.expr.keyLength());
-        if (entriesSame) {
-            e.count = t.fileCount;
-            e.sum = t.fileSum;
-        } else {
-            ensureTagLoaded(i);
-            t.index.save(entries[i]);
-            e.count = std::uint32_t(t.index.size());
-            e.sum = mdxChecksum(entries[i].data(), entries[i].size());
-        }
+        // A tag not read since the file was written is as the file has it.
+        e.count = t.loaded ? std::uint32_t(t.index.size()) : t.fileCount;
+        e.sum = t.loaded ? t.index.sum() : t.fileSum;
+        e.capacity = t.fileCapacity;
+        inPlace = inPlace && t.inFile && e.count <= t.fileCapacity &&
+                  t.fileCapacity / 2 <= mdxRoomFor(e.count);
         d.tags.push_back(e);
     }
-    const QByteArray dir = buildMdxDirectory(d);
+    QByteArray dir = buildMdxDirectory(d);
+    if (inPlace && std::uint32_t(dir.size()) == indexDirLength_) {
+        MdxDirectory back;
+        parseMdxDirectory(dir, ~std::uint64_t(0) >> 1, back);
+        for (size_t i = 0; i < tags_.size(); ++i)
+            inPlace = inPlace && back.tags[i].offset == tags_[i].fileOffset;
+    } else {
+        inPlace = false;
+    }
     QFileInfo fi(path_);
     const QString target = QFileInfo::exists(indexPath())
                                ? indexPath()
                                : fi.dir().filePath(fi.completeBaseName() + ".mdx");
     try {
-        if (entriesSame && std::uint32_t(dir.size()) == indexDirLength_) {
-            const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR | O_CLOEXEC);
-            if (fd < 0) throw ioError(target, QStringLiteral("nem nyitható meg"));
-            try {
-                writeAt(fd, 0, dir.constData(), std::size_t(dir.size()), target);
-                syncFile(fd, target);
-            } catch (...) {
-                ::close(fd);
-                throw;
-            }
-            ::close(fd);
+        if (inPlace) {
+            writeIndexInPlace(target, d);
         } else {
-            if (entriesSame) {
-                // The directory grew or shrank: the entries move, so all are written.
-                indexDirty_ = true;
-                saveIndexFile();
-                return;
+            ensureAllTagsLoaded();
+            d.padTo = 0;
+            for (size_t i = 0; i < tags_.size(); ++i) {
+                d.tags[i].count = std::uint32_t(tags_[i].index.size());
+                d.tags[i].sum = tags_[i].index.sum();
+                d.tags[i].capacity = mdxRoomFor(d.tags[i].count);
             }
-            NewFile f(target, target + QStringLiteral(".tmp"));
-            f.append(dir.constData(), std::size_t(dir.size()));
-            for (const auto& e : entries)
-                f.append(e.data(), e.size());
-            f.commit();
+            writeIndexWhole(target, d);
         }
     } catch (const DbError& e) {
-        // One reason, said once: the writes below say "nem írható (reason)",
-        // and a nested save has said it already.
+        // One reason, said once: the writes below say "nem írható (reason)".
         const QString prefix = QStringLiteral("az indexállomány nem írható");
         if (e.detail().startsWith(prefix)) throw;
         QString why = e.detail();
@@ -453,15 +456,70 @@ void Table::saveIndexFile() {
         throw DbError(DbError::Kind::Io, target, prefix + QStringLiteral(" (%1)").arg(why));
     }
     // The file now holds every tag's entries as they are in memory.
+    dir = buildMdxDirectory(d);
     MdxDirectory back;
     parseMdxDirectory(dir, ~std::uint64_t(0) >> 1, back);
-    for (size_t i = 0; i < tags_.size() && i < d.tags.size(); ++i) {
-        tags_[i].fileCount = d.tags[i].count;
-        tags_[i].fileSum = d.tags[i].sum;
-        tags_[i].fileOffset = i < back.tags.size() ? back.tags[i].offset : 0;
+    for (size_t i = 0; i < tags_.size() && i < back.tags.size(); ++i) {
+        Tag& t = tags_[i];
+        t.fileCount = back.tags[i].count;
+        t.fileSum = back.tags[i].sum;
+        t.fileOffset = back.tags[i].offset;
+        t.fileCapacity = back.tags[i].capacity;
+        t.inFile = true;
+        if (t.loaded) t.index.markClean();
     }
     indexDirLength_ = std::uint32_t(dir.size());
     indexDirty_ = indexMarked_ = indexDefaultChanged_ = indexHeaderStale_ = false;
+}
+
+void Table::writeIndexWhole(const QString& target, MdxDirectory& d) {
+    const QByteArray dir = buildMdxDirectory(d);
+    NewFile f(target, target + QStringLiteral(".tmp"));
+    f.append(dir.constData(), std::size_t(dir.size()));
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        std::vector<char> entries;
+        tags_[i].index.save(entries);
+        // the room for later appends, zeros
+        entries.resize(std::size_t(d.tags[i].capacity) * std::size_t(d.tags[i].keyLength + 4));
+        f.append(entries.data(), entries.size());
+    }
+    f.commit();
+}
+
+void Table::writeIndexInPlace(const QString& target, const MdxDirectory& d) {
+    const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) throw ioError(target, QStringLiteral("nem nyitható meg"));
+    try {
+        bool marked = false;
+        for (const Tag& t : tags_) {
+            if (!t.loaded) continue;
+            const TagIndex::Changes c = t.index.changes();
+            if (!c.any) continue;
+            if (!marked) {
+                // Durably "being changed" before any entry is overwritten: a
+                // crash from here on leaves an index the next open rebuilds.
+                char one[4];
+                put32le(one, 1);
+                writeAt(fd, kMdxDirtyOffset, one, 4, target);
+                syncFile(fd, target);
+                marked = true;
+            }
+            const std::size_t el = std::size_t(t.expr.keyLength()) + 4;
+            std::vector<char> bytes;
+            t.index.saveRange(c.from, c.to, bytes);
+            writeAt(fd, t.fileOffset + std::uint64_t(c.from) * el, bytes.data(), bytes.size(),
+                    target);
+        }
+        // The entries are durable before the directory says they are sound.
+        if (marked) syncFile(fd, target);
+        const QByteArray dir = buildMdxDirectory(d);
+        writeAt(fd, 0, dir.constData(), std::size_t(dir.size()), target);
+        syncFile(fd, target);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
 }
 
 void Table::markIndexStale(const QString& dbfPath) {
@@ -515,7 +573,6 @@ void Table::ensureTagLoaded(std::size_t i) const {
         if (ok) {
             bytes.resize(std::size_t(t.fileCount) * std::size_t(el));
             ok = readWhole(fd, bytes.data(), bytes.size(), t.fileOffset) &&
-                 mdxChecksum(bytes.data(), bytes.size()) == t.fileSum &&
                  mdxEntriesSound(bytes.data(), t.fileCount, el, header_.recordCount);
             ::close(fd);
         }
@@ -523,6 +580,10 @@ void Table::ensureTagLoaded(std::size_t i) const {
     if (ok) {
         t.index = TagIndex(t.expr.keyLength());
         t.index.loadSorted(bytes.data(), t.fileCount);
+        ok = t.index.sum() == t.fileSum;
+    }
+    if (ok) {
+        t.index.markClean();
     } else {
         // Cannot be read whole, or not in order: rebuilt from the records.
         self->buildTag(t);
@@ -612,6 +673,8 @@ void Table::loadIndexFile() {
         t.fileOffset = e.offset;
         t.fileSum = e.sum;
         t.fileCount = e.count;
+        t.fileCapacity = e.capacity;
+        t.inFile = true;
         tags.push_back(std::move(t));
     }
     tags_ = std::move(tags);
@@ -626,6 +689,7 @@ void Table::loadIndexFile() {
     }
     if (rebuild) {
         repairIndex();
+        indexDirLength_ = 0; // written whole, not trusting its regions
         // A table opened for reading keeps the rebuilt index to itself.
         if (!readOnly_) saveIndexFile();
     }

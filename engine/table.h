@@ -31,6 +31,7 @@ namespace engine {
 
 class ChangeUnit;
 class Database;
+struct MdxDirectory;
 
 class Table {
 public:
@@ -199,9 +200,11 @@ public:
         KeyExpr expr;
         TagIndex index; // valid once loaded: read it through tag(i) or tags()
         bool loaded = true;
-        // where its entries lie in the index file, read on first use
+        // where its entries lie in the index file, read on first use, and
+        // the room of its region there (inFile: the region is this tag's)
         std::uint64_t fileOffset = 0, fileSum = 0;
-        std::uint32_t fileCount = 0;
+        std::uint32_t fileCount = 0, fileCapacity = 0;
+        bool inFile = false;
     };
     // Every tag with its entries (read from the index file as needed).
     const std::vector<Tag>& tags() const;
@@ -269,6 +272,10 @@ private:
     void touchIndexFile();
     void loadIndexFile();
     void saveIndexFile();
+    // The index file with directory `d` written whole under a temporary
+    // name, or only the entries that changed and the directory, in place.
+    void writeIndexWhole(const QString& target, MdxDirectory& d);
+    void writeIndexInPlace(const QString& target, const MdxDirectory& d);
     void ensureTagLoaded(std::size_t i) const;
     void ensureAllTagsLoaded() const;
     // True when every entry's key is the key of its record.

@@ -1,5 +1,7 @@
 #include "engine/tagindex.h"
 
+#include "engine/mdxfile.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -10,7 +12,59 @@ TagIndex::TagIndex(int keyLength) : keyLen_(keyLength), entryLen_(keyLength + 4)
 void TagIndex::clear() {
     chunks_.clear();
     size_ = 0;
+    sum_ = 0;
+    all_ = true;
     countsDirty_ = true;
+}
+
+void TagIndex::markClean() {
+    all_ = false;
+    head_ = tail_ = kNone;
+    base_ = size_;
+    followed_ = 0;
+}
+
+void TagIndex::noteChange(std::size_t at, std::size_t keptAfter) {
+    if (all_) return;
+    if (++followed_ > kFollowedChanges) {
+        all_ = true; // a bulk change: the whole tag is written
+        return;
+    }
+    head_ = std::min(head_, at);
+    tail_ = std::min(tail_, keptAfter);
+}
+
+TagIndex::Changes TagIndex::changes() const {
+    Changes c;
+    if (all_) {
+        c.any = c.all = true;
+        c.to = size_;
+        return c;
+    }
+    if (head_ == kNone) return c;
+    c.from = std::min(head_, size_);
+    if (size_ != base_)
+        c.to = size_;
+    else
+        c.to = std::max(c.from, tail_ >= size_ ? c.from : size_ - tail_);
+    c.any = c.to > c.from;
+    return c;
+}
+
+void TagIndex::saveRange(std::size_t from, std::size_t to, std::vector<char>& out) const {
+    to = std::min(to, size_);
+    if (from >= to) return;
+    out.reserve(out.size() + (to - from) * std::size_t(entryLen_));
+    Pos p = atOrdinal(from);
+    std::size_t left = to - from;
+    while (left > 0 && !atEnd(p)) {
+        const auto& c = chunks_[p.chunk];
+        const std::size_t n = std::min(left, chunkCount(p.chunk) - p.item);
+        const char* b = c.data() + p.item * std::size_t(entryLen_);
+        out.insert(out.end(), b, b + n * std::size_t(entryLen_));
+        left -= n;
+        p = {p.chunk + 1, 0};
+    }
 }
 
 void TagIndex::makeEntry(const char* key, std::uint32_t recno, char* out) const {
@@ -35,6 +89,8 @@ void TagIndex::loadSorted(const char* entries, std::size_t count) {
         chunks_.back().reserve(kChunkEntries * entryLen_);
     }
     size_ = count;
+    for (std::size_t i = 0; i < count; ++i)
+        sum_ += mdxEntryHash(entries + i * std::size_t(entryLen_), entryLen_);
 }
 
 void TagIndex::load(std::vector<char>&& entries) {
@@ -60,6 +116,7 @@ void TagIndex::load(std::vector<char>&& entries) {
 }
 
 void TagIndex::save(std::vector<char>& out) const {
+    out.reserve(out.size() + size_ * std::size_t(entryLen_));
     for (const auto& c : chunks_)
         out.insert(out.end(), c.begin(), c.end());
 }
@@ -144,14 +201,22 @@ void TagIndex::splitIfFull(std::size_t c) {
 void TagIndex::insert(const char* key, std::uint32_t recno) {
     std::vector<char> e(static_cast<size_t>(entryLen_));
     makeEntry(key, recno, e.data());
-    countsDirty_ = true;
-    ++size_;
+    sum_ += mdxEntryHash(e.data(), entryLen_);
     if (chunks_.empty()) {
+        noteChange(0, 0);
+        countsDirty_ = true;
+        ++size_;
         chunks_.emplace_back(e.begin(), e.end());
         chunks_.back().reserve(kChunkEntries * entryLen_);
         return;
     }
     Pos p = bound(e.data(), entryLen_, false);
+    if (!all_) {
+        const std::size_t at = ordinal(p);
+        noteChange(at, size_ - at);
+    }
+    countsDirty_ = true;
+    ++size_;
     if (atEnd(p)) p = {chunks_.size() - 1, chunkCount(chunks_.size() - 1)};
     auto& c = chunks_[p.chunk];
     c.insert(c.begin() + std::ptrdiff_t(p.item * entryLen_), e.begin(), e.end());
@@ -161,6 +226,11 @@ void TagIndex::insert(const char* key, std::uint32_t recno) {
 bool TagIndex::erase(const char* key, std::uint32_t recno) {
     Pos p = find(key, recno);
     if (atEnd(p)) return false;
+    if (!all_) {
+        const std::size_t at = ordinal(p);
+        noteChange(at, size_ - 1 - at);
+    }
+    sum_ -= mdxEntryHash(entry(p), entryLen_);
     auto& c = chunks_[p.chunk];
     c.erase(c.begin() + std::ptrdiff_t(p.item * entryLen_),
             c.begin() + std::ptrdiff_t((p.item + 1) * entryLen_));

@@ -32,6 +32,25 @@ public:
     void loadSorted(const char* entries, std::size_t count);
     // Appends every entry in order to `out`.
     void save(std::vector<char>& out) const;
+    // Appends the entries of ordinals [from, to) in order to `out`.
+    void saveRange(std::size_t from, std::size_t to, std::vector<char>& out) const;
+
+    // The sum (modulo 2^64) of every entry's mdxEntryHash: the tag's checksum
+    // in the index file, kept up to date by every insertion and removal.
+    std::uint64_t sum() const { return sum_; }
+
+    // What changed since markClean() (when the index file was last written or
+    // read): nothing, everything (loaded anew, or too many changes to
+    // follow), or the ordinals [from, to) of the entries now held that differ
+    // from those at the same ordinals then (to is size() when the count
+    // changed: the entries after a change moved).
+    struct Changes {
+        bool any = false;
+        bool all = false;
+        std::size_t from = 0, to = 0;
+    };
+    Changes changes() const;
+    void markClean();
 
     void insert(const char* key, std::uint32_t recno);
     bool erase(const char* key, std::uint32_t recno);
@@ -69,9 +88,21 @@ private:
     void splitIfFull(std::size_t c);
     void fixCounts() const;
 
+    // Notes an insertion or removal at ordinal `at`, after which the last
+    // `keptAfter` entries stay the same entries, as far from the end.
+    // Entries before `at` do not move either.
+    void noteChange(std::size_t at, std::size_t keptAfter);
+    static constexpr std::size_t kFollowedChanges = 4096;
+    static constexpr std::size_t kNone = ~std::size_t(0);
+
     int keyLen_;
     int entryLen_;
     std::size_t size_ = 0;
+    std::uint64_t sum_ = 0;
+    // Since markClean(): the entries before ordinal head_ and the last tail_
+    // entries are the ones held then; base_ entries were held.
+    bool all_ = true;
+    std::size_t head_ = kNone, tail_ = kNone, base_ = 0, followed_ = 0;
     std::vector<std::vector<char>> chunks_;
     mutable std::vector<std::size_t> before_; // entries before each chunk
     mutable bool countsDirty_ = true;
