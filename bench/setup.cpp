@@ -1,6 +1,9 @@
 #include "bench/setup.h"
 
 #include "app/startup.h"
+#include "db/layouts.h"
+
+#include <QRegularExpression>
 
 #include <QDir>
 #include <algorithm>
@@ -46,6 +49,32 @@ double median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+QStringList nativeIndexes(const QString& table) {
+    static const std::pair<const char*, db::TableId> ids[] = {
+        {"lap", db::TableId::Lap},         {"lapb", db::TableId::Lapb},
+        {"elrend", db::TableId::Elrend},   {"beteg", db::TableId::Beteg},
+        {"orvos", db::TableId::Orvos},     {"apol", db::TableId::Apol},
+        {"zaras", db::TableId::Zaras},     {"maradv", db::TableId::Maradv},
+        {"szerz", db::TableId::Szerz},     {"szolgsz", db::TableId::Szolgsz},
+        {"telepul", db::TableId::Telepul}, {"terulet", db::TableId::Terulet},
+        {"thely", db::TableId::Thely},     {"bnotorzs", db::TableId::Bnotorzs}};
+    QStringList out;
+    static const QRegularExpression inner(QStringLiteral("^\\w+\\(\\s*(\\w+)"));
+    for (const auto& [name, id] : ids) {
+        if (table != QLatin1String(name)) continue;
+        for (const db::TagDef& tag : db::layout(id).tags) {
+            QStringList cols;
+            for (const QString& part : tag.expression.split(QLatin1Char('+'))) {
+                const auto m = inner.match(part.trimmed());
+                cols << (m.hasMatch() ? m.captured(1) : part.trimmed()).toLower();
+            }
+            out << QStringLiteral("create index %1_%2 on %1(%3)")
+                       .arg(table, tag.name.toLower(), cols.join(QLatin1Char(',')));
+        }
+    }
+    return out;
 }
 
 void printHeader() {

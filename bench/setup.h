@@ -52,6 +52,13 @@ double median(std::vector<double> v);
 // median in milliseconds, the native twin's (or "no native twin" when
 // `native` is empty) and the ratio of the medians.
 void printHeader();
+
+// The program's index tags of a table as native SQLite indexes: one
+// "create index" per tag of the table's layout (db/layouts), the dBase key
+// expression's fields as the index's columns ("Sorsz+Resz" gives
+// (sorsz, resz), "dtoc(kezd)+str(ssorszam,5)" gives (kezd, ssorszam)).
+// `table` is the name the table carries in SQL ("lap", "telepul", ...).
+QStringList nativeIndexes(const QString& table);
 void printFigure(const char* what, const std::vector<double>& ours,
                  const std::vector<double>& native = {}, const char* note = "");
 
