@@ -111,10 +111,10 @@ int main(int argc, char** argv) {
         // The data as the program's own checks see it: recorded sheets of
         // the period loaded as for modification and checked whole.
         {
-            const engine::Query some = db.query(
-                QStringLiteral("select sorsz, resz from lap where idoszak=? order by sorsz "
-                               "limit 60"),
-                {c});
+            const engine::Query some =
+                db.query(QStringLiteral("select sorsz, resz from lap where idoszak=? order by "
+                                        "(cast(sorsz as integer) * 7919) % 1009 limit 100"),
+                         {c});
             int passed = 0, checked = 0;
             QSet<QString> seen;
             QString example;
