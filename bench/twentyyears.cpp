@@ -156,6 +156,19 @@ QString tevkodok(const std::vector<Activity>& list, std::uint32_t chosen) {
     return s;
 }
 
+// The same activities in the other list: by code; codes the list lacks are
+// dropped.
+std::uint32_t remap(std::uint32_t bits, const std::vector<Activity>& from,
+                    const std::vector<Activity>& to) {
+    std::uint32_t out = 0;
+    for (size_t i = 0; i < from.size(); ++i) {
+        if (!(bits >> i & 1)) continue;
+        for (size_t j = 0; j < to.size(); ++j)
+            if (QByteArray(from[i].code) == to[j].code) out |= 1u << j;
+    }
+    return out;
+}
+
 struct Worker {
     QString taj, name;
     int elltip;               // 2 nursing, 4, 5, 6 therapy
@@ -203,8 +216,9 @@ struct Episode {
     QString seriesSorsz;
     std::vector<int> partVisits;
     int nurse = -1, nurse2 = -1, therapist = -1;
-    int therapyKind = 0; // 0 nursing only, 1 therapy only, 2 both
-    std::uint32_t activities = 0;
+    int therapyKind = 0;          // 0 nursing only, 1 therapy only, 2 both
+    std::uint32_t activities = 0; // bits of the activity list in force
+    bool newList = false;         // the bits are of the list from 2009.09
     QString bnoki, bnorov, bnofo, bnomell, bnoell, gyak;
     QDate elb;
     int apnap = 0, jorv = -1, onkep = 1;
@@ -431,7 +445,7 @@ TwentyYears fillTwentyYears(core::AppState& st, const QStringList&) {
             (pick(rng, kStreets) + u' ' + QString::number(rng.between(1, 140)) + u'.').left(25);
         pt.szulh = rng.chance(55) ? place.name.left(25) : pick(rng, kBirthPlaces);
         pt.szuli = QDate(1912, 1, 1).addDays(rng.below(365 * 50));
-        pt.tpotl = place.outskirts && rng.chance(60);
+        pt.tpotl = place.outskirts && rng.chance(15); // living outside the town
         pt.doctor = (int(qHash(place.kozigkod)) % familyDoctors + familyDoctors + rng.below(3)) %
                     familyDoctors;
         patients.push_back(pt);
@@ -536,6 +550,7 @@ TwentyYears fillTwentyYears(core::AppState& st, const QStringList&) {
             }
             if (ep.therapyKind) chosen |= 1u << (list.size() - (newList ? 3 : 1)); // "11"
             ep.activities = chosen;
+            ep.newList = newList;
             ep.bnorov = pick(rng, underlying);
             ep.bnofo = pick(rng, mainDiag);
             if (rng.chance(45)) ep.bnomell = pick(rng, underlying);
@@ -644,6 +659,11 @@ TwentyYears fillTwentyYears(core::AppState& st, const QStringList&) {
                 }
             }
             const int kind = ep.therapist < 0 ? 0 : ep.therapyKind;
+            if (ep.newList != newList) { // the care goes on under the new list
+                ep.activities = remap(ep.activities, kOldList, kNewList);
+                ep.newList = newList;
+                if (ep.activities == 0 && kind == 1) ep.activities = 1u << 15; // "11"
+            }
             if (kind != 1) {
                 bool mainOk = false;
                 for (size_t i = 0; i < list.size(); ++i)
