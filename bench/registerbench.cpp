@@ -11,6 +11,7 @@
 // Usage: szregisterbench [FOLDER]   (a temporary program folder when none is
 // given; a folder an earlier run filled is used again)
 
+#include "bench/native.h"
 #include "bench/setup.h"
 #include "engine/database.h"
 #include "engine/table.h"
@@ -38,39 +39,6 @@ void check(int rc, sqlite3* db) {
 
 void execNative(sqlite3* db, const char* sql) {
     check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), db);
-}
-
-// A native copy of one of our tables: the same columns, the same rows.
-void copyTable(sqlite3* native, engine::Database& db, const char* name) {
-    const engine::Query cols = db.query(QStringLiteral("select * from %1 limit 0").arg(name));
-    QStringList names = cols.columns();
-    execNative(native, QStringLiteral("create table %1(%2)")
-                           .arg(name, names.join(QLatin1Char(',')))
-                           .toUtf8()
-                           .constData());
-    QStringList marks;
-    for (int i = 0; i < names.size(); ++i)
-        marks << QStringLiteral("?");
-    sqlite3_stmt* ins = nullptr;
-    check(sqlite3_prepare_v2(
-              native,
-              QStringLiteral("insert into %1 values(%2)").arg(name, marks.join(',')).toUtf8(), -1,
-              &ins, nullptr),
-          native);
-    execNative(native, "begin");
-    sqlite3_stmt* sel = nullptr;
-    check(sqlite3_prepare_v2(db.handle(), QStringLiteral("select * from %1").arg(name).toUtf8(), -1,
-                             &sel, nullptr),
-          db.handle());
-    while (sqlite3_step(sel) == SQLITE_ROW) {
-        for (int c = 0; c < int(names.size()); ++c)
-            sqlite3_bind_value(ins, c + 1, sqlite3_column_value(sel, c));
-        check(sqlite3_step(ins), native);
-        sqlite3_reset(ins);
-    }
-    sqlite3_finalize(sel);
-    sqlite3_finalize(ins);
-    execNative(native, "commit");
 }
 
 void bindAll(sqlite3_stmt* st, const QVariantList& params) {
@@ -150,23 +118,11 @@ int main(int argc, char** argv) {
                     lap.recordCount(), st.tables.lapb.recordCount(), st.tables.beteg.recordCount());
 
         const QString nativeFile = QDir(setup.dir()).filePath(QStringLiteral("native-register.db"));
-        for (const char* x : {"", "-journal", "-wal", "-shm"})
-            QFile::remove(nativeFile + QLatin1String(x));
-        sqlite3* native = nullptr;
-        check(sqlite3_open(QFile::encodeName(nativeFile).constData(), &native), native);
-        execNative(native, "pragma journal_mode=delete");
-        execNative(native, "pragma synchronous=full");
+        sqlite3* native = bench::native::openFile(nativeFile);
         const double copy = bench::timeOf([&] {
-            copyTable(native, st.tables.dbo, "lap");
-            copyTable(native, st.tables.dbo, "lapb");
-            copyTable(native, st.tables.dbo, "beteg");
-            execNative(native, "create index lap1 on lap(sorsz,resz); "
-                               "create index lap2 on lap(taj,idoszak); "
-                               "create index lap3 on lap(idoszak,sorsz,resz); "
-                               "create index lapb1 on lapb(sorsz,resz); "
-                               "create index lapb2 on lapb(idoszak,sorsz,resz); "
-                               "create index beteg1 on beteg(taj); "
-                               "create index beteg2 on beteg(nev); analyze");
+            for (const char* t : {"lap", "lapb", "beteg"})
+                bench::native::copyTable(native, st.tables.dbo, QString::fromLatin1(t));
+            execNative(native, "analyze");
         });
         std::printf("native file copy with the program's indexes: %.1f s\n\n", copy);
         const QString year = c.left(4);
@@ -318,6 +274,9 @@ int main(int argc, char** argv) {
                       {on ? QVariant(QStringLiteral("*")) : QVariant(), oneRow});
             on = !on;
         };
+        // A single mark is one post, written to the file without a flush (no
+        // unit): its twin is one UPDATE without a sync.
+        execNative(native, "pragma synchronous=off");
         bench::printFigure("print selection: one sheet (E), grid re-read",
                            bench::runs(5,
                                        [&] {
@@ -330,7 +289,8 @@ int main(int argc, char** argv) {
                                            markOne();
                                            runNative(native, gridSql, {y1, y2, 0});
                                        }),
-                           "native: one autocommit UPDATE");
+                           "native: one UPDATE, no sync (a post)");
+        execNative(native, "pragma synchronous=full");
         on = true;
         bench::printFigure("print selection: month's sheets (A), grid re-read",
                            bench::runs(6,
@@ -372,6 +332,7 @@ int main(int argc, char** argv) {
                       "select rowid from lap where " + sendWhere + " order by sorsz, resz limit 1",
                       sendParams)
                 .front();
+        execNative(native, "pragma synchronous=off");
         bench::printFigure("send selection: one sheet (E), figures M, grid",
                            bench::runs(5,
                                        [&] {
@@ -387,6 +348,7 @@ int main(int argc, char** argv) {
                                nativeFiguresM();
                                runNative(native, sendGrid, sendParams);
                            }));
+        execNative(native, "pragma synchronous=full");
         on = true;
         bench::printFigure("send selection: month's sheets (A), figures M",
                            bench::runs(6,
@@ -437,8 +399,7 @@ int main(int argc, char** argv) {
         // A later run on the same folder starts without marks.
         lapok.kuldesMod();
         lapok.bezaras();
-        sqlite3_close(native);
-        QFile::remove(nativeFile);
+        bench::native::close(native, nativeFile);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szregisterbench: %s\n", e.what());
         return 1;
