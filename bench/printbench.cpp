@@ -2,12 +2,14 @@
 // twenty years of sheets and visits, and 500 marked sheets (the 417 or so
 // of the current period and the latest of the month before, each with its
 // patient, order, nurses and visits as recorded). Prints the first run and
-// the median of the query and of the layout of the pages, and writing them
-// as a PDF. No native twin: the layout is the report engine's own work.
+// the median of the query (beside the same statement on a native copy of its
+// tables) and of the layout of the pages, and writing them as a PDF. The
+// layout and the PDF have no native twin: they are the report engine's work.
 //
 // Usage: szprintbench [FOLDER]   (a temporary program folder when none is given)
 
 #include "app/programinfo.h"
+#include "bench/native.h"
 #include "bench/setup.h"
 #include "engine/database.h"
 #include "engine/table.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+#include <sqlite3.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,8 +37,24 @@ int main(int argc, char** argv) {
         st.tables.dbo.exec(QStringLiteral("update lap set jeloles=null where jeloles='*'"));
         st.tables.dbo.exec(mark, {QStringLiteral("2025.11")});
         int rowCount = 0, pages = 0;
+        bench::native::Recorder rec(st.tables.dbo);
+        rec.start();
         const auto query =
             bench::runs(3, [&] { rowCount = reports::telszlRows(st, st.id).rowCount(); });
+        const QStringList querySql = rec.stop();
+        // The query's twin: the same statement on a native copy of its tables.
+        const QString nativePath = QDir(setup.dir()).filePath(QStringLiteral("native-print.db"));
+        sqlite3* native = bench::native::openFile(nativePath);
+        for (const char* t : {"lap", "elrend", "part", "szerz", "beteg", "lapb", "apol"})
+            bench::native::copyTable(native, st.tables.dbo, QString::fromLatin1(t));
+        bench::native::exec(native, QStringLiteral("analyze"));
+        QString failed;
+        const auto nativeQuery = bench::runs(3, [&] {
+            bench::native::replay(native, querySql.mid(0, querySql.size() / 3), &failed);
+        });
+        bench::native::close(native, nativePath);
+        if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
+        std::printf("statements of the query: %lld\n", (long long)(querySql.size() / 3));
         reports::PageModel model;
         const auto layout = bench::runs(3, [&] {
             model = reports::SheetPrint(st, {app::programTitle(), app::programVersion()})
@@ -47,7 +66,7 @@ int main(int argc, char** argv) {
         });
         std::printf("%d visit rows of the marked sheets, %d pages\n\n", rowCount, pages);
         bench::printHeader();
-        bench::printFigure("query of the marked sheets' visit rows", query);
+        bench::printFigure("query of the marked sheets' visit rows", query, nativeQuery);
         bench::printFigure("query and layout of 500 sheets", layout);
         bench::printFigure("PDF of the 500 sheets (one run)", pdf);
         st.tables.dbo.exec(QStringLiteral("update lap set jeloles=null where jeloles='*'"));

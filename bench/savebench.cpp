@@ -172,6 +172,7 @@ int main(int argc, char** argv) {
         // Six new sheets: the check, then the save; the twin after each.
         std::vector<double> checks, save, ncheck, nsave;
         int checkStatements = 0, saveStatements = 0;
+        QStringList saveShown;
         for (int i = 1; i <= 6; ++i) {
             sheet::LapModel m = sheetOf(i, c, kozigkod, nurses);
             sheet::Kapacitas k;
@@ -192,6 +193,9 @@ int main(int argc, char** argv) {
             const QStringList saveSql = rec.stop();
             checkStatements = int(checkSql.size());
             saveStatements = int(saveSql.size());
+            saveShown.clear();
+            for (const QString& x : saveSql)
+                saveShown << x.simplified().left(70);
 
             // What the save wrote, read back to be written again natively.
             const QVariantList key = {c, m.lapsorsz};
@@ -243,6 +247,8 @@ int main(int argc, char** argv) {
 
         std::printf("statements of one check: %d, of one save: %d (recorded, replayed natively)\n",
                     checkStatements, saveStatements);
+        for (const QString& x : saveShown)
+            std::printf("  save ran: %s\n", qPrintable(x));
         if (notReplayed)
             std::printf("statements the native side could not run: %d, first: %s\n", notReplayed,
                         qPrintable(failed));
