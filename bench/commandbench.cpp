@@ -7,12 +7,15 @@
 // write of a unit, tags read lazily). Then the start-up with the deleted
 // records left in the files, and the pack that re-indexing runs.
 //
-// No figure here has a native twin: each is a command of the program (its
-// checks, its questions, the journal of a unit), not a query another engine
-// could run as it stands.
+// Each beside its native twin: a durable database file (rollback journal,
+// synchronous=FULL) with copies of the tables and the program's tags as
+// indexes, running the very statements the command ran (recorded from the
+// program's connection) and the record writes it made through the table
+// objects, in one transaction where the command is one unit.
 //
 // Usage: szcommandbench [FOLDER]   (a temporary program folder when none is given)
 
+#include "bench/native.h"
 #include "bench/setup.h"
 #include "core/idoszak.h"
 #include "db/tableops.h"
@@ -23,7 +26,9 @@
 #include "register/ujlap.h"
 #include "sheet/telenez.h"
 
+#include <QDir>
 #include <cstdio>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -63,6 +68,34 @@ int main(int argc, char** argv) {
                 sheet::telenez(st, s, a);
             };
 
+            // The native twin, copied before any command runs.
+            const QString nativePath =
+                QDir(setup.dir()).filePath(QStringLiteral("native-command.db"));
+            sqlite3* nat = bench::native::openFile(nativePath);
+            for (const char* t : {"lap", "lapb", "elrend", "zaras", "beteg", "orvos", "bnotorzs"})
+                bench::native::copyTable(nat, st.tables.dbo, QString::fromLatin1(t));
+            bench::native::exec(nat, QStringLiteral("analyze"));
+            bench::native::Recorder rec(st.tables.dbo);
+            QString failed;
+            // The twin of one command: its statements, then the writes it
+            // made through the table objects; in one transaction when asked.
+            auto twin = [&](const QStringList& sql, const QString& write,
+                            const QVariantList& params, bool unit) {
+                return bench::timeOf([&] {
+                    if (unit) bench::native::exec(nat, QStringLiteral("begin"));
+                    bench::native::replay(nat, sql, &failed);
+                    if (!write.isEmpty()) bench::native::query(nat, write, params);
+                    if (unit) bench::native::exec(nat, QStringLiteral("commit"));
+                });
+            };
+            auto ours = [&](std::vector<double>& into, const std::function<void()>& f) {
+                rec.start();
+                into.push_back(bench::timeOf(f));
+                return rec.stop();
+            };
+            const QString key = QStringLiteral(" where idoszak=? and sorsz=? and resz is ?");
+            std::vector<double> ndel, nconv, nback, ncancel, nload, nnumber;
+
             // Unsent sheets of the current period: converted, back, loaded,
             // deleted. Sent ones of two months before (the month before is closed
             // this month, and its sheets may still be deleted until the 10th):
@@ -72,13 +105,16 @@ int main(int argc, char** argv) {
             for (const QString& s : sheetsOf(st, st.id, false, 10)) {
                 if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id, s})) continue;
                 msg.answer(true);
-                conv.push_back(bench::timeOf([&] { reg::atalakit(st); }));
+                QStringList sql = ours(conv, [&] { reg::atalakit(st); });
+                nconv.push_back(twin(sql, QStringLiteral("update lap set resz='A'") + key,
+                                     {st.id, s, QVariant()}, true));
                 msg.answer(true);
-                back.push_back(bench::timeOf([&] { reg::atalakit(st); }));
+                sql = ours(back, [&] { reg::atalakit(st); });
+                nback.push_back(twin(sql, QStringLiteral("update lap set resz=null") + key,
+                                     {st.id, s, QStringLiteral("A")}, true));
                 sheet::LapModel m;
-                load.push_back(bench::timeOf([&] {
-                    reg::lapBetolt(st, {s, QString(), st.id}, m);
-                }));
+                sql = ours(load, [&] { reg::lapBetolt(st, {s, QString(), st.id}, m); });
+                nload.push_back(twin(sql, QString(), {}, false));
                 visitsDeleted += st.tables.dbo
                                      .query(QStringLiteral("select count(*) from lapb where "
                                                            "idoszak=? and sorsz=? and resz is "
@@ -88,28 +124,45 @@ int main(int argc, char** argv) {
                                      .toInt();
                 msg.answer(true);
                 reg::TorlesEredmeny e{};
-                const double t = bench::timeOf([&] { e = reg::torles(st, tn); });
-                if (e == reg::TorlesEredmeny::Torolve) del.push_back(t);
+                std::vector<double> t;
+                sql = ours(t, [&] { e = reg::torles(st, tn); });
+                if (e == reg::TorlesEredmeny::Torolve) {
+                    del.push_back(t[0]);
+                    ndel.push_back(twin(sql, QStringLiteral("delete from lap") + key,
+                                        {st.id, s, QVariant()}, true));
+                }
             }
             const QString before = core::Idoszak::parse(st.id)->plusMonths(-2).text();
             for (const QString& s : sheetsOf(st, before, true, 10)) {
                 if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {before, s})) continue;
                 msg.answer(true);
                 reg::TorlesEredmeny e{};
-                const double t = bench::timeOf([&] { e = reg::torles(st, tn); });
-                if (e == reg::TorlesEredmeny::Sztornozva) cancel.push_back(t);
+                std::vector<double> t;
+                const QStringList sql = ours(t, [&] { e = reg::torles(st, tn); });
+                if (e == reg::TorlesEredmeny::Sztornozva) {
+                    cancel.push_back(t[0]);
+                    ncancel.push_back(twin(
+                        sql, QStringLiteral("update lap set elkuldve='YY', modtipus='S'") + key,
+                        {before, s, QVariant()}, true));
+                }
             }
-            number = bench::runs(10, [&] { reg::kovetkezoSorsz(st.tables.dbo, st.id); });
+            for (int i = 0; i < 10; ++i) {
+                const QStringList sql =
+                    ours(number, [&] { reg::kovetkezoSorsz(st.tables.dbo, st.id); });
+                nnumber.push_back(twin(sql, QString(), {}, false));
+            }
+            bench::native::close(nat, nativePath);
+            if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
             bench::printHeader();
-            bench::printFigure("conversion to a first partial invoice", conv);
-            bench::printFigure("conversion back to a full invoice", back);
-            bench::printFigure("loading a sheet for modification", load);
+            bench::printFigure("conversion to a first partial invoice", conv, nconv);
+            bench::printFigure("conversion back to a full invoice", back, nback);
+            bench::printFigure("loading a sheet for modification", load, nload);
             char what[80];
             std::snprintf(what, sizeof what, "deletion (ELREND, %.1f LAPB rows, LAP)",
                           del.empty() ? 0.0 : double(visitsDeleted) / double(del.size()));
-            bench::printFigure(what, del);
-            bench::printFigure("cancellation of a sent sheet", cancel);
-            bench::printFigure("next serial number of the year", number);
+            bench::printFigure(what, del, ndel);
+            bench::printFigure("cancellation of a sent sheet", cancel, ncancel);
+            bench::printFigure("next serial number of the year", number, nnumber);
         }
         {
             double took = 0;
