@@ -12,6 +12,7 @@
 #include "app/programinfo.h"
 #include "core/appstate.h"
 
+#include "bench/native.h"
 #include "bench/setup.h"
 #include "core/idoszak.h"
 #include "engine/database.h"
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -109,9 +111,34 @@ int main(int argc, char** argv) {
             times.push_back(firstPage);
             std::printf("run %d: menu to first page %.3f s (%d page)\n", run + 1, firstPage, pages);
         }
+        // The summary's queries alone (its header and `havi`), beside the
+        // same statements on a native copy of the tables.
+        bench::native::Recorder rec(st.tables.dbo);
+        std::vector<double> queries;
+        QStringList sql;
+        for (int run = 0; run < 6; ++run) {
+            rec.start();
+            queries.push_back(bench::timeOf([&] {
+                reports::HaviOsszesito h(st, {app::programTitle(), app::programVersion()});
+                h.fej(12);
+                h.haviSorok();
+            }));
+            sql = rec.stop();
+        }
+        const QString nativePath = QDir(setup.dir()).filePath(QStringLiteral("native-havi.db"));
+        sqlite3* native = bench::native::openFile(nativePath);
+        bench::native::copyAll(native, st.tables.dbo);
+        QString failed;
+        const auto nativeQueries =
+            bench::runs(6, [&] { bench::native::replay(native, sql, &failed); });
+        bench::native::close(native, nativePath);
+        if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
         std::printf("\n");
         bench::printHeader();
         bench::printFigure("monthly summary: menu to first page", times);
+        char what[80];
+        std::snprintf(what, sizeof what, "  its queries (%lld statements)", (long long)sql.size());
+        bench::printFigure(what, queries, nativeQueries);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szhavibench: %s\n", e.what());
         return 1;

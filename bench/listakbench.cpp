@@ -12,6 +12,7 @@
 #include "app/programinfo.h"
 #include "core/appstate.h"
 
+#include "bench/native.h"
 #include "bench/setup.h"
 #include "engine/database.h"
 #include "engine/table.h"
@@ -27,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -36,20 +38,32 @@ void accounted(core::AppState& st) {
     st.tables.dbo.exec(QStringLiteral("update lapb set elido=idoszak where idoszak=?"), {st.id});
 }
 
+// The native twin of the lists' queries: the same statements on a copy of
+// the tables (set in main).
+sqlite3* gNative = nullptr;
+bench::native::Recorder* gRecorder = nullptr;
+
 void measure(const char* name, const std::function<std::optional<reports::Lista>()>& build,
              const QDateTime& at) {
-    std::vector<double> q, l;
+    std::vector<double> q, l, nq;
+    QStringList sql;
     int pages = 0;
     for (int run = 0; run < 5; ++run) {
         std::optional<reports::Lista> list;
+        gRecorder->start();
         q.push_back(bench::timeOf([&] { list = build(); }));
+        sql = gRecorder->stop();
         l.push_back(bench::timeOf([&] {
             if (list) pages = reports::layout(list->report, at).pageCount();
         }));
     }
+    QString failed;
+    for (int run = 0; run < 5; ++run)
+        nq.push_back(bench::timeOf([&] { bench::native::replay(gNative, sql, &failed); }));
+    if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
     char what[96];
     std::snprintf(what, sizeof what, "%s: query", name);
-    bench::printFigure(what, q);
+    bench::printFigure(what, q, nq);
     std::snprintf(what, sizeof what, "%s: layout of %d pages", name, pages);
     bench::printFigure(what, l);
 }
@@ -95,6 +109,11 @@ int main(int argc, char** argv) {
                                       "limit 1"))
                 .value(0, 0)
                 .toString();
+        const QString nativePath = QDir(setup.dir()).filePath(QStringLiteral("native-listak.db"));
+        gNative = bench::native::openFile(nativePath);
+        bench::native::copyAll(gNative, st.tables.dbo);
+        bench::native::Recorder recorder(st.tables.dbo);
+        gRecorder = &recorder;
         bench::printHeader();
         char what[96];
         std::snprintf(what, sizeof what, "TAJ check list, all: first %d pages", firstPages);
@@ -138,6 +157,7 @@ int main(int argc, char** argv) {
             at);
         measure(
             "missing order data", [&] { return reports::Adatrogzites(st, program).keszit(); }, at);
+        bench::native::close(gNative, nativePath);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szlistakbench: %s\n", e.what());
         return 1;

@@ -122,6 +122,13 @@ void copyTable(sqlite3* native, engine::Database& db, const QString& name) {
     exec(native, QStringLiteral("commit"));
 }
 
+void copyAll(sqlite3* native, engine::Database& db) {
+    for (const char* t : {"lap", "lapb", "elrend", "beteg", "orvos", "apol", "zaras", "maradv",
+                          "part", "szerz", "szolgsz", "telepul", "terulet", "thely", "bnotorzs"})
+        copyTable(native, db, QString::fromLatin1(t));
+    exec(native, QStringLiteral("analyze"));
+}
+
 Recorder::Recorder(engine::Database& db) : db_(db) {
     sqlite3_trace_v2(db_.handle(), SQLITE_TRACE_STMT, &Recorder::trace, this);
 }

@@ -32,6 +32,10 @@ std::vector<QVariantList> query(sqlite3* db, const QString& sql, const QVariantL
 // program's tags of it as indexes.
 void copyTable(sqlite3* native, engine::Database& db, const QString& name);
 
+// Copies every table of the program's folder that is open under its SQL
+// name (the local tables and the county office's).
+void copyAll(sqlite3* native, engine::Database& db);
+
 // Records every statement the program's connection runs between start()
 // and stop(), with its bound values written in (sqlite3_expanded_sql).
 class Recorder {
