@@ -446,8 +446,7 @@ TwentyYears fillTwentyYears(core::AppState& st, const QStringList&) {
         pt.szulh = rng.chance(55) ? place.name.left(25) : pick(rng, kBirthPlaces);
         pt.szuli = QDate(1912, 1, 1).addDays(rng.below(365 * 50));
         pt.tpotl = place.outskirts && rng.chance(15); // living outside the town
-        pt.doctor = (int(qHash(place.kozigkod)) % familyDoctors + familyDoctors + rng.below(3)) %
-                    familyDoctors;
+        pt.doctor = (place.kozigkod.left(5).toInt() % familyDoctors + rng.below(3)) % familyDoctors;
         patients.push_back(pt);
     }
     made.patients = kPatients;
