@@ -1,16 +1,23 @@
 // szcommandbench: the register's sheet commands on a large provider's data —
 // 100 000 sheets and 1 000 000 visit rows — with the questions answered by a
-// script: deleting a sheet of the current period (its ELREND record, its ten
-// LAPB rows and its LAP record in one unit), converting one into a first
+// script: deleting a sheet of the current period (its ELREND record, its
+// visit rows and its LAP record in one unit), converting one into a first
 // partial invoice and back, cancelling a sent one, loading one for
-// modification, numbering a new one. Then the start-up with the deleted
+// modification, numbering a new one. Each beside its first run (the first
+// write of a unit, tags read lazily). Then the start-up with the deleted
 // records left in the files, and the pack that re-indexing runs.
+//
+// Each beside its native twin: a durable database file (rollback journal,
+// synchronous=FULL) with copies of the tables and the program's tags as
+// indexes, running the very statements the command ran (recorded from the
+// program's connection) and the record writes it made through the table
+// objects, in one transaction where the command is one unit.
 //
 // Usage: szcommandbench [FOLDER]   (a temporary program folder when none is given)
 
-#include "app/startup.h"
-#include "bench/twentyyears.h"
-#include "core/appstate.h"
+#include "bench/native.h"
+#include "bench/setup.h"
+#include "core/idoszak.h"
 #include "db/tableops.h"
 #include "engine/database.h"
 #include "engine/table.h"
@@ -18,72 +25,41 @@
 #include "register/laptorles.h"
 #include "register/ujlap.h"
 #include "sheet/telenez.h"
-#include "tools/demo/demodata.h"
-#include "ui/scriptedmessages.h"
 
 #include <QDir>
-#include <QTemporaryDir>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Figures {
-    std::vector<double> t;
-    void print(const char* what) const {
-        if (t.empty()) return;
-        double sum = 0;
-        for (double x : t)
-            sum += x;
-        std::printf("%-44s n=%zu  mean %.4f s  max %.4f s\n", what, t.size(), sum / t.size(),
-                    *std::max_element(t.begin(), t.end()));
-    }
-};
-
-// Selects the sheet of the current period with the serial number, gives it
-// an ELREND record and makes it unsent when asked.
-bool prepare(core::AppState& st, const QString& sorsz, bool unsent) {
-    engine::Table& lap = st.tables.lap;
-    if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id, sorsz})) return false;
-    if (unsent) {
-        lap.edit();
-        lap.setValue(QStringLiteral("ELKULDVE"), QString());
-        lap.post();
-    }
-    engine::Table& e = st.tables.elrend;
-    e.append();
-    e.setValue(QStringLiteral("IDOSZAK"), st.id);
-    e.setValue(QStringLiteral("SORSZ"), sorsz);
-    e.setValue(QStringLiteral("SZAKVET"), QDate(2025, 12, 1));
-    e.post();
-    return lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id, sorsz});
+// The serial numbers of `n` full invoices of the period: unsent ones (the
+// current period) or sent ones (an earlier period of the year).
+QStringList sheetsOf(core::AppState& st, const QString& period, bool sent, int n) {
+    QStringList out;
+    const engine::Query q = st.tables.dbo.query(
+        QStringLiteral("select sorsz from lap where idoszak=? and resz is null and "
+                       "modtipus is null and elkuldve is %1 order by sorsz limit ?")
+            .arg(sent ? QStringLiteral("not null") : QStringLiteral("null")),
+        {period, n});
+    for (const QVariantList& r : q.rows())
+        out << r[0].toString();
+    return out;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir tmp;
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
-    QDir().mkpath(dir);
-    QDir::setCurrent(dir);
-    const QDate today(2025, 12, 10);
-    ui::ScriptedMessages msg;
-    core::Clock clock(today);
-    bench::ScriptedDialogs dialogs;
+    bench::Setup setup(argc, argv);
+    ui::ScriptedMessages& msg = setup.msg;
     try {
+        if (!setup.ensure()) return 1;
         {
-            core::AppState st(msg, clock);
-            if (!bench::ensureTwentyYears(dir, st)) return 1;
-        }
-        {
-            core::AppState st(msg, clock);
-            auto t0 = Clock::now();
-            if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
-            std::printf("start-up: %.3f s (LAPB %u rows)\n", bench::seconds(t0),
+            double took = 0;
+            auto stp = setup.start(&took);
+            if (!stp) return 1;
+            core::AppState& st = *stp;
+            std::printf("start-up: %.3f s (LAPB %u rows)\n\n", took,
                         unsigned(st.tables.lapb.fileRecordCount()));
             engine::Table& lap = st.tables.lap;
             lap.setFilter(QStringLiteral("idoszak>='2025.01' and idoszak<='2025.12'"));
@@ -92,59 +68,113 @@ int main(int argc, char** argv) {
                 sheet::telenez(st, s, a);
             };
 
-            // The period 2025.12 holds the serial numbers from about 4 584.
-            Figures del, conv, back, cancel, load, number;
-            for (int i = 0; i < 10; ++i) {
-                const QString s = QStringLiteral("%1").arg(4600 + i, 5, 10, QLatin1Char('0'));
-                if (!prepare(st, s, true)) continue;
+            // The native twin, copied before any command runs.
+            const QString nativePath =
+                QDir(setup.dir()).filePath(QStringLiteral("native-command.db"));
+            sqlite3* nat = bench::native::openFile(nativePath);
+            for (const char* t : {"lap", "lapb", "elrend", "zaras", "beteg", "orvos", "bnotorzs"})
+                bench::native::copyTable(nat, st.tables.dbo, QString::fromLatin1(t));
+            bench::native::exec(nat, QStringLiteral("analyze"));
+            bench::native::Recorder rec(st.tables.dbo);
+            QString failed;
+            // The twin of one command: its statements, then the writes it
+            // made through the table objects; in one transaction when asked.
+            auto twin = [&](const QStringList& sql, const QString& write,
+                            const QVariantList& params, bool unit) {
+                return bench::timeOf([&] {
+                    if (unit) bench::native::exec(nat, QStringLiteral("begin"));
+                    bench::native::replay(nat, sql, &failed);
+                    if (!write.isEmpty()) bench::native::query(nat, write, params);
+                    if (unit) bench::native::exec(nat, QStringLiteral("commit"));
+                });
+            };
+            auto ours = [&](std::vector<double>& into, const std::function<void()>& f) {
+                rec.start();
+                into.push_back(bench::timeOf(f));
+                return rec.stop();
+            };
+            const QString key = QStringLiteral(" where idoszak=? and sorsz=? and resz is ?");
+            std::vector<double> ndel, nconv, nback, ncancel, nload, nnumber;
+
+            // Unsent sheets of the current period: converted, back, loaded,
+            // deleted. Sent ones of two months before (the month before is closed
+            // this month, and its sheets may still be deleted until the 10th):
+            // cancelled.
+            std::vector<double> del, conv, back, cancel, load, number;
+            int visitsDeleted = 0;
+            for (const QString& s : sheetsOf(st, st.id, false, 10)) {
+                if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id, s})) continue;
                 msg.answer(true);
-                t0 = Clock::now();
-                reg::atalakit(st);
-                conv.t.push_back(bench::seconds(t0));
+                QStringList sql = ours(conv, [&] { reg::atalakit(st); });
+                nconv.push_back(twin(sql, QStringLiteral("update lap set resz='A'") + key,
+                                     {st.id, s, QVariant()}, true));
                 msg.answer(true);
-                t0 = Clock::now();
-                reg::atalakit(st);
-                back.t.push_back(bench::seconds(t0));
+                sql = ours(back, [&] { reg::atalakit(st); });
+                nback.push_back(twin(sql, QStringLiteral("update lap set resz=null") + key,
+                                     {st.id, s, QStringLiteral("A")}, true));
                 sheet::LapModel m;
-                t0 = Clock::now();
-                reg::lapBetolt(st, {s, QString(), st.id}, m);
-                load.t.push_back(bench::seconds(t0));
+                sql = ours(load, [&] { reg::lapBetolt(st, {s, QString(), st.id}, m); });
+                nload.push_back(twin(sql, QString(), {}, false));
+                visitsDeleted += st.tables.dbo
+                                     .query(QStringLiteral("select count(*) from lapb where "
+                                                           "idoszak=? and sorsz=? and resz is "
+                                                           "null"),
+                                            {st.id, s})
+                                     .value(0, 0)
+                                     .toInt();
                 msg.answer(true);
-                t0 = Clock::now();
-                if (reg::torles(st, tn) == reg::TorlesEredmeny::Torolve)
-                    del.t.push_back(bench::seconds(t0));
+                reg::TorlesEredmeny e{};
+                std::vector<double> t;
+                sql = ours(t, [&] { e = reg::torles(st, tn); });
+                if (e == reg::TorlesEredmeny::Torolve) {
+                    del.push_back(t[0]);
+                    ndel.push_back(twin(sql, QStringLiteral("delete from lap") + key,
+                                        {st.id, s, QVariant()}, true));
+                }
+            }
+            const QString before = core::Idoszak::parse(st.id)->plusMonths(-2).text();
+            for (const QString& s : sheetsOf(st, before, true, 10)) {
+                if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {before, s})) continue;
+                msg.answer(true);
+                reg::TorlesEredmeny e{};
+                std::vector<double> t;
+                const QStringList sql = ours(t, [&] { e = reg::torles(st, tn); });
+                if (e == reg::TorlesEredmeny::Sztornozva) {
+                    cancel.push_back(t[0]);
+                    ncancel.push_back(twin(
+                        sql, QStringLiteral("update lap set elkuldve='YY', modtipus='S'") + key,
+                        {before, s, QVariant()}, true));
+                }
             }
             for (int i = 0; i < 10; ++i) {
-                const QString s = QStringLiteral("%1").arg(4700 + i, 5, 10, QLatin1Char('0'));
-                if (!prepare(st, s, false)) continue;
-                msg.answer(true);
-                t0 = Clock::now();
-                if (reg::torles(st, tn) == reg::TorlesEredmeny::Sztornozva)
-                    cancel.t.push_back(bench::seconds(t0));
+                const QStringList sql =
+                    ours(number, [&] { reg::kovetkezoSorsz(st.tables.dbo, st.id); });
+                nnumber.push_back(twin(sql, QString(), {}, false));
             }
-            for (int i = 0; i < 10; ++i) {
-                t0 = Clock::now();
-                reg::kovetkezoSorsz(st.tables.dbo, st.id);
-                number.t.push_back(bench::seconds(t0));
-            }
-            conv.print("conversion to a first partial invoice:");
-            back.print("conversion back to a full invoice:");
-            load.print("loading a sheet for modification:");
-            del.print("deletion (ELREND, 10 LAPB rows, LAP):");
-            cancel.print("cancellation:");
-            number.print("next serial number of the year:");
+            bench::native::close(nat, nativePath);
+            if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
+            bench::printHeader();
+            bench::printFigure("conversion to a first partial invoice", conv, nconv);
+            bench::printFigure("conversion back to a full invoice", back, nback);
+            bench::printFigure("loading a sheet for modification", load, nload);
+            char what[80];
+            std::snprintf(what, sizeof what, "deletion (ELREND, %.1f LAPB rows, LAP)",
+                          del.empty() ? 0.0 : double(visitsDeleted) / double(del.size()));
+            bench::printFigure(what, del, ndel);
+            bench::printFigure("cancellation of a sent sheet", cancel, ncancel);
+            bench::printFigure("next serial number of the year", number, nnumber);
         }
         {
-            core::AppState st(msg, clock);
-            auto t0 = Clock::now();
-            if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
-            std::printf("start-up with the deleted rows in the files: %.3f s (LAPB %u rows)\n",
-                        bench::seconds(t0), unsigned(st.tables.lapb.fileRecordCount()));
-            t0 = Clock::now();
-            db::packSheetTables(st.tables, 0.0);
+            double took = 0;
+            auto stp = setup.start(&took);
+            if (!stp) return 1;
+            core::AppState& st = *stp;
+            std::printf("\nstart-up with the deleted rows in the files: %.3f s (LAPB %u rows)\n",
+                        took, unsigned(st.tables.lapb.fileRecordCount()));
+            const double pack = bench::timeOf([&] { db::packSheetTables(st.tables, 0.0); });
             std::printf(
-                "pack of LAP, LAPB, ELREND (as re-indexing runs it): %.3f s (LAPB %u rows)\n",
-                bench::seconds(t0), unsigned(st.tables.lapb.fileRecordCount()));
+                "pack of LAP, LAPB, ELREND (as re-indexing runs it): %.3f s (LAPB %u rows)\n", pack,
+                unsigned(st.tables.lapb.fileRecordCount()));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szcommandbench: %s\n", e.what());

@@ -1,79 +1,34 @@
 // szregisterbench: the sheet register on twenty years of a large provider
-// (100 000 sheets, 1 000 000 visit rows, 50 000 patients): opening it in
-// record mode with all its figures, marking the month's sheets, scrolling
-// the grid and the type-ahead search. Each figure stands beside the same
-// queries on native SQLite tables (in memory, with the same indexes).
+// (100 000 sheets, 1 000 000 visit rows, 30 000 patients): opening it in
+// record mode with all its figures, scrolling the grid, the type-ahead
+// search, and marking sheets for printing and for sending. Each figure shows
+// its first run (tags read lazily, the first write of a unit) beside the
+// median, and the same work on native SQLite beside it: a database file with
+// the same columns, rows and indexes (the program's tags), a rollback
+// journal and synchronous=FULL, the marks written record by record inside
+// one transaction as the register writes them inside one unit.
 //
 // Usage: szregisterbench [FOLDER]   (a temporary program folder when none is
 // given; a folder an earlier run filled is used again)
 
-#include "app/login.h"
-#include "app/period.h"
-#include "app/startup.h"
-#include "bench/twentyyears.h"
-#include "core/appstate.h"
+#include "bench/native.h"
+#include "bench/setup.h"
 #include "engine/database.h"
 #include "engine/table.h"
 #include "masters/browseconfig.h"
 #include "masters/browsesearch.h"
 #include "masters/tablemodel.h"
 #include "register/lapok.h"
-#include "tools/demo/demodata.h"
-#include "ui/scriptedmessages.h"
 
 #include <QDir>
-#include <QTemporaryDir>
+#include <QFile>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <random>
 #include <sqlite3.h>
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The twenty years as a register sees them: one sheet in ten a first
-// partial invoice, a third of the orders repeated, a quarter with the
-// territorial supplement, a fifth of the visits therapy, the last four
-// periods not yet sent, and the patients in BETEG.
-void mix(core::AppState& st) {
-    engine::Database& db = st.tables.dbo;
-    db.exec(QStringLiteral("update lap set resz='A' where cast(sorsz as integer) % 10 = 9"));
-    db.exec(QStringLiteral("update lapb set resz='A' where cast(sorsz as integer) % 10 = 9"));
-    db.exec(QStringLiteral("update lap set elszam=case when cast(sorsz as integer) % 3 = 0 "
-                           "then 2 else 1 end, tpotl=case when cast(sorsz as integer) % 4 = 0 "
-                           "then 'I' else 'N' end"));
-    db.exec(QStringLiteral("update lap set elkuldve=null where idoszak>='2025.09'"));
-    db.exec(QStringLiteral(
-        "update lapb set elltip=4 where cast(substr(apdatum, 9, 2) as integer) % 5 = 0"));
-    db.exec(QStringLiteral("insert into beteg(taj, nev, neme) select taj, 'Beteg ' || taj, 'N' "
-                           "from lap group by taj"));
-}
-
-double secondsOf(const std::function<void()>& f) {
-    const auto t0 = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-// The median of `runs` runs, in milliseconds.
-double ms(int runs, const std::function<void()>& f) {
-    std::vector<double> v;
-    for (int i = 0; i < runs; ++i)
-        v.push_back(secondsOf(f) * 1000.0);
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void row(const char* what, double ours, double native, const char* target) {
-    if (native >= 0)
-        std::printf("%-56s %9.2f ms   native %8.2f ms   %s\n", what, ours, native, target);
-    else
-        std::printf("%-56s %9.2f ms   %26s%s\n", what, ours, "", target);
-}
 
 void check(int rc, sqlite3* db) {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
@@ -82,55 +37,60 @@ void check(int rc, sqlite3* db) {
     }
 }
 
-// A native copy of one of our tables: the same columns, the same rows.
-void copyTable(sqlite3* native, engine::Database& db, const char* name) {
-    const engine::Query cols = db.query(QStringLiteral("select * from %1 limit 0").arg(name));
-    QStringList names = cols.columns();
-    check(sqlite3_exec(native,
-                       QStringLiteral("create table %1(%2)")
-                           .arg(name, names.join(QLatin1Char(',')))
-                           .toUtf8()
-                           .constData(),
-                       nullptr, nullptr, nullptr),
-          native);
-    QStringList marks;
-    for (int i = 0; i < names.size(); ++i)
-        marks << QStringLiteral("?");
-    sqlite3_stmt* ins = nullptr;
-    check(sqlite3_prepare_v2(
-              native,
-              QStringLiteral("insert into %1 values(%2)").arg(name, marks.join(',')).toUtf8(), -1,
-              &ins, nullptr),
-          native);
-    sqlite3_exec(native, "begin", nullptr, nullptr, nullptr);
-    sqlite3_stmt* sel = nullptr;
-    check(sqlite3_prepare_v2(db.handle(), QStringLiteral("select * from %1").arg(name).toUtf8(), -1,
-                             &sel, nullptr),
-          db.handle());
-    while (sqlite3_step(sel) == SQLITE_ROW) {
-        for (int c = 0; c < int(names.size()); ++c)
-            sqlite3_bind_value(ins, c + 1, sqlite3_column_value(sel, c));
-        check(sqlite3_step(ins), native);
-        sqlite3_reset(ins);
-    }
-    sqlite3_finalize(sel);
-    sqlite3_finalize(ins);
-    sqlite3_exec(native, "commit", nullptr, nullptr, nullptr);
+void execNative(sqlite3* db, const char* sql) {
+    check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), db);
 }
 
-// Runs a query on the native tables and steps through every row.
-void runNative(sqlite3* db, const QString& sql, const QVariantList& params) {
-    sqlite3_stmt* st = nullptr;
-    check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), db);
+void bindAll(sqlite3_stmt* st, const QVariantList& params) {
     for (int i = 0; i < params.size(); ++i) {
+        if (params[i].isNull()) {
+            sqlite3_bind_null(st, i + 1);
+            continue;
+        }
+        if (params[i].typeId() == QMetaType::Int || params[i].typeId() == QMetaType::LongLong) {
+            sqlite3_bind_int64(st, i + 1, params[i].toLongLong());
+            continue;
+        }
         const QByteArray b = params[i].toString().toUtf8();
         sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
     }
+}
+
+// Runs a query on the native tables and steps through every row; returns
+// the first column of each row.
+std::vector<qint64> runNative(sqlite3* db, const QString& sql, const QVariantList& params) {
+    sqlite3_stmt* st = nullptr;
+    check(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), db);
+    bindAll(st, params);
+    std::vector<qint64> first;
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-    }
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        first.push_back(sqlite3_column_int64(st, 0));
     check(rc, db);
     sqlite3_finalize(st);
+    return first;
+}
+
+// The register's marking on the native tables: the listed rows read in the
+// grid's order, then each written on its own, all in one transaction.
+void markNative(sqlite3* db, const QString& where, const QVariantList& params, bool on) {
+    execNative(db, "begin");
+    const std::vector<qint64> rows = runNative(
+        db, QStringLiteral("select rowid from lap where ") + where + " order by sorsz, resz",
+        params);
+    sqlite3_stmt* up = nullptr;
+    check(sqlite3_prepare_v2(db, "update lap set jeloles=? where rowid=?", -1, &up, nullptr), db);
+    for (qint64 r : rows) {
+        if (on)
+            sqlite3_bind_text(up, 1, "*", 1, SQLITE_STATIC);
+        else
+            sqlite3_bind_null(up, 1);
+        sqlite3_bind_int64(up, 2, r);
+        check(sqlite3_step(up), db);
+        sqlite3_reset(up);
+    }
+    sqlite3_finalize(up);
+    execNative(db, "commit");
 }
 
 // Reads every cell of `rows` rows from `first` on, as the grid paints them.
@@ -145,48 +105,54 @@ void paint(masters::TableModel& m, int first, int rows) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir tmp;
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
-    QDir().mkpath(dir);
-    QDir::setCurrent(dir);
-    const QDate today(2025, 12, 10);
-    ui::ScriptedMessages msg;
-    core::Clock clock(today);
-    bench::ScriptedDialogs dialogs;
+    bench::Setup setup(argc, argv);
+    ui::ScriptedMessages& msg = setup.msg;
     try {
-        {
-            core::AppState st(msg, clock);
-            if (!bench::ensureTwentyYears(dir, st, [](core::AppState& s) { mix(s); })) return 1;
-        }
-        core::AppState st(msg, clock);
-        if (app::Startup(st, dialogs).run(dir) != app::Startup::Outcome::MainWindow) return 1;
+        if (!setup.ensure()) return 1;
+        auto stp = setup.start();
+        if (!stp) return 1;
+        core::AppState& st = *stp;
         engine::Table& lap = st.tables.lap;
         const QString c = st.id;
-        std::printf("period %s, %u sheets, %u visit rows\n\n", qPrintable(c), lap.recordCount(),
-                    st.tables.lapb.recordCount());
+        std::printf("period %s, %u sheets, %u visit rows, %u patients\n", qPrintable(c),
+                    lap.recordCount(), st.tables.lapb.recordCount(), st.tables.beteg.recordCount());
 
-        sqlite3* native = nullptr;
-        sqlite3_open(":memory:", &native);
-        const double copy = secondsOf([&] {
-            copyTable(native, st.tables.dbo, "lap");
-            copyTable(native, st.tables.dbo, "lapb");
-            sqlite3_exec(native,
-                         "create index lap1 on lap(sorsz,resz); "
-                         "create index lap2 on lap(taj,idoszak); "
-                         "create index lap3 on lap(idoszak,sorsz,resz); "
-                         "create index lapb2 on lapb(idoszak,sorsz,resz);",
-                         nullptr, nullptr, nullptr);
+        const QString nativeFile = QDir(setup.dir()).filePath(QStringLiteral("native-register.db"));
+        sqlite3* native = bench::native::openFile(nativeFile);
+        const double copy = bench::timeOf([&] {
+            for (const char* t : {"lap", "lapb", "beteg"})
+                bench::native::copyTable(native, st.tables.dbo, QString::fromLatin1(t));
+            execNative(native, "analyze");
         });
-        std::printf("native copy with indexes: %.1f s\n\n", copy);
+        std::printf("native file copy with the program's indexes: %.1f s\n\n", copy);
         const QString year = c.left(4);
-        const QString gridSql = QStringLiteral(
-            "select sorsz,resz,taj,idoszak,szviz,elkuldve,allapot,jeloles,modtipus from lap "
-            "where idoszak>=? and idoszak<=? order by sorsz,resz limit 30 offset ?");
-        const QVariantList gridParams = {year + ".01", year + ".12", 0};
+        const QString y1 = year + ".01", y2 = year + ".12";
+        const QString r = reg::Lapok::negyHonappalKorabban(c);
+        // The grid's screen: the ten columns, the patient's name looked up.
+        const QString gridCols = QStringLiteral(
+            "select a.sorsz,a.resz,a.taj,b.nev,a.idoszak,a.szviz,a.elkuldve,a.allapot,a.jeloles,"
+            "a.modtipus from lap a left join beteg b on b.taj=a.taj where ");
+        const QString yearWhere = QStringLiteral("idoszak>=? and idoszak<=?");
+        const QString yearWhereA = QStringLiteral("a.idoszak>=? and a.idoszak<=?");
+        const QString gridSql =
+            gridCols + yearWhereA + " order by a.sorsz,a.resz limit 30 offset ?";
+        const QString sendWhere = QStringLiteral(
+            "(idoszak>=? and idoszak<=? and (elkuldve is null or elkuldve=?)) or "
+            "(elkuldve='YY' and modtipus is not null) or (elkuldve=? and modtipus is not null)");
+        const QVariantList sendParams = {r, c, c, c};
+        const QString sendGrid = gridCols + "a.rowid in (select rowid from lap where " + sendWhere +
+                                 ") order by a.sorsz,a.resz limit 30";
+        const QString monthWhere = QStringLiteral("idoszak=? and (elkuldve is null or elkuldve=?)");
+        const QVariantList monthParams = {c, c};
+        auto nativeFiguresM = [&] {
+            runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(c, true));
+            runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(c, true));
+        };
 
         masters::BrowseConfig cfg = masters::lapPanel(st.tables);
         reg::Lapok lapok(st);
         std::unique_ptr<masters::TableModel> model;
+        bench::printHeader();
 
         // --- opening in record mode ---
         auto open = [&] {
@@ -194,196 +160,246 @@ int main(int argc, char** argv) {
             lap.setActiveTag(QStringLiteral("LAP1"));
             lap.first();
             model = std::make_unique<masters::TableModel>(lap, cfg.columns);
-            model->setRowBackground([&](const engine::Table&, std::uint32_t r) -> QVariant {
-                return lapok.sorSzin(r) == reg::SorSzin::Normal ? QVariant() : QVariant(1);
+            model->setRowBackground([&](const engine::Table&, std::uint32_t rec) -> QVariant {
+                return lapok.sorSzin(rec) == reg::SorSzin::Normal ? QVariant() : QVariant(1);
             });
             paint(*model, 0, 30);
         };
-        const double first = secondsOf(open) * 1000.0;
-        const double opening = ms(5, [&] {
-            lapok.bezaras();
-            open();
-        });
-        const double nativeOpening = ms(5, [&] {
-            runNative(native, gridSql, gridParams);
-            runNative(native, reg::Lapok::eddigiSql(false), reg::Lapok::sqlParams(c, false));
-            runNative(native, reg::Lapok::eddigiftSql(false), reg::Lapok::sqlParams(c, false));
-        });
-        row("record mode: filter, figures, first screen (1st)", first, -1, "");
-        row("record mode: filter, figures, first screen", opening, nativeOpening, "(< 300 ms)");
-        row("  eddigi, sheets of C", ms(5, [&] { lapok.eddigi(QString()); }),
-            ms(5,
-               [&] {
-                   runNative(native, reg::Lapok::eddigiSql(false), reg::Lapok::sqlParams(c, false));
-               }),
-            "");
-        row("  eddigift, sheets of C", ms(5, [&] { lapok.eddigift(QString()); }),
-            ms(5,
-               [&] {
-                   runNative(native, reg::Lapok::eddigiftSql(false),
-                             reg::Lapok::sqlParams(c, false));
-               }),
-            "");
-        row("  szvissza", ms(5, [&] { lapok.szvissza(); }), -1, "");
-        row("  grid rows of the year (filter pass over the tag)",
-            ms(5,
-               [&] {
-                   masters::TableModel m(lap, cfg.columns);
-                   (void)m.rowCount();
-               }),
-            ms(5, [&] { runNative(native, gridSql, gridParams); }), "");
+        std::vector<double> opening = {bench::timeOf(open)};
+        for (int i = 0; i < 5; ++i)
+            opening.push_back(bench::timeOf([&] {
+                lapok.bezaras();
+                open();
+            }));
+        bench::printFigure("record mode: filter, figures, first screen", opening,
+                           bench::runs(6,
+                                       [&] {
+                                           runNative(native, gridSql, {y1, y2, 0});
+                                           runNative(native, reg::Lapok::eddigiSql(false),
+                                                     reg::Lapok::sqlParams(c, false));
+                                           runNative(native, reg::Lapok::eddigiftSql(false),
+                                                     reg::Lapok::sqlParams(c, false));
+                                       }),
+                           "(< 300 ms)");
+        bench::printFigure("  eddigi, sheets of C",
+                           bench::runs(5, [&] { lapok.eddigi(QString()); }), bench::runs(5, [&] {
+                               runNative(native, reg::Lapok::eddigiSql(false),
+                                         reg::Lapok::sqlParams(c, false));
+                           }));
+        bench::printFigure("  eddigift, sheets of C",
+                           bench::runs(5, [&] { lapok.eddigift(QString()); }), bench::runs(5, [&] {
+                               runNative(native, reg::Lapok::eddigiftSql(false),
+                                         reg::Lapok::sqlParams(c, false));
+                           }));
+        bench::printFigure("  szvissza (contract figures)",
+                           bench::runs(5, [&] { lapok.szvissza(); }));
+        bench::printFigure(
+            "  grid rows of the year (count)",
+            bench::runs(5,
+                        [&] {
+                            masters::TableModel m(lap, cfg.columns);
+                            (void)m.rowCount();
+                        }),
+            bench::runs(5, [&] {
+                runNative(native, "select count(*) from lap where " + yearWhere, {y1, y2});
+            }));
 
         // --- scrolling and type-ahead search ---
         std::mt19937 rng(7);
-        const int rows = model->rowCount();
-        row("scrolling: one screen (30 rows) at a random place",
-            ms(201, [&] { paint(*model, int(rng() % std::uint32_t(std::max(rows, 1))), 30); }),
-            ms(201,
-               [&] {
-                   runNative(native, gridSql,
-                             {year + ".01", year + ".12", int(rng() % std::uint32_t(rows + 1))});
-               }),
-            "");
+        const int rows = std::max(model->rowCount(), 1);
+        bench::printFigure(
+            "scrolling: one screen (30 rows) at a random place",
+            bench::runs(201, [&] { paint(*model, int(rng() % std::uint32_t(rows)), 30); }),
+            bench::runs(201, [&] {
+                runNative(native, gridSql, {y1, y2, int(rng() % std::uint32_t(rows))});
+            }));
         masters::BrowseSearch search(cfg, msg);
         search.enter();
         model->sync();
         const QString sorsz = QStringLiteral("00417");
         int k = 0;
-        row("type-ahead on Sorszám: one key",
-            ms(25,
-               [&] {
-                   if (k % 5 == 0) search.keyDown(masters::vk::Escape);
-                   search.keyDown(sorsz.at(k % 5).unicode());
-                   search.keyPress(sorsz.at(k % 5));
-                   ++k;
-                   model->sync();
-               }),
-            ms(25,
-               [&] {
-                   runNative(native,
-                             "select rowid from lap where sorsz>=? and idoszak>=? and idoszak<=? "
-                             "order by sorsz,resz limit 1",
-                             {sorsz.left(k % 5 + 1), year + ".01", year + ".12"});
-                   ++k;
-               }),
-            "");
-        search.titleClick(2);
-        const QString taj = QStringLiteral("100031");
+        const auto typeSorsz = bench::runs(25, [&] {
+            if (k % 5 == 0) search.keyDown(masters::vk::Escape);
+            search.keyDown(sorsz.at(k % 5).unicode());
+            search.keyPress(sorsz.at(k % 5));
+            ++k;
+            model->sync();
+        });
         k = 0;
-        row("type-ahead on Taj szám: one key",
-            ms(25,
-               [&] {
-                   if (k % 6 == 0) search.keyDown(masters::vk::Escape);
-                   search.keyDown(taj.at(k % 6).unicode());
-                   search.keyPress(taj.at(k % 6));
-                   ++k;
-                   model->sync();
-               }),
-            ms(25,
-               [&] {
-                   runNative(native,
-                             "select rowid from lap where taj>=? and idoszak>=? and idoszak<=? "
-                             "order by taj,idoszak limit 1",
-                             {taj.left(k % 6 + 1), year + ".01", year + ".12"});
-                   ++k;
-               }),
-            "");
+        bench::printFigure("type-ahead on Sorszám: one key", typeSorsz, bench::runs(25, [&] {
+                               runNative(native,
+                                         gridCols + "a.sorsz>=? and " + yearWhereA +
+                                             " order by a.sorsz,a.resz limit 30",
+                                         {sorsz.left(k % 5 + 1), y1, y2});
+                               ++k;
+                           }));
+        search.titleClick(2);
+        const QString taj = st.tables.dbo
+                                .query(QStringLiteral("select taj from lap where idoszak=? "
+                                                      "order by taj limit 1 offset 200"),
+                                       {c})
+                                .value(0, 0)
+                                .toString()
+                                .left(6);
+        k = 0;
+        const auto typeTaj = bench::runs(25, [&] {
+            if (k % 6 == 0) search.keyDown(masters::vk::Escape);
+            search.keyDown(taj.at(k % 6).unicode());
+            search.keyPress(taj.at(k % 6));
+            ++k;
+            model->sync();
+        });
+        k = 0;
+        bench::printFigure("type-ahead on Taj szám: one key", typeTaj, bench::runs(25, [&] {
+                               runNative(native,
+                                         gridCols + "a.taj>=? and " + yearWhereA +
+                                             " order by a.taj,a.idoszak limit 30",
+                                         {taj.left(k % 6 + 1), y1, y2});
+                               ++k;
+                           }));
         search.enter();
 
-        // --- marking ---
+        // --- marking for printing ---
         lapok.nyomtatasMod();
         model->sync();
-        row("print selection: one sheet (E), grid re-read",
-            ms(5,
-               [&] {
-                   lapok.jelol(QLatin1Char('E'));
-                   model->sync();
-                   paint(*model, 0, 30);
-               }),
-            -1, "");
-        row("print selection: month's sheets (A), grid re-read",
-            ms(6,
-               [&] {
-                   lapok.jelol(QLatin1Char('A'));
-                   model->sync();
-                   paint(*model, 0, 30);
-               }),
-            ms(6,
-               [&] {
-                   runNative(native,
-                             "update lap set jeloles=case when jeloles is null then '*' end "
-                             "where idoszak=? and (elkuldve is null or elkuldve=?)",
-                             {c, c});
-               }),
-            "(< 300 ms)");
+        const qint64 oneRow = runNative(native,
+                                        "select rowid from lap where " + yearWhere +
+                                            " order by sorsz, resz "
+                                            "limit 1",
+                                        {y1, y2})
+                                  .front();
+        bool on = true;
+        auto markOne = [&] {
+            runNative(native, "update lap set jeloles=? where rowid=?",
+                      {on ? QVariant(QStringLiteral("*")) : QVariant(), oneRow});
+            on = !on;
+        };
+        // A single mark is one post, written to the file without a flush (no
+        // unit): its twin is one UPDATE without a sync.
+        execNative(native, "pragma synchronous=off");
+        bench::printFigure("print selection: one sheet (E), grid re-read",
+                           bench::runs(5,
+                                       [&] {
+                                           lapok.jelol(QLatin1Char('E'));
+                                           model->sync();
+                                           paint(*model, 0, 30);
+                                       }),
+                           bench::runs(5,
+                                       [&] {
+                                           markOne();
+                                           runNative(native, gridSql, {y1, y2, 0});
+                                       }),
+                           "native: one UPDATE, no sync (a post)");
+        execNative(native, "pragma synchronous=full");
+        on = true;
+        bench::printFigure("print selection: month's sheets (A), grid re-read",
+                           bench::runs(6,
+                                       [&] {
+                                           lapok.jelol(QLatin1Char('A'));
+                                           model->sync();
+                                           paint(*model, 0, 30);
+                                       }),
+                           bench::runs(6,
+                                       [&] {
+                                           markNative(native, monthWhere, monthParams, on);
+                                           on = !on;
+                                           runNative(native, gridSql, {y1, y2, 0});
+                                       }),
+                           "(< 300 ms)");
+
+        // --- marking for sending ---
+        lapok.bezaras();
         lapok.kuldesMod();
         model->sync();
-        row("send selection: opening (marks cleared, figures M)",
-            ms(5,
-               [&] {
-                   lapok.bezaras();
-                   lapok.kuldesMod();
-                   model->sync();
-                   paint(*model, 0, 30);
-               }),
-            -1, "");
-        row("send selection: one sheet (E), figures M, grid re-read",
-            ms(5,
-               [&] {
-                   lapok.jelol(QLatin1Char('E'));
-                   model->sync();
-                   paint(*model, 0, 30);
-               }),
-            -1, "");
-        row("send selection: month's sheets (A), figures M",
-            ms(6,
-               [&] {
-                   lapok.jelol(QLatin1Char('A'));
-                   model->sync();
-                   paint(*model, 0, 30);
-               }),
-            ms(6,
-               [&] {
-                   runNative(native,
-                             "update lap set jeloles=case when jeloles is null then '*' end "
-                             "where idoszak=? and (elkuldve is null or elkuldve=?)",
-                             {c, c});
-                   runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(c, true));
-                   runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(c, true));
-               }),
-            "(< 300 ms)");
-        row("send selection: every listed sheet (O), figures M",
-            ms(6,
-               [&] {
-                   lapok.jelol(QLatin1Char('O'));
-                   model->sync();
-                   paint(*model, 0, 30);
-               }),
-            -1, "");
+        execNative(native, "update lap set jeloles=null where jeloles='*'");
+        bench::printFigure("send selection: opening (marks cleared, figures M)",
+                           bench::runs(5,
+                                       [&] {
+                                           lapok.bezaras();
+                                           lapok.kuldesMod();
+                                           model->sync();
+                                           paint(*model, 0, 30);
+                                       }),
+                           bench::runs(5, [&] {
+                               execNative(native, "begin; update lap set jeloles=null "
+                                                  "where jeloles='*'; commit");
+                               nativeFiguresM();
+                               runNative(native, sendGrid, sendParams);
+                           }));
+        on = true;
+        const qint64 oneSend =
+            runNative(native,
+                      "select rowid from lap where " + sendWhere + " order by sorsz, resz limit 1",
+                      sendParams)
+                .front();
+        execNative(native, "pragma synchronous=off");
+        bench::printFigure("send selection: one sheet (E), figures M, grid",
+                           bench::runs(5,
+                                       [&] {
+                                           lapok.jelol(QLatin1Char('E'));
+                                           model->sync();
+                                           paint(*model, 0, 30);
+                                       }),
+                           bench::runs(5, [&] {
+                               runNative(
+                                   native, "update lap set jeloles=? where rowid=?",
+                                   {on ? QVariant(QStringLiteral("*")) : QVariant(), oneSend});
+                               on = !on;
+                               nativeFiguresM();
+                               runNative(native, sendGrid, sendParams);
+                           }));
+        execNative(native, "pragma synchronous=full");
+        on = true;
+        bench::printFigure("send selection: month's sheets (A), figures M",
+                           bench::runs(6,
+                                       [&] {
+                                           lapok.jelol(QLatin1Char('A'));
+                                           model->sync();
+                                           paint(*model, 0, 30);
+                                       }),
+                           bench::runs(6,
+                                       [&] {
+                                           markNative(native, monthWhere, monthParams, on);
+                                           on = !on;
+                                           nativeFiguresM();
+                                           runNative(native, sendGrid, sendParams);
+                                       }),
+                           "(< 300 ms)");
+        on = true;
+        bench::printFigure("send selection: every listed sheet (O), figures M",
+                           bench::runs(6,
+                                       [&] {
+                                           lapok.jelol(QLatin1Char('O'));
+                                           model->sync();
+                                           paint(*model, 0, 30);
+                                       }),
+                           bench::runs(6, [&] {
+                               markNative(native, sendWhere, sendParams, on);
+                               on = !on;
+                               nativeFiguresM();
+                               runNative(native, sendGrid, sendParams);
+                           }));
         if (!lapok.jelolKapcsolo()) lapok.jelol(QLatin1Char('O'));
         // The same marks on the native tables: every sheet of the send list.
-        runNative(native, "update lap set jeloles=null", {});
-        runNative(native,
-                  "update lap set jeloles='*' where idoszak>=? and idoszak<=? and "
-                  "(elkuldve is null or elkuldve=?)",
-                  {reg::Lapok::negyHonappalKorabban(c), c, c});
-        row("  eddigi, marked sheets", ms(5, [&] { lapok.eddigi(QStringLiteral("M")); }),
-            ms(5,
-               [&] {
-                   runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(c, true));
-               }),
-            "");
-        row("  eddigift, marked sheets", ms(5, [&] { lapok.eddigift(QStringLiteral("M")); }),
-            ms(5,
-               [&] {
-                   runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(c, true));
-               }),
-            "");
+        execNative(native, "update lap set jeloles=null");
+        markNative(native, sendWhere, sendParams, true);
+        bench::printFigure(
+            "  eddigi, marked sheets", bench::runs(5, [&] { lapok.eddigi(QStringLiteral("M")); }),
+            bench::runs(5, [&] {
+                runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(c, true));
+            }));
+        bench::printFigure(
+            "  eddigift, marked sheets",
+            bench::runs(5, [&] { lapok.eddigift(QStringLiteral("M")); }), bench::runs(5, [&] {
+                runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(c, true));
+            }));
         std::printf("\nfigures of the marked sheets: visits %s / %s, amount %s eFt (tp %s)\n",
                     qPrintable(lapok.figures().STav), qPrintable(lapok.figures().STiv),
                     qPrintable(lapok.figures().STtf), qPrintable(lapok.figures().STtp));
+        // A later run on the same folder starts without marks.
+        lapok.kuldesMod();
         lapok.bezaras();
-        sqlite3_close(native);
+        bench::native::close(native, nativeFile);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szregisterbench: %s\n", e.what());
         return 1;

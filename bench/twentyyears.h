@@ -1,7 +1,11 @@
 #pragma once
-// Twenty years of a large provider's data for the benchmarks: 100 000 sheets
-// (periods 2006.01 to 2025.12) with ten visit rows each, written straight
-// into the open LAP and LAPB tables of a started program.
+// Twenty years of a large provider's data for the benchmarks, written into
+// the open tables of a started program in their own layouts: about 100 000
+// sheets over the periods 2006.01 to 2025.12 (some of them partial-invoice
+// series), about 1 000 000 visit rows spread over the days of each month and
+// made by a staff of nurses and therapists, an order record for every sheet,
+// 30 000 patients who come back over the months, the doctors who order the
+// care, and the closed periods with their base fees.
 
 #include "app/login.h"
 #include "app/period.h"
@@ -27,14 +31,23 @@ double seconds(std::chrono::steady_clock::time_point since);
 // "2006.01" for p = 0, one month further for each step.
 QString periodOf(int p);
 
-// Appends the sheets and visits. The visits are made by `nurses` in turn
-// (blank when the list is empty).
-void fillTwentyYears(core::AppState& st, const QStringList& nurses = {});
+// What the builder made, for the programs that print it.
+struct TwentyYears {
+    int sheets = 0, visits = 0, patients = 0, workers = 0, doctors = 0;
+};
+
+// Fills LAP, LAPB, ELREND, BETEG, ORVOS, APOL and ZARAS of a started program
+// whose tables are still empty (the demo provider's county tables), and adds
+// the staff that made the visits to SZOLGSZ with the contracts' visit quotas
+// to match. Sheets up to 2025.10 are sent and accounted, most of 2025.11 is
+// sent, 2025.12 is still being recorded. `nurses` is not used any more: the
+// staff is the builder's own (kept for the callers that still pass one).
+TwentyYears fillTwentyYears(core::AppState& st, const QStringList& nurses = {});
 
 // A folder with twenty years of data: when `dir` has no county tables yet,
-// the demo provider's are made, the program is started on them, the sheets
-// and visits appended, then `more` runs on the started state. False when the
-// program does not start.
+// the demo provider's are made, the program is started on them, the tables
+// filled, then `more` runs on the started state. False when the program does
+// not start.
 bool ensureTwentyYears(const QString& dir, core::AppState& st,
                        const std::function<void(core::AppState&)>& more = {});
 
