@@ -16,6 +16,7 @@
 //
 // Usage: szindexbench [FOLDER]   (a temporary folder when none is given)
 
+#include "db/layouts.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/mdxfile.h"
@@ -38,7 +39,6 @@
 #include <unistd.h>
 #include <vector>
 
-using engine::fieldDef;
 using engine::FieldDef;
 using engine::Table;
 
@@ -47,38 +47,17 @@ namespace {
 constexpr int kFirstYear = 2005;
 constexpr int kPeriods = 20 * 12;
 
-// The program's layouts of the two tables (as db/layouts.cpp has them).
-FieldDef c(const char* name, int width) {
-    return fieldDef(QLatin1String(name), 'C', width);
-}
-FieldDef n(const char* name, int width) {
-    return fieldDef(QLatin1String(name), 'N', width);
-}
-FieldDef d(const char* name) {
-    return fieldDef(QLatin1String(name), 'D');
+// The program's layout of a table and its tags.
+std::vector<FieldDef> fieldsOf(db::TableId id) {
+    return db::layout(id).fields;
 }
 
-std::vector<FieldDef> lapFields() {
-    return {c("IDOSZAK", 7),  c("INTKOD", 4),  c("FINKOD", 9),   c("SORSZ", 5),
-            c("RESZ", 1),     c("TAJ", 9),     c("KOZIGKOD", 7), c("TPOTL", 1),
-            c("BNOKI", 5),    c("BNOROV", 5),  d("ELB"),         n("APNAP", 3),
-            c("BNOFO", 5),    c("BNOMELL", 5), c("BNOELL", 5),   c("ORVOSKOD", 5),
-            n("ELSZVIZ", 3),  n("ELSZAM", 3),  d("LEZDAT"),      c("TEVKODOK", 34),
-            c("APTAJ1", 9),   c("APTAJ2", 9),  c("AZTIP", 1),    c("TERKAT", 2),
-            c("ALLAMP", 3),   n("SZVIZ", 2),   c("TELE", 1),     c("JELOLES", 1),
-            c("ELKULDVE", 7), c("ALLAPOT", 1), c("MODTIPUS", 1)};
+std::vector<std::pair<QString, QString>> tagsOf(db::TableId id) {
+    std::vector<std::pair<QString, QString>> tags;
+    for (const db::TagDef& t : db::layout(id).tags)
+        tags.emplace_back(t.name, t.expression);
+    return tags;
 }
-
-std::vector<FieldDef> lapbFields() {
-    return {c("IDOSZAK", 7), c("INTKOD", 4), c("FINKOD", 9),  c("SORSZ", 5),   c("RESZ", 1),
-            c("TEVKOD", 2),  n("ELLTIP", 2), n("ONKEP", 2),   d("APDATUM"),    c("APTAJ", 9),
-            n("VIZITDB", 2), c("ELIDO", 7),  c("JELOLES", 1), c("ELKULDVE", 7)};
-}
-
-const std::vector<std::pair<QString, QString>> kLapTags = {
-    {"Lap1", "Sorsz+Resz"}, {"Lap2", "Taj+Idoszak"}, {"Lap3", "Idoszak+Sorsz+Resz"}};
-const std::vector<std::pair<QString, QString>> kLapbTags = {{"Lapb1", "Sorsz+Resz"},
-                                                            {"Lapb2", "Idoszak+Sorsz+Resz"}};
 
 QString period(int p) {
     return QStringLiteral("%1.%2")
@@ -345,9 +324,9 @@ int main(int argc, char** argv) {
     try {
         const std::vector<Sheet> sheets = makeSheets(100000);
         const auto t0 = Clock::now();
-        build(lapbPath, lapbFields(), kLapbTags, 1000000,
+        build(lapbPath, fieldsOf(db::TableId::Lapb), tagsOf(db::TableId::Lapb), 1000000,
               [&](RecordMaker& m, std::size_t i) { fillVisit(m, sheets[i / 10], int(i % 10)); });
-        build(lapPath, lapFields(), kLapTags, sheets.size(),
+        build(lapPath, fieldsOf(db::TableId::Lap), tagsOf(db::TableId::Lap), sheets.size(),
               [&](RecordMaker& m, std::size_t i) { fillSheet(m, sheets[i]); });
         std::printf("built LAPB (1 000 000 rows) and LAP (100 000 rows) in %.1f s in %s\n",
                     since(t0), qPrintable(dir));

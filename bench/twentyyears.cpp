@@ -4,6 +4,7 @@
 #include "engine/database.h"
 #include "engine/table.h"
 #include "tools/demo/demodata.h"
+#include "tools/demo/rng.h"
 
 #include <QDate>
 #include <QSet>
@@ -43,29 +44,7 @@ constexpr int kLastSent = 238;       // 2025.11: the last shipment
 constexpr int kNewActivityList = 44; // 2009.09: the activity list of 18 entries
 constexpr int kNewIdentity = 120;    // 2016.01: identifier type, payment category
 
-// splitmix64: the same data on every platform and compiler.
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return n <= 0 ? 0 : int(next() % std::uint64_t(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    bool chance(int percent) { return below(100) < percent; }
-    QString digits(int n) {
-        QString s;
-        for (int i = 0; i < n; ++i)
-            s += QChar(u'0' + below(10));
-        return s;
-    }
-
-private:
-    std::uint64_t state_;
-};
+using demo::Rng;
 
 template <typename T> const T& pick(Rng& rng, const std::vector<T>& v) {
     return v[size_t(rng.below(int(v.size())))];

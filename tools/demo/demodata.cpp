@@ -2,6 +2,7 @@
 
 #include "engine/dbfheader.h"
 #include "engine/table.h"
+#include "tools/demo/rng.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,31 +28,6 @@ namespace {
 [[noreturn]] void fail(const QString& message) {
     throw std::runtime_error(message.toStdString());
 }
-
-// splitmix64: small, and the same sequence on every platform and compiler
-// (the standard distributions are not).
-class Rng {
-public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return int(next() % std::uint64_t(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    bool chance(int percent) { return below(100) < percent; }
-    QString digits(int n) {
-        QString s;
-        for (int i = 0; i < n; ++i)
-            s += QChar(u'0' + below(10));
-        return s;
-    }
-
-private:
-    std::uint64_t state_;
-};
 
 // ---------------------------------------------------------------- reference data
 
