@@ -252,7 +252,7 @@ int alapdijOf(int p) {
 
 } // namespace
 
-TwentyYears fillTwentyYears(core::AppState& st, const QStringList&) {
+TwentyYears fillTwentyYears(core::AppState& st) {
     Rng rng(0x7477656e7479ULL);
     engine::Database& db = st.tables.dbo;
     const QString intkod = demo::providerCode();

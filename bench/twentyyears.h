@@ -40,9 +40,8 @@ struct TwentyYears {
 // whose tables are still empty (the demo provider's county tables), and adds
 // the staff that made the visits to SZOLGSZ with the contracts' visit quotas
 // to match. Sheets up to 2025.10 are sent and accounted, most of 2025.11 is
-// sent, 2025.12 is still being recorded. `nurses` is not used any more: the
-// staff is the builder's own (kept for the callers that still pass one).
-TwentyYears fillTwentyYears(core::AppState& st, const QStringList& nurses = {});
+// sent, 2025.12 is still being recorded.
+TwentyYears fillTwentyYears(core::AppState& st);
 
 // A folder with twenty years of data: when `dir` has no county tables yet,
 // the demo provider's are made, the program is started on them, the tables
