@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/heap.h"
 #include "exchange/tszweb.h"
 #include "exchange/tszwebwindow.h"
 #include "ui/qtmessages.h"
@@ -21,6 +22,7 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    engine::keepFreedMemory();
     // The e-report window's embedded browser shares the GL contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);

@@ -19,6 +19,7 @@
 #include "db/layouts.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/heap.h"
 #include "engine/mdxfile.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
@@ -316,6 +317,7 @@ void wholeWriteParts(const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    engine::keepFreedMemory();
     QTemporaryDir tmp;
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();
     QDir().mkpath(dir);

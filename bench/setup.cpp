@@ -2,6 +2,7 @@
 
 #include "app/startup.h"
 #include "db/layouts.h"
+#include "engine/heap.h"
 
 #include <QRegularExpression>
 
@@ -13,6 +14,7 @@
 namespace bench {
 
 Setup::Setup(int argc, char** argv, QDate today) : clock(today) {
+    engine::keepFreedMemory();
     dir_ = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp_.path();
     QDir().mkpath(dir_);
     QDir::setCurrent(dir_);

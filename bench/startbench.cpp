@@ -20,6 +20,7 @@
 #include "core/appstate.h"
 #include "db/layouts.h"
 #include "db/tableops.h"
+#include "engine/heap.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "tools/demo/demodata.h"
@@ -130,6 +131,7 @@ QString dataOf(const QString& programDir) {
 } // namespace
 
 int main(int argc, char** argv) {
+    engine::keepFreedMemory();
     QCoreApplication application(argc, argv);
     QTemporaryDir tmp;
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : tmp.path();

@@ -14,6 +14,7 @@
 #include "core/appstate.h"
 #include "core/clock.h"
 #include "engine/dbffile.h"
+#include "engine/heap.h"
 #include "exchange/tszweb.h"
 #include "exchange/tszwebwindow.h"
 #include "ui/scriptedmessages.h"
@@ -26,6 +27,7 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    engine::keepFreedMemory();
     const auto t0 = std::chrono::steady_clock::now();
     if (argc < 2) {
         std::fprintf(stderr, "usage: szstartproc FOLDER\n");
