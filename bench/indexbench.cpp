@@ -295,7 +295,7 @@ void wholeWriteParts(const QString& path) {
     }
     const double entryHashes = since(a);
     const QString tmp = path + QStringLiteral(".bench-tmp");
-    const int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    const int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     a = Clock::now();
     std::uint64_t at = 0;
     for (const auto& e : entries) {

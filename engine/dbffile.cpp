@@ -237,7 +237,7 @@ void renameDurably(const QString& from, const QString& to) {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
         throw ioError(to, QStringLiteral("nem cserélhető le"));
     const QString dir = QFileInfo(to).absolutePath();
-    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
@@ -398,7 +398,7 @@ int removeLeftoverFiles(const QString& dir) {
     for (const QString& n : names) {
         const QString low = n.toLower();
         if ((low.endsWith(QLatin1String(".pack-tmp")) || low.endsWith(QLatin1String(".uj")) ||
-             low.endsWith(QLatin1String(".mdx.tmp"))) &&
+             low.endsWith(QLatin1String(".uj.tmp")) || low.endsWith(QLatin1String(".mdx.tmp"))) &&
             QFile::remove(d.filePath(n)))
             ++removed;
     }
@@ -426,7 +426,7 @@ void checkDirectoryWritable(const QString& dir) {
 
 void clearHeaderFlags(const QString& path) {
     const QString p = findFileNoCase(path);
-    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR);
+    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
     const char zero[2] = {0, 0};
     try {

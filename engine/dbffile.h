@@ -136,7 +136,8 @@ bool fileExistsNoCase(const QString& path);
 QString mdxPathFor(const QString& dbfPath);
 
 // Removes from `dir` what a killed run left beside the tables: the files
-// being written under a temporary name ("*.pack-tmp", "*.uj", "*.mdx.tmp").
+// being written under a temporary name ("*.pack-tmp", "*.uj", "*.uj.tmp",
+// "*.mdx.tmp").
 // Returns how many were removed.
 int removeLeftoverFiles(const QString& dir);
 

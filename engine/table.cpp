@@ -43,7 +43,7 @@ void Table::create(const QString& path, std::vector<FieldDef> fields) {
     bytes[3] = char(d.day());
     bytes.append(char(0x1A));
     // Another program (or table object) holding the old file must make this fail.
-    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CREAT, 0644);
+    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw ioError(p, QStringLiteral("nem hozható létre"));
     if (!lockFile(fd, true)) {
         ::close(fd);
@@ -81,9 +81,12 @@ void Table::open(const QString& path, Mode mode) {
     const QString p = findFileNoCase(path);
     const QByteArray native = QFile::encodeName(p);
     bool ro = mode == Mode::ReadOnly;
-    int fd = ::open(native.constData(), ro ? O_RDONLY : O_RDWR);
+    // Close-on-exec: no program started meanwhile (the archiver) keeps the
+    // file and its lock. Without waiting: a FIFO is refused, not waited on.
+    const int flags = O_CLOEXEC | O_NONBLOCK;
+    int fd = ::open(native.constData(), (ro ? O_RDONLY : O_RDWR) | flags);
     if (fd < 0 && !ro && (errno == EACCES || errno == EROFS)) {
-        fd = ::open(native.constData(), O_RDONLY);
+        fd = ::open(native.constData(), O_RDONLY | flags);
         ro = true;
     }
     if (fd < 0) {
@@ -91,6 +94,7 @@ void Table::open(const QString& path, Mode mode) {
             throw DbError(DbError::Kind::Io, p, QStringLiteral("az állomány nem található"));
         throw ioError(p, QStringLiteral("nem nyitható meg"));
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!lockFile(fd, mode == Mode::Exclusive)) {
         ::close(fd);
         throw DbError(DbError::Kind::Locked, p,
@@ -100,6 +104,12 @@ void Table::open(const QString& path, Mode mode) {
     if (::fstat(fd, &st) != 0) {
         ::close(fd);
         throw ioError(p, QStringLiteral("nem olvasható"));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw DbError(DbError::Kind::Io, p,
+                      QStringLiteral("nem közönséges állomány (hanem eszköz, csővezeték vagy "
+                                     "könyvtár), nem olvasható be"));
     }
     try {
         QByteArray head(32, '\0');

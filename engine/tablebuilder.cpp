@@ -2,8 +2,11 @@
 
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
+#include "engine/outsidefile.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -114,19 +117,22 @@ void TableBuilder::abandon() {
 }
 
 void TableBuilder::copyFile(const QString& from, const QString& to, const QString& tmpSuffix) {
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) throw ioError(from, QStringLiteral("nem olvasható"));
+    // A regular file only, and no more of it than it held when opened: a
+    // link to a device or a FIFO neither fills the disk nor waits forever.
+    qint64 left = 0;
+    const int in = openRegularFile(from, &left);
     try {
         NewFile out(to, to + tmpSuffix);
         std::vector<char> buf(1 << 16);
-        for (;;) {
-            const ssize_t n = ::read(in, buf.data(), buf.size());
+        while (left > 0) {
+            const ssize_t n = ::read(in, buf.data(), std::size_t(std::min<qint64>(left, qint64(buf.size()))));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 throw ioError(from, QStringLiteral("nem olvasható"));
             }
             if (n == 0) break;
             out.append(buf.data(), std::size_t(n));
+            left -= n;
         }
         out.commit();
     } catch (...) {

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     }
     engine::Table table;
     if (posix) {
-        const int fd = ::open(argv[2], O_RDWR);
+        const int fd = ::open(argv[2], O_RDWR | O_CLOEXEC);
         struct flock fl {};
         fl.l_type = F_WRLCK;
         fl.l_whence = SEEK_SET;

@@ -1,0 +1,53 @@
+#include "engine/outsidefile.h"
+
+#include "engine/dberror.h"
+#include "engine/dbffile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+
+int openRegularFile(const QString& path, qint64* size) {
+    // O_NONBLOCK: opening a FIFO does not wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw ioError(path, QStringLiteral("nem olvasható"));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        throw ioError(path, QStringLiteral("nem olvasható"));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw DbError(DbError::Kind::Io, path,
+                      QStringLiteral("nem közönséges állomány (hanem eszköz, csővezeték vagy "
+                                     "könyvtár), nem olvasható be"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (size) *size = qint64(st.st_size);
+    return fd;
+}
+
+void checkOutsideTable(const QString& path, qint64 slack) {
+    qint64 size = 0;
+    const int fd = openRegularFile(path, &size);
+    unsigned char h[32];
+    const ssize_t n = size >= 32 ? ::pread(fd, h, sizeof h, 0) : 0;
+    ::close(fd);
+    if (n != ssize_t(sizeof h))
+        throw DbError(DbError::Kind::Damaged, path, QStringLiteral("nem dBase tábla (nincs fejléce)"));
+    const quint64 records = get32le(reinterpret_cast<const char*>(h + 4));
+    const quint64 headerLength = quint64(h[8]) | quint64(h[9]) << 8;
+    const quint64 recordLength = quint64(h[10]) | quint64(h[11]) << 8;
+    const quint64 most = headerLength + records * recordLength + 1 + quint64(slack);
+    if (quint64(size) > most)
+        throw DbError(DbError::Kind::Damaged, path,
+                      QStringLiteral("hosszabb, mint amit a fejléce szerint tartalmazhat"));
+}
+
+} // namespace engine
