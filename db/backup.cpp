@@ -12,10 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace db {
@@ -126,6 +126,22 @@ bool copyReplacing(const QString& from, const QString& to) {
     }
 }
 
+int sweepBackupLeftovers(const QString& mentkonyvtar) {
+    if (mentkonyvtar.isEmpty()) return 0;
+    const QString dir = QDir::cleanPath(mentkonyvtar);
+    const QString regi = dir + QStringLiteral(".regi"), uj = dir + QStringLiteral(".uj");
+    int n = 0;
+    // A kill between the two renames that exchange the folders left the
+    // previous backup under its second name.
+    if (!QFileInfo::exists(dir) && QFileInfo(regi).isDir() &&
+        ::rename(QFile::encodeName(regi).constData(), QFile::encodeName(dir).constData()) == 0)
+        ++n;
+    for (const QString& d : {uj, regi})
+        if (QFileInfo(d).isDir() && QDir(d).removeRecursively()) ++n;
+    if (QFile::remove(withSlash(dir) + QStringLiteral("Zaras-uj.arj"))) ++n;
+    return n;
+}
+
 // ---------------------------------------------------------------------------
 // Backup
 
@@ -146,9 +162,11 @@ void Backup::mentes() {
             const QString fresh = withSlash(ment) + QStringLiteral("Zaras-uj.arj");
             QFile::remove(fresh);
             QStringList files;
+            // The table files of the backup and nothing else: the restore
+            // takes no other name from an archive.
             for (const QString& f :
                  QDir(ment).entryList({QStringLiteral("*.dbf")}, QDir::Files, QDir::Name))
-                files << withSlash(ment) + f;
+                if (isBackupFile(f)) files << withSlash(ment) + f;
             const bool packed =
                 !files.isEmpty() && archiver_.pack(fresh, files) && replaceWith(fresh, archive);
             if (!packed) {
@@ -217,32 +235,20 @@ bool Backup::writeWhole(const QString& ment) {
 // ---------------------------------------------------------------------------
 // Restore
 
-void Backup::cleanTemp(const QString& keep) const {
-    const QDir temp(st_.tempkonyvtar);
-    if (st_.tempkonyvtar.isEmpty() || !temp.exists()) return;
-    QStringList names = backupFiles();
-    names << archiveName;
-    for (const QString& f : temp.entryList(QDir::Files | QDir::Hidden)) {
-        const QString path = temp.filePath(f);
-        if (names.contains(f, Qt::CaseInsensitive) && !(!keep.isEmpty() && sameFile(path, keep)))
-            QFile::remove(path);
-    }
-}
-
-bool Backup::unpackIntoTemp(const QString& archive) {
-    const QString temp = st_.tempkonyvtar;
-    QDir().mkpath(temp);
-    // Table files left in TEMP by an earlier run must not pass for the
-    // archive's own; the archive itself stays when the user picked TEMP.
-    cleanTemp(archive);
-    const QString target = fileIn(temp, QStringLiteral("zaras.arj"));
-    if (!sameFile(archive, target) && !copyReplacing(archive, target)) {
+bool Backup::unpackArchive(const QString& archive, const UnpackFolder& work) {
+    // The archive's copy and its files in a folder of their own under TEMP.
+    const QString copy = work.filePath(archiveName);
+    if (!work.ok() || !copyReplacing(archive, copy)) {
         st_.msg.error(QStringLiteral("Hiba a zaras.arj mentésében"));
         return false;
     }
-    if (!archiver_.unpack(target, temp)) {
-        cleanTemp();
-        st_.msg.error(QStringLiteral("Hiba a kicsomagolásban!"));
+    const ArjResult r = archiver_.unpack(copy, work.unpackDir(), backupFiles());
+    if (r.outcome == ArjOutcome::Cancelled) {
+        st_.msg.warning(r.message());
+        return false;
+    }
+    if (!r) {
+        st_.msg.error(r.message());
         return false;
     }
     return true;
@@ -256,8 +262,13 @@ bool Backup::visszatoltes(const std::function<bool()>& szerzadat) {
     }
     const RestoreSource source = sources_.askRestoreSource();
     if (source.dir.isEmpty()) return true;
-    QString p = withSlash(source.dir);
+    // p: where the table files are read from; shown: that folder as the
+    // messages name it (an archive's files are said to be in TEMP).
+    QString p = withSlash(source.dir), shown = p;
     const bool fromArchive = !source.fromMent;
+    // The unpacked archive, removed with everything in it however the
+    // restore ends.
+    std::unique_ptr<UnpackFolder> work;
 
     if (fromArchive) {
         const QString archive = fileIn(p, archiveName);
@@ -267,42 +278,38 @@ bool Backup::visszatoltes(const std::function<bool()>& szerzadat) {
                       QStringLiteral("Nem lehet az adatokat visszatölteni!"));
             return true;
         }
-        if (!unpackIntoTemp(archive)) return true;
-        p = withSlash(st_.tempkonyvtar);
+        work = std::make_unique<UnpackFolder>(st_.tempkonyvtar);
+        if (!unpackArchive(archive, *work)) return true;
+        p = withSlash(work->unpackDir());
+        shown = withSlash(st_.tempkonyvtar);
     }
 
-    bool contractOk = true;
-    try {
-        mindzar(st_.tables);
+    mindzar(st_.tables);
+    QCoreApplication::processEvents();
+    msg.status(0, QStringLiteral("A visszatöltés folyamatban van!!"));
+
+    bool copied = true;
+    for (const QString& name : backupFiles()) {
+        const QString from = fileIn(p, name);
+        if (!QFileInfo(from).isFile()) {
+            msg.error(QStringLiteral("Nincs a ") + shown + QStringLiteral(" könyvtárban ") +
+                      name.toUpper() + QStringLiteral(" !!"));
+            continue;
+        }
+        const QString to = st_.tables.file(name);
+        if (!sameFile(from, to) && !copyReplacing(from, to)) copied = false;
+    }
+    if (!copied) {
+        msg.error(QStringLiteral("Hiba a mentésben"));
+    } else {
         QCoreApplication::processEvents();
-        msg.status(0, QStringLiteral("A visszatöltés folyamatban van!!"));
-
-        bool copied = true;
-        for (const QString& name : backupFiles()) {
-            const QString from = fileIn(p, name);
-            if (!QFileInfo(from).isFile()) {
-                msg.error(QStringLiteral("Nincs a ") + p + QStringLiteral(" könyvtárban ") +
-                          name.toUpper() + QStringLiteral(" !!"));
-                continue;
-            }
-            const QString to = st_.tables.file(name);
-            if (!sameFile(from, to) && !copyReplacing(from, to)) copied = false;
-        }
-        if (!copied) {
-            msg.error(QStringLiteral("Hiba a mentésben"));
-        } else {
-            QCoreApplication::processEvents();
-            msg.information(QStringLiteral("A visszatöltés befejeződött!!"));
-        }
-
-        indtorol(st_.tables);
-        indexel(st_.tables);
-        contractOk = szerzadat();
-    } catch (...) {
-        if (fromArchive) cleanTemp();
-        throw;
+        msg.information(QStringLiteral("A visszatöltés befejeződött!!"));
     }
-    if (fromArchive) cleanTemp();
+
+    indtorol(st_.tables);
+    indexel(st_.tables);
+    const bool contractOk = szerzadat();
+    work.reset();
     QCoreApplication::processEvents();
     msg.status(0, QStringLiteral("Az indexelés befejeződött!!"));
     return contractOk;

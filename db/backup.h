@@ -6,7 +6,8 @@
 // under the data folder and, when the user asks for it, packs MENT's table
 // files into MENT/Zaras.arj with the ARJ archiver and copies the archive to a
 // folder the user picks. A restore copies the table files back from MENT or
-// from such an archive (unpacked into TEMP), then deletes and rebuilds every
+// from such an archive (unpacked into a folder of its own under TEMP, taking
+// only the table files of a backup), then deletes and rebuilds every
 // index file, which reopens the tables.
 //
 // Files are never overwritten in place: each copy is written under a
@@ -69,6 +70,12 @@ struct BackupPlaces {
     QString tempkonyvtar;
 };
 
+// What a backup or restore killed midway left: a MENT put back from its
+// second name when a kill came between the two renames that exchange it,
+// the half-written new MENT beside it, and the half-written archive in it.
+// Called by the start-up. Returns how many were removed or put back.
+int sweepBackupLeftovers(const QString& mentkonyvtar);
+
 class Backup {
 public:
     Backup(BackupPlaces places, ui::FolderAsker& folders, RestoreSourceAsker& sources)
@@ -76,6 +83,8 @@ public:
 
     // The archiver's program (a name looked up in PATH, or a path).
     void setArchiver(const QString& program) { archiver_ = Archiver(program); }
+    // The archiver itself (its watch, its time limit).
+    Archiver& archiver() { return archiver_; }
 
     // "&Mentés". Engine errors while closing or reopening the tables propagate.
     void mentes();
@@ -91,12 +100,10 @@ private:
     // what else MENT holds), which takes MENT's place only when complete:
     // MENT holds one backup whole, the new one or the previous one.
     bool writeWhole(const QString& ment);
-    // Deletes the files a restore unpacks into TEMP, whatever their letter
-    // case, except the file `keep`.
-    void cleanTemp(const QString& keep = {}) const;
-    // Copies the archive into TEMP and unpacks it there; shows the message
-    // and returns false when that fails.
-    bool unpackIntoTemp(const QString& archive);
+    // Copies the archive into `work` and unpacks it there, taking only the
+    // table files of a backup; shows the message and returns false when
+    // that fails.
+    bool unpackArchive(const QString& archive, const UnpackFolder& work);
 
     BackupPlaces st_;
     ui::FolderAsker& folders_;

@@ -9,6 +9,7 @@
 #include "db/tableops.h"
 #include "engine/dbffile.h"
 #include "engine/table.h"
+#include "support/arjcraft.h"
 #include "support/startedapp.h"
 #include "ui/folderbrowser.h"
 
@@ -23,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -340,8 +342,9 @@ TEST_F(BackupTest, ARoundTripThroughTheArchiveGivesTheSameTables) {
     EXPECT_EQ(dataBytes(), saved);
     EXPECT_FALSE(st->tables.apol.locate("APTAJ", QString("123456788")));
     EXPECT_EQ(st->tables.apol.activeTag(), "Apol2");
-    // TEMP is cleared of the archive and the unpacked tables.
-    EXPECT_EQ(filesOf(st->tempkonyvtar), QStringList());
+    // Nothing of the restore stays in TEMP; what was there is not touched.
+    EXPECT_EQ(QDir(st->tempkonyvtar).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"APOL.DBF"});
     // The archive in the chosen folder stays.
     EXPECT_TRUE(QFileInfo(floppy.file("Zaras.arj")).isFile());
 }
@@ -388,15 +391,87 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     EXPECT_TRUE(allOpen());
     EXPECT_EQ(dataBytes(), before);
 
-    // The archive cannot be copied into TEMP.
+    // The archive cannot be copied into TEMP: a file stands in its place.
     backup->setArchiver("arj");
     msg->clear();
-    ASSERT_TRUE(QDir().mkdir(st->tempkonyvtar + "/zaras.arj"));
+    ASSERT_TRUE(QDir(st->tempkonyvtar).removeRecursively());
+    testsupport::writeAll(st->tempkonyvtar, "nem könyvtár");
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
     EXPECT_TRUE(restore());
     EXPECT_EQ(msg->log(), (Log{biztosan, "error: Hiba a zaras.arj mentésében"}));
     EXPECT_EQ(dataBytes(), before);
+    QFile::remove(st->tempkonyvtar);
+
+    // An archive that is a FIFO is not waited on.
+    msg->clear();
+    QFile::remove(floppy.file("Zaras.arj"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(floppy.file("Zaras.arj")).constData(), 0644), 0);
+    msg->answer(true);
+    sources.answers.push_back({floppyDir(), false});
+    EXPECT_TRUE(restore());
+    EXPECT_EQ(msg->log(), (Log{biztosan, "error: Nincs a " + floppyDir().toStdString() +
+                                             " útvonalon ZARAS.ARJ!!\r"
+                                             "Nem lehet az adatokat visszatölteni!"}));
+    EXPECT_EQ(dataBytes(), before);
+}
+
+// An archive made by hand with the names a careless or hostile sender could
+// give its entries.
+TEST_F(BackupTest, ARestoreRefusesAnArchiveWithOtherNamesAndChangesNothing) {
+    backupToMent();
+    addNurse("123456788", "Maradó Magda");
+    const Bytes before = dataBytes();
+    const QString outside = QFileInfo(st->tempkonyvtar).dir().filePath("OUTSIDE.txt");
+    const std::string nothing = "\rAz adatok nem változtak.";
+    struct Case {
+        QByteArray name;
+        std::string said;
+    } cases[] = {
+        {"x/../../OUTSIDE.txt", "szabálytalan nevű állomány van: \"x/../../OUTSIDE.txt\"\r"
+                                "Az archívumban csak könyvtár nélküli állománynevek lehetnek."},
+        {"../OUTSIDE.txt", "szabálytalan nevű állomány van: \"../OUTSIDE.txt\"\r"
+                           "Az archívumban csak könyvtár nélküli állománynevek lehetnek."},
+        {"/tmp/OUTSIDE.txt", "szabálytalan nevű állomány van: \"/tmp/OUTSIDE.txt\"\r"
+                             "Az archívumban csak könyvtár nélküli állománynevek lehetnek."},
+        // The password table is no table of a backup.
+        {"Sys.dbf", "nem várt állomány van: \"Sys.dbf\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        msg->clear();
+        ASSERT_TRUE(arjcraft::write(floppy.file("Zaras.arj"),
+                                    {{"Lap.dbf", "szemét"}, {c.name, "idegen"}}));
+        msg->answer(true);
+        sources.answers.push_back({floppyDir(), false});
+        EXPECT_TRUE(restore());
+        EXPECT_EQ(msg->log(), (Log{biztosan, "error: Hiba a kicsomagolásban!\r"
+                                             "A(z) Zaras.arj archívumban " +
+                                                 c.said + nothing}));
+        EXPECT_TRUE(allOpen());
+        EXPECT_EQ(dataBytes(), before);
+        EXPECT_FALSE(QFileInfo::exists(outside));
+        EXPECT_FALSE(QFileInfo::exists("/tmp/OUTSIDE.txt"));
+        EXPECT_EQ(QDir(st->tempkonyvtar).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList());
+    }
+}
+
+TEST_F(BackupTest, TheStartupPutsBackWhatABackupCutShortLeft) {
+    const QString ment = QDir::cleanPath(st->mentkonyvtar);
+    // Killed between the two renames: MENT under its second name, the new
+    // backup whole beside it.
+    ASSERT_TRUE(QDir().rename(ment, ment + ".regi"));
+    QDir().mkpath(ment + ".uj");
+    testsupport::writeAll(ment + ".uj/Lap.dbf", "új");
+    EXPECT_EQ(db::sweepBackupLeftovers(ment), 2);
+    EXPECT_TRUE(QFileInfo(ment).isDir());
+    EXPECT_FALSE(QFileInfo::exists(ment + ".regi"));
+    EXPECT_FALSE(QFileInfo::exists(ment + ".uj"));
+    // Killed while packing.
+    testsupport::writeAll(ment + "/Zaras-uj.arj", "fél");
+    EXPECT_EQ(db::sweepBackupLeftovers(ment), 1);
+    EXPECT_FALSE(QFileInfo::exists(ment + "/Zaras-uj.arj"));
 }
 
 TEST_F(BackupTest, AMissingFileIsSaidAndTheOthersAreRestored) {
@@ -456,7 +531,8 @@ TEST_F(BackupTest, AnArchiveWithoutATableTakesNothingStaleFromTemp) {
     Bytes expected = saved;
     expected.erase("LAPB.DBF");
     EXPECT_EQ(now, expected);
-    EXPECT_EQ(filesOf(st->tempkonyvtar), QStringList());
+    EXPECT_EQ(QDir(st->tempkonyvtar).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"Lapb.dbf"});
 }
 
 TEST_F(BackupTest, ARestoreAnsweredNoOrWithoutSourceDoesNothing) {
