@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -21,12 +22,38 @@ BeolvasasWindow::BeolvasasWindow(const QStringList& stages, QWidget* parent)
     setObjectName(QStringLiteral("Tfolyamat"));
     setWindowTitle(QStringLiteral("Teljes adatállomány beolvasása"));
     auto* box = new QVBoxLayout(this);
+    setWindowModality(Qt::ApplicationModal);
     for (const QString& s : stages_) {
         auto* l = new QLabel(s, this);
         l->setAccessibleName(s);
         box->addWidget(l);
         labels_.push_back(l);
     }
+    cancel_ = new QPushButton(QStringLiteral("Mégse"), this);
+    cancel_->setObjectName(QStringLiteral("megse"));
+    cancel_->setAccessibleName(QStringLiteral("Mégse"));
+    cancel_->setEnabled(false);
+    connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
+    box->addWidget(cancel_, 0, Qt::AlignRight);
+}
+
+void BeolvasasWindow::begin(const QString&) {
+    cancelled_ = false;
+    cancel_->setEnabled(true);
+}
+
+bool BeolvasasWindow::stopRequested() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return cancel_->isEnabled() && cancelled_;
+}
+
+void BeolvasasWindow::end() {
+    cancel_->setEnabled(false);
+}
+
+void BeolvasasWindow::reject() {
+    // Esc stops the unpacking; otherwise the window stays to the end.
+    if (cancel_->isEnabled()) cancelled_ = true;
 }
 
 void BeolvasasWindow::stage(const QString& name) {
@@ -81,6 +108,7 @@ void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent, const OsszegzesNy
         if (!progress.isVisible()) progress.show();
         progress.stage(s);
     });
+    imp.archiver().setWatch(&progress);
     core::guarded(st, [&] {
         imp.Teljesadatllomnybeolvassa1Click();
         return true;

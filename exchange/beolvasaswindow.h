@@ -4,6 +4,7 @@
 // stages of the work as they pass (Tfolyamat). The logic is
 // exchange::ElszamoltLapok, Szerzodesek and TeljesAdat.
 
+#include "db/arj.h"
 #include "exchange/ravfajl.h"
 
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class QLabel;
+class QPushButton;
 
 namespace core {
 struct AppState;
@@ -20,18 +22,30 @@ struct AppState;
 namespace exchange {
 
 // The stages of the full data set's import, the current one in bold, those
-// done ticked.
-class BeolvasasWindow : public QDialog {
+// done ticked. While the archive is unpacked its "Mégse" stops the
+// archiver; the window is modal, so that this button is the only input
+// taken meanwhile.
+class BeolvasasWindow : public QDialog, public db::UnpackWatch {
     Q_OBJECT
 public:
     BeolvasasWindow(const QStringList& stages, QWidget* parent = nullptr);
     void stage(const QString& name);
     QString current() const { return current_; }
 
+    // db::UnpackWatch: "Mégse" usable from begin() to end().
+    void begin(const QString& archiveName) override;
+    bool stopRequested() override;
+    void end() override;
+
+public slots:
+    void reject() override;
+
 private:
     QStringList stages_;
     std::vector<QLabel*> labels_;
+    QPushButton* cancel_;
     QString current_;
+    bool cancelled_ = false;
 };
 
 // Each command, once its import finished, offers its summary to `nyomtat`

@@ -5,6 +5,7 @@
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/outsidefile.h"
 #include "engine/tablebuilder.h"
 #include "exchange/ravfajl.h"
 #include "ui/folderbrowser.h"
@@ -120,10 +121,12 @@ bool ElszamoltLapok::beolvas(const QString& dir) {
     try {
         for (int i = 0; i < forras.size(); ++i)
             if (QFileInfo(forras[i]).canonicalFilePath() !=
-                QFileInfo(masolat[i]).canonicalFilePath())
+                QFileInfo(masolat[i]).canonicalFilePath()) {
+                engine::checkOutsideTable(forras[i]);
                 engine::TableBuilder::copyFile(forras[i], masolat[i]);
-    } catch (const engine::DbError&) {
-        st_.msg.error(QStringLiteral("Hiba a mentésben"));
+            }
+    } catch (const engine::DbError& e) {
+        st_.msg.error(QStringLiteral("Hiba a mentésben\r") + e.text());
         return false;
     }
 

@@ -7,6 +7,7 @@
 #include "engine/dbffile.h"
 #include "engine/fileswap.h"
 #include "engine/keyexpr.h"
+#include "engine/outsidefile.h"
 #include "engine/tablebuilder.h"
 #include "exchange/elszamoltlapok.h"
 #include "exchange/ravfajl.h"
@@ -125,10 +126,11 @@ bool Szerzodesek::beolvas(const QString& dir) {
             const QString celnev = db::layout(f->tabla).fileName;
             const QString masolat = temp.filePath(celnev);
             takaritando << masolat;
+            engine::checkOutsideTable(forras);
             engine::TableBuilder::copyFile(forras, masolat);
         }
-    } catch (const engine::DbError&) {
-        st_.msg.error(QStringLiteral("Hiba a mentésben"));
+    } catch (const engine::DbError& e) {
+        st_.msg.error(QStringLiteral("Hiba a mentésben\r") + e.text());
         return true;
     }
     try {

@@ -6,6 +6,7 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/fieldcodec.h"
+#include "engine/outsidefile.h"
 #include "engine/tablebuilder.h"
 #include "exchange/elszamoltlapok.h"
 #include "exchange/ravfajl.h"
@@ -279,40 +280,37 @@ bool TeljesAdat::beolvas(const QString& dir) {
                                      "A teljes adatállomány beolvasása megszakadt!!"));
         return false;
     }
-    const QDir temp(st_.tempkonyvtar);
-    QDir().mkpath(temp.path());
-    const QString masolat = temp.filePath("Telj" + kod + ".arj");
+    // The archive's copy and its files in a folder of their own under TEMP,
+    // removed with everything in it however the import ends.
+    const db::UnpackFolder munka(st_.tempkonyvtar);
+    const QString masolat = munka.filePath("Telj" + kod + ".arj");
     const QStringList nevek = {"Aa" + kod + ".dbf", "Ab" + kod + ".dbf", "Ac" + kod + ".dbf"};
-    // Whatever TEMP held under these names must not pass for the archive's.
-    auto takarit = [&](bool archivumIs) {
-        for (const QString& n : temp.entryList(QDir::Files))
-            if (nevek.contains(n, Qt::CaseInsensitive) ||
-                (archivumIs && n.compare("Telj" + kod + ".arj", Qt::CaseInsensitive) == 0))
-                QFile::remove(temp.filePath(n));
-    };
-    struct Vege {
-        std::function<void()> f;
-        ~Vege() { f(); }
-    } vege{[&] { takarit(true); }};
-    takarit(false);
-    if (QFileInfo(archivum).canonicalFilePath() != QFileInfo(masolat).canonicalFilePath()) {
-        try {
-            engine::TableBuilder::copyFile(archivum, masolat);
-        } catch (const engine::DbError&) {
-            st_.msg.error(QStringLiteral("Hiba a mentésben"));
-            return false;
-        }
+    bool masolva = munka.ok();
+    try {
+        if (masolva) engine::TableBuilder::copyFile(archivum, masolat);
+    } catch (const engine::DbError&) {
+        masolva = false;
+    }
+    if (!masolva) {
+        st_.msg.error(QStringLiteral("Hiba a mentésben"));
+        return false;
     }
     szakasz(QStringLiteral("Kicsomagolás"));
     QCoreApplication::processEvents();
     st_.msg.status(0, kFolyamatban);
-    if (!arj_.unpack(masolat, temp.path())) {
-        st_.msg.error(QStringLiteral("Hiba a kicsomagolásban!"));
+    // Only the three files, nothing beside them, each once.
+    const db::ArjResult kibontva = arj_.unpack(masolat, munka.unpackDir(), nevek);
+    if (kibontva.outcome == db::ArjOutcome::Cancelled) {
+        st_.msg.warning(kibontva.message());
+        return false;
+    }
+    if (!kibontva) {
+        st_.msg.error(kibontva.message());
         return false;
     }
     QStringList utak;
     for (const QString& n : nevek) {
-        const QString p = engine::findFileNoCase(temp.filePath(n));
+        const QString p = engine::findFileNoCase(QDir(munka.unpackDir()).filePath(n));
         if (!QFileInfo::exists(p)) {
             st_.msg.error(
                 QStringLiteral("Hiba a lefutásban\rA(z) %1 állomány nincs az archívumban!").arg(n));
@@ -321,6 +319,8 @@ bool TeljesAdat::beolvas(const QString& dir) {
         utak << p;
     }
     try {
+        for (const QString& u : utak)
+            engine::checkOutsideTable(u);
         if (!csere(utak[0], utak[1], utak[2])) return false;
     } catch (const RavHiba& e) {
         st_.msg.error(e.text());

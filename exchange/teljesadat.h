@@ -5,9 +5,10 @@
 // Ab and Ac in the shipment's layouts with the office's own fields) replaces
 // LAP, LAPB and ELREND, for example after a data loss.
 //
-// The archive is unpacked into TEMP with the archiver (waited for, its exit
-// status checked), the three files read whole and checked, and the new LAP,
-// LAPB and ELREND written beside the old ones; then the three are put in
+// The archive is copied into a folder of its own under TEMP and unpacked
+// there (db::Archiver: the three files and nothing else, each once), the
+// three files read whole and checked, and the new LAP, LAPB and ELREND
+// written beside the old ones; then the three are put in
 // place together in one change unit, so that afterwards the tables are
 // entirely the old ones or entirely the new ones. Rows before 2005.02 are
 // left out; the last four periods of the archive keep their own period as
@@ -46,6 +47,8 @@ public:
     TeljesAdat(core::AppState& state, ui::FolderAsker& folders) : st_(state), folders_(folders) {}
 
     void setArchiver(const QString& program) { arj_ = db::Archiver(program); }
+    // The archiver itself (its watch, its time limit).
+    db::Archiver& archiver() { return arj_; }
     // Told each stage as it begins ("Kicsomagolás", "Lapok", ...).
     void setProgress(std::function<void(const QString&)> stage) { stage_ = std::move(stage); }
 

@@ -4,6 +4,7 @@
 #include "exchange/beolvasaswindow.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 class BeolvasasWindowTest : public QObject {
@@ -22,6 +23,29 @@ private slots:
         QCOMPARE(labels[2]->accessibleDescription(), QString());
         QCOMPARE(w.current(), QStringLiteral("Lapok"));
         QVERIFY(w.frameGeometry().width() <= 1366 && w.frameGeometry().height() <= 768);
+    }
+
+    // "Mégse" can be pressed while the archive is unpacked, and only then.
+    void megseWhileUnpacking() {
+        exchange::BeolvasasWindow w({"Kicsomagolás", "Lapok"});
+        w.show();
+        auto* megse = w.findChild<QPushButton*>(QStringLiteral("megse"));
+        QVERIFY(megse);
+        QCOMPARE(megse->accessibleName(), QStringLiteral("Mégse"));
+        QVERIFY(!megse->isEnabled());
+        QVERIFY(!w.stopRequested());
+        w.begin(QStringLiteral("Telj1890.arj"));
+        QVERIFY(megse->isEnabled());
+        QVERIFY(!w.stopRequested());
+        QTest::mouseClick(megse, Qt::LeftButton);
+        QVERIFY(w.stopRequested());
+        w.end();
+        QVERIFY(!megse->isEnabled());
+        w.begin(QStringLiteral("Telj1890.arj"));
+        QVERIFY(!w.stopRequested());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.stopRequested());
+        QVERIFY(w.isVisible());
     }
 };
 
