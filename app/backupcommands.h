@@ -4,17 +4,31 @@
 // and the restore-source dialog. An engine error while the tables are closed,
 // copied or re-indexed is shown in the error box.
 
+#include "db/arj.h"
+#include "ui/progresswindow.h"
+
 #include <functional>
 
 class QWidget;
-
-namespace core {}
 
 namespace core {
 struct AppState;
 }
 
 namespace app {
+
+// The restore's unpacking shown in the progress window, with its "Mégse".
+class ProgressWatch : public db::UnpackWatch {
+public:
+    ProgressWatch(const QString& title, QWidget* parent);
+    void begin(const QString& archiveName) override;
+    bool stopRequested() override;
+    void end() override;
+    ui::ProgressWindow& window() { return window_; }
+
+private:
+    ui::ProgressWindow window_;
+};
 
 void mentes(core::AppState& state, QWidget* parent);
 

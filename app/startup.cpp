@@ -4,6 +4,8 @@
 #include "app/period.h"
 #include "core/appstate.h"
 #include "core/idoszak.h"
+#include "db/arj.h"
+#include "db/backup.h"
 #include "db/localtables.h"
 #include "db/tableops.h"
 #include "engine/changeunit.h"
@@ -203,8 +205,11 @@ Startup::Outcome Startup::run(const QString& programDir) {
         st.tables.sys.close();
         return Outcome::EndProgram;
     }
-    // This copy alone uses the folder now: what a killed run left behind goes.
+    // This copy alone uses the folder now: what a killed run left behind goes
+    // (before MENT is made anew, so that a backup cut short between its two
+    // renames gets its folder back).
     engine::removeLeftoverFiles(st.tables.directory());
+    db::sweepBackupLeftovers(st.tables.directory() + QStringLiteral("MENT"));
     // A folder that takes no writes is said now, once, not when the first
     // sheet typed in cannot be saved.
     try {
@@ -238,6 +243,9 @@ Startup::Outcome Startup::run(const QString& programDir) {
         local.crtlapuj(st.finkod, st.finkodtol);
         local.crtlapb(st.finkod, st.finkodtol);
         konyvtaraz(st);
+        // The unpack folders and half-made copies of a killed import.
+        db::sweepUnpackFolders(st.tempkonyvtar);
+        engine::removeLeftoverFiles(st.tempkonyvtar);
         if (!zaraspotol(st) || !betegduplatorol(st)) {
             interrupted_ = true;
         } else {

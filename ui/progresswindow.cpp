@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -14,8 +15,9 @@ ProgressWindow::ProgressWindow(const QString& title, const QString& note, QWidge
     : QDialog(parent) {
     setObjectName(QStringLiteral("Tatalakitas"));
     setWindowTitle(title);
-    // Nothing to cancel or close: the step must run to its end.
+    // No close button: a step runs to its end unless it offers "Mégse".
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowModality(Qt::ApplicationModal);
     auto* box = new QVBoxLayout(this);
     if (!note.isEmpty()) {
         auto* n = new QLabel(note, this);
@@ -33,9 +35,32 @@ ProgressWindow::ProgressWindow(const QString& title, const QString& note, QWidge
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("darab"));
     count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    cancel_ = new QPushButton(QStringLiteral("Mégse"), this);
+    cancel_->setObjectName(QStringLiteral("megse"));
+    cancel_->setAccessibleName(QStringLiteral("Mégse"));
+    cancel_->setVisible(false);
+    connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
     box->addWidget(text_);
     box->addWidget(bar_);
     box->addWidget(count_);
+    box->addWidget(cancel_, 0, Qt::AlignRight);
+}
+
+void ProgressWindow::offerCancel(bool on) {
+    cancelled_ = false;
+    offered_ = on;
+    cancel_->setVisible(on);
+}
+
+bool ProgressWindow::cancelRequested() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return offered_ && cancelled_;
+}
+
+void ProgressWindow::reject() {
+    // Esc stops what can be stopped; the window itself stays until the
+    // step reports its end.
+    if (offered_) cancelled_ = true;
 }
 
 void ProgressWindow::report(const QString& text, qint64 done, qint64 total) {

@@ -1,14 +1,18 @@
 #pragma once
 // Tatalakitas: a small window that says what a long step of the program is
 // doing while nothing else is on the screen (the one-time upgrade of old
-// table layouts at the start), with a bar and the count of rows done. It
-// appears with the first report and disappears with an empty one. Input is
-// not processed while it is shown; the window only repaints.
+// table layouts at the start, the unpacking of a restored archive), with a
+// bar and the count of rows done. It appears with the first report and
+// disappears with an empty one. Input is not processed while it is shown;
+// the window only repaints, unless it offers "Mégse" for a step that can be
+// stopped: then it is modal, and its button (or Esc) is the only input
+// taken.
 
 #include <QDialog>
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace ui {
 
@@ -25,10 +29,22 @@ public:
     QString text() const;
     QString countText() const;
 
+    // Shows "Mégse" while `on`; turning it on forgets an earlier press.
+    void offerCancel(bool on);
+    // Processes the pending events, input included; true once "Mégse" has
+    // been pressed while offered.
+    bool cancelRequested();
+
+public slots:
+    void reject() override;
+
 private:
     QLabel* text_;
     QProgressBar* bar_;
     QLabel* count_;
+    QPushButton* cancel_;
+    bool offered_ = false;
+    bool cancelled_ = false;
 };
 
 } // namespace ui

@@ -434,3 +434,33 @@ TEST_F(StartupTest, ASecondCopyEndsRightAfterTheMessageTouchingNothing) {
     ASSERT_EQ(start(third), app::Startup::Outcome::MainWindow);
     EXPECT_FALSE(QFileInfo::exists(leftover));
 }
+
+TEST_F(StartupTest, TheStartSweepsWhatAKilledImportOrBackupLeft) {
+    {
+        core::AppState first(msg, clock);
+        ASSERT_EQ(start(first), app::Startup::Outcome::MainWindow);
+    }
+    // A contract import killed while copying beside the tables, a full import
+    // killed while unpacking, a backup killed between its two renames.
+    testsupport::writeAll(data("SZERZ.DBF.uj.tmp"), "fél");
+    const QString temp = work.path() + "/TEMP";
+    QDir().mkpath(temp + "/kibontas-Ab12Cd/ki");
+    testsupport::writeAll(temp + "/kibontas-Ab12Cd/Telj1890.arj", "archívum");
+    testsupport::writeAll(temp + "/kibontas-Ab12Cd/ki/Aa1890.dbf", "lapok");
+    testsupport::writeAll(temp + "/Szerz.dbf.uj", "fél");
+    const QString ment = data("MENT");
+    testsupport::writeAll(ment + "/Lap.dbf", "az előző mentés");
+    ASSERT_TRUE(QDir().rename(ment, ment + ".regi"));
+    QDir().mkpath(ment + ".uj");
+    testsupport::writeAll(ment + ".uj/Lap.dbf", "az új mentés");
+
+    msg.clear();
+    core::AppState next(msg, clock);
+    ASSERT_EQ(start(next), app::Startup::Outcome::MainWindow);
+    EXPECT_FALSE(QFileInfo::exists(data("SZERZ.DBF.uj.tmp")));
+    EXPECT_EQ(QDir(temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    EXPECT_EQ(testsupport::readAll(ment + "/Lap.dbf"), "az előző mentés");
+    EXPECT_FALSE(QFileInfo::exists(ment + ".regi"));
+    EXPECT_FALSE(QFileInfo::exists(ment + ".uj"));
+}
