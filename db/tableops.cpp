@@ -92,7 +92,7 @@ void setLapFilter(engine::Table& lap) {
 }
 
 void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
-                  const std::optional<QString>& active) {
+                  const std::optional<QString>& active, Header header) {
     // The object's own choice of order, for the tables whose order is not
     // prescribed here.
     const QString keep = active ? QString() : table.activeTag();
@@ -102,7 +102,7 @@ void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vecto
     const QString mdx = engine::findFileNoCase(fi.dir().filePath(indexFileName(fi.fileName())));
     if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
         throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
-    engine::clearHeaderFlags(fi.filePath());
+    if (header == Header::Clear) engine::clearHeaderFlags(fi.filePath());
 
     table.open(fi.filePath());
     for (const TagDef& tag : tags)

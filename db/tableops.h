@@ -30,11 +30,13 @@ void setLapFilter(engine::Table& lap);
 
 // Builds a fresh index file for the table file at dbfPath: closes the object,
 // drops its index definitions (deletes the .mdx), clears the index flag and
-// language driver bytes of the header (dbfjeltorol), opens it, adds the tags in
-// order and makes `active` the active tag. Without `active` the object keeps
-// the active tag it had. Leaves the object closed.
+// language driver bytes of the header (dbfjeltorol) unless `header` says to
+// keep them (a table file the county office sent stays its bytes), opens it,
+// adds the tags in order and makes `active` the active tag. Without `active`
+// the object keeps the active tag it had. Leaves the object closed.
+enum class Header { Clear, Keep };
 void buildIndexes(engine::Table& table, const QString& dbfPath, const std::vector<TagDef>& tags,
-                  const std::optional<QString>& active);
+                  const std::optional<QString>& active, Header header = Header::Clear);
 
 // Rebuilds the index file of the table file at dbfPath beside the old one
 // (which it replaces only when complete): clears the header's index flag and

@@ -2,9 +2,11 @@
 
 #include "core/appstate.h"
 #include "core/idoszak.h"
+#include "db/layouts.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/fieldcodec.h"
 #include "engine/outsidefile.h"
 #include "engine/tablebuilder.h"
 #include "exchange/ravfajl.h"
@@ -26,26 +28,34 @@ namespace {
 
 const QString kKesz = QStringLiteral("Az elszámolt lapok beolvasása befejeződött!");
 
-// One accepted visit of Mb.
-struct Vizit {
-    QString kulcs; // sorsz, part letter and date of the visit
-    QString elido;
-};
-
 QString vizitKulcs(const QString& sorsz, const QString& resz, const QDate& datum) {
     return sorsz + QLatin1Char('|') + resz.trimmed() + QLatin1Char('|') +
            datum.toString(Qt::ISODate);
 }
 
 // The accounted period as LAPB.ELIDO holds it: "YYYY.MM" whatever form the
-// office wrote it in; a text that is no period is kept as it came.
+// office wrote it in (a period or a date); anything else is refused.
 QString elszamolasiIdo(const RavFajl& f, int field) {
-    const QString t = f.text(field);
-    if (const auto p = core::Idoszak::parseAny(t)) return p->text();
-    bool blank = false;
-    const QDate d = engine::parseDateText(t, &blank);
-    if (d.isValid()) return core::Idoszak::of(d).text();
-    return t.left(7);
+    if (f.table().fields()[size_t(field)].type == 'D') {
+        const QDate d = f.date(field);
+        return d.isValid() ? core::Idoszak::of(d).text() : QString();
+    }
+    const std::optional<QString> p = elszamolasiIdoszak(f.nyers(field));
+    if (!p) f.hibasErtek(field, nemIdoszak());
+    return *p;
+}
+
+// A fee as the ZARAS column takes it: RavHiba when it does not fit.
+double dij(const RavFajl& f, int field, const QString& column) {
+    const double d = f.number(field);
+    const engine::FieldDef& c = db::column(db::TableId::Zaras, column);
+    QByteArray rec(c.offset + c.width, ' ');
+    try {
+        engine::encodeField(c, d, rec.data(), f.name());
+    } catch (const engine::DbError& e) {
+        f.hibasErtek(field, e.detail());
+    }
+    return d;
 }
 
 } // namespace
@@ -146,10 +156,8 @@ bool ElszamoltLapok::beolvas(const QString& dir) {
     return true;
 }
 
-bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
-    auto& t = st_.tables;
-    const QString P = st_.id;
-
+ElszamoltValasz elszamoltOlvas(const QString& mbPath, const QString& ravPath, const QString& P) {
+    ElszamoltValasz v;
     // Every row of Mb read and checked before anything changes.
     RavFajl mb(mbPath,
                {QStringLiteral("ULVKOD"), QStringLiteral("SORSZAM"), QStringLiteral("IDOSZAK"),
@@ -158,37 +166,43 @@ bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
               fIdo = mb.field(QStringLiteral("IDOSZAK")), fResz = mb.field(QStringLiteral("RESZ")),
               fDat = mb.field(QStringLiteral("DATUMTOL")),
               fElsz = mb.field(QStringLiteral("ELSZIDO"));
-    if (!mb.first() || mb.blank(fUlv)) {
-        st_.msg.error(QStringLiteral("Nincs elszámolt lap"));
-        return false;
-    }
-    std::vector<Vizit> vizitek;
+    const auto oszlop = [](const char* name) -> const engine::FieldDef& {
+        return db::column(db::TableId::Lapb, QLatin1String(name));
+    };
+    const engine::FieldDef &cIntkod = oszlop("INTKOD"), &cSorsz = oszlop("SORSZ"),
+                           &cResz = oszlop("RESZ");
+    if (!mb.first() || mb.blank(fUlv)) throw RavHiba(QStringLiteral("Nincs elszámolt lap"));
     do {
-        const std::optional<qint64> sorszam = mb.integer(fSor);
-        if (!sorszam) mb.hibasErtek(fSor);
-        if (mb.idoszak(fIdo).text() != P) {
-            st_.msg.error(
+        mb.text(fUlv, cIntkod);
+        const QString sorszam = mb.text(fSor, cSorsz, true);
+        if (sorszam.isEmpty()) mb.hibasErtek(fSor, kitoltendo());
+        if (mb.idoszak(fIdo).text() != P)
+            throw RavHiba(
                 QStringLiteral("Nem az elszámolási időszak lapja, nem tölthető ki az elszámolás!"));
-            return false;
-        }
+        const QString resz = mb.text(fResz, cResz);
         const QDate datum = mb.date(fDat);
-        if (!datum.isValid()) mb.hibasErtek(fDat);
-        vizitek.push_back(
-            {vizitKulcs(nullakkal(*sorszam), mb.text(fResz), datum), elszamolasiIdo(mb, fElsz)});
+        if (!datum.isValid()) mb.hibasErtek(fDat, nemDatum());
+        v.vizitek.push_back(
+            {nullakkal(sorszam.toLongLong()), resz, datum, elszamolasiIdo(mb, fElsz)});
     } while (mb.next());
 
     RavFajl rav(ravPath,
                 {QStringLiteral("IDOSZAK"), QStringLiteral("ALAPDIJ"), QStringLiteral("ELOLEG")});
-    QString ravIdoszak;
-    double alapdij = 0, eloleg = 0;
     if (rav.first()) {
         const int fi = rav.field(QStringLiteral("IDOSZAK"));
         // The period as ZARAS holds it, whichever form the office used.
-        const auto p = core::Idoszak::parseAny(rav.text(fi));
-        ravIdoszak = p ? p->text() : rav.text(fi);
-        alapdij = rav.number(rav.field(QStringLiteral("ALAPDIJ")));
-        eloleg = rav.number(rav.field(QStringLiteral("ELOLEG")));
+        if (!rav.blank(fi)) v.ravIdoszak = rav.idoszak(fi).text();
+        v.alapdij = dij(rav, rav.field(QStringLiteral("ALAPDIJ")), QStringLiteral("ALAPDIJ"));
+        v.eloleg = dij(rav, rav.field(QStringLiteral("ELOLEG")), QStringLiteral("ELOLEG"));
     }
+    return v;
+}
+
+bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
+    auto& t = st_.tables;
+    const QString P = st_.id;
+    const ElszamoltValasz valasz = elszamoltOlvas(mbPath, ravPath, P);
+    const QString& ravIdoszak = valasz.ravIdoszak;
 
     // The period's visit rows by sheet and day, each key's rows in record
     // order: the n-th accepted row of a key goes to its n-th local row.
@@ -203,9 +217,9 @@ bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
         std::sort(rows.begin(), rows.end());
 
     engine::ChangeUnit unit({&t.lapb, &t.lap, &t.zaras});
-    osszegzes_.olvasott = int(vizitek.size());
-    for (const Vizit& v : vizitek) {
-        auto it = helyi.find(v.kulcs);
+    osszegzes_.olvasott = int(valasz.vizitek.size());
+    for (const ElszamoltValasz::Vizit& v : valasz.vizitek) {
+        auto it = helyi.find(vizitKulcs(v.sorsz, v.resz, v.datum));
         if (it == helyi.end() || it->empty()) {
             ++osszegzes_.nincsHelyi;
             continue;
@@ -245,8 +259,8 @@ bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
         if (!z.isEmpty()) {
             t.zaras.go(std::uint32_t(z.value(0, 0).toLongLong()));
             t.zaras.edit();
-            t.zaras.setValue(QStringLiteral("ALAPDIJ"), alapdij);
-            t.zaras.setValue(QStringLiteral("ELOLEG"), eloleg);
+            t.zaras.setValue(QStringLiteral("ALAPDIJ"), valasz.alapdij);
+            t.zaras.setValue(QStringLiteral("ELOLEG"), valasz.eloleg);
             t.zaras.setValue(QStringLiteral("RAVKULD"), st_.clock.today());
             t.zaras.post();
             osszegzes_.dijIdoszak = ravIdoszak;

@@ -11,8 +11,10 @@
 // and the fees of the period's ZARAS row are written as one change unit.
 // Running it again gives the same result.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace core {
 struct AppState;
@@ -38,6 +40,25 @@ struct ElszamoltOsszegzes {
     // The lines of the summary, each ended by "\r".
     QString text() const;
 };
+
+// The office's answer as read from Mb and Rav, every value checked.
+struct ElszamoltValasz {
+    struct Vizit {
+        QString sorsz; // five digits, as LAPB.SORSZ
+        QString resz;
+        QDate datum;
+        QString elido; // "YYYY.MM", or blank
+    };
+    std::vector<Vizit> vizitek; // in Mb's order
+    QString ravIdoszak;         // the period of the fees; empty: none
+    double alapdij = 0, eloleg = 0;
+};
+
+// Reads the copies of Mb and Rav whole for the accounting period `idoszak`
+// ("YYYY.MM"). RavHiba, with the message for the user, for a file that
+// cannot be used, a value that does not fit, an empty Mb ("Nincs elszámolt
+// lap") and a row of another period.
+ElszamoltValasz elszamoltOlvas(const QString& mb, const QString& rav, const QString& idoszak);
 
 class ElszamoltLapok {
 public:

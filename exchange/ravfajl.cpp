@@ -1,12 +1,30 @@
 #include "exchange/ravfajl.h"
 
+#include "core/kozos.h"
+#include "engine/codepage.h"
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
+#include "ui/fieldrule.h"
 #include "ui/messages.h"
 
 #include <QFileInfo>
+#include <cmath>
 
 namespace exchange {
+
+namespace {
+
+// A period in one of the office's forms, "YYYYMM" or "YYYY.MM" (with its
+// point), and nothing else.
+std::optional<core::Idoszak> idoszakSzoveg(const QString& text) {
+    for (const QChar c : text)
+        if (ui::isControl(c)) return std::nullopt;
+    const QString t = text.trimmed();
+    if (t.size() == 7 && t.at(4) != QLatin1Char('.')) return std::nullopt;
+    return core::Idoszak::parseAny(t);
+}
+
+} // namespace
 
 RavFajl::RavFajl(const QString& path, const QStringList& needed, const QString& shownName)
     : name_(shownName.isEmpty() ? QFileInfo(path).fileName() : shownName) {
@@ -37,11 +55,9 @@ bool RavFajl::next() {
     return false;
 }
 
-void RavFajl::hibasErtek(int field) const {
-    throw RavHiba(QStringLiteral("A(z) %1 állomány %2. sorában hibás a(z) %3 mező: \"%4\"")
-                      .arg(name_)
-                      .arg(recno_)
-                      .arg(table_.fields()[size_t(field)].name, text(field)));
+void RavFajl::hibasErtek(int field, const QString& why) const {
+    const engine::FieldDef& f = table_.fields()[size_t(field)];
+    throw RavHiba(hibasErtekSzoveg(name_, recno_, f.name, talaltErtek(f, rec_), why));
 }
 
 QString RavFajl::text(int field) const {
@@ -50,55 +66,172 @@ QString RavFajl::text(int field) const {
 
 bool RavFajl::blank(int field) const {
     const engine::FieldDef& f = table_.fields()[size_t(field)];
-    return engine::isBlankBytes(rec_ + f.offset, f.width) || text(field).isEmpty();
+    if (engine::isBlankBytes(rec_ + f.offset, f.width)) return true;
+    // Blanks, NULs and code 255 make a blank text, as a typed one.
+    return f.type == 'C' && kozos::ures(nyers(field));
+}
+
+QString RavFajl::nyers(int field) const {
+    const engine::FieldDef& f = table_.fields()[size_t(field)];
+    if (f.type == 'C') return engine::decodeField(f, rec_).toString();
+    return engine::fieldText(f, rec_);
+}
+
+QString RavFajl::text(int field, const engine::FieldDef& column, bool digits) const {
+    const engine::FieldDef& f = table_.fields()[size_t(field)];
+    // A date or a number is checked as one; its text is then plain.
+    if (f.type == 'D') {
+        const QDate d = date(field);
+        return d.isValid() ? d.toString(QStringLiteral("yyyy.MM.dd")) : QString();
+    }
+    QString t;
+    if (f.type == 'N' || f.type == 'F') {
+        if (const std::optional<qint64> n = integer(field)) t = QString::number(*n);
+    } else {
+        // Padding on the right goes; what stands before the text is its own.
+        t = nyers(field);
+    }
+    if (const QString why = ertekHiba(t, f.name, column, digits); !why.isEmpty())
+        hibasErtek(field, why);
+    return t.trimmed();
 }
 
 std::optional<qint64> RavFajl::integer(int field) const {
     const engine::FieldDef& f = table_.fields()[size_t(field)];
     const QVariant v = engine::decodeField(f, rec_);
-    if (v.isNull()) return std::nullopt;
+    if (v.isNull()) {
+        // A numeric field that holds something other than a number.
+        if (!engine::isBlankBytes(rec_ + f.offset, f.width) && f.type != 'C')
+            hibasErtek(field, nemEgesz());
+        return std::nullopt;
+    }
     if (v.typeId() == QMetaType::LongLong) return v.toLongLong();
     if (v.typeId() == QMetaType::Double) {
+        // Only a whole number that a 64-bit integer holds: 1e20, inf and nan
+        // are no serial number.
         const double d = v.toDouble();
-        if (d == double(qint64(d))) return qint64(d);
-        hibasErtek(field);
+        if (std::isfinite(d) && std::fabs(d) < 9.0e15 && d == std::trunc(d)) return qint64(d);
+        hibasErtek(field, nemEgesz());
     }
     const QString t = v.toString().trimmed();
     if (t.isEmpty()) return std::nullopt;
     bool ok = false;
     const qint64 n = t.toLongLong(&ok);
-    if (!ok) hibasErtek(field);
+    if (!ok) hibasErtek(field, nemEgesz());
     return n;
 }
 
 double RavFajl::number(int field) const {
-    const QVariant v = engine::decodeField(table_.fields()[size_t(field)], rec_);
-    if (v.isNull()) return 0;
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double) return v.toDouble();
-    QString t = v.toString().trimmed();
-    if (t.isEmpty()) return 0;
-    t.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double d = t.toDouble(&ok);
-    if (!ok) hibasErtek(field);
+    const engine::FieldDef& f = table_.fields()[size_t(field)];
+    const QVariant v = engine::decodeField(f, rec_);
+    double d = 0;
+    if (v.isNull()) {
+        if (!engine::isBlankBytes(rec_ + f.offset, f.width) && f.type != 'C')
+            hibasErtek(field, nemSzam());
+        return 0;
+    }
+    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double) {
+        d = v.toDouble();
+    } else {
+        QString t = v.toString().trimmed();
+        if (t.isEmpty()) return 0;
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        d = t.toDouble(&ok);
+        if (!ok) hibasErtek(field, nemSzam());
+    }
+    if (!std::isfinite(d)) hibasErtek(field, nemSzam());
     return d;
 }
 
 core::Idoszak RavFajl::idoszak(int field) const {
-    const std::optional<core::Idoszak> p = core::Idoszak::parseAny(text(field));
-    if (!p) hibasErtek(field);
+    const std::optional<core::Idoszak> p = idoszakSzoveg(nyers(field));
+    if (!p) hibasErtek(field, nemIdoszak());
     return *p;
 }
 
 QDate RavFajl::date(int field) const {
     const engine::FieldDef& f = table_.fields()[size_t(field)];
-    const QVariant v = engine::decodeField(f, rec_);
-    if (f.type == 'D') return v.toDate();
+    if (engine::isBlankBytes(rec_ + f.offset, f.width)) return {};
+    if (f.type == 'D') {
+        // Eight digits of a real day, as a typed date must be.
+        const QString t = QString::fromLatin1(rec_ + f.offset, 8);
+        const QString typed =
+            t.left(4) + QLatin1Char('.') + t.mid(4, 2) + QLatin1Char('.') + t.mid(6, 2);
+        if (!kozos::datumjo(typed)) hibasErtek(field, nemDatum());
+        return QDate::fromString(typed, QStringLiteral("yyyy.MM.dd"));
+    }
+    const QString t = nyers(field);
+    for (const QChar c : t)
+        if (ui::isControl(c)) hibasErtek(field, nemDatum());
+    if (kozos::ures(t)) return {};
     bool blankText = false;
-    const QDate d = engine::parseDateText(text(field), &blankText);
-    if (blankText) return {};
-    if (!d.isValid()) hibasErtek(field);
+    const QDate d = engine::parseDateText(t, &blankText);
+    if (!d.isValid() || blankText) hibasErtek(field, nemDatum());
     return d;
+}
+
+QString talaltErtek(const engine::FieldDef& field, const char* record) {
+    const char* p = record + field.offset;
+    int n = field.width;
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+        --n;
+    const QString t = engine::decode852(p, n);
+    QString out;
+    out.reserve(t.size());
+    for (const QChar c : t) {
+        if (ui::isControl(c))
+            out += QStringLiteral("[%1]").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString ertekHiba(const QString& text, const QString& mezo, const engine::FieldDef& column,
+                  bool digits) {
+    for (const QChar c : text)
+        if (ui::isControl(c)) return QStringLiteral("A mezőben vezérlőkarakter áll.");
+    const ui::FieldRule rule = digits ? ui::digitsOf(column, mezo) : ui::ruleOf(column, mezo);
+    return ui::fault(rule, text);
+}
+
+QString hibasErtekSzoveg(const QString& file, std::uint32_t row, const QString& mezo,
+                         const QString& talalt, const QString& why) {
+    QString s = QStringLiteral("A(z) %1 állomány %2. sorában hibás a(z) %3 mező: \"%4\"")
+                    .arg(file)
+                    .arg(row)
+                    .arg(mezo, talalt);
+    if (!why.isEmpty()) s += QStringLiteral("\r") + why;
+    return s;
+}
+
+QString kitoltendo() {
+    return QStringLiteral("A mező kitöltése kötelező!");
+}
+QString nemDatum() {
+    return QStringLiteral("A mezőben nem valódi dátum áll.");
+}
+QString nemIdoszak() {
+    return QStringLiteral("A mezőben nem valódi időszak áll (ÉÉÉÉHH vagy ÉÉÉÉ.HH).");
+}
+QString nemEgesz() {
+    return QStringLiteral("A mezőben nem előjel nélküli egész szám áll.");
+}
+QString nemSzam() {
+    return QStringLiteral("A mezőben nem szám áll.");
+}
+
+std::optional<QString> elszamolasiIdoszak(const QString& text) {
+    for (const QChar c : text)
+        if (ui::isControl(c)) return std::nullopt;
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return QString();
+    if (const auto p = idoszakSzoveg(t)) return p->text();
+    bool blank = false;
+    const QDate d = engine::parseDateText(t, &blank);
+    if (d.isValid()) return core::Idoszak::of(d).text();
+    return std::nullopt;
 }
 
 QString nullakkal(qint64 n, int width) {

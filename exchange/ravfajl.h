@@ -8,6 +8,13 @@
 // The file is opened read-only and checked whole before anything is read: a
 // file that is not a readable dBase table, or that lacks a field the import
 // needs, raises RavHiba with a message naming the file (and the field).
+//
+// Every value is checked as it is read, by the rules a value typed into the
+// field it goes to meets (ui::fault: its width, digits only for a number,
+// characters code page 852 holds) and with no control character in it; a
+// date must be a real date, a period a real month, a number finite. A value
+// that does not fit is refused, never cut: RavHiba names the file, the row,
+// the field and what stands in it.
 
 #include "core/idoszak.h"
 #include "engine/table.h"
@@ -56,22 +63,31 @@ public:
     int field(const QString& name) const { return table_.fieldIndex(name); }
 
     // The value as text, trimmed: numbers without decimals as whole numbers,
-    // dates as "YYYY.MM.DD".
+    // dates as "YYYY.MM.DD". Not checked.
     QString text(int field) const;
+    // The value as it stands: a text without its padding on the right (what
+    // stands before it, control characters included, is its own), anything
+    // else as text(). Not checked.
+    QString nyers(int field) const;
     bool blank(int field) const;
+    // The text, checked for `column` of a local table (digits: a code made
+    // of digits whatever the column's type); RavHiba when it does not fit.
+    QString text(int field, const engine::FieldDef& column, bool digits = false) const;
     // A whole number (a numeric field, or a text of digits); nullopt when
     // blank. Anything else raises RavHiba naming the row and the field.
     std::optional<qint64> integer(int field) const;
-    // A number with decimals; 0 when blank; RavHiba for a text that is none.
+    // A number with decimals; 0 when blank; RavHiba for a text that is none
+    // and for a number that is not finite.
     double number(int field) const;
     // A period, "YYYYMM" or "YYYY.MM" (text or number); RavHiba otherwise.
     core::Idoszak idoszak(int field) const;
     // A date field, or a date written as text; invalid when blank; RavHiba
-    // for a text that is no date.
+    // for anything that is no real date.
     QDate date(int field) const;
 
-    // The message for a value of the current row that cannot be used.
-    [[noreturn]] void hibasErtek(int field) const;
+    // The message for a value of the current row that cannot be used, `why`
+    // on a line of its own after it.
+    [[noreturn]] void hibasErtek(int field, const QString& why = {}) const;
 
     const engine::Table& table() const { return table_; }
 
@@ -81,6 +97,34 @@ private:
     std::uint32_t recno_ = 0;
     const char* rec_ = nullptr;
 };
+
+// What stands in a field of an office file, for a message: its bytes
+// decoded, the padding on the right dropped, each control character shown
+// by its code ("AB[00][1A]").
+QString talaltErtek(const engine::FieldDef& field, const char* record);
+
+// Why `text`, read from the office's field `mezo`, cannot be stored in
+// `column`: a control character, or what a value typed into that field
+// would be told (ui::fault; `digits` for a code made of digits). Empty when
+// it can.
+QString ertekHiba(const QString& text, const QString& mezo, const engine::FieldDef& column,
+                  bool digits = false);
+
+// The message naming the file, the row, the field and what stands in it.
+QString hibasErtekSzoveg(const QString& file, std::uint32_t row, const QString& mezo,
+                         const QString& talalt, const QString& why);
+
+// The reasons of hibasErtekSzoveg that are not a typed field's own.
+QString kitoltendo(); // the required field's message
+QString nemDatum();
+QString nemIdoszak();
+QString nemEgesz();
+QString nemSzam();
+
+// The accounted period as LAPB.ELIDO holds it ("YYYY.MM"), from a period
+// in either of the office's forms or a date; blank stays blank; nullopt for
+// anything else.
+std::optional<QString> elszamolasiIdoszak(const QString& text);
 
 // The whole number as a text of `width` characters filled with "0" on the
 // left (`baltolt` on the number's digits).

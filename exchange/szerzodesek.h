@@ -5,12 +5,16 @@
 // code + ".dbf" for SZERZ, TERULET, SZOLGSZ and THELY, and Pa for PART when
 // the office sent one (without it the local PART stays).
 //
-// Each incoming file is checked first (a readable dBase table carrying the
-// fields the program reads, its index keys computable); only then are the
-// tables closed and the files put in place together in one journalled step
+// Each incoming file is checked first (szerzodesEllenoriz); only then are
+// the tables closed, the files to be replaced held with the start-up's
+// exclusive locks (a table another program has is refused as the start-up
+// refuses it) and the files put in place together in one journalled step
 // (engine::replaceFiles): afterwards the tables are all the old ones or all
-// the new ones. The replaced tables are re-indexed, every table reopened and
-// the main window's contract data read again.
+// the new ones, each byte for byte the office's file. The replaced tables
+// are re-indexed, every table reopened and the main window's contract data
+// read again.
+
+#include "db/layouts.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +28,17 @@ class FolderAsker;
 }
 
 namespace exchange {
+
+// Checks the office's contract file at `path` (named `shownName` in the
+// messages) that is to replace `tabla`: a readable dBase table with the
+// fields the program reads and its index keys computable; every value read
+// a text without control characters, a finite number or a real date; the
+// codes the program copies or joins (INTKOD, KOZIGKOD, FINKOD, a worker's
+// TAJ) fitting the fields they go to; PART exactly one provider with a code
+// of four letters or digits and a county from 1 to 20; SZERZ at least one
+// contract, each with its start, the current one with a financing code.
+// RavHiba with the message for the user otherwise.
+void szerzodesEllenoriz(const QString& path, const QString& shownName, db::TableId tabla);
 
 class Szerzodesek {
 public:

@@ -1,6 +1,7 @@
 #include "exchange/teljesadat.h"
 
 #include "core/appstate.h"
+#include "core/kozos.h"
 #include "engine/changeunit.h"
 #include "engine/codepage.h"
 #include "engine/dberror.h"
@@ -10,6 +11,7 @@
 #include "engine/tablebuilder.h"
 #include "exchange/elszamoltlapok.h"
 #include "exchange/ravfajl.h"
+#include "ui/fieldrule.h"
 #include "ui/folderbrowser.h"
 #include "ui/messages.h"
 #include "ui/numberformat.h"
@@ -19,8 +21,10 @@
 #include <QFile>
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace exchange {
@@ -36,6 +40,14 @@ struct Mezo {
     char type = 'C';
     QString name;
     bool ok() const { return off >= 0; }
+    engine::FieldDef def() const {
+        engine::FieldDef f;
+        f.name = name;
+        f.type = type;
+        f.width = width;
+        f.offset = off;
+        return f;
+    }
 };
 
 Mezo mezo(const std::vector<engine::FieldDef>& fields, const QString& name) {
@@ -56,10 +68,32 @@ QByteArrayView nyers(const char* rec, const Mezo& f) {
     return QByteArrayView(p + a, n - a);
 }
 
+// The bytes of code page 852 that stand for a control character, by the
+// rule of a typed text (ui::isControl): a million visit rows are checked
+// byte by byte, and the message is made the slow way when one fails.
+const std::array<bool, 256>& vezerlok() {
+    static const std::array<bool, 256> t = [] {
+        std::array<bool, 256> a{};
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            const QString s = engine::decode852(&c, 1);
+            a[size_t(b)] = s.size() != 1 || ui::isControl(s.at(0));
+        }
+        return a;
+    }();
+    return t;
+}
+
+bool szamjegy(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // One of the office's files, its records in an order of our choosing.
 struct Forras {
     std::unique_ptr<RavFajl> f;
     const engine::Table* t = nullptr;
+    // Dates already found real, as yyyyMMdd packed into a number.
+    mutable std::unordered_set<quint64> joDatumok;
 
     Forras(const QString& path, const QStringList& needed, const QString& shown) {
         f = std::make_unique<RavFajl>(path, needed, shown);
@@ -67,11 +101,17 @@ struct Forras {
     }
     Mezo m(const char* name) const { return mezo(t->fields(), QLatin1String(name)); }
 
-    [[noreturn]] void hiba(std::uint32_t recno, const Mezo& m, const char* rec) const {
-        throw RavHiba(QStringLiteral("A(z) %1 állomány %2. sorában hibás a(z) %3 mező: \"%4\"")
-                          .arg(f->name())
-                          .arg(recno)
-                          .arg(m.name, engine::decode852(rec + m.off, m.width).trimmed()));
+    [[noreturn]] void hiba(std::uint32_t recno, const Mezo& m, const char* rec,
+                           const QString& why) const {
+        throw RavHiba(hibasErtekSzoveg(f->name(), recno, m.name, talaltErtek(m.def(), rec), why));
+    }
+    // Why a value that does not fit the local column `d` is refused: the
+    // typed field's message.
+    [[noreturn]] void nemFer(std::uint32_t recno, const Mezo& m, const char* rec, const QString& v,
+                             const Mezo& d, bool digits) const {
+        QString why = ertekHiba(v, m.name, d.def(), digits);
+        if (why.isEmpty()) why = ertekHiba(v, m.name, d.def(), true);
+        hiba(recno, m, rec, why);
     }
     // A whole number; -1 when blank.
     qint64 egesz(std::uint32_t recno, const char* rec, const Mezo& m) const {
@@ -80,15 +120,21 @@ struct Forras {
         // "12.0" from a numeric field with decimals is 12.
         if (const qsizetype dot = v.indexOf('.'); dot >= 0) {
             for (char c : v.sliced(dot + 1))
-                if (c != '0') hiba(recno, m, rec);
+                if (c != '0') hiba(recno, m, rec, nemEgesz());
             v = v.first(dot);
         }
         qint64 n = 0;
-        if (v.isEmpty() || v.size() > 15) hiba(recno, m, rec);
+        if (v.isEmpty() || v.size() > 15) hiba(recno, m, rec, nemEgesz());
         for (char c : v) {
-            if (c < '0' || c > '9') hiba(recno, m, rec);
+            if (!szamjegy(c)) hiba(recno, m, rec, nemEgesz());
             n = n * 10 + (c - '0');
         }
+        return n;
+    }
+    // A whole number that must be there.
+    qint64 kotelezoEgesz(std::uint32_t recno, const char* rec, const Mezo& m) const {
+        const qint64 n = egesz(recno, rec, m);
+        if (n < 0) hiba(recno, m, rec, kitoltendo());
         return n;
     }
     // A period as months since year 0, "YYYYMM" or "YYYY.MM".
@@ -96,30 +142,74 @@ struct Forras {
         const QByteArrayView v = nyers(rec, m);
         int digits[6], n = 0;
         for (char c : v) {
-            if (c >= '0' && c <= '9') {
-                if (n == 6) hiba(recno, m, rec);
+            if (szamjegy(c)) {
+                if (n == 6) hiba(recno, m, rec, nemIdoszak());
                 digits[n++] = c - '0';
             } else if (!(c == '.' && n == 4)) {
-                hiba(recno, m, rec);
+                hiba(recno, m, rec, nemIdoszak());
             }
         }
-        if (n != 6) hiba(recno, m, rec);
+        if (n != 6) hiba(recno, m, rec, nemIdoszak());
         const int ev = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
         const int ho = digits[4] * 10 + digits[5];
-        if (ev < 1 || ho < 1 || ho > 12) hiba(recno, m, rec);
+        if (ev < 1 || ho < 1 || ho > 12) hiba(recno, m, rec, nemIdoszak());
         return ev * 12 + ho - 1;
     }
-    // A date as yyyyMMdd bytes (blank: empty).
+    // A real date as yyyyMMdd bytes (blank: empty), from a date field or a
+    // date written as text.
     QByteArray datum(std::uint32_t recno, const char* rec, const Mezo& m) const {
         if (m.type == 'D') {
-            const QByteArrayView v = nyers(rec, m);
-            return v.isEmpty() ? QByteArray() : QByteArray(rec + m.off, 8);
+            const char* p = rec + m.off;
+            if (engine::isBlankBytes(p, 8)) return {};
+            quint64 key = 0;
+            for (int i = 0; i < 8; ++i) {
+                if (!szamjegy(p[i])) hiba(recno, m, rec, nemDatum());
+                key = key * 10 + quint64(p[i] - '0');
+            }
+            if (!joDatumok.count(key)) {
+                const QString typed = QString::fromLatin1(p, 4) + QLatin1Char('.') +
+                                      QString::fromLatin1(p + 4, 2) + QLatin1Char('.') +
+                                      QString::fromLatin1(p + 6, 2);
+                if (!kozos::datumjo(typed)) hiba(recno, m, rec, nemDatum());
+                joDatumok.insert(key);
+            }
+            return QByteArray(p, 8);
         }
+        const QString t = engine::decode852(rec + m.off, m.width).trimmed();
+        for (const QChar c : t)
+            if (ui::isControl(c)) hiba(recno, m, rec, nemDatum());
         bool blank = false;
-        const QDate d = engine::parseDateText(engine::decode852(rec + m.off, m.width), &blank);
-        if (blank) return {};
-        if (!d.isValid()) hiba(recno, m, rec);
+        const QDate d = engine::parseDateText(t, &blank);
+        if (blank && t.isEmpty()) return {};
+        if (blank || !d.isValid() || d.year() < 1000) hiba(recno, m, rec, nemDatum());
         return d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    }
+    // A text for the local column `d`, checked as a typed text: no control
+    // character, at most `d`'s width, digits only when `digits`. The bytes
+    // without the padding on the right (and, from a numeric field, on the
+    // left); what stands before a text is its own.
+    QByteArrayView szoveg(std::uint32_t recno, const char* rec, const Mezo& m, const Mezo& d,
+                          bool digits = false) const {
+        QByteArrayView v;
+        if (m.type == 'N' || m.type == 'F') {
+            v = nyers(rec, m);
+        } else {
+            int n = m.width;
+            const char* p = rec + m.off;
+            while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
+                --n;
+            v = QByteArrayView(p, n);
+        }
+        bool jo = v.size() <= d.width;
+        const auto& vez = vezerlok();
+        qsizetype i = 0;
+        if (digits)
+            while (i < v.size() && v[i] == ' ')
+                ++i;
+        for (; jo && i < v.size(); ++i)
+            jo = !vez[quint8(v[i])] && (!digits || szamjegy(v[i]));
+        if (!jo) nemFer(recno, m, rec, engine::decode852(v.data(), int(v.size())), d, digits);
+        return v;
     }
 };
 
@@ -128,49 +218,61 @@ QString periodText(int idx) {
 }
 
 // Writing fields of a record of a local table (filled with blanks first).
+// The values are checked before they come here.
 struct Cel {
     const std::vector<engine::FieldDef>* fields;
-    QString path;
     Mezo m(const char* name) const { return mezo(*fields, QLatin1String(name)); }
 
     static void szoveg(char* rec, const Mezo& d, QByteArrayView v) {
         memcpy(rec + d.off, v.data(), size_t(std::min<qsizetype>(v.size(), d.width)));
     }
-    void szam(char* rec, const Mezo& d, qint64 n) const {
-        if (n < 0) return; // blank
-        const QByteArray t = QByteArray::number(n);
-        if (t.size() > d.width)
-            throw engine::DbError(engine::DbError::Kind::Value, path,
-                                  QStringLiteral("a(z) %1 értéke (%2) nem fér el")
-                                      .arg(d.name, QString::fromLatin1(t)));
-        memcpy(rec + d.off + d.width - t.size(), t.constData(), size_t(t.size()));
-    }
-    static void nullas(char* rec, const Mezo& d, qint64 n) {
-        if (n < 0) return;
-        const QByteArray t = QByteArray::number(n).rightJustified(d.width, '0');
-        memcpy(rec + d.off, t.constData(), size_t(std::min<qsizetype>(t.size(), d.width)));
-    }
 };
 
+// A whole number into a numeric column, right-aligned: refused when it has
+// more digits than the column.
+void szam(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, char* out,
+          const Mezo& d, qint64 n) {
+    if (n < 0) return; // blank
+    const QByteArray t = QByteArray::number(n);
+    if (t.size() > d.width) f.nemFer(recno, src, in, QString::fromLatin1(t), d, true);
+    memcpy(out + d.off + d.width - t.size(), t.constData(), size_t(t.size()));
+}
+
+// A whole number's digits, refused when there are more than `width` (at
+// most the column's): a serial number is never cut to fit.
+QByteArray szamjegyek(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src,
+                      const Mezo& d, qint64 n, int width = 0) {
+    Mezo hely = d;
+    if (width > 0) hely.width = std::min(width, d.width);
+    QByteArray t = QByteArray::number(n);
+    if (t.size() > hely.width) f.nemFer(recno, src, in, QString::fromLatin1(t), hely, true);
+    return t.rightJustified(hely.width, '0');
+}
+
+// A whole number into a text column as digits filled with "0" to `width`
+// (at most the column's); blank when n < 0.
+void nullas(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, char* out,
+            const Mezo& d, qint64 n, int width = 0) {
+    if (n < 0) return;
+    const QByteArray z = szamjegyek(f, recno, in, src, d, n, width);
+    memcpy(out + d.off, z.constData(), size_t(z.size()));
+}
+
 // Copies a field of the same meaning: text as bytes, numbers re-justified,
-// dates as dates. `szamHossz` > 0: a number becomes a text of that many
-// digits filled with "0" (a TAJ number sent as a number lost its zero).
+// dates as dates, each checked for its column. `szamHossz` > 0: a number
+// becomes a text of that many digits filled with "0" (a TAJ number sent as a
+// number lost its zero), and a text must be digits.
 struct Masolas {
     Mezo src, dst;
     int szamHossz = 0;
 };
 
-void masol(const Forras& f, std::uint32_t recno, const char* in, const Cel& c, char* out,
+void masol(const Forras& f, std::uint32_t recno, const char* in, char* out,
            const std::vector<Masolas>& lista) {
     for (const Masolas& m : lista) {
         if (!m.src.ok()) continue;
         switch (m.dst.type) {
         case 'D': {
-            if (m.src.type == 'D') {
-                // A date field's bytes are the date (or blanks).
-                memcpy(out + m.dst.off, in + m.src.off, 8);
-                break;
-            }
             const QByteArray d = f.datum(recno, in, m.src);
             if (!d.isEmpty()) memcpy(out + m.dst.off, d.constData(), 8);
             break;
@@ -180,24 +282,19 @@ void masol(const Forras& f, std::uint32_t recno, const char* in, const Cel& c, c
             const QByteArrayView v = nyers(in, m.src);
             bool digits = v.size() <= m.dst.width;
             for (char ch : v)
-                digits = digits && ch >= '0' && ch <= '9';
+                digits = digits && szamjegy(ch);
             if (digits)
                 memcpy(out + m.dst.off + m.dst.width - v.size(), v.data(), size_t(v.size()));
             else
-                c.szam(out, m.dst, f.egesz(recno, in, m.src));
+                szam(f, recno, in, m.src, out, m.dst, f.egesz(recno, in, m.src));
             break;
         }
         default:
             if (m.szamHossz > 0 && m.src.type == 'N') {
                 const qint64 n = f.egesz(recno, in, m.src);
-                if (n > 0) Cel::nullas(out, {m.dst.off, m.szamHossz, 'C', {}}, n);
+                if (n > 0) nullas(f, recno, in, m.src, out, m.dst, n, m.szamHossz);
             } else {
-                // Leading blanks of a text are the text's own.
-                const char* p = in + m.src.off;
-                int n = m.src.width;
-                while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
-                    --n;
-                Cel::szoveg(out, m.dst, QByteArrayView(p, n));
+                Cel::szoveg(out, m.dst, f.szoveg(recno, in, m.src, m.dst, m.szamHossz > 0));
             }
         }
     }
@@ -235,10 +332,26 @@ struct Kulcs {
     char resz;
     int nap; // visits only: yyyyMMdd as a number
     std::uint32_t recno;
+
+    bool ugyanaz(const Kulcs& o) const {
+        return p == o.p && sorszam == o.sorszam && resz == o.resz && nap == o.nap;
+    }
 };
 
 quint64 lapKulcs(int p, qint64 sorszam, char resz) {
     return quint64(p) << 40 | quint64(sorszam & 0xFFFFFFFF) << 8 | quint8(resz);
+}
+
+// A sheet as messages name it: "00007", "00030/A", and its period.
+QString lapNeve(const Kulcs& k) {
+    QString s = nullakkal(k.sorszam);
+    if (k.resz != ' ') s += QLatin1Char('/') + engine::decode852(&k.resz, 1);
+    return QStringLiteral("a(z) %1 sorszámú, %2 időszaki lap").arg(s, periodText(k.p));
+}
+
+// The part of a sheet's key as one byte: blank when empty.
+char reszBajt(QByteArrayView v) {
+    return v.isEmpty() ? ' ' : v[0];
 }
 
 } // namespace
@@ -336,9 +449,15 @@ bool TeljesAdat::beolvas(const QString& dir) {
     return true;
 }
 
-bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QString& acPath) {
-    osszegzes_ = {};
-    auto& t = st_.tables;
+bool teljesOlvas(const QString& aaPath, const QString& abPath, const QString& acPath,
+                 const TeljesCel& cel, TeljesOsszegzes& osszegzes) {
+    osszegzes = {};
+    auto szakasz = [&](const QString& s) {
+        if (cel.szakasz) cel.szakasz(s);
+    };
+    auto allapot = [&](const QString& s) {
+        if (cel.allapot) cel.allapot(s);
+    };
     const int elso = core::hatar::ujLapforma.year() * 12 + core::hatar::ujLapforma.month() - 1;
 
     // --- the files, checked whole
@@ -354,6 +473,15 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
     Forras ac(acPath, {"IDOSZAK", "SORSZAM", "RESZ", "BNOTIP", "BNOKOD"},
               QFileInfo(acPath).fileName());
 
+    const Cel lapCel{cel.lap};
+    const Cel rendCel{cel.elrend};
+    const Cel lapbCel{cel.lapb};
+    const int lapHossz = cel.lapHossz;
+    const Mezo lIdo = lapCel.m("IDOSZAK"), lSorsz = lapCel.m("SORSZ"), lTpotl = lapCel.m("TPOTL"),
+               lOrvos = lapCel.m("ORVOSKOD"), lAllapot = lapCel.m("ALLAPOT"),
+               lKuld = lapCel.m("ELKULDVE"), lResz = lapCel.m("RESZ"), lSzviz = lapCel.m("SZVIZ"),
+               lTele = lapCel.m("TELE");
+
     // --- sheets, in the order of period, serial and part
     szakasz(QStringLiteral("Lapok"));
     const Mezo aIdo = aa.m("IDOSZAK"), aSor = aa.m("SORSZAM"), aResz = aa.m("RESZ"),
@@ -366,12 +494,12 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         const int p = aa.idoszak(r, rec, aIdo);
         utolso = std::max(utolso, p);
         if (p < elso) {
-            ++osszegzes_.korabbiLapok;
+            ++osszegzes.korabbiLapok;
             continue;
         }
-        const qint64 s = aa.egesz(r, rec, aSor);
-        if (s < 0) aa.hiba(r, aSor, rec);
-        lapSorrend.push_back({p, s, rec[aResz.off], 0, r});
+        const qint64 s = aa.kotelezoEgesz(r, rec, aSor);
+        szamjegyek(aa, r, rec, aSor, lSorsz, s);
+        lapSorrend.push_back({p, s, reszBajt(aa.szoveg(r, rec, aResz, lResz)), 0, r});
     }
     auto kisebb = [](const Kulcs& a, const Kulcs& b) {
         if (a.p != b.p) return a.p < b.p;
@@ -381,11 +509,17 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         return a.recno < b.recno;
     };
     std::sort(lapSorrend.begin(), lapSorrend.end(), kisebb);
-    if (lapSorrend.empty() || nyers(aa.t->rawRecord(lapSorrend.front().recno), aUlv).isEmpty()) {
-        st_.msg.error(QStringLiteral("Nincs elszámolt lap"));
+    if (lapSorrend.empty() || nyers(aa.t->rawRecord(lapSorrend.front().recno), aUlv).isEmpty())
         return false;
-    }
-    osszegzes_.utolso = core::Idoszak(utolso / 12, utolso % 12 + 1);
+    // A sheet comes once: two rows of one key would be two sheets merged.
+    for (size_t i = 1; i < lapSorrend.size(); ++i)
+        if (lapSorrend[i].ugyanaz(lapSorrend[i - 1]))
+            throw RavHiba(
+                QStringLiteral("A(z) %1 állományban %2 kétszer szerepel (%3. és %4. sor)!")
+                    .arg(aa.f->name(), lapNeve(lapSorrend[i]))
+                    .arg(lapSorrend[i - 1].recno)
+                    .arg(lapSorrend[i].recno));
+    osszegzes.utolso = core::Idoszak(utolso / 12, utolso % 12 + 1);
     const int kuldesHatar = utolso - 3;
     // Each period's text and sending state, made once.
     std::vector<QByteArray> idoszakSzoveg(size_t(utolso - elso + 1)),
@@ -400,12 +534,6 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         return p <= utolso ? idoszakSzoveg[size_t(p - elso)] : periodText(p).toLatin1();
     };
     auto elkuldve = [&](int p) { return p <= utolso ? kuldSzoveg[size_t(p - elso)] : szoveg(p); };
-
-    const Cel lapCel{&t.lap.fields(), t.lap.path()};
-    const Cel rendCel{&t.elrend.fields(), t.elrend.path()};
-    const Cel lapbCel{&t.lapb.fields(), t.lapb.path()};
-    const int lapHossz = t.lap.header().recordLength;
-    const int rendHossz = t.elrend.header().recordLength;
 
     const auto lapMasol = masolasok(aa, lapCel,
                                     {{"INTKOD", "ULVKOD"},
@@ -434,10 +562,6 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
                                       {"ELVIZDB", "ELVIZDB"},
                                       {"ENGSZAM", "ENGSZAM"},
                                       {"ENGDAT", "ENGDAT"}});
-    const Mezo lIdo = lapCel.m("IDOSZAK"), lSorsz = lapCel.m("SORSZ"), lTpotl = lapCel.m("TPOTL"),
-               lOrvos = lapCel.m("ORVOSKOD"), lAllapot = lapCel.m("ALLAPOT"),
-               lKuld = lapCel.m("ELKULDVE"), lResz = lapCel.m("RESZ"), lSzviz = lapCel.m("SZVIZ"),
-               lTele = lapCel.m("TELE");
     const Mezo eIdo = rendCel.m("IDOSZAK"), eSorsz = rendCel.m("SORSZ"),
                eJorv = rendCel.m("JORVKOD"), eKuld = rendCel.m("ELKULDVE");
     const Mezo aTerpot = aa.m("TERPOT"), aOrvos = aa.m("ORVOSKOD"), aAllapot = aa.m("ALLAPOT"),
@@ -447,45 +571,48 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
     QByteArray lapok(qsizetype(lapSorrend.size()) * lapHossz, ' ');
     QHash<quint64, int> lapIndex;
     lapIndex.reserve(qsizetype(lapSorrend.size()));
-    auto rendB = ujTabla(t.elrend);
-    QByteArray rend(rendHossz, ' ');
+    QByteArray rend(cel.rendHossz, ' ');
     for (size_t i = 0; i < lapSorrend.size(); ++i) {
         const Kulcs& k = lapSorrend[i];
-        const char* in = aa.t->rawRecord(k.recno);
+        const std::uint32_t r = k.recno;
+        const char* in = aa.t->rawRecord(r);
         char* out = lapok.data() + qsizetype(i) * lapHossz;
         const QByteArray p = szoveg(k.p);
         const QByteArray kuld = elkuldve(k.p);
-        masol(aa, k.recno, in, lapCel, out, lapMasol);
+        masol(aa, r, in, out, lapMasol);
         Cel::szoveg(out, lIdo, p);
-        Cel::nullas(out, lSorsz, k.sorszam);
-        const qint64 terpot = aa.egesz(k.recno, in, aTerpot);
+        nullas(aa, r, in, aSor, out, lSorsz, k.sorszam);
+        const qint64 terpot = aa.egesz(r, in, aTerpot);
         Cel::szoveg(out, lTpotl, terpot == 1 ? "N" : "I");
-        Cel::nullas(out, lOrvos, aa.egesz(k.recno, in, aOrvos));
-        const QByteArrayView allapot = nyers(in, aAllapot);
-        if (allapot == "u")
+        nullas(aa, r, in, aOrvos, out, lOrvos, aa.egesz(r, in, aOrvos));
+        // "u" is the office's mark of a fully accounted sheet.
+        const QByteArrayView all = nyers(in, aAllapot);
+        if (all == "u")
             out[lAllapot.off] = char(0xFB);
-        else if (!allapot.isEmpty())
-            out[lAllapot.off] = allapot[0];
+        else
+            Cel::szoveg(out, lAllapot, aa.szoveg(r, in, aAllapot, lAllapot));
         Cel::szoveg(out, lKuld, kuld);
         lapIndex.insert(lapKulcs(k.p, k.sorszam, k.resz), int(i));
 
         rend.fill(' ');
-        masol(aa, k.recno, in, rendCel, rend.data(), rendMasol);
+        masol(aa, r, in, rend.data(), rendMasol);
         Cel::szoveg(rend.data(), eIdo, p);
-        Cel::nullas(rend.data(), eSorsz, k.sorszam);
-        const qint64 jorv = aa.egesz(k.recno, in, aJorv);
-        if (jorv > 0) Cel::nullas(rend.data(), eJorv, jorv);
+        nullas(aa, r, in, aSor, rend.data(), eSorsz, k.sorszam);
+        const qint64 jorv = aa.egesz(r, in, aJorv);
+        if (jorv > 0) nullas(aa, r, in, aJorv, rend.data(), eJorv, jorv);
         Cel::szoveg(rend.data(), eKuld, kuld);
-        rendB->addRaw(rend.constData());
+        if (cel.rendSor) cel.rendSor(rend.constData());
     }
-    osszegzes_.lapok = int(lapSorrend.size());
+    osszegzes.lapok = int(lapSorrend.size());
     std::vector<Kulcs>().swap(lapSorrend);
 
     // --- visits, in the order of period, serial, part and day
     szakasz(QStringLiteral("Vizitek"));
-    st_.msg.status(0, kFolyamatban);
+    allapot(kFolyamatban);
     const Mezo bIdo = ab.m("IDOSZAK"), bSor = ab.m("SORSZAM"), bResz = ab.m("RESZ"),
                bDat = ab.m("DATUMTOL"), bElsz = ab.m("ELSZIDO");
+    const Mezo vIdo = lapbCel.m("IDOSZAK"), vSorsz = lapbCel.m("SORSZ"), vResz = lapbCel.m("RESZ"),
+               vElido = lapbCel.m("ELIDO"), vKuld = lapbCel.m("ELKULDVE");
     std::vector<Kulcs> vizitSorrend;
     vizitSorrend.reserve(ab.t->fileRecordCount());
     for (std::uint32_t r = 1; r <= ab.t->fileRecordCount(); ++r) {
@@ -493,21 +620,25 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         if (rec[0] == '*') continue;
         const int p = ab.idoszak(r, rec, bIdo);
         if (p < elso) continue;
-        const qint64 s = ab.egesz(r, rec, bSor);
-        if (s < 0) ab.hiba(r, bSor, rec);
-        int nap = 0;
-        if (bDat.type == 'D') {
-            for (int i = 0; i < 8; ++i) {
-                const char ch = rec[bDat.off + i];
-                nap = nap * 10 + (ch >= '0' && ch <= '9' ? ch - '0' : 0);
-            }
-        } else {
-            const QByteArray d = ab.datum(r, rec, bDat);
-            nap = d.isEmpty() ? 0 : d.toInt();
-        }
-        vizitSorrend.push_back({p, s, rec[bResz.off], nap, r});
+        const qint64 s = ab.kotelezoEgesz(r, rec, bSor);
+        szamjegyek(ab, r, rec, bSor, vSorsz, s);
+        const QByteArray d = ab.datum(r, rec, bDat);
+        if (d.isEmpty()) ab.hiba(r, bDat, rec, kitoltendo());
+        vizitSorrend.push_back({p, s, reszBajt(ab.szoveg(r, rec, bResz, vResz)), d.toInt(), r});
     }
     std::sort(vizitSorrend.begin(), vizitSorrend.end(), kisebb);
+    // A sheet's visit day comes once.
+    for (size_t i = 1; i < vizitSorrend.size(); ++i)
+        if (vizitSorrend[i].ugyanaz(vizitSorrend[i - 1])) {
+            const Kulcs& k = vizitSorrend[i];
+            const QDate nap = QDate(k.nap / 10000, k.nap / 100 % 100, k.nap % 100);
+            throw RavHiba(
+                QStringLiteral("A(z) %1 állományban %2 %3-i vizitje kétszer szerepel "
+                               "(%4. és %5. sor)!")
+                    .arg(ab.f->name(), lapNeve(k), nap.toString(QStringLiteral("yyyy.MM.dd")))
+                    .arg(vizitSorrend[i - 1].recno)
+                    .arg(k.recno));
+        }
     const auto lapbMasol = masolasok(ab, lapbCel,
                                      {{"INTKOD", "ULVKOD"},
                                       {"FINKOD", "FINKOD"},
@@ -519,33 +650,33 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
                                       {"APTAJ", "APTAJ"},
                                       {"VIZITDB", "VIZITDB"}},
                                      {"APTAJ"});
-    const Mezo vIdo = lapbCel.m("IDOSZAK"), vSorsz = lapbCel.m("SORSZ"),
-               vElido = lapbCel.m("ELIDO"), vKuld = lapbCel.m("ELKULDVE");
-    auto lapbB = ujTabla(t.lapb);
-    QByteArray viz(t.lapb.header().recordLength, ' ');
+    QByteArray viz(cel.lapbHossz, ' ');
     for (const Kulcs& k : vizitSorrend) {
-        const char* in = ab.t->rawRecord(k.recno);
+        const std::uint32_t r = k.recno;
+        const char* in = ab.t->rawRecord(r);
         viz.fill(' ');
         char* out = viz.data();
-        masol(ab, k.recno, in, lapbCel, out, lapbMasol);
+        masol(ab, r, in, out, lapbMasol);
         Cel::szoveg(out, vIdo, szoveg(k.p));
-        Cel::nullas(out, vSorsz, k.sorszam);
+        nullas(ab, r, in, bSor, out, vSorsz, k.sorszam);
         const QByteArrayView elsz = nyers(in, bElsz);
-        auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
-        if (elsz.size() == 6 && std::all_of(elsz.begin(), elsz.end(), digit) &&
-            (elsz[4] == '0' || elsz[4] == '1')) {
+        if (elsz.size() == 6 && std::all_of(elsz.begin(), elsz.end(), szamjegy) &&
+            elsz.first(4) != "0000" &&
+            ((elsz[4] == '0' && elsz[5] != '0') ||
+             (elsz[4] == '1' && elsz[5] >= '0' && elsz[5] <= '2'))) {
             // "YYYYMM", the office's usual form, straight to "YYYY.MM".
             char e[7] = {elsz[0], elsz[1], elsz[2], elsz[3], '.', elsz[4], elsz[5]};
             Cel::szoveg(out, vElido, QByteArrayView(e, 7));
         } else if (!elsz.isEmpty()) {
-            const QString e = QString::fromLatin1(elsz);
-            const auto ep = core::Idoszak::parseAny(e);
-            Cel::szoveg(out, vElido, ep ? ep->text().toLatin1() : elsz.toByteArray());
+            const std::optional<QString> e =
+                elszamolasiIdoszak(engine::decode852(elsz.data(), int(elsz.size())));
+            if (!e) ab.hiba(r, bElsz, in, nemIdoszak());
+            Cel::szoveg(out, vElido, e->toLatin1());
         }
         Cel::szoveg(out, vKuld, elkuldve(k.p));
-        lapbB->addRaw(out);
+        if (cel.lapbSor) cel.lapbSor(out);
     }
-    osszegzes_.vizitek = int(vizitSorrend.size());
+    osszegzes.vizitek = int(vizitSorrend.size());
     std::vector<Kulcs>().swap(vizitSorrend);
 
     // --- diagnoses into their sheets, by kind
@@ -559,32 +690,50 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
                              lapCel.m("BNOMELL"),
                              lapCel.m("BNOROV"),
                              lapCel.m("BNOELL")};
+    Mezo bnoSzeles = bnoMezo[3];
+    for (const Mezo& m : bnoMezo)
+        if (m.ok() && m.width < bnoSzeles.width) bnoSzeles = m;
+    // The kinds each sheet has got, and from which row.
+    std::vector<std::array<std::uint32_t, 7>> tipusSor(size_t(osszegzes.lapok));
     for (std::uint32_t r = 1; r <= ac.t->fileRecordCount(); ++r) {
         const char* rec = ac.t->rawRecord(r);
         if (rec[0] == '*') continue;
         const int p = ac.idoszak(r, rec, cIdo);
         if (p < elso) continue;
-        const qint64 s = ac.egesz(r, rec, cSor);
+        const qint64 s = ac.kotelezoEgesz(r, rec, cSor);
+        szamjegyek(ac, r, rec, cSor, lSorsz, s);
+        const char resz = reszBajt(ac.szoveg(r, rec, cResz, lResz));
         const qint64 tip = ac.egesz(r, rec, cTip);
-        const auto it = lapIndex.constFind(lapKulcs(p, s, rec[cResz.off]));
+        QByteArrayView kod = ac.szoveg(r, rec, cKod, bnoSzeles);
+        while (!kod.isEmpty() && (kod[0] == ' ' || kod[0] == 0))
+            kod = kod.sliced(1);
+        const auto it = lapIndex.constFind(lapKulcs(p, s, resz));
         if (it == lapIndex.constEnd()) {
-            ++osszegzes_.arvaDiagnozis;
+            ++osszegzes.arvaDiagnozis;
             continue;
         }
         if (tip < 1 || tip > 6 || !bnoMezo[tip].ok()) continue;
+        std::uint32_t& elozo = tipusSor[size_t(*it)][size_t(tip)];
+        if (elozo != 0)
+            throw RavHiba(QStringLiteral("A(z) %1 állományban %2 %3. típusú (BNOTIP) diagnózisa "
+                                         "kétszer szerepel (%4. és %5. sor)!")
+                              .arg(ac.f->name(), lapNeve({p, s, resz, 0, r}))
+                              .arg(tip)
+                              .arg(elozo)
+                              .arg(r));
+        elozo = r;
         char* out = lapok.data() + qsizetype(*it) * lapHossz;
         memset(out + bnoMezo[tip].off, ' ', size_t(bnoMezo[tip].width));
-        Cel::szoveg(out, bnoMezo[tip], nyers(rec, cKod));
-        ++osszegzes_.diagnozisok;
+        Cel::szoveg(out, bnoMezo[tip], kod);
+        ++osszegzes.diagnozisok;
     }
 
     // --- complete partial-invoice series of the latest year: 14 visits
     szakasz(QStringLiteral("Részszámla-sorozatok"));
-    st_.msg.status(0, QStringLiteral("A részszámlák bejegyzése folyamatban. Kis türelmet "
-                                     "kérek...!!"));
+    allapot(QStringLiteral("A részszámlák bejegyzése folyamatban. Kis türelmet kérek...!!"));
     const int ev = utolso / 12;
     QHash<QByteArray, int> sorozat;
-    const qsizetype n = qsizetype(osszegzes_.lapok);
+    const qsizetype n = qsizetype(osszegzes.lapok);
     auto evebe = [&](const char* rec) {
         return rec[lResz.off] != ' ' && QByteArrayView(rec + lIdo.off, 4) == QByteArray::number(ev);
     };
@@ -596,17 +745,39 @@ bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QStri
         if (evebe(rec)) sorozat[QByteArray(rec + lSorsz.off, lSorsz.width)] += szviz(rec);
     }
     for (auto it = sorozat.cbegin(); it != sorozat.cend(); ++it)
-        osszegzes_.teljesSorozat += it.value() == 14;
+        osszegzes.teljesSorozat += it.value() == 14;
     for (qsizetype i = 0; i < n; ++i) {
         char* rec = lapok.data() + i * lapHossz;
         if (evebe(rec) && sorozat.value(QByteArray(rec + lSorsz.off, lSorsz.width)) == 14)
             rec[lTele.off] = '*';
     }
+    if (cel.lapSor)
+        for (qsizetype i = 0; i < n; ++i)
+            cel.lapSor(lapok.constData() + i * lapHossz);
+    return true;
+}
 
+bool TeljesAdat::csere(const QString& aaPath, const QString& abPath, const QString& acPath) {
+    auto& t = st_.tables;
+    auto rendB = ujTabla(t.elrend);
+    auto lapbB = ujTabla(t.lapb);
     auto lapB = ujTabla(t.lap);
-    for (qsizetype i = 0; i < n; ++i)
-        lapB->addRaw(lapok.constData() + i * lapHossz);
-    lapok = QByteArray();
+    TeljesCel cel;
+    cel.lap = &t.lap.fields();
+    cel.elrend = &t.elrend.fields();
+    cel.lapb = &t.lapb.fields();
+    cel.lapHossz = t.lap.header().recordLength;
+    cel.rendHossz = t.elrend.header().recordLength;
+    cel.lapbHossz = t.lapb.header().recordLength;
+    cel.lapSor = [&](const char* r) { lapB->addRaw(r); };
+    cel.rendSor = [&](const char* r) { rendB->addRaw(r); };
+    cel.lapbSor = [&](const char* r) { lapbB->addRaw(r); };
+    cel.szakasz = [this](const QString& s) { szakasz(s); };
+    cel.allapot = [this](const QString& s) { st_.msg.status(0, s); };
+    if (!teljesOlvas(aaPath, abPath, acPath, cel, osszegzes_)) {
+        st_.msg.error(QStringLiteral("Nincs elszámolt lap"));
+        return false;
+    }
 
     // --- the three tables put in place together
     szakasz(QStringLiteral("Táblák cseréje"));

@@ -10,7 +10,11 @@
 // three files read whole and checked, and the new LAP, LAPB and ELREND
 // written beside the old ones; then the three are put in
 // place together in one change unit, so that afterwards the tables are
-// entirely the old ones or entirely the new ones. Rows before 2005.02 are
+// entirely the old ones or entirely the new ones. Every value is checked as
+// a value typed into its field would be (width, digits, a real date or
+// period, no control character), and each sheet, visit day and diagnosis
+// kind may come once: the first that does not fit is refused with a message
+// naming the file, the row and the field, and nothing changes. Rows before 2005.02 are
 // left out; the last four periods of the archive keep their own period as
 // sending state, older rows get "xxxx.xx"; the complete partial-invoice
 // series of the archive's latest year are marked.
@@ -18,8 +22,11 @@
 #include "core/idoszak.h"
 #include "db/arj.h"
 
+#include "engine/dbfheader.h"
+
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace core {
 struct AppState;
@@ -41,6 +48,27 @@ struct TeljesOsszegzes {
 
     QString text() const;
 };
+
+// Where the records made from the full data set go: the local layouts of
+// LAP, ELREND and LAPB (fields with their offsets) and a sink for each.
+// ELREND's and LAPB's records are handed on as they are made, LAP's last
+// (once the diagnoses and series marks are in). `szakasz` is told each stage
+// as it begins, `allapot` the status texts.
+struct TeljesCel {
+    const std::vector<engine::FieldDef>* lap = nullptr;
+    const std::vector<engine::FieldDef>* elrend = nullptr;
+    const std::vector<engine::FieldDef>* lapb = nullptr;
+    int lapHossz = 0, rendHossz = 0, lapbHossz = 0; // record lengths
+    std::function<void(const char*)> lapSor, rendSor, lapbSor;
+    std::function<void(const QString&)> szakasz, allapot;
+};
+
+// Reads the three unpacked files (Aa, Ab, Ac) whole into the records of the
+// new LAP, ELREND and LAPB. RavHiba, with the message for the user, for a
+// file that cannot be used, the first value that does not fit and a key
+// that comes twice; false when Aa holds no sheet ("Nincs elszámolt lap").
+bool teljesOlvas(const QString& aa, const QString& ab, const QString& ac, const TeljesCel& cel,
+                 TeljesOsszegzes& osszegzes);
 
 class TeljesAdat {
 public:

@@ -7,6 +7,7 @@
 #include "ui/folderbrowser.h"
 
 #include <QDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -226,6 +227,70 @@ TEST_F(ElszamoltTest, EveryFailingWriteLeavesEveryTableAsItWas) {
         EXPECT_EQ(q3(), before);
     }
     EXPECT_GT(fired, 5);
+}
+
+// Every value of Mb and Rav is checked before anything is written: a
+// malformed or too wide one is refused naming the file, the row and the
+// field, and no table changes.
+TEST_F(ElszamoltTest, MalformedValuesAreRefusedAndChangeNothing) {
+    const QString mb = in + "/Mb1890.dbf", rav = in + "/Rav1890.dbf";
+    const QString nbsp = QString(QChar(0xA0));
+    const std::vector<std::pair<std::function<void()>, QString>> cases = {
+        {[&] { patchField(mb, 1, "ELSZIDO", QByteArray("\x01\x02\x1A\r\0\xFF", 6)); },
+         "A(z) Mb1890.dbf állomány 1. sorában hibás a(z) ELSZIDO mező: \"[01][02][1A][0D][00]" +
+             nbsp + "\"\rA mezőben nem valódi időszak áll (ÉÉÉÉHH vagy ÉÉÉÉ.HH)."},
+        {[&] {
+             patchField(mb, 3, "DATUMTOL",
+                        "2016\x1A"
+                        "301");
+         },
+         "A(z) Mb1890.dbf állomány 3. sorában hibás a(z) DATUMTOL mező: \"2016[1A]301\"\r"
+         "A mezőben nem valódi dátum áll."},
+        {[&] { patchField(mb, 2, "SORSZAM", "1e20"); },
+         "A(z) Mb1890.dbf állomány 2. sorában hibás a(z) SORSZAM mező: \"1e20\"\r"
+         "A mezőben nem előjel nélküli egész szám áll."},
+        {[&] { patchField(mb, 2, "SORSZAM", "  inf"); },
+         "A(z) Mb1890.dbf állomány 2. sorában hibás a(z) SORSZAM mező: \"  inf\"\r"
+         "A mezőben nem előjel nélküli egész szám áll."},
+        {[&] { patchField(mb, 2, "SORSZAM", "  -12"); },
+         "A(z) Mb1890.dbf állomány 2. sorában hibás a(z) SORSZAM mező: \"  -12\"\r"
+         "A(z) „SORSZAM” mezőbe csak számjegyek írhatók, előjel nélkül!"},
+        {[&] {
+             std::vector<QVariantList> rows;
+             for (int d = 1; d <= 3; ++d)
+                 rows.push_back(
+                     {"1890", d == 2 ? 100012 : 12, "", "201603", QDate(2016, 3, d), "201604"});
+             writeDbf(mb,
+                      {C("ULVKOD", 4), N("SORSZAM", 6), C("RESZ", 1), C("IDOSZAK", 6),
+                       D("DATUMTOL"), C("ELSZIDO", 6)},
+                      rows);
+         },
+         "A(z) Mb1890.dbf állomány 2. sorában hibás a(z) SORSZAM mező: \"100012\"\r"
+         "A(z) „SORSZAM” mezőbe legfeljebb 5 karakter írható!"},
+        {[&] { patchField(mb, 4, "RESZ", "\x1A"); },
+         "A(z) Mb1890.dbf állomány 4. sorában hibás a(z) RESZ mező: \"[1A]\"\r"
+         "A mezőben vezérlőkarakter áll."},
+        {[&] { patchField(rav, 1, "ALAPDIJ", "inf"); },
+         "A(z) Rav1890.dbf állomány 1. sorában hibás a(z) ALAPDIJ mező: \"inf\"\r"
+         "A mezőben nem szám áll."},
+        {[&] { patchField(rav, 1, "ELOLEG", "1234567890.5"); },
+         "A(z) Rav1890.dbf állomány 1. sorában hibás a(z) ELOLEG mező: \"1234567890.5\"\r"
+         "ELOLEG mező: a(z) 1234567890.5 érték nem fér el 10 számjegyen"},
+    };
+    const QByteArray lapb = testsupport::readAll(app->data("Lapb.dbf"));
+    const QByteArray lap = testsupport::readAll(app->data("Lap.dbf"));
+    const QByteArray zaras = testsupport::readAll(app->data("Zaras.dbf"));
+    for (const auto& [spoil, message] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        writeFiles(tizHat());
+        spoil();
+        app->msg.clear();
+        EXPECT_FALSE(run());
+        EXPECT_EQ(app->msg.log(), (std::vector<std::string>{"error: " + message.toStdString()}));
+        EXPECT_EQ(testsupport::readAll(app->data("Lapb.dbf")), lapb);
+        EXPECT_EQ(testsupport::readAll(app->data("Lap.dbf")), lap);
+        EXPECT_EQ(testsupport::readAll(app->data("Zaras.dbf")), zaras);
+    }
 }
 
 TEST(Fizetesiallapot, ByTheOrderOfTheTests) {

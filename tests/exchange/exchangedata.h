@@ -5,12 +5,15 @@
 
 #include "core/appstate.h"
 #include "engine/dbfheader.h"
+#include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "support/testsupport.h"
 
 #include <QDate>
+#include <QFile>
 #include <QString>
 #include <QVariant>
+#include <stdexcept>
 #include <vector>
 
 namespace exchangedata {
@@ -31,6 +34,25 @@ inline void writeDbf(const QString& path, std::vector<engine::FieldDef> fields,
     for (const QVariantList& r : rows)
         b.addRow(r);
     b.commit();
+}
+
+// Writes `bytes` (blank-padded or cut to the field's width) over field
+// `name` of record `recno` (from 1) of a dBase file: the values no table
+// builder would write.
+inline void patchField(const QString& path, std::uint32_t recno, const char* name,
+                       const QByteArray& bytes) {
+    engine::FieldDef f;
+    qint64 at = 0;
+    {
+        engine::Table t;
+        t.open(path, engine::Table::Mode::ReadOnly);
+        f = t.fields()[size_t(t.fieldIndex(QLatin1String(name)))];
+        at = t.header().headerLength + qint64(recno - 1) * t.header().recordLength + f.offset;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(at) ||
+        file.write(bytes.leftJustified(f.width, ' ', true)) != f.width)
+        throw std::runtime_error("patchField: cannot write");
 }
 
 // A sheet of `szviz` visits with one visit row per day from the first of the

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -126,6 +127,126 @@ TEST_F(SzerzodesTest, AMissingOrDamagedFileLeavesTheOldTables) {
         EXPECT_EQ(bytes(), before);
         EXPECT_TRUE(app->state.tables.szerz.isOpen());
     }
+}
+
+// The office's files come in as they are: the language driver mark (byte 29)
+// and every other byte of the contract tables stay the office's.
+TEST_F(SzerzodesTest, TheTablesAreTheOfficesBytes) {
+    const QStringList prefix = {"As", "Ar", "Ad", "At", "Pa"};
+    for (const QString& p : prefix) {
+        QFile f(in + "/" + p + "1890.dbf");
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.seek(29) && f.write("\x64", 1) == 1);
+    }
+    ASSERT_TRUE(run());
+    for (int i = 0; i < kTables.size(); ++i)
+        EXPECT_EQ(testsupport::readAll(app->data(kTables[i])),
+                  testsupport::readAll(in + "/" + prefix[i] + "1890.dbf"))
+            << kTables[i].toStdString();
+    EXPECT_TRUE(engine::Table::indexFileOk(app->data("SZERZ.DBF")));
+    EXPECT_EQ(query("select szszam from szerz order by rowid desc"), "UJ-SZERZODES");
+}
+
+// A file without the rows or values the program relies on is refused, with
+// every table as it was.
+TEST_F(SzerzodesTest, FilesWithoutWhatTheProgramReliesOnAreRefused) {
+    const std::vector<engine::FieldDef> part = {C("INTKOD", 4), C("INTE", 50), N("MEGYE", 2),
+                                                C("IRSZAM", 4), C("HELY", 25), C("UTCA", 30)};
+    const QVariantList provider = {"1890", "Uj nev", 18, "8500", "Pápa", "Fő utca 1."};
+    auto with = [&](int i, const QVariant& v) {
+        QVariantList r = provider;
+        r[i] = v;
+        return r;
+    };
+    const QString abort = "\rSzerződéses adatok betöltése megszakadt!!";
+    const std::vector<std::pair<std::function<void()>, QString>> cases = {
+        {[&] { writeDbf(in + "/Pa1890.dbf", part, {}); },
+         "A(z) Pa1890.dbf állományban pontosan egy szolgáltató adatainak kell állnia, de 0 sor "
+         "van benne!"},
+        {[&] {
+             writeDbf(in + "/Pa1890.dbf", part, {provider, with(0, "1891")});
+         },
+         "A(z) Pa1890.dbf állományban pontosan egy szolgáltató adatainak kell állnia, de 2 sor "
+         "van benne!"},
+        {[&] { writeDbf(in + "/Pa1890.dbf", part, {with(0, "../x")}); },
+         "A(z) Pa1890.dbf állomány 1. sorában hibás a(z) INTKOD mező: \"../x\"\r"
+         "A szolgáltató kódja négy betű vagy számjegy."},
+        {[&] { writeDbf(in + "/Pa1890.dbf", part, {with(0, "")}); },
+         "A(z) Pa1890.dbf állomány 1. sorában hibás a(z) INTKOD mező: \"\"\r"
+         "A szolgáltató kódja négy betű vagy számjegy."},
+        {[&] { writeDbf(in + "/Pa1890.dbf", part, {with(2, 21)}); },
+         "A(z) Pa1890.dbf állomány 1. sorában hibás a(z) MEGYE mező: \"21\"\r"
+         "A megye kódja 1 és 20 közötti szám."},
+        {[&] { patchField(in + "/Pa1890.dbf", 1, "INTE", "Uj\x1Anev"); },
+         "A(z) Pa1890.dbf állomány 1. sorában hibás a(z) INTE mező: \"Uj[1A]nev\"\r"
+         "A mezőben vezérlőkarakter áll."},
+        {[&] {
+             engine::Table t;
+             t.open(in + "/As1890.dbf");
+             t.last();
+             t.edit();
+             t.setValue("FINKOD", "");
+             t.post();
+         },
+         "A(z) As1890.dbf állományban a legutóbbi szerződésnek (2. sor) nincs finanszírozási "
+         "kódja (FINKOD)!"},
+        {[&] {
+             engine::Table t;
+             t.open(in + "/As1890.dbf");
+             for (t.first(); !t.eof();)
+                 t.remove();
+         },
+         "A(z) As1890.dbf állományban nincs egy szerződés sem!"},
+        {[&] { patchField(in + "/As1890.dbf", 1, "SZKEZD", "20150230"); },
+         "A(z) As1890.dbf állomány 1. sorában hibás a(z) SZKEZD mező: \"20150230\"\r"
+         "A mezőben nem valódi dátum áll."},
+        {[&] { patchField(in + "/Ad1890.dbf", 2, "TAJ", "1e99"); },
+         "A(z) Ad1890.dbf állomány 2. sorában hibás a(z) TAJ mező: \"1e99\"\r"
+         "A mezőben nem előjel nélküli egész szám áll."},
+        {[&] { patchField(in + "/At1890.dbf", 1, "KOZIGKOD", "31945\r9"); },
+         "A(z) At1890.dbf állomány 1. sorában hibás a(z) KOZIGKOD mező: \"31945[0D]9\"\r"
+         "A mezőben vezérlőkarakter áll."},
+    };
+    const QStringList before = bytes();
+    const QStringList prefix = {"As", "Ar", "Ad", "At", "Pa"};
+    for (const auto& [spoil, message] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        for (int i = 0; i < kTables.size(); ++i) {
+            QFile::remove(in + "/" + prefix[i] + "1890.dbf");
+            QFile::copy(app->data(kTables[i]), in + "/" + prefix[i] + "1890.dbf");
+        }
+        spoil();
+        app->msg.clear();
+        EXPECT_TRUE(run());
+        EXPECT_EQ(app->msg.log(),
+                  (std::vector<std::string>{"error: " + (message + abort).toStdString()}));
+        EXPECT_EQ(szerzadatCalls, 0);
+        EXPECT_EQ(bytes(), before);
+        EXPECT_TRUE(app->state.tables.szerz.isOpen());
+    }
+}
+
+// A table another program holds (the start-up could not open it and said
+// so) is not replaced under it: the import refuses as the start-up does.
+TEST_F(SzerzodesTest, ATableAnotherProgramHoldsIsRefused) {
+    const QStringList before = bytes();
+    app->state.tables.szerz.close();
+    QProcess holder;
+    holder.start(QStringLiteral(SZ_LOCKHOLDER), {app->data("SZERZ.DBF")});
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    ASSERT_TRUE(holder.readAllStandardOutput().contains("locked"));
+    EXPECT_TRUE(run());
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_EQ(app->msg.log(),
+              (std::vector<std::string>{"error: " + app->data("SZERZ.DBF").toStdString() +
+                                        ": az állományt egy másik program használja\r"
+                                        "Szerződéses adatok betöltése megszakadt!!"}));
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(szerzadatCalls, 0);
+    // Once the other program is gone the import goes through.
+    app->msg.clear();
+    ASSERT_TRUE(run());
+    EXPECT_EQ(query("select szszam from szerz order by rowid desc"), "UJ-SZERZODES");
 }
 
 } // namespace

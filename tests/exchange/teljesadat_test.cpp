@@ -16,6 +16,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,31 +81,48 @@ std::vector<engine::FieldDef> acFields() {
 }
 
 // The office's full data set of the demo provider, its latest period 2016.05.
+std::vector<QVariantList> aaRows() {
+    return {aaRow("200412", 1, "", 5, 0, 1, 2, ""),   // before 2005.02: left out
+            aaRow("201605", 7, "", 12, 0, 1, 2, "u"), // "00007", JORVKOD empty, N
+            aaRow("201501", 3, "", 12, 44, 2, 1, "R"),  aaRow("201601", 30, "A", 12, 44, 1, 6, ""),
+            aaRow("201602", 30, "B", 12, 44, 1, 8, ""), aaRow("201602", 31, "A", 12, 44, 1, 15, ""),
+            aaRow("201601", 3, "", 12, 44, 2, 1, "")};
+}
+QVariantList abRow(int s, const QString& resz, const QString& p, QDate d) {
+    return {"1890", "FIN000042", s, resz, p, "01", 2, 1, d, "012345678", 1, "201606"};
+}
+std::vector<QVariantList> abRows() {
+    return {abRow(7, "", "201605", QDate(2016, 5, 3)), abRow(7, "", "201605", QDate(2016, 5, 2)),
+            abRow(1, "", "200412", QDate(2004, 12, 2)), abRow(3, "", "201501", QDate(2015, 1, 5))};
+}
+std::vector<QVariantList> acRows() {
+    return {{"1890", "", 7, "", "201605", 3, "I10"}, {"1890", "", 7, "", "201605", 5, "E11"},
+            {"1890", "", 7, "", "201605", 1, "K25"}, {"1890", "", 7, "", "201605", 4, "J45"},
+            {"1890", "", 7, "", "201605", 6, "Z74"}, {"1890", "", 7, "", "201605", 2, "X99"},
+            {"1890", "", 9, "", "201605", 3, "I10"}};
+}
 void writeDataSet(const QString& dir) {
-    writeDbf(dir + "/Aa1890.dbf", aaFields(),
-             {aaRow("200412", 1, "", 5, 0, 1, 2, ""),   // before 2005.02: left out
-              aaRow("201605", 7, "", 12, 0, 1, 2, "u"), // "00007", JORVKOD empty, N
-              aaRow("201501", 3, "", 12, 44, 2, 1, "R"), aaRow("201601", 30, "A", 12, 44, 1, 6, ""),
-              aaRow("201602", 30, "B", 12, 44, 1, 8, ""),
-              aaRow("201602", 31, "A", 12, 44, 1, 15, ""),
-              aaRow("201601", 3, "", 12, 44, 2, 1, "")});
-    std::vector<QVariantList> ab;
-    auto visit = [&](int s, const QString& resz, const QString& p, QDate d) {
-        ab.push_back({"1890", "FIN000042", s, resz, p, "01", 2, 1, d, "012345678", 1, "201606"});
-    };
-    visit(7, "", "201605", QDate(2016, 5, 3));
-    visit(7, "", "201605", QDate(2016, 5, 2));
-    visit(1, "", "200412", QDate(2004, 12, 2));
-    visit(3, "", "201501", QDate(2015, 1, 5));
-    writeDbf(dir + "/Ab1890.dbf", abFields(), ab);
-    writeDbf(dir + "/Ac1890.dbf", acFields(),
-             {{"1890", "", 7, "", "201605", 3, "I10"},
-              {"1890", "", 7, "", "201605", 5, "E11"},
-              {"1890", "", 7, "", "201605", 1, "K25"},
-              {"1890", "", 7, "", "201605", 4, "J45"},
-              {"1890", "", 7, "", "201605", 6, "Z74"},
-              {"1890", "", 7, "", "201605", 2, "X99"},
-              {"1890", "", 9, "", "201605", 3, "I10"}});
+    writeDbf(dir + "/Aa1890.dbf", aaFields(), aaRows());
+    writeDbf(dir + "/Ab1890.dbf", abFields(), abRows());
+    writeDbf(dir + "/Ac1890.dbf", acFields(), acRows());
+}
+
+// The position of a field in a field list.
+size_t at(const std::vector<engine::FieldDef>& fields, const char* name) {
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].name == QLatin1String(name)) return i;
+    throw std::logic_error(name);
+}
+
+// The sheet file with field `name` widened to `width` (its type kept) and
+// row `row` (from 1) holding `value` there.
+void wideAa(const QString& dir, const char* name, int width, int row, const QVariant& value) {
+    auto fields = aaFields();
+    const size_t i = at(fields, name);
+    fields[i] = engine::fieldDef(QLatin1String(name), fields[i].type, width);
+    auto rows = aaRows();
+    rows[size_t(row - 1)][qsizetype(i)] = value;
+    writeDbf(dir + "/Aa1890.dbf", fields, rows);
 }
 
 class TeljesTest : public ::testing::Test {
@@ -280,6 +298,125 @@ TEST_F(TeljesTest, KilledAtAnyOperationRecoversAllOldOrAllNew) {
     }
     EXPECT_GT(killed, 8);
     EXPECT_EQ(seen.size(), 2);
+}
+
+// A value from the office is checked as a typed one would be, and one that
+// does not fit is refused whole, never cut: the message names the file, the
+// row, the field and what stands in it, and the tables stay as they were.
+TEST_F(TeljesTest, TooWideAndMalformedValuesAreRefusedAndChangeNothing) {
+    const QString aa = in + "/Aa1890.dbf", ab = in + "/Ab1890.dbf", ac = in + "/Ac1890.dbf";
+    struct Eset {
+        std::function<void()> spoil;
+        QString message;
+    };
+    const std::vector<Eset> cases = {
+        {[&] { wideAa(in, "SORSZAM", 6, 3, 100001); },
+         "A(z) Aa1890.dbf állomány 3. sorában hibás a(z) SORSZAM mező: \"100001\"\r"
+         "A(z) „SORSZAM” mezőbe legfeljebb 5 karakter írható!"},
+        {[&] { wideAa(in, "ORVOSKOD", 6, 2, 123456); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) ORVOSKOD mező: \"123456\"\r"
+         "A(z) „ORVOSKOD” mezőbe legfeljebb 5 karakter írható!"},
+        {[&] { wideAa(in, "TAJ", 10, 2, "1234567882"); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) TAJ mező: \"1234567882\"\r"
+         "A(z) „TAJ” mezőbe legfeljebb 9 karakter írható!"},
+        {[&] {
+             auto fields = aaFields();
+             fields[at(fields, "TAJ")] = N("TAJ", 10);
+             auto rows = aaRows();
+             for (auto& r : rows)
+                 r[qsizetype(at(fields, "TAJ"))] = 123456788;
+             rows[3][qsizetype(at(fields, "TAJ"))] = qint64(1234567882);
+             writeDbf(aa, fields, rows);
+         },
+         "A(z) Aa1890.dbf állomány 4. sorában hibás a(z) TAJ mező: \"1234567882\"\r"
+         "A(z) „TAJ” mezőbe legfeljebb 9 karakter írható!"},
+        {[&] { patchField(aa, 2, "TAJ", "12345678X"); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) TAJ mező: \"12345678X\"\r"
+         "A(z) „TAJ” mezőbe csak számjegyek írhatók, előjel nélkül!"},
+        {[&] { patchField(aa, 2, "ELBOCS", QByteArray("AB\0\x1A\r9XZ", 8)); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) ELBOCS mező: \"AB[00][1A][0D]9XZ\"\r"
+         "A mezőben nem valódi dátum áll."},
+        {[&] { patchField(aa, 5, "RESZ", "\x1A"); },
+         "A(z) Aa1890.dbf állomány 5. sorában hibás a(z) RESZ mező: \"[1A]\"\r"
+         "A mezőben vezérlőkarakter áll."},
+        {[&] { wideAa(in, "GYAK", 16, 2, "heti kétszer 2x1"); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) GYAK mező: \"heti kétszer 2x1\"\r"
+         "A(z) „GYAK” mezőbe legfeljebb 15 karakter írható!"},
+        {[&] { wideAa(in, "APNAP", 5, 2, 12345); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) APNAP mező: \"12345\"\r"
+         "A(z) „APNAP” mezőbe legfeljebb 3 karakter írható!"},
+        {[&] { patchField(aa, 2, "SORSZAM", " 1e20"); },
+         "A(z) Aa1890.dbf állomány 2. sorában hibás a(z) SORSZAM mező: \" 1e20\"\r"
+         "A mezőben nem előjel nélküli egész szám áll."},
+        {[&] { patchField(ab, 1, "DATUMTOL", "20160231"); },
+         "A(z) Ab1890.dbf állomány 1. sorában hibás a(z) DATUMTOL mező: \"20160231\"\r"
+         "A mezőben nem valódi dátum áll."},
+        {[&] {
+             patchField(ab, 2, "ELSZIDO",
+                        "2016\x1A"
+                        "6");
+         },
+         "A(z) Ab1890.dbf állomány 2. sorában hibás a(z) ELSZIDO mező: \"2016[1A]6\"\r"
+         "A mezőben nem valódi időszak áll (ÉÉÉÉHH vagy ÉÉÉÉ.HH)."},
+        {[&] { patchField(ab, 1, "SORSZAM", ""); },
+         "A(z) Ab1890.dbf állomány 1. sorában hibás a(z) SORSZAM mező: \"\"\r"
+         "A mező kitöltése kötelező!"},
+        {[&] { patchField(ac, 4, "BNOKOD", "J4\x01"); },
+         "A(z) Ac1890.dbf állomány 4. sorában hibás a(z) BNOKOD mező: \"J4[01]\"\r"
+         "A mezőben vezérlőkarakter áll."},
+        // A key twice is two records merged: refused too.
+        {[&] {
+             auto rows = aaRows();
+             rows.push_back(aaRow("201605", 7, "", 13, 0, 1, 2, ""));
+             writeDbf(aa, aaFields(), rows);
+         },
+         "A(z) Aa1890.dbf állományban a(z) 00007 sorszámú, 2016.05 időszaki lap kétszer szerepel "
+         "(2. és 8. sor)!"},
+        {[&] {
+             auto rows = abRows();
+             rows.push_back(abRow(7, "", "201605", QDate(2016, 5, 2)));
+             writeDbf(ab, abFields(), rows);
+         },
+         "A(z) Ab1890.dbf állományban a(z) 00007 sorszámú, 2016.05 időszaki lap 2016.05.02-i "
+         "vizitje kétszer szerepel (2. és 5. sor)!"},
+        {[&] {
+             auto rows = acRows();
+             rows.push_back({"1890", "", 7, "", "201605", 3, "I11"});
+             writeDbf(ac, acFields(), rows);
+         },
+         "A(z) Ac1890.dbf állományban a(z) 00007 sorszámú, 2016.05 időszaki lap 3. típusú "
+         "(BNOTIP) diagnózisa kétszer szerepel (1. és 8. sor)!"},
+    };
+    const QByteArray lap = testsupport::readAll(app->data("Lap.dbf"));
+    NoFolder folders;
+    for (const Eset& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        writeDataSet(in);
+        c.spoil();
+        exchange::TeljesAdat imp(app->state, folders);
+        QString refused;
+        try {
+            imp.csere(aa, ab, ac);
+        } catch (const exchange::RavHiba& e) {
+            refused = e.text();
+        }
+        EXPECT_EQ(refused, c.message);
+        EXPECT_EQ(counts(), "1/3/0");
+        EXPECT_EQ(testsupport::readAll(app->data("Lap.dbf")), lap);
+    }
+    // Through the menu command the refusal is the error box's text.
+    writeDataSet(in);
+    patchField(aa, 2, "ELBOCS", QByteArray("AB\0\x1A\r9XZ", 8));
+    ASSERT_TRUE(db::Archiver().pack(in + "/Telj1890.arj", {aa, ab, ac}));
+    for (const QString& f : {aa, ab, ac})
+        QFile::remove(f);
+    exchange::TeljesAdat imp(app->state, folders);
+    app->msg.clear();
+    EXPECT_FALSE(imp.beolvas(in));
+    EXPECT_EQ(app->msg.log(), (std::vector<std::string>{
+                                  "error: A(z) Aa1890.dbf állomány 2. sorában hibás a(z) ELBOCS "
+                                  "mező: \"AB[00][1A][0D]9XZ\"\rA mezőben nem valódi dátum áll."}));
+    EXPECT_EQ(counts(), "1/3/0");
 }
 
 } // namespace
