@@ -9,6 +9,7 @@
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "exchange/kuldes.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -238,6 +239,9 @@ Startup::Outcome Startup::run(const QString& programDir) {
         local.crtlapuj(st.finkod, st.finkodtol);
         local.crtlapb(st.finkod, st.finkodtol);
         konyvtaraz(st);
+        // A sending or a copy of it cut short: its leftovers go, and a copy
+        // that did not finish is told of.
+        exch::Kuldes::inditaskor(st);
         if (!zaraspotol(st) || !betegduplatorol(st)) {
             interrupted_ = true;
         } else {
