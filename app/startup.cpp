@@ -11,6 +11,7 @@
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "exchange/kuldes.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -246,6 +247,9 @@ Startup::Outcome Startup::run(const QString& programDir) {
         // The unpack folders and half-made copies of a killed import.
         db::sweepUnpackFolders(st.tempkonyvtar);
         engine::removeLeftoverFiles(st.tempkonyvtar);
+        // A sending or a copy of it cut short: its leftovers go, and a copy
+        // that did not finish is told of.
+        exch::Kuldes::inditaskor(st);
         if (!zaraspotol(st) || !betegduplatorol(st)) {
             interrupted_ = true;
         } else {

@@ -4,6 +4,7 @@
 #include "engine/dbffile.h"
 #include "engine/fileswap.h"
 #include "engine/table.h"
+#include "engine/tablebuilder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -32,6 +33,9 @@
 //               u32   tail length, then the bytes that followed the records
 //               u32   record length
 //               u32   before-images, then each: u32 record number, the record
+//   then, when the unit brings new files into being:
+//               "NEWF", u32 count, per file: str temporary path, str path
+//               (absolute paths, in any folder)
 //   then, when the unit replaces whole files, the section of
 //               engine/fileswap.h ("SWAP", u32 count, per file: str target,
 //               str fresh, str saved, u32 target existed)
@@ -54,6 +58,7 @@ constexpr char kEnd[8] = {'S', 'Z', 'J', 'E', 'N', 'D', '0', '1'};
 constexpr int kSealedAt = 8;
 constexpr int kLengthAt = 16;
 constexpr int kBodyAt = 24;
+constexpr quint32 kNewFilesTag = 0x4657454E; // "NEWF"
 
 int openUnitCount = 0;
 
@@ -116,6 +121,37 @@ struct Reader {
     }
 };
 
+void putStr(QByteArray& b, const QString& s) {
+    const QByteArray u = s.toUtf8();
+    put32(b, quint32(u.size()));
+    b.append(u);
+}
+
+// A new file of the unit: its temporary path and its path.
+struct NewFileName {
+    QString fresh, target;
+};
+
+// What the journal may name as a new file: absolute, clean paths, the
+// temporary one the target's with a suffix ending in ".uj". A journal naming
+// anything else is damaged; it never removes another file.
+bool plausibleNewFile(const NewFileName& f) {
+    auto clean = [](const QString& p) {
+        return !p.isEmpty() && QDir::isAbsolutePath(p) && QDir::cleanPath(p) == p &&
+               !p.endsWith(QLatin1Char('/'));
+    };
+    return clean(f.target) && clean(f.fresh) && f.fresh.size() >= f.target.size() + 3 &&
+           f.fresh.startsWith(f.target) && f.fresh.at(f.target.size()) == QLatin1Char('.') &&
+           f.fresh.endsWith(QLatin1String(".uj")) &&
+           !f.fresh.mid(f.target.size()).contains(QLatin1Char('/'));
+}
+
+// Removes what a unit's new file left, under either name; durable.
+void removeNewFile(const NewFileName& f) {
+    for (const QString& p : {f.fresh, f.target})
+        if (QFileInfo::exists(p) || QFileInfo(p).isSymLink()) removeDurably(p);
+}
+
 // One table's before-state as the journal holds it.
 struct TableImage {
     QString file;
@@ -128,7 +164,8 @@ struct TableImage {
 };
 
 QByteArray encodeJournal(const std::vector<TableImage>& tables,
-                         const std::vector<FileSwap>& swaps = {}) {
+                         const std::vector<FileSwap>& swaps = {},
+                         const std::vector<NewFileName>& newFiles = {}) {
     QByteArray b(kMagic, 8);
     put64(b, 0); // sealed
     put64(b, 0); // length, set below
@@ -150,6 +187,14 @@ QByteArray encodeJournal(const std::vector<TableImage>& tables,
             b.append(rec);
         }
     }
+    if (!newFiles.empty()) {
+        put32(b, kNewFilesTag);
+        put32(b, quint32(newFiles.size()));
+        for (const NewFileName& f : newFiles) {
+            putStr(b, f.fresh);
+            putStr(b, f.target);
+        }
+    }
     b.append(journal::encodeSwaps(swaps));
     set64(b, kLengthAt, quint64(b.size() + 16));
     put64(b, checksum(b.constData() + kLengthAt, b.size() - kLengthAt));
@@ -160,7 +205,8 @@ QByteArray encodeJournal(const std::vector<TableImage>& tables,
 // The journal's tables, or nullopt when it was never sealed (a kill while it
 // was being written: no table had changed). Throws DbError(Damaged).
 std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const QString& path,
-                                                     std::vector<FileSwap>* swaps = nullptr) {
+                                                     std::vector<FileSwap>* swaps = nullptr,
+                                                     std::vector<NewFileName>* newFiles = nullptr) {
     // A journal gets its name only whole, so one too short to say whether it
     // was sealed was cut short afterwards.
     if (b.size() < kBodyAt) throw damagedJournal(path, QStringLiteral("csonka"));
@@ -199,6 +245,20 @@ std::optional<std::vector<TableImage>> decodeJournal(const QByteArray& b, const 
         for (const auto& img : t.images)
             if (img.first == 0 || img.first > t.count)
                 throw damagedJournal(path, QStringLiteral("hibás rekordszám"));
+    }
+    if (r.pos + 4 <= summed && Reader{b, r.pos}.u32() == kNewFilesTag) {
+        r.u32();
+        const quint32 n = r.u32();
+        if (!r.ok || n > 64 || !newFiles)
+            throw damagedJournal(path, QStringLiteral("hibás új állomány"));
+        for (quint32 i = 0; i < n; ++i) {
+            NewFileName f;
+            f.fresh = QString::fromUtf8(r.bytes(r.u32()));
+            f.target = QString::fromUtf8(r.bytes(r.u32()));
+            if (!r.ok || r.pos > summed || !plausibleNewFile(f))
+                throw damagedJournal(path, QStringLiteral("hibás új állomány"));
+            newFiles->push_back(f);
+        }
     }
     if (r.pos != summed) {
         if (!swaps) throw damagedJournal(path, QStringLiteral("a hossza nem egyezik"));
@@ -341,6 +401,8 @@ void ChangeUnit::end() {
         for (Table* t : tables_)
             t->releaseHeld();
     tables_.clear();
+    // Files not given their names go with their builders.
+    newFiles_.clear();
     active_ = false;
     --openUnitCount;
 }
@@ -354,6 +416,26 @@ void ChangeUnit::rollback() {
             t->dropHeld();
     }
     end();
+}
+
+void ChangeUnit::addNewFile(std::unique_ptr<TableBuilder> file) {
+    if (!file) return;
+    ChangeUnit* holder = this;
+    while (holder->outer_)
+        holder = holder->outer_;
+    const auto refuse = [&](const QString& why) {
+        const QString target = file->target();
+        file.reset();
+        return DbError(DbError::Kind::Usage, target, why);
+    };
+    if (!active_) throw refuse(QStringLiteral("a művelet már véget ért"));
+    if (!file->sealed()) throw refuse(QStringLiteral("az új állomány nincs lezárva"));
+    const NewFileName names{QDir::cleanPath(QFileInfo(file->tmpPath()).absoluteFilePath()),
+                            QDir::cleanPath(QFileInfo(file->target()).absoluteFilePath())};
+    if (!plausibleNewFile(names))
+        throw refuse(QStringLiteral("az új állomány ideiglenes neve nem megfelelő"));
+    if (QFileInfo::exists(names.target)) throw refuse(QStringLiteral("az állomány már létezik"));
+    holder->newFiles_.push_back(std::move(file));
 }
 
 void ChangeUnit::tableClosing(Table& table) {
@@ -419,13 +501,21 @@ void ChangeUnit::commit() {
         changing.push_back(t);
         images.push_back(std::move(img));
     }
-    if (changing.empty() && replacing.empty()) {
+    std::vector<NewFileName> newFiles;
+    for (const auto& f : newFiles_)
+        newFiles.push_back({QDir::cleanPath(QFileInfo(f->tmpPath()).absoluteFilePath()),
+                            QDir::cleanPath(QFileInfo(f->target()).absoluteFilePath())});
+    if (changing.empty() && replacing.empty() && newFiles.empty()) {
         end();
         return;
     }
     // The new files become the tables' own once the journal is gone.
     auto adoptNewFiles = [&] {
         journal::finishSwaps(directory_, swaps);
+        // The new files are in place under their names: their builders are
+        // done and remove nothing.
+        for (auto& f : newFiles_)
+            ::close(f->takeSealed());
         std::vector<std::pair<Table*, std::unique_ptr<TableBuilder>>> adopt;
         for (Table* t : replacing)
             adopt.emplace_back(t, std::move(t->held_->replacement));
@@ -444,7 +534,11 @@ void ChangeUnit::commit() {
     const QString journal = journalPath(directory_);
     try {
         journal::prepareSwaps(directory_, swaps);
-        writeJournal(journal, directory_, encodeJournal(images, swaps));
+        for (const NewFileName& f : newFiles)
+            if (QFileInfo::exists(f.target))
+                throw DbError(DbError::Kind::Io, f.target,
+                              QStringLiteral("az állomány már létezik"));
+        writeJournal(journal, directory_, encodeJournal(images, swaps, newFiles));
     } catch (const DbError&) {
         // Nothing changed: the journal goes (if it was made) with the unit.
         QFile::remove(journal);
@@ -459,6 +553,9 @@ void ChangeUnit::commit() {
             t->flushHeld();
         for (Table* t : changing)
             syncFile(t->fd_, t->path());
+        // The new files take their names once the tables hold the changes.
+        for (const NewFileName& f : newFiles)
+            renameDurably(f.fresh, f.target);
         removeDurably(journal);
     } catch (const DbError& failure) {
         // Unlinked but the folder not flushed: the changes stand (a power
@@ -473,6 +570,8 @@ void ChangeUnit::commit() {
             for (size_t i = 0; i < changing.size(); ++i)
                 restoreFile(changing[i]->fd_, images[i], changing[i]->path());
             journal::undoSwaps(directory_, swaps);
+            for (const NewFileName& f : newFiles)
+                removeNewFile(f);
             removeDurably(journal);
         } catch (const DbError& e) {
             undone = e.text();
@@ -530,7 +629,8 @@ namespace {
 
 bool applyJournal(const QString& directory, const QString& path, const QByteArray& bytes) {
     std::vector<FileSwap> swaps;
-    const auto tables = decodeJournal(bytes, path, &swaps);
+    std::vector<NewFileName> newFiles;
+    const auto tables = decodeJournal(bytes, path, &swaps, &newFiles);
     if (!tables) {
         removeDurably(path);
         return true;
@@ -570,6 +670,9 @@ bool applyJournal(const QString& directory, const QString& path, const QByteArra
         journal::undoSwaps(directory, swaps);
         for (const FileSwap& s : swaps)
             Table::markIndexStale(findFileNoCase(QDir(directory).filePath(s.target)));
+        // The files the unit brought into being go.
+        for (const NewFileName& f : newFiles)
+            removeNewFile(f);
     } catch (...) {
         closeAll();
         throw;

@@ -17,6 +17,13 @@
 //
 // Inside a unit a table cannot be packed; closing one of its tables gives its
 // part up and the unit can then only roll back.
+//
+// A unit can also bring new files into being, in any folder (the shipment
+// files of a sending, say): each is written whole and sealed under a
+// temporary name, and addNewFile() hands it to the unit. commit() records
+// it in the journal before anything changes and gives it its name with the
+// tables' changes; a rollback, or the recovery of a killed unit, removes it.
+// So the file exists under its name exactly when the tables record the unit.
 
 #include <QString>
 #include <initializer_list>
@@ -26,6 +33,7 @@
 namespace engine {
 
 class Table;
+class TableBuilder;
 
 class ChangeUnit {
 public:
@@ -44,6 +52,11 @@ public:
     void commit();
     // Undoes every change made since the unit began and ends it.
     void rollback();
+    // A sealed new file (TableBuilder::seal) that takes its name at the
+    // commit. Its target must not exist; the temporary name must end in
+    // ".uj" (a kill before the journal leaves a leftover that start-up
+    // sweeps). Throws DbError(Usage) otherwise; the file is removed then.
+    void addNewFile(std::unique_ptr<TableBuilder> file);
     bool active() const { return active_; }
 
     // Units open at this moment in the program (the whole-table operations,
@@ -58,6 +71,7 @@ private:
     void end(); // releases the tables after a commit or a rollback
 
     std::vector<Table*> tables_;
+    std::vector<std::unique_ptr<TableBuilder>> newFiles_;
     QString directory_;
     bool active_ = false;
     // A unit begun over tables that an open unit already holds joins it: its
@@ -70,7 +84,8 @@ private:
 QString journalPath(const QString& directory);
 
 // Rolls back a journal left in `directory` by a run that was killed or failed
-// mid-unit. Returns true when one was found and rolled back. Call before any
+// mid-unit (the new files it names, wherever they lie, are removed). Returns
+// true when one was found and rolled back. Call before any
 // table of the directory is opened. Throws DbError when the journal exists
 // but cannot be applied (the tables are then left untouched): Locked or Io
 // with the journal in its place, to be tried again at the next start; or

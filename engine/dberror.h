@@ -20,9 +20,9 @@ public:
         KeyViolation
     };
 
-    DbError(Kind kind, const QString& file, const QString& message)
+    DbError(Kind kind, const QString& file, const QString& message, int sysError = 0)
         : std::runtime_error((file.isEmpty() ? message : file + ": " + message).toStdString()),
-          kind_(kind), file_(file), message_(message) {}
+          kind_(kind), file_(file), message_(message), sysError_(sysError) {}
 
     Kind kind() const { return kind_; }
     const QString& file() const { return file_; }
@@ -32,11 +32,15 @@ public:
     QString text() const { return QString::fromStdString(what()); }
     // The old engine's error code for a key violation on posting.
     int code() const { return kind_ == Kind::KeyViolation ? 9729 : 0; }
+    // The operating system's error number behind an Io error (errno), 0
+    // when there is none; engine::systemReason() says it in Hungarian.
+    int sysError() const { return sysError_; }
 
 private:
     Kind kind_;
     QString file_;
     QString message_;
+    int sysError_ = 0;
 };
 
 } // namespace engine

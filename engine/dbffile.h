@@ -163,7 +163,11 @@ inline std::uint64_t get64le(const char* p) {
     return std::uint64_t(get32le(p)) | std::uint64_t(get32le(p + 4)) << 32;
 }
 
-// A DbError(Io) for `path` with the system's reason appended.
+// A DbError(Io) for `path` with the system's reason appended; it keeps the
+// error number (DbError::sysError).
 DbError ioError(const QString& path, const QString& what);
+// The reason behind a system error number, in Hungarian words for the user
+// ("nincs hozzá jogosultság", "megtelt a lemez", ...), worded to follow "mert".
+QString systemReason(int err);
 
 } // namespace engine

@@ -42,20 +42,37 @@ Kuldemeny Kuldemeny::osszeallit(engine::Database& db, core::Idoszak p, const QSt
     return k;
 }
 
-QString fajlIr(const Fajl& f, const QString& dir, const QDate& nap) {
+namespace {
+
+std::unique_ptr<engine::TableBuilder> kitoltve(const Fajl& f, const QString& dir,
+                                               const QDate& nap) {
     const Minta& m = minta(f.minta);
     const QByteArray head = fejlec(m, nap);
     engine::DbfHeader h;
     h.headerLength = std::uint16_t(m.fejlecHossz);
     h.recordLength = std::uint16_t(m.rekordHossz);
     h.fields = m.mezok;
-    const QString target = dir + f.nev;
-    engine::TableBuilder builder(target, h, head, QStringLiteral(".uj"));
-    builder.setDate(nap);
+    auto builder =
+        std::make_unique<engine::TableBuilder>(dir + f.nev, h, head, QStringLiteral(".uj"));
+    builder->setDate(nap);
     for (const QByteArray& r : f.rekordok)
-        builder.addRaw(r.constData());
-    builder.commit();
-    return target;
+        builder->addRaw(r.constData());
+    return builder;
+}
+
+} // namespace
+
+QString fajlIr(const Fajl& f, const QString& dir, const QDate& nap) {
+    auto builder = kitoltve(f, dir, nap);
+    builder->commit();
+    return dir + f.nev;
+}
+
+std::unique_ptr<engine::TableBuilder> fajlKeszit(const Fajl& f, const QString& dir,
+                                                 const QDate& nap) {
+    auto builder = kitoltve(f, dir, nap);
+    builder->seal();
+    return builder;
 }
 
 } // namespace exch

@@ -16,11 +16,13 @@
 #include <QDate>
 #include <QString>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace engine {
 class Database;
-}
+class TableBuilder;
+} // namespace engine
 
 namespace exch {
 
@@ -50,5 +52,11 @@ QString masolatNev(char betu, const QString& intkod); // 'a' -> "szka1890.dbf"
 // Returns its path. Throws engine::DbError; no file appears under the name
 // then.
 QString fajlIr(const Fajl& f, const QString& dir, const QDate& nap);
+// The same file complete and flushed under its temporary name in `dir`
+// (name + ".uj"), for a change unit to give it its name
+// (engine::ChangeUnit::addNewFile). Throws engine::DbError; nothing is left
+// then.
+std::unique_ptr<engine::TableBuilder> fajlKeszit(const Fajl& f, const QString& dir,
+                                                 const QDate& nap);
 
 } // namespace exch

@@ -7,6 +7,7 @@
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "exchange/kuldemeny.h"
+#include "exchange/masolas.h"
 #include "exchange/szkrekord.h"
 #include "ui/folderbrowser.h"
 #include "ui/messages.h"
@@ -43,13 +44,9 @@ QString providerCode(core::AppState& st) {
     return part.text(QStringLiteral("INTKOD")).trimmed();
 }
 
-void removeQuietly(const QStringList& paths) {
-    for (const QString& p : paths) {
-        try {
-            engine::removeDurably(p);
-        } catch (const engine::DbError&) {
-        }
-    }
+// A folder as the user knows it.
+QString mappaNev(const QString& dir) {
+    return QDir::toNativeSeparators(QDir::cleanPath(dir));
 }
 
 } // namespace
@@ -100,10 +97,13 @@ void Kuldes::konyvtarUrit(const QString& dir, const QString& lista) {
     if (removed) engine::syncDirectory(dir);
 }
 
-void Kuldes::elkuldveJeloles(core::AppState& st, int n) {
+void Kuldes::elkuldveJeloles(core::AppState& st, int n,
+                             std::vector<std::unique_ptr<engine::TableBuilder>> fajlok) {
     db::TableSet& t = st.tables;
     const QString p = st.id;
     engine::ChangeUnit unit({&t.elrend, &t.lapb, &t.lap, &t.zaras});
+    for (auto& f : fajlok)
+        unit.addNewFile(std::move(f));
     // Every order row and every visit row of each marked sheet, wherever it
     // lies in the file.
     const engine::Query q = t.dbo.query(
@@ -206,31 +206,41 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
         return stopped(kHiba + QLatin1Char('\r') + e.text());
     }
 
-    // 5-6: KULD emptied, the three files written. A file that cannot be
-    // written takes the ones before it along: KULD never holds half a
-    // shipment.
+    // 5-6: KULD emptied, the three files written under temporary names.
+    // A file that cannot be written takes the ones before it along.
     const QString kuld = sureDir(st_.kuldkonyvtar);
+    auto oka = [](const engine::DbError& e) {
+        return e.sysError() != 0 ? engine::systemReason(e.sysError()) : e.detail();
+    };
     try {
         QDir().mkpath(kuld);
         konyvtarUrit(kuld, st_.listakonyvtar);
-        for (const Fajl& f : k.fajlok)
-            fajlok_ << fajlIr(f, kuld, st_.clock.today());
     } catch (const engine::DbError& e) {
-        removeQuietly(fajlok_);
-        fajlok_.clear();
-        return stopped(QStringLiteral("Hiba az állomány készítésében!\r") + e.text());
+        return stopped(QStringLiteral("Hiba az állomány készítésében!\rA KULD könyvtár nem "
+                                      "üríthető ki: a(z) %1 nem törölhető, mert %2.")
+                           .arg(QFileInfo(e.file()).fileName(), oka(e)));
+    }
+    std::vector<std::unique_ptr<engine::TableBuilder>> uj;
+    for (const Fajl& f : k.fajlok) {
+        try {
+            uj.push_back(fajlKeszit(f, kuld, st_.clock.today()));
+        } catch (const engine::DbError& e) {
+            uj.clear();
+            return stopped(QStringLiteral("Hiba az állomány készítésében!\rA(z) %1 nem írható a "
+                                          "KULD könyvtárba, mert %2.")
+                               .arg(f.nev, oka(e)));
+        }
     }
 
-    // 7-10: the sent state, all of it or none of it. When it cannot be
-    // written the files go too: KULD holds no shipment the tables do not
-    // record as sent.
+    // 7-10: the sent state and the files' names, all of it or none of it:
+    // KULD holds no shipment the tables do not record as sent.
     try {
-        elkuldveJeloles(st_, n);
+        elkuldveJeloles(st_, n, std::move(uj));
     } catch (const engine::DbError& e) {
-        removeQuietly(fajlok_);
-        fajlok_.clear();
         return stopped(kHiba + QLatin1Char('\r') + e.text());
     }
+    for (const Fajl& f : k.fajlok)
+        fajlok_ << kuld + f.nev;
     try {
         if (st_.tables.lap.isOpen() && st_.tables.lap.state() == engine::Table::State::Browse)
             st_.tables.lap.refresh();
@@ -239,6 +249,7 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
 
     // 11: the e-report, or the copy to a folder the user picks.
     bool ok = true;
+    masolva_.clear();
     if (st_.msg.question(QStringLiteral("E-jelentést akar küldeni?"))) {
         if (hooks_.ejelentes) hooks_.ejelentes();
         st_.msg.information(QStringLiteral("E-jelentés elkészült"));
@@ -246,10 +257,14 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
         ok = masolas();
     }
 
-    // 12.
+    // 12: the closing names the folder the files were copied to.
     if (ok) {
         st_.msg.status(0, kBefejezve);
-        st_.msg.information(kBefejezve);
+        st_.msg.information(masolva_.isEmpty()
+                                ? kBefejezve
+                                : kBefejezve +
+                                      QStringLiteral(" Az állományok a(z) %1 mappába kerültek.")
+                                          .arg(mappaNev(masolva_)));
     }
     if (hooks_.bezar) hooks_.bezar();
     return ok ? Eredmeny::Elkuldve : Eredmeny::MasolasHiba;
@@ -264,28 +279,22 @@ bool Kuldes::masolas() {
         st_.msg.warning(kNincsMasolas);
         return true;
     }
-    const QString cel = sureDir(c.dir);
-    const QString kuld = sureDir(st_.kuldkonyvtar);
-    QStringList masolt;
-    try {
-        for (char betu : {'a', 'b', 'c'}) {
-            // KULD's own spelling of the name, whatever its letter case.
-            const QString from = engine::findFileNoCase(kuld + fajlNev(betu, intkod_));
-            const QString to = cel + masolatNev(betu, intkod_);
-            engine::TableBuilder::copyFile(from, to);
-            masolt << to;
-        }
-    } catch (const engine::DbError& e) {
-        // Half a shipment on the disk would be read as a whole one.
-        removeQuietly(masolt);
-        st_.msg.error(QStringLiteral("A másolás nem sikerült: %1\rAz elküldendő adatok a KULD "
-                                     "könyvtárban vannak!")
-                          .arg(e.text()));
+    if (const std::optional<QString> hiba = Masolas::masol(st_.kuldkonyvtar, c.dir, intkod_)) {
+        st_.msg.error(*hiba);
         st_.msg.status(0, QStringLiteral("Az adatok elküldve, de a másolás nem sikerült: a "
                                          "KULD könyvtárban vannak."));
         return false;
     }
+    masolva_ = c.dir;
     return true;
+}
+
+void Kuldes::inditaskor(core::AppState& st) {
+    if (st.kuldkonyvtar.isEmpty()) return;
+    // The copy's mark first: a mark cut short is itself a leftover.
+    const QString figyelmeztetes = Masolas::inditaskor(st.kuldkonyvtar);
+    engine::removeLeftoverFiles(st.kuldkonyvtar);
+    if (!figyelmeztetes.isEmpty()) st.msg.warning(figyelmeztetes);
 }
 
 } // namespace exch

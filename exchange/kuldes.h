@@ -12,16 +12,21 @@
 // The sending, in order: the count of marked sheets, the check before
 // sending, the confirmation, the three files made in memory (a value that
 // does not convert stops here, nothing changed), KULD emptied (its PDF
-// files saved to LISTA first), the three files written, the sent state of
-// the sheets (ELREND, LAPB, LAP) and the period's ZARAS row written as one
-// unit of change, then the e-report or the copy to a chosen folder.
+// files saved to LISTA first), the three files written under temporary
+// names, then one unit of change that records the sent state of the sheets
+// (ELREND, LAPB, LAP), the period's ZARAS row and the three files' names:
+// after a failure or a kill KULD holds the shipment exactly when the tables
+// record it. Then the e-report or the copy to a chosen folder
+// (exchange/masolas.h).
 
 #include "core/idoszak.h"
+#include "engine/tablebuilder.h"
 #include "exchange/kuldesell.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -73,9 +78,17 @@ public:
     // cannot be saved there stays). Throws engine::DbError when a file
     // cannot be removed.
     static void konyvtarUrit(const QString& dir, const QString& lista);
-    // The sent state of the marked sheets and the period's ZARAS row, one
-    // unit of change. Throws engine::DbError; nothing changed then.
-    static void elkuldveJeloles(core::AppState& state, int n);
+    // The sent state of the marked sheets, the period's ZARAS row and the
+    // shipment's files (sealed under temporary names, fajlKeszit) taking
+    // their names: one unit of change. Throws engine::DbError; nothing
+    // changed then, and the files are gone.
+    static void elkuldveJeloles(core::AppState& state, int n,
+                                std::vector<std::unique_ptr<engine::TableBuilder>> fajlok = {});
+
+    // At start-up, once the folders are known: what a killed sending left in
+    // KULD under temporary names goes, and a copy to a folder that was cut
+    // short is cleaned up and told of (a warning).
+    static void inditaskor(core::AppState& state);
 
 private:
     bool masolas();
@@ -84,6 +97,7 @@ private:
     KuldesHooks hooks_;
     QStringList fajlok_;
     QString intkod_;
+    QString masolva_; // the folder the last sending was copied to
 };
 
 } // namespace exch

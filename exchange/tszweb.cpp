@@ -24,4 +24,8 @@ QUrl portalCim(const QString& programDir) {
     return url;
 }
 
+QString feltoltesMappa(const QString& kuldDir, const QStringList&) {
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir(kuldDir).absolutePath()));
+}
+
 } // namespace exch

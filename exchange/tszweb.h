@@ -8,6 +8,7 @@
 //     portal=https://www.neak.gov.hu/
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 namespace exch {
@@ -19,5 +20,10 @@ QString beallitasFajl(const QString& programDir);
 // The portal's address: the setting when it is a valid http(s) address,
 // else the default.
 QUrl portalCim(const QString& programDir);
+
+// The folder a file-upload field of the portal opens its chooser in: the
+// KULD folder, where the three files of the shipment are, whatever the
+// field chose before.
+QString feltoltesMappa(const QString& kuldDir, const QStringList& korabbanValasztott = {});
 
 } // namespace exch

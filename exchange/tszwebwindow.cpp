@@ -1,5 +1,7 @@
 #include "exchange/tszwebwindow.h"
 
+#include "exchange/tszweb.h"
+
 #include <QFileDialog>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -20,9 +22,10 @@ protected:
                             const QStringList& accepted) override {
         if (chooser) return chooser(oldFiles);
         QWidget* owner = qobject_cast<QWidget*>(parent());
+        const QString dir = feltoltesMappa(dir_, oldFiles);
         if (mode == FileSelectOpenMultiple)
-            return QFileDialog::getOpenFileNames(owner, QString(), dir_);
-        const QString f = QFileDialog::getOpenFileName(owner, QString(), dir_);
+            return QFileDialog::getOpenFileNames(owner, QString(), dir);
+        const QString f = QFileDialog::getOpenFileName(owner, QString(), dir);
         return f.isEmpty() ? QStringList() : QStringList{f};
     }
 

@@ -9,6 +9,8 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/table.h"
+#include "exchange/kuldemeny.h"
+#include "exchange/masolas.h"
 #include "support/testsupport.h"
 #include "tools/demo/demodata.h"
 #include "ui/scriptedmessages.h"
@@ -375,6 +377,36 @@ TEST_F(StartupTest, ADamagedJournalIsKeptAsideWithAdvice) {
 
 // A data folder that takes no writes is said once, at the start, before the
 // login; the start goes on.
+// A sending killed before its unit left its files in KULD under temporary
+// names, and a copy to a folder was cut short by a power loss: the start
+// sweeps KULD, cleans the folder and says the copy did not finish.
+TEST_F(StartupTest, ALeftoverSendingAndACopyCutShortAreCleanedAndTold) {
+    const QString kuld = work.path() + "/KULD";
+    ASSERT_TRUE(QDir().mkpath(kuld));
+    for (char b : {'a', 'b', 'c'})
+        testsupport::writeAll(kuld + "/" + exch::fajlNev(b, "1890"), QByteArray("kuldemeny ") + b);
+    testsupport::TempDir floppy;
+    engine::testing::powerCutAt(10, 1);
+    exch::Masolas::masol(kuld, floppy.path(), "1890");
+    ASSERT_TRUE(engine::testing::powerIsOff());
+    engine::testing::powerRestored();
+    ASSERT_FALSE(QDir(floppy.path()).isEmpty());
+    testsupport::writeAll(kuld + "/Szka1890.Dbf.uj", "felbemaradt");
+
+    core::AppState st(msg, clock);
+    ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow);
+    EXPECT_EQ(msg.log(), (std::vector<std::string>{
+                             ("warning: Az előző küldemény másolása a(z) " +
+                              QDir::toNativeSeparators(floppy.path()) +
+                              " mappába nem fejeződött be, ezért a program törölte onnan a "
+                              "félbemaradt másolatot.\rAz elküldendő adatok a KULD könyvtárban "
+                              "vannak!")
+                                 .toStdString()}));
+    EXPECT_TRUE(QDir(floppy.path()).isEmpty());
+    EXPECT_EQ(QDir(kuld).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"Szka1890.Dbf", "Szkb1890.Dbf", "Szkc1890.Dbf"}));
+}
+
 TEST_F(StartupTest, AFolderThatTakesNoWritesIsSaidAtTheStart) {
     {
         core::AppState st(msg, clock);

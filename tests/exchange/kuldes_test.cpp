@@ -1,8 +1,10 @@
 // The sending: the count and the two confirmations, the three files in KULD
 // (PDF lists saved to LISTA first), the sent state of the sheets and the
-// period's closing as one unit, the copy with lower-case names; a value that
-// does not convert, each write failing in turn and a kill during the unit
-// leave the tables all old or all new; a failed copy is said as such.
+// period's closing as one unit with the files' names, the copy with
+// lower-case names; a value that does not convert, each write failing in turn
+// and a kill at any operation leave the tables all old or all new, and KULD
+// holds the shipment exactly when the tables record it; a failed or
+// interrupted copy is said as such and leaves nothing that looks whole.
 
 #include "db/tableops.h"
 #include "engine/changeunit.h"
@@ -11,11 +13,14 @@
 #include "exchange/kuldemeny.h"
 #include "exchange/kuldes.h"
 #include "exchange/kuldesell.h"
+#include "exchange/masolas.h"
+#include "register/lapok.h"
 #include "register/registerdata.h"
 #include "ui/folderbrowser.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -166,9 +171,14 @@ TEST(Kuldes, SendsTheFilesRecordsTheSentStateAndCopies) {
     a.msg.answers({true, false});
     Kuldes k(a.state, h);
     ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve) << a.msg.last().toStdString();
-    EXPECT_EQ(a.msg.log(), (std::vector<std::string>{"confirm: Elküldhető 3 db elszámolási lap?",
-                                                     "question: E-jelentést akar küldeni?",
-                                                     "information: Adatküldés befejeződött!"}));
+    // The closing names the folder the files went to.
+    EXPECT_EQ(a.msg.log(), (std::vector<std::string>{
+                               "confirm: Elküldhető 3 db elszámolási lap?",
+                               "question: E-jelentést akar küldeni?",
+                               ("information: Adatküldés befejeződött! Az állományok a(z) " +
+                                floppy.path() + " mappába kerültek.")
+                                   .toStdString()}));
+    EXPECT_EQ(a.msg.statusHistory(0).last(), "Adatküldés befejeződött!");
     EXPECT_EQ(a.msg.statusHistory(0).first(), "Kis türelmet az adatküldés idejére!");
     EXPECT_EQ(bezar, 1);
     // The sheet without an order row was told of before sending.
@@ -321,6 +331,21 @@ TEST(Kuldes, EachWriteFailingInTurnLeavesAllOrNothing) {
         }
         ASSERT_EQ(e, Kuldes::Eredmeny::Hiba) << n;
         EXPECT_GE(ops, n + 1) << "the failure fired";
+        // A file that cannot be written is named as the user knows it, the
+        // reason in words.
+        const QString hiba = a.msg.texts().value(1);
+        if (hiba.startsWith("Hiba az állomány készítésében!")) {
+            EXPECT_TRUE(
+                QRegularExpression(QStringLiteral("^Hiba az állomány készítésében!\rA\\(z\\) "
+                                                  "Szk[abc]1890\\.Dbf nem "
+                                                  "írható a KULD könyvtárba, mert "
+                                                  "megtelt a lemez\\.$"))
+                    .match(hiba)
+                    .hasMatch())
+                << hiba.toStdString();
+        } else {
+            EXPECT_TRUE(hiba.startsWith("Hiba a lefutásban!\r")) << hiba.toStdString();
+        }
         while (a.msg.pendingAnswers() > 0)
             a.msg.question(QStringLiteral("-"));
         a.msg.clear();
@@ -412,10 +437,13 @@ TEST(Kuldes, FailedCopyIsToldAndLeavesNoHalfShipment) {
     engine::testing::setIoHook(nullptr);
     EXPECT_TRUE(fired);
     EXPECT_EQ(e, Kuldes::Eredmeny::MasolasHiba);
-    const QString last = a.msg.last();
+    // The file the user knows and the reason in words, not a temporary name
+    // and the system's English.
     EXPECT_EQ(a.msg.messages().back().kind, ui::MessageKind::Error);
-    EXPECT_TRUE(last.startsWith("A másolás nem sikerült:")) << last.toStdString();
-    EXPECT_TRUE(last.endsWith("\rAz elküldendő adatok a KULD könyvtárban vannak!"));
+    EXPECT_EQ(a.msg.last(), "A másolás nem sikerült: a(z) szkb" + a.intkod +
+                                ".dbf állomány nem írható a(z) " + floppy.path() +
+                                " mappába, mert megtelt a lemez.\rAz elküldendő adatok a KULD "
+                                "könyvtárban vannak!");
     for (const QString& t : a.msg.texts())
         EXPECT_NE(t, "Adatküldés befejeződött!");
     EXPECT_TRUE(QDir(floppy.path()).entryList(QDir::Files).isEmpty());
@@ -451,4 +479,296 @@ TEST(Kuldes, LayoutsFollowTheCurrentPeriod) {
         EXPECT_EQ(C_.size(), c.c + c.rc + 1) << c.p;
         EXPECT_EQ(A.mid(c.a + 27, 9), QByteArray(" 12345675")) << c.p;
     }
+}
+
+namespace {
+
+// The files of a folder's top level, by name.
+std::map<QString, QByteArray> fajlTartalom(const QString& dir) {
+    std::map<QString, QByteArray> m;
+    for (const QString& n : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        m[n] = testsupport::readAll(QDir(dir).filePath(n));
+    return m;
+}
+
+void fajlokVissza(const QString& dir, const std::map<QString, QByteArray>& m) {
+    for (const QString& n : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        if (!m.count(n)) QFile::remove(QDir(dir).filePath(n));
+    for (const auto& [n, b] : m)
+        testsupport::writeAll(QDir(dir).filePath(n), b);
+}
+
+void urit(const QString& dir) {
+    for (const QString& n : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        QFile::remove(QDir(dir).filePath(n));
+}
+
+} // namespace
+
+// A kill at every file operation of a sending and of its copy to a folder,
+// each followed by the start-up: KULD holds the three files exactly when the
+// tables record the sending, and nothing else; the chosen folder holds the
+// whole copy or nothing of it, and a copy cut short is told of at the start.
+TEST(KuldesKill, AKillAtEveryOperationLeavesOnlyWhatTheTablesRecord) {
+    KuldesApp a;
+    negyLap(a);
+    const QString elotte = a.tablak();
+    const QString data = a.state.tables.directory();
+    const QString kuld = a.state.kuldkonyvtar;
+    const QString ik = a.intkod;
+    const QStringList harom{"Szka" + ik + ".Dbf", "Szkb" + ik + ".Dbf", "Szkc" + ik + ".Dbf"};
+    const QStringList masolat{"szka" + ik + ".dbf", "szkb" + ik + ".dbf", "szkc" + ik + ".dbf"};
+    // Header, records and the end byte of each file (see the test above).
+    const std::vector<int> meret{1025 + 2 * 208 + 1, 353 + 6 * 47 + 1, 257 + 4 * 32 + 1};
+    testsupport::TempDir floppy;
+    db::mindzar(a.state.tables);
+    const std::map<QString, QByteArray> eredeti = fajlTartalom(data);
+    int naplo = 0, nemKuldve = 0, masolasElott = 0, masolasKozben = 0;
+    bool vegig = false;
+    long k = 1;
+    for (; !vegig; ++k) {
+        int cso[2];
+        ASSERT_EQ(pipe(cso), 0);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(cso[0]);
+            try {
+                db::mindnyit(a.state.tables);
+                FakeFolders folders;
+                folders.valasz = {true, floppy.path()};
+                // The copy begins: the parent is told.
+                folders.elotte = [&] {
+                    if (write(cso[1], "m", 1) != 1) _exit(4);
+                };
+                exch::KuldesHooks h;
+                h.mappak = &folders;
+                h.problemak = [](const std::vector<exch::Problema>&) { return true; };
+                // Only the sending's operations count; the k-th is the kill.
+                // A kill keeps the page cache: the flushes need not reach
+                // the disk.
+                h.frissit = [k] {
+                    engine::testing::setIoHook([k](engine::testing::IoOp op, long i) {
+                        if (i == k) _exit(9);
+                        return op == engine::testing::IoOp::Sync
+                                   ? engine::testing::IoAction::Skip
+                                   : engine::testing::IoAction::Proceed;
+                    });
+                };
+                a.msg.answers({true, false});
+                Kuldes kd(a.state, h);
+                _exit(kd.kuldClick() == Kuldes::Eredmeny::Elkuldve ? 0 : 3);
+            } catch (...) {
+                _exit(2);
+            }
+        }
+        close(cso[1]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        char c = 0;
+        const bool masolt = read(cso[0], &c, 1) == 1;
+        close(cso[0]);
+        ASSERT_TRUE(WIFEXITED(status));
+        const int code = WEXITSTATUS(status);
+        ASSERT_TRUE(code == 0 || code == 9) << "operation " << k << ": " << code;
+        vegig = code == 0;
+
+        // The start-up: the journal, then the leftovers of KULD and the copy.
+        if (engine::recoverJournal(data)) ++naplo;
+        db::mindnyit(a.state.tables);
+        a.msg.clear();
+        Kuldes::inditaskor(a.state);
+        const bool elkuldve = a.sql1("select count(*) from lap where elkuldve='2016.03'") == "3";
+        if (!elkuldve) {
+            EXPECT_EQ(a.tablak().toStdString(), elotte.toStdString()) << "operation " << k;
+            EXPECT_EQ(a.kuld(), QStringList()) << "operation " << k;
+            EXPECT_FALSE(masolt) << "operation " << k;
+            ++nemKuldve;
+        } else {
+            EXPECT_EQ(a.kuld(), harom) << "operation " << k;
+            for (int i = 0; i < 3 && a.kuld() == harom; ++i)
+                EXPECT_EQ(testsupport::readAll(kuld + harom[i]).size(), meret[size_t(i)])
+                    << "operation " << k;
+        }
+        // The chosen folder: the whole copy, KULD's bytes, or nothing.
+        const QStringList ott = QDir(floppy.path()).entryList(QDir::Files | QDir::Hidden);
+        const bool egesz = ott == masolat;
+        if (egesz) {
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(testsupport::readAll(floppy.file(masolat[i])),
+                          testsupport::readAll(kuld + harom[i]))
+                    << "operation " << k;
+        } else {
+            EXPECT_EQ(ott, QStringList()) << "operation " << k;
+        }
+        // A copy cut short is told of at the start; one that finished is not.
+        if (masolt && !egesz && !vegig) {
+            ++masolasKozben;
+            ASSERT_EQ(a.msg.count(), 1) << "operation " << k;
+            EXPECT_EQ(a.msg.messages().back().kind, ui::MessageKind::Warning);
+            EXPECT_TRUE(a.msg.last().startsWith("Az előző küldemény másolása"))
+                << a.msg.last().toStdString();
+            EXPECT_TRUE(a.msg.last().endsWith("\rAz elküldendő adatok a KULD könyvtárban vannak!"))
+                << a.msg.last().toStdString();
+        } else {
+            EXPECT_TRUE(a.msg.isEmpty()) << "operation " << k << ": " << a.msg.last().toStdString();
+            masolasElott += elkuldve && !masolt;
+        }
+        if (vegig) {
+            EXPECT_TRUE(egesz);
+        }
+        if (HasFailure()) break;
+
+        // Back to the tables before the sending, KULD and the folder empty.
+        db::mindzar(a.state.tables);
+        fajlokVissza(data, eredeti);
+        urit(kuld);
+        urit(floppy.path());
+    }
+    EXPECT_TRUE(vegig);
+    RecordProperty("operations", int(k));
+    RecordProperty("not_sent", nemKuldve);
+    RecordProperty("rolled_back", naplo);
+    RecordProperty("copy_cut", masolasKozben);
+    // The kills really landed in each stretch: before the sending was
+    // recorded (some inside the commit, with its journal there), after it
+    // before the copy, and in the copy itself.
+    EXPECT_GT(nemKuldve, 10);
+    EXPECT_GT(naplo, 3);
+    EXPECT_GT(masolasElott, 0);
+    EXPECT_GT(masolasKozben, 5);
+}
+
+// A marked sheet whose TAJ has no patient: no row in the sheet file, its
+// visits and diagnoses still go; the check before sending said so.
+TEST(Kuldes, SheetWithoutPatientGoesWithoutItsSheetRow) {
+    KuldesApp a;
+    a.lap("2016.03", "00001", "", {{"SZVIZ", 2}});
+    a.lap("2016.03", "00002", "", {{"SZVIZ", 2}, {"TAJ", "111111110"}, {"BNOELL", "Z742"}},
+          /*elrend=*/true, /*beteg=*/false);
+    a.visits("2016.03", "00001", "", 2, 1, 2);
+    a.visits("2016.03", "00002", "", 2, 1, 2);
+    std::vector<exch::Problema> listed;
+    exch::KuldesHooks h;
+    h.problemak = [&](const std::vector<exch::Problema>& p) {
+        listed = p;
+        return true;
+    };
+    a.msg.answers({true, false});
+    Kuldes k(a.state, h);
+    ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve) << a.msg.last().toStdString();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0], (exch::Problema{"00002", "", "2016.03",
+                                         "A(z) „111111110” TAJ számú beteg nincs a betegek "
+                                         "között: a lap a lapállományból kimarad, a vizitjei és "
+                                         "diagnózisai elmennek."}));
+    const QString dir = a.state.kuldkonyvtar;
+    const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
+    const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
+    const QByteArray C = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+    ASSERT_EQ(A.size(), 1025 + 208 + 1);
+    EXPECT_EQ(A.mid(1025 + 14, 5), QByteArray("    1"));
+    ASSERT_EQ(B.size(), 353 + 4 * 47 + 1);
+    EXPECT_EQ(B.mid(353 + 2 * 47 + 14, 5), QByteArray("    2"));
+    EXPECT_EQ(B.mid(353 + 3 * 47 + 14, 5), QByteArray("    2"));
+    // 00001: BNOFO; 00002: BNOFO (kind 3) and BNOELL (kind 6).
+    ASSERT_EQ(C.size(), 257 + 3 * 32 + 1);
+    EXPECT_EQ(C.mid(257 + 32 + 14, 5), QByteArray("    2"));
+    EXPECT_EQ(C.mid(257 + 2 * 32 + 14, 5), QByteArray("    2"));
+    EXPECT_EQ(C.mid(257 + 2 * 32 + 26, 6), QByteArray("6Z742 "));
+    // Sent all the same.
+    EXPECT_EQ(a.sql1("select elkuldve from lap where sorsz='00002'"), "2016.03");
+}
+
+// The count asks about every sheet with a mark of any kind; the files and
+// the sent state take only the sheets marked "*". The period's closing
+// records the count asked about.
+TEST(Kuldes, CountTakesEveryMarkTheFilesOnlyTheStar) {
+    KuldesApp a;
+    a.lap("2016.03", "00001", "", {{"SZVIZ", 1}});
+    a.lap("2016.03", "00002", "", {{"SZVIZ", 1}, {"JELOLES", "X"}});
+    a.lap("2016.03", "00003", "", {{"SZVIZ", 1}, {"JELOLES", QVariant()}});
+    a.visits("2016.03", "00001", "", 2, 1, 1);
+    a.visits("2016.03", "00002", "", 2, 1, 1);
+    a.visits("2016.03", "00003", "", 2, 1, 1);
+    a.msg.answers({true, false});
+    Kuldes k(a.state, {});
+    ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve);
+    EXPECT_EQ(a.msg.texts().first(), "Elküldhető 2 db elszámolási lap?");
+    const QString dir = a.state.kuldkonyvtar;
+    const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
+    const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
+    const QByteArray C = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+    ASSERT_EQ(A.size(), 1025 + 208 + 1);
+    EXPECT_EQ(A.mid(1025 + 14, 5), QByteArray("    1"));
+    EXPECT_EQ(B.size(), 353 + 47 + 1);
+    EXPECT_EQ(C.size(), 257 + 32 + 1);
+    EXPECT_EQ(a.sql1("select group_concat(sorsz || ':' || ifnull(jeloles,'-') || ':' || "
+                     "ifnull(elkuldve,'-'), ' ') from (select * from lap order by sorsz)"),
+              "00001:-:2016.03 00002:X:- 00003:-:-");
+    EXPECT_EQ(a.sql1("select lapoksz from zaras where idoszak='2016.03'"), "2");
+}
+
+// After a sending the send-selection list of the same period: the sheets
+// sent in P are there again without marks, beside the unsent ones of the
+// last four months and the changed ones; the sheets sent in another period
+// and those older than four months are not.
+TEST(Kuldes, SendSelectionListAfterASending) {
+    KuldesApp a;
+    a.lap("2016.03", "00001", "", {{"SZVIZ", 1}});
+    a.lap("2015.11", "00002", "", {{"SZVIZ", 1}});
+    a.lap("2016.02", "00004", "", {{"SZVIZ", 1}, {"JELOLES", QVariant()}, {"ELKULDVE", "2016.02"}});
+    a.lap("2014.05", "00005", "",
+          {{"SZVIZ", 1}, {"JELOLES", QVariant()}, {"ELKULDVE", "YY"}, {"MODTIPUS", "K"}});
+    a.lap("2016.03", "00006", "", {{"SZVIZ", 1}, {"JELOLES", QVariant()}});
+    a.lap("2015.10", "00007", "", {{"SZVIZ", 1}, {"JELOLES", QVariant()}});
+    for (const char* s : {"00001", "00002", "00004", "00005", "00006", "00007"}) {
+        const QString p = a.sql1("select idoszak from lap where sorsz=?", {QString(s)});
+        a.visits(p, s, "", 2, 1, 1);
+    }
+    a.msg.answers({true, false});
+    Kuldes k(a.state, {});
+    ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve);
+
+    reg::Lapok lapok(a.state);
+    ASSERT_TRUE(lapok.kuldesMod());
+    engine::Table& lap = lapok.lap();
+    QStringList sorok;
+    for (lap.first(); !lap.eof(); lap.next())
+        sorok << lap.text("IDOSZAK") + " " + lap.text("SORSZ") + " " +
+                     lap.text("JELOLES").trimmed() + "|" + lap.text("ELKULDVE").trimmed() + "|" +
+                     lap.text("MODTIPUS").trimmed();
+    sorok.sort();
+    lapok.bezaras();
+    EXPECT_EQ(sorok, (QStringList{"2014.05 00005 |YY|K", "2015.11 00002 |2016.03|P",
+                                  "2016.03 00001 |2016.03|", "2016.03 00006 ||"}));
+}
+
+// The check before sending: a TAJ whose check digit is wrong is told of when
+// it goes into the sheet file as a TAJ (not for a sheet without one, nor for
+// a substitute identifier); a TAJ with no patient is told of too.
+TEST(KuldesEllenorzes, CheckDigitAndMissingPatient) {
+    KuldesApp a;
+    const std::vector<std::pair<const char*, const char*>> lapok = {
+        {"123456789", "1"},  // wrong check digit
+        {"123456789", "0"},  // no TAJ in the file
+        {"950000001", ""},   // a substitute identifier
+        {"123456789", ""},   // wrong, kind not given
+        {"123456788", "1"}}; // right
+    for (int i = 0; i < int(lapok.size()); ++i)
+        a.lap("2016.03", QStringLiteral("0000%1").arg(i + 1), "",
+              {{"TAJ", lapok[size_t(i)].first}, {"AZTIP", lapok[size_t(i)].second}});
+    a.lap("2016.03", "00006", "", {{"TAJ", "111111110"}, {"AZTIP", "1"}}, true, /*beteg=*/false);
+    const std::vector<exch::Problema> p =
+        exch::kuldesEllenorzes(a.state.tables.dbo, core::Idoszak(2016, 3));
+    const QString jegy = "A(z) „123456789” TAJ szám ellenőrző jegye hibás.";
+    EXPECT_EQ(p, (std::vector<exch::Problema>{
+                     {"00001", "", "2016.03", jegy},
+                     {"00004", "", "2016.03", jegy},
+                     {"00006", "", "2016.03",
+                      "A(z) „111111110” TAJ számú beteg nincs a betegek között: a lap a "
+                      "lapállományból kimarad, a vizitjei és diagnózisai elmennek."}}));
+    // As printed.
+    EXPECT_EQ(exch::problemaSzoveg(p, core::Idoszak(2016, 3)).split('\n').value(2),
+              "00001 (2016.03): " + jegy);
 }
