@@ -8,6 +8,7 @@
 #include "exchange/teljesadat.h"
 #include "ui/folderbrowserdialog.h"
 #include "ui/messages.h"
+#include "ui/screenfit.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -27,6 +28,8 @@ BeolvasasWindow::BeolvasasWindow(const QStringList& stages, QWidget* parent)
         box->addWidget(l);
         labels_.push_back(l);
     }
+    // As wide as its caption, which the window manager would cut otherwise.
+    setMinimumWidth(ui::titleWidth(this));
 }
 
 void BeolvasasWindow::stage(const QString& name) {

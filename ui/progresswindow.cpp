@@ -1,6 +1,7 @@
 #include "ui/progresswindow.h"
 
 #include "ui/numberformat.h"
+#include "ui/screenfit.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -36,6 +37,7 @@ ProgressWindow::ProgressWindow(const QString& title, const QString& note, QWidge
     box->addWidget(text_);
     box->addWidget(bar_);
     box->addWidget(count_);
+    setMinimumWidth(ui::titleWidth(this));
 }
 
 void ProgressWindow::report(const QString& text, qint64 done, qint64 total) {
