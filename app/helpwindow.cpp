@@ -1,6 +1,7 @@
 #include "app/helpwindow.h"
 
 #include "app/programinfo.h"
+#include "ui/screenfit.h"
 
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -55,8 +56,7 @@ void HelpWindow::showEvent(QShowEvent* event) {
     // Over the middle of the main window, the first time it opens.
     if (!placed_ && parentWidget()) {
         placed_ = true;
-        const QRect main = parentWidget()->frameGeometry();
-        move(main.center() - QPoint(width() / 2, height() / 2));
+        ui::centerWindow(this, parentWidget());
     }
     QWidget::showEvent(event);
 }

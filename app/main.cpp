@@ -2,6 +2,7 @@
 // and the main window; the start-up sequence (login, period, tables, folders)
 // runs before the main window is shown and may end the program first.
 
+#include "app/ejelentes.h"
 #include "app/mainwindow.h"
 #include "app/programicon.h"
 #include "app/programinfo.h"
@@ -12,9 +13,8 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/heap.h"
-#include "exchange/tszweb.h"
-#include "exchange/tszwebwindow.h"
 #include "ui/qtmessages.h"
+#include "ui/qttranslations.h"
 #include "ui/windowconventions.h"
 
 #include <QApplication>
@@ -23,13 +23,16 @@
 
 int main(int argc, char* argv[]) {
     engine::keepFreedMemory();
-    // The e-report window's embedded browser shares the GL contexts.
+    // The e-report window's embedded browser shares the GL contexts (set
+    // also in a build without it: harmless).
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     // No display name: the platform would append it to every caption.
     QApplication::setApplicationName(app::programTitle());
     QApplication::setApplicationVersion(app::programVersion());
     QApplication::setWindowIcon(app::programIcon());
+    // Qt's own dialogs and buttons in Hungarian.
+    ui::loadQtTranslations(QCoreApplication::applicationDirPath());
     // Enter on buttons, Shift+F10, the keyboard handed back, windows fitted.
     ui::WindowConventions conventions;
 
@@ -47,10 +50,7 @@ int main(int argc, char* argv[]) {
         window = std::make_unique<app::MainWindow>(state);
         app::MainWindow* w = window.get();
         msg.setStatusSink([w](int panel, const QString& text) { w->setStatusText(panel, text); });
-        w->setEjelentes([&state](QWidget* parent) {
-            exch::TszwebWindow web(exch::portalCim(state.programDir), state.kuldkonyvtar, parent);
-            web.exec();
-        });
+        w->setEjelentes(app::ejelentesAblak(state));
 
         // The start-up's dialogs and boxes come before the main window is on
         // the screen: they stand alone in the middle of the screen.

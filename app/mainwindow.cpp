@@ -504,7 +504,7 @@ void MainWindow::Nvjegy1Click() {
 
 void MainWindow::tvonalak1Click() {
     PathsWindow paths(this);
-    paths.setText(pathsText(st_));
+    paths.setRows(pathRows(st_));
     paths.exec();
 }
 

@@ -19,14 +19,21 @@ QString shown(const QString& path) {
 
 } // namespace
 
+std::vector<PathRow> pathRows(const core::AppState& st) {
+    return {{QStringLiteral("A program helye:"), shown(st.munkakonyvtar)},
+            {QStringLiteral("Az adatállományok helye:"), shown(st.datakonyvtar)},
+            {QStringLiteral("A listák helye:"), shown(st.listakonyvtar)},
+            {QStringLiteral("Az adatküldés helye:"),
+             shown(st.munkakonyvtar + QStringLiteral("/KULD"))},
+            {},
+            {QStringLiteral("Alapdíj:"), QString::number(st.alapdij) + QStringLiteral(" Ft")}};
+}
+
 QString pathsText(const core::AppState& st) {
-    return line(QStringLiteral("A program helye: "), shown(st.munkakonyvtar)) +
-           line(QStringLiteral("Az adatállományok helye: "), shown(st.datakonyvtar)) +
-           line(QStringLiteral("A listák helye: "), shown(st.listakonyvtar)) +
-           line(QStringLiteral("Az adatküldés helye: "),
-                shown(st.munkakonyvtar + QStringLiteral("/KULD"))) +
-           QLatin1Char('\n') +
-           line(QStringLiteral("Alapdíj: "), QString::number(st.alapdij) + QStringLiteral(" Ft"));
+    QString out;
+    for (const PathRow& r : pathRows(st))
+        out += r.label.isEmpty() ? QStringLiteral("\n") : line(r.label + QLatin1Char(' '), r.value);
+    return out;
 }
 
 } // namespace app

@@ -1,8 +1,9 @@
 #include "app/pathswindow.h"
 
 #include "app/programinfo.h"
+#include "core/kozos.h"
 
-#include <QFontDatabase>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,14 +18,8 @@ PathsWindow::PathsWindow(QWidget* parent)
     setWindowTitle(programTitle() + QStringLiteral(" elérhetőségei"));
     setModal(true);
 
-    L1 = new QLabel(this);
-    L1->setObjectName(QStringLiteral("L1"));
-    // The labels are padded with blanks, so the paths line up only in a
-    // fixed-pitch font.
-    L1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    L1->setTextFormat(Qt::PlainText);
-    L1->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    L1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid_ = new QGridLayout;
+    grid_->setHorizontalSpacing(16);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -37,18 +32,57 @@ PathsWindow::PathsWindow(QWidget* parent)
     buttons->addStretch(1);
 
     auto* outer = new QVBoxLayout(this);
-    outer->addWidget(L1, 1);
+    outer->addLayout(grid_, 1);
     outer->addLayout(buttons);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void PathsWindow::setText(const QString& text) {
-    // The last line's break would only leave an empty line at the bottom.
-    L1->setText(text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text);
+void PathsWindow::setRows(const std::vector<PathRow>& rows) {
+    for (QLabel* l : labels_)
+        delete l;
+    for (QLabel* l : values_)
+        delete l;
+    labels_.clear();
+    values_.clear();
+    rows_ = rows;
+    for (int i = 0; i < int(rows.size()); ++i) {
+        const PathRow& r = rows[size_t(i)];
+        if (r.label.isEmpty()) {
+            grid_->setRowMinimumHeight(i, fontMetrics().height());
+            labels_.push_back(nullptr);
+            values_.push_back(nullptr);
+            continue;
+        }
+        auto* label = new QLabel(r.label, this);
+        label->setObjectName(QStringLiteral("cimke%1").arg(i));
+        auto* value = new QLabel(r.value, this);
+        value->setObjectName(QStringLiteral("ertek%1").arg(i));
+        value->setTextFormat(Qt::PlainText);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        value->setAccessibleName(r.label);
+        label->setBuddy(value);
+        grid_->addWidget(label, i, 0, Qt::AlignLeft | Qt::AlignTop);
+        grid_->addWidget(value, i, 1, Qt::AlignLeft | Qt::AlignTop);
+        labels_.push_back(label);
+        values_.push_back(value);
+    }
 }
 
 QString PathsWindow::text() const {
-    return L1->text();
+    QStringList lines;
+    for (const PathRow& r : rows_)
+        lines << (r.label.isEmpty() ? QString()
+                                    : kozos::jobbtolt(r.label + QLatin1Char(' '), 30, QString()) +
+                                          r.value);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QLabel* PathsWindow::labelAt(int i) const {
+    return i >= 0 && i < int(labels_.size()) ? labels_[size_t(i)] : nullptr;
+}
+
+QLabel* PathsWindow::valueAt(int i) const {
+    return i >= 0 && i < int(values_.size()) ? values_[size_t(i)] : nullptr;
 }
 
 } // namespace app

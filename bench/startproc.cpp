@@ -8,6 +8,7 @@
 // Usage: szstartproc FOLDER   (a program folder whose DATA holds the tables;
 // the working folders are made in the current directory)
 
+#include "app/ejelentes.h"
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
@@ -15,8 +16,6 @@
 #include "core/clock.h"
 #include "engine/dbffile.h"
 #include "engine/heap.h"
-#include "exchange/tszweb.h"
-#include "exchange/tszwebwindow.h"
 #include "ui/scriptedmessages.h"
 #include "ui/windowconventions.h"
 
@@ -47,10 +46,7 @@ int main(int argc, char* argv[]) {
     auto window = std::make_unique<app::MainWindow>(state);
     // The e-report window as the program wires it, so that the same libraries
     // are loaded at the start.
-    window->setEjelentes([&state](QWidget* parent) {
-        exch::TszwebWindow web(exch::portalCim(state.programDir), state.kuldkonyvtar, parent);
-        web.exec();
-    });
+    window->setEjelentes(app::ejelentesAblak(state));
     bench::ScriptedDialogs dialogs;
     app::Startup startup(state, dialogs);
     if (startup.run(QString::fromLocal8Bit(argv[1])) == app::Startup::Outcome::EndProgram) {

@@ -8,6 +8,7 @@
 #include "exchange/teljesadat.h"
 #include "ui/folderbrowserdialog.h"
 #include "ui/messages.h"
+#include "ui/screenfit.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -35,6 +36,8 @@ BeolvasasWindow::BeolvasasWindow(const QStringList& stages, QWidget* parent)
     cancel_->setEnabled(false);
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
     box->addWidget(cancel_, 0, Qt::AlignRight);
+    // As wide as its caption, which the window manager would cut otherwise.
+    setMinimumWidth(ui::titleWidth(this));
 }
 
 void BeolvasasWindow::begin(const QString&) {

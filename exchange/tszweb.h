@@ -25,5 +25,35 @@ QUrl portalCim(const QString& programDir);
 // KULD folder, where the three files of the shipment are, whatever the
 // field chose before.
 QString feltoltesMappa(const QString& kuldDir, const QStringList& korabbanValasztott = {});
+// Whether the embedded browser can start here. Qt WebEngine ends the whole
+// process when it cannot start (as root with its sandbox on, or without its
+// helper process), so the program decides before it makes any part of it.
+struct BongeszoKornyezet {
+    bool beepitve = false;       // the program was built with the embedded browser
+    bool rendszergazda = false;  // the program runs as root
+    bool homokozoNelkul = false; // the browser's sandbox is switched off (its own settings)
+    bool segedfolyamat = true;   // the browser's helper process is installed
+
+    // This machine and process: `beepitve` as built, the arguments the
+    // program was started with.
+    static BongeszoKornyezet ezAGep(bool beepitve, const QStringList& arguments);
+};
+
+// Empty when the embedded browser can start; else why it cannot, a
+// Hungarian sentence for the user.
+QString bongeszoAkadaly(const BongeszoKornyezet& k);
+
+// The shipment files of the KULD folder that the user uploads (the sheet,
+// visit and diagnosis files, "Szka...", "Szkb...", "Szkc..." + ".dbf" in any
+// case), in that order.
+QStringList kuldFajlok(const QString& kuldDir);
+
+// The page the e-report window shows when the portal cannot be reached:
+// what happened and where the files to upload are, in Hungarian (HTML).
+QString elerhetetlenOldal(const QUrl& portal, const QString& kuldDir);
+
+// The same folder and files as plain lines for the window that stands in for
+// the embedded browser: "A KULD mappa: <folder>" and one line per file.
+QString kuldSzoveg(const QString& kuldDir);
 
 } // namespace exch

@@ -3,10 +3,15 @@
 // honlapjára". Maximized, minimize and close only, one embedded browser WB1
 // filling it, which opens the fund's e-report portal when the window is shown
 // in mode "E". The user uploads the three files of KULD through the page; a
-// file-upload field offers the KULD folder first.
+// file-upload field offers the KULD folder first. The window opens in front
+// of the register with the keyboard, and Esc closes it. When the portal
+// cannot be reached (no network), a Hungarian page says so and names the
+// KULD folder and its files, instead of the browser's own error page.
 //
 // Built into its own library (szweb) so that only the program and this
-// window's test link Qt WebEngine.
+// window's test link Qt WebEngine; a build without it (SZ_WEBENGINE off)
+// and a machine where it cannot start use exch::TszwebKulsoWindow
+// (exchange/tszwebkulsowindow.h), which also makes the choice.
 
 #include <QDialog>
 #include <QStringList>
@@ -35,8 +40,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void toFront();
+
     QWebEngineView* view_ = nullptr;
     QUrl portal_;
+    QString kuldDir_;
     QString mode_ = QStringLiteral("E");
     bool navigated_ = false;
 };

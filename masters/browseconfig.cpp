@@ -26,6 +26,7 @@ BrowseConfig apolPanel(db::TableSet& t) {
     c.name = QStringLiteral("TApolkep");
     c.table = &t.apol;
     c.gridName = QStringLiteral("DBGApol");
+    c.gridTitle = QStringLiteral("Szakápolók");
     c.gridHint = QStringLiteral("Szakápolói adatok megjelenítése");
     c.panelHint = QStringLiteral("Ápolói adatok");
     c.columns = {col(QStringLiteral("TAJ szám"), QStringLiteral("APTAJ")),
@@ -39,6 +40,7 @@ BrowseConfig orvosPanel(db::TableSet& t) {
     c.name = QStringLiteral("TOrvoskep");
     c.table = &t.orvos;
     c.gridName = QStringLiteral("DBGOrvos");
+    c.gridTitle = QStringLiteral("Orvosok");
     c.gridHint = QStringLiteral("Orvos adatok megjelenítése");
     c.panelHint = QStringLiteral("Orvos adatai");
     c.columns = {col(QStringLiteral("Pecsétszám"), QStringLiteral("ORVOSKOD")),
@@ -52,6 +54,7 @@ BrowseConfig betegPanel(db::TableSet& t) {
     c.name = QStringLiteral("TBetegkep");
     c.table = &t.beteg;
     c.gridName = QStringLiteral("DBGBeteg");
+    c.gridTitle = QStringLiteral("Betegek");
     c.gridHint = QStringLiteral("Beteg adatok megjelenítése");
     c.panelHint = QStringLiteral("Beteg adatai");
     c.columns = {col(QStringLiteral("TAJ szám"), QStringLiteral("TAJ")),
@@ -67,6 +70,7 @@ BrowseConfig telepPanel(db::TableSet& t) {
     c.name = QStringLiteral("TTelepkep");
     c.table = &t.telep;
     c.gridName = QStringLiteral("DBGTelep");
+    c.gridTitle = QStringLiteral("Települések");
     c.columns = {col(QStringLiteral("Kód"), QStringLiteral("KOZIGKOD")),
                  col(QStringLiteral("Megnevezés"), QStringLiteral("HELYNEV"))};
     c.searchTags = {{0, QStringLiteral("TEL1")}, {1, QStringLiteral("TEL2")}};
@@ -78,6 +82,7 @@ BrowseConfig bnoPanel(db::TableSet& t) {
     c.name = QStringLiteral("TBNOkep");
     c.table = &t.bno;
     c.gridName = QStringLiteral("DBGbno");
+    c.gridTitle = QStringLiteral("BNO kódok");
     c.gridHint = QStringLiteral("BNO kódok megjelenítése");
     c.panelHint = QStringLiteral("BNO törzs megjelenítés");
     c.columns = {col(QStringLiteral("BNO kód"), QStringLiteral("KOD10")),
@@ -91,10 +96,13 @@ BrowseConfig lapPanel(db::TableSet& t) {
     c.name = QStringLiteral("TLapkep");
     c.table = &t.lap;
     c.gridName = QStringLiteral("DBGlap");
+    c.gridTitle = QStringLiteral("Elszámolási lapok");
     // Columns without a title of their own show the field's name.
     BrowseColumn bnev = col(QStringLiteral("bnev"), QString());
     bnev.value = patientNameLookup(t.beteg);
     bnev.chars = 25; // BETEG.NEV
+    BrowseColumn fizetve = col(QStringLiteral("Fizetve"), QStringLiteral("ALLAPOT"));
+    fizetve.shown = fizetveJel;
     c.columns = {
         col(QStringLiteral("Sorszám"), QStringLiteral("SORSZ"), Qt::AlignRight | Qt::AlignVCenter),
         col(QStringLiteral("RESZ"), QStringLiteral("RESZ")),
@@ -103,7 +111,7 @@ BrowseConfig lapPanel(db::TableSet& t) {
         col(QStringLiteral("IDOSZAK"), QStringLiteral("IDOSZAK")),
         col(QStringLiteral("Vizitszám"), QStringLiteral("SZVIZ")),
         col(QStringLiteral("Elküldve"), QStringLiteral("ELKULDVE")),
-        col(QStringLiteral("Fizetve"), QStringLiteral("ALLAPOT")),
+        fizetve,
         col(QStringLiteral("Jel"), QStringLiteral("JELOLES")),
         col(QStringLiteral("Korr."), QStringLiteral("MODTIPUS"))};
     c.searchTags = {{0, QStringLiteral("LAP1")}, {2, QStringLiteral("LAP2")}};
@@ -111,11 +119,16 @@ BrowseConfig lapPanel(db::TableSet& t) {
     return c;
 }
 
+QString fizetveJel(const QString& allapot) {
+    return allapot == QStringLiteral("\u0171") ? QStringLiteral("\u221A") : allapot;
+}
+
 BrowseConfig maradvPanel(db::TableSet& t) {
     BrowseConfig c;
     c.name = QStringLiteral("Tmaradkep");
     c.table = &t.maradv;
     c.gridName = QStringLiteral("DBGmarad");
+    c.gridTitle = QStringLiteral("Maradványok");
     c.gridHint = QStringLiteral("Maradványok megjelenítése");
     c.columns = {col(QStringLiteral("Időszak"), QStringLiteral("MIDOSZAK"), Qt::AlignCenter),
                  col(QStringLiteral("Ft"), QStringLiteral("FT"))};

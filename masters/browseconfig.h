@@ -36,12 +36,15 @@ struct BrowseColumn {
     // The characters a computed column needs (a field column takes its
     // field's width).
     int chars = 0;
+    // What a field column shows for the field's text (not set: the text).
+    std::function<QString(const QString&)> shown;
 };
 
 struct BrowseConfig {
     QString name;                   // "TBetegkep"
     engine::Table* table = nullptr; // one of the main window's table objects
     QString gridName;               // "DBGBeteg"
+    QString gridTitle;              // what the grid lists, its accessible name: "Betegek"
     QString gridHint;               // hint of the grid; may be empty
     QString panelHint;              // hint of the panel; may be empty
     std::vector<BrowseColumn> columns;
@@ -63,6 +66,12 @@ BrowseConfig betegPanel(db::TableSet& t);  // TBetegkep
 BrowseConfig telepPanel(db::TableSet& t);  // TTelepkep
 BrowseConfig bnoPanel(db::TableSet& t);    // TBNOkep
 BrowseConfig lapPanel(db::TableSet& t);    // TLapkep
+
+// The payment state as the sheet list shows it: the county office's "fully
+// accounted" state, the character with code 251 (stored as "ű" in code page
+// 852), as the check mark "√" the old program's font drew for it; any other
+// state as it is stored.
+QString fizetveJel(const QString& allapot);
 BrowseConfig maradvPanel(db::TableSet& t); // Tmaradkep (no type-ahead search)
 
 // A computed column value: the name of the patient whose TAJ number the

@@ -141,6 +141,7 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
 
     grid_ = new QTableView(this);
     grid_->setObjectName(config_.gridName);
+    grid_->setAccessibleName(config_.gridTitle.isEmpty() ? config_.gridHint : config_.gridTitle);
     if (!config_.gridHint.isEmpty()) {
         grid_->setToolTip(config_.gridHint);
         grid_->setStatusTip(config_.gridHint);

@@ -6,6 +6,7 @@
 #include "masters/tablemodel.h"
 #include "ui/fieldbinder.h"
 #include "ui/screenfit.h"
+#include "ui/valuefield.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -103,7 +104,7 @@ RecordFields::RecordFields(const QString& title, engine::Table& table, const std
             }
             auto* e = new QLineEdit(this);
             e->setObjectName(item.field);
-            e->setReadOnly(true);
+            ui::markValueField(e);
             e->setFixedWidth(digit * (item.width + 1) + 12);
             if (!item.label.isEmpty()) line->addWidget(form::label(this, QString(), item.label, e));
             // The field's own label, or the row's ("Dolgozó TAJ száma és neve").
@@ -171,6 +172,7 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
     }
     DBGszer = new QTableView(szerzkep1);
     DBGszer->setObjectName(QStringLiteral("DBGszer"));
+    DBGszer->setAccessibleName(QStringLiteral("Szerződések"));
     std::vector<BrowseColumn> cols = {
         column(QStringLiteral("Szerz.kezdete"), QStringLiteral("SZKEZD")),
         column(QStringLiteral("Szerz.vége"), QStringLiteral("SZVEG")),

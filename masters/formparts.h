@@ -4,6 +4,7 @@
 // pickers, and the Enter test. Header-only and internal to masters/.
 
 #include "ui/hints.h"
+#include "ui/screenfit.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -50,7 +51,7 @@ inline bool isEnter(const QKeyEvent* k) {
 // Where a maintenance window opened from the menu stands: 50 pixels below
 // and 10 to the right of the main window's top left corner.
 inline void placeBelowMain(QWidget* w, const QWidget* mainWindow) {
-    if (mainWindow) w->move(mainWindow->frameGeometry().topLeft() + QPoint(10, 50));
+    if (mainWindow) ui::placeWindow(w, mainWindow->frameGeometry().topLeft() + QPoint(10, 50));
 }
 
 // Where a picker stands beside the window that opened it: its top at the
@@ -59,8 +60,12 @@ inline void placeBelowMain(QWidget* w, const QWidget* mainWindow) {
 inline void placeRightAligned(QWidget* w, const QWidget* caller, int num, int den, int extra = 0) {
     if (!caller) return;
     const QRect c = caller->frameGeometry();
-    const QSize own = w->frameGeometry().size().expandedTo(w->sizeHint());
-    w->move(c.left() + c.width() - own.width(), c.top() + c.height() * num / den + extra);
+    const QSize own = w->size().expandedTo(w->sizeHint());
+    const QMargins frame = ui::frameExtents(w);
+    ui::placeWindow(w,
+                    QPoint(c.left() + c.width() - own.width() - frame.left() - frame.right(),
+                           c.top() + c.height() * num / den + extra),
+                    own);
 }
 
 } // namespace masters::form

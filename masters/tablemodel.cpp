@@ -170,7 +170,8 @@ QString TableModel::cellText(int row, int column) const {
     if (c.value) return c.value(table_, recno);
     const int fi = fieldIndex_[size_t(column)];
     if (fi < 0 || fi >= int(table_.fields().size())) return {};
-    return table_.record(recno).text(fi);
+    const QString text = table_.record(recno).text(fi);
+    return c.shown ? c.shown(text) : text;
 }
 
 } // namespace masters

@@ -23,6 +23,7 @@ ValaszDialog::ValaszDialog(const QString& mode, const QString& period, QWidget* 
 
     LB = new QListWidget(this);
     LB->setObjectName(QStringLiteral("LB"));
+    LB->setAccessibleName(QStringLiteral("Választható kódok"));
     LB->setSelectionMode(QAbstractItemView::SingleSelection);
     LB->setMinimumSize(360, 320);
     BB1 = form::button(this, "BB1", QStringLiteral("Választ"),

@@ -4,6 +4,8 @@
 #include "register/megtekintes.h"
 #include "sheet/lapujwindow.h"
 
+#include "ui/valuefield.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
@@ -75,7 +77,7 @@ QLineEdit* LapfelWindow::addField(QGridLayout* grid, int row, int col, const QSt
                                   const QString& name, int chars) {
     auto* e = new QLineEdit;
     e->setObjectName(name);
-    e->setReadOnly(true);
+    ui::markValueField(e);
     e->setMaxLength(std::max(chars, 1));
     e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) *
                        std::min(chars + 2, 40));
@@ -136,7 +138,7 @@ LapfelWindow::LapfelWindow(QWidget* parent) : QDialog(parent) {
                 auto* e = new QLineEdit;
                 const QString name = QLatin1String(names[h]) + QString::number(n);
                 e->setObjectName(name);
-                e->setReadOnly(true);
+                ui::markValueField(e);
                 e->setMaximumWidth(
                     e->fontMetrics().horizontalAdvance(QStringLiteral("0000.00.00")) + 12);
                 if (h == 2) e->setAlignment(Qt::AlignRight);
@@ -190,7 +192,7 @@ void LapfelWindow::mutat(const LapfelModel& m) {
         else if (name == QLatin1String("bno5"))
             text = m.bnoellNev;
         it.value()->setText(text);
-        it.value()->setReadOnly(true);
+        ui::markValueField(it.value());
     }
     neme_->setCurrentIndex(m.neme);
     tpotl_->setCurrentIndex(m.tpotl);

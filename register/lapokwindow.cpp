@@ -12,6 +12,7 @@
 #include "sheet/lezaridodialog.h"
 #include "ui/hints.h"
 #include "ui/valuefield.h"
+#include "ui/screenfit.h"
 
 #include <QAction>
 #include <QBrush>
@@ -468,7 +469,7 @@ void LapokWindow::kilepClick() {
 
 void LapokWindow::showEvent(QShowEvent* event) {
     // FormActivate: 50 pixels below and 10 right of the main window's corner.
-    if (main_) move(main_->frameGeometry().topLeft() + QPoint(10, 50));
+    if (main_) ui::placeWindow(this, main_->frameGeometry().topLeft() + QPoint(10, 50));
     keret->setVisible(logic_.figures().keret);
     QDialog::showEvent(event);
 }

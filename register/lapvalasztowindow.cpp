@@ -4,6 +4,7 @@
 #include "masters/browseconfig.h"
 #include "masters/browsepanel.h"
 #include "masters/tablemodel.h"
+#include "ui/screenfit.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -95,13 +96,8 @@ int LapValasztoWindow::exec(const QString& felirat) {
 
 void LapValasztoWindow::showEvent(QShowEvent* event) {
     if (register_) {
-        QPoint at = register_->frameGeometry().topLeft() + QPoint(10, 60);
-        if (const QScreen* s = register_->screen()) {
-            const QRect r = s->availableGeometry();
-            at.setX(std::clamp(at.x(), r.left(), std::max(r.left(), r.right() - width())));
-            at.setY(std::clamp(at.y(), r.top(), std::max(r.top(), r.bottom() - height())));
-        }
-        move(at);
+        // Fitted by its frame to the screen.
+        ui::placeWindow(this, register_->frameGeometry().topLeft() + QPoint(10, 60));
     }
     QDialog::showEvent(event);
 }

@@ -4,6 +4,7 @@
 #include "reports/renderer.h"
 #include "reports/sheetprint.h"
 #include "ui/messages.h"
+#include "ui/screenfit.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -38,7 +39,7 @@ ReportPreviewDialog::ReportPreviewDialog(PageModel model, ui::Messages& msg,
     } else {
         addAction(pdfAction_);
     }
-    resize(900, 700);
+    ui::centerWindow(this, parent, QSize(900, 700));
 }
 
 void ReportPreviewDialog::setModel(PageModel model) {

@@ -10,6 +10,7 @@
 #include "ui/fieldbinder.h"
 #include "ui/fieldrule.h"
 #include "ui/valuefield.h"
+#include "ui/screenfit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -842,7 +843,7 @@ void LapujWindow::dayDoubleClick(DayField kind, int day) {
 void LapujWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         // FormActivate.
-        if (anchor_) move(anchor_->frameGeometry().topLeft() + QPoint(10, 50));
+        if (anchor_) ui::placeWindow(this, anchor_->frameGeometry().topLeft() + QPoint(10, 50));
         P1->setVisible(check_.p1Lathato());
         const QString first = check_.elsoFokusz();
         if (!first.isEmpty()) fields_->focusField(first);

@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "sheet/lapcheck.h"
 #include "ui/fieldbinder.h"
+#include "ui/screenfit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -79,13 +80,8 @@ void LezaridoDialog::Button1Click() {
 void LezaridoDialog::showEvent(QShowEvent* event) {
     if (register_) {
         const QRect g = register_->frameGeometry();
-        QPoint at(g.left() + g.width(), g.top() + g.height() / 2);
-        if (const QScreen* s = register_->screen()) {
-            const QRect r = s->availableGeometry();
-            at.setX(std::clamp(at.x(), r.left(), std::max(r.left(), r.right() - width())));
-            at.setY(std::clamp(at.y(), r.top(), std::max(r.top(), r.bottom() - height())));
-        }
-        move(at);
+        // Fitted by its frame to the screen.
+        ui::placeWindow(this, QPoint(g.left() + g.width(), g.top() + g.height() / 2));
     }
     QDialog::showEvent(event);
 }

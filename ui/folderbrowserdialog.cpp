@@ -2,10 +2,12 @@
 
 #include "ui/hints.h"
 #include "ui/qtmessages.h"
+#include "ui/screenfit.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -31,14 +33,24 @@ FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, 
     DriveCB->setAccessibleName(QStringLiteral("A meghajtó kiválasztása"));
     DriveCB->addItems(browser_.drives());
 
+    // The folder that "&OK" takes: the one shown, named in full.
+    auto* chosenCaption = new QLabel(QStringLiteral("Kiválasztott mappa:"), this);
     DirLabel = new QLabel(this);
     DirLabel->setObjectName(QStringLiteral("DirLabel"));
     DirLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+    DirLabel->setWordWrap(true);
+    DirLabel->setAccessibleName(QStringLiteral("Kiválasztott mappa"));
 
     DirLB = new QListWidget(this);
     DirLB->setObjectName(QStringLiteral("DirLB"));
     ui::setHint(DirLB, QStringLiteral("A könyvtár kiválasztása"));
+    DirLB->setAccessibleName(QStringLiteral("Könyvtárak"));
     DirLB->setMinimumSize(260, 220);
+    // Enter on a highlighted folder enters it, as in every file dialog;
+    // Backspace goes up. "&OK" (Alt+O) takes the folder shown.
+    DirLB->installEventFilter(this);
+    auto* listCaption = new QLabel(QStringLiteral("&Könyvtárak:"), this);
+    listCaption->setBuddy(DirLB);
 
     Igen = new QPushButton(QStringLiteral("&OK"), this);
     Igen->setObjectName(QStringLiteral("Igen"));
@@ -61,7 +73,9 @@ FolderBrowserDialog::FolderBrowserDialog(Messages& msg, const QString& caption, 
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(DriveCB);
+    outer->addWidget(chosenCaption);
     outer->addWidget(DirLabel);
+    outer->addWidget(listCaption);
     outer->addWidget(DirLB, 1);
     outer->addLayout(buttons);
 
@@ -85,8 +99,24 @@ void FolderBrowserDialog::showEvent(QShowEvent* event) {
     QScreen* screen = anchor_ ? anchor_->screen() : this->screen();
     if (!screen) screen = QGuiApplication::primaryScreen();
     const QRect anchorRect = anchor_ ? anchor_->frameGeometry() : QRect();
-    if (screen) move(FolderBrowser::position(mode_, screen->geometry(), anchorRect));
+    if (screen) placeWindow(this, FolderBrowser::position(mode_, screen->geometry(), anchorRect));
     QDialog::showEvent(event);
+}
+
+bool FolderBrowserDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == DirLB && event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers m = k->modifiers() & ~Qt::KeypadModifier;
+        if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && m == Qt::NoModifier) {
+            DirLBDblClick(DirLB->currentItem());
+            return true;
+        }
+        if (k->key() == Qt::Key_Backspace && m == Qt::NoModifier) {
+            if (browser_.enter(QStringLiteral(".."))) refresh();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FolderBrowserDialog::IgenClick() {

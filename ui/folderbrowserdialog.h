@@ -1,7 +1,9 @@
 #pragma once
 // TAlapkeres (unit beall): the folder chooser window, a drive list and the directory list
 // that follows it, "&OK" and "&Mégsem". A view over ui::FolderBrowser; the
-// caller gives the caption and the mode that places the window.
+// caller gives the caption and the mode that places the window. The folder
+// "&OK" takes is shown in full above the list; Enter on a highlighted folder
+// enters it, Backspace goes up.
 //
 //     const ui::FolderChoice c = ui::chooseFolder(this, caption, QStringLiteral("S"));
 //     if (c.chosen) copyTo(c.dir);
@@ -40,6 +42,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Enter and Backspace in the directory list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Esc and the close box act as "&Mégsem".
     void reject() override;
 

@@ -1,6 +1,7 @@
 #include "ui/progresswindow.h"
 
 #include "ui/numberformat.h"
+#include "ui/screenfit.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -44,6 +45,7 @@ ProgressWindow::ProgressWindow(const QString& title, const QString& note, QWidge
     box->addWidget(bar_);
     box->addWidget(count_);
     box->addWidget(cancel_, 0, Qt::AlignRight);
+    setMinimumWidth(ui::titleWidth(this));
 }
 
 void ProgressWindow::offerCancel(bool on) {

@@ -103,6 +103,13 @@ bool WindowConventions::eventFilter(QObject* watched, QEvent* event) {
             });
         }
         break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        // The window manager tells its frame extents only once the window
+        // is mapped: the window is fitted again with the real ones.
+        if (event->spontaneous() && ownWindow(w) && w->isVisible() && frameChangedSinceFit(w))
+            fitOnScreen(w);
+        break;
     case QEvent::Hide:
         if (ownWindow(w) && !event->spontaneous()) {
             QPointer<QWidget> parent(w->parentWidget());

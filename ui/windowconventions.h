@@ -11,7 +11,8 @@
 //   or else the window it stood over becomes active again, with the control
 //   that had the focus there.
 // - A window being shown is fitted to its screen with its frame (title bar
-//   and borders) inside the screen's free area (ui/screenfit.h).
+//   and borders) inside the screen's free area (ui/screenfit.h), and again
+//   when the window manager tells its frame extents.
 
 #include <QObject>
 

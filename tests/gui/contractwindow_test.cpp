@@ -9,6 +9,7 @@
 #include "support/guisupport.h"
 #include "support/startedapp.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
@@ -48,6 +49,17 @@ private slots:
         QCOMPARE(grid->currentIndex().row(), 1); // the last contract
         QCOMPARE(w.contractField("SZKEZD")->text(), QStringLiteral("2024.01.01"));
         QCOMPARE(w.contractField("SZVEG")->text(), QStringLiteral("2024.12.31"));
+        // Read by a screen reader: the grid by its name, the fields as values
+        // that cannot be edited.
+        QCOMPARE(grid->accessibleName(), QStringLiteral("Szerződések"));
+        QAccessibleInterface* field =
+            QAccessible::queryAccessibleInterface(w.contractField("SZVEG"));
+        QVERIFY(field);
+        QVERIFY(field->state().readOnly);
+        QVERIFY(!field->state().editable);
+        QCOMPARE(field->text(QAccessible::Value), QStringLiteral("2024.12.31"));
+        QVERIFY(field->textInterface());
+        QCOMPARE(field->textInterface()->text(0, 4), QStringLiteral("2024"));
         QCOMPARE(st.tables.szolgsz.filter(), w.logic().lastFilter());
         // A TAJ number from the numeric field keeps its leading zeros; the
         // areas open on their first record.

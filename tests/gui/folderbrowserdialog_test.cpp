@@ -169,6 +169,36 @@ private slots:
         QCOMPARE(w.result().dir, QStringLiteral("/"));
     }
 
+    // By keyboard: Down Down to a folder and Enter goes into it (the window
+    // stays), Backspace back up, Alt+O takes the folder shown, which the
+    // window names; the list is named for a screen reader.
+    void byKeyboard() {
+        ui::ScriptedMessages msg;
+        ui::FolderBrowserDialog w(msg, "Másolás helyének kiválasztása", "S", nullptr, nullptr,
+                                  root, {"/", root});
+        QVERIFY(testsupport::showAndActivate(w));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.DirLB));
+        QCOMPARE(w.DirLB->accessibleName(), QStringLiteral("Könyvtárak"));
+        QCOMPARE(w.DirLabel->text(), root);
+        QTest::keyClick(w.DirLB, Qt::Key_Down);
+        QTest::keyClick(w.DirLB, Qt::Key_Down);
+        QCOMPARE(w.DirLB->currentItem()->text(), QStringLiteral("b"));
+        QTest::keyClick(w.DirLB, Qt::Key_Return);
+        QVERIFY(w.isVisible());
+        QVERIFY(!w.result().chosen);
+        QCOMPARE(w.DirLabel->text(), root + "/b");
+        QTest::keyClick(w.DirLB, Qt::Key_Backspace);
+        QCOMPARE(w.DirLabel->text(), root);
+        QTest::keyClick(w.DirLB, Qt::Key_Down);
+        QTest::keyClick(w.DirLB, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(w.DirLabel->text(), root + "/A");
+        QVERIFY(w.isVisible());
+        QTest::keyClick(w.DirLB, Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(!w.isVisible()); // a mnemonic clicks as the mouse would, a moment later
+        QVERIFY(w.result().chosen);
+        QCOMPARE(w.result().dir, root + "/A");
+    }
+
     void escapeAndTheDefaultCaption() {
         ui::ScriptedMessages msg;
         ui::FolderBrowserDialog w(msg, QString(), "X", nullptr, nullptr, root);

@@ -4,6 +4,7 @@
 
 #include "app/mainwindow.h"
 #include "app/paths.h"
+#include "app/pathswindow.h"
 #include "app/programinfo.h"
 #include "core/appstate.h"
 #include "core/clock.h"
@@ -269,6 +270,8 @@ private slots:
                                 "Alapdíj:                      3700 Ft\n"));
     }
 
+    // The labels in one column and the values lined up beside them by the
+    // layout: the window reads the same whatever fonts the machine has.
     void pathsWindow() {
         ui::ScriptedMessages msg;
         core::Clock clock;
@@ -279,21 +282,34 @@ private slots:
         st.alapdij = 3380;
         app::MainWindow w(st);
         QString objectName, caption, text;
-        bool fixedPitch = false;
+        QStringList labels, values, names;
+        QList<int> valueLefts;
         whenModal([&](QWidget* win) {
+            auto* p = static_cast<app::PathsWindow*>(win);
             objectName = win->objectName();
             caption = win->windowTitle();
-            auto* l1 = win->findChild<QLabel*>("L1");
-            text = l1->text();
-            fixedPitch = QFontInfo(l1->font()).fixedPitch();
+            text = p->text();
+            for (int i = 0; i < 6; ++i) {
+                if (!p->valueAt(i)) continue;
+                labels << p->labelAt(i)->text();
+                values << p->valueAt(i)->text();
+                names << p->valueAt(i)->accessibleName();
+                valueLefts << p->valueAt(i)->mapTo(win, QPoint(0, 0)).x();
+                QVERIFY(p->labelAt(i)->geometry().right() < p->valueAt(i)->geometry().left());
+            }
             static_cast<QDialog*>(win)->accept();
         });
         w.menuItem("tvonalak1")->trigger();
         QCOMPARE(objectName, QStringLiteral("Tutkep"));
         QCOMPARE(caption, app::programTitle() + " elérhetőségei");
         QCOMPARE(text, app::pathsText(st).chopped(1));
-        QVERIFY(text.endsWith("Alapdíj:                      3380 Ft"));
-        QVERIFY(fixedPitch);
+        QCOMPARE(labels, (QStringList{"A program helye:", "Az adatállományok helye:",
+                                      "A listák helye:", "Az adatküldés helye:", "Alapdíj:"}));
+        QCOMPARE(values, (QStringList{"/x", "/x/DATA", "/x/LISTA", "/x/KULD", "3380 Ft"}));
+        QCOMPARE(names, labels);
+        QCOMPARE(valueLefts.size(), 5);
+        for (int x : valueLefts)
+            QCOMPARE(x, valueLefts.first());
     }
 
     void helpContents() {

@@ -6,6 +6,9 @@
 #include "support/testsupport.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QWindow>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
@@ -16,8 +19,57 @@
 class TszwebWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void inFrontWithTheKeyboardAndEscCloses();
+    void anUnreachablePortalIsSaidInHungarian();
+    // Last: on the offscreen platform Qt WebEngine 6.4 faults in a later
+    // window's events once a page that opened a file chooser is gone.
     void opensThePortalAndUploadsFromKuld();
 };
+
+// Over the register that opened it, in front of it and with the keyboard, the
+// whole screen; Esc closes it while the page has the keyboard.
+void TszwebWindowTest::inFrontWithTheKeyboardAndEscCloses() {
+    testsupport::TempDir dir;
+    testsupport::writeAll(dir.file("portal.html"), "<html><body>Portál</body></html>");
+    QDialog reg;
+    reg.setWindowModality(Qt::ApplicationModal);
+    reg.show();
+    QApplication::setActiveWindow(&reg);
+    QVERIFY(QTest::qWaitForWindowActive(&reg));
+    exch::TszwebWindow w(QUrl::fromLocalFile(dir.file("portal.html")), dir.path(), &reg);
+    QSignalSpy loaded(w.WB1(), &QWebEngineView::loadFinished);
+    w.show();
+    QVERIFY(w.windowState() & Qt::WindowMaximized);
+    QCOMPARE(w.windowHandle()->transientParent(), reg.windowHandle());
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&w));
+    QVERIFY(w.isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(loaded.wait(20000));
+    QWidget* surface = w.WB1()->focusProxy();
+    QVERIFY(surface);
+    QTest::keyClick(surface, Qt::Key_Escape);
+    QTRY_VERIFY(!w.isVisible());
+}
+
+// No network: the program's own page, naming the KULD folder and its files,
+// not the browser's English error page.
+void TszwebWindowTest::anUnreachablePortalIsSaidInHungarian() {
+    testsupport::TempDir dir;
+    for (const char* f : {"Szka1890.Dbf", "Szkb1890.Dbf", "Szkc1890.Dbf"})
+        testsupport::writeAll(dir.file(f), "x");
+    // Nothing listens on port 2 of this machine (a port the browser does not refuse itself).
+    const QUrl portal(QStringLiteral("http://127.0.0.1:2/ejelentes"));
+    exch::TszwebWindow w(portal, dir.path());
+    w.show();
+    QString text;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (w.WB1()->page()->toPlainText([&](const QString& t) { text = t; }),
+         text.contains(QStringLiteral("Az e-jelentés honlapja nem érhető el"))),
+        20000);
+    QVERIFY(text.contains(QDir::toNativeSeparators(QDir::cleanPath(dir.path()))));
+    for (const char* f : {"Szka1890.Dbf", "Szkb1890.Dbf", "Szkc1890.Dbf"})
+        QVERIFY2(text.contains(QLatin1String(f)), f);
+    QVERIFY(!text.contains(QStringLiteral("reached")));
+}
 
 void TszwebWindowTest::opensThePortalAndUploadsFromKuld() {
     testsupport::TempDir dir;

@@ -416,6 +416,28 @@ TEST_F(ModelTest, DeletedRecordsAreSkipped) {
     EXPECT_EQ(m.rowOf(t.beteg.recno()), 0);
 }
 
+// The county office's "fully accounted" state, stored as the code-251
+// character ("ű" in code page 852), shows as the old program's check mark.
+TEST_F(ModelTest, TheSheetListShowsThePaidStateAsACheckMark) {
+    testsupport::makeTable(t.lap, dir.path(), db::TableId::Lap,
+                           {testsupport::sheetRow("2024.05", "00007", "", "111111110", 4),
+                            testsupport::sheetRow("2024.05", "00008", "", "111111110", 4)});
+    t.lap.first();
+    t.lap.edit();
+    t.lap.setValue("ALLAPOT", QStringLiteral("\u0171"));
+    t.lap.post();
+    t.lap.next();
+    t.lap.edit();
+    t.lap.setValue("ALLAPOT", "R");
+    t.lap.post();
+    const masters::BrowseConfig cfg = masters::lapPanel(t);
+    masters::TableModel m(t.lap, cfg.columns);
+    ASSERT_EQ(m.headerData(7, Qt::Horizontal).toString(), "Fizetve");
+    EXPECT_EQ(m.cellText(0, 7), QStringLiteral("\u221A"));
+    EXPECT_EQ(m.cellText(1, 7), "R");
+    EXPECT_EQ(masters::fizetveJel(""), "");
+}
+
 TEST_F(ModelTest, TheSheetListShowsThePatientsNameAndStoredNumbers) {
     testsupport::makeTable(t.beteg, dir.path(), db::TableId::Beteg, patients());
     testsupport::makeTable(t.lap, dir.path(), db::TableId::Lap,
