@@ -60,12 +60,22 @@ double measureWrapped(const QString& text, const Font& font, double width) {
     return h / pxPerMm;
 }
 
+QString measureKey(const Font& font, const QString& text) {
+    return QString::number(font.pointSize) + (font.bold ? u'b' : u'-') +
+           (font.italic ? u'i' : u'-') + u'|' + text;
+}
+
 } // namespace
 
 double textWidth(const QString& text, const Font& font) {
+    // Columns are sized by the same few texts for every list: remembered.
+    static QHash<QString, double> known;
+    const QString key = measureKey(font, text);
+    if (auto it = known.constFind(key); it != known.cend()) return *it;
+    if (known.size() > 20000) known.clear();
     const double pxPerMm = 300.0 / 25.4;
     const QFontMetricsF fm(toQFont(font), &measuringDevice());
-    return fm.horizontalAdvance(text) / pxPerMm;
+    return known[key] = fm.horizontalAdvance(text) / pxPerMm;
 }
 
 double widestPiece(const QString& text, const Font& font) {
@@ -79,8 +89,7 @@ double widestPiece(const QString& text, const Font& font) {
 double wrappedHeight(const QString& text, const Font& font, double width) {
     // The same headings are measured on every page: remembered.
     static QHash<QString, double> known;
-    const QString key = QString::number(font.pointSize) + (font.bold ? u'b' : u'-') +
-                        (font.italic ? u'i' : u'-') + QString::number(width) + u'|' + text;
+    const QString key = QString::number(width) + u'@' + measureKey(font, text);
     if (auto it = known.constFind(key); it != known.cend()) return *it;
     if (known.size() > 20000) known.clear();
     return known[key] = measureWrapped(text, font, width);
