@@ -48,7 +48,8 @@ std::optional<Lista> DolgozoLista::keszit() {
             teljesitett.insert(displayText(v.value(0)), v.value(1).toLongLong());
         });
 
-    // Each worker's line, and the totals.
+    // Each worker's line, and the totals. The frame shows rounded; what is
+    // left of it (or over it) comes from the frame as it is.
     auto sorok = std::make_shared<std::vector<QVariantList>>();
     long long osszKeret = 0, osszVizit = 0;
     bool szakiranyu = false;
@@ -57,22 +58,20 @@ std::optional<Lista> DolgozoLista::keszit() {
         if (taj.size() < 9) taj = QString(9 - taj.size(), QLatin1Char('0')) + taj;
         const Keret k = dolgozoKeret(p, dolgozok.value(row, QStringLiteral("szakapo")).toDouble(),
                                      dolgozok.value(row, QStringLiteral("szakiro")).toDouble());
-        const long long keret = std::llround(k.osszes);
-        osszKeret += keret;
+        osszKeret += std::llround(k.osszes);
         const bool szi = k.szakirany != 0;
         szakiranyu = szakiranyu || szi;
         QVariant vizit, tullepes;
-        long long maradt = keret;
+        double maradt = k.osszes;
         if (auto it = teljesitett.constFind(taj); it != teljesitett.cend()) {
             vizit = *it;
             osszVizit += *it;
-            maradt = keret - *it;
+            maradt = k.osszes - double(*it);
         }
         if (maradt < 0) tullepes = -maradt;
-        sorok->push_back({taj,
-                          (szi ? QStringLiteral("* ") : QString()) +
-                              displayText(dolgozok.value(row, QStringLiteral("nev"))),
-                          keret, vizit, tullepes});
+        sorok->push_back({taj, szi ? QStringLiteral("*") : QString(),
+                          displayText(dolgozok.value(row, QStringLiteral("nev"))), k.osszes, vizit,
+                          tullepes});
     }
 
     Lista l(QStringLiteral("Tdlis"), QStringLiteral("Dolgozók teljesített vizitei"));
@@ -100,9 +99,18 @@ std::optional<Lista> DolgozoLista::keszit() {
               displayText(dolgozok.value(0, QStringLiteral("cim"))), v);
     y += 6;
 
+    // The TAJ number, the mark of a therapist and the name under one heading;
+    // in the CSV file each has its own.
+    const Font cella = kListaCella;
+    const double tajW = textWidth(QStringLiteral("000000000"), cella) + 0.6;
+    const double jelW = textWidth(QStringLiteral("*"), cella) + 0.6;
+    const double nevX = tajW + 1 + jelW + 0.8;
     const std::vector<Oszlop> cols{
-        {QStringLiteral("Dolgozó TAJ-száma, megnevezése"), 0, 20},
-        {QString(), 21, 70},
+        Oszlop(QStringLiteral("Dolgozó TAJ-száma, megnevezése"), 0, tajW)
+            .fejSzeles(91)
+            .csvben(QStringLiteral("Dolgozó TAJ-száma")),
+        Oszlop(QString(), tajW + 1, jelW).csvben(QStringLiteral("Szakirányú tevékenység")),
+        Oszlop(QString(), nevX, 91 - nevX).csvben(QStringLiteral("Dolgozó megnevezése")),
         {QStringLiteral("Szerződött dolgozói kapacitás"), 93, 32, 0,
          Qt::AlignRight | Qt::AlignVCenter},
         {QStringLiteral("Teljesített vizitek"), 127, 30, 0, Qt::AlignRight | Qt::AlignVCenter},
@@ -115,7 +123,7 @@ std::optional<Lista> DolgozoLista::keszit() {
     BeforePrint fill = l.report.detail.beforePrint;
     l.report.detail.beforePrint = [fill](Band& b, const PrintContext& ctx) {
         fill(b, ctx);
-        b.elements[4].background = b.elements[4].text.isEmpty() ? QColor() : QColor(Qt::lightGray);
+        b.elements[5].background = b.elements[5].text.isEmpty() ? QColor() : QColor(Qt::lightGray);
         return true;
     };
 

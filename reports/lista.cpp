@@ -14,8 +14,8 @@ namespace reports {
 
 namespace {
 
-const Font kFej{8, true};
-const Font kCella{8};
+const Font& kFej = kListaFej;
+const Font& kCella = kListaCella;
 
 double tartalomSzeles(const Report& r) {
     return r.pageSize().width() - r.margins.left() - r.margins.right();
@@ -72,6 +72,10 @@ bool writeCsv(const CsvTabla& t, const QString& path, QString* error) {
     return true;
 }
 
+double fejSzeles(const QString& cim) {
+    return widestPiece(cim, kFej);
+}
+
 QString listaVerzio(const ProgramText& program) {
     return QStringLiteral("v ") + program.version;
 }
@@ -85,12 +89,18 @@ double Lista::fejlec(const ProgramText& program, const QString& cim, const QStri
                Qt::AlignRight | Qt::AlignVCenter);
     h.addText(QStringLiteral("vers"), w - 33, 0, 33, 4, listaVerzio(program), kCella);
     h.addLine(0, 5.5, w, 5.5);
-    h.addText(QStringLiteral("cim"), 0, 7, w, 6, cim, Font{11, true}, Qt::AlignCenter).wordWrap =
-        false;
-    double y = 14;
+    // A title wider than the page wraps onto more lines, and what follows
+    // goes below them.
+    const Font cimFont{11, true}, alcimFont{9, true};
+    const double cimMagas = std::max(6.0, wrappedHeight(cim, cimFont, w) + 0.6);
+    h.addText(QStringLiteral("cim"), 0, 7, w, cimMagas, cim, cimFont, Qt::AlignCenter).wordWrap =
+        true;
+    double y = 7 + cimMagas + 1;
     if (!alcim.isEmpty()) {
-        h.addText(QStringLiteral("alcim"), 0, y, w, 5, alcim, Font{9, true}, Qt::AlignCenter);
-        y += 6;
+        const double magas = std::max(5.0, wrappedHeight(alcim, alcimFont, w) + 0.6);
+        h.addText(QStringLiteral("alcim"), 0, y, w, magas, alcim, alcimFont, Qt::AlignCenter)
+            .wordWrap = true;
+        y += magas + 1;
     }
     h.height = y;
 
@@ -117,12 +127,13 @@ void Lista::oszlopfejek(const std::vector<Oszlop>& cols, double y) {
     // tallest heading.
     double magas = sor;
     for (const Oszlop& c : cols) {
-        const double m = std::max(sor, wrappedHeight(c.cim, kFej, c.w) + 0.6);
-        Element& e = h.addLabel(c.x, y, c.w, m, c.cim, kFej, c.align);
+        const double w = c.fejW > 0 ? c.fejW : c.w;
+        const double m = std::max(sor, wrappedHeight(c.cim, kFej, w) + 0.6);
+        Element& e = h.addLabel(c.x, y, w, m, c.cim, kFej, c.align);
         e.wordWrap = true;
         double alatta = m;
         if (!c.cim2.isEmpty()) {
-            h.addLabel(c.x, y + m, c.w, sor, c.cim2, kFej, c.align);
+            h.addLabel(c.x, y + m, w, sor, c.cim2, kFej, c.align);
             alatta += sor;
         }
         magas = std::max(magas, alatta);
@@ -154,7 +165,10 @@ void Lista::sorok(const std::vector<Oszlop>& cols, const SorErtekek& ertekek) {
     };
     CsvTabla t;
     for (const Oszlop& c : cols)
-        t.fejlec << (c.cim2.isEmpty() ? c.cim : c.cim + QLatin1Char(' ') + c.cim2).trimmed();
+        t.fejlec << (!c.csvCim.isEmpty() ? c.csvCim
+                     : c.cim2.isEmpty()  ? c.cim
+                                         : c.cim + QLatin1Char(' ') + c.cim2)
+                        .trimmed();
     const engine::Query& q = report.data;
     t.sorok.reserve(std::size_t(q.rowCount()));
     for (int row = 0; row < q.rowCount(); ++row) {

@@ -47,6 +47,17 @@ struct Oszlop {
         utotag = std::move(s);
         return *this;
     }
+    // The heading spans `w` mm on the page (over the next columns too).
+    Oszlop& fejSzeles(double w) {
+        fejW = w;
+        return *this;
+    }
+    // The column's heading in the CSV file, where the page's differs (a
+    // column under another's spanning heading).
+    Oszlop& csvben(QString c) {
+        csvCim = std::move(c);
+        return *this;
+    }
 
     QString cim;
     double x = 0, w = 20;
@@ -55,7 +66,17 @@ struct Oszlop {
     QString cim2;        // a second heading line
     bool tordel = false; // a long value wraps onto more lines
     QString utotag;      // shown after a value in the preview ("   Ft"), not in the CSV
+    double fejW = 0;     // the heading's width when it is not the column's
+    QString csvCim;      // the CSV heading when it is not the page's
 };
+
+// The fonts of the lists' column headings and cells.
+inline constexpr Font kListaFej{8, true};
+inline constexpr Font kListaCella{8};
+
+// The width in mm a heading needs in the headings' font when it may wrap
+// between its words: its widest word (widestPiece).
+double fejSzeles(const QString& cim);
 
 // A cell as the list shows it: numbers "1 234,5", text as displayText, NULL
 // empty; `utotag` after a value.

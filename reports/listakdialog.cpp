@@ -59,7 +59,8 @@ bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& bu
         ReportPreviewDialog dlg(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
         if (csv) dlg.setCsv(*csv);
         if (!egesz) {
-            // The whole list, laid out while its first pages are shown.
+            // The whole list, laid out while its first pages are shown. Its
+            // "Mégse", or the preview closed, stops it: the pages shown stay.
             QTimer::singleShot(0, &dlg, [&st, &dlg, &build] {
                 auto h = std::make_shared<Halad>(&dlg, false);
                 ListaFuttato egesz(
@@ -69,20 +70,35 @@ bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& bu
                         dlg.setModel(std::move(all));
                         if (csv) dlg.setCsv(*csv);
                     },
-                    [h](int done, int total) { return (*h)(done, total); });
-                if (!egesz.fut(build)) dlg.reject();
+                    [h, &dlg](int done, int total) {
+                        return dlg.isVisible() && (*h)(done, total);
+                    });
+                if (egesz.fut(build)) return;
+                if (!egesz.cancelled()) {
+                    dlg.reject();
+                } else if (dlg.isVisible()) {
+                    h->close();
+                    st.msg.status(0, QStringLiteral("A lista összeállítása megszakítva: csak az "
+                                                    "első oldalak láthatók"));
+                }
             });
         }
         dlg.exec();
     };
+    bool shown = false, cancelled = false;
     if (elso) {
         ListaFuttato first(st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, false); });
-        return first.fut(elso);
+        shown = first.fut(elso);
+    } else {
+        ListaFuttato run(
+            st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, true); },
+            [halad](int done, int total) { return (*halad)(done, total); });
+        shown = run.fut(build);
+        cancelled = run.cancelled();
     }
-    ListaFuttato run(
-        st, [&](PageModel& p, const CsvTabla* c) { preview(p, c, true); },
-        [halad](int done, int total) { return (*halad)(done, total); });
-    return run.fut(build);
+    // The list's "... nyomtatása" text is over with it.
+    if (shown || cancelled) st.msg.status(0, QString());
+    return shown;
 }
 
 void wireListak(core::AppState& st, const ProgramText& program, QWidget* mainWindow,

@@ -16,7 +16,8 @@ namespace reports {
 // Lays out and previews one list over `parent`. With `elso`, a long list's
 // first pages (built by `elso`) are previewed at once while the whole list
 // is built and laid out; its pages replace them when done. Cancelling the
-// whole list closes the preview.
+// whole list (or closing the preview) stops it, and the first pages stay.
+// Status panel 0 is emptied once the list was shown or cancelled.
 bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
               const ListaFuttato::Build& elso = {});
 

@@ -4,6 +4,8 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace reports {
@@ -34,27 +36,60 @@ const QImage& measuringDevice() {
     return device;
 }
 
+// Laid out as the renderer draws a wrapped text: lines broken where the
+// text may break (after a blank, after a hyphen), a piece wider than the
+// line broken anywhere; the font's leading between the lines.
 double measureWrapped(const QString& text, const Font& font, double width) {
     const double pxPerMm = 300.0 / 25.4;
-    const QFontMetricsF fm(toQFont(font), &measuringDevice());
-    const QRectF r = fm.boundingRect(QRectF(0, 0, width * pxPerMm, 1e6),
-                                     Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
-    return r.height() / pxPerMm;
+    const QFont f(toQFont(font), &measuringDevice());
+    QString t = text;
+    t.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout tl(t, f, &measuringDevice());
+    QTextOption o;
+    o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    tl.setTextOption(o);
+    const double leading = QFontMetricsF(f, &measuringDevice()).leading();
+    double h = 0;
+    int lines = 0;
+    tl.beginLayout();
+    for (QTextLine l = tl.createLine(); l.isValid(); l = tl.createLine()) {
+        l.setLineWidth(width * pxPerMm);
+        h += l.height() + (lines++ > 0 ? leading : 0);
+    }
+    tl.endLayout();
+    return h / pxPerMm;
+}
+
+QString measureKey(const Font& font, const QString& text) {
+    return QString::number(font.pointSize) + (font.bold ? u'b' : u'-') +
+           (font.italic ? u'i' : u'-') + u'|' + text;
 }
 
 } // namespace
 
 double textWidth(const QString& text, const Font& font) {
+    // Columns are sized by the same few texts for every list: remembered.
+    static QHash<QString, double> known;
+    const QString key = measureKey(font, text);
+    if (auto it = known.constFind(key); it != known.cend()) return *it;
+    if (known.size() > 20000) known.clear();
     const double pxPerMm = 300.0 / 25.4;
     const QFontMetricsF fm(toQFont(font), &measuringDevice());
-    return fm.horizontalAdvance(text) / pxPerMm;
+    return known[key] = fm.horizontalAdvance(text) / pxPerMm;
+}
+
+double widestPiece(const QString& text, const Font& font) {
+    double w = 0;
+    QTextBoundaryFinder f(QTextBoundaryFinder::Line, text);
+    for (qsizetype from = 0, to = f.toNextBoundary(); to >= 0; from = to, to = f.toNextBoundary())
+        w = std::max(w, textWidth(text.mid(from, to - from).trimmed(), font));
+    return w;
 }
 
 double wrappedHeight(const QString& text, const Font& font, double width) {
     // The same headings are measured on every page: remembered.
     static QHash<QString, double> known;
-    const QString key = QString::number(font.pointSize) + (font.bold ? u'b' : u'-') +
-                        (font.italic ? u'i' : u'-') + QString::number(width) + u'|' + text;
+    const QString key = QString::number(width) + u'@' + measureKey(font, text);
     if (auto it = known.constFind(key); it != known.cend()) return *it;
     if (known.size() > 20000) known.clear();
     return known[key] = measureWrapped(text, font, width);
@@ -82,30 +117,37 @@ public:
         ctx_.row = rows > 0 ? 0 : -1;
         startPage();
         const bool grouped = bool(r_.groupKey);
-        QString key;
         const int details = r_.detailCount < 0 ? rows : r_.detailCount;
         if (r_.detailCount < 0) {
+            // The key of the row at hand and of the next one, each computed once.
+            QString key, next = grouped && rows > 0 ? r_.groupKey(r_.data, 0) : QString();
             for (int row = 0; row < rows; ++row) {
+                bool lastOfGroup = false;
                 if (grouped) {
-                    QString k = r_.groupKey(r_.data, row);
-                    if (row == 0 || k != key) {
+                    if (row == 0 || next != key) {
                         if (row > 0) {
                             ctx_.row = row - 1;
-                            place(r_.groupFooter);
+                            groupFooter();
                         }
-                        key = std::move(k);
+                        key = next;
                         ctx_.row = row;
                         groupHeader(row > 0);
                     }
+                    next = row + 1 < rows ? r_.groupKey(r_.data, row + 1) : QString();
+                    lastOfGroup = row + 1 == rows || next != key;
                 }
                 ctx_.row = row;
-                place(r_.detail);
+                // The group's last row keeps its footer's room below it.
+                const double keep = lastOfGroup && groupOpen_ && r_.groupFooter.keepsWithRows
+                                        ? r_.groupFooter.height
+                                        : 0;
+                place(r_.detail, keep);
                 if (progress && (row % 64 == 63 || row == rows - 1) && !progress(row + 1, rows))
                     break;
             }
             if (grouped && rows > 0) {
                 ctx_.row = rows - 1;
-                place(r_.groupFooter);
+                groupFooter();
             }
         } else {
             for (int i = 0; i < details; ++i)
@@ -122,7 +164,19 @@ private:
             finishPage();
             startPage();
         }
-        place(r_.groupHeader);
+        // A header that keeps with its rows has room for the first below it
+        // (and for the footer that keeps with that row).
+        const double keep =
+            r_.groupHeader.keepsWithRows
+                ? r_.detail.height + (r_.groupFooter.keepsWithRows ? r_.groupFooter.height : 0)
+                : 0;
+        groupOpen_ = place(r_.groupHeader, keep);
+        groupHeaderHeight_ = height_;
+    }
+
+    void groupFooter() {
+        place(r_.groupFooter);
+        groupOpen_ = false;
     }
 
     void startPage() {
@@ -132,6 +186,9 @@ private:
         footerTop_ = bottom_ - r_.pageFooter.height;
         bodyUsed_ = false;
         if (!r_.pageHeader.isEmpty() && prepare(r_.pageHeader)) put(r_.pageHeader, height_);
+        // The open group's header again, as it was filled (its step, which
+        // starts the group's totals, does not run again).
+        if (groupOpen_ && r_.groupHeader.repeatsOnNewPage) put(r_.groupHeader, groupHeaderHeight_);
         bodyTop_ = y_;
     }
 
@@ -154,14 +211,21 @@ private:
         return true;
     }
 
-    void place(Band& band) {
-        if (band.isEmpty() || !prepare(band)) return;
-        if (y_ + height_ > footerTop_ + 1e-6 && y_ > bodyTop_ + 1e-6) {
+    // Places the band below the last one, on a new page when it does not fit
+    // (with `keepBelow` mm more below it) and the page holds a band already.
+    // False when the band's step skipped it.
+    bool place(Band& band, double keepBelow = 0) {
+        if (band.isEmpty() || !prepare(band)) return false;
+        // The page's own bands are prepared on a page break: this one's height first.
+        const double height = height_;
+        if (y_ + height + keepBelow > footerTop_ + 1e-6 && y_ > bodyTop_ + 1e-6) {
             finishPage();
             startPage();
         }
-        put(band, height_);
+        put(band, height);
+        height_ = height;
         bodyUsed_ = true;
+        return true;
     }
 
     void put(const Band& band, double height) {
@@ -203,6 +267,8 @@ private:
     double left_ = 0, top_ = 0, bottom_ = 0;
     double y_ = 0, bodyTop_ = 0, footerTop_ = 0, height_ = 0;
     bool bodyUsed_ = false;
+    bool groupOpen_ = false; // a group header is placed and its footer not yet
+    double groupHeaderHeight_ = 0;
 };
 
 } // namespace

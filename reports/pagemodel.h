@@ -56,9 +56,15 @@ using LayoutProgress = std::function<bool(int rowsDone, int rowsTotal)>;
 // Runs the report's bands over its data into pages.
 PageModel layout(Report& report, const QDateTime& printed, const LayoutProgress& progress = {});
 
-// The height in mm that a wrapped text needs in the given width.
+// The height in mm that a wrapped text needs in the given width: broken
+// between words, and a word wider than the width broken inside (as the
+// renderer draws it).
 double wrappedHeight(const QString& text, const Font& font, double width);
 // The width in mm that a text needs on one line.
 double textWidth(const QString& text, const Font& font);
+// The width in mm of the widest piece of a text that a wrapped text keeps
+// on one line (the pieces end where a line may break: after a blank, after
+// a hyphen). A column that wide breaks none of them.
+double widestPiece(const QString& text, const Font& font);
 
 } // namespace reports

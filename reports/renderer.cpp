@@ -5,6 +5,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextOption>
 
 namespace reports {
 
@@ -40,9 +41,14 @@ void paintPage(QPainter& painter, const PageModel& model, int page, double dotsP
         }
         const QRectF r(t.rect.topLeft() * dotsPerMm, t.rect.size() * dotsPerMm);
         if (t.background.isValid()) painter.fillRect(r, t.background);
-        int flags = int(t.align);
-        if (t.wordWrap) flags |= Qt::TextWordWrap;
-        painter.drawText(r, flags, t.text);
+        if (t.wordWrap) {
+            // Between words, and inside a word wider than the line.
+            QTextOption o(t.align);
+            o.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            painter.drawText(r, t.text, o);
+        } else {
+            painter.drawText(r, int(t.align), t.text);
+        }
     }
     painter.restore();
 }
@@ -54,11 +60,13 @@ QPageLayout pageLayout(const PageModel& model) {
                        QMarginsF(0, 0, 0, 0));
 }
 
-void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi) {
+void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi, int first, int last) {
+    if (last < 0 || last >= model.pageCount()) last = model.pageCount() - 1;
+    first = std::max(0, first);
     QPainter painter(&device);
     const double dotsPerMm = dpi / 25.4;
-    for (int i = 0; i < model.pageCount(); ++i) {
-        if (i > 0) device.newPage();
+    for (int i = first; i <= last; ++i) {
+        if (i > first) device.newPage();
         paintPage(painter, model, i, dotsPerMm);
     }
     painter.end();

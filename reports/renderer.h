@@ -24,9 +24,11 @@ void paintPage(QPainter& painter, const PageModel& model, int page, double dotsP
 // printer or a PDF writer before painting.
 QPageLayout pageLayout(const PageModel& model);
 
-// Draws every page onto a paged device (a printer, a PDF writer) set to
-// pageLayout(model), whose painter starts at the paper's top-left corner.
-void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi);
+// Draws every page (or the pages first..last, counted from 0) onto a paged
+// device (a printer, a PDF writer) set to pageLayout(model), whose painter
+// starts at the paper's top-left corner.
+void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi, int first = 0,
+              int last = -1);
 
 // Writes the pages into a PDF file. False with a Hungarian message in
 // `error` when the file cannot be written.

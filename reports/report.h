@@ -68,6 +68,13 @@ class Band {
 public:
     double height = 0;          // mm; a band of height 0 with no elements never prints
     bool startsNewPage = false; // group header: each group on a fresh page
+    // Group header: printed again, as its step last filled it, at the top of
+    // every page its group continues on.
+    bool repeatsOnNewPage = false;
+    // Group header and footer: kept on a page with a row of their group (a
+    // header does not end a page, a footer does not start one: the group's
+    // last row goes over with it).
+    bool keepsWithRows = false;
     std::vector<Element> elements;
     BeforePrint beforePrint;
 

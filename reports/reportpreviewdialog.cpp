@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
@@ -33,13 +34,58 @@ ReportPreviewDialog::ReportPreviewDialog(PageModel model, ui::Messages& msg,
     pdfAction_->setObjectName(QStringLiteral("pdfMentes"));
     pdfAction_->setToolTip(QStringLiteral("A lista mentése PDF-állományba"));
     connect(pdfAction_, &QAction::triggered, this, &ReportPreviewDialog::savePdfClicked);
-    if (QToolBar* bar = findChild<QToolBar*>()) {
-        bar->addSeparator();
+    arrangeToolBar();
+    if (QToolBar* bar = findChild<QToolBar*>())
         bar->addAction(pdfAction_);
-    } else {
+    else
         addAction(pdfAction_);
-    }
     ui::centerWindow(this, parent, QSize(900, 700));
+}
+
+void ReportPreviewDialog::arrangeToolBar() {
+    QToolBar* bar = findChild<QToolBar*>();
+    if (!bar) return;
+    auto* preview = findChild<QPrintPreviewWidget*>();
+    // Qt's own actions are known by the handlers they are connected to.
+    auto connectedTo = [](QAction* a, const QObject* receiver, const char* slot) {
+        return receiver && QObject::disconnect(a, SIGNAL(triggered(bool)), receiver, slot);
+    };
+    for (QAction* a : bar->actions()) {
+        if (connectedTo(a, this, SLOT(_q_print()))) {
+            // Printing keeps the preview open (Qt's own handler closes it).
+            printAction_ = a;
+            connect(a, &QAction::triggered, this, &ReportPreviewDialog::printClicked);
+        } else if (connectedTo(a, this, SLOT(_q_pageSetup())) ||
+                   connectedTo(a, preview, SLOT(setPortraitOrientation())) ||
+                   connectedTo(a, preview, SLOT(setLandscapeOrientation()))) {
+            bar->removeAction(a);
+        }
+    }
+    // The separators that stood between the removed actions.
+    QAction* elozo = nullptr;
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator() && (!elozo || elozo->isSeparator()))
+            bar->removeAction(a);
+        else
+            elozo = a;
+    }
+    bar->addSeparator();
+}
+
+void ReportPreviewDialog::printClicked() {
+    QPrintDialog dlg(printer(), this);
+    dlg.setMinMax(1, std::max(1, model_.pageCount()));
+    if (dlg.exec() == QDialog::Accepted) printPages();
+}
+
+void ReportPreviewDialog::printPages() {
+    QPrinter* p = printer();
+    int first = 1, last = model_.pageCount();
+    if (p->printRange() == QPrinter::PageRange && p->fromPage() > 0) {
+        first = std::max(1, p->fromPage());
+        last = std::min(last, std::max(first, p->toPage()));
+    }
+    paintAll(*p, model_, p->resolution(), first - 1, last - 1);
 }
 
 void ReportPreviewDialog::setModel(PageModel model) {
@@ -68,10 +114,14 @@ void ReportPreviewDialog::setCsv(CsvTabla csv) {
     csvAction_->setObjectName(QStringLiteral("csvMentes"));
     csvAction_->setToolTip(QStringLiteral("A lista mentése táblázatkezelőnek (CSV)"));
     connect(csvAction_, &QAction::triggered, this, &ReportPreviewDialog::saveCsvClicked);
-    if (QToolBar* bar = findChild<QToolBar*>())
-        bar->addAction(csvAction_);
-    else
+    // Beside "PDF mentése".
+    if (QToolBar* bar = findChild<QToolBar*>()) {
+        const QList<QAction*> all = bar->actions();
+        const qsizetype i = all.indexOf(pdfAction_);
+        bar->insertAction(i >= 0 && i + 1 < all.size() ? all[i + 1] : nullptr, csvAction_);
+    } else {
         addAction(csvAction_);
+    }
 }
 
 bool ReportPreviewDialog::saveCsv(const QString& path) {

@@ -3,6 +3,11 @@
 // print with the system's print dialog) with one more action beside
 // printing, "PDF mentése", which writes the same pages into a PDF file
 // proposed in the LISTA working folder under the report's title and period.
+// Printing leaves the preview open. The pages are laid out for their paper
+// and orientation, so the toolbar offers no other (no page set-up, no
+// portrait or landscape switch), and the saving actions stand beside
+// printing, where the toolbar does not hide them however many pages there
+// are.
 
 #include "reports/elszlap.h"
 #include "reports/lista.h"
@@ -31,6 +36,10 @@ public:
     // Replaces the pages shown (the whole list after its first pages).
     void setModel(PageModel model);
     QAction* pdfAction() const { return pdfAction_; }
+    QAction* printAction() const { return printAction_; }
+    // Prints the pages (those of the range chosen in the print dialog) on
+    // the preview's printer.
+    void printPages();
     // "<folder>/<title> <period>.pdf"
     QString proposedPdfPath() const;
     // Writes the PDF; a failure is reported through the messages.
@@ -50,6 +59,8 @@ public:
 
 private:
     void savePdfClicked();
+    void printClicked();
+    void arrangeToolBar();
     void saveCsvClicked();
     QString proposedPath(const QString& suffix) const;
 
@@ -57,6 +68,7 @@ private:
     ui::Messages& msg_;
     QString folder_, period_;
     QAction* pdfAction_ = nullptr;
+    QAction* printAction_ = nullptr;
     QAction* csvAction_ = nullptr;
     CsvTabla csv_;
 };

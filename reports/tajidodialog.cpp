@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace reports {
@@ -49,6 +50,15 @@ TajidoDialog::TajidoDialog(core::AppState& state, QWidget* parent)
     outer->addWidget(ID1);
     outer->addWidget(B1, 0, Qt::AlignHCenter);
     outer->setSizeConstraint(QLayout::SetFixedSize);
+    // Wide enough for the whole caption in the title bar: written in a bold
+    // font there, beside the window's icon and buttons.
+    QFont cimFont = font();
+    cimFont.setBold(true);
+    const int gombok =
+        4 * std::max(24, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QMargins m = outer->contentsMargins();
+    box->setMinimumWidth(QFontMetrics(cimFont).horizontalAdvance(windowTitle()) * 11 / 10 + gombok -
+                         m.left() - m.right());
 
     connect(RG1, &QButtonGroup::idClicked, this, &TajidoDialog::RG1Click);
     connect(B1, &QPushButton::clicked, this, &TajidoDialog::B1Click);

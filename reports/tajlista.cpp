@@ -6,6 +6,7 @@
 #include "ui/messages.h"
 #include "ui/numberformat.h"
 
+#include <iterator>
 #include <memory>
 
 namespace reports {
@@ -13,32 +14,92 @@ namespace reports {
 namespace {
 
 const Font kCella{7};
-const Font kFej{8, true};
+const Font kBeteg{8, true}; // the patient's line
+const Font kOssz{7, true};  // the patient's totals
 constexpr double kSor = 3.8;
+constexpr double kKoz = 1.0;    // mm between two columns
+constexpr double kLevego = 0.6; // mm of air in a column beside its widest text
 
-// Columns of the detail line (landscape, 277 mm).
+// Columns of the detail line (landscape), each as wide as its heading's
+// widest word and its widest value: the sample of a value in the cells'
+// font, and of a total in the totals' font (a patient's total of one kind
+// of visits stays below ten thousand). The two diagnoses share what is left
+// and wrap.
 struct Hasab {
     const char* nev;
-    double x, w;
     const char* cim;
+    const char* minta = "";     // widest value in a cell
+    const char* osszMinta = ""; // widest total under the column
+    bool jobbra = false;        // numbers align right
 };
-constexpr Hasab kHasabok[] = {
-    {"lapszam", 0, 14, "Lapszám"},         {"idoszak", 15, 13, "Időszak"},
-    {"elszam", 29, 14, "Elrendelés szám"}, {"engszam", 44, 11, "Eng.szám"},
-    {"szakvet", 56, 16, "Kezdet"},         {"lezdat", 73, 16, "Lezárás"},
-    {"bnorov", 90, 36, "Alapbetegség"},    {"bnofo", 127, 36, "Fődiagnózis"},
-    {"tevek", 164, 22, "Tevékenységek"},   {"szviz", 187, 12, "Összes vizit-szám"},
+const Hasab kHasabok[] = {
+    {"lapszam", "Lapszám", "00000W"},
+    {"idoszak", "Időszak", "0000.00"},
+    {"elszam", "Elrendelés szám", "000"},
+    {"engszam", "Eng.szám", "0000"},
+    {"szakvet", "Kezdet", "0000.00.00"},
+    {"lezdat", "Lezárás", "0000.00.00"},
+    {"bnorov", "Alapbetegség"},
+    {"bnofo", "Fődiagnózis"},
+    {"tevek", "Tevékenységek", "", "Összesen:"},
+    {"szviz", "Összes vizit-szám", "00", "00 000", true},
+    {"n0", "Sz.áp. 1", "0 000", "0 000", true},
+    {"n1", "Sz.áp. 2", "0 000", "0 000", true},
+    {"n2", "Sz.áp. 3", "0 000", "0 000", true},
+    {"n3", "Gyt. 1", "0 000", "0 000", true},
+    {"n4", "Gyt. 2", "0 000", "0 000", true},
+    {"n5", "Fizio 1", "0 000", "0 000", true},
+    {"n6", "Fizio 2", "0 000", "0 000", true},
+    {"n7", "Logo 1", "0 000", "0 000", true},
+    {"n8", "Logo 2", "0 000", "0 000", true},
 };
-constexpr double kSzamlaloX = 200, kSzamlaloW = 8.5;
-const char* const kSzamlaloCim[9] = {"Sz.áp. 1", "Sz.áp. 2", "Sz.áp. 3", "Gyt. 1", "Gyt. 2",
-                                     "Fizio 1",  "Fizio 2",  "Logo 1",   "Logo 2"};
+constexpr int kHasabSzam = int(std::size(kHasabok));
+
+bool rugalmas(const Hasab& h) {
+    return QLatin1String(h.nev) == QLatin1String("bnorov") ||
+           QLatin1String(h.nev) == QLatin1String("bnofo");
+}
+
+struct Hely {
+    double x = 0, w = 0;
+};
+
+// Where each column stands in the given width: the fixed ones as wide as
+// their texts need, the two diagnoses sharing the rest.
+std::vector<Hely> hasabHelyek(double szeles) {
+    std::vector<Hely> h(kHasabSzam);
+    double kotott = 0;
+    int rugalmasak = 0;
+    for (int i = 0; i < kHasabSzam; ++i) {
+        const Hasab& c = kHasabok[i];
+        double w = fejSzeles(QString::fromUtf8(c.cim));
+        w = std::max(w, textWidth(QString::fromUtf8(c.minta), kCella));
+        w = std::max(w, textWidth(QString::fromUtf8(c.osszMinta), kOssz));
+        h[std::size_t(i)].w = w + kLevego;
+        if (rugalmas(c))
+            ++rugalmasak;
+        else
+            kotott += h[std::size_t(i)].w;
+    }
+    const double marad = szeles - kotott - kKoz * (kHasabSzam - 1);
+    double x = 0;
+    for (int i = 0; i < kHasabSzam; ++i) {
+        Hely& e = h[std::size_t(i)];
+        if (rugalmas(kHasabok[i])) e.w = std::max(e.w, marad / rugalmasak);
+        e.x = x;
+        x += e.w + kKoz;
+    }
+    return h;
+}
+
+int hasabIndex(const char* nev) {
+    for (int i = 0; i < kHasabSzam; ++i)
+        if (QLatin1String(kHasabok[i].nev) == QLatin1String(nev)) return i;
+    return -1;
+}
 
 QString szamlalo(long long n) {
     return n != 0 ? ui::formatNumber(n) : QString();
-}
-
-QString rovid(const QString& s, int n) {
-    return s.size() > n ? s.left(n) : s;
 }
 
 // Every record of a table that is not flagged deleted, with the indexes of
@@ -178,8 +239,10 @@ std::optional<Lista> TajLista::osszes(const TajIdoszak& span, int elsoSorok) {
                    {span.tol.text(), p}, elsoSorok);
         break;
     }
-    if (!l)
+    if (!l) {
         st_.msg.error(QStringLiteral("Nincs a ") + k + QStringLiteral(" szolgáltatónak betege!"));
+        st_.msg.status(0, QString()); // nothing is being printed after all
+    }
     return l;
 }
 
@@ -276,24 +339,41 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
     Report& r = l.report;
     r.orientation = Orientation::Landscape;
     r.data = std::move(rows);
+    const double szeles = r.pageSize().width() - r.margins.left() - r.margins.right();
+    const std::vector<Hely> hely = hasabHelyek(szeles);
+    auto at = [&hely](const char* nev) { return hely[std::size_t(hasabIndex(nev))]; };
     std::vector<Oszlop> fejek;
-    for (const Hasab& c : kHasabok)
-        fejek.push_back({QString::fromUtf8(c.cim), c.x, c.w});
-    for (int i = 0; i < 9; ++i)
-        fejek.push_back({QString::fromUtf8(kSzamlaloCim[i]), kSzamlaloX + i * kSzamlaloW,
-                         kSzamlaloW, 0, Qt::AlignRight | Qt::AlignVCenter});
+    for (int i = 0; i < kHasabSzam; ++i) {
+        const Hasab& c = kHasabok[i];
+        fejek.push_back(
+            {QString::fromUtf8(c.cim), hely[std::size_t(i)].x, hely[std::size_t(i)].w,
+             c.jobbra ? 0 : -1,
+             c.jobbra ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter});
+    }
     l.oszlopfejek(fejek, l.fejlec(program_, cim));
 
     auto ossz = std::make_shared<Osszegek>();
     ossz->bno = SheetLookups::load(st_);
     ossz->adat = adat;
 
+    // The patient: "TAJ szám:", the number and the name, each after the
+    // other with a blank's room between. The header comes again on each page
+    // the patient's sheets go on to, and the totals stay with a sheet.
     r.groupKey = [](const engine::Query& q, int row) { return q.value(row, 0).toString(); };
     Band& gh = r.groupHeader;
     gh.height = 5.5;
-    gh.addLabel(0, 1, 16, kSor, QStringLiteral("TAJ szám:"), kFej);
-    gh.addText(QStringLiteral("taj"), 16, 1, 20, kSor, {}, kFej);
-    gh.addText(QStringLiteral("nev"), 38, 1, 90, kSor, {}, kFej);
+    gh.repeatsOnNewPage = true;
+    gh.keepsWithRows = true;
+    {
+        const QString cimke = QStringLiteral("TAJ szám:");
+        const double koz = 2 * textWidth(QStringLiteral(" "), kBeteg);
+        const double cw = textWidth(cimke, kBeteg) + kLevego;
+        const double tw = textWidth(QStringLiteral("000000000"), kBeteg) + kLevego;
+        gh.addLabel(0, 1, cw, kSor, cimke, kBeteg);
+        gh.addText(QStringLiteral("taj"), cw + koz, 1, tw, kSor, {}, kBeteg);
+        const double nx = cw + koz + tw + koz;
+        gh.addText(QStringLiteral("nev"), nx, 1, szeles - nx, kSor, {}, kBeteg);
+    }
     gh.beforePrint = [ossz](Band& b, const PrintContext& c) {
         ossz->csoport.fill(0);
         ossz->szviz = 0;
@@ -314,14 +394,18 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
 
     Band& d = r.detail;
     d.height = kSor;
-    for (const Hasab& c : kHasabok)
-        d.addText(QLatin1String(c.nev), c.x, 0, c.w, kSor, {}, kCella,
-                  QLatin1String(c.nev) == QLatin1String("szviz")
-                      ? Qt::AlignRight | Qt::AlignVCenter
-                      : Qt::AlignLeft | Qt::AlignVCenter);
-    for (int i = 0; i < 9; ++i)
-        d.addText(QStringLiteral("n%1").arg(i), kSzamlaloX + i * kSzamlaloW, 0, kSzamlaloW, kSor,
-                  {}, kCella, Qt::AlignRight | Qt::AlignVCenter);
+    for (int i = 0; i < kHasabSzam; ++i) {
+        const Hasab& c = kHasabok[i];
+        Element& e = d.addText(QLatin1String(c.nev), hely[std::size_t(i)].x, 0,
+                               hely[std::size_t(i)].w, kSor, {}, kCella,
+                               c.jobbra ? Qt::AlignRight | Qt::AlignVCenter
+                                        : Qt::AlignLeft | Qt::AlignVCenter);
+        // The diagnoses' names and the activities wrap rather than being cut.
+        if (rugalmas(c) || QLatin1String(c.nev) == QLatin1String("tevek")) {
+            e.wordWrap = true;
+            e.align = Qt::AlignLeft | Qt::AlignTop;
+        }
+    }
     core::AppState* st = &st_;
     d.beforePrint = [ossz, st](Band& b, const PrintContext& c) {
         const Sor& sor = ossz->adat->sorok[std::size_t(c.row)];
@@ -332,10 +416,8 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
             b.setText(QLatin1String(f), c.text(QLatin1String(f)));
         b.setText(QStringLiteral("engszam"), displayText(sor.engszam));
         b.setText(QStringLiteral("szakvet"), displayText(sor.szakvet));
-        b.setText(QStringLiteral("bnorov"),
-                  rovid(ossz->bno->bno.value(c.text(QStringLiteral("bnorov"))), 30));
-        b.setText(QStringLiteral("bnofo"),
-                  rovid(ossz->bno->bno.value(c.text(QStringLiteral("bnofo"))), 30));
+        b.setText(QStringLiteral("bnorov"), ossz->bno->bno.value(c.text(QStringLiteral("bnorov"))));
+        b.setText(QStringLiteral("bnofo"), ossz->bno->bno.value(c.text(QStringLiteral("bnofo"))));
         // The sheet's visit rows, summed by activity, care type and category.
         Vizitek v;
         if (ossz->adat->mind) {
@@ -364,14 +446,14 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
 
     Band& gf = r.groupFooter;
     gf.height = kSor + 2;
-    gf.addLine(160, 0.3, 277, 0.3);
-    gf.addLabel(150, 0.8, 36, kSor, QStringLiteral("Összesen:"), kFej,
+    gf.keepsWithRows = true;
+    const Hely tev = at("tevek");
+    gf.addLine(tev.x, 0.3, szeles, 0.3);
+    gf.addLabel(tev.x, 0.8, tev.w, kSor, QStringLiteral("Összesen:"), kOssz,
                 Qt::AlignRight | Qt::AlignVCenter);
-    gf.addText(QStringLiteral("szviz"), 187, 0.8, 12, kSor, {}, kFej,
-               Qt::AlignRight | Qt::AlignVCenter);
-    for (int i = 0; i < 9; ++i)
-        gf.addText(QStringLiteral("n%1").arg(i), kSzamlaloX + i * kSzamlaloW, 0.8, kSzamlaloW, kSor,
-                   {}, kFej, Qt::AlignRight | Qt::AlignVCenter);
+    for (const char* nev : {"szviz", "n0", "n1", "n2", "n3", "n4", "n5", "n6", "n7", "n8"})
+        gf.addText(QLatin1String(nev), at(nev).x, 0.8, at(nev).w, kSor, {}, kOssz,
+                   Qt::AlignRight | Qt::AlignVCenter);
     gf.beforePrint = [ossz](Band& b, const PrintContext&) {
         if (!ossz->csoportMarad) return false;
         b.setText(QStringLiteral("szviz"), ui::formatNumber(ossz->szviz));

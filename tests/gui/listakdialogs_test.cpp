@@ -1,7 +1,7 @@
 // The prompts of the TAJ check lists: Ttajsz (the field emptied and focused,
 // Enter as "OK", "CDV hiba!" on leaving with the focus kept) and Ttajido
 // (nothing chosen, ID1 enabled only for "Választott időszaktól", a refused
-// period keeping the dialog open).
+// period keeping the dialog open, wide enough for its caption).
 
 #include "reports/tajidodialog.h"
 #include "reports/tajszdialog.h"
@@ -75,6 +75,18 @@ private slots:
         QVERIFY(d.isHidden());
         QVERIFY(d.span());
         QVERIFY(d.span()->fajta == TajIdoszak::Fajta::Aktualis);
+    }
+
+    void tajidoIsWideEnoughForItsCaption() {
+        testsupport::BareApp a(QDate(2024, 5, 15));
+        TajidoDialog d(a.state);
+        QVERIFY(testsupport::showAndActivate(d));
+        // The caption in a title bar's bold font, beside an icon and three
+        // buttons of 24 pixels at least.
+        QFont bold = d.font();
+        bold.setBold(true);
+        QVERIFY2(d.width() >= QFontMetrics(bold).horizontalAdvance(d.windowTitle()) + 4 * 24,
+                 qPrintable(QString::number(d.width())));
     }
 };
 

@@ -120,3 +120,58 @@ TEST(ReportEngine, PdfHoldsTheModelsPages) {
     EXPECT_FALSE(writePdf(m, dir.file(QStringLiteral("nincs/ilyen/lista.pdf")), &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("A PDF-állomány nem írható")));
 }
+
+TEST(ReportEngine, ABandThatOpensAPageMovesDownByItsOwnHeight) {
+    Report r = groupedReport(rows(1, 8));
+    r.groupHeader.startsNewPage = false;
+    const PageModel m = layout(r, {});
+    // Page 2 begins with the rows "7" and "8" (row 2 is skipped): 50 mm
+    // apart, whatever the page header's height.
+    ASSERT_GE(m.pageCount(), 2);
+    const std::vector<PageText>& t = m.pages[1].texts;
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_EQ(t[1].text, "7");
+    EXPECT_EQ(t[2].text, "8");
+    EXPECT_NEAR(t[2].rect.top() - t[1].rect.top(), 50, 1e-9);
+}
+
+TEST(ReportEngine, AGroupKeepsItsHeaderOnEveryPageAndItsFooterWithARow) {
+    // Five rows of 50 mm fill a page: with one to eleven rows per group the
+    // footer falls at every place of a page.
+    for (int perGroup = 1; perGroup <= 11; ++perGroup) {
+        Report r = groupedReport(rows(3, perGroup));
+        r.groupHeader.startsNewPage = false;
+        r.groupHeader.repeatsOnNewPage = true;
+        r.groupHeader.keepsWithRows = true;
+        r.groupFooter.keepsWithRows = true;
+        int headerSteps = 0;
+        BeforePrint step = r.groupHeader.beforePrint;
+        r.groupHeader.beforePrint = [&](Band& b, const PrintContext& c) {
+            ++headerSteps;
+            return step(b, c);
+        };
+        const PageModel m = layout(r, {});
+        EXPECT_EQ(headerSteps, 3) << perGroup; // the repeated header is not filled again
+        for (int p = 0; p < m.pageCount(); ++p) {
+            const QStringList t = m.texts(p);
+            const QString where = QStringLiteral("%1 rows per group, page %2: %3")
+                                      .arg(perGroup)
+                                      .arg(p + 1)
+                                      .arg(t.join(u'|'));
+            // Below the page header, a group's header (new or repeated), or
+            // the summary alone.
+            ASSERT_GE(t.size(), 3) << where.toStdString();
+            EXPECT_TRUE(t[1].startsWith("Csoport ") || t[1] == "Összesen") << where.toStdString();
+            // A footer has a row of its group above it on its page, and a
+            // header a row below it.
+            for (int i = 0; i < t.size(); ++i) {
+                if (t[i] == "Csoport vége") {
+                    EXPECT_TRUE(i > 0 && t[i - 1][0].isDigit()) << where.toStdString();
+                }
+                if (t[i].startsWith("Csoport ") && t[i] != "Csoport vége") {
+                    EXPECT_TRUE(i + 1 < t.size() && t[i + 1][0].isDigit()) << where.toStdString();
+                }
+            }
+        }
+    }
+}

@@ -14,6 +14,7 @@
 #include "tools/demo/demodata.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace reports;
@@ -50,6 +51,62 @@ const PageText* findText(const PageModel& m, const QString& text) {
         for (const PageText& t : p.texts)
             if (t.text == text) return &t;
     return nullptr;
+}
+
+// What does not fit on the pages, measured with the report's fonts: a text
+// wider than its place (a word of a wrapped text wider than its column,
+// which breaks it inside), lower than its font's line, reaching past the
+// page's margins, or running into another text on its line (less than a
+// blank's room between the two).
+QStringList fitFaults(const PageModel& m, const QMarginsF& margins) {
+    QStringList faults;
+    const QRectF body(margins.left(), margins.top(),
+                      m.pageSize.width() - margins.left() - margins.right(),
+                      m.pageSize.height() - margins.top() - margins.bottom());
+    const double eps = 0.01;
+    for (int p = 0; p < m.pageCount(); ++p) {
+        const std::vector<PageText>& texts = m.pages[std::size_t(p)].texts;
+        std::vector<std::pair<double, double>> ink; // left, right
+        for (const PageText& t : texts) {
+            const QString at = QStringLiteral("page %1, \"%2\": ").arg(p + 1).arg(t.text);
+            const QRectF& r = t.rect;
+            if (r.left() < body.left() - eps || r.right() > body.right() + eps ||
+                r.top() < body.top() - eps || r.bottom() > body.bottom() + eps)
+                faults << at + "outside the margins";
+            if (t.wordWrap) {
+                if (widestPiece(t.text, t.font) > r.width() + eps)
+                    faults << at + QStringLiteral("a word wider than %1 mm").arg(r.width());
+                if (wrappedHeight(t.text, t.font, r.width()) > r.height() + eps)
+                    faults << at + "higher than its place";
+                ink.emplace_back(r.left(), r.right());
+                continue;
+            }
+            const double w = textWidth(t.text, t.font);
+            if (w > r.width() + eps)
+                faults << at + QStringLiteral("%1 mm in %2 mm").arg(w).arg(r.width());
+            if (wrappedHeight(QStringLiteral("Ág"), t.font, 1000) > r.height() + eps)
+                faults << at + "lower than its font";
+            if (t.align & Qt::AlignRight)
+                ink.emplace_back(r.right() - w, r.right());
+            else if (t.align & Qt::AlignHCenter)
+                ink.emplace_back(r.center().x() - w / 2, r.center().x() + w / 2);
+            else
+                ink.emplace_back(r.left(), r.left() + w);
+        }
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                const QRectF &a = texts[i].rect, &b = texts[j].rect;
+                if (a.bottom() <= b.top() + eps || b.bottom() <= a.top() + eps) continue;
+                const double blank =
+                    std::min(textWidth(" ", texts[i].font), textWidth(" ", texts[j].font));
+                if (ink[i].second + blank > ink[j].first + eps &&
+                    ink[j].second + blank > ink[i].first + eps)
+                    faults << QStringLiteral("page %1: \"%2\" runs into \"%3\"")
+                                  .arg(p + 1)
+                                  .arg(texts[i].text, texts[j].text);
+            }
+    }
+    return faults;
 }
 
 struct Visit {
@@ -261,8 +318,8 @@ TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
                     "Lapszám", "Időszak", "Elrendelés szám", "Eng.szám", "Kezdet", "Lezárás",
                     "Összes vizit-szám", "TAJ szám:", "123456788", "Beteg Borbála",
                     // the first sheet: nursing 1 (4), nursing 3 (1), exercise 2 (2), speech 2 (1)
-                    "00010", "2024.04", "1", "77", "2000.01.01", "Magasvérnyomás-betegség (elsőd",
-                    "1 10 8a 9", "9", "4", "1", "2", "1",
+                    "00010", "2024.04", "1", "77", "2000.01.01",
+                    "Magasvérnyomás-betegség (elsődleges)", "1 10 8a 9", "9", "4", "1", "2", "1",
                     // the part sheet
                     "00010A", "2024.05", "7", "4", "4",
                     // the patient's totals
@@ -301,6 +358,80 @@ TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
     EXPECT_FALSE(f.contains("Beteg Borbála"));
     EXPECT_FALSE(t.osszes({TajIdoszak::Fajta::Valasztott, core::Idoszak(2024, 6)}));
     EXPECT_EQ(a.msg.last(), "Nincs a 1890 szolgáltatónak betege!");
+    EXPECT_EQ(a.msg.statusText(0), ""); // nothing is being printed
+}
+
+TEST(Listak, TajCheckListFitsItsColumnsTitlesAndPages) {
+    testsupport::StartedApp a;
+    core::AppState& st = a.state;
+    // The longest diagnosis names, a long provider name, a patient with
+    // sheets over several pages and every care type on each.
+    const engine::Query longest = st.tables.dbo.query(
+        "select kod10, trim(nev) from bnotorzs order by length(trim(nev)) desc limit 2");
+    ASSERT_EQ(longest.rowCount(), 2);
+    st.tables.dbo.exec("update part set inte=?",
+                       {QString("Otthoni Szakápolási és Gyógytornász Szolgáltató Bt")});
+    patient(st, "000960379", "Hosszúnevű-Kisasszony Éva");
+    patient(st, "123456788", "Beteg Borbála");
+    for (int i = 0; i < 60; ++i) {
+        const QString sorsz = QString("%1").arg(i + 1, 5, 10, QChar('0'));
+        const QString idoszak =
+            QString("%1.%2").arg(2019 + i / 12).arg(i % 12 + 1, 2, 10, QChar('0'));
+        sheet(st, idoszak, sorsz, i % 3 == 0 ? "B" : "", "000960379",
+              {{"1", 2, 1, 30},
+               {"2", 2, 2},
+               {"3a", 2, 3},
+               {"3b", 4, 1},
+               {"7", 4, 2},
+               {"8a", 5, 1},
+               {"9", 5, 2},
+               {"10", 6, 1},
+               {"12", 6, 2}});
+        st.tables.dbo.exec("update lap set bnorov=?, bnofo=? where sorsz=?",
+                           {longest.value(0, 0), longest.value(1, 0), sorsz});
+    }
+    sheet(st, "2023.12", "00099", "", "123456788", {{"7", 2, 2}});
+
+    auto check = [&](Lista& l, const QString& what) -> QStringList {
+        const PageModel m = layout(l.report, kAt);
+        EXPECT_GE(m.pageCount(), 2) << what.toStdString();
+        const QStringList fault = fitFaults(m, l.report.margins);
+        EXPECT_TRUE(fault.isEmpty())
+            << what.toStdString() << ": " << fault.join('\n').toStdString();
+        // Every page goes on below the headings with a patient's line, and
+        // the totals have a sheet above them on their page.
+        const QRegularExpression lapszam("^\\d{5}[A-Z]?$");
+        for (int p = 0; p < m.pageCount(); ++p) {
+            const QStringList t = m.texts(p);
+            const int fej = int(t.indexOf("Logo 2"));
+            EXPECT_GE(fej, 0) << what.toStdString();
+            if (fej < 0 || fej + 1 >= t.size() || t[fej + 1] == "Lista vége") continue;
+            EXPECT_EQ(t[fej + 1], "TAJ szám:") << what.toStdString() << " page " << p + 1;
+            const int ossz = int(t.indexOf("Összesen:"));
+            if (ossz >= 0) {
+                bool lap = false;
+                for (int i = fej; i < ossz; ++i)
+                    lap = lap || lapszam.match(t[i]).hasMatch();
+                EXPECT_TRUE(lap) << what.toStdString() << " page " << p + 1;
+            }
+        }
+        return allTexts(m);
+    };
+
+    TajLista t(st, kProgram);
+    std::optional<Lista> one = t.egyBeteg("000960379");
+    ASSERT_TRUE(one);
+    const QStringList x = check(*one, "one patient");
+    // The diagnoses' whole names, the number after its label.
+    EXPECT_TRUE(x.contains(longest.value(0, 1).toString()));
+    EXPECT_TRUE(x.contains(longest.value(1, 1).toString()));
+    EXPECT_TRUE(inOrder(x, {"TAJ szám:", "000960379", "Hosszúnevű-Kisasszony Éva"}));
+
+    std::optional<Lista> span = t.osszes({TajIdoszak::Fajta::Valasztott, core::Idoszak(2019, 1)});
+    ASSERT_TRUE(span);
+    const QStringList y = check(*span, "all patients from 2019.01");
+    EXPECT_TRUE(y.contains("TAJ számos ellenőrző lista a 1890 Otthoni Szakápolási és Gyógytornász "
+                           "Szolgáltató Bt szolgáltató betegeiről 2019.01-2024.05 időszakban"));
 }
 
 TEST(Listak, WorkersVisitsAgainstTheirFrames) {
@@ -348,14 +479,26 @@ TEST(Listak, WorkersVisitsAgainstTheirFrames) {
     int without = 0;
     for (const QStringList& r : l->csv->sorok)
         if (r[0] != tajOf(full)) {
-            EXPECT_EQ(r[3], "");
             EXPECT_EQ(r[4], "");
+            EXPECT_EQ(r[5], "");
             ++without;
         }
     EXPECT_EQ(without, w.rowCount() - 1);
-    // The therapist is marked, and the note explains the mark.
+    // The therapist is marked, and the note explains the mark. In the CSV
+    // file every column has its heading, the mark one of its own.
     EXPECT_TRUE(x.contains("* Szakirányú tevékenység"));
-    EXPECT_TRUE(l->csv->sorok[std::size_t(therapy)][1].startsWith("* "));
+    EXPECT_EQ(l->csv->fejlec,
+              QStringList({"Dolgozó TAJ-száma", "Szakirányú tevékenység", "Dolgozó megnevezése",
+                           "Szerződött dolgozói kapacitás", "Teljesített vizitek", "Túl-lépés"}));
+    const QStringList& th = l->csv->sorok[std::size_t(therapy)];
+    EXPECT_EQ(th[1], "*");
+    EXPECT_FALSE(th[2].startsWith("*"));
+    EXPECT_EQ(th[2],
+              displayText(
+                  st.tables.dbo.query("select nev from szolgsz where taj=?", {w.value(therapy, 0)})
+                      .value(0, 0)));
+    const QStringList fault = fitFaults(m, l->report.margins);
+    EXPECT_TRUE(fault.isEmpty()) << fault.join('\n').toStdString();
     EXPECT_TRUE(inOrder(x, {"Összes vizit:"}));
 
     // Before 2012 the frames are 110 in nursing and 88 in therapy.
@@ -363,6 +506,30 @@ TEST(Listak, WorkersVisitsAgainstTheirFrames) {
     EXPECT_DOUBLE_EQ(k.apolas, 82.5);
     EXPECT_DOUBLE_EQ(k.osszes, 82.5 + 22);
     EXPECT_DOUBLE_EQ(dolgozoKeret(core::Idoszak(2012, 1), 30, 10).osszes, 132);
+}
+
+TEST(Listak, WorkersOverrunComesFromTheFrameAsItIs) {
+    testsupport::StartedApp a;
+    core::AppState& st = a.state;
+    // A nurse on 25 hours a week: a frame of 25/40 × 132 = 82.5 visits,
+    // shown as 83; 120 visits are 37.5 over it, shown as 38.
+    const engine::Query w = st.tables.dbo.query(
+        "select taj from szolgsz where kezd<='2024-05-31' and (veg>='2024-05-01' or veg is null)"
+        " order by taj limit 1");
+    ASSERT_EQ(w.rowCount(), 1);
+    st.tables.dbo.exec("update szolgsz set szakapo=25, szakiro=0 where taj=?", {w.value(0, 0)});
+    const QString taj = QString("%1").arg(w.value(0, 0).toLongLong(), 9, 10, QChar('0'));
+    std::vector<Visit> v;
+    for (int d = 0; d < 24; ++d)
+        v.push_back({"7", 2, 1, 5, {}, taj});
+    sheet(st, "2024.05", "00001", "", "123456788", v);
+
+    std::optional<Lista> l = DolgozoLista(st, kProgram).keszit();
+    ASSERT_TRUE(l);
+    const QStringList x = allTexts(layout(l->report, kAt));
+    EXPECT_TRUE(inOrder(x, {taj, "83", "120", "38"})) << x.join('|').toStdString();
+    ASSERT_TRUE(l->csv);
+    EXPECT_EQ(l->csv->sorok[0], QStringList({taj, "", l->csv->sorok[0][2], "83", "120", "38"}));
 }
 
 TEST(Listak, WorkersListWithoutContractedWorkersIsRefused) {

@@ -1,0 +1,130 @@
+// The lists' print preview (offscreen): "CSV mentése" in sight on the
+// toolbar of a long list, printing that leaves the preview open, and the
+// runner: "Mégse" while the whole list is laid out keeps the first pages
+// shown, and the status text goes when the list is closed.
+
+#include "app/programinfo.h"
+#include "engine/table.h"
+#include "reports/listakdialog.h"
+#include "reports/reportpreviewdialog.h"
+#include "reports/torzslistak.h"
+#include "support/guisupport.h"
+#include "support/startedapp.h"
+
+#include <QAction>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+using testsupport::whenModal;
+
+namespace {
+
+reports::PageModel pages(int n) {
+    reports::PageModel m;
+    m.title = QStringLiteral("Orvosok listája");
+    m.pages.resize(std::size_t(n));
+    for (int i = 0; i < n; ++i)
+        m.pages[std::size_t(i)].texts.push_back(
+            {QRectF(10, 10, 50, 5), QString::number(i + 1), {}, Qt::AlignLeft, false});
+    return m;
+}
+
+bool shownOnToolBar(QToolBar* bar, QAction* a) {
+    QWidget* w = bar->widgetForAction(a);
+    return w && w->isVisible() && bar->rect().contains(w->geometry());
+}
+
+} // namespace
+
+class ListaPreviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void savingActionsStayInSightOnALongList() {
+        testsupport::BareApp a;
+        testsupport::TempDir dir;
+        reports::ReportPreviewDialog d(pages(240), a.msg, dir.path(), QStringLiteral("2024.05"));
+        d.setCsv({{QStringLiteral("Orvos pecsétszám")}, {}});
+        QVERIFY(testsupport::showAndActivate(d));
+        QVERIFY(d.width() <= 900);
+        auto* bar = d.findChild<QToolBar*>();
+        QVERIFY(bar);
+        QVERIFY(shownOnToolBar(bar, d.csvAction()));
+        QVERIFY(shownOnToolBar(bar, d.pdfAction()));
+        QVERIFY(d.printAction());
+        QVERIFY(shownOnToolBar(bar, d.printAction()));
+    }
+
+    void printingLeavesThePreviewOpen() {
+        testsupport::BareApp a;
+        testsupport::TempDir dir;
+        reports::ReportPreviewDialog d(pages(3), a.msg, dir.path(), QStringLiteral("2024.05"));
+        const QString pdf = dir.file(QStringLiteral("nyomtatott.pdf"));
+        d.printer()->setOutputFormat(QPrinter::PdfFormat);
+        d.printer()->setOutputFileName(pdf);
+        QVERIFY(testsupport::showAndActivate(d));
+        QVERIFY(d.printAction());
+        bool asked = false;
+        whenModal<QPrintDialog>([&](QPrintDialog* p) {
+            asked = true;
+            p->accept();
+        });
+        d.printAction()->trigger();
+        QVERIFY(asked);
+        QVERIFY(d.isVisible());
+        QCOMPARE(d.result(), 0);
+        QCOMPARE(testsupport::readAll(pdf).left(5), QByteArray("%PDF-"));
+    }
+
+    void cancellingTheWholeListKeepsTheFirstPages() {
+        testsupport::StartedApp app;
+        const reports::ProgramText program{app::programTitle(), app::programVersion()};
+        engine::Table& orvos = app.state.tables.orvos;
+        for (int i = 0; i < 300; ++i) {
+            orvos.append();
+            orvos.setValue(QStringLiteral("ORVOSKOD"), QString::number(10000 + i));
+            orvos.setValue(QStringLiteral("ONEV"), QStringLiteral("Dr. Próba"));
+            orvos.post();
+        }
+        const QString megszakitva =
+            QStringLiteral("A lista összeállítása megszakítva: csak az első oldalak láthatók");
+        QStringList before, after;
+        bool cancelled = false, stillShown = false;
+        whenModal<reports::ReportPreviewDialog>([&](reports::ReportPreviewDialog* p) {
+            before = p->model().texts(0);
+            // "Mégse" on the whole list's progress, as soon as it is there.
+            auto* poll = new QTimer(p);
+            QObject::connect(poll, &QTimer::timeout, p, [&, p, poll] {
+                if (auto* h = p->findChild<QProgressDialog*>(); h && !cancelled) {
+                    h->cancel();
+                    cancelled = true;
+                } else if (cancelled && app.msg.statusText(0) == megszakitva) {
+                    poll->stop();
+                    stillShown = p->isVisible();
+                    after = p->model().texts(0);
+                    p->close();
+                }
+            });
+            poll->start(1);
+        });
+        const bool shown = reports::runLista(
+            app.state, nullptr,
+            [&] { return std::optional(reports::Torzslistak(app.state, program).orvosok()); },
+            [&] { return std::optional(reports::Torzslistak(app.state, program).apolok()); });
+        QVERIFY(shown);
+        QVERIFY(cancelled);
+        QVERIFY(stillShown);
+        QVERIFY(before.contains(QStringLiteral("Ápolók listája")));
+        QCOMPARE(after, before);
+        // Closed, the list leaves no status text behind.
+        QVERIFY(app.msg.statusHistory(0).contains(megszakitva));
+        QCOMPARE(app.msg.statusText(0), QString());
+    }
+};
+
+QTEST_MAIN(ListaPreviewTest)
+#include "listapreview_test.moc"
