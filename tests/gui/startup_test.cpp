@@ -6,6 +6,7 @@
 #include "app/login.h"
 #include "app/mainwindow.h"
 #include "app/paths.h"
+#include "app/pathswindow.h"
 #include "app/period.h"
 #include "app/qtstartupdialogs.h"
 #include "app/startup.h"
@@ -155,7 +156,7 @@ private slots:
         QCOMPARE(outcome_, app::Startup::Outcome::MainWindow);
         QString text;
         whenModal([&](QWidget* win) {
-            text = win->findChild<QLabel*>("L1")->text();
+            text = static_cast<app::PathsWindow*>(win)->text();
             static_cast<QDialog*>(win)->accept();
         });
         window_->menuItem("tvonalak1")->trigger();
