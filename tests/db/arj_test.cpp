@@ -59,8 +59,10 @@ pid_t pidFrom(const QString& file, int ms = 5000) {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) {
-        const QByteArray s = testsupport::readAll(file).trimmed();
-        if (!s.isEmpty()) return pid_t(s.toLongLong());
+        // The script's whole line, once it is written.
+        QFile f(file);
+        const QByteArray s = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        if (s.endsWith('\n')) return pid_t(s.trimmed().toLongLong());
         QThread::msleep(20);
     }
     return 0;

@@ -112,7 +112,8 @@ TEST_F(TeljesArchivumTest, AMemberBesideTheThreeIsRefusedAndNothingStaysInTemp) 
     archive(kHarom);
     app->msg.clear();
     EXPECT_FALSE(imp.beolvas(in));
-    EXPECT_TRUE(app->msg.last().startsWith("Hiba a lefutásban\r")) << app->msg.last().toStdString();
+    EXPECT_TRUE(app->msg.last().startsWith("A(z) Aa1890.dbf állomány nem olvasható dBase tábla!"))
+        << app->msg.last().toStdString();
     unchanged();
 }
 
