@@ -85,7 +85,8 @@ QString ArjResult::message() const {
 
 UnpackFolder::UnpackFolder(const QString& temp) {
     if (temp.isEmpty() || !QDir().mkpath(temp)) return;
-    dir_ = std::make_unique<QTemporaryDir>(withSlash(temp) + kUnpackPrefix + QStringLiteral("XXXXXX"));
+    dir_ =
+        std::make_unique<QTemporaryDir>(withSlash(temp) + kUnpackPrefix + QStringLiteral("XXXXXX"));
 }
 
 QString UnpackFolder::filePath(const QString& name) const {
@@ -96,8 +97,8 @@ int sweepUnpackFolders(const QString& temp) {
     const QDir d(temp);
     if (temp.isEmpty() || !d.exists()) return 0;
     int removed = 0;
-    for (const QString& n :
-         d.entryList({kUnpackPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QString& n : d.entryList({kUnpackPrefix + QLatin1Char('*')},
+                                        QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
         if (QDir(d.filePath(n)).removeRecursively()) ++removed;
     return removed;
 }
@@ -172,7 +173,7 @@ ArjOutcome Archiver::run(const QStringList& arguments, qint64 bytes, QByteArray*
     }
     if (output) output->append(p.readAllStandardOutput());
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? ArjOutcome::Ok
-                                                                        : ArjOutcome::Failed;
+                                                                       : ArjOutcome::Failed;
 }
 
 bool Archiver::pack(const QString& archive, const QStringList& files) const {
@@ -254,9 +255,8 @@ ArjResult Archiver::unpack(const QString& archive, const QString& dir,
             r.seconds = int((timeLimit(fileSize(archive)).count() + 999) / 1000);
         return r;
     };
-    const ArjOutcome ran =
-        run({QStringLiteral("e"), QStringLiteral("-y"), archive, withSlash(dir)}, fileSize(archive),
-            nullptr);
+    const ArjOutcome ran = run({QStringLiteral("e"), QStringLiteral("-y"), archive, withSlash(dir)},
+                               fileSize(archive), nullptr);
     if (ran != ArjOutcome::Ok) return failed(ran);
 
     // Exactly the listed files, each a regular file of its listed size.

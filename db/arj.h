@@ -104,8 +104,7 @@ public:
     // any letter case), unpacks it into `dir` (made here; it must not
     // exist) and checks what appeared there. On any failure `dir` is
     // removed again; the result says why.
-    ArjResult unpack(const QString& archive, const QString& dir,
-                     const QStringList& expected) const;
+    ArjResult unpack(const QString& archive, const QString& dir, const QStringList& expected) const;
 
     // Told when an unpacking starts and ends, and asked whether to stop.
     void setWatch(UnpackWatch* watch) { watch_ = watch; }

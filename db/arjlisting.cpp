@@ -104,8 +104,8 @@ bool detailLine(View line, quint64* size) {
 bool timeLine(View line) {
     if (line.isEmpty() || line[0] != ' ') return false;
     const std::vector<View> w = words(line);
-    return w.size() == 3 && (w[0] == View("DTA") || w[0] == View("DTC")) &&
-           isTriple(w[1], '-') && isTriple(w[2], ':');
+    return w.size() == 3 && (w[0] == View("DTA") || w[0] == View("DTC")) && isTriple(w[1], '-') &&
+           isTriple(w[2], ':');
 }
 
 // "     3 files         10         10 1.000": the count and the total of the

@@ -19,8 +19,8 @@
 namespace db {
 
 struct ArjEntry {
-    QByteArray name;   // as the archive holds it, with any folder part
-    quint64 size = 0;  // the original (unpacked) size in bytes
+    QByteArray name;  // as the archive holds it, with any folder part
+    quint64 size = 0; // the original (unpacked) size in bytes
 };
 
 // The entries of the standard output of "arj v ARCHIVE", in archive order;

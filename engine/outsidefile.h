@@ -19,7 +19,8 @@ int openRegularFile(const QString& path, qint64* size = nullptr);
 // A dBase table from outside: a regular file whose size is at most what its
 // header gives (the header, the records and an end mark) plus `slack` bytes.
 // Throws DbError(Io) for a file that is not regular or cannot be read,
-// DbError(Damaged) for one without a header or larger than that.
+// DbError(Damaged) for one larger than that. A file too short for a header
+// passes: its reader refuses it in its own words.
 void checkOutsideTable(const QString& path, qint64 slack = 64 * 1024);
 
 } // namespace engine

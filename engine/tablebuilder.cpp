@@ -125,7 +125,8 @@ void TableBuilder::copyFile(const QString& from, const QString& to, const QStrin
         NewFile out(to, to + tmpSuffix);
         std::vector<char> buf(1 << 16);
         while (left > 0) {
-            const ssize_t n = ::read(in, buf.data(), std::size_t(std::min<qint64>(left, qint64(buf.size()))));
+            const ssize_t n =
+                ::read(in, buf.data(), std::size_t(std::min<qint64>(left, qint64(buf.size()))));
             if (n < 0) {
                 if (errno == EINTR) continue;
                 throw ioError(from, QStringLiteral("nem olvasható"));

@@ -59,8 +59,10 @@ pid_t pidFrom(const QString& file, int ms = 5000) {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) {
-        const QByteArray s = testsupport::readAll(file).trimmed();
-        if (!s.isEmpty()) return pid_t(s.toLongLong());
+        // The script's whole line, once it is written.
+        QFile f(file);
+        const QByteArray s = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        if (s.endsWith('\n')) return pid_t(s.trimmed().toLongLong());
         QThread::msleep(20);
     }
     return 0;
@@ -68,7 +70,7 @@ pid_t pidFrom(const QString& file, int ms = 5000) {
 
 struct ArjTest : ::testing::Test {
     testsupport::TempDir tmp;
-    QString temp;  // the program's TEMP
+    QString temp; // the program's TEMP
     QString floppy;
 
     void SetUp() override {
@@ -169,9 +171,10 @@ TEST_F(ArjTest, EntriesThatAreNoPlainNamesAreRefusedBeforeUnpacking) {
         EXPECT_EQ(r.outcome, db::ArjOutcome::BadName);
         EXPECT_EQ(r.entry, QString::fromUtf8(evil));
         EXPECT_FALSE(QFileInfo::exists(work.unpackDir()));
-        EXPECT_EQ(tree(tmp.path()), (QStringList{"floppy", "floppy/Telj1890.arj", "prog",
-                                                 "prog/work", "prog/work/TEMP",
-                                                 "prog/work/TEMP/" + QFileInfo(work.path()).fileName()}));
+        EXPECT_EQ(
+            tree(tmp.path()),
+            (QStringList{"floppy", "floppy/Telj1890.arj", "prog", "prog/work", "prog/work/TEMP",
+                         "prog/work/TEMP/" + QFileInfo(work.path()).fileName()}));
     }
     const db::ArjResult r{db::ArjOutcome::BadName, "Telj1890.arj", "x/../../OUTSIDE.txt"};
     EXPECT_EQ(r.message(), "Hiba a kicsomagolásban!\r"
@@ -184,7 +187,8 @@ TEST_F(ArjTest, EntriesThatAreNoPlainNamesAreRefusedBeforeUnpacking) {
 TEST_F(ArjTest, UnexpectedAndRepeatedMembersAreRefused) {
     db::UnpackFolder work(temp);
     db::ArjResult r = db::Archiver().unpack(
-        craft({{"Aa1890.dbf", "a"}, {"Ab1890.dbf", "b"}, {"Ac1890.dbf", "c"}, {"OLVASSEL.TXT", "!"}}),
+        craft(
+            {{"Aa1890.dbf", "a"}, {"Ab1890.dbf", "b"}, {"Ac1890.dbf", "c"}, {"OLVASSEL.TXT", "!"}}),
         work.unpackDir(), kHarom);
     EXPECT_EQ(r.outcome, db::ArjOutcome::Unexpected);
     EXPECT_EQ(r.message(), "Hiba a kicsomagolásban!\r"
@@ -217,11 +221,12 @@ TEST_F(ArjTest, SomethingElseAppearingIsRefusedAndRemoved) {
     // An archiver that writes a file of its own beside the listed ones.
     const QString real = QStandardPaths::findExecutable("arj");
     const QString fake = arjcraft::fakeArchiver(
-        tmp.file("arj-extra"), "\"" + real.toUtf8() + "\" \"$@\" || exit $?\n"
-                               "if [ \"$1\" = e ]; then echo x > \"$4/titok\"; fi");
+        tmp.file("arj-extra"), "\"" + real.toUtf8() +
+                                   "\" \"$@\" || exit $?\n"
+                                   "if [ \"$1\" = e ]; then echo x > \"$4/titok\"; fi");
     db::UnpackFolder work(temp);
-    const db::ArjResult r = db::Archiver(fake).unpack(craft({{"Aa1890.dbf", "a"}}),
-                                                       work.unpackDir(), kHarom);
+    const db::ArjResult r =
+        db::Archiver(fake).unpack(craft({{"Aa1890.dbf", "a"}}), work.unpackDir(), kHarom);
     EXPECT_EQ(r.outcome, db::ArjOutcome::Extra);
     EXPECT_EQ(r.entry, "titok");
     EXPECT_FALSE(QFileInfo::exists(work.unpackDir()));
@@ -309,7 +314,9 @@ TEST_F(ArjTest, CancelStopsTheArchiverAtOnceAndLeavesNothing) {
     const QString fake = arjcraft::fakeArchiver(
         tmp.file("arj-slow"), "if [ \"$1\" = v ]; then cat \"" + listing.toUtf8() +
                                   "\"; exit 0; fi\n"
-                                  "echo $$ > \"" + pidFile.toUtf8() + "\"\n"
+                                  "echo $$ > \"" +
+                                  pidFile.toUtf8() +
+                                  "\"\n"
                                   "echo a > \"$4/Aa1890.dbf\"\nexec sleep 60");
     db::Archiver arj(fake);
     ScriptedWatch watch;
@@ -318,7 +325,8 @@ TEST_F(ArjTest, CancelStopsTheArchiverAtOnceAndLeavesNothing) {
     db::UnpackFolder work(temp);
     const db::ArjResult r = arj.unpack(craft({{"Aa1890.dbf", "a"}}), work.unpackDir(), kHarom);
     EXPECT_EQ(r.outcome, db::ArjOutcome::Cancelled);
-    EXPECT_EQ(r.message(), "A(z) Telj1890.arj kicsomagolása megszakítva.\rAz adatok nem változtak.");
+    EXPECT_EQ(r.message(),
+              "A(z) Telj1890.arj kicsomagolása megszakítva.\rAz adatok nem változtak.");
     EXPECT_LT(watch.clock.elapsed() - watch.stoppedAt, 1000);
     EXPECT_GT(watch.asked, 3);
     EXPECT_EQ(watch.begun, 1);

@@ -440,8 +440,8 @@ TEST_F(BackupTest, ARestoreRefusesAnArchiveWithOtherNamesAndChangesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
         msg->clear();
-        ASSERT_TRUE(arjcraft::write(floppy.file("Zaras.arj"),
-                                    {{"Lap.dbf", "szemét"}, {c.name, "idegen"}}));
+        ASSERT_TRUE(
+            arjcraft::write(floppy.file("Zaras.arj"), {{"Lap.dbf", "szemét"}, {c.name, "idegen"}}));
         msg->answer(true);
         sources.answers.push_back({floppyDir(), false});
         EXPECT_TRUE(restore());

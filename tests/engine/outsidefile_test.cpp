@@ -139,10 +139,9 @@ TEST(OutsideFile, ATableLongerThanItsHeaderSaysIsRefused) {
     ASSERT_TRUE(e);
     EXPECT_EQ(e->kind(), Kind::Damaged);
     EXPECT_EQ(e->detail(), "hosszabb, mint amit a fejléce szerint tartalmazhat");
+    // Too short for a header: left to the reader to refuse.
     testsupport::writeAll(dir.file("rovid.dbf"), "\x03");
-    e = dbError([&] { engine::checkOutsideTable(dir.file("rovid.dbf")); });
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->kind(), Kind::Damaged);
+    EXPECT_FALSE(dbError([&] { engine::checkOutsideTable(dir.file("rovid.dbf")); }));
 }
 
 TEST(OutsideFile, LeftoversOfACopyIntoTheDataFolderAreSwept) {

@@ -72,22 +72,23 @@ protected:
 TEST_F(TeljesArchivumTest, NamesThatClimbOutOfTempAreRefused) {
     NoFolder folders;
     exchange::TeljesAdat imp(app->state, folders);
-    for (const QByteArray evil : {QByteArray("x/../../OUTSIDE.txt"), QByteArray("x/../../DATA/Beteg.dbf"),
-                                  QByteArray("../x"), QByteArray("/tmp/OUTSIDE.txt"),
-                                  QByteArray("C:x")}) {
+    for (const QByteArray& evil :
+         {QByteArray("x/../../OUTSIDE.txt"), QByteArray("x/../../DATA/Beteg.dbf"),
+          QByteArray("../x"), QByteArray("/tmp/OUTSIDE.txt"), QByteArray("C:x")}) {
         SCOPED_TRACE(evil.toStdString());
         arjcraft::Entries e = kHarom;
         e.insert(e.begin() + 1, {evil, "idegen"});
         archive(e);
         app->msg.clear();
         EXPECT_FALSE(imp.beolvas(in));
-        EXPECT_EQ(app->msg.last(), "Hiba a kicsomagolásban!\r"
-                                   "A(z) Telj1890.arj archívumban szabálytalan nevű állomány van: \"" +
-                                       QString::fromUtf8(evil) +
-                                       "\"\r"
-                                       "Az archívumban csak könyvtár nélküli állománynevek "
-                                       "lehetnek.\r"
-                                       "Az adatok nem változtak.");
+        EXPECT_EQ(app->msg.last(),
+                  "Hiba a kicsomagolásban!\r"
+                  "A(z) Telj1890.arj archívumban szabálytalan nevű állomány van: \"" +
+                      QString::fromUtf8(evil) +
+                      "\"\r"
+                      "Az archívumban csak könyvtár nélküli állománynevek "
+                      "lehetnek.\r"
+                      "Az adatok nem változtak.");
         unchanged();
         EXPECT_FALSE(QFileInfo::exists("/tmp/OUTSIDE.txt"));
     }
@@ -111,7 +112,8 @@ TEST_F(TeljesArchivumTest, AMemberBesideTheThreeIsRefusedAndNothingStaysInTemp) 
     archive(kHarom);
     app->msg.clear();
     EXPECT_FALSE(imp.beolvas(in));
-    EXPECT_TRUE(app->msg.last().startsWith("Hiba a lefutásban\r")) << app->msg.last().toStdString();
+    EXPECT_TRUE(app->msg.last().startsWith("A(z) Aa1890.dbf állomány nem olvasható dBase tábla!"))
+        << app->msg.last().toStdString();
     unchanged();
 }
 
@@ -119,7 +121,7 @@ TEST_F(TeljesArchivumTest, AMemberBesideTheThreeIsRefusedAndNothingStaysInTemp) 
 // archiver unpacks anything; the import runs in a child that may take 30
 // seconds at most.
 TEST_F(TeljesArchivumTest, AnEntryThatHangsTheArchiverIsRefusedInTime) {
-    for (const QByteArray evil : {QByteArray("..\\x.txt"), QByteArray(".../x")}) {
+    for (const QByteArray& evil : {QByteArray("..\\x.txt"), QByteArray(".../x")}) {
         SCOPED_TRACE(evil.toStdString());
         arjcraft::Entries e = kHarom;
         e.push_back({evil, "hurok"});
@@ -131,9 +133,8 @@ TEST_F(TeljesArchivumTest, AnEntryThatHangsTheArchiverIsRefusedInTime) {
             NoFolder folders;
             exchange::TeljesAdat imp(app->state, folders);
             const bool refused =
-                !imp.beolvas(in) &&
-                app->msg.last().contains("szabálytalan nevű állomány van: \"" +
-                                         QString::fromUtf8(evil) + "\"");
+                !imp.beolvas(in) && app->msg.last().contains("szabálytalan nevű állomány van: \"" +
+                                                             QString::fromUtf8(evil) + "\"");
             ::_exit(refused ? 0 : 1);
         }
         int status = 0;
@@ -162,10 +163,10 @@ TEST_F(TeljesArchivumTest, MegseStopsTheUnpackingWithinASecond) {
     archive(kHarom);
     // The real listing; an unpacking that writes one file and never ends.
     const QString real = QStandardPaths::findExecutable("arj");
-    const QString fake = arjcraft::fakeArchiver(
-        app->work.path() + "/arj-lassu",
-        "if [ \"$1\" = v ]; then exec \"" + real.toUtf8() +
-            "\" \"$@\"; fi\necho x > \"$4/Aa1890.dbf\"\nexec sleep 60");
+    const QString fake =
+        arjcraft::fakeArchiver(app->work.path() + "/arj-lassu",
+                               "if [ \"$1\" = v ]; then exec \"" + real.toUtf8() +
+                                   "\" \"$@\"; fi\necho x > \"$4/Aa1890.dbf\"\nexec sleep 60");
     NoFolder folders;
     exchange::TeljesAdat imp(app->state, folders);
     imp.setArchiver(fake);

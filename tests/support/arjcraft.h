@@ -49,7 +49,10 @@ inline QByteArray archive(const Entries& entries) {
     const std::uint32_t stamp = 0x58220000; // 2024-01-02 00:00:00 in DOS form
     QByteArray main;
     main.append(char(34)).append(char(11)).append(char(1)).append(char(2)); // size, versions, UNIX
-    main.append(char(0x10)).append(char(0)).append(char(2)).append(char(0)); // flags, -, comment header
+    main.append(char(0x10))
+        .append(char(0))
+        .append(char(2))
+        .append(char(0)); // flags, -, comment header
     put32(main, stamp);
     put32(main, stamp);
     put32(main, 0);
@@ -63,7 +66,10 @@ inline QByteArray archive(const Entries& entries) {
     for (const auto& [name, data] : entries) {
         QByteArray b;
         b.append(char(46)).append(char(11)).append(char(1)).append(char(2)); // size, versions, UNIX
-        b.append(char(0x10)).append(char(0)).append(char(0)).append(char(0)); // flags, stored, binary
+        b.append(char(0x10))
+            .append(char(0))
+            .append(char(0))
+            .append(char(0)); // flags, stored, binary
         put32(b, stamp);
         put32(b, std::uint32_t(data.size()));
         put32(b, std::uint32_t(data.size()));
