@@ -92,8 +92,10 @@ bool szamjegy(char c) {
 struct Forras {
     std::unique_ptr<RavFajl> f;
     const engine::Table* t = nullptr;
-    // Dates already found real, as yyyyMMdd packed into a number.
-    mutable std::unordered_set<quint64> joDatumok;
+    // Dates already found real: a bit per day of the years 1000 to 2999
+    // (31 days to every month), a set beyond them.
+    mutable std::vector<bool> joNapok = std::vector<bool>(2000 * 12 * 31);
+    mutable std::unordered_set<int> joDatumok;
 
     Forras(const QString& path, const QStringList& needed, const QString& shown) {
         f = std::make_unique<RavFajl>(path, needed, shown);
@@ -155,34 +157,40 @@ struct Forras {
         if (ev < 1 || ho < 1 || ho > 12) hiba(recno, m, rec, nemIdoszak());
         return ev * 12 + ho - 1;
     }
-    // A real date as yyyyMMdd bytes (blank: empty), from a date field or a
+    // A real date as the number yyyyMMdd (0: blank), from a date field or a
     // date written as text.
-    QByteArray datum(std::uint32_t recno, const char* rec, const Mezo& m) const {
+    int datum(std::uint32_t recno, const char* rec, const Mezo& m) const {
         if (m.type == 'D') {
             const char* p = rec + m.off;
-            if (engine::isBlankBytes(p, 8)) return {};
-            quint64 key = 0;
+            if (engine::isBlankBytes(p, 8)) return 0;
+            int n = 0;
             for (int i = 0; i < 8; ++i) {
                 if (!szamjegy(p[i])) hiba(recno, m, rec, nemDatum());
-                key = key * 10 + quint64(p[i] - '0');
+                n = n * 10 + (p[i] - '0');
             }
-            if (!joDatumok.count(key)) {
-                const QString typed = QString::fromLatin1(p, 4) + QLatin1Char('.') +
-                                      QString::fromLatin1(p + 4, 2) + QLatin1Char('.') +
-                                      QString::fromLatin1(p + 6, 2);
-                if (!kozos::datumjo(typed)) hiba(recno, m, rec, nemDatum());
-                joDatumok.insert(key);
-            }
-            return QByteArray(p, 8);
+            const int ev = n / 10000, ho = n / 100 % 100, nap = n % 100;
+            const bool racs =
+                ev >= 1000 && ev < 3000 && ho >= 1 && ho <= 12 && nap >= 1 && nap <= 31;
+            const size_t bit = racs ? size_t(((ev - 1000) * 12 + ho - 1) * 31 + nap - 1) : 0;
+            if (racs ? joNapok[bit] : joDatumok.count(n) > 0) return n;
+            const QString typed = QString::fromLatin1(p, 4) + QLatin1Char('.') +
+                                  QString::fromLatin1(p + 4, 2) + QLatin1Char('.') +
+                                  QString::fromLatin1(p + 6, 2);
+            if (!kozos::datumjo(typed)) hiba(recno, m, rec, nemDatum());
+            if (racs)
+                joNapok[bit] = true;
+            else
+                joDatumok.insert(n);
+            return n;
         }
-        const QString t = engine::decode852(rec + m.off, m.width).trimmed();
+        const QString t = engine::decode852(rec + m.off, m.width);
         for (const QChar c : t)
             if (ui::isControl(c)) hiba(recno, m, rec, nemDatum());
+        if (kozos::ures(t)) return 0;
         bool blank = false;
         const QDate d = engine::parseDateText(t, &blank);
-        if (blank && t.isEmpty()) return {};
         if (blank || !d.isValid() || d.year() < 1000) hiba(recno, m, rec, nemDatum());
-        return d.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+        return d.year() * 10000 + d.month() * 100 + d.day();
     }
     // A text for the local column `d`, checked as a typed text: no control
     // character, at most `d`'s width, digits only when `digits`. The bytes
@@ -249,6 +257,16 @@ QByteArray szamjegyek(const Forras& f, std::uint32_t recno, const char* in, cons
     return t.rightJustified(hely.width, '0');
 }
 
+// A key's whole number checked for its text column: refused when it has
+// more digits than the column is wide.
+void ferBe(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, const Mezo& d,
+           qint64 n) {
+    int jegyek = 1;
+    for (qint64 k = n; k >= 10; k /= 10)
+        ++jegyek;
+    if (jegyek > d.width) szamjegyek(f, recno, in, src, d, n);
+}
+
 // A whole number into a text column as digits filled with "0" to `width`
 // (at most the column's); blank when n < 0.
 void nullas(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, char* out,
@@ -273,8 +291,10 @@ void masol(const Forras& f, std::uint32_t recno, const char* in, char* out,
         if (!m.src.ok()) continue;
         switch (m.dst.type) {
         case 'D': {
-            const QByteArray d = f.datum(recno, in, m.src);
-            if (!d.isEmpty()) memcpy(out + m.dst.off, d.constData(), 8);
+            int d = f.datum(recno, in, m.src);
+            if (d == 0) break;
+            for (int i = 7; i >= 0; --i, d /= 10)
+                out[m.dst.off + i] = char('0' + d % 10);
             break;
         }
         case 'N': {
@@ -498,7 +518,7 @@ bool teljesOlvas(const QString& aaPath, const QString& abPath, const QString& ac
             continue;
         }
         const qint64 s = aa.kotelezoEgesz(r, rec, aSor);
-        szamjegyek(aa, r, rec, aSor, lSorsz, s);
+        ferBe(aa, r, rec, aSor, lSorsz, s);
         lapSorrend.push_back({p, s, reszBajt(aa.szoveg(r, rec, aResz, lResz)), 0, r});
     }
     auto kisebb = [](const Kulcs& a, const Kulcs& b) {
@@ -621,10 +641,10 @@ bool teljesOlvas(const QString& aaPath, const QString& abPath, const QString& ac
         const int p = ab.idoszak(r, rec, bIdo);
         if (p < elso) continue;
         const qint64 s = ab.kotelezoEgesz(r, rec, bSor);
-        szamjegyek(ab, r, rec, bSor, vSorsz, s);
-        const QByteArray d = ab.datum(r, rec, bDat);
-        if (d.isEmpty()) ab.hiba(r, bDat, rec, kitoltendo());
-        vizitSorrend.push_back({p, s, reszBajt(ab.szoveg(r, rec, bResz, vResz)), d.toInt(), r});
+        ferBe(ab, r, rec, bSor, vSorsz, s);
+        const int nap = ab.datum(r, rec, bDat);
+        if (nap == 0) ab.hiba(r, bDat, rec, kitoltendo());
+        vizitSorrend.push_back({p, s, reszBajt(ab.szoveg(r, rec, bResz, vResz)), nap, r});
     }
     std::sort(vizitSorrend.begin(), vizitSorrend.end(), kisebb);
     // A sheet's visit day comes once.
@@ -701,7 +721,7 @@ bool teljesOlvas(const QString& aaPath, const QString& abPath, const QString& ac
         const int p = ac.idoszak(r, rec, cIdo);
         if (p < elso) continue;
         const qint64 s = ac.kotelezoEgesz(r, rec, cSor);
-        szamjegyek(ac, r, rec, cSor, lSorsz, s);
+        ferBe(ac, r, rec, cSor, lSorsz, s);
         const char resz = reszBajt(ac.szoveg(r, rec, cResz, lResz));
         const qint64 tip = ac.egesz(r, rec, cTip);
         QByteArrayView kod = ac.szoveg(r, rec, cKod, bnoSzeles);
