@@ -58,9 +58,9 @@ void TszwebWindowTest::anUnreachablePortalIsSaidInHungarian() {
         testsupport::writeAll(dir.file(f), "x");
     // Nothing listens on port 2 of this machine (a port the browser does not refuse itself).
     const QUrl portal(QStringLiteral("http://127.0.0.1:2/ejelentes"));
+    QString text; // outlives the window, as the callback's answer may come late
     exch::TszwebWindow w(portal, dir.path());
     w.show();
-    QString text;
     QTRY_VERIFY_WITH_TIMEOUT(
         (w.WB1()->page()->toPlainText([&](const QString& t) { text = t; }),
          text.contains(QStringLiteral("Az e-jelentés honlapja nem érhető el"))),
@@ -78,8 +78,12 @@ void TszwebWindowTest::opensThePortalAndUploadsFromKuld() {
                                 "name=f style='position:absolute;left:0;top:0;width:400px;"
                                 "height:200px'></form></body></html>");
     testsupport::writeAll(dir.file("Szka1890.Dbf"), "x");
-    exch::TszwebWindow w(QUrl::fromLocalFile(page), dir.path());
+    // What the page's callbacks write to outlives the window: a script's
+    // answer still on its way is delivered while the page is destroyed.
     QStringList offered;
+    QVariant name;
+    bool done = false;
+    exch::TszwebWindow w(QUrl::fromLocalFile(page), dir.path());
     w.setFileChooser([&](const QStringList&) {
         offered << dir.file("Szka1890.Dbf");
         return offered;
@@ -92,8 +96,6 @@ void TszwebWindowTest::opensThePortalAndUploadsFromKuld() {
     QCOMPARE(loaded.first().first().toBool(), true);
     QCOMPARE(w.WB1()->url(), QUrl::fromLocalFile(page));
     // The user clicks the upload field: the chooser is asked, the file taken.
-    QVariant name;
-    bool done = false;
     QWidget* surface = w.WB1()->focusProxy();
     QVERIFY(surface);
     // A click of the user (the page may open a chooser only on one).
