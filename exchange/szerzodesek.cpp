@@ -210,6 +210,7 @@ bool Szerzodesek::SzerzdsekbeolvassaRAVtl1Click() {
 }
 
 bool Szerzodesek::beolvas(const QString& dir) {
+    const QString megszakadt = QStringLiteral("\rSzerződéses adatok betöltése megszakadt!!");
     csereltek_.clear();
     zaroUzenet_.clear();
     const QString kod = intkod(st_);
@@ -257,7 +258,7 @@ bool Szerzodesek::beolvas(const QString& dir) {
             szerzodesEllenoriz(temp.filePath(db::layout(f->tabla).fileName),
                                QFileInfo(forras).fileName(), f->tabla);
     } catch (const RavHiba& e) {
-        st_.msg.error(e.text() + QStringLiteral("\rSzerződéses adatok betöltése megszakadt!!"));
+        st_.msg.error(e.text() + megszakadt);
         return true;
     }
     try {
@@ -280,7 +281,6 @@ bool Szerzodesek::beolvas(const QString& dir) {
     QStringList celok;
     for (const auto& [f, forras] : talalt)
         celok << st_.tables.file(db::layout(f->tabla).fileName);
-    const QString megszakadt = QStringLiteral("\rSzerződéses adatok betöltése megszakadt!!");
     try {
         QStringList zartak;
         for (const auto& [f, forras] : talalt)

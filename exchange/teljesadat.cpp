@@ -88,15 +88,44 @@ bool szamjegy(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The dates found real (kozos::datumjo), as yyyyMMdd: a bit per day of the
+// years 1000 to 2999 (31 days to every month), a set beyond them. Whether a
+// day is real never changes, so the memo serves every import of the run
+// (all on the one thread).
+class ValodiNapok {
+public:
+    bool ismert(int n) const {
+        const size_t b = bit(n);
+        return b != kNincs ? racs_[b] : tobbi_.count(n) > 0;
+    }
+    void jegyez(int n) {
+        const size_t b = bit(n);
+        if (b != kNincs)
+            racs_[b] = true;
+        else
+            tobbi_.insert(n);
+    }
+
+private:
+    static constexpr size_t kNincs = size_t(-1);
+    static size_t bit(int n) {
+        const int ev = n / 10000, ho = n / 100 % 100, nap = n % 100;
+        if (ev < 1000 || ev >= 3000 || ho < 1 || ho > 12 || nap < 1 || nap > 31) return kNincs;
+        return size_t(((ev - 1000) * 12 + ho - 1) * 31 + nap - 1);
+    }
+    std::vector<bool> racs_ = std::vector<bool>(2000 * 12 * 31);
+    std::unordered_set<int> tobbi_;
+};
+
+ValodiNapok& valodiNapok() {
+    static ValodiNapok v;
+    return v;
+}
+
 // One of the office's files, its records in an order of our choosing.
 struct Forras {
     std::unique_ptr<RavFajl> f;
     const engine::Table* t = nullptr;
-    // Dates already found real: a bit per day of the years 1000 to 2999
-    // (31 days to every month), a set beyond them.
-    mutable std::vector<bool> joNapok = std::vector<bool>(2000 * 12 * 31);
-    mutable std::unordered_set<int> joDatumok;
-
     Forras(const QString& path, const QStringList& needed, const QString& shown) {
         f = std::make_unique<RavFajl>(path, needed, shown);
         t = &f->table();
@@ -168,19 +197,14 @@ struct Forras {
                 if (!szamjegy(p[i])) hiba(recno, m, rec, nemDatum());
                 n = n * 10 + (p[i] - '0');
             }
-            const int ev = n / 10000, ho = n / 100 % 100, nap = n % 100;
-            const bool racs =
-                ev >= 1000 && ev < 3000 && ho >= 1 && ho <= 12 && nap >= 1 && nap <= 31;
-            const size_t bit = racs ? size_t(((ev - 1000) * 12 + ho - 1) * 31 + nap - 1) : 0;
-            if (racs ? joNapok[bit] : joDatumok.count(n) > 0) return n;
-            const QString typed = QString::fromLatin1(p, 4) + QLatin1Char('.') +
-                                  QString::fromLatin1(p + 4, 2) + QLatin1Char('.') +
-                                  QString::fromLatin1(p + 6, 2);
-            if (!kozos::datumjo(typed)) hiba(recno, m, rec, nemDatum());
-            if (racs)
-                joNapok[bit] = true;
-            else
-                joDatumok.insert(n);
+            ValodiNapok& napok = valodiNapok();
+            if (!napok.ismert(n)) {
+                if (!kozos::datumjo(QString::fromLatin1(p, 4) + QLatin1Char('.') +
+                                    QString::fromLatin1(p + 4, 2) + QLatin1Char('.') +
+                                    QString::fromLatin1(p + 6, 2)))
+                    hiba(recno, m, rec, nemDatum());
+                napok.jegyez(n);
+            }
             return n;
         }
         const QString t = engine::decode852(rec + m.off, m.width);
