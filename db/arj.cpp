@@ -1,5 +1,7 @@
 #include "db/arj.h"
 
+#include "engine/childprocess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -7,10 +9,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <csignal>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace db {
 
@@ -26,8 +24,7 @@ QString withSlash(const QString& dir) {
 }
 
 qint64 fileSize(const QString& path) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_size) : 0;
+    return QFileInfo(path).size();
 }
 
 } // namespace
@@ -124,25 +121,10 @@ ArjOutcome Archiver::run(const QStringList& arguments, qint64 bytes, QByteArray*
     p.setStandardInputFile(QProcess::nullDevice());
     if (!output) p.setStandardOutputFile(QProcess::nullDevice());
     p.setStandardErrorFile(QProcess::nullDevice());
-    const pid_t parent = ::getpid();
-    p.setChildProcessModifier([parent] {
-        // In the child, before the archiver starts: a process group of its
-        // own (so that it and anything it starts can be killed at once), and
-        // death with the program, also when the program is killed.
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) ::_exit(127);
-        // Whatever descriptor is still inheritable is not passed on.
-        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-    });
+    engine::tieToProgram(p);
     p.start();
     if (!p.waitForStarted(-1)) return ArjOutcome::NotStarted;
-    const pid_t pid = pid_t(p.processId());
-    auto kill = [&] {
-        ::kill(-pid, SIGKILL);
-        ::kill(pid, SIGKILL);
-        p.waitForFinished(5000);
-    };
+    auto kill = [&] { engine::killProcessTree(p); };
 
     const qint64 limit = timeLimit(bytes).count();
     QElapsedTimer clock;
@@ -266,10 +248,8 @@ ArjResult Archiver::unpack(const QString& archive, const QString& dir,
         const auto it = std::find_if(entries.begin(), entries.end(), [&](const ArjEntry& e) {
             return QString::fromUtf8(e.name) == f;
         });
-        struct stat st {};
-        const QByteArray path = QFile::encodeName(QDir(dir).filePath(f));
-        if (it == entries.end() || ::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            quint64(st.st_size) != it->size)
+        const QFileInfo fi(QDir(dir).filePath(f));
+        if (it == entries.end() || fi.isSymLink() || !fi.isFile() || quint64(fi.size()) != it->size)
             return failed(ArjOutcome::Extra, f);
     }
     if (found.size() != qsizetype(entries.size())) return failed(ArjOutcome::Failed);

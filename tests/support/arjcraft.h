@@ -74,7 +74,7 @@ inline QByteArray archive(const Entries& entries) {
         put32(b, std::uint32_t(data.size()));
         put32(b, std::uint32_t(data.size()));
         put32(b, crc32(data));
-        put16(b, 0);       // file spec position
+        put16(b, 0);       // where the bare name starts inside the stored path
         put16(b, 0100644); // a regular file, rw-r--r--
         b.append(char(0)).append(char(0));
         put32(b, 0);
