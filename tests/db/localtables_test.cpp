@@ -827,8 +827,9 @@ TEST_F(LocalTablesTest, AFailureAnywhereInTheUpgradesLeavesEachTableOldOrWhollyN
             EXPECT_TRUE(now == before[name] || recordsOf(data.file(name)) == after[name])
                 << name.toStdString() << ", operation " << n;
         }
-        if (engine::fileExistsNoCase(data.file("Lapold.dbf")))
+        if (engine::fileExistsNoCase(data.file("Lapold.dbf"))) {
             EXPECT_EQ(recordsOf(data.file("Lapold.dbf")), after["Lapold.dbf"]) << n;
+        }
 
         // The next start upgrades what is left.
         engine::removeLeftoverFiles(data.dir());

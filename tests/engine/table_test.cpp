@@ -764,10 +764,11 @@ TEST(TableRealFiles, RecordsMatchWhatOtherReadersSee) {
                         << f.name.toStdString();
                     break;
                 case 'N':
-                    if (want.isEmpty())
+                    if (want.isEmpty()) {
                         EXPECT_TRUE(v.isNull()) << f.name.toStdString();
-                    else
+                    } else {
                         EXPECT_DOUBLE_EQ(v.toDouble(), want.toDouble()) << f.name.toStdString();
+                    }
                     break;
                 case 'L':
                     EXPECT_EQ(v.toBool(), want == "T" || want == "Y") << f.name.toStdString();

@@ -328,9 +328,10 @@ TEST(SheetPrint, LabelsAreSizedToTheirTexts) {
         // Rows meet edge to edge; a hair's breadth of rounding is no overlap.
         const QRectF box = l.rect.adjusted(0.05, 0.05, -0.05, -0.05);
         for (const PageText& o : texts)
-            if (&o != &l && !o.text.isEmpty())
+            if (&o != &l && !o.text.isEmpty()) {
                 EXPECT_FALSE(box.intersects(o.rect))
                     << l.text.toStdString() << " / " << o.text.toStdString();
+            }
     }
     EXPECT_GT(checked, 30);
 }

@@ -339,7 +339,9 @@ TEST(MentesPowerCut, PowerCutsLeaveWholeSheets) {
             if (engine::recoverJournal(data)) ++megszakitott;
             nyit(st, utak);
             mentve = egeszLapok(st, mentve, t);
-            if (vegigfutott) EXPECT_EQ(mentve, i) << "a save that ran through is there";
+            if (vegigfutott) {
+                EXPECT_EQ(mentve, i) << "a save that ran through is there";
+            }
             if (HasFailure()) return;
         }
         if (vegigfutott) break;

@@ -101,7 +101,9 @@ TEST_F(NapokTest, MainActivityExit) {
         const CheckResult r = tevk1Exit(m, f.st(), 4);
         EXPECT_EQ(log(), c.expected) << c.code << " " << c.period;
         EXPECT_EQ(r.ok, c.expected.empty());
-        if (!r.ok) EXPECT_EQ(r.focus, "tevk4");
+        if (!r.ok) {
+            EXPECT_EQ(r.focus, "tevk4");
+        }
     }
 }
 
