@@ -22,8 +22,9 @@ engine::Table& Contract::table(Panel panel) const {
 QString Contract::open() {
     engine::Table& szerz = st_.tables.szerz;
     // A table filter takes no bound values: the cut-over is written into it.
-    szerz.setFilter(QStringLiteral("szkezd>='%1'").arg(
-        core::hatar::elsoLap.firstDay().toString(QStringLiteral("yyyy.MM.dd"))));
+    szerz.setFilter(
+        QStringLiteral("szkezd>='%1'")
+            .arg(core::hatar::elsoLap.firstDay().toString(QStringLiteral("yyyy.MM.dd"))));
     szerz.setFiltered(true);
     szerz.last();
     engine::Table& part = st_.tables.part;
