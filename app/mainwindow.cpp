@@ -394,7 +394,7 @@ QAction* MainWindow::menuItem(const QString& name) const {
 // State shown
 
 void MainWindow::showPeriod() {
-    ID->setText(st_.id);
+    ID->setText(st_.id.text());
 }
 
 reg::LapokWindow* MainWindow::lapokWindow() {
@@ -428,8 +428,7 @@ void MainWindow::kuldClick() {
     ui::QtFolderAsker folders(st_.msg, w, w);
     exch::KuldesHooks h;
     h.problemak = [this, w](const std::vector<exch::Problema>& p) {
-        return exch::KuldesEllWindow::kerdez(
-            p, core::Idoszak::parse(st_.id).value_or(core::Idoszak()), w);
+        return exch::KuldesEllWindow::kerdez(p, st_.id, w);
     };
     h.mappak = &folders;
     h.ejelentes = [this, w] {

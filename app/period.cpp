@@ -10,37 +10,35 @@
 
 namespace app {
 
-void napokszamol(core::AppState& st, const QString& p) {
-    st.kezdnap = p + QStringLiteral(".01");
-    st.kezdnaprev = QStringLiteral("01.") + p.mid(5, 2) + "." + p.left(4);
-    const auto i = core::Idoszak::parse(p);
-    st.vegnap = i ? i->lastDay().toString(QStringLiteral("yyyy.MM.dd")) : QString();
-    st.vegnaprev = st.vegnap.mid(8, 2) + st.vegnap.mid(4, 4) + st.vegnap.left(4);
+void napokszamol(core::AppState& st, core::Idoszak p) {
+    st.kezdnap = p.firstDay().toString(QStringLiteral("yyyy.MM.dd"));
+    st.kezdnaprev = p.firstDay().toString(QStringLiteral("dd.MM.yyyy"));
+    st.vegnap = p.lastDay().toString(QStringLiteral("yyyy.MM.dd"));
+    st.vegnaprev = p.lastDay().toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 void ertad(core::AppState& st) {
     st.tajalap = 910000000;
-    const QString& p = st.id;
-    auto between = [&](const char* lo, const char* hi) {
-        return p > QLatin1String(lo) && p < QLatin1String(hi);
-    };
-    if (p < QLatin1String("1999.04"))
+    using core::Idoszak;
+    const Idoszak p = st.id;
+    auto between = [&](Idoszak lo, Idoszak hi) { return p > lo && p < hi; };
+    if (p < Idoszak(1999, 4))
         st.alapdij = 1600;
-    else if (between("2000.02", "2000.10"))
+    else if (between({2000, 2}, {2000, 10}))
         st.alapdij = 1900;
-    else if (between("2000.09", "2001.10"))
+    else if (between({2000, 9}, {2001, 10}))
         st.alapdij = 2000;
-    else if (between("2001.09", "2002.11"))
+    else if (between({2001, 9}, {2002, 11}))
         st.alapdij = 2100;
-    else if (between("2002.10", "2004.10"))
+    else if (between({2002, 10}, {2004, 10}))
         st.alapdij = 2850;
-    else if (between("2004.09", "2007.10"))
+    else if (between({2004, 9}, {2007, 10}))
         st.alapdij = 3000;
-    else if (between("2007.09", "2012.11"))
+    else if (between({2007, 9}, {2012, 11}))
         st.alapdij = 3200;
-    else if (between("2012.10", "2016.11"))
+    else if (between({2012, 10}, {2016, 11}))
         st.alapdij = 3380;
-    else if (p > QLatin1String("2016.10"))
+    else if (p > Idoszak(2016, 10))
         st.alapdij = 3700;
     else
         st.alapdij = 1800;
@@ -58,7 +56,7 @@ Period::Result Period::ok(const QString& text) {
         if (zaras.isOpen() && zaras.locate(QStringLiteral("IDOSZAK"), text) &&
             !zaras.isBlank(QStringLiteral("ZARAS"))) {
             if (st_.msg.confirm(QStringLiteral("Lezárt időszak! Mégis ezzel akar foglalkozni?"))) {
-                st_.id = zaras.text(QStringLiteral("IDOSZAK")).left(7);
+                st_.id = core::Idoszak::fromText(zaras.text(QStringLiteral("IDOSZAK")).left(7));
                 st_.zartidoszak = true;
                 napokszamol(st_, st_.id);
                 return Result::Accepted;
@@ -69,7 +67,7 @@ Period::Result Period::ok(const QString& text) {
         st_.msg.error(e.text());
         return Result::StayOpen;
     }
-    st_.id = text.left(7);
+    st_.id = core::Idoszak::fromText(text.left(7));
     napokszamol(st_, st_.id);
     return Result::Accepted;
 }

@@ -3,9 +3,9 @@
 // the menu. A closed period (its ZARAS record has a closing date) is taken
 // only after a confirmation, and then sets zartidoszak.
 
-#include <QString>
+#include "core/idoszak.h"
 
-namespace core {}
+#include <QString>
 
 namespace core {
 struct AppState;
@@ -35,8 +35,8 @@ private:
     core::AppState& st_;
 };
 
-// Sets kezdnap, vegnap, kezdnaprev and vegnaprev from a period "YYYY.MM".
-void napokszamol(core::AppState& state, const QString& period);
+// Sets kezdnap, vegnap, kezdnaprev and vegnaprev from a period.
+void napokszamol(core::AppState& state, core::Idoszak period);
 
 // The base fee of a period and the substitute identifier base.
 void ertad(core::AppState& state);

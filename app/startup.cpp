@@ -62,29 +62,18 @@ void konyvtaraz(core::AppState& st) {
 
 namespace {
 
-QString monthOf(const QDate& d) {
-    return core::Idoszak::of(d).text();
-}
-
-// The period after the one of the text; empty when the text is no period.
-QString nextPeriod(const QString& period) {
-    const auto p = core::Idoszak::parse(period);
-    return p ? p->plusMonths(1).text() : QString();
-}
-
 // The closing date the office's rules give a sent period: the 5th of the
 // following month.
-QDate closingDay(const QString& period) {
-    const auto p = core::Idoszak::parse(period);
-    return p ? p->plusMonths(1).firstDay().addDays(4) : QDate();
+QDate closingDay(core::Idoszak period) {
+    return period.isValid() ? period.plusMonths(1).firstDay().addDays(4) : QDate();
 }
 
 } // namespace
 
 bool zaraspotol(core::AppState& st) {
-    const QDate today = st.clock.today();
-    const QString from = monthOf(today.addMonths(-6));
-    const QString to = monthOf(today.addMonths(-1));
+    const core::Idoszak thisMonth = core::Idoszak::of(st.clock.today());
+    const QString from = thisMonth.plusMonths(-6).text();
+    const QString to = thisMonth.plusMonths(-1).text();
     engine::Query q;
     try {
         q = st.tables.dbo.query(
@@ -97,31 +86,31 @@ bool zaraspotol(core::AppState& st) {
         return false;
     }
     engine::Table& zaras = st.tables.zaras;
-    QString lastPeriod;
+    core::Idoszak lastPeriod;
     while (q.next()) {
         const QString p = q.value(0).toString().trimmed();
-        lastPeriod = p;
+        lastPeriod = core::Idoszak::fromText(p);
         if (p.isEmpty()) continue;
         if (!zaras.locate(QStringLiteral("IDOSZAK"), p)) {
             zaras.append();
             zaras.setValue(QStringLiteral("IDOSZAK"), p);
             zaras.setValue(QStringLiteral("LAPOKSZ"), q.value(1));
-            zaras.setValue(QStringLiteral("ZARAS"), closingDay(p));
+            zaras.setValue(QStringLiteral("ZARAS"), closingDay(lastPeriod));
             zaras.post();
         } else {
-            const QString next = nextPeriod(zaras.text(QStringLiteral("IDOSZAK")).left(7));
-            const QDate closed = zaras.date(QStringLiteral("ZARAS"));
-            const QString closedMonth = closed.isValid() ? monthOf(closed) : QString();
-            if (next < closedMonth) {
+            const core::Idoszak next =
+                core::Idoszak::fromText(zaras.text(QStringLiteral("IDOSZAK")).left(7))
+                    .plusMonths(1);
+            if (next < core::Idoszak::of(zaras.date(QStringLiteral("ZARAS")))) {
                 zaras.edit();
-                zaras.setValue(QStringLiteral("ZARAS"), closingDay(p));
+                zaras.setValue(QStringLiteral("ZARAS"), closingDay(lastPeriod));
                 zaras.post();
             }
         }
     }
     // The month after the last sent one is open again.
-    const QString reopened = nextPeriod(lastPeriod);
-    if (!reopened.isEmpty() && zaras.locate(QStringLiteral("IDOSZAK"), reopened)) {
+    const core::Idoszak reopened = lastPeriod.plusMonths(1);
+    if (reopened.isValid() && zaras.locate(QStringLiteral("IDOSZAK"), reopened.text())) {
         zaras.remove();
         zaras.pack();
     }

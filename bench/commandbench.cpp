@@ -102,24 +102,24 @@ int main(int argc, char** argv) {
             // cancelled.
             std::vector<double> del, conv, back, cancel, load, number;
             int visitsDeleted = 0;
-            for (const QString& s : sheetsOf(st, st.id, false, 10)) {
-                if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id, s})) continue;
+            for (const QString& s : sheetsOf(st, st.id.text(), false, 10)) {
+                if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id.text(), s})) continue;
                 msg.answer(true);
                 QStringList sql = ours(conv, [&] { reg::atalakit(st); });
                 nconv.push_back(twin(sql, QStringLiteral("update lap set resz='A'") + key,
-                                     {st.id, s, QVariant()}, true));
+                                     {st.id.text(), s, QVariant()}, true));
                 msg.answer(true);
                 sql = ours(back, [&] { reg::atalakit(st); });
                 nback.push_back(twin(sql, QStringLiteral("update lap set resz=null") + key,
-                                     {st.id, s, QStringLiteral("A")}, true));
+                                     {st.id.text(), s, QStringLiteral("A")}, true));
                 sheet::LapModel m;
-                sql = ours(load, [&] { reg::lapBetolt(st, {s, QString(), st.id}, m); });
+                sql = ours(load, [&] { reg::lapBetolt(st, {s, QString(), st.id.text()}, m); });
                 nload.push_back(twin(sql, QString(), {}, false));
                 visitsDeleted += st.tables.dbo
                                      .query(QStringLiteral("select count(*) from lapb where "
                                                            "idoszak=? and sorsz=? and resz is "
                                                            "null"),
-                                            {st.id, s})
+                                            {st.id.text(), s})
                                      .value(0, 0)
                                      .toInt();
                 msg.answer(true);
@@ -129,10 +129,10 @@ int main(int argc, char** argv) {
                 if (e == reg::TorlesEredmeny::Torolve) {
                     del.push_back(t[0]);
                     ndel.push_back(twin(sql, QStringLiteral("delete from lap") + key,
-                                        {st.id, s, QVariant()}, true));
+                                        {st.id.text(), s, QVariant()}, true));
                 }
             }
-            const QString before = core::Idoszak::parse(st.id)->plusMonths(-2).text();
+            const QString before = st.id.plusMonths(-2).text();
             for (const QString& s : sheetsOf(st, before, true, 10)) {
                 if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {before, s})) continue;
                 msg.answer(true);

@@ -256,8 +256,8 @@ int main(int argc, char** argv) {
         QDir(month).removeRecursively();
         QDir().mkpath(in);
         QDir().mkpath(month);
-        const QString shipped = core::Idoszak::parse(st.id)->plusMonths(-1).text();
-        const QString answered = st.id;
+        const QString shipped = st.id.plusMonths(-1).text();
+        const QString answered = st.id.text();
 
         // The office's files, and the native source database, from the
         // provider's tables as they are before any import.

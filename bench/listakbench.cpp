@@ -35,7 +35,8 @@ namespace {
 
 // The county office's answer for the current period: its visits accounted.
 void accounted(core::AppState& st) {
-    st.tables.dbo.exec(QStringLiteral("update lapb set elido=idoszak where idoszak=?"), {st.id});
+    st.tables.dbo.exec(QStringLiteral("update lapb set elido=idoszak where idoszak=?"),
+                       {st.id.text()});
 }
 
 // The native twin of the lists' queries: the same statements on a copy of
@@ -85,11 +86,11 @@ int main(int argc, char** argv) {
         if (st.tables.dbo
                 .query(QStringLiteral("select count(*) from zaras where idoszak=? and "
                                       "alapdij>0"),
-                       {st.id})
+                       {st.id.text()})
                 .value(0, 0)
                 .toInt() == 0) {
             st.tables.zaras.append();
-            st.tables.zaras.setValue(QStringLiteral("IDOSZAK"), st.id);
+            st.tables.zaras.setValue(QStringLiteral("IDOSZAK"), st.id.text());
             st.tables.zaras.setValue(QStringLiteral("ALAPDIJ"), 3550);
             st.tables.zaras.post();
         }

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         bench::native::Recorder rec(st.tables.dbo);
         rec.start();
         const auto query =
-            bench::runs(3, [&] { rowCount = reports::telszlRows(st, st.id).rowCount(); });
+            bench::runs(3, [&] { rowCount = reports::telszlRows(st, st.id.text()).rowCount(); });
         const QStringList querySql = rec.stop();
         // The query's twin: the same statement on a native copy of its tables.
         const QString nativePath = QDir(setup.dir()).filePath(QStringLiteral("native-print.db"));

@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
         if (!stp) return 1;
         core::AppState& st = *stp;
         engine::Table& lap = st.tables.lap;
-        const QString c = st.id;
+        const core::Idoszak per = st.id;
+        const QString c = per.text();
         std::printf("period %s, %u sheets, %u visit rows, %u patients\n", qPrintable(c),
                     lap.recordCount(), st.tables.lapb.recordCount(), st.tables.beteg.recordCount());
 
@@ -125,9 +126,9 @@ int main(int argc, char** argv) {
             execNative(native, "analyze");
         });
         std::printf("native file copy with the program's indexes: %.1f s\n\n", copy);
-        const QString year = c.left(4);
-        const QString y1 = year + ".01", y2 = year + ".12";
-        const QString r = reg::Lapok::negyHonappalKorabban(c);
+        const QString y1 = core::Idoszak(per.year(), 1).text();
+        const QString y2 = core::Idoszak(per.year(), 12).text();
+        const QString r = reg::Lapok::negyHonappalKorabban(per).text();
         // The grid's screen: the ten columns, the patient's name looked up.
         const QString gridCols = QStringLiteral(
             "select a.sorsz,a.resz,a.taj,b.nev,a.idoszak,a.szviz,a.elkuldve,a.allapot,a.jeloles,"
@@ -145,8 +146,8 @@ int main(int argc, char** argv) {
         const QString monthWhere = QStringLiteral("idoszak=? and (elkuldve is null or elkuldve=?)");
         const QVariantList monthParams = {c, c};
         auto nativeFiguresM = [&] {
-            runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(c, true));
-            runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(c, true));
+            runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(per, true));
+            runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(per, true));
         };
 
         masters::BrowseConfig cfg = masters::lapPanel(st.tables);
@@ -176,20 +177,20 @@ int main(int argc, char** argv) {
                                        [&] {
                                            runNative(native, gridSql, {y1, y2, 0});
                                            runNative(native, reg::Lapok::eddigiSql(false),
-                                                     reg::Lapok::sqlParams(c, false));
+                                                     reg::Lapok::sqlParams(per, false));
                                            runNative(native, reg::Lapok::eddigiftSql(false),
-                                                     reg::Lapok::sqlParams(c, false));
+                                                     reg::Lapok::sqlParams(per, false));
                                        }),
                            "(< 300 ms)");
         bench::printFigure("  eddigi, sheets of C",
                            bench::runs(5, [&] { lapok.eddigi(QString()); }), bench::runs(5, [&] {
                                runNative(native, reg::Lapok::eddigiSql(false),
-                                         reg::Lapok::sqlParams(c, false));
+                                         reg::Lapok::sqlParams(per, false));
                            }));
         bench::printFigure("  eddigift, sheets of C",
                            bench::runs(5, [&] { lapok.eddigift(QString()); }), bench::runs(5, [&] {
                                runNative(native, reg::Lapok::eddigiftSql(false),
-                                         reg::Lapok::sqlParams(c, false));
+                                         reg::Lapok::sqlParams(per, false));
                            }));
         bench::printFigure("  szvissza (contract figures)",
                            bench::runs(5, [&] { lapok.szvissza(); }));
@@ -386,12 +387,12 @@ int main(int argc, char** argv) {
         bench::printFigure(
             "  eddigi, marked sheets", bench::runs(5, [&] { lapok.eddigi(QStringLiteral("M")); }),
             bench::runs(5, [&] {
-                runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(c, true));
+                runNative(native, reg::Lapok::eddigiSql(true), reg::Lapok::sqlParams(per, true));
             }));
         bench::printFigure(
             "  eddigift, marked sheets",
             bench::runs(5, [&] { lapok.eddigift(QStringLiteral("M")); }), bench::runs(5, [&] {
-                runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(c, true));
+                runNative(native, reg::Lapok::eddigiftSql(true), reg::Lapok::sqlParams(per, true));
             }));
         std::printf("\nfigures of the marked sheets: visits %s / %s, amount %s eFt (tp %s)\n",
                     qPrintable(lapok.figures().STav), qPrintable(lapok.figures().STiv),

@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
         if (!stp) return 1;
         core::AppState& st = *stp;
         engine::Database& db = st.tables.dbo;
-        const QString c = st.id;
+        const QString c = st.id.text();
         QStringList nurses;
         const engine::Query working = db.query(
             QStringLiteral("select aptaj from lapb where idoszak=? and elltip=2 group by aptaj"),

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
         if (!stp) return 1;
         core::AppState& st = *stp;
         engine::Database& db = st.tables.dbo;
-        const core::Idoszak p = *core::Idoszak::parse(st.id);
-        std::printf("period %s, %u sheets, %u visit rows\n\n", qPrintable(st.id),
+        const core::Idoszak p = st.id;
+        std::printf("period %s, %u sheets, %u visit rows\n\n", qPrintable(st.id.text()),
                     st.tables.lap.recordCount(), st.tables.lapb.recordCount());
 
         // Every sheet of the send list: the month's own, the late ones of the
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         bench::native::close(native, nativePath);
         // A later run on the same folder starts from an open period again.
         db.exec(QStringLiteral("update lap set jeloles=null where jeloles='*'"));
-        db.exec(QStringLiteral("delete from zaras where idoszak=?"), {st.id});
+        db.exec(QStringLiteral("delete from zaras where idoszak=?"), {st.id.text()});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -4,6 +4,7 @@
 // One object, handed to every window and logic class that needs it.
 
 #include "core/clock.h"
+#include "core/idoszak.h"
 #include "db/tableset.h"
 
 #include <QString>
@@ -20,8 +21,8 @@ struct AppState {
     ui::Messages& msg;
     Clock& clock;
 
-    // Label ID: the current accounting period "YYYY.MM".
-    QString id = QStringLiteral("2004.01");
+    // Label ID: the current accounting period.
+    Idoszak id{2004, 1};
     bool zartidoszak = false;      // the user chose a closed period
     bool idoszakmenu = false;      // the period dialog was opened from the menu
     QString kezdnap, vegnap;       // first and last day, "YYYY.MM.DD"

@@ -28,6 +28,9 @@ public:
     static std::optional<Idoszak> parseCompact(QStringView text);
     // Either form.
     static std::optional<Idoszak> parseAny(QStringView text);
+    // As parse, but an invalid period for a text that is none (a table's
+    // field, where a blank or a broken value simply matches no period).
+    static Idoszak fromText(QStringView text) { return parse(text).value_or(Idoszak()); }
     // The month of a date; invalid for an invalid date.
     static Idoszak of(const QDate& d) {
         return d.isValid() ? Idoszak(d.year(), d.month()) : Idoszak();
@@ -71,9 +74,11 @@ private:
 // The periods from which the fund's rules change. Each is the first period of
 // the new rule.
 namespace hatar {
-// The first period the period dialog accepts.
+// The first period the program keeps sheets of (LAP's standing filter) and
+// the earliest month the identifier list may be asked for.
 inline constexpr Idoszak elsoElfogadott{1999, 4};
-// The first period for which a sheet may be recorded.
+// The first period for which a sheet may be recorded; the contracts shown
+// start on its first day.
 inline constexpr Idoszak elsoLap{1999, 6};
 // Remainders (MARADV) shown on the register's figures.
 inline constexpr Idoszak maradvany{2003, 3};
@@ -90,6 +95,9 @@ inline constexpr Idoszak ujLapRogzites{2008, 1};
 inline constexpr Idoszak ujSzorzok{2009, 1};
 // New visit and diagnosis file layouts (IDOSZAK, FINKOD); the new activity list.
 inline constexpr Idoszak ujKuldemeny{2009, 9};
+// From the month of today on, a sheet may be corrected for five months back
+// instead of four.
+inline constexpr Idoszak otHonapKorrekcio{2011, 1};
 // Capacity counted by the new frames (after 2011.12).
 inline constexpr Idoszak ujKapacitas{2012, 1};
 // The register's figures show the contract's nursing and therapy shares.

@@ -3,8 +3,6 @@
 #include "engine/table.h"
 #include "ui/messages.h"
 
-#include <stdexcept>
-
 namespace kozos {
 
 namespace {
@@ -27,14 +25,10 @@ int compare(const QString& a, const QString& b) {
 }
 
 // The three rules shared by birth dates and care dates.
-bool dateInRange(ui::Messages& msg, const QString& date, const QString& currentPeriod,
+bool dateInRange(ui::Messages& msg, const QString& date, core::Idoszak currentPeriod,
                  const QString& lowest, const QString& tooEarlyText) {
-    QString lastDay;
-    try {
-        lastDay = currentPeriod + QLatin1Char('.') + ketjegyu(honapnapok(currentPeriod));
-    } catch (const std::invalid_argument&) {
-        return false;
-    }
+    if (!currentPeriod.isValid()) return false;
+    const QString lastDay = currentPeriod.lastDay().toString(QStringLiteral("yyyy.MM.dd"));
     bool ok = true;
     if (!datumjo(date)) {
         msg.error(QStringLiteral("Érvénytelen dátum!!"));
@@ -82,7 +76,10 @@ bool idoszakell(ui::Messages& msg, const QString& period, QDate today) {
         msg.error(QStringLiteral("Érvénytelen időszak!!"));
         ok = false;
     }
-    if (compare(first, QStringLiteral("1999.05.01")) <= 0) {
+    // Compared as text, so that a broken entry gets this message too.
+    const QString lastBefore =
+        core::hatar::elsoLap.plusMonths(-1).firstDay().toString(QStringLiteral("yyyy.MM.dd"));
+    if (compare(first, lastBefore) <= 0) {
         msg.error(QStringLiteral("Nem adhat meg 1999.06 előtti időszakot!"));
         ok = false;
     }
@@ -93,12 +90,12 @@ bool idoszakell(ui::Messages& msg, const QString& period, QDate today) {
     return ok;
 }
 
-bool szulidoell(ui::Messages& msg, const QString& date, const QString& currentPeriod) {
+bool szulidoell(ui::Messages& msg, const QString& date, core::Idoszak currentPeriod) {
     return dateInRange(msg, date, currentPeriod, QStringLiteral("1895.01.01"),
                        QStringLiteral("Hibás dátum! 1895 előtti nem lehet!"));
 }
 
-bool datumell(ui::Messages& msg, const QString& date, const QString& currentPeriod) {
+bool datumell(ui::Messages& msg, const QString& date, core::Idoszak currentPeriod) {
     return dateInRange(msg, date, currentPeriod, QStringLiteral("1996.10.01"),
                        QStringLiteral("Hibás dátum! 1996.10.01 előtti nem lehet!"));
 }
@@ -130,13 +127,6 @@ bool zkodell(ui::Messages& msg, const QString& code, int kind) {
         return false;
     }
     return true;
-}
-
-int honapnapok(const QString& period) {
-    const QString first = period + QStringLiteral(".01");
-    if (!datumjo(first))
-        throw std::invalid_argument("not an accounting period: " + period.toStdString());
-    return QDate::fromString(first, QStringLiteral("yyyy.MM.dd")).daysInMonth();
 }
 
 QString ketjegyu(int n) {

@@ -7,6 +7,8 @@
 // Dates are texts "YYYY.MM.DD" and periods "YYYY.MM", as the masked edits give
 // them; both compare as text. An untouched date field reads "    .  .  ".
 
+#include "core/idoszak.h"
+
 #include <QDate>
 #include <QString>
 
@@ -35,11 +37,11 @@ bool idoszakell(ui::Messages& msg, const QString& period, QDate today);
 // A birth date: valid, from 1895.01.01 on, not after the last day of the
 // current accounting period. Every failed rule shows its own message, so an
 // untouched field gets two. An invalid current period gives false silently.
-bool szulidoell(ui::Messages& msg, const QString& date, const QString& currentPeriod);
+bool szulidoell(ui::Messages& msg, const QString& date, core::Idoszak currentPeriod);
 
 // A date of care, order, discharge or permission: as szulidoell with the lower
 // bound 1996.10.01.
-bool datumell(ui::Messages& msg, const QString& date, const QString& currentPeriod);
+bool datumell(ui::Messages& msg, const QString& date, core::Idoszak currentPeriod);
 
 // Blank, or nine digits whose ninth is the check digit of the first eight.
 bool tajell(const QString& text);
@@ -59,10 +61,6 @@ enum BnoMezo {
 
 // Only the factor field takes codes of chapter Z, and it takes nothing else.
 bool zkodell(ui::Messages& msg, const QString& code, int kind);
-
-// Days of the month of a period (28 to 31). Throws std::invalid_argument when
-// the period is not a real month.
-int honapnapok(const QString& period);
 
 // Day and month numbers with two digits: 5 -> "05", 10 -> "10".
 QString ketjegyu(int n);

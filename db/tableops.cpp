@@ -1,5 +1,6 @@
 #include "db/tableops.h"
 
+#include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
@@ -87,7 +88,8 @@ engine::Table& tableOf(TableSet& t, TableId id) {
 }
 
 void setLapFilter(engine::Table& lap) {
-    lap.setFilter(QStringLiteral("idoszak>='1999.04'"));
+    // A table filter takes no bound values: the cut-over is written into it.
+    lap.setFilter(QStringLiteral("idoszak>='%1'").arg(core::hatar::elsoElfogadott.text()));
     lap.setFiltered(true);
 }
 

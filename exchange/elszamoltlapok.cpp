@@ -156,7 +156,7 @@ bool ElszamoltLapok::beolvas(const QString& dir) {
     return true;
 }
 
-ElszamoltValasz elszamoltOlvas(const QString& mbPath, const QString& ravPath, const QString& P) {
+ElszamoltValasz elszamoltOlvas(const QString& mbPath, const QString& ravPath, core::Idoszak P) {
     ElszamoltValasz v;
     // Every row of Mb read and checked before anything changes.
     RavFajl mb(mbPath,
@@ -176,7 +176,7 @@ ElszamoltValasz elszamoltOlvas(const QString& mbPath, const QString& ravPath, co
         mb.text(fUlv, cIntkod);
         const QString sorszam = mb.text(fSor, cSorsz, true);
         if (sorszam.isEmpty()) mb.hibasErtek(fSor, kitoltendo());
-        if (mb.idoszak(fIdo).text() != P)
+        if (mb.idoszak(fIdo) != P)
             throw RavHiba(
                 QStringLiteral("Nem az elszámolási időszak lapja, nem tölthető ki az elszámolás!"));
         const QString resz = mb.text(fResz, cResz);
@@ -200,8 +200,8 @@ ElszamoltValasz elszamoltOlvas(const QString& mbPath, const QString& ravPath, co
 
 bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
     auto& t = st_.tables;
-    const QString P = st_.id;
-    const ElszamoltValasz valasz = elszamoltOlvas(mbPath, ravPath, P);
+    const QString P = st_.id.text();
+    const ElszamoltValasz valasz = elszamoltOlvas(mbPath, ravPath, st_.id);
     const QString& ravIdoszak = valasz.ravIdoszak;
 
     // The period's visit rows by sheet and day, each key's rows in record

@@ -11,6 +11,8 @@
 // and the fees of the period's ZARAS row are written as one change unit.
 // Running it again gives the same result.
 
+#include "core/idoszak.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -58,7 +60,7 @@ struct ElszamoltValasz {
 // ("YYYY.MM"). RavHiba, with the message for the user, for a file that
 // cannot be used, a value that does not fit, an empty Mb ("Nincs elszámolt
 // lap") and a row of another period.
-ElszamoltValasz elszamoltOlvas(const QString& mb, const QString& rav, const QString& idoszak);
+ElszamoltValasz elszamoltOlvas(const QString& mb, const QString& rav, core::Idoszak idoszak);
 
 class ElszamoltLapok {
 public:

@@ -31,10 +31,6 @@ QString sureDir(const QString& dir) {
     return dir + QLatin1Char('/');
 }
 
-core::Idoszak periodOf(const QString& id) {
-    return core::Idoszak::parse(id).value_or(core::Idoszak());
-}
-
 // The provider's code: INTKOD of the current PART row.
 QString providerCode(core::AppState& st) {
     engine::Table& part = st.tables.part;
@@ -66,7 +62,7 @@ bool Kuldes::nyithato(core::AppState& st) {
             break;
         }
     }
-    if (utolso > st.id) {
+    if (core::Idoszak::fromText(utolso) > st.id) {
         st.msg.warning(
             QStringLiteral("Az utolsó zárás időszakánál korábbi zárást nem lehet megismételni!"));
         return false;
@@ -100,7 +96,7 @@ void Kuldes::konyvtarUrit(const QString& dir, const QString& lista) {
 void Kuldes::elkuldveJeloles(core::AppState& st, int n,
                              std::vector<std::unique_ptr<engine::TableBuilder>> fajlok) {
     db::TableSet& t = st.tables;
-    const QString p = st.id;
+    const QString p = st.id.text();
     engine::ChangeUnit unit({&t.elrend, &t.lapb, &t.lap, &t.zaras});
     for (auto& f : fajlok)
         unit.addNewFile(std::move(f));
@@ -151,7 +147,7 @@ void Kuldes::elkuldveJeloles(core::AppState& st, int n,
 
 Kuldes::Eredmeny Kuldes::kuldClick() {
     fajlok_.clear();
-    const core::Idoszak p = periodOf(st_.id);
+    const core::Idoszak p = st_.id;
     engine::Database& db = st_.tables.dbo;
 
     // 1-3: the count, the check before sending, the confirmation.

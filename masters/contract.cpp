@@ -1,6 +1,7 @@
 #include "masters/contract.h"
 
 #include "core/appstate.h"
+#include "core/idoszak.h"
 
 namespace masters {
 
@@ -20,7 +21,10 @@ engine::Table& Contract::table(Panel panel) const {
 
 QString Contract::open() {
     engine::Table& szerz = st_.tables.szerz;
-    szerz.setFilter(QStringLiteral("szkezd>='1999.06.01'"));
+    // A table filter takes no bound values: the cut-over is written into it.
+    szerz.setFilter(
+        QStringLiteral("szkezd>='%1'")
+            .arg(core::hatar::elsoLap.firstDay().toString(QStringLiteral("yyyy.MM.dd"))));
     szerz.setFiltered(true);
     szerz.last();
     engine::Table& part = st_.tables.part;

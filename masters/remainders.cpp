@@ -23,7 +23,7 @@ Remainders::Fields Remainders::uj() {
     modifying_ = false;
     panelOpen_ = true;
     editedRecno_ = 0;
-    return {st_.id, QString()};
+    return {st_.id.text(), QString()};
 }
 
 Remainders::Fields Remainders::modos() {

@@ -44,10 +44,10 @@ const std::vector<Activity>& activities() {
 
 } // namespace
 
-QStringList valaszItems(const QString& mode, const QString& period) {
+QStringList valaszItems(const QString& mode, core::Idoszak period) {
     QStringList out;
     if (mode == QLatin1String("T")) {
-        const bool old = period < core::hatar::ujKuldemeny.text();
+        const bool old = period < core::hatar::ujKuldemeny;
         for (const Activity& a : activities())
             if (old || !a.until200908)
                 out << QString::fromUtf8(a.code) + QStringLiteral("  ") + QString::fromUtf8(a.name);

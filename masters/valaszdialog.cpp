@@ -12,7 +12,7 @@ namespace masters {
 
 // ---------------------------------------------------------------- Tvalasz
 
-ValaszDialog::ValaszDialog(const QString& mode, const QString& period, QWidget* caller)
+ValaszDialog::ValaszDialog(const QString& mode, core::Idoszak period, QWidget* caller)
     : QDialog(caller, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       mode_(mode), period_(period), caller_(caller) {

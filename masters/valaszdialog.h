@@ -22,7 +22,7 @@ public:
     // `mode`: "T" activity codes, "E" care types; `period`: the current
     // period, which decides the activity list; `caller`: the window the
     // dialog places itself beside.
-    ValaszDialog(const QString& mode, const QString& period, QWidget* caller = nullptr);
+    ValaszDialog(const QString& mode, core::Idoszak period, QWidget* caller = nullptr);
 
     // The code chosen; empty when nothing was.
     const QString& result() const { return result_; }
@@ -39,7 +39,8 @@ private slots:
     void BB2Click();
 
 private:
-    QString mode_, period_;
+    QString mode_;
+    core::Idoszak period_;
     QPointer<QWidget> caller_;
     QString result_;
     QListWidget* LB;

@@ -1,6 +1,7 @@
 #include "register/javit.h"
 
 #include "core/appstate.h"
+#include "core/idoszak.h"
 #include "engine/changeunit.h"
 #include "engine/database.h"
 #include "engine/dberror.h"
@@ -11,20 +12,21 @@
 namespace reg {
 
 bool Javit::inditasEll() {
-    QString z;
+    core::Idoszak z;
     try {
-        z = sheet::utolsoZaras(st_.tables.dbo).idoszak.left(4);
+        z = core::Idoszak::fromText(sheet::utolsoZaras(st_.tables.dbo).idoszak);
     } catch (const engine::DbError&) {
         st_.msg.error(QStringLiteral("Hiba a lefutásban"));
         return false;
     }
-    if (z.isEmpty()) {
+    if (!z.isValid()) {
         // No period has been closed yet, so there is no year to name.
         st_.msg.error(QStringLiteral("Nincs lezárt időszak!"));
         return false;
     }
-    if (st_.id.left(4) != z) {
-        st_.msg.error(QStringLiteral("Csak ") + z + QStringLiteral(". évben lehet javítani!"));
+    if (st_.id.year() != z.year()) {
+        st_.msg.error(QStringLiteral("Csak ") + QString::number(z.year()) +
+                      QStringLiteral(". évben lehet javítani!"));
         return false;
     }
     return true;
@@ -51,7 +53,7 @@ bool Javit::javitas() {
         const engine::Query sorozat = st_.tables.dbo.query(
             QStringLiteral("select sorsz, resz, szviz from lap where sorsz=? and idoszak>=? and "
                            "idoszak<=? order by sorsz, resz"),
-            {s, q, q.left(4) + QStringLiteral(".12")});
+            {s, q, core::Idoszak(core::Idoszak::fromText(q).year(), 12).text()});
         for (const QVariantList& sor : sorozat.rows())
             osszes += int(qRound64(sor.value(2).toDouble()));
     } catch (const engine::DbError&) {

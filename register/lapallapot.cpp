@@ -19,13 +19,13 @@ QVariant reszErtek(const QString& resz) {
     return kozos::ures(resz) ? QVariant() : QVariant(resz.trimmed());
 }
 
-QString korrekciosHatar(const QDate& today) {
-    const int honap = today >= QDate(2011, 1, 1) ? 5 : 4;
-    return sheet::honapSzoveg(today.addMonths(-honap));
+core::Idoszak korrekciosHatar(const QDate& today) {
+    const core::Idoszak ma = core::Idoszak::of(today);
+    return ma.plusMonths(ma >= core::hatar::otHonapKorrekcio ? -5 : -4);
 }
 
-QString potjelentesHatar(const QDate& today, const QString& c) {
-    return sheet::honapSzoveg(today.addMonths(c < core::hatar::azonositoTipus.text() ? -2 : -4));
+core::Idoszak potjelentesHatar(const QDate& today, core::Idoszak c) {
+    return core::Idoszak::of(today).plusMonths(c < core::hatar::azonositoTipus ? -2 : -4);
 }
 
 bool torlesKivetel(const sheet::ZarasRekord& utolso, const QString& p, const QDate& today) {
@@ -36,12 +36,13 @@ bool atalakitasZarolt(bool zartidoszak, const sheet::ZarasRekord& zc, const QDat
     return !(zartidoszak && zc.van && maiHonap(zc.zaras, today) && today.day() < 10);
 }
 
-bool modosithato(ui::Messages& msg, const QString& e, const QString& p, const QString& c,
+bool modosithato(ui::Messages& msg, const QString& e, const QString& p, core::Idoszak current,
                  const QDate& today) {
     const bool ures = kozos::ures(e);
     const QString kuldve = e.trimmed();
+    const QString c = current.text();
     auto korrekcio = [&] {
-        if (p >= korrekciosHatar(today)) return true;
+        if (core::Idoszak::fromText(p) >= korrekciosHatar(today)) return true;
         msg.error(QStringLiteral("Korrekciós időn kívül! Nem javítható!"));
         return false;
     };

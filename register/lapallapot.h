@@ -5,6 +5,7 @@
 // conversion and the modification rule. Plain functions over texts and
 // dates; the commands read the values and show the messages.
 
+#include "core/idoszak.h"
 #include "register/lapok.h"
 
 #include <QDate>
@@ -27,11 +28,11 @@ QVariant reszErtek(const QString& resz);
 // Correction limit K: the period of today minus 5 calendar months (from
 // 2011-01-01; before it minus 4). A sheet of an earlier period is outside
 // the correction time.
-QString korrekciosHatar(const QDate& today);
+core::Idoszak korrekciosHatar(const QDate& today);
 
 // The oldest period a new sheet may be recorded in: today minus 2 calendar
 // months while the current period c is before 2016.01, minus 4 from it.
-QString potjelentesHatar(const QDate& today, const QString& c);
+core::Idoszak potjelentesHatar(const QDate& today, core::Idoszak c);
 
 // Deletion's exception for a sent sheet of period p: the latest closed
 // period is p, it was closed in today's month and today is day 1 to 10.
@@ -44,7 +45,7 @@ bool atalakitasZarolt(bool zartidoszak, const sheet::ZarasRekord& zc, const QDat
 
 // The modification rule for a sheet of period p with ELKULDVE e in the
 // current period c: shows the refusal and returns false.
-bool modosithato(ui::Messages& msg, const QString& e, const QString& p, const QString& c,
+bool modosithato(ui::Messages& msg, const QString& e, const QString& p, core::Idoszak c,
                  const QDate& today);
 
 } // namespace reg

@@ -40,11 +40,12 @@ QString orvosNev(engine::Database& db, const QString& kod) {
 
 } // namespace
 
-void napokTolt(sheet::LapModel& m, const QString& idoszak) {
-    m.napokszama = kozos::honapnapok(idoszak);
+void napokTolt(sheet::LapModel& m, core::Idoszak idoszak) {
+    m.napokszama = idoszak.dayCount();
     for (int d = 0; d < sheet::LapModel::maxNapok; ++d) {
         m.apdat[size_t(d)] =
-            d < m.napokszama ? idoszak + QLatin1Char('.') + kozos::ketjegyu(d + 1) : QString();
+            d < m.napokszama ? idoszak.firstDay().addDays(d).toString(QStringLiteral("yyyy.MM.dd"))
+                             : QString();
         m.ellt[size_t(d)].clear();
         m.tevk[size_t(d)].clear();
         m.aptaj[size_t(d)].clear();
@@ -70,7 +71,7 @@ void fejTolt(core::AppState& st, const engine::Query& lap, const engine::Query& 
     m.m_aztip = szoveg(lap, QStringLiteral("aztip"));
     // Modification and viewing show the 2016 fields only in a period that has
     // them; a next partial invoice copies them as they are.
-    if (cel == Betoltes::KovetkezoResz || st.id >= core::hatar::azonositoTipus.text()) {
+    if (cel == Betoltes::KovetkezoResz || st.id >= core::hatar::azonositoTipus) {
         m.m_terkat = szoveg(lap, QStringLiteral("terkat"));
         m.m_allp = szoveg(lap, QStringLiteral("allamp"));
     }
@@ -146,7 +147,7 @@ bool lapBetolt(core::AppState& st, const LapKulcs& k, sheet::LapModel& m, Betolt
     // The day rows, found by their dates; the care need shown is the one of
     // the last day that has a row.
     sheet::LapModel napos = uj;
-    napokTolt(napos, k.idoszak);
+    napokTolt(napos, core::Idoszak::fromText(k.idoszak));
     if (beallitasok) uj.napokszama = napos.napokszama;
     int onkep = 0;
     for (int d = 0; d < sheet::LapModel::maxNapok; ++d) {

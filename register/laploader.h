@@ -9,6 +9,7 @@
 // slot per entry of the activity list, blanks where not chosen), so leading
 // blanks are part of the value.
 
+#include "core/idoszak.h"
 #include "register/lapallapot.h"
 #include "sheet/lapmodel.h"
 
@@ -26,7 +27,7 @@ namespace reg {
 
 // The day grid of a period: napokszama, each day's date "YYYY.MM.DD" and
 // empty care type, activity and nurse; the days the month lacks stay empty.
-void napokTolt(sheet::LapModel& m, const QString& idoszak);
+void napokTolt(sheet::LapModel& m, core::Idoszak idoszak);
 
 // What the loaded sheet is for; the three take the same header and differ
 // only where their commands do:

@@ -56,42 +56,40 @@ engine::Table& Lapok::lap() const {
     return st_.tables.lap;
 }
 
-QString Lapok::idoszak() const {
+core::Idoszak Lapok::idoszak() const {
     return st_.id;
 }
 
 // ---------------------------------------------------------------- periods
 
-QString Lapok::negyHonappalKorabban(const QString& c) {
-    const auto p = core::Idoszak::parse(c);
-    return p ? p->plusMonths(-4).text() : c;
+core::Idoszak Lapok::negyHonappalKorabban(core::Idoszak c) {
+    return c.plusMonths(-4);
 }
 
-QString Lapok::rogzitesSzuro(const QString& c) {
-    const QString ev = c.left(4);
+QString Lapok::rogzitesSzuro(core::Idoszak c) {
     // The first period with sheets is 1999.06: that year's list starts there.
-    const QString y1 = c >= core::Idoszak(core::hatar::elsoLap.year() + 1, 1).text()
-                           ? ev + QStringLiteral(".01")
-                           : ev + core::hatar::elsoLap.text().mid(4);
-    return QStringLiteral("idoszak>='%1' and idoszak<='%2.12'").arg(y1, ev);
+    const core::Idoszak y1(
+        c.year(), c.year() > core::hatar::elsoLap.year() ? 1 : core::hatar::elsoLap.month());
+    return QStringLiteral("idoszak>='%1' and idoszak<='%2'")
+        .arg(y1.text(), core::Idoszak(c.year(), 12).text());
 }
 
-QString Lapok::nyomtatasSzuro(const QString& c) {
-    const QString ev = c.left(4);
-    return QStringLiteral("idoszak>='%1.01' and idoszak<='%1.12' ").arg(ev);
+QString Lapok::nyomtatasSzuro(core::Idoszak c) {
+    return QStringLiteral("idoszak>='%1' and idoszak<='%2' ")
+        .arg(core::Idoszak(c.year(), 1).text(), core::Idoszak(c.year(), 12).text());
 }
 
-QString Lapok::kuldesSzuro(const QString& c) {
-    const QString r = negyHonappalKorabban(c);
+QString Lapok::kuldesSzuro(core::Idoszak c) {
+    const QString r = negyHonappalKorabban(c).text();
     return QStringLiteral("(idoszak>='%1' and idoszak<='%2' and (elkuldve is null or "
                           "elkuldve='%2')) or (elkuldve='YY' and modtipus<>null) or "
                           "(elkuldve='%2' and modtipus<>null)")
-        .arg(r, c);
+        .arg(r, c.text());
 }
 
-QString Lapok::honapSzuro(const QString& c, bool zartidoszak) {
-    if (zartidoszak) return QStringLiteral("(elkuldve= '%1' or idoszak='%1') ").arg(c);
-    return QStringLiteral("idoszak='%1' and (elkuldve is null or elkuldve= '%1') ").arg(c);
+QString Lapok::honapSzuro(core::Idoszak c, bool zartidoszak) {
+    if (zartidoszak) return QStringLiteral("(elkuldve= '%1' or idoszak='%1') ").arg(c.text());
+    return QStringLiteral("idoszak='%1' and (elkuldve is null or elkuldve= '%1') ").arg(c.text());
 }
 
 QString Lapok::statusText(Mod mod) {
@@ -129,7 +127,7 @@ void Lapok::setFilter(const QString& filter) {
 }
 
 bool Lapok::rogzitesMod() {
-    const QString c = idoszak();
+    const core::Idoszak c = idoszak();
     mod_ = Mod::Rogzites;
     jelolomod_ = false;
     szerzvan_ = true;
@@ -137,7 +135,7 @@ bool Lapok::rogzitesMod() {
     st_.msg.status(0, statusText(mod_));
     setFilter(rogzitesSzuro(c));
     setCaption(QStringLiteral(" Elszámolási lapjai"));
-    fig_.keret = c >= core::hatar::maximumKeret.text();
+    fig_.keret = c >= core::hatar::maximumKeret;
     eddigi(QString());
     eddigift(QString());
     szvissza();
@@ -145,20 +143,20 @@ bool Lapok::rogzitesMod() {
         lap().setFiltered(false);
         return false;
     }
-    fig_.potlek = c >= core::hatar::potlekKulon.text();
-    fig_.maradvany = c >= core::hatar::maradvany.text();
+    fig_.potlek = c >= core::hatar::potlekKulon;
+    fig_.maradvany = c >= core::hatar::maradvany;
     if (fig_.maradvany) maradvany();
     return true;
 }
 
 void Lapok::nyomtatasMod() {
-    const QString c = idoszak();
+    const core::Idoszak c = idoszak();
     mod_ = Mod::Nyomtatas;
     jelolomod_ = true;
     st_.msg.status(0, statusText(mod_));
     setFilter(nyomtatasSzuro(c));
     setCaption(QStringLiteral(" Elszámolási lapok nyomtatása"));
-    fig_.keret = c >= core::hatar::maximumKeret.text();
+    fig_.keret = c >= core::hatar::maximumKeret;
     eddigi(QString());
     eddigift(QString());
     szvissza();
@@ -170,7 +168,7 @@ void Lapok::nyomtatasMod() {
 }
 
 bool Lapok::kuldesMod() {
-    const QString c = idoszak();
+    const core::Idoszak c = idoszak();
     mod_ = Mod::Kuldes;
     jelolomod_ = true;
     st_.msg.status(0, statusText(mod_));
@@ -185,7 +183,7 @@ bool Lapok::kuldesMod() {
     }
     setFilter(kuldesSzuro(c));
     setCaption(QStringLiteral(" Elszámolási lapok küldése"));
-    fig_.keret = c >= core::hatar::maximumKeret.text();
+    fig_.keret = c >= core::hatar::maximumKeret;
     eddigi(QStringLiteral("M"));
     eddigift(QStringLiteral("M"));
     szvissza();
@@ -227,16 +225,16 @@ QString Lapok::eddigiftSql(bool marked) {
            QStringLiteral(" group by a.elszam, a.tpotl, b.elltip, b.onkep");
 }
 
-QVariantList Lapok::sqlParams(const QString& c, bool marked) {
-    if (marked) return {negyHonappalKorabban(c), c};
-    return {c};
+QVariantList Lapok::sqlParams(core::Idoszak c, bool marked) {
+    if (marked) return {negyHonappalKorabban(c).text(), c.text()};
+    return {c.text()};
 }
 
 void Lapok::maradvany() {
     fig_.STm = QStringLiteral("0,0");
     try {
         const engine::Query q = st_.tables.dbo.query(
-            QStringLiteral("select ft from maradv where midoszak=?"), {idoszak()});
+            QStringLiteral("select ft from maradv where midoszak=?"), {idoszak().text()});
         if (!q.isEmpty() && !q.value(0, 0).isNull()) fig_.STm = eFt(q.value(0, 0).toDouble());
     } catch (const engine::DbError& e) {
         st_.msg.error(e.text());
@@ -244,15 +242,16 @@ void Lapok::maradvany() {
 }
 
 bool Lapok::szvissza() {
-    const QString c = idoszak();
+    const core::Idoszak c = idoszak();
     engine::Table& szerz = st_.tables.szerz;
     FilterGuard guard(szerz);
-    szerz.setFilter(QStringLiteral("szkezd<='%1.01' and (szveg >='%1.01' or szveg=null)").arg(c));
+    szerz.setFilter(QStringLiteral("szkezd<='%1' and (szveg >='%1' or szveg=null)")
+                        .arg(c.firstDay().toString(QStringLiteral("yyyy.MM.dd"))));
     szerz.setFiltered(true);
     szerz.first();
     const bool van = !(szerz.bof() && szerz.eof()) && !szerz.isBlank(QStringLiteral("TERVVIZ"));
     if (!van) {
-        st_.msg.error(QStringLiteral("Nincs a ") + c +
+        st_.msg.error(QStringLiteral("Nincs a ") + c.text() +
                       QStringLiteral(" hónapra szerződés, elszámolási lap sem rögzíthető!"));
         szerzvan_ = false;
         return false;
@@ -266,12 +265,12 @@ bool Lapok::szvissza() {
     fig_.STszv = db(apolas);
     fig_.STszv2 = db(szakirany);
     fig_.STszf = eFt(tervviz * f);
-    if (c >= core::hatar::maximumKeret.text()) {
+    if (c >= core::hatar::maximumKeret) {
         // The nursing and therapy shares of the contracted frame.
         fig_.p1 = true;
         fig_.STak = eFt(tervviz * f * 0.7);
         fig_.STsk = eFt(tervviz * f * 0.5);
-    } else if (c >= core::hatar::keretMegosztas.text()) {
+    } else if (c >= core::hatar::keretMegosztas) {
         fig_.p1 = true;
         fig_.STak = eFt(apolas * f);
         fig_.STsk = eFt(szakirany * f);
@@ -282,11 +281,11 @@ bool Lapok::szvissza() {
 }
 
 bool Lapok::eddigi(const QString& mode) {
-    const QString c = idoszak();
+    const core::Idoszak c = idoszak();
     const bool marked = mode == QLatin1String("M");
     double apolas = 0, szakirany = 0;
     try {
-        if (c < core::hatar::ujLapforma.text()) {
+        if (c < core::hatar::ujLapforma) {
             // The sheets before 2005.02 keep their visits in eighteen columns
             // of the old layout (LAPOLD). A blank count is no visit.
             const QString path = st_.tables.file(QStringLiteral("Lapold.dbf"));
@@ -306,7 +305,7 @@ bool Lapok::eddigi(const QString& mode) {
                     sql.arg(cols({1, 2, 3, 10, 11, 12}),
                             cols({4, 5, 6, 7, 8, 9, 13, 14, 15, 16, 17, 18}),
                             QString(path).replace(QLatin1Char('\''), QStringLiteral("''"))),
-                    marked ? QVariantList{} : QVariantList{c});
+                    marked ? QVariantList{} : QVariantList{c.text()});
                 for (const QVariantList& row : q.rows()) {
                     apolas += num(row.value(0));
                     szakirany += num(row.value(1));
@@ -332,12 +331,12 @@ bool Lapok::eddigi(const QString& mode) {
 }
 
 bool Lapok::eddigift(const QString& mode) {
-    const QString c = idoszak();
+    const core::Idoszak c = idoszak();
     const bool marked = mode == QLatin1String("M");
     const double f = st_.alapdij;
     Osszegek s;
     try {
-        if (c < core::hatar::ujLapforma.text()) {
+        if (c < core::hatar::ujLapforma) {
             // The five categories in the columns of the old layout: nursing
             // with ONKEP 1, 2, 3, therapy with ONKEP 1, 2.
             const QString path = st_.tables.file(QStringLiteral("Lapold.dbf"));
@@ -358,7 +357,7 @@ bool Lapok::eddigift(const QString& mode) {
                     sql += QStringLiteral(
                         " and jeloles is not null and (modtipus is null or modtipus<>'L')");
                 sql += QStringLiteral(" group by elszam, tpotl");
-                const engine::Query q = st_.tables.dbo.query(sql, {c});
+                const engine::Query q = st_.tables.dbo.query(sql, {c.text()});
                 const sheet::DijSor sorok[2][5] = {
                     {sheet::DijSor::ElsoApolas, sheet::DijSor::ElsoApolas,
                      sheet::DijSor::ElsoApolas, sheet::DijSor::ElsoSzakirany,
@@ -382,10 +381,10 @@ bool Lapok::eddigift(const QString& mode) {
             const engine::Query q = st_.tables.dbo.query(eddigiftSql(marked), sqlParams(c, marked));
             for (const QVariantList& row : q.rows()) {
                 const std::optional<sheet::DijSor> sor =
-                    sheet::dijsor(row.value(0), row.value(3), c);
+                    sheet::dijsor(row.value(0), row.value(3), c.text());
                 if (!sor) continue;
                 const std::optional<double> w =
-                    sheet::dijszorzo(row.value(0), row.value(3), row.value(4), c);
+                    sheet::dijszorzo(row.value(0), row.value(3), row.value(4), c.text());
                 if (!w) continue;
                 const double ft = num(row.value(2)) * *w * f;
                 s.osszeg += ft;
@@ -404,12 +403,12 @@ bool Lapok::eddigift(const QString& mode) {
         return false;
     }
     sums_ = s;
-    if (c < core::hatar::potlekKulon.text()) {
+    if (c < core::hatar::potlekKulon) {
         fig_.STtf = eFt(s.osszeg + s.potlek);
     } else {
         fig_.STtf = eFt(s.osszeg);
         fig_.STtp = eFt(s.potlek);
-        fig_.p1 = c >= core::hatar::keretMegosztas.text();
+        fig_.p1 = c >= core::hatar::keretMegosztas;
         if (fig_.p1) {
             fig_.STAe = eFt(s.apolas);
             fig_.STse = eFt(s.szakirany);
@@ -487,7 +486,7 @@ SorSzin Lapok::sorSzin(std::uint32_t recno) const {
     if (!t.isOpen() || recno == 0 || recno > t.fileRecordCount()) return SorSzin::Normal;
     const int fi = t.fieldIndex(QStringLiteral("IDOSZAK"));
     if (fi < 0) return SorSzin::Normal;
-    if (t.decodeField(fi, t.rawRecord(recno)).toString() == st_.id) return SorSzin::Normal;
+    if (t.decodeField(fi, t.rawRecord(recno)).toString() == st_.id.text()) return SorSzin::Normal;
     return mod_ == Mod::Kuldes ? SorSzin::Piros : SorSzin::Ezust;
 }
 

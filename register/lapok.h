@@ -15,6 +15,8 @@
 //
 // (The namespace is `reg`: `register` is a keyword of the language.)
 
+#include "core/idoszak.h"
+
 #include <QString>
 #include <QVariantList>
 #include <cstdint>
@@ -104,7 +106,7 @@ public:
     // The status text of the opening command.
     static QString statusText(Mod mod);
     // The current period C.
-    QString idoszak() const;
+    core::Idoszak idoszak() const;
 
     // --- the figures panel ---
     const Figures& figures() const { return fig_; }
@@ -147,16 +149,16 @@ public:
     // the sheets of C or the marked ones, and their bound values.
     static QString eddigiSql(bool marked);
     static QString eddigiftSql(bool marked);
-    static QVariantList sqlParams(const QString& c, bool marked);
+    static QVariantList sqlParams(core::Idoszak c, bool marked);
 
     // --- period texts ---
-    // The period four months before `c` ("2016.03" -> "2015.11").
-    static QString negyHonappalKorabban(const QString& c);
+    // The period four months before `c`.
+    static core::Idoszak negyHonappalKorabban(core::Idoszak c);
     // The standing filters of LAP in the three modes and of the month's sheets.
-    static QString rogzitesSzuro(const QString& c);
-    static QString nyomtatasSzuro(const QString& c);
-    static QString kuldesSzuro(const QString& c);
-    static QString honapSzuro(const QString& c, bool zartidoszak);
+    static QString rogzitesSzuro(core::Idoszak c);
+    static QString nyomtatasSzuro(core::Idoszak c);
+    static QString kuldesSzuro(core::Idoszak c);
+    static QString honapSzuro(core::Idoszak c, bool zartidoszak);
 
 private:
     void setCaption(const QString& suffix);

@@ -75,7 +75,7 @@ TorlesEredmeny torles(core::AppState& st, const Telenez& telenez) {
         return TorlesEredmeny::Torolve;
     }
 
-    if (k.kulcs.idoszak < korrekciosHatar(ma)) {
+    if (core::Idoszak::fromText(k.kulcs.idoszak) < korrekciosHatar(ma)) {
         st.msg.warning(
             QStringLiteral("Már elküldött lap és korrekciós időn kívüli, nem törölhető!"));
         return TorlesEredmeny::Semmi;
@@ -109,7 +109,7 @@ bool atalakit(core::AppState& st) {
     engine::Database& db = st.tables.dbo;
     sheet::ZarasRekord zc;
     try {
-        zc = sheet::idoszakZarasa(db, st.id);
+        zc = sheet::idoszakZarasa(db, st.id.text());
     } catch (const engine::DbError&) {
         st.msg.error(QStringLiteral("Hiba a lefutásban!"));
         return false;

@@ -16,7 +16,7 @@ void Megtekintes::Megtekints1Click() {
     const QString idoszak = lap.text(QStringLiteral("IDOSZAK"));
     const QString sorsz = lap.text(QStringLiteral("SORSZ"));
     const QString resz = lap.text(QStringLiteral("RESZ"));
-    if (idoszak < core::hatar::ujLapforma.text()) {
+    if (core::Idoszak::fromText(idoszak) < core::hatar::ujLapforma) {
         LapfelModel m;
         if (Lapfel(st_).betolt(idoszak, sorsz, resz, m) && h_.lapfel) h_.lapfel(m);
         return;
@@ -34,7 +34,7 @@ void Megtekintes::Megtekints1Click() {
     }
     // The day grid shows the days of the sheet's own month, so a 30-day
     // month has no day-31 row.
-    m.napokszama = kozos::honapnapok(idoszak);
+    m.napokszama = core::Idoszak::fromText(idoszak).dayCount();
     m.szerkesztheto = false;
     m.modositas = false;
     if (h_.lapuj) h_.lapuj(m, QStringLiteral("Elszámolási lap megtekintése"));

@@ -34,11 +34,11 @@ QString partFelirat(core::AppState& st, const QString& utotag) {
 }
 
 bool Reszlap::inditasEll() {
-    if (st_.id < core::hatar::ujLapRogzites.text()) {
+    if (st_.id < core::hatar::ujLapRogzites) {
         st_.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
         return false;
     }
-    if (st_.id.mid(5, 2) == QStringLiteral("01")) {
+    if (st_.id.month() == 1) {
         st_.msg.error(QStringLiteral("Januárban nincs következő részszámla!"));
         return false;
     }
@@ -52,7 +52,7 @@ bool Reszlap::valasztas(sheet::LapModel& kimenet) {
     const QString s = lap.text(QStringLiteral("SORSZ"));
     const QString p = lap.text(QStringLiteral("RESZ"));
     const QString q = lap.text(QStringLiteral("IDOSZAK"));
-    const QString c = st_.id;
+    const core::Idoszak c = st_.id;
     engine::Database& db = st_.tables.dbo;
     sheet::LapModel m = kimenet;
     try {
@@ -60,7 +60,7 @@ bool Reszlap::valasztas(sheet::LapModel& kimenet) {
         const engine::Query sorozat = db.query(
             QStringLiteral("select sorsz, resz, szviz from lap where sorsz=? and idoszak>=? and "
                            "idoszak<=? order by sorsz, resz"),
-            {s, q, q.left(4) + QStringLiteral(".12")});
+            {s, q, core::Idoszak(core::Idoszak::fromText(q).year(), 12).text()});
         int osszes = 0;
         QString utolso;
         for (const QVariantList& sor : sorozat.rows()) {
@@ -89,14 +89,13 @@ bool Reszlap::valasztas(sheet::LapModel& kimenet) {
         m.lapsorsz = s;
         m.lapresz = uj;
         m.m_sorsz = s + uj;
-        m.m_idosz = c;
+        m.m_idosz = c.text();
 
         if (elso.isEmpty()) return false; // the chosen sheet is gone
         fejTolt(st_, elso, rend, m, Betoltes::KovetkezoResz);
         // In February the series began in January, whose visits the first
         // part counted as accounted before; otherwise the series total alone.
-        m.m_elszviz = QString::number(
-            (c.mid(5, 2) == QStringLiteral("02") ? m.m_elszviz.toInt() : 0) + osszes);
+        m.m_elszviz = QString::number((c.month() == 2 ? m.m_elszviz.toInt() : 0) + osszes);
         const int k = onkep.isEmpty() ? 0 : egesz(onkep, QStringLiteral("onkep"));
         m.CB2 = k >= 1 && k <= 3 ? k - 1 : -1;
 

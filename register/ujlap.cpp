@@ -11,8 +11,8 @@
 namespace reg {
 
 bool ujlapEll(core::AppState& st) {
-    const QString c = st.id;
-    if (c < core::hatar::ujLapRogzites.text()) {
+    const core::Idoszak c = st.id;
+    if (c < core::hatar::ujLapRogzites) {
         st.msg.error(QStringLiteral("Nem lehet új lapot rögzíteni 2008.01 hó előtt!"));
         return false;
     }
@@ -23,11 +23,10 @@ bool ujlapEll(core::AppState& st) {
     return true;
 }
 
-QString kovetkezoSorsz(engine::Database& db, const QString& c) {
-    const QString ev = c.left(4);
+QString kovetkezoSorsz(engine::Database& db, core::Idoszak c) {
     const engine::Query q = db.query(
         QStringLiteral("select max(sorsz) as sorsz from lap where idoszak>=? and idoszak<=?"),
-        {ev + QStringLiteral(".01"), ev + QStringLiteral(".12")});
+        {core::Idoszak(c.year(), 1).text(), core::Idoszak(c.year(), 12).text()});
     const int legnagyobb = q.isEmpty() ? 0 : q.value(0, 0).toString().trimmed().toInt();
     return kozos::baltolt(QString::number(legnagyobb + 1), 5, QStringLiteral("0"));
 }
@@ -51,15 +50,15 @@ void fejUrit(sheet::LapModel& m) {
 }
 
 void laptolt(core::AppState& st, const QString& laptipus, sheet::LapModel& m) {
-    const QString c = st.id;
+    const core::Idoszak c = st.id;
     const QString sorsz = kovetkezoSorsz(st.tables.dbo, c);
     m.laptipus = laptipus;
     m.lapsorsz = sorsz;
     m.lapresz = laptipus == QStringLiteral("E") ? QStringLiteral("A") : QString();
     m.m_sorsz = sorsz + m.lapresz;
-    m.m_idosz = c;
+    m.m_idosz = c.text();
     fejUrit(m);
-    if (c >= core::hatar::azonositoTipus.text()) {
+    if (c >= core::hatar::azonositoTipus) {
         m.m_aztip = QStringLiteral("1");
         m.m_terkat = QStringLiteral("01");
         m.m_allp = QStringLiteral("HUN");

@@ -5,6 +5,7 @@
 // serial number of the year, and `laptolt`, which prepares the entry
 // window's form model for the new sheet.
 
+#include "core/idoszak.h"
 #include "sheet/lapmodel.h"
 
 #include <QString>
@@ -24,7 +25,7 @@ bool ujlapEll(core::AppState& state);
 // The largest SORSZ of the year of period c plus one, five characters
 // padded with "0" ("00001" for the year's first sheet). Throws
 // engine::DbError when the query cannot run.
-QString kovetkezoSorsz(engine::Database& db, const QString& c);
+QString kovetkezoSorsz(engine::Database& db, core::Idoszak c);
 
 // laptolt: the model of a new sheet of kind "T" or "E" in the current
 // period, numbered; szerkesztheto true, modositas false. Throws

@@ -26,7 +26,7 @@ Keret dolgozoKeret(const core::Idoszak& p, double szakapo, double szakiro) {
 }
 
 std::optional<Lista> DolgozoLista::keszit() {
-    const core::Idoszak p = core::Idoszak::parse(st_.id).value_or(core::Idoszak());
+    const core::Idoszak p = st_.id;
     // The workers under contract on some day of the period. The weekly hours
     // are divided as numbers, so 30 hours are three quarters of a post.
     const engine::Query dolgozok = st_.tables.dbo.query(
@@ -44,7 +44,7 @@ std::optional<Lista> DolgozoLista::keszit() {
     QHash<QString, long long> teljesitett;
     st_.tables.dbo.each(
         QStringLiteral("select aptaj, sum(vizitdb) from lapb where idoszak=? group by aptaj"),
-        {st_.id}, [&](const QVariantList& v) {
+        {st_.id.text()}, [&](const QVariantList& v) {
             teljesitett.insert(displayText(v.value(0)), v.value(1).toLongLong());
         });
 
@@ -77,7 +77,7 @@ std::optional<Lista> DolgozoLista::keszit() {
     Lista l(QStringLiteral("Tdlis"), QStringLiteral("Dolgozók teljesített vizitei"));
     double y = l.fejlec(program_, QStringLiteral("Otthoni szakápolás dolgozói teljesítések "
                                                  "megoszlása ") +
-                                      st_.id + QStringLiteral(". hónapban "));
+                                      st_.id.text() + QStringLiteral(". hónapban "));
     Band& h = l.report.pageHeader;
     const Font c{8}, v{8, true};
     const int megye = dolgozok.value(0, QStringLiteral("megye")).toInt();

@@ -20,7 +20,7 @@ double potlekSzorzo(const QVariant& tpotl) {
 }
 
 std::optional<Lista> HaviElszamolas::keszit() {
-    const QString p = st_.id;
+    const QString p = st_.id.text();
     // Only visit rows the county office accounted (ELIDO filled). The base
     // fee is the period's, one value even if the period has several
     // closing records.
@@ -109,13 +109,13 @@ const QString kHianyzoRend = QStringLiteral(
 int Adatrogzites::hibasLapok() {
     return st_.tables.dbo
         .query(QStringLiteral("select count(*) as szam from lap a where") + kHianyzoRend,
-               {st_.id, st_.id})
+               {st_.id.text(), st_.id.text()})
         .value(0, 0)
         .toInt();
 }
 
 std::optional<Lista> Adatrogzites::keszit() {
-    const QString p = st_.id;
+    const QString p = st_.id.text();
     int szam = 0;
     try {
         szam = hibasLapok();

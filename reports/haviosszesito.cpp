@@ -192,8 +192,7 @@ Report makeThavil(const HaviFej& fej, std::shared_ptr<const HaviAdatok> adatok,
     // The figures are counted before the layout; the detail prints once.
     r.detailCount = 1;
 
-    const bool zapo =
-        uj && core::Idoszak::parse(fej.idoszak).value_or(core::Idoszak()) >= core::hatar::zapo;
+    const bool zapo = uj && core::Idoszak::fromText(fej.idoszak) >= core::hatar::zapo;
     r.pageHeader.beforePrint = [fej, uj, zapo](Band& b, const PrintContext&) {
         b.setText(QStringLiteral("intkod"), fej.intkod);
         b.setText(QStringLiteral("megye"), displayText(fej.megye));
@@ -258,7 +257,7 @@ std::vector<HaviSor> HaviOsszesito::haviSorok() {
         " and a.elkuldve=?"
         " group by a.intkod,a.elszam,b.tevkod,b.elltip,b.onkep,a.modtipus,a.tpotl");
     std::vector<HaviSor> out;
-    st_.tables.dbo.each(sql, {st_.id}, [&](const QVariantList& r) {
+    st_.tables.dbo.each(sql, {st_.id.text()}, [&](const QVariantList& r) {
         out.push_back(HaviSor{r.value(0).toString(), r.value(1), r.value(2).toString(),
                               r.value(3).toString(), r.value(4), r.value(5),
                               r.value(6).toLongLong(), r.value(7).toString()});
@@ -268,12 +267,12 @@ std::vector<HaviSor> HaviOsszesito::haviSorok() {
 
 HaviFej HaviOsszesito::fej(int elrendeloLapok) {
     HaviFej f;
-    f.idoszak = st_.id;
+    f.idoszak = st_.id.text();
     f.elrsz = elrendeloLapok;
     f.lapsz = st_.tables.dbo
                   .query(QStringLiteral("select count(intkod) as lapsz from lap"
                                         " where idoszak=? and elkuldve=?"),
-                         {st_.id, st_.id})
+                         {st_.id.text(), st_.id.text()})
                   .value(0, 0)
                   .toLongLong();
     // The provider with the contract in force in P: started by its last day,
@@ -285,7 +284,7 @@ HaviFej HaviOsszesito::fej(int elrendeloLapok) {
             " d.szszam"
             " from part c left join szerz d on d.szkezd<=? and (d.szveg>=? or d.szveg is null)"
             " order by d.szkezd desc"),
-        {lastDayIso(st_.id), firstDayIso(st_.id)});
+        {st_.id.lastDay().toString(Qt::ISODate), st_.id.firstDay().toString(Qt::ISODate)});
     if (!adat.isEmpty()) {
         f.megye = adat.value(0, 0);
         f.intkod = displayText(adat.value(0, 1));
@@ -294,14 +293,14 @@ HaviFej HaviOsszesito::fej(int elrendeloLapok) {
         f.szszam = displayText(adat.value(0, 4));
     }
     const engine::Query zaras = st_.tables.dbo.query(
-        QStringLiteral("select zaras from zaras where idoszak=? order by zaras desc"), {st_.id});
+        QStringLiteral("select zaras from zaras where idoszak=? order by zaras desc"),
+        {st_.id.text()});
     if (!zaras.isEmpty()) f.zdatum = displayText(zaras.value(0, 0));
     return f;
 }
 
 std::shared_ptr<HaviAdatok> HaviOsszesito::adatok(const std::vector<HaviSor>& sorok) const {
-    auto a = std::make_shared<HaviAdatok>(core::Idoszak::parse(st_.id).value_or(core::Idoszak()),
-                                          st_.alapdij);
+    auto a = std::make_shared<HaviAdatok>(st_.id, st_.alapdij);
     a->add(sorok);
     return a;
 }

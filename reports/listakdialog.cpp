@@ -56,7 +56,7 @@ bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& bu
     auto halad = std::make_shared<Halad>(parent);
     auto preview = [&](PageModel& pages, const CsvTabla* csv, bool egesz) {
         halad->close();
-        ReportPreviewDialog dlg(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+        ReportPreviewDialog dlg(std::move(pages), st.msg, st.listakonyvtar, st.id.text(), parent);
         if (csv) dlg.setCsv(*csv);
         if (!egesz) {
             // The whole list, laid out while its first pages are shown. Its

@@ -167,7 +167,8 @@ void printMarkedSheets(core::AppState& st, const ProgramText& program, QWidget* 
     SheetPrint print(st, program);
     print.nyomtat(
         [&](PageModel& pages) {
-            ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+            ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id.text(),
+                                      parent);
         },
         [&](int done, int total) {
             st.msg.status(

@@ -11,14 +11,14 @@
 
 namespace reports {
 
-QStringList SheetPrint::layoutsFor(const QString& c) {
-    if (c < core::hatar::regiLapNyomtatas.text())
+QStringList SheetPrint::layoutsFor(core::Idoszak c) {
+    if (c < core::hatar::regiLapNyomtatas)
         return {QStringLiteral("Telszlr"), QStringLiteral("Telszl")};
     return {QStringLiteral("Telszl")};
 }
 
 PageModel SheetPrint::pages(const QString& layoutName, const LayoutProgress& progress) {
-    const QString c = st_.id;
+    const QString c = st_.id.text();
     const bool old = layoutName == QLatin1String("Telszlr");
     engine::Query rows = old ? telszlrRows(st_, c) : telszlRows(st_, c);
     PageModel model;

@@ -3,6 +3,7 @@
 // marked sheets previewed in the old layout (periods before 2006.01 only) and
 // in the new one, then every mark of every sheet cleared, printed or not.
 
+#include "core/idoszak.h"
 #include "reports/elszlap.h"
 #include "reports/pagemodel.h"
 
@@ -30,7 +31,7 @@ public:
 
     // The layouts that run for period c, in order: "Telszlr" then "Telszl"
     // before 2006.01, "Telszl" alone from it.
-    static QStringList layoutsFor(const QString& c);
+    static QStringList layoutsFor(core::Idoszak c);
 
     // Lays out one layout's marked sheets; no pages when none is marked.
     // Throws engine::DbError.

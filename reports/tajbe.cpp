@@ -1,5 +1,6 @@
 #include "reports/tajbe.h"
 
+#include "core/idoszak.h"
 #include "core/kozos.h"
 #include "ui/messages.h"
 
@@ -40,7 +41,7 @@ std::optional<TajIdoszak> Tajido::ok(Valasztas v, const QString& id1) {
             msg_.error(QStringLiteral("Számokkal kéne megoldani ..."));
             return std::nullopt;
         }
-    if (id1 < QLatin1String("199904")) {
+    if (id1 < core::hatar::elsoElfogadott.compactText()) {
         msg_.error(QStringLiteral("Nem adhat meg 1999.04 hónál kisebb dátumot!"));
         return std::nullopt;
     }

@@ -225,7 +225,7 @@ std::optional<Lista> TajLista::osszes(const TajIdoszak& span, int elsoSorok) {
         st_.tables.dbo.query(QStringLiteral("select intkod, inte from part"));
     const QString k = part.isEmpty() ? QString() : displayText(part.value(0, 0));
     const QString n = part.isEmpty() ? QString() : displayText(part.value(0, 1));
-    const QString p = st_.id;
+    const QString p = st_.id.text();
     std::optional<Lista> l;
     switch (span.fajta) {
     case TajIdoszak::Fajta::Teljes:

@@ -75,7 +75,7 @@ int TobeDialog::kerdez(core::AppState& state, QWidget* parent) {
 void printHaviOsszesito(core::AppState& st, const ProgramText& program, QWidget* parent) {
     const int elrsz = TobeDialog::kerdez(st, parent);
     HaviOsszesito(st, program).nyomtat(elrsz, [&](PageModel& pages) {
-        ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id, parent);
+        ReportPreviewDialog::show(std::move(pages), st.msg, st.listakonyvtar, st.id.text(), parent);
     });
     st.msg.status(0, QString());
 }

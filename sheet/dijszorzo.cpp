@@ -37,8 +37,8 @@ std::optional<DijSor> dijsor(const QVariant& elszam, const QVariant& elltip,
     const bool elso = elsoRendeles(elszam);
     if (*t == 2.0) return elso ? DijSor::ElsoApolas : DijSor::IsmeteltApolas;
     if (elso) return DijSor::ElsoSzakirany;
-    return idoszak < szakiranyUjSzorzoTol ? DijSor::IsmeteltSzakiranyRegi
-                                          : DijSor::IsmeteltSzakiranyUj;
+    return core::Idoszak::fromText(idoszak) < szakiranyUjSzorzoTol ? DijSor::IsmeteltSzakiranyRegi
+                                                                   : DijSor::IsmeteltSzakiranyUj;
 }
 
 std::optional<double> dijszorzo(const QVariant& elszam, const QVariant& elltip,

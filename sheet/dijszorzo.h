@@ -34,7 +34,7 @@ enum class DijSor {
 };
 
 // The period from which repeated therapy orders weigh as first ones.
-inline const QString szakiranyUjSzorzoTol = core::hatar::ujSzorzok.text();
+inline constexpr core::Idoszak szakiranyUjSzorzoTol = core::hatar::ujSzorzok;
 
 // The territorial supplement: a visit with TPOTL "I" counts this much more.
 constexpr double teruletiPotlek = 0.1;

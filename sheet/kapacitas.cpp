@@ -35,8 +35,10 @@ double orak(const QVariant& v) {
     return ok ? d : 0.0;
 }
 
-QString isoNap(const QString& idoszak, int nap) {
-    return QString(idoszak).replace(u'.', u'-') + u'-' + kozos::ketjegyu(nap);
+// Day `nap` of the period as an ISO date text; a day past the month's end
+// stays as written, as the bound of a text comparison.
+QString isoNap(core::Idoszak idoszak, int nap) {
+    return idoszak.firstDay().toString(QStringLiteral("yyyy-MM-")) + kozos::ketjegyu(nap);
 }
 
 } // namespace
@@ -45,11 +47,11 @@ Kapacitas::~Kapacitas() {
     felszabadit();
 }
 
-void Kapacitas::keretek(const QString& idoszak, double aora, double iora, KapacSor& sor) {
+void Kapacitas::keretek(core::Idoszak idoszak, double aora, double iora, KapacSor& sor) {
     sor.aora = aora;
     sor.iora = iora;
     double keret;
-    if (idoszak >= core::hatar::ujKapacitas.text()) {
+    if (idoszak >= core::hatar::ujKapacitas) {
         sor.akeret = aora / 40 * 132;
         sor.ikeret = iora / 40 * 132;
         keret = (aora + iora) / 40 * 132;
@@ -82,13 +84,13 @@ bool Kapacitas::kapacnez(core::AppState& state, const LapModel& m) {
     sorok_.clear();
     index_.clear();
     bool ok = true;
-    const QString p = state.id;
+    const core::Idoszak p = state.id;
 
     // Visits already recorded in the period, per worker.
     try {
         QString sql = QStringLiteral("select a.aptaj,sum(a.vizitdb) as vizit from lapb a "
                                      "where a.idoszak=?");
-        QVariantList params{p};
+        QVariantList params{p.text()};
         if (m.modositas) {
             sql += QStringLiteral(" and a.sorsz<>?");
             params << m.lapsorsz;

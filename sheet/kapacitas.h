@@ -11,6 +11,7 @@
 // visits but no contract in the month has a frame of 0, so any visit of the
 // sheet by that worker is an overrun.
 
+#include "core/idoszak.h"
 #include "sheet/lapmodel.h"
 
 #include <QHash>
@@ -41,7 +42,7 @@ public:
     Kapacitas& operator=(const Kapacitas&) = delete;
 
     // The frames of a worker with the given weekly hours in the period.
-    static void keretek(const QString& idoszak, double aora, double iora, KapacSor& sor);
+    static void keretek(core::Idoszak idoszak, double aora, double iora, KapacSor& sor);
 
     // Builds the table for the current period (state.id) and the sheet's month
     // (m.napokszama days); when the sheet is being changed its own visits are

@@ -42,7 +42,7 @@ bool szam(const QString& text, int* value) {
 // look-back tests run for.
 bool visszanez(const QString& lapresz, const QString& idoszak) {
     const bool elsoResz = kozos::ures(lapresz) || lapresz == QLatin1String("A");
-    return elsoResz && idoszak.mid(5, 2) != QLatin1String("01");
+    return elsoResz && core::Idoszak::fromText(idoszak).month() != 1;
 }
 
 // The key join of a sheet table with another (a part letter may be blank).
@@ -75,7 +75,7 @@ bool szakvetell(core::AppState& state, const QString& lapsorsz, const QString& i
     }
     if (!visszanez(lapresz, idoszak)) return ok;
 
-    const QString elozo = kezd.addMonths(-1).toString(QStringLiteral("yyyy.MM"));
+    const QString elozo = core::Idoszak::of(kezd).plusMonths(-1).text();
     engine::Query q;
     try {
         q = state.tables.dbo.query(
@@ -142,9 +142,10 @@ bool elszamell(core::AppState& state, const QString& lapsorsz, const QString& id
         if (!kozos::datumjo(szakvet)) throw std::invalid_argument("start of care");
         QString sql = QStringLiteral("select a.elszam, a.lezdat, c.szakvet "
                                      "from lap a join elrend c on %1 "
-                                     "where a.taj = ? and a.idoszak > '1999.06' and ")
+                                     "where a.taj = ? and a.idoszak > ? and ")
                           .arg(kulcs(QStringLiteral("a"), QStringLiteral("c")));
-        QVariantList params{taj.trimmed()};
+        // The sheets of the very first period do not count.
+        QVariantList params{taj.trimmed(), core::hatar::elsoLap.text()};
         if (modositas) {
             sql += QStringLiteral("a.sorsz <> ? and ");
             params << lapsorsz;
@@ -274,8 +275,6 @@ bool onellatell(ui::Messages& msg, int pozicio, int terapia) {
 
 namespace {
 
-const QString elsoUj = core::hatar::azonositoTipus.text();
-
 CheckResult vissza(const QString& control) {
     return {false, control};
 }
@@ -284,11 +283,12 @@ CheckResult vissza(const QString& control) {
 
 QString LapCheck::elsoFokusz() const {
     if (!m_.szerkesztheto) return {};
-    return st_.id < elsoUj ? QStringLiteral("m_taj") : QStringLiteral("m_aztip");
+    return st_.id < core::hatar::azonositoTipus ? QStringLiteral("m_taj")
+                                                : QStringLiteral("m_aztip");
 }
 
 bool LapCheck::p1Lathato() const {
-    return st_.id >= elsoUj;
+    return st_.id >= core::hatar::azonositoTipus;
 }
 
 QString LapCheck::bnoNev(const QString& kod) const {
@@ -709,22 +709,18 @@ CheckResult LapCheck::tevValasztva(const QString& eredmeny) {
 
 // ---------------------------------------------------------------- new sheet
 
-LapModel ujLap(const QString& idoszak, const QString& lapsorsz, const QString& lapresz,
+LapModel ujLap(core::Idoszak idoszak, const QString& lapsorsz, const QString& lapresz,
                const QString& laptipus) {
     LapModel m;
     m.lapsorsz = lapsorsz;
     m.lapresz = lapresz;
     m.laptipus = laptipus;
-    try {
-        m.napokszama = kozos::honapnapok(idoszak);
-    } catch (const std::invalid_argument&) {
-        m.napokszama = LapModel::maxNapok;
-    }
+    m.napokszama = idoszak.isValid() ? idoszak.dayCount() : LapModel::maxNapok;
     m.szerkesztheto = true;
     m.modositas = false;
     m.m_sorsz = lapsorsz + lapresz;
-    m.m_idosz = idoszak;
-    if (idoszak >= elsoUj) {
+    m.m_idosz = idoszak.text();
+    if (idoszak >= core::hatar::azonositoTipus) {
         m.m_aztip = QStringLiteral("1");
         m.m_terkat = QStringLiteral("01");
         m.m_allp = QStringLiteral("HUN");
@@ -732,7 +728,7 @@ LapModel ujLap(const QString& idoszak, const QString& lapsorsz, const QString& l
     const QString nulla = QStringLiteral("0");
     m.m_fapnap = m.m_elszam = m.m_elszviz = m.m_elviz = m.m_engszam = nulla;
     for (int d = 0; d < m.napokszama; ++d)
-        m.apdat[size_t(d)] = idoszak + QLatin1Char('.') + kozos::ketjegyu(d + 1);
+        m.apdat[size_t(d)] = idoszak.firstDay().addDays(d).toString(QStringLiteral("yyyy.MM.dd"));
     m.vszam = nulla;
     return m;
 }

@@ -15,6 +15,7 @@
 // "YYYY.MM"; each check shows every message itself and returns whether the
 // value passed.
 
+#include "core/idoszak.h"
 #include "sheet/lapmodel.h"
 
 #include <QString>
@@ -159,7 +160,7 @@ private:
 // The model of a new, empty sheet of a period (the register's laptolt):
 // numeric fields "0", from 2016.01 identifier type "1", payment category "01"
 // and citizenship "HUN"; the day rows dated; editable, not a modification.
-LapModel ujLap(const QString& idoszak, const QString& lapsorsz, const QString& lapresz,
+LapModel ujLap(core::Idoszak idoszak, const QString& lapsorsz, const QString& lapresz,
                const QString& laptipus);
 
 } // namespace sheet

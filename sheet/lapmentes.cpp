@@ -54,7 +54,7 @@ QVariant szoveg(const QString& s) {
 }
 
 bool uj2016(const LapModel& m) {
-    return m.m_idosz >= core::hatar::azonositoTipus.text();
+    return core::Idoszak::fromText(m.m_idosz) >= core::hatar::azonositoTipus;
 }
 
 // The record number of the first row the query finds; 0 when none.

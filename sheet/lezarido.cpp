@@ -58,7 +58,7 @@ CheckResult Lezarido::me1Exit(const QString& me1) {
     return {};
 }
 
-bool Lezarido::lezarasJel(const QString& zi, const QString& zp, const QString& s, int d) {
+bool Lezarido::lezarasJel(core::Idoszak zi, core::Idoszak zp, core::Idoszak s, int d) {
     return zi > s || (zi == s && (d > 19 || zp > s));
 }
 
@@ -78,7 +78,6 @@ bool Lezarido::button1Click(const QString& me1) {
     engine::Table& lap = st_.tables.lap;
     try {
         const ZarasRekord z = utolsoZaras(st_.tables.dbo);
-        const QString zp = honapSzoveg(z.zaras);
         const int d = st_.clock.today().day();
         if (!vanLap()) {
             st_.msg.error(QStringLiteral("Hiba a lefutásban!"));
@@ -88,7 +87,8 @@ bool Lezarido::button1Click(const QString& me1) {
         lap.edit();
         lap.setValue(QStringLiteral("LEZDAT"),
                      QDate::fromString(me1, QStringLiteral("yyyy.MM.dd")));
-        if (lezarasJel(z.idoszak, zp, idoszak_, d)) {
+        if (lezarasJel(core::Idoszak::fromText(z.idoszak), core::Idoszak::of(z.zaras),
+                       core::Idoszak::fromText(idoszak_), d)) {
             lap.setValue(QStringLiteral("ELKULDVE"), QStringLiteral("YY"));
             lap.setValue(QStringLiteral("MODTIPUS"), QStringLiteral("L"));
         }

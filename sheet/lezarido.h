@@ -11,6 +11,7 @@
 // closed period without closing date counts as not closed later than the
 // sheet's period.
 
+#include "core/idoszak.h"
 #include "sheet/lapmodel.h"
 
 #include <QString>
@@ -45,7 +46,7 @@ public:
     // The closing mark: the sheet of period s gets "YY"/"L" when the latest
     // closed period zi is later than s, or is s and today's day d is past 19
     // or the closing date's month zp is later than s.
-    static bool lezarasJel(const QString& zi, const QString& zp, const QString& s, int d);
+    static bool lezarasJel(core::Idoszak zi, core::Idoszak zp, core::Idoszak s, int d);
 
     const QString& szakvetszoveg() const { return szakvet_; }
     const QString& idoszak() const { return idoszak_; }

@@ -53,7 +53,7 @@ QString kitoltendo(int i) {
 }
 
 bool uj2009(const core::AppState& state) {
-    return state.id >= core::hatar::ujKuldemeny.text();
+    return state.id >= core::hatar::ujKuldemeny;
 }
 
 // The nurse is in APOL. A lookup that cannot run counts as not found.
@@ -75,10 +75,11 @@ QVariant blankToNull(const QString& s) {
 } // namespace
 
 void napokBeallit(LapModel& m) {
-    m.napokszama = kozos::honapnapok(m.m_idosz);
+    const core::Idoszak p = core::Idoszak::fromText(m.m_idosz);
+    m.napokszama = p.dayCount();
     for (int i = 0; i < LapModel::maxNapok; ++i) {
         if (i < m.napokszama) {
-            m.apdat[size_t(i)] = m.m_idosz + u'.' + kozos::ketjegyu(i + 1);
+            m.apdat[size_t(i)] = p.firstDay().addDays(i).toString(QStringLiteral("yyyy.MM.dd"));
         } else {
             m.apdat[size_t(i)].clear();
             m.ellt[size_t(i)].clear();

@@ -8,8 +8,8 @@
 namespace sheet {
 
 void telenez(core::AppState& state, const QString& lapsorsz, const QString& arg) {
-    const QString ev = state.id.left(4);
-    const QVariantList params{lapsorsz, ev + QStringLiteral(".01"), ev + QStringLiteral(".12")};
+    const int ev = state.id.year();
+    const QVariantList params{lapsorsz, core::Idoszak(ev, 1).text(), core::Idoszak(ev, 12).text()};
     const QString where =
         QStringLiteral(" where sorsz=? and resz is not null and idoszak>=? and idoszak<=? ");
     qint64 vizit = 0;

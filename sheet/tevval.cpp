@@ -57,8 +57,8 @@ const QStringList& kesobbi() {
 
 } // namespace
 
-QStringList tevLista(const QString& period) {
-    return period >= core::hatar::ujKuldemeny.text() ? kesobbi() : korabbi();
+QStringList tevLista(core::Idoszak period) {
+    return period >= core::hatar::ujKuldemeny ? kesobbi() : korabbi();
 }
 
 int tevSzelesseg(int index) {

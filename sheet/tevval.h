@@ -8,6 +8,8 @@
 // 5, 6 and 7, two for all others) and shows its code when chosen, blanks
 // when not: 32 characters for the list before 2009.09, 30 from 2009.09.
 
+#include "core/idoszak.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -16,7 +18,7 @@ namespace sheet {
 
 // The entries offered in a period, "code  text": 19 before 2009.09, 18 from
 // 2009.09.
-QStringList tevLista(const QString& period);
+QStringList tevLista(core::Idoszak period);
 
 // The width an entry takes in the text (0-based index into the list).
 int tevSzelesseg(int index);

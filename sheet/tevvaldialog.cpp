@@ -49,7 +49,7 @@ TevvalDialog::TevvalDialog(QWidget* parent) : QDialog(parent) {
     LB1->setMinimumSize(ch * 34, fontMetrics().height() * 12);
 }
 
-void TevvalDialog::prepare(QWidget* caller, const QString& period) {
+void TevvalDialog::prepare(QWidget* caller, core::Idoszak period) {
     caller_ = caller;
     period_ = period;
 }
@@ -86,7 +86,7 @@ void TevvalDialog::done(int r) {
     QDialog::done(r);
 }
 
-QString pickTevekenyseg(QWidget* caller, const QString& period) {
+QString pickTevekenyseg(QWidget* caller, core::Idoszak period) {
     QWidget* owner = caller ? caller->window() : nullptr;
     auto* d = owner ? owner->findChild<TevvalDialog*>(QStringLiteral("Ttevki"),
                                                       Qt::FindDirectChildrenOnly)

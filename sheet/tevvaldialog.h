@@ -5,6 +5,8 @@
 // activity text of sheet/tevval.h, empty when nothing was chosen; the picker
 // opens with nothing selected every time.
 
+#include "core/idoszak.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -20,7 +22,7 @@ public:
 
     // The window the picker stands below, and the current period that
     // decides the list. Call before each showing.
-    void prepare(QWidget* caller, const QString& period);
+    void prepare(QWidget* caller, core::Idoszak period);
 
     const QString& result() const { return result_; }
     QListWidget* list() const { return LB1; }
@@ -34,7 +36,7 @@ private slots:
 
 private:
     QPointer<QWidget> caller_;
-    QString period_;
+    core::Idoszak period_;
     QString result_;
     QListWidget* LB1;
     QPushButton* BB2;
@@ -43,6 +45,6 @@ private:
 
 // SB1Click: shows the picker (one per caller window, made on first use) and
 // returns its result.
-QString pickTevekenyseg(QWidget* caller, const QString& period);
+QString pickTevekenyseg(QWidget* caller, core::Idoszak period);
 
 } // namespace sheet

@@ -1,6 +1,5 @@
 #include "sheet/zarasok.h"
 
-#include "core/idoszak.h"
 #include "engine/database.h"
 
 #include <QVariant>
@@ -35,10 +34,6 @@ ZarasRekord idoszakZarasa(engine::Database& db, const QString& idoszak) {
 
 QString datumSzoveg(const QDate& d) {
     return d.isValid() ? d.toString(QStringLiteral("yyyy.MM.dd")) : QString();
-}
-
-QString honapSzoveg(const QDate& d) {
-    return core::Idoszak::of(d).text();
 }
 
 QString isoDatum(const QVariant& v) {

@@ -28,8 +28,6 @@ ZarasRekord idoszakZarasa(engine::Database& db, const QString& idoszak);
 
 // A date as the program writes it, "YYYY.MM.DD"; empty when invalid.
 QString datumSzoveg(const QDate& d);
-// "YYYY.MM" of a date; empty when invalid.
-QString honapSzoveg(const QDate& d);
 // A date the SQL layer hands back ("YYYY-MM-DD") as "YYYY.MM.DD"; empty
 // for NULL or anything else that is not such a date.
 QString isoDatum(const QVariant& v);

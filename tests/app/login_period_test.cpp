@@ -133,12 +133,12 @@ TEST(PeriodDays, NapokszamolGivesBothForms) {
     ui::ScriptedMessages msg;
     core::Clock clock;
     core::AppState st(msg, clock);
-    app::napokszamol(st, "2024.02");
+    app::napokszamol(st, core::Idoszak(2024, 2));
     EXPECT_EQ(st.kezdnap, "2024.02.01");
     EXPECT_EQ(st.vegnap, "2024.02.29");
     EXPECT_EQ(st.kezdnaprev, "01.02.2024");
     EXPECT_EQ(st.vegnaprev, "29.02.2024");
-    app::napokszamol(st, "2023.12");
+    app::napokszamol(st, core::Idoszak(2023, 12));
     EXPECT_EQ(st.kezdnaprev, "01.12.2023");
     EXPECT_EQ(st.vegnap, "2023.12.31");
 }
@@ -152,7 +152,7 @@ TEST(PeriodFee, ErtadFollowsThePeriod) {
         {"1999.03", 1600}, {"1999.04", 1800}, {"2000.03", 1900},
         {"2004.10", 3000}, {"2012.11", 3380}, {"2026.12", 3700}};
     for (const auto& [p, fee] : cases) {
-        st.id = p;
+        st.id = core::Idoszak::fromText(p);
         app::ertad(st);
         EXPECT_EQ(st.alapdij, fee) << p.toStdString();
         EXPECT_EQ(st.tajalap, 910000000);
@@ -164,9 +164,9 @@ TEST_F(PeriodTest, CurrentMonthPassesAndTheNextIsRefused) {
     Period pc(st);
     EXPECT_EQ(pc.ok("2024.06"), Period::Result::StayOpen);
     EXPECT_EQ(msg.last(), QString::fromUtf8("Nem adhat meg előre időszakot!"));
-    EXPECT_EQ(st.id, "2004.01");
+    EXPECT_EQ(st.id.text(), "2004.01");
     EXPECT_EQ(pc.ok("2024.05"), Period::Result::Accepted);
-    EXPECT_EQ(st.id, "2024.05");
+    EXPECT_EQ(st.id.text(), "2024.05");
     EXPECT_EQ(st.vegnap, "2024.05.31");
     EXPECT_FALSE(st.zartidoszak);
 }
@@ -185,7 +185,7 @@ TEST_F(PeriodTest, ClosedPeriodNeedsConfirmation) {
     EXPECT_EQ(msg.last(), QString::fromUtf8("Lezárt időszak! Mégis ezzel akar foglalkozni?"));
     EXPECT_EQ(msg.kinds().back(), ui::MessageKind::Confirm);
     EXPECT_TRUE(st.zartidoszak);
-    EXPECT_EQ(st.id, "2024.03");
+    EXPECT_EQ(st.id.text(), "2024.03");
 
     // From the menu an open period clears the flag again.
     st.idoszakmenu = true;
@@ -195,7 +195,7 @@ TEST_F(PeriodTest, ClosedPeriodNeedsConfirmation) {
     // "No" from the menu keeps the period; at start-up it ends the program.
     msg.answer(false);
     EXPECT_EQ(pc.ok("2024.03"), Period::Result::Closed);
-    EXPECT_EQ(st.id, "2024.05");
+    EXPECT_EQ(st.id.text(), "2024.05");
     EXPECT_FALSE(st.zartidoszak);
     st.idoszakmenu = false;
     msg.answer(false);
@@ -209,5 +209,5 @@ TEST_F(PeriodTest, CancelEndsOnlyAtStartUp) {
     EXPECT_EQ(pc.closeBox(), Period::Result::EndProgram);
     st.idoszakmenu = true;
     EXPECT_EQ(pc.cancel(), Period::Result::Closed);
-    EXPECT_EQ(st.id, "2004.01");
+    EXPECT_EQ(st.id.text(), "2004.01");
 }

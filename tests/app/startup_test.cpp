@@ -72,7 +72,7 @@ TEST_F(StartupTest, FreshStartReachesTheMainWindowWithEveryTable) {
     core::AppState st(msg, clock);
     ASSERT_EQ(start(st), app::Startup::Outcome::MainWindow) << msg.log().size();
     EXPECT_TRUE(msg.isEmpty()) << (msg.isEmpty() ? "" : msg.last().toStdString());
-    EXPECT_EQ(st.id, "2024.05");
+    EXPECT_EQ(st.id.text(), "2024.05");
     EXPECT_EQ(st.alapdij, 3700);
     EXPECT_EQ(st.finkodtol, "2014.12");
     EXPECT_FALSE(st.finkod.isEmpty());
@@ -207,7 +207,7 @@ TEST_F(StartupTest, ContractWithoutFinkodEndsAfterThePeriod) {
     EXPECT_EQ(msg.last(), QString::fromUtf8("Nincs a szerződésben FINKOD mező, így nem "
                                             "használható a program.\rKérjen új szerződés "
                                             "adatot!\rA program kilép!"));
-    EXPECT_EQ(st.id, "2024.05");
+    EXPECT_EQ(st.id.text(), "2024.05");
     EXPECT_FALSE(QFileInfo::exists(data("Lap.dbf")));
     EXPECT_FALSE(QFileInfo::exists(data("Apol.dbf")));
 }

@@ -246,7 +246,7 @@ private slots:
     }
 
     void viewingDisablesEverythingAndTheDayRowsFollowTheMonth() {
-        sheet::LapModel m = sheet::ujLap("2024.02", "00002", "A", "E");
+        sheet::LapModel m = sheet::ujLap(core::Idoszak(2024, 2), "00002", "A", "E");
         m.szerkesztheto = false;
         m.vszameVisible = true;
         m.vszame = "4";

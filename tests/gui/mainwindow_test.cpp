@@ -183,7 +183,7 @@ private slots:
         ui::ScriptedMessages msg;
         core::Clock clock;
         core::AppState st(msg, clock);
-        st.id = "2023.11";
+        st.id = core::Idoszak(2023, 11);
         app::MainWindow w(st);
         QCOMPARE(w.objectName(), QStringLiteral("Tfokep"));
         QCOMPARE(w.windowTitle(), app::programTitle());
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(id->statusTip(), QStringLiteral("Időszak"));
         QVERIFY(id->alignment() & Qt::AlignRight);
 
-        st.id = "2024.02";
+        st.id = core::Idoszak(2024, 2);
         w.showPeriod();
         QCOMPARE(id->text(), QStringLiteral("2024.02"));
 
@@ -347,7 +347,7 @@ private slots:
         ui::ScriptedMessages msg;
         core::Clock clock(QDate(2024, 5, 15));
         core::AppState st(msg, clock);
-        st.id = "2024.05";
+        st.id = core::Idoszak(2024, 5);
         st.zartidoszak = true;
         app::MainWindow w(st);
         QString caption;
@@ -360,7 +360,7 @@ private slots:
         w.menuItem("Elszmolsiidszakbellts1")->trigger();
         QCOMPARE(caption, QStringLiteral("Elszámolási időszak"));
         QVERIFY(st.idoszakmenu);
-        QCOMPARE(st.id, QStringLiteral("2016.10"));
+        QCOMPARE(st.id.text(), QStringLiteral("2016.10"));
         QVERIFY(!st.zartidoszak);
         QCOMPARE(st.alapdij, 3380);
         QCOMPARE(w.findChild<QLabel*>("ID")->text(), QStringLiteral("2016.10"));
@@ -368,7 +368,7 @@ private slots:
         // "Mégsem" from the menu leaves the period and the program alone.
         whenModal([&](QWidget* dlg) { dlg->findChild<QPushButton*>("CancelBtn")->click(); });
         w.menuItem("Elszmolsiidszakbellts1")->trigger();
-        QCOMPARE(st.id, QStringLiteral("2016.10"));
+        QCOMPARE(st.id.text(), QStringLiteral("2016.10"));
         QVERIFY(msg.isEmpty());
     }
 

@@ -72,7 +72,7 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!dlg.endProgram());
         QVERIFY(app_->msg.isEmpty());
-        QCOMPARE(st.id, QStringLiteral("2024.02"));
+        QCOMPARE(st.id.text(), QStringLiteral("2024.02"));
         QCOMPARE(st.kezdnap, QStringLiteral("2024.02.01"));
         QCOMPARE(st.vegnap, QStringLiteral("2024.02.29"));
         QCOMPARE(st.vegnaprev, QStringLiteral("29.02.2024"));
@@ -86,7 +86,7 @@ private slots:
         QTest::keyClicks(me1(dlg), "202405");
         dlg.findChild<QPushButton*>("OKBtn")->click();
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(st.id, QStringLiteral("2024.05"));
+        QCOMPARE(st.id.text(), QStringLiteral("2024.05"));
     }
 
     void aRefusedPeriodStaysSelected() {
@@ -100,13 +100,13 @@ private slots:
         QCOMPARE(app_->msg.messages()[0].kind, ui::MessageKind::Error);
         QCOMPARE(me1(dlg)->selectedText(), QStringLiteral("2024.06"));
         QCOMPARE(dlg.focusWidget(), me1(dlg));
-        QCOMPARE(st.id, QStringLiteral("2004.01"));
+        QCOMPARE(st.id.text(), QStringLiteral("2004.01"));
 
         // typed over the selection
         QTest::keyClicks(me1(dlg), "202404");
         QTest::keyClick(me1(dlg), Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(st.id, QStringLiteral("2024.04"));
+        QCOMPARE(st.id.text(), QStringLiteral("2024.04"));
     }
 
     void aHalfTypedPeriodIsRefused() {
@@ -120,7 +120,7 @@ private slots:
         const int shown = app_->msg.count();
         QVERIFY(shown >= 1);
         QCOMPARE(app_->msg.log().front(), std::string("error: Érvénytelen időszak!!"));
-        QCOMPARE(st.id, QStringLiteral("2004.01"));
+        QCOMPARE(st.id.text(), QStringLiteral("2004.01"));
 
         dlg.findChild<QPushButton*>("OKBtn")->click(); // the same text again
         QCOMPARE(app_->msg.count(), 2 * shown);
@@ -135,7 +135,7 @@ private slots:
         QTest::keyClick(me1(dlg), Qt::Key_Escape);
         QVERIFY(!dlg.isVisible());
         QVERIFY(dlg.endProgram());
-        QCOMPARE(st.id, QStringLiteral("2004.01"));
+        QCOMPARE(st.id.text(), QStringLiteral("2004.01"));
         QVERIFY(app_->msg.isEmpty());
     }
 
@@ -157,13 +157,13 @@ private slots:
     void escapeFromTheMenuOnlyCloses() {
         core::AppState& st = state();
         st.idoszakmenu = true;
-        st.id = "2024.03";
+        st.id = core::Idoszak(2024, 3);
         app::PeriodDialog dlg(st);
         dlg.show();
         QTest::keyClick(me1(dlg), Qt::Key_Escape);
         QVERIFY(!dlg.isVisible());
         QVERIFY(!dlg.endProgram());
-        QCOMPARE(st.id, QStringLiteral("2024.03"));
+        QCOMPARE(st.id.text(), QStringLiteral("2024.03"));
 
         app::PeriodDialog again(st);
         again.show();
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(app_->msg.log(), (std::vector<std::string>{
                                       "confirm: Lezárt időszak! Mégis ezzel akar foglalkozni?"}));
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(st.id, QStringLiteral("2024.03"));
+        QCOMPARE(st.id.text(), QStringLiteral("2024.03"));
         QVERIFY(st.zartidoszak);
     }
 
@@ -196,7 +196,7 @@ private slots:
         QTest::keyClick(me1(dlg), Qt::Key_Return);
         QVERIFY(!dlg.isVisible());
         QVERIFY(dlg.endProgram());
-        QCOMPARE(st.id, QStringLiteral("2004.01"));
+        QCOMPARE(st.id.text(), QStringLiteral("2004.01"));
     }
 };
 

@@ -211,7 +211,7 @@ private slots:
         QVERIFY(!masters::pickApol(st, sheet).has_value());
 
         // The list picker: the third activity.
-        st.id = "2024.05";
+        st.id = core::Idoszak(2024, 5);
         whenModal<QDialog>([](QDialog* d) {
             QCOMPARE(d->objectName(), QStringLiteral("Tvalasz"));
             auto* LB = d->findChild<QListWidget*>("LB");

@@ -251,7 +251,7 @@ private slots:
                  app::Startup::Outcome::MainWindow);
         QCOMPARE(seen, (QStringList{"TPasswordDlg: Bejelentkezési ablak",
                                     "TZarasbe: Elszámolási időszak"}));
-        QCOMPARE(st_->id, QStringLiteral("2023.12"));
+        QCOMPARE(st_->id.text(), QStringLiteral("2023.12"));
         QVERIFY(msg_->isEmpty());
 
         // Esc in the period dialog at the next start ends the program.

@@ -156,7 +156,7 @@ private slots:
         check(lapok);
         reports::PageModel model;
         model.title = QStringLiteral("Szakápolók listája");
-        reports::ReportPreviewDialog preview(model, st.msg, st.listakonyvtar, st.id, &main);
+        reports::ReportPreviewDialog preview(model, st.msg, st.listakonyvtar, st.id.text(), &main);
         check(preview, {}, false);
         exchange::BeolvasasWindow stages({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok")},
                                          &main);

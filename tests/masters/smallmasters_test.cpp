@@ -21,8 +21,8 @@ using Log = std::vector<std::string>;
 // ------------------------------------------------------------ Tvalasz
 
 TEST(Valasz, ActivityListDropsGroupNineFrom200909) {
-    const QStringList old = masters::valaszItems("T", "2009.08");
-    const QStringList now = masters::valaszItems("T", "2009.09");
+    const QStringList old = masters::valaszItems("T", core::Idoszak(2009, 8));
+    const QStringList now = masters::valaszItems("T", core::Idoszak(2009, 9));
     ASSERT_EQ(old.size(), 19);
     ASSERT_EQ(now.size(), 13);
     EXPECT_EQ(old.first(), QStringLiteral("1  Szondán át történő táplálás"));
@@ -37,18 +37,18 @@ TEST(Valasz, ActivityListDropsGroupNineFrom200909) {
     withoutNine.erase(withoutNine.begin() + 11, withoutNine.begin() + 17);
     EXPECT_EQ(now, withoutNine);
     EXPECT_EQ(now[11], QStringLiteral("10  Tartós fájdalomcsillapítás "));
-    EXPECT_EQ(masters::valaszItems("T", "2024.05"), now);
-    EXPECT_EQ(masters::valaszItems("T", "1999.06"), old);
+    EXPECT_EQ(masters::valaszItems("T", core::Idoszak(2024, 5)), now);
+    EXPECT_EQ(masters::valaszItems("T", core::Idoszak(1999, 6)), old);
 }
 
 TEST(Valasz, ResultIsTheCodeOfTheSelectedItem) {
-    const QStringList t = masters::valaszItems("T", "2009.08");
+    const QStringList t = masters::valaszItems("T", core::Idoszak(2009, 8));
     EXPECT_EQ(masters::valaszResult("T", t[0]), "1");
     EXPECT_EQ(masters::valaszResult("T", t[2]), "3a");
     EXPECT_EQ(masters::valaszResult("T", t[17]), "10");
     EXPECT_EQ(masters::valaszResult("T", t[18]), "11");
 
-    const QStringList e = masters::valaszItems("E", "2024.05");
+    const QStringList e = masters::valaszItems("E", core::Idoszak(2024, 5));
     EXPECT_EQ(e, (QStringList{QStringLiteral("2 Szakápolás"), QStringLiteral("4 Gyógytorna"),
                               QStringLiteral("5 Fizioterápia"), QStringLiteral("6 Logopédia")}));
     EXPECT_EQ(masters::valaszResult("E", e[1]), "4");

@@ -51,7 +51,7 @@ TEST(LapLoader, ActivityTextComesBackWithItsLeadingBlanks) {
     EXPECT_EQ(v.Etev, elso.Etev);
 
     // The next partial invoice copies it, and saves it as it came.
-    f.st().id = "2024.06";
+    f.st().id = core::Idoszak(2024, 6);
     engine::Table& lap = f.st().tables.lap;
     lap.setFiltered(false);
     ASSERT_TRUE(lap.locate("IDOSZAK;SORSZ;RESZ", {"2024.05", "00001", "A"}));
@@ -82,7 +82,7 @@ TEST(LapLoader, ModificationViewingAndNextPartDifferOnlyWhereTheirCommandsDo) {
     engine::Table& lap = f.st().tables.lap;
     lap.setFiltered(false);
     ASSERT_TRUE(lap.locate("IDOSZAK;SORSZ;RESZ", {"2024.05", "00002", "A"}));
-    f.st().id = "2024.06";
+    f.st().id = core::Idoszak(2024, 6);
     ASSERT_TRUE(reg::Reszlap(f.st()).valasztas(kov));
 
     EXPECT_EQ(mod.m_jorv, "");
@@ -106,7 +106,7 @@ TEST(LapLoader, ModificationViewingAndNextPartDifferOnlyWhereTheirCommandsDo) {
 
     // Before 2016 modification and viewing leave the 2016 fields alone; the
     // next part still copies them.
-    f.st().id = "2015.12";
+    f.st().id = core::Idoszak(2015, 12);
     sheet::LapModel regi;
     ASSERT_TRUE(reg::lapBetolt(f.st(), {"00002", "A", "2024.05"}, regi));
     EXPECT_EQ(regi.m_terkat, "");

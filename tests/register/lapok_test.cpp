@@ -51,19 +51,22 @@ protected:
 };
 
 TEST(LapokPeriods, FourMonthsBackAndFilters) {
-    EXPECT_EQ(reg::Lapok::negyHonappalKorabban("2016.03"), "2015.11");
-    EXPECT_EQ(reg::Lapok::negyHonappalKorabban("2024.05"), "2024.01");
-    EXPECT_EQ(reg::Lapok::negyHonappalKorabban("2024.12"), "2024.08");
-    EXPECT_EQ(reg::Lapok::rogzitesSzuro("1999.11"), "idoszak>='1999.06' and idoszak<='1999.12'");
-    EXPECT_EQ(reg::Lapok::rogzitesSzuro("2024.05"), "idoszak>='2024.01' and idoszak<='2024.12'");
-    EXPECT_EQ(reg::Lapok::nyomtatasSzuro("2024.05"), "idoszak>='2024.01' and idoszak<='2024.12' ");
-    EXPECT_EQ(reg::Lapok::kuldesSzuro("2016.03"),
+    EXPECT_EQ(reg::Lapok::negyHonappalKorabban(core::Idoszak(2016, 3)).text(), "2015.11");
+    EXPECT_EQ(reg::Lapok::negyHonappalKorabban(core::Idoszak(2024, 5)).text(), "2024.01");
+    EXPECT_EQ(reg::Lapok::negyHonappalKorabban(core::Idoszak(2024, 12)).text(), "2024.08");
+    EXPECT_EQ(reg::Lapok::rogzitesSzuro(core::Idoszak(1999, 11)),
+              "idoszak>='1999.06' and idoszak<='1999.12'");
+    EXPECT_EQ(reg::Lapok::rogzitesSzuro(core::Idoszak(2024, 5)),
+              "idoszak>='2024.01' and idoszak<='2024.12'");
+    EXPECT_EQ(reg::Lapok::nyomtatasSzuro(core::Idoszak(2024, 5)),
+              "idoszak>='2024.01' and idoszak<='2024.12' ");
+    EXPECT_EQ(reg::Lapok::kuldesSzuro(core::Idoszak(2016, 3)),
               "(idoszak>='2015.11' and idoszak<='2016.03' and (elkuldve is null or "
               "elkuldve='2016.03')) or (elkuldve='YY' and modtipus<>null) or "
               "(elkuldve='2016.03' and modtipus<>null)");
-    EXPECT_EQ(reg::Lapok::honapSzuro("2024.05", false),
+    EXPECT_EQ(reg::Lapok::honapSzuro(core::Idoszak(2024, 5), false),
               "idoszak='2024.05' and (elkuldve is null or elkuldve= '2024.05') ");
-    EXPECT_EQ(reg::Lapok::honapSzuro("2024.05", true),
+    EXPECT_EQ(reg::Lapok::honapSzuro(core::Idoszak(2024, 5), true),
               "(elkuldve= '2024.05' or idoszak='2024.05') ");
 }
 
@@ -238,7 +241,7 @@ TEST_F(LapokTest, ModeSetUps) {
     ASSERT_TRUE(l->rogzitesMod());
     EXPECT_EQ(l->caption(), name + " Elszámolási lapjai");
     EXPECT_FALSE(l->jelolomod());
-    EXPECT_EQ(lap.filter(), reg::Lapok::rogzitesSzuro("2024.05"));
+    EXPECT_EQ(lap.filter(), reg::Lapok::rogzitesSzuro(core::Idoszak(2024, 5)));
     EXPECT_EQ(lap.recordCount(), 3u);
     EXPECT_EQ(a->msg.statusText(0), "Elszámolási lapok rögzítése");
     l->bezaras();
@@ -261,7 +264,7 @@ TEST_F(LapokTest, ModeSetUps) {
     EXPECT_EQ(l->caption(), name + " Elszámolási lapok küldése");
     EXPECT_FALSE(l->nyomtatomod());
     EXPECT_EQ(l->hint(), "Elszámolási időszak lapjainak jelölése elküldésre");
-    EXPECT_EQ(lap.filter(), reg::Lapok::kuldesSzuro("2024.05"));
+    EXPECT_EQ(lap.filter(), reg::Lapok::kuldesSzuro(core::Idoszak(2024, 5)));
     EXPECT_EQ(lap.recordCount(), 4u);
     EXPECT_EQ(fig().STav, "0"); // nothing marked
     EXPECT_EQ(a->msg.statusText(0), "Elszámolási lapok küldése RAV-felé");
@@ -297,7 +300,7 @@ TEST_F(LapokTest, MarkingAndTheToggle) {
     EXPECT_TRUE(l->jelolKapcsolo());
     EXPECT_EQ(a->marked(), 2);
     EXPECT_EQ(*l->aktualis(), here);
-    EXPECT_EQ(lap.filter(), reg::Lapok::nyomtatasSzuro("2024.05"));
+    EXPECT_EQ(lap.filter(), reg::Lapok::nyomtatasSzuro(core::Idoszak(2024, 5)));
     EXPECT_EQ(fig().STav, before);
     ASSERT_TRUE(l->jelol('A'));
     EXPECT_FALSE(l->jelolKapcsolo());

@@ -50,7 +50,7 @@ public:
 
     // The current period C (and its base fee).
     void period(const QString& c) {
-        state.id = c;
+        state.id = core::Idoszak::fromText(c);
         app::ertad(state);
     }
 

@@ -111,13 +111,13 @@ using Strings = std::vector<std::string>;
 
 TEST(SheetRules, DateEdges) {
     // Correction limit: 4 months before 2011, 5 from it.
-    EXPECT_EQ(reg::korrekciosHatar(QDate(2010, 12, 31)), "2010.08");
-    EXPECT_EQ(reg::korrekciosHatar(QDate(2011, 1, 1)), "2010.08");
-    EXPECT_EQ(reg::korrekciosHatar(QDate(2011, 1, 31)), "2010.08");
-    EXPECT_EQ(reg::korrekciosHatar(QDate(2024, 5, 15)), "2023.12");
+    EXPECT_EQ(reg::korrekciosHatar(QDate(2010, 12, 31)).text(), "2010.08");
+    EXPECT_EQ(reg::korrekciosHatar(QDate(2011, 1, 1)).text(), "2010.08");
+    EXPECT_EQ(reg::korrekciosHatar(QDate(2011, 1, 31)).text(), "2010.08");
+    EXPECT_EQ(reg::korrekciosHatar(QDate(2024, 5, 15)).text(), "2023.12");
     // Late-report limit of new sheets: 2 months before 2016.01, 4 from it.
-    EXPECT_EQ(reg::potjelentesHatar(QDate(2016, 3, 1), "2015.12"), "2016.01");
-    EXPECT_EQ(reg::potjelentesHatar(QDate(2016, 3, 1), "2016.01"), "2015.11");
+    EXPECT_EQ(reg::potjelentesHatar(QDate(2016, 3, 1), core::Idoszak(2015, 12)).text(), "2016.01");
+    EXPECT_EQ(reg::potjelentesHatar(QDate(2016, 3, 1), core::Idoszak(2016, 1)).text(), "2015.11");
 
     const QDate closed(2024, 5, 2);
     const sheet::ZarasRekord z{true, "2024.04", closed};
@@ -130,12 +130,12 @@ TEST(SheetRules, DateEdges) {
     EXPECT_TRUE(reg::atalakitasZarolt(false, z, QDate(2024, 5, 9)));
     EXPECT_TRUE(reg::atalakitasZarolt(true, {}, QDate(2024, 5, 9)));
 
-    EXPECT_FALSE(sheet::Lezarido::lezarasJel("2024.04", "2024.04", "2024.04", 19));
-    EXPECT_TRUE(sheet::Lezarido::lezarasJel("2024.04", "2024.04", "2024.04", 20));
-    EXPECT_TRUE(sheet::Lezarido::lezarasJel("2024.04", "2024.05", "2024.04", 1));
-    EXPECT_TRUE(sheet::Lezarido::lezarasJel("2024.05", "2024.06", "2024.04", 1));
-    EXPECT_FALSE(sheet::Lezarido::lezarasJel("2024.03", "2024.04", "2024.04", 25));
-    EXPECT_FALSE(sheet::Lezarido::lezarasJel("2024.04", "", "2024.04", 19));
+    EXPECT_FALSE(sheet::Lezarido::lezarasJel({2024, 4}, {2024, 4}, {2024, 4}, 19));
+    EXPECT_TRUE(sheet::Lezarido::lezarasJel({2024, 4}, {2024, 4}, {2024, 4}, 20));
+    EXPECT_TRUE(sheet::Lezarido::lezarasJel({2024, 4}, {2024, 5}, {2024, 4}, 1));
+    EXPECT_TRUE(sheet::Lezarido::lezarasJel({2024, 5}, {2024, 6}, {2024, 4}, 1));
+    EXPECT_FALSE(sheet::Lezarido::lezarasJel({2024, 3}, {2024, 4}, {2024, 4}, 25));
+    EXPECT_FALSE(sheet::Lezarido::lezarasJel({2024, 4}, {}, {2024, 4}, 19));
 }
 
 TEST(SheetRules, Modification) {
@@ -156,17 +156,18 @@ TEST(SheetRules, Modification) {
     };
     for (const Case& c : cases) {
         ui::ScriptedMessages msg;
-        EXPECT_EQ(reg::modosithato(msg, c.e, c.p, "2024.05", today), !*c.message) << c.e << c.p;
+        EXPECT_EQ(reg::modosithato(msg, c.e, c.p, core::Idoszak(2024, 5), today), !*c.message)
+            << c.e << c.p;
         EXPECT_EQ(msg.last(), QString::fromUtf8(c.message)) << c.e << c.p;
     }
 }
 
 TEST_F(Commands, NewSheetNumberingAndPeriodLimits) {
-    EXPECT_EQ(reg::kovetkezoSorsz(db(), "2024.05"), "00001");
+    EXPECT_EQ(reg::kovetkezoSorsz(db(), core::Idoszak(2024, 5)), "00001");
     add({"2023.12", "00090", ""});
     add({"2024.02", "00007", "A"});
     add({"2024.03", "00012", ""});
-    EXPECT_EQ(reg::kovetkezoSorsz(db(), "2024.05"), "00013");
+    EXPECT_EQ(reg::kovetkezoSorsz(db(), core::Idoszak(2024, 5)), "00013");
 
     sheet::LapModel m;
     m.m_taj = "x";
@@ -198,7 +199,7 @@ TEST_F(Commands, NewSheetNumberingAndPeriodLimits) {
     };
     for (const Case& c : cases) {
         app->msg.clear();
-        st().id = c.c;
+        st().id = core::Idoszak::fromText(QString::fromUtf8(c.c));
         app->clock.setToday(c.today);
         EXPECT_EQ(reg::ujlapEll(st()), !*c.message) << c.c;
         EXPECT_EQ(app->msg.last(), QString::fromUtf8(c.message)) << c.c;
@@ -410,7 +411,7 @@ TEST_F(Commands, NextPartialInvoice) {
     EXPECT_EQ(shown.apdat[0], "2024.05.01");
 
     // In February the first part's accounted visits come on top.
-    st().id = "2024.02";
+    st().id = core::Idoszak(2024, 2);
     select({"2024.03", "00001", "A"});
     sheet::LapModel feb;
     ASSERT_TRUE(reg::Reszlap(st()).valasztas(feb));
@@ -418,7 +419,7 @@ TEST_F(Commands, NextPartialInvoice) {
     EXPECT_EQ(feb.napokszama, 29);
 
     // January is refused; an empty list chooses nothing.
-    st().id = "2024.01";
+    st().id = core::Idoszak(2024, 1);
     app->msg.clear();
     p.kovetkezoreszszamla();
     EXPECT_EQ(log(), Strings{"error: Januárban nincs következő részszámla!"});

@@ -317,7 +317,7 @@ namespace {
 // in the current layouts (MODTIPUS "P" for a late sheet without a change).
 void writeShipment(Havi& h, const QString& dir, bool oldVisitLayout = false) {
     using engine::fieldDef;
-    const QString p = h.state.id;
+    const QString p = h.state.id.text();
     const QString compact = QString(p).remove('.');
     const QString a = dir + "/Szka1890.Dbf", b = dir + "/SZKB1890.DBF";
     engine::Table::create(a, {fieldDef("ULVKOD", 'C', 4), fieldDef("SORSZAM", 'N', 5),
@@ -370,7 +370,7 @@ void writeShipment(Havi& h, const QString& dir, bool oldVisitLayout = false) {
 }
 
 void sentMonth(Havi& h) {
-    const QString p = h.state.id;
+    const QString p = h.state.id.text();
     h.sent(p, "00001", "", p);
     h.visits(p, "00001", "", "1", 2, 2, 4);
     h.sent(p, "00002", "B", p, {}, 2, "I");

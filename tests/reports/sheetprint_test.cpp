@@ -267,7 +267,7 @@ TEST(SheetPrint, Before2006BothLayoutsRunAndEveryMarkIsCleared) {
     EXPECT_TRUE(firstTexts[1].contains("|00002|"));
     EXPECT_TRUE(a->msg.log().empty());
     EXPECT_EQ(s.marks(), 0);
-    EXPECT_EQ(SheetPrint::layoutsFor("2006.01"), QStringList{"Telszl"});
+    EXPECT_EQ(SheetPrint::layoutsFor(core::Idoszak(2006, 1)), QStringList{"Telszl"});
 }
 
 TEST(SheetPrint, NothingPrintableGivesTheMessageAndClearsTheMarks) {

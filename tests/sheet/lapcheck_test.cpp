@@ -276,7 +276,7 @@ struct LapModelTest : LapCheckTest {
 
     void SetUp() override {
         LapCheckTest::SetUp();
-        m = sheet::ujLap("2024.05", "00099", {}, "T");
+        m = sheet::ujLap(core::Idoszak(2024, 5), "00099", {}, "T");
         c = std::make_unique<sheet::LapCheck>(*st, m);
         bno = st->tables.dbo.query("select kod10 from bnotorzs where kod10 not like 'Z%' limit 1")
                   .value(0, 0)
@@ -302,15 +302,15 @@ TEST_F(LapModelTest, NewSheetStartsAsTheRegisterPreparesIt) {
     EXPECT_EQ(m.apdat[30], "2024.05.31");
     EXPECT_EQ(m.m_elszam, "0");
     EXPECT_EQ(m.m_aztip + m.m_terkat + m.m_allp, "101HUN");
-    EXPECT_TRUE(sheet::ujLap("2015.12", "00001", {}, "T").m_aztip.isEmpty());
-    const sheet::LapModel uj = sheet::ujLap("2016.02", "00001", "A", "E");
+    EXPECT_TRUE(sheet::ujLap(core::Idoszak(2015, 12), "00001", {}, "T").m_aztip.isEmpty());
+    const sheet::LapModel uj = sheet::ujLap(core::Idoszak(2016, 2), "00001", "A", "E");
     EXPECT_EQ(uj.napokszama, 29);
     EXPECT_TRUE(uj.apdat[29].isEmpty());
     EXPECT_EQ(uj.m_aztip + uj.m_terkat + uj.m_allp, "101HUN");
     // From 2016.01 the identifier type comes first and P1 shows.
     EXPECT_EQ(c->elsoFokusz(), "m_aztip");
     EXPECT_TRUE(c->p1Lathato());
-    st->id = "2015.12";
+    st->id = core::Idoszak(2015, 12);
     EXPECT_EQ(c->elsoFokusz(), "m_taj");
     EXPECT_FALSE(c->p1Lathato());
     m.szerkesztheto = false;
@@ -488,8 +488,8 @@ TEST_F(LapModelTest, PageTwoFieldsHoldTheFocus) {
 // ---------------------------------------------------------------- activities
 
 TEST(Tevval, PositionalTextOfTheChosenActivities) {
-    const QStringList regi = sheet::tevLista("2009.08");
-    const QStringList uj = sheet::tevLista("2009.09");
+    const QStringList regi = sheet::tevLista(core::Idoszak(2009, 8));
+    const QStringList uj = sheet::tevLista(core::Idoszak(2009, 9));
     ASSERT_EQ(regi.size(), 19);
     ASSERT_EQ(uj.size(), 18);
     EXPECT_EQ(uj[14], "10  Tartós fájdalomcsillapítás ");

@@ -48,15 +48,15 @@ TEST(Vizitszamjo, WithinFourteenAndWithinTheOrder) {
 
 TEST(Keret, FramesByPeriodRoundedDown) {
     KapacSor s;
-    Kapacitas::keretek("2012.01", 20, 0, s);
+    Kapacitas::keretek(core::Idoszak(2012, 1), 20, 0, s);
     EXPECT_EQ(s.keret, 66);
-    Kapacitas::keretek("2013.03", 15, 0, s); // 49.5
+    Kapacitas::keretek(core::Idoszak(2013, 3), 15, 0, s); // 49.5
     EXPECT_EQ(s.keret, 49);
     EXPECT_DOUBLE_EQ(s.akeret, 49.5);
-    Kapacitas::keretek("2011.12", 40, 20, s); // 110 + 44
+    Kapacitas::keretek(core::Idoszak(2011, 12), 40, 20, s); // 110 + 44
     EXPECT_EQ(s.keret, 154);
     EXPECT_DOUBLE_EQ(s.ikeret, 44);
-    Kapacitas::keretek("2012.01", 40, 20, s);
+    Kapacitas::keretek(core::Idoszak(2012, 1), 40, 20, s);
     EXPECT_EQ(s.keret, 198);
 }
 
@@ -96,7 +96,7 @@ TEST_F(NapokTest, MainActivityExit) {
     m.Etev += "9b";
     for (const Case& c : cases) {
         f.msg().clear();
-        f.st().id = c.period;
+        f.st().id = core::Idoszak::fromText(QString::fromUtf8(c.period));
         m.tevk[3] = c.code;
         const CheckResult r = tevk1Exit(m, f.st(), 4);
         EXPECT_EQ(log(), c.expected) << c.code << " " << c.period;

@@ -54,7 +54,7 @@ public:
         m.lapsorsz = sorsz;
         m.lapresz = resz;
         m.m_sorsz = sorsz + resz;
-        m.m_idosz = app->state.id;
+        m.m_idosz = app->state.id.text();
         sheet::napokBeallit(m);
         m.m_aztip = QStringLiteral("1");
         m.m_taj = taj;
