@@ -340,7 +340,7 @@ void MainWindow::buildMenu() {
                     QStringLiteral("Floppy-küldemény RAV-számára")),
             [this] { FloppykldemnyRAVszmra1Click(); });
     // An import's summary, printed on request through the lists' preview.
-    const exchange::OsszegzesNyomtato nyomtat = [this](const QString& cim, const QString& szoveg) {
+    const exch::OsszegzesNyomtato nyomtat = [this](const QString& cim, const QString& szoveg) {
         reports::runLista(st_, this, [this, cim, szoveg]() -> std::optional<reports::Lista> {
             return reports::beolvasasOsszegzes(st_, {programTitle(), programVersion()}, cim,
                                                szoveg);
@@ -352,19 +352,19 @@ void MainWindow::buildMenu() {
     command(addItem(beolv, QStringLiteral("ElszmolsilapokbeolvassaRAVtl1"),
                     QStringLiteral("&Elszámolt lapok beolvasása RAV-től"),
                     QStringLiteral("Elszámolt lapok beolvasása RAV-től")),
-            [this, nyomtat] { exchange::elszamoltLapokBeolvasasa(st_, this, nyomtat); });
+            [this, nyomtat] { exch::elszamoltLapokBeolvasasa(st_, this, nyomtat); });
     command(addItem(beolv, QStringLiteral("SzerzdsekbeolvassaRAVtl1"),
                     QStringLiteral("&Szerződések beolvasása RAV-től"),
                     QStringLiteral("Szerződések beolvasása RAV-től")),
             [this, nyomtat] {
-                if (!exchange::szerzodesekBeolvasasa(
+                if (!exch::szerzodesekBeolvasasa(
                         st_, this, [this] { return szerzadat(st_); }, nyomtat))
                     endProgram();
             });
     command(addItem(beolv, QStringLiteral("Teljesadatllomnybeolvassa1"),
                     QStringLiteral("&Teljes adatállomány beolvasása RAV-től"),
                     QStringLiteral("Teljes adatállomány beolvasása RAV-től")),
-            [this, nyomtat] { exchange::teljesAdatBeolvasasa(st_, this, nyomtat); });
+            [this, nyomtat] { exch::teljesAdatBeolvasasa(st_, this, nyomtat); });
 
     // Súgó
     QMenu* help = addSubmenu(bar, QStringLiteral("HELP1"), QStringLiteral("Sú&gó"),

@@ -281,7 +281,7 @@ int main(int argc, char** argv) {
         NoFolder folders;
         std::vector<double> full;
         for (int i = 0; i < 3; ++i) {
-            exchange::TeljesAdat imp(st, folders);
+            exch::TeljesAdat imp(st, folders);
             msg.clear();
             // Where the time of a run goes, stage by stage.
             QString stage;
@@ -320,7 +320,7 @@ int main(int argc, char** argv) {
         }
         std::vector<double> monthRuns;
         for (int i = 0; i < 3; ++i) {
-            exchange::ElszamoltLapok imp(st, folders);
+            exch::ElszamoltLapok imp(st, folders);
             msg.clear();
             t0 = Clock::now();
             if (!imp.beolvas(month)) {

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-namespace exchange {
+namespace exch {
 
 BeolvasasWindow::BeolvasasWindow(const QStringList& stages, QWidget* parent)
     : QDialog(parent), stages_(stages) {
@@ -80,7 +80,7 @@ void elszamoltLapokBeolvasasa(core::AppState& st, QWidget* parent,
     ui::QtFolderAsker folders(st.msg, parent);
     ElszamoltLapok imp(st, folders);
     core::guarded(st, [&] {
-        imp.ElszmolsilapokbeolvassaRAVtl1Click();
+        imp.beolvasClick();
         return true;
     });
     osszegzesNyomtatasa(st.msg, QStringLiteral("Elszámolt lapok beolvasása"), imp.zaroUzenet(),
@@ -92,7 +92,7 @@ bool szerzodesekBeolvasasa(core::AppState& st, QWidget* parent,
                            const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     Szerzodesek imp(st, folders, szerzadat);
-    const bool ok = core::guarded(st, [&] { return imp.SzerzdsekbeolvassaRAVtl1Click(); });
+    const bool ok = core::guarded(st, [&] { return imp.beolvasClick(); });
     if (ok)
         osszegzesNyomtatasa(st.msg, QStringLiteral("Szerződések beolvasása"), imp.zaroUzenet(),
                             nyomtat);
@@ -102,18 +102,14 @@ bool szerzodesekBeolvasasa(core::AppState& st, QWidget* parent,
 void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent, const OsszegzesNyomtato& nyomtat) {
     ui::QtFolderAsker folders(st.msg, parent);
     TeljesAdat imp(st, folders);
-    BeolvasasWindow progress({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok"),
-                              QStringLiteral("Vizitek"), QStringLiteral("Diagnózisok"),
-                              QStringLiteral("Részszámla-sorozatok"),
-                              QStringLiteral("Táblák cseréje")},
-                             parent);
+    BeolvasasWindow progress(teljesSzakaszok(), parent);
     imp.setProgress([&](const QString& s) {
         if (!progress.isVisible()) progress.show();
         progress.stage(s);
     });
     imp.archiver().setWatch(&progress);
     core::guarded(st, [&] {
-        imp.Teljesadatllomnybeolvassa1Click();
+        imp.beolvasClick();
         return true;
     });
     progress.hide();
@@ -121,4 +117,4 @@ void teljesAdatBeolvasasa(core::AppState& st, QWidget* parent, const OsszegzesNy
                         nyomtat);
 }
 
-} // namespace exchange
+} // namespace exch

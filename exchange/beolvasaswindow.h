@@ -2,7 +2,7 @@
 // The three commands of "Floppy beolvasása RAV-től" with their windows: the
 // folder chooser, and for the full data set a small window that shows the
 // stages of the work as they pass (Tfolyamat). The logic is
-// exchange::ElszamoltLapok, Szerzodesek and TeljesAdat.
+// exch::ElszamoltLapok, Szerzodesek and TeljesAdat.
 
 #include "db/arj.h"
 #include "exchange/ravfajl.h"
@@ -19,7 +19,7 @@ namespace core {
 struct AppState;
 }
 
-namespace exchange {
+namespace exch {
 
 // The stages of the full data set's import, the current one in bold, those
 // done ticked. While the archive is unpacked its "Mégse" stops the
@@ -61,4 +61,4 @@ bool szerzodesekBeolvasasa(core::AppState& state, QWidget* parent,
 void teljesAdatBeolvasasa(core::AppState& state, QWidget* parent,
                           const OsszegzesNyomtato& nyomtat = {});
 
-} // namespace exchange
+} // namespace exch

@@ -22,7 +22,7 @@
 #include <deque>
 #include <vector>
 
-namespace exchange {
+namespace exch {
 
 namespace {
 
@@ -88,7 +88,7 @@ QString fizetesiAllapot(int szviz, int elfogadott, const QString& regi) {
     return regi;
 }
 
-void ElszamoltLapok::ElszmolsilapokbeolvassaRAVtl1Click() {
+void ElszamoltLapok::beolvasClick() {
     if (!st_.msg.confirm(QStringLiteral("Az elszámolt adatokat beolvassuk! Rendben?"))) {
         st_.msg.warning(QStringLiteral("Az elszámolt lapok beolvasása elmaradt!"));
         return;
@@ -270,4 +270,4 @@ bool ElszamoltLapok::feldolgoz(const QString& mbPath, const QString& ravPath) {
     return true;
 }
 
-} // namespace exchange
+} // namespace exch

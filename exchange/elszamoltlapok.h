@@ -25,7 +25,7 @@ namespace ui {
 class FolderAsker;
 }
 
-namespace exchange {
+namespace exch {
 
 // The payment state "fully accounted": the byte 0xFB of the tables' code
 // page (code 251).
@@ -67,8 +67,9 @@ public:
     ElszamoltLapok(core::AppState& state, ui::FolderAsker& folders)
         : st_(state), folders_(folders) {}
 
-    // The menu command: the question, the folder, then beolvas().
-    void ElszmolsilapokbeolvassaRAVtl1Click();
+    // The menu command (ElszmolsilapokbeolvassaRAVtl1Click): the question,
+    // the folder, then beolvas().
+    void beolvasClick();
 
     // From the folder on: the four files checked, copied into TEMP, read,
     // checked and written. True when the answer was written.
@@ -95,4 +96,4 @@ QString intkod(core::AppState& state);
 // visits were accounted; `regi` when the office accounted more than it has.
 QString fizetesiAllapot(int szviz, int elfogadott, const QString& regi);
 
-} // namespace exchange
+} // namespace exch

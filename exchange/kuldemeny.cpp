@@ -1,19 +1,12 @@
 #include "exchange/kuldemeny.h"
 
+#include "db/kuldemenyforma.h"
 #include "engine/database.h"
 #include "engine/dbfheader.h"
 #include "engine/tablebuilder.h"
 #include "exchange/szkrekord.h"
 
 namespace exch {
-
-QString fajlNev(char betu, const QString& intkod) {
-    return QStringLiteral("Szk") + QLatin1Char(betu) + intkod + QStringLiteral(".Dbf");
-}
-
-QString masolatNev(char betu, const QString& intkod) {
-    return (QStringLiteral("szk") + QLatin1Char(betu) + intkod + QStringLiteral(".dbf")).toLower();
-}
 
 Kuldemeny Kuldemeny::osszeallit(engine::Database& db, core::Idoszak p, const QString& intkod) {
     Kuldemeny k;
@@ -23,7 +16,7 @@ Kuldemeny Kuldemeny::osszeallit(engine::Database& db, core::Idoszak p, const QSt
     const char betuk[3] = {'a', 'b', 'c'};
     for (int i = 0; i < 3; ++i) {
         k.fajlok[size_t(i)].minta = ids[i];
-        k.fajlok[size_t(i)].nev = fajlNev(betuk[i], intkod);
+        k.fajlok[size_t(i)].nev = db::kuldFajlNev(betuk[i], intkod);
     }
     const Minta& ma = minta(ids[0]);
     const Minta& mb = minta(ids[1]);

@@ -10,7 +10,7 @@
 //     for (const exch::Fajl& f : k.fajlok) exch::fajlIr(f, kuldDir, today);
 
 #include "core/idoszak.h"
-#include "exchange/szkminta.h"
+#include "exchange/szkrekord.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -28,7 +28,7 @@ namespace exch {
 
 struct Fajl {
     MintaId minta = MintaId::SZKA;
-    QString nev; // "Szka" + INTKOD + ".Dbf"
+    QString nev; // db::kuldFajlNev
     std::vector<QByteArray> rekordok;
 };
 
@@ -42,10 +42,6 @@ struct Kuldemeny {
     // engine::DbError when a query cannot run.
     static Kuldemeny osszeallit(engine::Database& db, core::Idoszak p, const QString& intkod);
 };
-
-// The file names of the shipment in KULD and as copied out.
-QString fajlNev(char betu, const QString& intkod);    // 'a' -> "Szka1890.Dbf"
-QString masolatNev(char betu, const QString& intkod); // 'a' -> "szka1890.dbf"
 
 // Writes the file into `dir` (which ends in "/"): the layout's header, the
 // records, the end-of-file byte 0x1A, the header's count and the date `nap`.

@@ -2,7 +2,7 @@
 
 #include "core/kozos.h"
 #include "engine/database.h"
-#include "exchange/szkminta.h"
+#include "db/kuldemenyminta.h"
 #include "exchange/szkrekord.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "exchange/masolas.h"
 
+#include "db/kuldemenyforma.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
-#include "exchange/kuldemeny.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,12 +135,12 @@ std::optional<QString> Masolas::masol(const QString& kuld, const QString& cel,
     Jel jel;
     jel.cel = QDir::cleanPath(QFileInfo(cel).absoluteFilePath());
     for (char betu : {'a', 'b', 'c'}) {
-        const QString forras = engine::findFileNoCase(k + fajlNev(betu, intkod));
+        const QString forras = engine::findFileNoCase(k + db::kuldFajlNev(betu, intkod));
         if (!QFileInfo(forras).isFile())
             return QStringLiteral("A másolás nem sikerült: a(z) %1 állomány hiányzik a KULD "
                                   "könyvtárból.")
-                .arg(fajlNev(betu, intkod));
-        jel.parok.push_back({forras, perrel(jel.cel) + masolatNev(betu, intkod)});
+                .arg(db::kuldFajlNev(betu, intkod));
+        jel.parok.push_back({forras, perrel(jel.cel) + db::kuldMasolatNev(betu, intkod)});
     }
     const QString jp = jelPath(kuld);
     try {

@@ -1,6 +1,7 @@
 #include "exchange/ravfajl.h"
 
 #include "core/kozos.h"
+#include "db/kuldemenyforma.h"
 #include "engine/codepage.h"
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
@@ -9,22 +10,70 @@
 
 #include <QFileInfo>
 #include <cmath>
+#include <unordered_set>
+#include <vector>
 
-namespace exchange {
+namespace exch {
 
 namespace {
 
-// A period in one of the office's forms, "YYYYMM" or "YYYY.MM" (with its
-// point), and nothing else.
-std::optional<core::Idoszak> idoszakSzoveg(const QString& text) {
-    for (const QChar c : text)
-        if (ui::isControl(c)) return std::nullopt;
-    const QString t = text.trimmed();
-    if (t.size() == 7 && t.at(4) != QLatin1Char('.')) return std::nullopt;
-    return core::Idoszak::parseAny(t);
-}
+// The dates found real (kozos::datumjo), as yyyyMMdd: a bit per day of the
+// years 1000 to 2999 (31 days to every month), a set beyond them. Whether a
+// day is real never changes, so the memo serves every import of the run
+// (all on the one thread): a million visit rows are read.
+class ValodiNapok {
+public:
+    bool ismert(int n) const {
+        const size_t b = bit(n);
+        return b != kNincs ? racs_[b] : tobbi_.count(n) > 0;
+    }
+    void jegyez(int n) {
+        const size_t b = bit(n);
+        if (b != kNincs)
+            racs_[b] = true;
+        else
+            tobbi_.insert(n);
+    }
+
+private:
+    static constexpr size_t kNincs = size_t(-1);
+    static size_t bit(int n) {
+        const int ev = n / 10000, ho = n / 100 % 100, nap = n % 100;
+        if (ev < 1000 || ev >= 3000 || ho < 1 || ho > 12 || nap < 1 || nap > 31) return kNincs;
+        return size_t(((ev - 1000) * 12 + ho - 1) * 31 + nap - 1);
+    }
+    std::vector<bool> racs_ = std::vector<bool>(2000 * 12 * 31);
+    std::unordered_set<int> tobbi_;
+};
 
 } // namespace
+
+int valodiNap(const char* p) {
+    int n = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (p[i] < '0' || p[i] > '9') return -1;
+        n = n * 10 + (p[i] - '0');
+    }
+    static ValodiNapok napok;
+    if (!napok.ismert(n)) {
+        const QString t = QString::fromLatin1(p, 8);
+        if (!kozos::datumjo(t.left(4) + QLatin1Char('.') + t.mid(4, 2) + QLatin1Char('.') +
+                            t.mid(6, 2)))
+            return -1;
+        napok.jegyez(n);
+    }
+    return n;
+}
+
+std::optional<QDate> szovegDatum(const QString& t) {
+    for (const QChar c : t)
+        if (ui::isControl(c)) return std::nullopt;
+    if (kozos::ures(t)) return QDate();
+    bool blankText = false;
+    const QDate d = engine::parseDateText(t, &blankText);
+    if (!d.isValid() || blankText) return std::nullopt;
+    return d;
+}
 
 RavFajl::RavFajl(const QString& path, const QStringList& needed, const QString& shownName)
     : name_(shownName.isEmpty() ? QFileInfo(path).fileName() : shownName) {
@@ -56,8 +105,12 @@ bool RavFajl::next() {
 }
 
 void RavFajl::hibasErtek(int field, const QString& why) const {
-    const engine::FieldDef& f = table_.fields()[size_t(field)];
-    throw RavHiba(hibasErtekSzoveg(name_, recno_, f.name, talaltErtek(f, rec_), why));
+    hibasErtek(recno_, rec_, table_.fields()[size_t(field)], why);
+}
+
+void RavFajl::hibasErtek(std::uint32_t recno, const char* rec, const engine::FieldDef& f,
+                         const QString& why) const {
+    throw RavHiba(hibasErtekSzoveg(name_, recno, f.name, talaltErtek(f, rec), why));
 }
 
 QString RavFajl::text(int field) const {
@@ -145,7 +198,7 @@ double RavFajl::number(int field) const {
 }
 
 core::Idoszak RavFajl::idoszak(int field) const {
-    const std::optional<core::Idoszak> p = idoszakSzoveg(nyers(field));
+    const std::optional<core::Idoszak> p = db::kuldIdoszak(nyers(field));
     if (!p) hibasErtek(field, nemIdoszak());
     return *p;
 }
@@ -154,21 +207,13 @@ QDate RavFajl::date(int field) const {
     const engine::FieldDef& f = table_.fields()[size_t(field)];
     if (engine::isBlankBytes(rec_ + f.offset, f.width)) return {};
     if (f.type == 'D') {
-        // Eight digits of a real day, as a typed date must be.
-        const QString t = QString::fromLatin1(rec_ + f.offset, 8);
-        const QString typed =
-            t.left(4) + QLatin1Char('.') + t.mid(4, 2) + QLatin1Char('.') + t.mid(6, 2);
-        if (!kozos::datumjo(typed)) hibasErtek(field, nemDatum());
-        return QDate::fromString(typed, QStringLiteral("yyyy.MM.dd"));
+        const int n = valodiNap(rec_ + f.offset);
+        if (n < 0) hibasErtek(field, nemDatum());
+        return QDate(n / 10000, n / 100 % 100, n % 100);
     }
-    const QString t = nyers(field);
-    for (const QChar c : t)
-        if (ui::isControl(c)) hibasErtek(field, nemDatum());
-    if (kozos::ures(t)) return {};
-    bool blankText = false;
-    const QDate d = engine::parseDateText(t, &blankText);
-    if (!d.isValid() || blankText) hibasErtek(field, nemDatum());
-    return d;
+    const std::optional<QDate> d = szovegDatum(nyers(field));
+    if (!d) hibasErtek(field, nemDatum());
+    return *d;
 }
 
 QString talaltErtek(const engine::FieldDef& field, const char* record) {
@@ -227,7 +272,7 @@ std::optional<QString> elszamolasiIdoszak(const QString& text) {
         if (ui::isControl(c)) return std::nullopt;
     const QString t = text.trimmed();
     if (t.isEmpty()) return QString();
-    if (const auto p = idoszakSzoveg(t)) return p->text();
+    if (const auto p = db::kuldIdoszak(t)) return p->text();
     bool blank = false;
     const QDate d = engine::parseDateText(t, &blank);
     if (d.isValid()) return core::Idoszak::of(d).text();
@@ -246,4 +291,4 @@ bool osszegzesNyomtatasa(ui::Messages& msg, const QString& cim, const QString& z
     return true;
 }
 
-} // namespace exchange
+} // namespace exch

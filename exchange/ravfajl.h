@@ -30,7 +30,7 @@ namespace ui {
 class Messages;
 }
 
-namespace exchange {
+namespace exch {
 
 // A returned file that cannot be used; text() is the message for the user.
 class RavHiba : public std::runtime_error {
@@ -88,6 +88,9 @@ public:
     // The message for a value of the current row that cannot be used, `why`
     // on a line of its own after it.
     [[noreturn]] void hibasErtek(int field, const QString& why = {}) const;
+    // The same for the field `f` of row `recno` whose bytes are `rec`.
+    [[noreturn]] void hibasErtek(std::uint32_t recno, const char* rec, const engine::FieldDef& f,
+                                 const QString& why) const;
 
     const engine::Table& table() const { return table_; }
 
@@ -97,6 +100,13 @@ private:
     std::uint32_t recno_ = 0;
     const char* rec_ = nullptr;
 };
+
+// A date field's eight bytes as the number yyyyMMdd when they are a real
+// day, as a typed date must be; -1 otherwise (blanks included).
+int valodiNap(const char* bytes);
+// A date written as text: an invalid date when blank, nullopt when it is no
+// date (a control character in it included).
+std::optional<QDate> szovegDatum(const QString& text);
 
 // What stands in a field of an office file, for a message: its bytes
 // decoded, the padding on the right dropped, each control character shown
@@ -139,4 +149,4 @@ using OsszegzesNyomtato = std::function<void(const QString& cim, const QString& 
 bool osszegzesNyomtatasa(ui::Messages& msg, const QString& cim, const QString& zaroUzenet,
                          const OsszegzesNyomtato& nyomtat);
 
-} // namespace exchange
+} // namespace exch

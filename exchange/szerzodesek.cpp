@@ -23,7 +23,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace exchange {
+namespace exch {
 
 namespace {
 
@@ -198,7 +198,7 @@ std::vector<std::unique_ptr<engine::Table>> lefoglal(const QStringList& files) {
 
 } // namespace
 
-bool Szerzodesek::SzerzdsekbeolvassaRAVtl1Click() {
+bool Szerzodesek::beolvasClick() {
     if (!st_.msg.confirm(QStringLiteral("A teljes szerződésállományt lecseréljük! Rendben?"))) {
         st_.msg.warning(QStringLiteral("A szerződések beolvasása elmaradt!"));
         return true;
@@ -337,4 +337,4 @@ bool Szerzodesek::beolvas(const QString& dir) {
     return ok;
 }
 
-} // namespace exchange
+} // namespace exch

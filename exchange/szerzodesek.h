@@ -27,7 +27,7 @@ namespace ui {
 class FolderAsker;
 }
 
-namespace exchange {
+namespace exch {
 
 // Checks the office's contract file at `path` (named `shownName` in the
 // messages) that is to replace `tabla`: a readable dBase table with the
@@ -47,9 +47,9 @@ public:
     Szerzodesek(core::AppState& state, ui::FolderAsker& folders, std::function<bool()> szerzadat)
         : st_(state), folders_(folders), szerzadat_(std::move(szerzadat)) {}
 
-    // The menu command. False when the program must end: the contract read
+    // The menu command (SzerzdsekbeolvassaRAVtl1Click). False when the program must end: the contract read
     // after the import has no financing code (its message was shown).
-    bool SzerzdsekbeolvassaRAVtl1Click();
+    bool beolvasClick();
     // From the folder on.
     bool beolvas(const QString& dir);
 
@@ -67,4 +67,4 @@ private:
     QString zaroUzenet_;
 };
 
-} // namespace exchange
+} // namespace exch

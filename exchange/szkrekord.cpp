@@ -20,81 +20,40 @@ QString AtalakitasHiba::uzenet() const {
 // marked sheets lead the join (CROSS JOIN keeps that order): the other way
 // round every patient would be looked up.
 QString lapSql() {
-    return QStringLiteral(
-        "select distinct a.intkod as ulvkod, a.finkod, a.sorsz as sorszam, a.resz, a.idoszak, "
-        "a.orvoskod, c.jorvkod, a.taj, a.kozigkod, a.tpotl as terpot, d.cime2 as cim, d.neme, "
-        "d.szuli as szulido, a.tevkodok, a.elb as elbocs, a.apnap, a.elszam, c.elrend, "
-        "c.szakvet, c.elvizdb, c.gyak, a.elszviz, a.lezdat, a.terkat, a.aztip, a.allamp, "
-        "c.engszam, c.engdat, a.szviz as ovizitdb, a.modtipus "
-        "from lap a cross join elrend c cross join beteg d "
-        "where a.jeloles=? and a.sorsz=c.sorsz and a.resz is c.resz and a.idoszak=c.idoszak "
-        "and a.taj=d.taj "
-        "order by a.idoszak, a.sorsz, a.resz");
+    return QStringLiteral("select distinct ") + db::kuldSelect(db::lapMezok()) +
+           QStringLiteral(
+               " from lap a cross join elrend c cross join beteg d "
+               "where a.jeloles=? and a.sorsz=c.sorsz and a.resz is c.resz and "
+               "a.idoszak=c.idoszak and a.taj=d.taj "
+               "order by a.idoszak, a.sorsz, a.resz");
 }
 
 QString vizitSql() {
-    return QStringLiteral(
-        "select b.intkod as ulvkod, b.finkod, b.sorsz as sorszam, b.resz, b.idoszak, b.tevkod, "
-        "b.elltip, b.onkep, b.apdatum as datumtol, b.aptaj "
-        "from lap a, lapb b "
-        "where a.jeloles=? and a.sorsz=b.sorsz and a.resz is b.resz and a.idoszak=b.idoszak "
-        "order by b.idoszak, b.sorsz, b.resz, b.apdatum");
+    return QStringLiteral("select ") + db::kuldSelect(db::vizitMezok()) +
+           QStringLiteral(
+               " from lap a, lapb b "
+               "where a.jeloles=? and a.sorsz=b.sorsz and a.resz is b.resz and "
+               "a.idoszak=b.idoszak "
+               "order by b.idoszak, b.sorsz, b.resz, b.apdatum");
 }
 
 QString bnoSql() {
-    return QStringLiteral("select intkod as ulvkod, finkod, sorsz as sorszam, resz, idoszak, "
-                          "bnoki, bnorov, bnofo, bnomell, bnoell "
-                          "from lap where jeloles=? order by idoszak, sorsz, resz");
+    QString s = QStringLiteral("select ") + db::kuldSelect(db::bnoMezok());
+    for (const db::BnoTipus& t : db::bnoTipusok())
+        s += QStringLiteral(", a.") + QString::fromLatin1(t.oszlop).toLower();
+    return s + QStringLiteral(" from lap a where a.jeloles=? order by a.idoszak, a.sorsz, a.resz");
 }
 
 QVariantList sqlParams() {
     return {QStringLiteral("*")};
 }
 
-// ---------------------------------------------------------------- conversions
-
-std::optional<qlonglong> egesz(const QVariant& v) {
-    if (!v.isValid() || v.isNull()) return std::nullopt;
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return v.toLongLong();
-    default:
-        break;
-    }
-    const QString s = v.toString().trimmed();
-    int i = 0;
-    if (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+')) i = 1;
-    if (i >= s.size() || s.size() - i > 18) return std::nullopt;
-    for (int k = i; k < s.size(); ++k)
-        if (s[k] < u'0' || s[k] > u'9') return std::nullopt;
-    return s.toLongLong();
-}
-
-QString tomorIdoszak(const QString& idoszak) {
-    if (const auto p = core::Idoszak::parse(idoszak)) return p->compactText();
-    QString t = idoszak;
-    return t.remove(QLatin1Char('.'));
-}
-
-int terpot(const QVariant& tpotl) {
-    return tpotl.toString() == QLatin1String("N") ? 1 : 2;
-}
-
-QString modtipus(const QString& lapIdoszak, const QString& lapModtipus, core::Idoszak p) {
-    if (lapIdoszak != p.text() && lapModtipus.trimmed().isEmpty()) return QStringLiteral("P");
-    return lapModtipus;
-}
-
 std::vector<std::pair<int, QString>> bnoSorok(const QVariantList& r) {
-    const std::pair<int, int> rend[] = {
-        {B_BNOFO, 3}, {B_BNOROV, 5}, {B_BNOKI, 1}, {B_BNOMELL, 4}, {B_BNOELL, 6}};
     std::vector<std::pair<int, QString>> out;
-    for (const auto& [col, tip] : rend) {
-        const QString kod = r.value(col).toString();
-        if (!kod.trimmed().isEmpty()) out.emplace_back(tip, kod);
+    int col = B_BNOFO;
+    for (const db::BnoTipus& t : db::bnoTipusok()) {
+        const QString kod = r.value(col++).toString();
+        if (!kod.trimmed().isEmpty()) out.emplace_back(t.tipus, kod);
     }
     return out;
 }
@@ -130,7 +89,7 @@ public:
     // Sets the field to the stored text read as a whole number.
     void setEgesz(const char* mezo, const QVariant& v) {
         if (m_.mezoIndex(QLatin1String(mezo)) < 0) return;
-        const std::optional<qlonglong> n = egesz(v);
+        const std::optional<qlonglong> n = db::kuldEgesz(v);
         if (!n) fail(mezo, v, QStringLiteral("nem egész szám."));
         set(mezo, *n);
     }
@@ -149,71 +108,85 @@ private:
     AtalakitasHiba hiba_;
 };
 
+// What a record of a file is made from: the query's row, the period sent
+// and, for a diagnosis, its kind and code.
+struct Sor {
+    const QVariantList& r;
+    core::Idoszak p;
+    int bnoTip = 0;
+    QString bnoKod;
+};
+
+// The fields of `lista` converted into `x`, each by its rule.
+void kitolt(Rekord& x, const Minta& m, const std::vector<db::KuldMezo>& lista, const Sor& s) {
+    using db::Kiiras;
+    int col = 0;
+    for (const db::KuldMezo& f : lista) {
+        const bool lekerdezett = f.oszlop && f.ki != Kiiras::Nem;
+        const QVariant v = lekerdezett ? s.r.value(col++) : QVariant();
+        switch (f.ki) {
+        case Kiiras::Nem:
+            break;
+        case Kiiras::Szoveg:
+            x.set(f.mezo, v);
+            break;
+        case Kiiras::Egesz:
+            x.setEgesz(f.mezo, v);
+            break;
+        case Kiiras::Idoszak:
+            x.set(f.mezo, db::tomorIdoszak(v.toString()));
+            break;
+        case Kiiras::Jorv:
+            if (v.isNull() || v.toString().trimmed().isEmpty())
+                x.set(f.mezo, 0);
+            else
+                x.setEgesz(f.mezo, v);
+            break;
+        case Kiiras::Taj:
+            if (m.id == MintaId::SZKA)
+                x.setEgesz(f.mezo, v);
+            else if (s.r.value(L_AZTIP).toString() != QLatin1String("0"))
+                x.set(f.mezo, v);
+            break;
+        case Kiiras::Terpot:
+            x.set(f.mezo, db::terpot(v));
+            break;
+        case Kiiras::Modido:
+            x.set(f.mezo, s.p.compactText());
+            break;
+        case Kiiras::Modtipus:
+            x.set(f.mezo, db::modtipus(s.r.value(L_IDOSZAK).toString(), v.toString(), s.p));
+            break;
+        case Kiiras::Aptaj:
+            // The nurse's TAJ: a number in the older layouts (the leading
+            // zero goes), text from 2016.01.
+            if (const int i = m.mezoIndex(QLatin1String(f.mezo));
+                i >= 0 && m.mezok[size_t(i)].type == 'N' && !v.isNull())
+                x.setEgesz(f.mezo, v);
+            else
+                x.set(f.mezo, v);
+            break;
+        case Kiiras::BnoTip:
+            x.set(f.mezo, s.bnoTip);
+            break;
+        case Kiiras::BnoKod:
+            x.set(f.mezo, s.bnoKod);
+            break;
+        }
+    }
+}
+
 } // namespace
 
 QByteArray lapRekord(const Minta& m, const QVariantList& r, core::Idoszak p) {
     Rekord x(m, r, L_SORSZAM, L_RESZ, L_IDOSZAK);
-    x.set("ULVKOD", r.value(L_ULVKOD));
-    x.set("FINKOD", r.value(L_FINKOD));
-    x.setEgesz("SORSZAM", r.value(L_SORSZAM));
-    x.set("RESZ", r.value(L_RESZ));
-    x.set("IDOSZAK", tomorIdoszak(r.value(L_IDOSZAK).toString()));
-    x.setEgesz("ORVOSKOD", r.value(L_ORVOSKOD));
-    const QVariant jorv = r.value(L_JORVKOD);
-    if (jorv.isNull() || jorv.toString().trimmed().isEmpty())
-        x.set("JORVKOD", 0);
-    else
-        x.setEgesz("JORVKOD", jorv);
-    if (m.id == MintaId::SZKA) {
-        x.setEgesz("TAJ", r.value(L_TAJ));
-    } else if (r.value(L_AZTIP).toString() != QLatin1String("0")) {
-        x.set("TAJ", r.value(L_TAJ));
-    }
-    x.set("KOZIGKOD", r.value(L_KOZIGKOD));
-    x.set("CIM", r.value(L_CIM));
-    x.set("NEME", r.value(L_NEME));
-    x.set("SZULIDO", r.value(L_SZULIDO));
-    x.set("AZTIP", r.value(L_AZTIP));
-    x.set("TERKAT", r.value(L_TERKAT));
-    x.set("ALLAMP", r.value(L_ALLAMP));
-    x.set("TERPOT", terpot(r.value(L_TERPOT)));
-    x.set("TEVKODOK", r.value(L_TEVKODOK));
-    x.set("ELBOCS", r.value(L_ELBOCS));
-    x.set("APNAP", r.value(L_APNAP));
-    x.set("ELREND", r.value(L_ELREND));
-    x.set("SZAKVET", r.value(L_SZAKVET));
-    x.set("ELVIZDB", r.value(L_ELVIZDB));
-    x.set("GYAK", r.value(L_GYAK));
-    x.set("ELSZVIZ", r.value(L_ELSZVIZ));
-    x.set("ELSZAM", r.value(L_ELSZAM));
-    x.set("LEZDAT", r.value(L_LEZDAT));
-    x.set("ENGSZAM", r.value(L_ENGSZAM));
-    x.set("ENGDAT", r.value(L_ENGDAT));
-    x.set("OVIZITDB", r.value(L_OVIZITDB));
-    x.set("MODIDO", p.compactText());
-    x.set("MODTIPUS", modtipus(r.value(L_IDOSZAK).toString(), r.value(L_MODTIPUS).toString(), p));
+    kitolt(x, m, db::lapMezok(), {r, p, 0, {}});
     return x.bytes();
 }
 
 QByteArray vizitRekord(const Minta& m, const QVariantList& r, core::Idoszak p) {
     Rekord x(m, r, V_SORSZAM, V_RESZ, V_IDOSZAK);
-    x.set("ULVKOD", r.value(V_ULVKOD));
-    x.set("FINKOD", r.value(V_FINKOD));
-    x.setEgesz("SORSZAM", r.value(V_SORSZAM));
-    x.set("RESZ", r.value(V_RESZ));
-    x.set("IDOSZAK", tomorIdoszak(r.value(V_IDOSZAK).toString()));
-    x.set("TEVKOD", r.value(V_TEVKOD));
-    x.set("ELLTIP", r.value(V_ELLTIP));
-    x.set("ONKEP", r.value(V_ONKEP));
-    x.set("DATUMTOL", r.value(V_DATUMTOL));
-    // The nurse's TAJ: a number in the older layouts (the leading zero goes),
-    // text from 2016.01.
-    const QVariant aptaj = r.value(V_APTAJ);
-    if (m.mezok[size_t(m.mezoIndex(QStringLiteral("APTAJ")))].type == 'N' && !aptaj.isNull())
-        x.setEgesz("APTAJ", aptaj);
-    else
-        x.set("APTAJ", aptaj);
-    (void)p;
+    kitolt(x, m, db::vizitMezok(), {r, p, 0, {}});
     return x.bytes();
 }
 
@@ -221,16 +194,9 @@ std::vector<QByteArray> bnoRekordok(const Minta& m, const QVariantList& r, core:
     std::vector<QByteArray> out;
     for (const auto& [tip, kod] : bnoSorok(r)) {
         Rekord x(m, r, B_SORSZAM, B_RESZ, B_IDOSZAK);
-        x.set("ULVKOD", r.value(B_ULVKOD));
-        x.set("FINKOD", r.value(B_FINKOD));
-        x.setEgesz("SORSZAM", r.value(B_SORSZAM));
-        x.set("RESZ", r.value(B_RESZ));
-        x.set("IDOSZAK", tomorIdoszak(r.value(B_IDOSZAK).toString()));
-        x.set("BNOTIP", tip);
-        x.set("BNOKOD", kod);
+        kitolt(x, m, db::bnoMezok(), {r, p, tip, kod});
         out.push_back(x.bytes());
     }
-    (void)p;
     return out;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The rows of the shipment files: the three queries over the local tables
 // and the rules that turn one result row into the bytes of one record of a
-// layout (exchange/szkminta.h). Pure functions: no file is touched here.
+// layout (db/kuldemenyminta.h), by the fields and conversions of
+// db/kuldemenyforma.h. Pure functions: no file is touched here.
 //
 //     const exch::Minta& m = exch::minta(exch::lapMinta(p));
 //     QByteArray rec = exch::lapRekord(m, row, p);   // throws AtalakitasHiba
@@ -11,7 +12,7 @@
 // aligned with integer digits, dates as eight digits, empty values blank.
 
 #include "core/idoszak.h"
-#include "exchange/szkminta.h"
+#include "db/kuldemenyforma.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,6 +22,15 @@
 #include <vector>
 
 namespace exch {
+
+// The layouts are the shipment's description's (db/kuldemenyminta.h).
+using db::bnoMinta;
+using db::fejlec;
+using db::lapMinta;
+using db::minta;
+using db::Minta;
+using db::MintaId;
+using db::vizitMinta;
 
 // A value of a marked sheet that cannot go into the file: the sending stops
 // before any file or table changes, and the message names the sheet and
@@ -34,13 +44,16 @@ struct AtalakitasHiba {
 };
 
 // --- the three queries (bound value: the mark "*") ---
+// Their columns are the fields of db/kuldemenyforma.h that have a local
+// column, in that order; the enums below are their positions.
 // Sheets with their order (ELREND) and patient (BETEG), in the order of
 // period, serial number and part letter. Columns: see LapOszlop.
 QString lapSql();
 // Visit rows of the marked sheets, in the order of period, serial number,
 // part letter and visit date. Columns: see VizitOszlop.
 QString vizitSql();
-// The diagnosis codes of the marked sheets. Columns: see BnoOszlop.
+// The diagnosis codes of the marked sheets: the key fields, then LAP's
+// column of each kind of db::bnoTipusok(). Columns: see BnoOszlop.
 QString bnoSql();
 QVariantList sqlParams();
 
@@ -96,28 +109,17 @@ enum BnoOszlop {
     B_SORSZAM,
     B_RESZ,
     B_IDOSZAK,
-    B_BNOKI,
-    B_BNOROV,
+    // the kinds in the order of db::bnoTipusok()
     B_BNOFO,
+    B_BNOROV,
+    B_BNOKI,
     B_BNOMELL,
     B_BNOELL,
     B_OSZLOPOK
 };
 
-// --- conversions ---
-// A stored text read strictly as a whole number: digits with an optional
-// sign, blanks around them allowed; anything else (and a blank) is nullopt.
-std::optional<qlonglong> egesz(const QVariant& v);
-// A period as the office writes it: "2016.01" -> "201601" (every point out).
-QString tomorIdoszak(const QString& idoszak);
-// TERPOT: 1 without territorial supplement (TPOTL "N"), 2 otherwise.
-int terpot(const QVariant& tpotl);
-// MODTIPUS in the file: "P" for a sheet of another period than p that has no
-// change kind of its own, else the sheet's own (possibly empty).
-QString modtipus(const QString& lapIdoszak, const QString& lapModtipus, core::Idoszak p);
 // The diagnosis rows of a sheet: (BNOTIP, code) for each filled-in field in
-// the order main (3), underlying (5), inpatient (1), accompanying (4),
-// influencing factor (6).
+// the order of db::bnoTipusok().
 std::vector<std::pair<int, QString>> bnoSorok(const QVariantList& bnoRow);
 
 // --- records (the layout's record length, flag byte first) ---

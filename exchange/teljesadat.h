@@ -25,6 +25,7 @@
 #include "engine/dbfheader.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -35,7 +36,13 @@ namespace ui {
 class FolderAsker;
 }
 
-namespace exchange {
+namespace exch {
+
+// The stages of the import, in order; teljesSzakaszok() names them as the
+// progress window lists them.
+enum class TeljesSzakasz { Kicsomagolas, Lapok, Vizitek, Diagnozisok, Sorozatok, Csere };
+const QStringList& teljesSzakaszok();
+QString szakaszNeve(TeljesSzakasz s);
 
 struct TeljesOsszegzes {
     int lapok = 0;         // sheets restored
@@ -77,11 +84,12 @@ public:
     void setArchiver(const QString& program) { arj_ = db::Archiver(program); }
     // The archiver itself (its watch, its time limit).
     db::Archiver& archiver() { return arj_; }
-    // Told each stage as it begins ("Kicsomagolás", "Lapok", ...).
+    // Told each stage's name as it begins (teljesSzakaszok()).
     void setProgress(std::function<void(const QString&)> stage) { stage_ = std::move(stage); }
 
-    // The menu command: the question, the folder, then beolvas().
-    void Teljesadatllomnybeolvassa1Click();
+    // The menu command (Teljesadatllomnybeolvassa1Click): the question, the
+    // folder, then beolvas().
+    void beolvasClick();
     // From the folder on. True when the tables were replaced.
     bool beolvas(const QString& dir);
     // The three unpacked files read and put in place of LAP, LAPB and ELREND.
@@ -94,8 +102,8 @@ public:
     const QString& zaroUzenet() const { return zaroUzenet_; }
 
 private:
-    void szakasz(const QString& s) {
-        if (stage_) stage_(s);
+    void szakasz(TeljesSzakasz s) {
+        if (stage_) stage_(szakaszNeve(s));
     }
 
     core::AppState& st_;
@@ -106,4 +114,4 @@ private:
     QString zaroUzenet_;
 };
 
-} // namespace exchange
+} // namespace exch

@@ -3,15 +3,16 @@
 // honlapjára". Maximized, minimize and close only, one embedded browser WB1
 // filling it, which opens the fund's e-report portal when the window is shown
 // in mode "E". The user uploads the three files of KULD through the page; a
-// file-upload field offers the KULD folder first. The window opens in front
+// file-upload field always opens its chooser in the KULD folder, whatever
+// it chose before (exch::feltoltesMappa). The window opens in front
 // of the register with the keyboard, and Esc closes it. When the portal
 // cannot be reached (no network), a Hungarian page says so and names the
 // KULD folder and its files, instead of the browser's own error page.
 //
 // Built into its own library (szweb) so that only the program and this
 // window's test link Qt WebEngine; a build without it (SZ_WEBENGINE off)
-// and a machine where it cannot start use exch::TszwebKulsoWindow
-// (exchange/tszwebkulsowindow.h), which also makes the choice.
+// and a machine where it cannot start use exch::TszwebKulsoWindow; the
+// choice between the two is exch::ejelentes() (exchange/tszwebkulsowindow.h).
 
 #include <QDialog>
 #include <QStringList>
@@ -33,7 +34,7 @@ public:
     void setMode(const QString& mode) { mode_ = mode; }
     QWebEngineView* WB1() const { return view_; }
     // Replaces the file chooser of upload fields (tests): given the files
-    // already chosen and the accepted types, returns the chosen files.
+    // the field already holds, returns the chosen files.
     void setFileChooser(std::function<QStringList(const QStringList&)> chooser);
 
 protected:

@@ -14,9 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString mb = fuzzfiles::write(QStringLiteral("Mb1890.dbf"), p[0]);
     const QString rav = fuzzfiles::write(QStringLiteral("Rav1890.dbf"), p[1]);
     try {
-        const exchange::ElszamoltValasz v =
-            exchange::elszamoltOlvas(mb, rav, QStringLiteral("2016.03"));
-        for (const exchange::ElszamoltValasz::Vizit& x : v.vizitek) {
+        const exch::ElszamoltValasz v =
+            exch::elszamoltOlvas(mb, rav, QStringLiteral("2016.03"));
+        for (const exch::ElszamoltValasz::Vizit& x : v.vizitek) {
             // What reaches LAPB: a serial of five digits, a part of at most
             // one character, a real day, a period or nothing.
             if (x.sorsz.size() != 5 || x.resz.size() > 1 || !x.datum.isValid() ||
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
         }
         fuzzfiles::tell(QStringLiteral("beolvasva: %1 vizit").arg(v.vizitek.size()));
-    } catch (const exchange::RavHiba& e) {
+    } catch (const exch::RavHiba& e) {
         fuzzfiles::tell(e.text());
     } catch (const engine::DbError& e) {
         fuzzfiles::tell(e.text());

@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzzfiles::write(QStringLiteral("szerz.dbf"),
                          QByteArray(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1)));
     try {
-        exchange::szerzodesEllenoriz(path, QStringLiteral("As1890.dbf"), t);
+        exch::szerzodesEllenoriz(path, QStringLiteral("As1890.dbf"), t);
         fuzzfiles::tell(QStringLiteral("elfogadva"));
-    } catch (const exchange::RavHiba& e) {
+    } catch (const exch::RavHiba& e) {
         fuzzfiles::tell(e.text());
     } catch (const engine::DbError& e) {
         fuzzfiles::tell(e.text());

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString aa = fuzzfiles::write(QStringLiteral("Aa1890.dbf"), p[0]);
     const QString ab = fuzzfiles::write(QStringLiteral("Ab1890.dbf"), p[1]);
     const QString ac = fuzzfiles::write(QStringLiteral("Ac1890.dbf"), p[2]);
-    exchange::TeljesCel cel;
+    exch::TeljesCel cel;
     cel.lap = &lap.fields;
     cel.elrend = &elrend.fields;
     cel.lapb = &lapb.fields;
@@ -53,15 +53,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cel.lapSor = [](const char* r) { printable(r, lap.length); };
     cel.rendSor = [](const char* r) { printable(r, elrend.length); };
     cel.lapbSor = [](const char* r) { printable(r, lapb.length); };
-    exchange::TeljesOsszegzes o;
+    exch::TeljesOsszegzes o;
     try {
-        const bool van = exchange::teljesOlvas(aa, ab, ac, cel, o);
+        const bool van = exch::teljesOlvas(aa, ab, ac, cel, o);
         fuzzfiles::tell(van ? QStringLiteral("lapok: %1, vizitek: %2, diagnózisok: %3")
                                   .arg(o.lapok)
                                   .arg(o.vizitek)
                                   .arg(o.diagnozisok)
                             : QStringLiteral("Nincs elszámolt lap"));
-    } catch (const exchange::RavHiba& e) {
+    } catch (const exch::RavHiba& e) {
         fuzzfiles::tell(e.text());
     } catch (const engine::DbError& e) {
         fuzzfiles::tell(e.text());

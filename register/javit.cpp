@@ -6,6 +6,7 @@
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "register/reszlap.h"
+#include "sheet/telenez.h"
 #include "sheet/zarasok.h"
 #include "ui/messages.h"
 
@@ -60,8 +61,9 @@ bool Javit::javitas() {
         st_.msg.error(QStringLiteral("Hiba a lefutásban"));
         return false;
     }
-    if (osszes == 14) {
-        st_.msg.error(QStringLiteral("Erre a lapsorszámra 14 vizitet rögzített, nem javítható"));
+    if (sheet::teljesSorozat(osszes)) {
+        st_.msg.error(QStringLiteral("Erre a lapsorszámra %1 vizitet rögzített, nem javítható")
+                          .arg(sheet::sorozatVizitek));
         return false;
     }
     if (!st_.msg.question(QStringLiteral("Valóban javítja a részszámla első lapját ?"))) {

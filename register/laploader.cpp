@@ -5,6 +5,7 @@
 #include "core/kozos.h"
 #include "engine/database.h"
 #include "masters/torzsadat.h"
+#include "sheet/beteglap.h"
 #include "sheet/zarasok.h"
 
 namespace reg {
@@ -59,15 +60,8 @@ void fejTolt(core::AppState& st, const engine::Query& lap, const engine::Query& 
     m.m_taj = szoveg(lap, QStringLiteral("taj"));
     m.m_nev = m.m_kozigkod = m.m_cim1 = m.m_cim2 = m.m_szh = m.m_szido = QString();
     m.bnem = -1;
-    if (const auto b = masters::betegTajjal(db, m.m_taj)) {
-        m.m_nev = b->nev;
-        m.m_kozigkod = b->kozigkod;
-        m.m_cim1 = b->cime1;
-        m.m_cim2 = b->cime2;
-        m.m_szh = b->szulh;
-        m.m_szido = b->szuli;
-        m.bnem = b->nemIndex();
-    }
+    if (const auto b = masters::betegTajjal(db, m.m_taj)) sheet::betegLapra(*b, m);
+    // The identifier type is the sheet's own.
     m.m_aztip = szoveg(lap, QStringLiteral("aztip"));
     // Modification and viewing show the 2016 fields only in a period that has
     // them; a next partial invoice copies them as they are.

@@ -1,5 +1,6 @@
 #include "reports/havikuld.h"
 
+#include "db/kuldemenyforma.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
 
@@ -43,14 +44,14 @@ struct Lap {
 
 } // namespace
 
-std::optional<Kuldemeny> kuldemenyOlvas(const QString& kuldDir, const QString& intkod,
+std::optional<KuldottAdatok> kuldemenyOlvas(const QString& kuldDir, const QString& intkod,
                                         core::Idoszak p) {
     const QString kod = intkod.trimmed();
-    const QString a = kuldFajl(kuldDir, QStringLiteral("Szka") + kod + QStringLiteral(".Dbf"));
-    const QString b = kuldFajl(kuldDir, QStringLiteral("Szkb") + kod + QStringLiteral(".Dbf"));
+    const QString a = kuldFajl(kuldDir, db::kuldFajlNev('a', kod));
+    const QString b = kuldFajl(kuldDir, db::kuldFajlNev('b', kod));
     if (kod.isEmpty() || a.isEmpty() || b.isEmpty()) return std::nullopt;
 
-    Kuldemeny k;
+    KuldottAdatok k;
     QHash<QString, Lap> lapok; // by number, part letter and period
     {
         engine::Table t;
@@ -66,9 +67,7 @@ std::optional<Kuldemeny> kuldemenyOlvas(const QString& kuldDir, const QString& i
             const QString idoszak = text(t, fIdoszak);
             if (idoszak == sajat) ++k.sajatLapok;
             // TERPOT 1: no territorial supplement; anything else is paid with it.
-            const Lap lap{t.value(fElszam),
-                          t.value(fTerpot).toInt() == 1 ? QStringLiteral("N") : QStringLiteral("I"),
-                          text(t, fMod)};
+            const Lap lap{t.value(fElszam), db::tpotl(t.value(fTerpot).toInt()), text(t, fMod)};
             const QString resz = text(t, fResz);
             lapok.insert(kulcs(t.value(fSorszam), resz, idoszak), lap);
         }
@@ -107,7 +106,7 @@ const char* const onkepNev[] = {"", "teljes ápolásra szorult", "segítségre s
 } // namespace
 
 QStringList kuldemenyElteresek(const HaviAdatok& osszesito, qint64 sajatLapok,
-                               const Kuldemeny& kuldemeny) {
+                               const KuldottAdatok& kuldemeny) {
     HaviAdatok kuldott(osszesito.idoszak(), osszesito.alapdij());
     kuldott.add(kuldemeny.sorok);
     QStringList out;

@@ -1,7 +1,7 @@
 #pragma once
 // The monthly summary checked against the shipment it goes with: while KULD
-// still holds the period's files (Szka/Szkb + provider code + .Dbf, the
-// letter case of the names aside), their sheets and visits are counted the
+// still holds the period's files (db::kuldFajlNev, the letter case of the
+// names aside), their sheets and visits are counted the
 // way the summary counts the tables, so that a summary that does not match
 // what the county office received is noticed before it is signed.
 
@@ -15,7 +15,7 @@
 
 namespace reports {
 
-struct Kuldemeny {
+struct KuldottAdatok {
     qint64 lapok = 0;           // rows of the sheet file
     qint64 sajatLapok = 0;      // of them the sheets of the period itself
     qint64 arvaVizitek = 0;     // visit rows whose sheet the sheet file lacks
@@ -29,13 +29,13 @@ QString kuldFajl(const QString& kuldDir, const QString& name);
 // visit file is missing, or the sheet file holds another period's shipment
 // (its MODIDO) or no sheet. Throws engine::DbError when a file cannot be
 // read as a table of the shipment's layout.
-std::optional<Kuldemeny> kuldemenyOlvas(const QString& kuldDir, const QString& intkod,
+std::optional<KuldottAdatok> kuldemenyOlvas(const QString& kuldDir, const QString& intkod,
                                         core::Idoszak p);
 
 // The lines that differ between the summary (its figures and its count of
 // the period's own sheets) and the shipment; empty when they agree.
 QStringList kuldemenyElteresek(const HaviAdatok& osszesito, qint64 sajatLapok,
-                               const Kuldemeny& kuldemeny);
+                               const KuldottAdatok& kuldemeny);
 
 // The warning shown for those lines.
 QString kuldemenyElteresUzenet(const QStringList& elteresek);

@@ -306,7 +306,7 @@ std::shared_ptr<HaviAdatok> HaviOsszesito::adatok(const std::vector<HaviSor>& so
 }
 
 QStringList HaviOsszesito::elteresek(const HaviFej& fej, const HaviAdatok& adatok) {
-    const std::optional<Kuldemeny> k =
+    const std::optional<KuldottAdatok> k =
         kuldemenyOlvas(st_.kuldkonyvtar, fej.intkod, adatok.idoszak());
     if (!k) return {};
     return kuldemenyElteresek(adatok, fej.lapsz, *k);

@@ -8,6 +8,8 @@
 #include "masters/betegek.h"
 #include "masters/betegvalaszto.h"
 #include "masters/torzsadat.h"
+#include "sheet/beteglap.h"
+#include "sheet/telenez.h"
 #include "ui/messages.h"
 
 #include <QDate>
@@ -113,12 +115,14 @@ bool vizitdbell(ui::Messages& msg, const QString& szamText, const QString& tipus
         msg.error(csakSzam);
         return false;
     }
-    if (tipus == QLatin1String("R") && (n > 14 || n == 0)) {
-        msg.error(QStringLiteral("Az elrendelt vizitszám nem lehet több 14-nél és nem lehet 0!"));
+    if (tipus == QLatin1String("R") && (n > sheet::sorozatVizitek || n == 0)) {
+        msg.error(QStringLiteral("Az elrendelt vizitszám nem lehet több %1-nél és nem lehet 0!")
+                      .arg(sheet::sorozatVizitek));
         return false;
     }
-    if (tipus == QLatin1String("T") && n > 14) {
-        msg.error(QStringLiteral("Az eddig elszámolt vizitszám nem lehet több 14-nél!"));
+    if (tipus == QLatin1String("T") && n > sheet::sorozatVizitek) {
+        msg.error(QStringLiteral("Az eddig elszámolt vizitszám nem lehet több %1-nél!")
+                      .arg(sheet::sorozatVizitek));
         return false;
     }
     return true;
@@ -320,14 +324,7 @@ CheckResult LapCheck::m_tajExit() {
         return vissza(QStringLiteral("m_taj"));
     }
     if (!b) return {};
-    m_.m_nev = b->nev;
-    m_.m_kozigkod = b->kozigkod;
-    m_.m_cim1 = b->cime1;
-    m_.m_cim2 = b->cime2;
-    m_.m_aztip = b->aztip;
-    m_.m_szh = b->szulh;
-    m_.m_szido = b->szuli;
-    m_.bnem = b->nemIndex();
+    betegLapra(*b, m_);
     m_.betegtorzsbol = true;
     return {};
 }
@@ -642,14 +639,7 @@ CheckResult LapCheck::exit(const QString& control) {
 CheckResult LapCheck::betegbetolt(const masters::BetegValasztas& b) {
     if (kozos::ures(b.taj)) return {};
     m_.m_taj = b.taj;
-    m_.m_nev = b.nev;
-    m_.m_kozigkod = b.kozigkod;
-    m_.m_cim1 = b.cime1;
-    m_.m_cim2 = b.cime2;
-    m_.m_szh = b.szulh;
-    m_.m_szido = b.szuli;
-    m_.m_aztip = b.aztip;
-    m_.bnem = b.neme == QLatin1String("F") ? 0 : b.neme == QLatin1String("N") ? 1 : -1;
+    betegLapra({b.nev, b.kozigkod, b.cime1, b.cime2, b.aztip, b.szulh, b.szuli, b.neme}, m_);
     // The focus leaves the TAJ field for CB1: its check runs as on any exit.
     const CheckResult r = m_tajExit();
     if (!r.focus.isEmpty()) return r;

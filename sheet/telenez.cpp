@@ -25,7 +25,7 @@ void telenez(core::AppState& state, const QString& lapsorsz, const QString& arg)
         state.msg.error(QStringLiteral("Hiba a lefutásban!"));
         return;
     }
-    const bool tele = vizit == 14 && kozos::ures(arg);
+    const bool tele = sheet::teljesSorozat(vizit) && kozos::ures(arg);
     // Every part of the series in one statement; the rows go through the LAP
     // table object, so an open change unit journals them.
     state.tables.dbo.exec(QStringLiteral("update lap set tele=?") + where,

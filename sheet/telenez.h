@@ -1,7 +1,8 @@
 #pragma once
 // The completed-series mark TELE of partial invoices: a series of partial
 // invoices (same SORSZ, RESZ filled, periods of one year) whose visits total
-// exactly 14 gets "*" in TELE on every part; any other total clears it.
+// exactly sorozatVizitek (14) gets "*" in TELE on every part; any
+// other total clears it.
 // Saving a sheet and deleting one call it with a blank argument; cancelling a
 // series calls it with "S", which clears the mark on every part.
 
@@ -12,6 +13,13 @@ struct AppState;
 }
 
 namespace sheet {
+
+// A series of partial invoices (one serial number, the parts of one year) is
+// complete with this many visits; no sheet orders or accounts more.
+inline constexpr int sorozatVizitek = 14;
+inline bool teljesSorozat(qint64 vizitek) {
+    return vizitek == sorozatVizitek;
+}
 
 // Sets or clears TELE on the parts of series `lapsorsz` in the year of the
 // current period. A query that cannot run shows "Hiba a lefutásban!" and

@@ -9,6 +9,7 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/table.h"
+#include "db/kuldemenyforma.h"
 #include "exchange/kuldemeny.h"
 #include "exchange/masolas.h"
 #include "support/testsupport.h"
@@ -384,7 +385,7 @@ TEST_F(StartupTest, ALeftoverSendingAndACopyCutShortAreCleanedAndTold) {
     const QString kuld = work.path() + "/KULD";
     ASSERT_TRUE(QDir().mkpath(kuld));
     for (char b : {'a', 'b', 'c'})
-        testsupport::writeAll(kuld + "/" + exch::fajlNev(b, "1890"), QByteArray("kuldemeny ") + b);
+        testsupport::writeAll(kuld + "/" + db::kuldFajlNev(b, "1890"), QByteArray("kuldemeny ") + b);
     testsupport::TempDir floppy;
     engine::testing::powerCutAt(10, 1);
     exch::Masolas::masol(kuld, floppy.path(), "1890");

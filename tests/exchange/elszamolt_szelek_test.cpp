@@ -52,7 +52,7 @@ protected:
 
     bool run() {
         NoFolders f;
-        exchange::ElszamoltLapok imp(app->state, f);
+        exch::ElszamoltLapok imp(app->state, f);
         return imp.beolvas(in);
     }
 

@@ -93,7 +93,7 @@ protected:
     }
     bool run() {
         NoFolder f;
-        exchange::ElszamoltLapok imp(app->state, f);
+        exch::ElszamoltLapok imp(app->state, f);
         const bool ok = imp.beolvas(in);
         osszegzes = imp.osszegzes();
         return ok;
@@ -101,7 +101,7 @@ protected:
 
     std::unique_ptr<testsupport::StartedApp> app;
     QString in;
-    exchange::ElszamoltOsszegzes osszegzes;
+    exch::ElszamoltOsszegzes osszegzes;
 };
 
 TEST_F(ElszamoltTest, AcceptedVisitsStatesAndFeesWrittenAndRepeatable) {
@@ -112,7 +112,7 @@ TEST_F(ElszamoltTest, AcceptedVisitsStatesAndFeesWrittenAndRepeatable) {
         app->msg.clear();
         ASSERT_TRUE(run());
         EXPECT_EQ(elszamolt(), 17);
-        EXPECT_EQ(allapot("00012"), QString(exchange::kElszamolva)); // 10 of 10
+        EXPECT_EQ(allapot("00012"), QString(exch::kElszamolva)); // 10 of 10
         EXPECT_EQ(allapot("00007"), "R");                            // 6 of 10
         EXPECT_EQ(allapot("00020"), "");                             // 0 of 0
         EXPECT_EQ(osszegzes.olvasott, 18);
@@ -138,7 +138,7 @@ TEST_F(ElszamoltTest, CharacterSerialAndFeesPeriodInOfficeForm) {
         s.push_back({"12", "", d});
     writeFiles(s, "201603", true);
     ASSERT_TRUE(run());
-    EXPECT_EQ(allapot("00012"), QString(exchange::kElszamolva));
+    EXPECT_EQ(allapot("00012"), QString(exch::kElszamolva));
     EXPECT_EQ(osszegzes.dijIdoszak, "2016.03");
 }
 
@@ -294,14 +294,14 @@ TEST_F(ElszamoltTest, MalformedValuesAreRefusedAndChangeNothing) {
 }
 
 TEST(Fizetesiallapot, ByTheOrderOfTheTests) {
-    using exchange::fizetesiAllapot;
-    EXPECT_EQ(fizetesiAllapot(10, 10, "R"), QString(exchange::kElszamolva));
+    using exch::fizetesiAllapot;
+    EXPECT_EQ(fizetesiAllapot(10, 10, "R"), QString(exch::kElszamolva));
     EXPECT_EQ(fizetesiAllapot(10, 6, ""), "R");
     EXPECT_EQ(fizetesiAllapot(10, 0, "R"), "");
     EXPECT_EQ(fizetesiAllapot(0, 0, "R"), "");
     EXPECT_EQ(fizetesiAllapot(5, 6, "R"), "R");
-    EXPECT_EQ(exchange::nullakkal(12), "00012");
-    EXPECT_EQ(exchange::nullakkal(7), "00007");
+    EXPECT_EQ(exch::nullakkal(12), "00012");
+    EXPECT_EQ(exch::nullakkal(7), "00007");
 }
 
 } // namespace

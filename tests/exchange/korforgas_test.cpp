@@ -4,11 +4,11 @@
 // same sheets, visits and diagnoses.
 
 #include "db/arj.h"
+#include "db/kuldemenyminta.h"
 #include "engine/table.h"
 #include "exchange/elszamoltlapok.h"
 #include "exchange/kuldemeny.h"
 #include "exchange/ravfajl.h"
-#include "exchange/szkminta.h"
 #include "exchange/teljesadat.h"
 #include "exchangedata.h"
 #include "register/registerdata.h"
@@ -244,7 +244,7 @@ TEST(Korforgas, ShipmentsReadBackAsTheFullDataSet) {
     a.state.tables.dbo.exec("delete from elrend");
     a.state.tables.dbo.exec("delete from lap");
     NoFolder folders;
-    exchange::TeljesAdat imp(a.state, folders);
+    exch::TeljesAdat imp(a.state, folders);
     ASSERT_TRUE(imp.beolvas(in)) << a.msg.last().toStdString();
     EXPECT_EQ(a.tablak().toStdString(), elotte.toStdString());
     EXPECT_EQ(a.state.tables.dbo.query(ujabbSql).value(0, 0).toString(), ujabb);
@@ -257,7 +257,7 @@ TEST(Korforgas, ShipmentsReadBackAsTheFullDataSet) {
                          "' ') from (select * from lap order by idoszak)")
                   .value(0, 0)
                   .toString(),
-              "00012=" + QString(exchange::kElszamolva) + " 00007=- 00003=R 00001=- 00002=-");
+              "00012=" + QString(exch::kElszamolva) + " 00007=- 00003=R 00001=- 00002=-");
     EXPECT_EQ(a.state.tables.dbo
                   .query("select group_concat(elido, ' ') from "
                          "(select elido from lapb order by idoszak, apdatum)")
@@ -268,19 +268,19 @@ TEST(Korforgas, ShipmentsReadBackAsTheFullDataSet) {
     // The summary shown is offered for printing, and handed on only on yes.
     ASSERT_TRUE(imp.zaroUzenet().startsWith("A teljes adatállomány cseréje befejeződött!\r"));
     QStringList kapott;
-    const exchange::OsszegzesNyomtato nyomtat = [&](const QString& c, const QString& s) {
+    const exch::OsszegzesNyomtato nyomtat = [&](const QString& c, const QString& s) {
         kapott << c << s;
     };
     a.msg.clear();
     a.msg.answers({false, true});
-    EXPECT_FALSE(exchange::osszegzesNyomtatasa(a.msg, "Cím", imp.zaroUzenet(), nyomtat));
-    EXPECT_TRUE(exchange::osszegzesNyomtatasa(a.msg, "Cím", imp.zaroUzenet(), nyomtat));
+    EXPECT_FALSE(exch::osszegzesNyomtatasa(a.msg, "Cím", imp.zaroUzenet(), nyomtat));
+    EXPECT_TRUE(exch::osszegzesNyomtatasa(a.msg, "Cím", imp.zaroUzenet(), nyomtat));
     EXPECT_EQ(kapott, (QStringList{"Cím", imp.zaroUzenet()}));
     // A refused import has nothing to print and asks nothing.
     QFile::remove(in + "/Telj" + kod + ".arj");
     EXPECT_FALSE(imp.beolvas(in));
     EXPECT_TRUE(imp.zaroUzenet().isEmpty());
-    EXPECT_FALSE(exchange::osszegzesNyomtatasa(a.msg, "Cím", imp.zaroUzenet(), nyomtat));
+    EXPECT_FALSE(exch::osszegzesNyomtatasa(a.msg, "Cím", imp.zaroUzenet(), nyomtat));
     EXPECT_EQ(a.msg.log(),
               (std::vector<std::string>{"confirm: Kinyomtatja az összegzést?",
                                         "confirm: Kinyomtatja az összegzést?",

@@ -10,6 +10,7 @@
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "db/kuldemenyforma.h"
 #include "exchange/kuldemeny.h"
 #include "exchange/kuldes.h"
 #include "exchange/kuldesell.h"
@@ -197,15 +198,15 @@ TEST(Kuldes, SendsTheFilesRecordsTheSentStateAndCopies) {
         int fejlec, rekord, n;
     };
     for (const F& f : {F{'a', 1025, 208, 2}, F{'b', 353, 47, 6}, F{'c', 257, 32, 4}}) {
-        const QByteArray b = testsupport::readAll(a.state.kuldkonyvtar + exch::fajlNev(f.betu, ik));
+        const QByteArray b = testsupport::readAll(a.state.kuldkonyvtar + db::kuldFajlNev(f.betu, ik));
         ASSERT_EQ(b.size(), f.fejlec + f.n * f.rekord + 1) << f.betu;
         EXPECT_EQ(b.mid(1, 3), QByteArray("\x18\x05\x0F")) << f.betu;
         EXPECT_EQ(int(b[4]), f.n);
         EXPECT_EQ(b.back(), '\x1A');
         // Copied out under lower-case names, the same bytes.
-        EXPECT_EQ(testsupport::readAll(floppy.file(exch::masolatNev(f.betu, ik))), b);
+        EXPECT_EQ(testsupport::readAll(floppy.file(db::kuldMasolatNev(f.betu, ik))), b);
     }
-    const QByteArray A = testsupport::readAll(a.state.kuldkonyvtar + exch::fajlNev('a', ik));
+    const QByteArray A = testsupport::readAll(a.state.kuldkonyvtar + db::kuldFajlNev('a', ik));
     // Sheets in period order: 2015.12/00007A gets change kind "P", the sheet
     // of P keeps its empty kind; the JORVKOD of the order row goes.
     EXPECT_EQ(A.mid(1025 + 14, 12), QByteArray("    7A201512"));
@@ -213,7 +214,7 @@ TEST(Kuldes, SendsTheFilesRecordsTheSentStateAndCopies) {
     EXPECT_EQ(A.mid(1025 + 208 + 14, 12), QByteArray("    1 201603"));
     EXPECT_EQ(A.mid(1025 + 208 + 31, 5), QByteArray("54321"));
     EXPECT_EQ(A.mid(1025 + 208 + 201, 7), QByteArray("201603 "));
-    const QByteArray B = testsupport::readAll(a.state.kuldkonyvtar + exch::fajlNev('b', ik));
+    const QByteArray B = testsupport::readAll(a.state.kuldkonyvtar + db::kuldFajlNev('b', ik));
     // The visits of 00003 go though its sheet row does not.
     EXPECT_EQ(B.mid(353 + 2 * 47 + 14, 12), QByteArray("    3 201602"));
 
@@ -471,9 +472,9 @@ TEST(Kuldes, LayoutsFollowTheCurrentPeriod) {
         Kuldes k(a.state, h);
         ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve) << c.p;
         const QString dir = a.state.kuldkonyvtar;
-        const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
-        const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
-        const QByteArray C_ = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+        const QByteArray A = testsupport::readAll(dir + db::kuldFajlNev('a', a.intkod));
+        const QByteArray B = testsupport::readAll(dir + db::kuldFajlNev('b', a.intkod));
+        const QByteArray C_ = testsupport::readAll(dir + db::kuldFajlNev('c', a.intkod));
         EXPECT_EQ(A.size(), c.a + c.ra + 1) << c.p;
         EXPECT_EQ(B.size(), c.b + c.rb + 1) << c.p;
         EXPECT_EQ(C_.size(), c.c + c.rc + 1) << c.p;
@@ -663,9 +664,9 @@ TEST(Kuldes, SheetWithoutPatientGoesWithoutItsSheetRow) {
                                          "között: a lap a lapállományból kimarad, a vizitjei és "
                                          "diagnózisai elmennek."}));
     const QString dir = a.state.kuldkonyvtar;
-    const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
-    const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
-    const QByteArray C = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+    const QByteArray A = testsupport::readAll(dir + db::kuldFajlNev('a', a.intkod));
+    const QByteArray B = testsupport::readAll(dir + db::kuldFajlNev('b', a.intkod));
+    const QByteArray C = testsupport::readAll(dir + db::kuldFajlNev('c', a.intkod));
     ASSERT_EQ(A.size(), 1025 + 208 + 1);
     EXPECT_EQ(A.mid(1025 + 14, 5), QByteArray("    1"));
     ASSERT_EQ(B.size(), 353 + 4 * 47 + 1);
@@ -696,9 +697,9 @@ TEST(Kuldes, CountTakesEveryMarkTheFilesOnlyTheStar) {
     ASSERT_EQ(k.kuldClick(), Kuldes::Eredmeny::Elkuldve);
     EXPECT_EQ(a.msg.texts().first(), "Elküldhető 2 db elszámolási lap?");
     const QString dir = a.state.kuldkonyvtar;
-    const QByteArray A = testsupport::readAll(dir + exch::fajlNev('a', a.intkod));
-    const QByteArray B = testsupport::readAll(dir + exch::fajlNev('b', a.intkod));
-    const QByteArray C = testsupport::readAll(dir + exch::fajlNev('c', a.intkod));
+    const QByteArray A = testsupport::readAll(dir + db::kuldFajlNev('a', a.intkod));
+    const QByteArray B = testsupport::readAll(dir + db::kuldFajlNev('b', a.intkod));
+    const QByteArray C = testsupport::readAll(dir + db::kuldFajlNev('c', a.intkod));
     ASSERT_EQ(A.size(), 1025 + 208 + 1);
     EXPECT_EQ(A.mid(1025 + 14, 5), QByteArray("    1"));
     EXPECT_EQ(B.size(), 353 + 47 + 1);

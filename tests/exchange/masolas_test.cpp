@@ -4,6 +4,7 @@
 // and says why in Hungarian; the next start cleans up a copy cut short and
 // says so.
 
+#include "db/kuldemenyforma.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "exchange/kuldemeny.h"
@@ -28,7 +29,7 @@ class MasolasTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (char b : {'a', 'b', 'c'})
-            testsupport::writeAll(kuld.file(exch::fajlNev(b, "1890")),
+            testsupport::writeAll(kuld.file(db::kuldFajlNev(b, "1890")),
                                   QByteArray("uj kuldemeny ") + b + QByteArray(3000, b));
     }
     void TearDown() override {
@@ -46,20 +47,20 @@ protected:
     bool egesz() const {
         if (ott() != QStringList{"szka1890.dbf", "szkb1890.dbf", "szkc1890.dbf"}) return false;
         for (char b : {'a', 'b', 'c'})
-            if (testsupport::readAll(cel.file(exch::masolatNev(b, "1890"))) !=
-                testsupport::readAll(kuld.file(exch::fajlNev(b, "1890"))))
+            if (testsupport::readAll(cel.file(db::kuldMasolatNev(b, "1890"))) !=
+                testsupport::readAll(kuld.file(db::kuldFajlNev(b, "1890"))))
                 return false;
         return true;
     }
     // An earlier copy's three files.
     void regiMasolat() {
         for (char b : {'a', 'b', 'c'})
-            testsupport::writeAll(cel.file(exch::masolatNev(b, "1890")), "regi");
+            testsupport::writeAll(cel.file(db::kuldMasolatNev(b, "1890")), "regi");
     }
     bool regi() const {
         if (ott() != QStringList{"szka1890.dbf", "szkb1890.dbf", "szkc1890.dbf"}) return false;
         for (char b : {'a', 'b', 'c'})
-            if (testsupport::readAll(cel.file(exch::masolatNev(b, "1890"))) != "regi") return false;
+            if (testsupport::readAll(cel.file(db::kuldMasolatNev(b, "1890"))) != "regi") return false;
         return true;
     }
     void urit() {

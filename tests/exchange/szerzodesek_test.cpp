@@ -55,7 +55,7 @@ protected:
     bool run() {
         NoFolder f;
         int read = 0;
-        exchange::Szerzodesek imp(app->state, f, [&] {
+        exch::Szerzodesek imp(app->state, f, [&] {
             ++read;
             return app::szerzadat(app->state);
         });

@@ -2,8 +2,9 @@
 // against the county office's tables (names, types, lengths, offsets, header
 // and record lengths, the templates' own dates).
 
+#include "core/kozos.h"
 #include "engine/dbfheader.h"
-#include "exchange/szkminta.h"
+#include "db/kuldemenyminta.h"
 #include "exchange/szkrekord.h"
 
 #include <gtest/gtest.h>
@@ -217,24 +218,24 @@ TEST(SzkMinta, LayoutByPeriod) {
 }
 
 TEST(SzkRekord, Conversions) {
-    EXPECT_EQ(egesz(QStringLiteral("00012")), 12);
-    EXPECT_EQ(egesz(QStringLiteral(" 42 ")), 42);
-    EXPECT_EQ(egesz(QStringLiteral("012345678")), 12345678);
-    EXPECT_EQ(egesz(qlonglong(7)), 7);
-    EXPECT_FALSE(egesz(QStringLiteral("12x")));
-    EXPECT_FALSE(egesz(QStringLiteral("1 2")));
-    EXPECT_FALSE(egesz(QStringLiteral("")));
-    EXPECT_FALSE(egesz(QVariant()));
-    EXPECT_FALSE(egesz(QStringLiteral("-")));
-    EXPECT_EQ(tomorIdoszak(QStringLiteral("2016.01")), QStringLiteral("201601"));
-    EXPECT_EQ(terpot(QStringLiteral("N")), 1);
-    EXPECT_EQ(terpot(QStringLiteral("I")), 2);
-    EXPECT_EQ(terpot(QVariant()), 2);
+    EXPECT_EQ(db::kuldEgesz(QStringLiteral("00012")), 12);
+    EXPECT_EQ(db::kuldEgesz(QStringLiteral(" 42 ")), 42);
+    EXPECT_EQ(db::kuldEgesz(QStringLiteral("012345678")), 12345678);
+    EXPECT_EQ(db::kuldEgesz(qlonglong(7)), 7);
+    EXPECT_FALSE(db::kuldEgesz(QStringLiteral("12x")));
+    EXPECT_FALSE(db::kuldEgesz(QStringLiteral("1 2")));
+    EXPECT_FALSE(db::kuldEgesz(QStringLiteral("")));
+    EXPECT_FALSE(db::kuldEgesz(QVariant()));
+    EXPECT_FALSE(db::kuldEgesz(QStringLiteral("-")));
+    EXPECT_EQ(db::tomorIdoszak(QStringLiteral("2016.01")), QStringLiteral("201601"));
+    EXPECT_EQ(db::terpot(QStringLiteral("N")), 1);
+    EXPECT_EQ(db::terpot(QStringLiteral("I")), 2);
+    EXPECT_EQ(db::terpot(QVariant()), 2);
     const Idoszak p(2016, 3);
-    EXPECT_EQ(modtipus(QStringLiteral("2016.02"), QString(), p), QStringLiteral("P"));
-    EXPECT_EQ(modtipus(QStringLiteral("2016.02"), QStringLiteral("K"), p), QStringLiteral("K"));
-    EXPECT_EQ(modtipus(QStringLiteral("2016.03"), QString(), p), QString());
-    EXPECT_EQ(modtipus(QStringLiteral("2016.03"), QStringLiteral("S"), p), QStringLiteral("S"));
+    EXPECT_EQ(db::modtipus(QStringLiteral("2016.02"), QString(), p), QStringLiteral("P"));
+    EXPECT_EQ(db::modtipus(QStringLiteral("2016.02"), QStringLiteral("K"), p), QStringLiteral("K"));
+    EXPECT_EQ(db::modtipus(QStringLiteral("2016.03"), QString(), p), QString());
+    EXPECT_EQ(db::modtipus(QStringLiteral("2016.03"), QStringLiteral("S"), p), QStringLiteral("S"));
 
     // The diagnosis rows: none, and all five in the order 3, 5, 1, 4, 6.
     QVariantList r(B_OSZLOPOK);
@@ -252,6 +253,26 @@ TEST(SzkRekord, Conversions) {
         EXPECT_EQ(s[size_t(i)].first, tip[i]);
         EXPECT_EQ(s[size_t(i)].second, QLatin1String(kod[i]));
     }
+}
+
+TEST(SzkRekord, DiagnosisKindsAreTheSheetsBnoFields) {
+    const kozos::BnoMezo rend[] = {kozos::BnoFo, kozos::BnoAlap, kozos::BnoFekvo,
+                                   kozos::BnoKisero, kozos::BnoBefolyasol};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(db::bnoTipusok()[i].tipus, int(rend[i]));
+}
+
+TEST(SzkRekord, QueryColumnsFollowTheForm) {
+    // The row positions name the fields db/kuldemenyforma.h selects.
+    const std::pair<int, const char*> lap[] = {
+        {L_ULVKOD, "ULVKOD"}, {L_SORSZAM, "SORSZAM"}, {L_TERPOT, "TERPOT"},
+        {L_CIM, "CIM"},       {L_AZTIP, "AZTIP"},     {L_MODTIPUS, "MODTIPUS"}};
+    for (const auto& [i, n] : lap)
+        EXPECT_EQ(db::kuldOszlop(db::lapMezok(), n), i) << n;
+    EXPECT_EQ(db::kuldOszlop(db::lapMezok(), "MODTIPUS") + 1, int(L_OSZLOPOK));
+    EXPECT_EQ(db::kuldOszlop(db::vizitMezok(), "APTAJ") + 1, int(V_OSZLOPOK));
+    EXPECT_EQ(db::kuldOszlop(db::bnoMezok(), "IDOSZAK") + 1, int(B_BNOFO));
+    EXPECT_EQ(int(B_BNOFO) + 5, int(B_OSZLOPOK));
 }
 
 namespace {

@@ -153,7 +153,7 @@ TEST_F(TeljesTest, ArchiveRestoredAsMapped) {
     for (const char* f : {"Aa1890.dbf", "Ab1890.dbf", "Ac1890.dbf"})
         QFile::remove(in + "/" + f);
     NoFolder folders;
-    exchange::TeljesAdat imp(app->state, folders);
+    exch::TeljesAdat imp(app->state, folders);
     QStringList stages;
     imp.setProgress([&](const QString& s) { stages << s; });
     ASSERT_TRUE(imp.beolvas(in)) << app->msg.last().toStdString();
@@ -169,7 +169,7 @@ TEST_F(TeljesTest, ArchiveRestoredAsMapped) {
         "where a.sorsz = c.sorsz and a.idoszak = c.idoszak and a.idoszak = '2016.05'");
     ASSERT_EQ(r.rowCount(), 1);
     EXPECT_EQ(r.row(0),
-              (QVariantList{"00007", "00012", QVariant(), "N", QString(exchange::kElszamolva),
+              (QVariantList{"00007", "00012", QVariant(), "N", QString(exch::kElszamolva),
                             "2016.05", "I10", "E11", "K25", "J45", "Z74", 2}));
     // The four-period rule: 2016.02 to 2016.05 keep their period.
     EXPECT_EQ(q("select group_concat(idoszak || '=' || elkuldve, ' ') from "
@@ -195,7 +195,7 @@ TEST_F(TeljesTest, ArchiveRestoredAsMapped) {
 
 TEST_F(TeljesTest, RefusedArchivesLeaveTheTables) {
     NoFolder folders;
-    exchange::TeljesAdat imp(app->state, folders);
+    exch::TeljesAdat imp(app->state, folders);
     EXPECT_FALSE(imp.beolvas(in));
     EXPECT_EQ(app->msg.last(), "Nincs a megadott helyen beolvasandó állomány !!\r"
                                "A teljes adatállomány beolvasása megszakadt!!");
@@ -206,7 +206,7 @@ TEST_F(TeljesTest, RefusedArchivesLeaveTheTables) {
     writeDbf(in + "/Ab1890.dbf", {C("IDOSZAK", 6)}, {});
     app->msg.clear();
     EXPECT_THROW(imp.csere(in + "/Aa1890.dbf", in + "/Ab1890.dbf", in + "/Ac1890.dbf"),
-                 exchange::RavHiba);
+                 exch::RavHiba);
     EXPECT_EQ(counts(), "1/3/0");
 }
 
@@ -214,7 +214,7 @@ TEST_F(TeljesTest, EveryFailingWriteLeavesAllOldOrAllNew) {
     NoFolder folders;
     int fired = 0;
     for (long n = 1;; ++n) {
-        exchange::TeljesAdat imp(app->state, folders);
+        exch::TeljesAdat imp(app->state, folders);
         bool failed = false;
         engine::testing::setIoHook([&](engine::testing::IoOp, long i) {
             if (i != n) return engine::testing::IoAction::Proceed;
@@ -259,7 +259,7 @@ TEST_F(TeljesTest, KilledAtAnyOperationRecoversAllOldOrAllNew) {
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             NoFolder folders;
-            exchange::TeljesAdat imp(app->state, folders);
+            exch::TeljesAdat imp(app->state, folders);
             engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
                 if (i == n) ::raise(SIGKILL);
                 return engine::testing::IoAction::Proceed;
@@ -393,11 +393,11 @@ TEST_F(TeljesTest, TooWideAndMalformedValuesAreRefusedAndChangeNothing) {
         SCOPED_TRACE(c.message.toStdString());
         writeDataSet(in);
         c.spoil();
-        exchange::TeljesAdat imp(app->state, folders);
+        exch::TeljesAdat imp(app->state, folders);
         QString refused;
         try {
             imp.csere(aa, ab, ac);
-        } catch (const exchange::RavHiba& e) {
+        } catch (const exch::RavHiba& e) {
             refused = e.text();
         }
         EXPECT_EQ(refused, c.message);
@@ -410,7 +410,7 @@ TEST_F(TeljesTest, TooWideAndMalformedValuesAreRefusedAndChangeNothing) {
     ASSERT_TRUE(db::Archiver().pack(in + "/Telj1890.arj", {aa, ab, ac}));
     for (const QString& f : {aa, ab, ac})
         QFile::remove(f);
-    exchange::TeljesAdat imp(app->state, folders);
+    exch::TeljesAdat imp(app->state, folders);
     app->msg.clear();
     EXPECT_FALSE(imp.beolvas(in));
     EXPECT_EQ(app->msg.log(), (std::vector<std::string>{

@@ -71,7 +71,7 @@ protected:
 
 TEST_F(TeljesArchivumTest, NamesThatClimbOutOfTempAreRefused) {
     NoFolder folders;
-    exchange::TeljesAdat imp(app->state, folders);
+    exch::TeljesAdat imp(app->state, folders);
     for (const QByteArray& evil :
          {QByteArray("x/../../OUTSIDE.txt"), QByteArray("x/../../DATA/Beteg.dbf"),
           QByteArray("../x"), QByteArray("/tmp/OUTSIDE.txt"), QByteArray("C:x")}) {
@@ -99,7 +99,7 @@ TEST_F(TeljesArchivumTest, AMemberBesideTheThreeIsRefusedAndNothingStaysInTemp) 
     e.push_back({"OLVASSEL.TXT", "a megyei pénztár levele"});
     archive(e);
     NoFolder folders;
-    exchange::TeljesAdat imp(app->state, folders);
+    exch::TeljesAdat imp(app->state, folders);
     EXPECT_FALSE(imp.beolvas(in));
     EXPECT_EQ(app->msg.last(), "Hiba a kicsomagolásban!\r"
                                "A(z) Telj1890.arj archívumban nem várt állomány van: "
@@ -131,7 +131,7 @@ TEST_F(TeljesArchivumTest, AnEntryThatHangsTheArchiverIsRefusedInTime) {
         if (pid == 0) {
             ::alarm(30);
             NoFolder folders;
-            exchange::TeljesAdat imp(app->state, folders);
+            exch::TeljesAdat imp(app->state, folders);
             const bool refused =
                 !imp.beolvas(in) && app->msg.last().contains("szabálytalan nevű állomány van: \"" +
                                                              QString::fromUtf8(evil) + "\"");
@@ -168,7 +168,7 @@ TEST_F(TeljesArchivumTest, MegseStopsTheUnpackingWithinASecond) {
                                "if [ \"$1\" = v ]; then exec \"" + real.toUtf8() +
                                    "\" \"$@\"; fi\necho x > \"$4/Aa1890.dbf\"\nexec sleep 60");
     NoFolder folders;
-    exchange::TeljesAdat imp(app->state, folders);
+    exch::TeljesAdat imp(app->state, folders);
     imp.setArchiver(fake);
     StopAfter watch(300);
     imp.archiver().setWatch(&watch);
@@ -197,7 +197,7 @@ TEST_F(TeljesArchivumTest, AnArchiveThatIsAFifoIsNotWaitedOn) {
     if (pid == 0) {
         ::alarm(30);
         NoFolder folders;
-        exchange::TeljesAdat imp(app->state, folders);
+        exch::TeljesAdat imp(app->state, folders);
         ::_exit(!imp.beolvas(in) && app->msg.last() == "Hiba a mentésben" ? 0 : 1);
     }
     int status = 0;

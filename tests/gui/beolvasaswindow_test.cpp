@@ -12,7 +12,7 @@ class BeolvasasWindowTest : public QObject {
 
 private slots:
     void stagesMarkedAsTheyPass() {
-        exchange::BeolvasasWindow w({"Kicsomagolás", "Lapok", "Vizitek"});
+        exch::BeolvasasWindow w({"Kicsomagolás", "Lapok", "Vizitek"});
         w.show();
         w.stage("Lapok");
         const QList<QLabel*> labels = w.findChildren<QLabel*>();
@@ -27,7 +27,7 @@ private slots:
 
     // "Mégse" can be pressed while the archive is unpacked, and only then.
     void megseWhileUnpacking() {
-        exchange::BeolvasasWindow w({"Kicsomagolás", "Lapok"});
+        exch::BeolvasasWindow w({"Kicsomagolás", "Lapok"});
         w.show();
         auto* megse = w.findChild<QPushButton*>(QStringLiteral("megse"));
         QVERIFY(megse);

@@ -158,7 +158,7 @@ private slots:
         model.title = QStringLiteral("Szakápolók listája");
         reports::ReportPreviewDialog preview(model, st.msg, st.listakonyvtar, st.id.text(), &main);
         check(preview, {}, false);
-        exchange::BeolvasasWindow stages({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok")},
+        exch::BeolvasasWindow stages({QStringLiteral("Kicsomagolás"), QStringLiteral("Lapok")},
                                          &main);
         check(stages);
         QVERIFY2(stages.width() >= ui::titleWidth(&stages), qPrintable(QString::number(stages.width())));

@@ -1,9 +1,9 @@
-#include "exchange/szkminta.h"
+#include "db/kuldemenyminta.h"
 
 #include <cstring>
 #include <stdexcept>
 
-namespace exch {
+namespace db {
 
 namespace {
 
@@ -168,4 +168,4 @@ QByteArray fejlec(const Minta& m, const QDate& nap) {
     return b;
 }
 
-} // namespace exch
+} // namespace db

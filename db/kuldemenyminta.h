@@ -8,8 +8,10 @@
 // small numbers and no IDOSZAK or FINKOD); the sheet file still comes from
 // SZKA.
 //
-//     const exch::Minta& m = exch::minta(exch::lapMinta(p));
-//     QByteArray header = exch::fejlec(m);   // the template, byte for byte
+//     const db::Minta& m = db::minta(db::lapMinta(p));
+//     QByteArray header = db::fejlec(m);   // the template, byte for byte
+//
+// Part of the shipment's description (db/kuldemenyforma.h).
 
 #include "core/idoszak.h"
 #include "engine/dbfheader.h"
@@ -18,7 +20,7 @@
 #include <QString>
 #include <vector>
 
-namespace exch {
+namespace db {
 
 enum class MintaId {
     SZKA,   // sheet file, before 2016.01
@@ -57,4 +59,4 @@ MintaId bnoMinta(core::Idoszak p);
 // old layout the date `nap`.
 QByteArray fejlec(const Minta& m, const QDate& nap = {});
 
-} // namespace exch
+} // namespace db
