@@ -429,7 +429,7 @@ void MainWindow::kuldClick() {
     exch::KuldesHooks h;
     h.problemak = [this, w](const std::vector<exch::Problema>& p) {
         return exch::KuldesEllWindow::kerdez(
-            p, core::Idoszak::parse(st_.id).value_or(core::Idoszak()), w);
+            p, core::Idoszak::parse(st_.id).value_or(core::Idoszak()), st_.msg, w);
     };
     h.mappak = &folders;
     h.ejelentes = [this, w] {

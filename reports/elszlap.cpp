@@ -5,7 +5,7 @@
 
 #include "reports/counties.h"
 #include "reports/elszlapparts.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <QDate>
 #include <QFile>

@@ -4,7 +4,7 @@
 // in the new one, then every mark of every sheet cleared, printed or not.
 
 #include "reports/elszlap.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <functional>
 
