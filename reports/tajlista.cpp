@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "core/idoszak.h"
 #include "engine/dberror.h"
+#include "engine/scan.h"
 #include "engine/table.h"
 #include "ui/messages.h"
 #include "ui/numberformat.h"
@@ -103,25 +104,45 @@ QString szamlalo(long long n) {
     return n != 0 ? ui::formatNumber(n) : QString();
 }
 
-// Every record of a table that is not flagged deleted, with the indexes of
-// the named fields.
+// Every record of a table that is not flagged deleted, in file order, with
+// the numbers of the named fields.
 void eachRecord(const engine::Table& t, std::initializer_list<const char*> fields,
                 const std::function<void(const engine::RecordView&, const int*)>& step) {
+    engine::Scan scan(t);
     std::vector<int> f;
     for (const char* name : fields)
-        f.push_back(t.fieldIndex(QLatin1String(name)));
+        f.push_back(scan.field(QLatin1String(name)));
     for (int i : f)
         if (i < 0) throw engine::DbError(engine::DbError::Kind::Usage, t.path(), "field");
-    const std::uint32_t n = t.fileRecordCount();
-    for (std::uint32_t recno = 1; recno <= n; ++recno) {
-        const engine::RecordView r = t.record(recno);
-        if (!r.isDeleted()) step(r, f.data());
-    }
+    while (scan.next())
+        step(scan.record(), f.data());
+}
+
+QString lapKulcs(const QString& idoszak, const QString& sorsz, const QString& resz) {
+    return idoszak + QLatin1Char('|') + sorsz + QLatin1Char('|') + resz;
 }
 
 QString lapKulcs(const QVariant& idoszak, const QVariant& sorsz, const QVariant& resz) {
-    return displayText(idoszak) + QLatin1Char('|') + displayText(sorsz) + QLatin1Char('|') +
-           displayText(resz);
+    return lapKulcs(displayText(idoszak), displayText(sorsz), displayText(resz));
+}
+
+// A field of a record as the list shows it (as displayText shows its value):
+// a character field's text read straight from the record.
+QString szoveg(const engine::RecordView& r, int f) {
+    if (r.fieldDef(f).type != 'C') return displayText(r.value(f));
+    const QString t = r.text(f);
+    return t.size() == 10 ? displayText(t) : t; // what could read as an ISO date
+}
+
+// A whole-number field (0 when blank), read without a QVariant.
+int egesz(const engine::RecordView& r, int f) {
+    const std::optional<qint64> n = r.integer(f);
+    return n ? int(*n) : r.value(f).toInt();
+}
+
+// The key of the sheet whose IDOSZAK, SORSZ and RESZ fields are f[0..2].
+QString lapKulcs(const engine::RecordView& r, const int* f) {
+    return lapKulcs(szoveg(r, f[0]), szoveg(r, f[1]), szoveg(r, f[2]));
 }
 
 // A sheet's visits: the counters and the activity codes in code order.
@@ -308,8 +329,7 @@ void Keszito::egyszerre(Adatok& adat, QHash<QString, std::pair<QVariant, QVarian
                         QHash<QString, QString>& nevek) {
     eachRecord(st_.tables.elrend, {"IDOSZAK", "SORSZ", "RESZ", "ENGSZAM", "SZAKVET"},
                [&](const engine::RecordView& r, const int* f) {
-                   rendek.insert(lapKulcs(r.value(f[0]), r.value(f[1]), r.value(f[2])),
-                                 {r.value(f[3]), r.value(f[4])});
+                   rendek.insert(lapKulcs(r, f), {r.value(f[3]), r.value(f[4])});
                });
     st_.tables.dbo.each(QStringLiteral("select taj, nev from beteg"), {},
                         [&](const QVariantList& v) {
@@ -318,9 +338,10 @@ void Keszito::egyszerre(Adatok& adat, QHash<QString, std::pair<QVariant, QVarian
                         });
     eachRecord(st_.tables.lapb, {"IDOSZAK", "SORSZ", "RESZ", "TEVKOD", "ELLTIP", "ONKEP", "VIZITDB"},
                [&](const engine::RecordView& r, const int* f) {
-                   adat.vizitek[lapKulcs(r.value(f[0]), r.value(f[1]), r.value(f[2]))].hozza(
-                       displayText(r.value(f[3])), r.value(f[4]).toInt(), r.value(f[5]).toInt(),
-                       r.value(f[6]).toLongLong());
+                   const std::optional<qint64> db = r.integer(f[6]);
+                   adat.vizitek[lapKulcs(r, f)].hozza(szoveg(r, f[3]), egesz(r, f[4]),
+                                                      egesz(r, f[5]),
+                                                      db ? *db : r.value(f[6]).toLongLong());
                });
     adat.mind = true;
 }
