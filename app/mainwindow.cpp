@@ -26,7 +26,7 @@
 #include "register/lapfelwindow.h"
 #include "register/lapokwindow.h"
 #include "reports/beolvasasosszegzes.h"
-#include "reports/listakdialog.h"
+#include "reports/listakmenu.h"
 #include "reports/reportpreviewdialog.h"
 #include "reports/tobedialog.h"
 #include "ui/folderbrowserdialog.h"
@@ -187,17 +187,8 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
 void MainWindow::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto later = [](QAction* item) { item->setEnabled(false); };
-    // A menu command: a database error that escapes a window is shown in
-    // the error box, and the main window goes on.
     auto command = [this](QAction* item, std::function<void()> run) {
-        connect(item, &QAction::triggered, this, [this, run = std::move(run)] {
-            try {
-                run();
-            } catch (const engine::DbError& e) {
-                st_.msg.error(e.text());
-            }
-        });
+        menuCommand(item, std::move(run));
     };
 
     // Adatok
@@ -253,7 +244,52 @@ void MainWindow::buildMenu() {
     felb->setDefaultAction(felbontasChecked_);
     connect(felbontas_, &QActionGroup::triggered, this, &MainWindow::FelbontasClick);
 
-    // Listák
+    buildListakMenu(bar);
+
+    buildSzervizMenu(bar);
+    buildAdatszolgMenu(bar);
+
+    // Súgó
+    QMenu* help = addSubmenu(bar, QStringLiteral("HELP1"), QStringLiteral("Sú&gó"),
+                             QStringLiteral("Segítség"));
+    connect(addItem(help, QStringLiteral("Nvjegy1"), QStringLiteral("&Névjegy"),
+                    QStringLiteral("Névjegy")),
+            &QAction::triggered, this, &MainWindow::Nvjegy1Click);
+    connect(addItem(help, QStringLiteral("tvonalak1"), QStringLiteral("&Útvonalak"),
+                    QStringLiteral("A program útvonalainak és az alapdíj megjelenítése")),
+            &QAction::triggered, this, &MainWindow::tvonalak1Click);
+    connect(addItem(help, QStringLiteral("Tartalom1"), QStringLiteral("&Tartalom"),
+                    QStringLiteral("Segítségnyújtás")),
+            &QAction::triggered, this, &MainWindow::Tartalom1Click);
+
+    // Kilépés: an item of the menu bar itself
+    QAction* kilep = bar->addAction(QStringLiteral("&Kilépés"));
+    kilep->setObjectName(QStringLiteral("Kilps1"));
+    kilep->setStatusTip(QStringLiteral("Kilépés a programból"));
+    connect(kilep, &QAction::triggered, this, &MainWindow::Kilps1Click);
+}
+
+// A menu command: a database error that escapes a window is shown in the
+// error box, and the main window goes on.
+void MainWindow::menuCommand(QAction* item, std::function<void()> run) {
+    connect(item, &QAction::triggered, this, [this, run = std::move(run)] {
+        try {
+            run();
+        } catch (const engine::DbError& e) {
+            st_.msg.error(e.text());
+        }
+    });
+}
+
+void MainWindow::buildListakMenu(QMenuBar* bar) {
+    auto command = [this](QAction* item, std::function<void()> run) {
+        menuCommand(item, std::move(run));
+    };
+    // Listák. The lists (master data, TAJ check lists, workers' visits,
+    // settlement, missing order data) are connected as they are created.
+    auto lista = [this](QAction* item, reports::ListaMenu l) {
+        reports::wireLista(st_, {programTitle(), programVersion()}, this, item, l);
+    };
     QMenu* listak = addSubmenu(bar, QStringLiteral("Listk1"), QStringLiteral("&Listák"),
                                QStringLiteral("Listák készítése"));
     command(addItem(listak, QStringLiteral("Elszmolsilapoknyomtatsa1"),
@@ -266,49 +302,59 @@ void MainWindow::buildMenu() {
             [this] {
                 reports::printHaviOsszesito(st_, {programTitle(), programVersion()}, this);
             });
-    later(addItem(listak, QStringLiteral("Adatrgztsiellenrzs1"),
+    lista(addItem(listak, QStringLiteral("Adatrgztsiellenrzs1"),
                   QStringLiteral("&Adatrögzítési ellenőrzés"),
-                  QStringLiteral("Adatrögzítés befejezése utáni ellenőrző lista")));
+                  QStringLiteral("Adatrögzítés befejezése utáni ellenőrző lista")),
+          reports::ListaMenu::Adatrogzites);
     QAction* ejel = addItem(listak, QStringLiteral("Ejelentshezlistamegtekints1"),
                             QStringLiteral("E-&jelentéshez lista megtekintés"), QString());
     ejel->setVisible(false);
     connect(ejel, &QAction::triggered, this, &MainWindow::Ejelentshezlistamegtekints1Click);
-    later(addItem(listak, QStringLiteral("Havonkntielszmols1"),
+    lista(addItem(listak, QStringLiteral("Havonkntielszmols1"),
                   QStringLiteral("Ha&vonkénti elszámolás"),
-                  QStringLiteral("Havonkénti elszámolás")));
-    later(addItem(listak, QStringLiteral("Dolgozkteljestettvizitei1"),
+                  QStringLiteral("Havonkénti elszámolás")),
+          reports::ListaMenu::HaviElszamolas);
+    lista(addItem(listak, QStringLiteral("Dolgozkteljestettvizitei1"),
                   QStringLiteral("&Dolgozók teljesített vizitei"),
-                  QStringLiteral("Dolgozók teljesített viziteinek nyomtatása adott hónapban")));
+                  QStringLiteral("Dolgozók teljesített viziteinek nyomtatása adott hónapban")),
+          reports::ListaMenu::DolgozoVizitek);
     QMenu* tajlist = addSubmenu(listak, QStringLiteral("TAJszmosellenrzlistk1"),
                                 QStringLiteral("&TAJ számos ellenőrző listák"),
                                 QStringLiteral("TAJ számos ellenőrző listák"));
-    later(addItem(tajlist, QStringLiteral("TAJszmosellenrzlistasszestve1"),
+    lista(addItem(tajlist, QStringLiteral("TAJszmosellenrzlistasszestve1"),
                   QStringLiteral("&TAJ számos ellenőrző lista összesítve"),
-                  QStringLiteral("TAJ számos ellenőrző lista összesítve")));
-    later(addItem(tajlist, QStringLiteral("TAJszmosellenrzlistaegybetegre1"),
+                  QStringLiteral("TAJ számos ellenőrző lista összesítve")),
+          reports::ListaMenu::TajOsszesitve);
+    lista(addItem(tajlist, QStringLiteral("TAJszmosellenrzlistaegybetegre1"),
                   QStringLiteral("TAJ számos ellenőrző lista egy &betegre"),
-                  QStringLiteral("TAJ számos ellenőrző lista egy betegre")));
+                  QStringLiteral("TAJ számos ellenőrző lista egy betegre")),
+          reports::ListaMenu::TajEgyBeteg);
     QMenu* torzs = addSubmenu(listak, QStringLiteral("Trzslistk1"), QStringLiteral("Tö&rzslisták"),
                               QStringLiteral("Törzslisták"));
-    later(addItem(torzs, QStringLiteral("Orvosok2"), QStringLiteral("&Orvosok"),
-                  QStringLiteral("Orvosok")));
-    later(addItem(torzs, QStringLiteral("Betegek2"), QStringLiteral("&Betegek"),
-                  QStringLiteral("Betegek")));
-    later(addItem(torzs, QStringLiteral("Szakpolk2"), QStringLiteral("&Szakápolók"),
-                  QStringLiteral("Szakápolók")));
+    lista(addItem(torzs, QStringLiteral("Orvosok2"), QStringLiteral("&Orvosok"),
+                  QStringLiteral("Orvosok")),
+          reports::ListaMenu::Orvosok);
+    lista(addItem(torzs, QStringLiteral("Betegek2"), QStringLiteral("&Betegek"),
+                  QStringLiteral("Betegek")),
+          reports::ListaMenu::Betegek);
+    lista(addItem(torzs, QStringLiteral("Szakpolk2"), QStringLiteral("&Szakápolók"),
+                  QStringLiteral("Szakápolók")),
+          reports::ListaMenu::Szakapolok);
     QMenu* bnolist = addSubmenu(torzs, QStringLiteral("BNOX2"), QStringLiteral("B&NO X"),
                                 QStringLiteral("BNO kódok"));
-    later(addItem(bnolist, QStringLiteral("TeljesBNOlista1"), QStringLiteral("&Teljes BNO lista"),
-                  QStringLiteral("Teljes BNO lista nyomtatása")));
-    later(addItem(bnolist, QStringLiteral("Betegsgcsoportszerintilista1"),
+    lista(addItem(bnolist, QStringLiteral("TeljesBNOlista1"), QStringLiteral("&Teljes BNO lista"),
+                  QStringLiteral("Teljes BNO lista nyomtatása")),
+          reports::ListaMenu::TeljesBno);
+    lista(addItem(bnolist, QStringLiteral("Betegsgcsoportszerintilista1"),
                   QStringLiteral("&Betegség csoport szerinti lista"),
-                  QStringLiteral("Betegség csoport szerinti BNO lista nyomtatása")));
+                  QStringLiteral("Betegség csoport szerinti BNO lista nyomtatása")),
+          reports::ListaMenu::BnoCsoport);
+}
 
-    // The other lists: master data, TAJ check lists, workers' visits,
-    // settlement, missing order data.
-    reports::wireListak(st_, {programTitle(), programVersion()}, this,
-                        [this](const QString& name) { return menuItem(name); });
-
+void MainWindow::buildSzervizMenu(QMenuBar* bar) {
+    auto command = [this](QAction* item, std::function<void()> run) {
+        menuCommand(item, std::move(run));
+    };
     // Szervíz
     QMenu* szerviz = addSubmenu(bar, QStringLiteral("Szervz1"), QStringLiteral("&Szervíz"),
                                 QStringLiteral("Szervíz"));
@@ -330,7 +376,12 @@ void MainWindow::buildMenu() {
             [this] {
                 if (!visszatoltes(st_, this, [this] { return szerzadat(st_); })) endProgram();
             });
+}
 
+void MainWindow::buildAdatszolgMenu(QMenuBar* bar) {
+    auto command = [this](QAction* item, std::function<void()> run) {
+        menuCommand(item, std::move(run));
+    };
     // Adatszolgáltatás
     QMenu* adatszolg =
         addSubmenu(bar, QStringLiteral("Adatszolgltats1"), QStringLiteral("A&datszolgáltatás"),
@@ -365,25 +416,6 @@ void MainWindow::buildMenu() {
                     QStringLiteral("&Teljes adatállomány beolvasása RAV-től"),
                     QStringLiteral("Teljes adatállomány beolvasása RAV-től")),
             [this, nyomtat] { exch::teljesAdatBeolvasasa(st_, this, nyomtat); });
-
-    // Súgó
-    QMenu* help = addSubmenu(bar, QStringLiteral("HELP1"), QStringLiteral("Sú&gó"),
-                             QStringLiteral("Segítség"));
-    connect(addItem(help, QStringLiteral("Nvjegy1"), QStringLiteral("&Névjegy"),
-                    QStringLiteral("Névjegy")),
-            &QAction::triggered, this, &MainWindow::Nvjegy1Click);
-    connect(addItem(help, QStringLiteral("tvonalak1"), QStringLiteral("&Útvonalak"),
-                    QStringLiteral("A program útvonalainak és az alapdíj megjelenítése")),
-            &QAction::triggered, this, &MainWindow::tvonalak1Click);
-    connect(addItem(help, QStringLiteral("Tartalom1"), QStringLiteral("&Tartalom"),
-                    QStringLiteral("Segítségnyújtás")),
-            &QAction::triggered, this, &MainWindow::Tartalom1Click);
-
-    // Kilépés: an item of the menu bar itself
-    QAction* kilep = bar->addAction(QStringLiteral("&Kilépés"));
-    kilep->setObjectName(QStringLiteral("Kilps1"));
-    kilep->setStatusTip(QStringLiteral("Kilépés a programból"));
-    connect(kilep, &QAction::triggered, this, &MainWindow::Kilps1Click);
 }
 
 QAction* MainWindow::menuItem(const QString& name) const {
@@ -428,7 +460,7 @@ void MainWindow::kuldClick() {
     ui::QtFolderAsker folders(st_.msg, w, w);
     exch::KuldesHooks h;
     h.problemak = [this, w](const std::vector<exch::Problema>& p) {
-        return exch::KuldesEllWindow::kerdez(p, st_.id, w);
+        return exch::KuldesEllWindow::kerdez(p, st_.id, st_.msg, w);
     };
     h.mappak = &folders;
     h.ejelentes = [this, w] {

@@ -11,6 +11,7 @@
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QMenuBar;
 
 namespace reg {
 class LapokWindow;
@@ -75,6 +76,10 @@ private slots:
 
 private:
     void buildMenu();
+    void buildListakMenu(QMenuBar* bar);
+    void buildSzervizMenu(QMenuBar* bar);
+    void buildAdatszolgMenu(QMenuBar* bar);
+    void menuCommand(QAction* item, std::function<void()> run);
     void buildPanels();
     // A submenu of the menu bar or of another menu, named after its item.
     QMenu* addSubmenu(QWidget* owner, const QString& name, const QString& caption,

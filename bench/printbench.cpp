@@ -14,7 +14,7 @@
 #include "engine/database.h"
 #include "engine/table.h"
 #include "reports/elszlap.h"
-#include "reports/renderer.h"
+#include "print/renderer.h"
 #include "reports/sheetprint.h"
 
 #include <QDir>

@@ -266,3 +266,83 @@ QString fieldText(const FieldDef& f, const char* record) {
 }
 
 } // namespace engine
+
+namespace engine {
+
+namespace {
+
+// Digits with an optional leading minus, at most 18 of them: the form a
+// numeric field almost always holds, read without a QVariant.
+bool plainInteger(QByteArrayView v, qint64& out) {
+    qsizetype i = 0;
+    const bool neg = !v.isEmpty() && v[0] == '-';
+    if (neg) i = 1;
+    if (v.size() == i || v.size() - i > 18) return false;
+    qint64 n = 0;
+    for (; i < v.size(); ++i) {
+        const char c = v[i];
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    out = neg ? -n : n;
+    return true;
+}
+
+} // namespace
+
+QByteArrayView RecordView::chars(int field) const {
+    const FieldDef& f = def(field);
+    const char* p = rec_ + f.offset;
+    int a = 0, n = f.width;
+    if (f.type != 'C')
+        while (a < n && (p[a] == ' ' || p[a] == 0))
+            ++a;
+    while (n > a && (p[n - 1] == ' ' || p[n - 1] == 0))
+        --n;
+    return QByteArrayView(p + a, n - a);
+}
+
+std::optional<qint64> RecordView::integer(int field) const {
+    const FieldDef& f = def(field);
+    if (f.type == 'N' && f.decimals == 0) {
+        qint64 n;
+        if (plainInteger(chars(field), n)) return n;
+    }
+    const QVariant v = value(field);
+    if (v.typeId() == QMetaType::LongLong) return v.toLongLong();
+    if (v.typeId() == QMetaType::Double) {
+        const double d = v.toDouble();
+        if (std::isfinite(d) && std::fabs(d) < 9.0e15 && d == std::trunc(d)) return qint64(d);
+    }
+    return std::nullopt;
+}
+
+double RecordView::number(int field) const {
+    const FieldDef& f = def(field);
+    if (f.type == 'N' || f.type == 'F') {
+        qint64 n;
+        if (plainInteger(chars(field), n)) return double(n);
+    }
+    const QVariant v = value(field);
+    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double) return v.toDouble();
+    return 0;
+}
+
+QDate RecordView::date(int field) const {
+    const FieldDef& f = def(field);
+    if (f.type == 'D') {
+        const char* p = rec_ + f.offset;
+        int n[8];
+        bool digits = true;
+        for (int i = 0; i < 8 && digits; ++i) {
+            digits = p[i] >= '0' && p[i] <= '9';
+            n[i] = p[i] - '0';
+        }
+        if (digits)
+            return QDate(n[0] * 1000 + n[1] * 100 + n[2] * 10 + n[3], n[4] * 10 + n[5],
+                         n[6] * 10 + n[7]);
+    }
+    return value(field).toDate();
+}
+
+} // namespace engine

@@ -6,9 +6,11 @@
 
 #include "engine/dbfheader.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace engine {
@@ -48,6 +50,24 @@ public:
         const FieldDef& f = def(field);
         return isBlankBytes(rec_ + f.offset, f.width);
     }
+    // Typed reads that make no QVariant (values as value() gives them):
+    // a whole number (none when blank, or not a whole number), a number
+    // (0 when blank or no number), a date (invalid when blank or no date).
+    std::optional<qint64> integer(int field) const;
+    double number(int field) const;
+    QDate date(int field) const;
+    // The field's stored characters (code page 852) as text() trims them --
+    // a character field without padding on the right, any other without
+    // padding on either side -- for readers that compare or copy them
+    // without making a QString. Valid while the record is.
+    QByteArrayView chars(int field) const;
+    // The field's bytes as stored, its whole width (padding included): for
+    // copying a field into a file of the same layout.
+    QByteArrayView stored(int field) const {
+        const FieldDef& f = def(field);
+        return QByteArrayView(rec_ + f.offset, f.width);
+    }
+    const FieldDef& fieldDef(int field) const { return def(field); }
 
 private:
     const FieldDef& def(int field) const { return (*fields_)[size_t(field)]; }

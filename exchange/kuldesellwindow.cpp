@@ -1,42 +1,79 @@
 #include "exchange/kuldesellwindow.h"
 
+#include "print/renderer.h"
 #include "ui/hints.h"
+#include "ui/messages.h"
 #include "ui/screenfit.h"
 
+#include <QDateTime>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
 
 namespace exch {
 
 namespace {
 
-QString html(const std::vector<Problema>& problemak, core::Idoszak p) {
-    QString t = QStringLiteral("<h3>Ellenőrzés az adatküldés előtt – %1</h3><table border=1 "
-                               "cellspacing=0 cellpadding=3><tr><th>Sorszám</th><th>Időszak</th>"
-                               "<th>Probléma</th></tr>")
-                    .arg(p.text());
-    for (const Problema& x : problemak)
-        t += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
-                 .arg((x.sorsz + x.resz).toHtmlEscaped(), x.idoszak.toHtmlEscaped(),
-                      x.leiras.toHtmlEscaped());
-    return t + QStringLiteral("</table>");
-}
+const reports::Font kCim{12, true};
+const reports::Font kFej{9, true};
+const reports::Font kSor{9};
+constexpr double kSorMagas = 5;
+// The columns: serial number with its part letter, period, problem.
+constexpr double kSorszX = 0, kSorszW = 22, kIdoszakX = 24, kIdoszakW = 18, kLeirasX = 44;
 
 } // namespace
 
+reports::Report ellenorzesLista(const std::vector<Problema>& problemak, core::Idoszak p) {
+    reports::Report r(QStringLiteral("Tkuldesell"),
+                      QStringLiteral("Ellenőrzés az adatküldés előtt"));
+    const double szeles = r.pageSize().width() - r.margins.left() - r.margins.right();
+    const double leirasW = szeles - kLeirasX;
+
+    reports::Band& h = r.pageHeader;
+    h.height = 16;
+    h.addLabel(0, 0, szeles, 7,
+               QStringLiteral("Ellenőrzés az adatküldés előtt – %1").arg(p.text()), kCim);
+    h.addLabel(kSorszX, 9, kSorszW, kSorMagas, QStringLiteral("Sorszám"), kFej);
+    h.addLabel(kIdoszakX, 9, kIdoszakW, kSorMagas, QStringLiteral("Időszak"), kFej);
+    h.addLabel(kLeirasX, 9, leirasW, kSorMagas, QStringLiteral("Probléma"), kFej);
+    h.addLine(0, 14.5, szeles, 14.5);
+
+    // One detail per problem; the step reads them in order.
+    auto lista = std::make_shared<const std::vector<Problema>>(problemak);
+    auto kovetkezo = std::make_shared<std::size_t>(0);
+    reports::Band& d = r.detail;
+    d.height = kSorMagas;
+    const auto fent = Qt::AlignLeft | Qt::AlignTop;
+    d.addText(QStringLiteral("sorsz"), kSorszX, 0.5, kSorszW, kSorMagas - 0.5, {}, kSor, fent);
+    d.addText(QStringLiteral("idoszak"), kIdoszakX, 0.5, kIdoszakW, kSorMagas - 0.5, {}, kSor,
+              fent);
+    d.addText(QStringLiteral("leiras"), kLeirasX, 0.5, leirasW, kSorMagas - 0.5, {}, kSor, fent)
+        .wordWrap = true;
+    d.beforePrint = [lista, kovetkezo](reports::Band& b, const reports::PrintContext&) {
+        if (*kovetkezo >= lista->size()) return false;
+        const Problema& x = (*lista)[(*kovetkezo)++];
+        b.setText(QStringLiteral("sorsz"), x.sorsz + x.resz);
+        b.setText(QStringLiteral("idoszak"), x.idoszak);
+        b.setText(QStringLiteral("leiras"), x.leiras);
+        return true;
+    };
+    r.beforeReport = [kovetkezo](reports::Report&) { *kovetkezo = 0; };
+    r.detailCount = int(problemak.size());
+    return r;
+}
+
 KuldesEllWindow::KuldesEllWindow(const std::vector<Problema>& problemak, core::Idoszak p,
-                                 QWidget* parent)
-    : QDialog(parent), problemak_(problemak), p_(p) {
+                                 ui::Messages& msg, QWidget* parent)
+    : QDialog(parent), problemak_(problemak), p_(p), msg_(msg) {
     setObjectName(QStringLiteral("Tkuldesell"));
     setWindowTitle(QStringLiteral("Ellenőrzés az adatküldés előtt"));
     setModal(true);
@@ -99,29 +136,40 @@ KuldesEllWindow::KuldesEllWindow(const std::vector<Problema>& problemak, core::I
 }
 
 bool KuldesEllWindow::kerdez(const std::vector<Problema>& problemak, core::Idoszak p,
-                             QWidget* parent) {
-    KuldesEllWindow w(problemak, p, parent);
+                             ui::Messages& msg, QWidget* parent) {
+    KuldesEllWindow w(problemak, p, msg, parent);
     return w.exec() == QDialog::Accepted;
 }
 
+reports::PageModel KuldesEllWindow::oldalak() const {
+    reports::Report r = ellenorzesLista(problemak_, p_);
+    return reports::layout(r, QDateTime::currentDateTime());
+}
+
 bool KuldesEllWindow::pdfMentes(const QString& path) const {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageOrientation(QPageLayout::Portrait);
-    QTextDocument doc;
-    doc.setHtml(html(problemak_, p_));
-    doc.print(&printer);
-    return QFileInfo(path).size() > 0;
+    QString hiba;
+    if (!reports::writePdf(oldalak(), path, &hiba)) {
+        msg_.error(hiba);
+        return false;
+    }
+    return true;
 }
 
 void KuldesEllWindow::nyomtatas() {
+    const reports::PageModel model = oldalak();
     QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setPageLayout(reports::pageLayout(model));
+    printer.setDocName(model.title);
     QPrintDialog d(&printer, this);
+    d.setMinMax(1, std::max(1, model.pageCount()));
     if (d.exec() != QDialog::Accepted) return;
-    QTextDocument doc;
-    doc.setHtml(html(problemak_, p_));
-    doc.print(&printer);
+    int first = 1, last = model.pageCount();
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = std::max(1, printer.fromPage());
+        last = std::min(last, std::max(first, printer.toPage()));
+    }
+    reports::paintAll(printer, model, printer.resolution(), first - 1, last - 1);
 }
 
 void KuldesEllWindow::pdf() {

@@ -5,7 +5,7 @@
 
 #include "reports/counties.h"
 #include "reports/elszlapparts.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <QDate>
 #include <QFile>
@@ -49,7 +49,7 @@ QString versionText(const QString& version) {
 // The contract in force during the period: it started by the period's last
 // day and ends on its first day or later, or has no end. A provider or
 // patient address part that is blank reads as NULL; it must not blank the
-// whole address.
+// whole address. Only sheets of the new layout (from core::hatar::ujLapforma).
 engine::Query telszlRows(core::AppState& st, const QString& c) {
     static const QString sql = QStringLiteral(
         "select a.intkod,a.finkod,a.idoszak,a.sorsz,a.resz,a.taj,a.tpotl,a.bnoki,a.bnorov,a.elb,"
@@ -62,13 +62,15 @@ engine::Query telszlRows(core::AppState& st, const QString& c) {
         " from lap a, elrend b, part c, szerz d, beteg e, lapb f, apol g"
         " where a.sorsz=b.sorsz and a.resz is b.resz and a.idoszak=b.idoszak"
         " and a.sorsz=f.sorsz and a.resz is f.resz and a.idoszak=f.idoszak"
-        " and a.intkod=c.intkod and a.taj=e.taj and f.aptaj=g.aptaj and a.idoszak>'2005.01'"
+        " and a.intkod=c.intkod and a.taj=e.taj and f.aptaj=g.aptaj and a.idoszak>=:ujlapforma"
         " and d.szkezd<=:vegnap and (d.szveg>=:kezdnap or d.szveg is null)"
         " and a.jeloles='*'"
         " order by a.sorsz,a.resz,a.idoszak");
-    return st.tables.dbo.query(sql, {lastDayIso(c), firstDayIso(c)});
+    return st.tables.dbo.query(
+        sql, {core::hatar::ujLapforma.text(), lastDayIso(c), firstDayIso(c)});
 }
 
+// Only sheets of the old layout (before core::hatar::ujLapforma).
 engine::Query telszlrRows(core::AppState& st, const QString& c) {
     // The eighteen visit slotCols: in LAP itself while it still has the old
     // layout, else in LAPOLD, where the conversion keeps the old sheets.
@@ -109,9 +111,10 @@ engine::Query telszlrRows(core::AppState& st, const QString& c) {
             " join beteg e on a.taj=e.taj"
             " join szerz d on d.szkezd<=:vegnap and (d.szveg>=:kezdnap or d.szveg is null)") +
         from +
-        QStringLiteral(" where a.idoszak<'2005.02' and a.jeloles='*'"
+        QStringLiteral(" where a.idoszak<:ujlapforma and a.jeloles='*'"
                        " order by a.sorsz,a.resz,a.idoszak");
-    return st.tables.dbo.query(sql, {lastDayIso(c), firstDayIso(c)});
+    return st.tables.dbo.query(
+        sql, {lastDayIso(c), firstDayIso(c), core::hatar::ujLapforma.text()});
 }
 
 // ---------------------------------------------------------------- shared parts
@@ -153,33 +156,69 @@ void addPageBands(Report& r, const ProgramText& program) {
     };
 }
 
-// The sheet's header: provider, patient, diagnoses, order and doctors. The
-// new layout adds the proposing doctor; both fill the same way.
-double addSheetHeader(Band& b, const QString& title, bool newLayout) {
-    auto label = [&](double x, double y, double w, const QString& t) {
-        b.addLabel(x, y, w, kRow, t, kLabel);
-    };
-    auto field = [&](const char* name, double x, double y, double w) {
-        b.addText(QLatin1String(name), x, y, w, kRow, {}, kValue);
-    };
-    auto named = [&](const char* name, double x, double y, double w, const QString& t) {
-        b.addText(QLatin1String(name), x, y, w, kRow, t, kLabel);
-    };
+// The sheet's header: provider, patient, diagnoses, order and doctors,
+// placed stage by stage from the top of the band. The new layout adds the
+// patient's codes and the proposing doctor; both fill the same way.
+namespace {
+
+class SheetHeader {
+public:
+    SheetHeader(Band& b, bool newLayout) : b_(b), newLayout_(newLayout) {}
+
+    // Places every stage; returns the y below them.
+    double place(const QString& title) {
+        provider(title);
+        patient();
+        diagnoses();
+        order();
+        return y_;
+    }
+
+private:
+    void label(double x, double y, double w, const QString& t) {
+        b_.addLabel(x, y, w, kRow, t, kLabel);
+    }
+    void field(const char* name, double x, double y, double w) {
+        b_.addText(QLatin1String(name), x, y, w, kRow, {}, kValue);
+    }
+    void named(const char* name, double x, double y, double w, const QString& t) {
+        b_.addText(QLatin1String(name), x, y, w, kRow, t, kLabel);
+    }
     // A label's width: what its longest text needs with a little gap, at
     // least `least`; the values stand right after it, never under it.
-    auto fit = [](double least, std::initializer_list<const char*> texts) {
+    static double fit(double least, std::initializer_list<const char*> texts) {
         double w = least;
         for (const char* t : texts)
             w = std::max(w, textWidth(QString::fromUtf8(t), kLabel) + 1.5);
         return w;
-    };
-    b.addLabel(0, 0, 190, 7, title, kTitle, Qt::AlignCenter);
-    // The left column of the provider and the patient.
-    const double c1 = fit(
-        48, {"Szolgáltató ULV kódja:", "Szolgáltató ZAPO kódja:", "Szolgáltató ULV szerződésszáma:",
-             "Szolgáltató ZAPO szerződésszáma:", "megnevezése:", "címe:", "A beteg neve:",
-             "születési helye, ideje:", "társadalombiztosítási azonosítója:"});
-    double y = 9;
+    }
+    // A thin rule across the sheet with a millimetre of air on each side.
+    void rule() {
+        y_ += 1;
+        b_.addLine(0, y_, 190, y_, 0.15);
+        y_ += 1;
+    }
+
+    void provider(const QString& title);
+    void patient();
+    void patientCodes();
+    void diagnoses();
+    void order();
+
+    Band& b_;
+    const bool newLayout_;
+    double y_ = 9;
+    double c1_ = 0; // the left column of the provider and the patient
+};
+
+void SheetHeader::provider(const QString& title) {
+    b_.addLabel(0, 0, 190, 7, title, kTitle, Qt::AlignCenter);
+    c1_ = fit(48, {"Szolgáltató ULV kódja:", "Szolgáltató ZAPO kódja:",
+                   "Szolgáltató ULV szerződésszáma:", "Szolgáltató ZAPO szerződésszáma:",
+                   "megnevezése:", "címe:", "A beteg neve:", "születési helye, ideje:",
+                   "társadalombiztosítási azonosítója:"});
+    const double c1 = c1_;
+    double& y = y_;
     const double sw = fit(20, {"Sorszám:"});
     label(0, y, sw, QStringLiteral("Sorszám:"));
     field("sorsz", sw, y, 12);
@@ -204,10 +243,13 @@ double addSheetHeader(Band& b, const QString& title, bool newLayout) {
     y += kRow;
     label(0, y, c1, QStringLiteral("címe:"));
     field("szcim", c1, y, 190 - c1);
-    y += kRow + 1;
-    b.addLine(0, y, 190, y, 0.15);
-    y += 1;
+    y += kRow;
+    rule();
+}
 
+void SheetHeader::patient() {
+    const double c1 = c1_;
+    double& y = y_;
     const double nw = fit(12, {"Neme:"});
     label(0, y, c1, QStringLiteral("A beteg neve:"));
     field("nev", c1, y, 145 - 2 - c1);
@@ -227,26 +269,30 @@ double addSheetHeader(Band& b, const QString& title, bool newLayout) {
     label(110, y, tw, QStringLiteral("Területi pótlék:"));
     field("tpotl", 110 + tw, y, 12);
     y += kRow;
-    if (newLayout) {
-        double x = 0;
-        auto pair = [&](const char* name, const char* text, double least, const char* value,
-                        double width) {
-            const double w = fit(least, {text});
-            named(name, x, y, w, QString::fromUtf8(text));
-            field(value, x + w, y, width);
-            x += w + width + 2;
-        };
-        pair("l_finkod", "finanszírozási kód:", 30, "finkod", 20);
-        pair("l_aztip", "Azonosító típus:", 27, "aztip", 6);
-        pair("l_terkat", "Térítési kategória:", 30, "terkat", 8);
-        pair("l_allamp", "Állampolgárság:", 27, "allamp", 12);
-        y += kRow;
-    }
-    y += 1;
-    b.addLine(0, y, 190, y, 0.15);
-    y += 1;
+    if (newLayout_) patientCodes();
+    rule();
+}
 
-    // The diagnoses.
+// The new layout's line of codes: financing, identifier type, payment
+// category, citizenship.
+void SheetHeader::patientCodes() {
+    double x = 0;
+    auto pair = [&](const char* name, const char* text, double least, const char* value,
+                    double width) {
+        const double w = fit(least, {text});
+        named(name, x, y_, w, QString::fromUtf8(text));
+        field(value, x + w, y_, width);
+        x += w + width + 2;
+    };
+    pair("l_finkod", "finanszírozási kód:", 30, "finkod", 20);
+    pair("l_aztip", "Azonosító típus:", 27, "aztip", 6);
+    pair("l_terkat", "Térítési kategória:", 30, "terkat", 8);
+    pair("l_allamp", "Állampolgárság:", 27, "allamp", 12);
+    y_ += kRow;
+}
+
+void SheetHeader::diagnoses() {
+    double& y = y_;
     const double c2 = fit(78, {"Fekvőbeteg-intézeti ápolást indokló diagnózis:",
                                "Fekvőbeteg-intézeti ápolási napok száma:",
                                "Fekvőbeteg-intézetből történt elbocsátás napja:", "Alapbetegség:",
@@ -270,11 +316,12 @@ double addSheetHeader(Band& b, const QString& title, bool newLayout) {
     diagnosis(QStringLiteral("Kísérő betegség:"), "bnomell", "bnomellnev");
     diagnosis(QStringLiteral("Szakápolást indokló fődiagnózis"), "bnofo", "bnofonev");
     diagnosis(QStringLiteral("Ellátást befolyásoló tényező:"), "bnoell", "bnoellnev");
-    y += 1;
-    b.addLine(0, y, 190, y, 0.15);
-    y += 1;
+    rule();
+}
 
-    // The order and the doctors: a left and a right column of pairs.
+// The order and the doctors: a left and a right column of pairs.
+void SheetHeader::order() {
+    double& y = y_;
     const double c3 = fit(62, {"A szakápolásba vételének időpontja:", "Elrendelt vizitek száma:",
                                "Hányadik folyamatos elrendelés:", "Elrendelő orvos neve:",
                                "Javaslatot tevő orvos neve:"});
@@ -303,8 +350,13 @@ double addSheetHeader(Band& b, const QString& title, bool newLayout) {
         y += kRow;
     };
     doctor(QStringLiteral("Elrendelő orvos neve:"), "onev", "orvoskod");
-    if (newLayout) doctor(QStringLiteral("Javaslatot tevő orvos neve:"), "jonev", "jorvkod");
-    return y;
+    if (newLayout_) doctor(QStringLiteral("Javaslatot tevő orvos neve:"), "jonev", "jorvkod");
+}
+
+} // namespace
+
+double addSheetHeader(Band& b, const QString& title, bool newLayout) {
+    return SheetHeader(b, newLayout).place(title);
 }
 
 QString bnoName(const SheetLookups& lk, const QString& code) {
@@ -426,31 +478,11 @@ struct DayIndex {
 constexpr double kGridRow = 3.9;
 constexpr int kFirstBlock = 16;
 
-} // namespace
-
-Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
-                  const ProgramText& program) {
+// The day grid from y: days 1 to 16 on the left, 17 to 31 on the right,
+// each day's date, care type, main activity and nurse's TAJ; returns the y
+// below it.
+double addDayGrid(Band& g, double y) {
     using namespace parts;
-    Report r(QStringLiteral("Telszl"), QStringLiteral("Egyéni elszámoló lap"));
-    r.data = std::move(rows);
-    r.groupKey = sheetKey;
-    addPageBands(r, program);
-
-    Band& g = r.groupHeader;
-    g.startsNewPage = true;
-    double y = addSheetHeader(g, QStringLiteral("SZAKÁPOLÁSI EGYÉNI ELSZÁMOLÓ LAP"), true);
-    g.addLabel(0, y, 62, kRow, QStringLiteral("Ellátást végző(k) neve"), kLabel);
-    g.addText(QStringLiteral("apolok"), 62, y, 128, kRow, {}, kValue).wordWrap = true;
-    y += 2 * kRow;
-    g.addLabel(0, y, 62, kRow, QStringLiteral("Elvégzett tevékenységek:"), kLabel);
-    g.addText(QStringLiteral("tevkodok"), 62, y, 128, kRow, {}, kValue);
-    y += kRow;
-    g.addLabel(0, y, 62, kRow, QStringLiteral("A beteg állapota:"), kLabel);
-    g.addText(QStringLiteral("onkep"), 62, y, 8, kRow, {}, kValue);
-    g.addText(QStringLiteral("onkepnev"), 70, y, 120, kRow, {}, kValue);
-    y += kRow + 2;
-
-    // The day grid: days 1 to 16 on the left, 17 to 31 on the right.
     const double colX[] = {0, 22, 45, 67};
     const double colW[] = {22, 23, 22, 26};
     const QString heads[] = {QStringLiteral("Nap"), QStringLiteral("Ellátás típusa"),
@@ -478,7 +510,34 @@ Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
         g.addText(QStringLiteral("aptaj") + n, x0 + colX[3], yy, colW[3], kGridRow, {}, kValue,
                   Qt::AlignCenter);
     }
-    y += 5 + kFirstBlock * kGridRow + 2;
+    return y + 5 + kFirstBlock * kGridRow + 2;
+}
+
+} // namespace
+
+Report makeTelszl(engine::Query rows, std::shared_ptr<SheetLookups> lookups,
+                  const ProgramText& program) {
+    using namespace parts;
+    Report r(QStringLiteral("Telszl"), QStringLiteral("Egyéni elszámoló lap"));
+    r.data = std::move(rows);
+    r.groupKey = sheetKey;
+    addPageBands(r, program);
+
+    Band& g = r.groupHeader;
+    g.startsNewPage = true;
+    double y = addSheetHeader(g, QStringLiteral("SZAKÁPOLÁSI EGYÉNI ELSZÁMOLÓ LAP"), true);
+    g.addLabel(0, y, 62, kRow, QStringLiteral("Ellátást végző(k) neve"), kLabel);
+    g.addText(QStringLiteral("apolok"), 62, y, 128, kRow, {}, kValue).wordWrap = true;
+    y += 2 * kRow;
+    g.addLabel(0, y, 62, kRow, QStringLiteral("Elvégzett tevékenységek:"), kLabel);
+    g.addText(QStringLiteral("tevkodok"), 62, y, 128, kRow, {}, kValue);
+    y += kRow;
+    g.addLabel(0, y, 62, kRow, QStringLiteral("A beteg állapota:"), kLabel);
+    g.addText(QStringLiteral("onkep"), 62, y, 8, kRow, {}, kValue);
+    g.addText(QStringLiteral("onkepnev"), 70, y, 120, kRow, {}, kValue);
+    y += kRow + 2;
+
+    y = addDayGrid(g, y);
     g.height = y;
 
     auto days = std::make_shared<DayIndex>();

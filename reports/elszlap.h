@@ -6,7 +6,8 @@
 // sheets whose contract is in force in the current period, one group per
 // sheet, each on a new page.
 
-#include "reports/report.h"
+#include "print/programtext.h"
+#include "print/report.h"
 
 #include <QHash>
 #include <QString>
@@ -17,13 +18,6 @@ struct AppState;
 }
 
 namespace reports {
-
-// The program's title and version as the sheets' page header shows them;
-// the shell hands them down (they are the program's, not the reports').
-struct ProgramText {
-    QString title;
-    QString version; // "3.61"
-};
 
 // Names looked up by the sheets: BNO names by code, doctors' names by code.
 struct SheetLookups {

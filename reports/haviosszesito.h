@@ -9,7 +9,7 @@
 
 #include "reports/elszlap.h"
 #include "reports/haviadatok.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <QStringList>
 #include <functional>

@@ -13,7 +13,7 @@
 //     });
 
 #include "reports/elszlap.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <QByteArray>
 #include <QStringList>

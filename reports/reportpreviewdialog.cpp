@@ -1,7 +1,7 @@
 #include "reports/reportpreviewdialog.h"
 
 #include "core/appstate.h"
-#include "reports/renderer.h"
+#include "print/renderer.h"
 #include "reports/sheetprint.h"
 #include "ui/messages.h"
 #include "ui/screenfit.h"

@@ -11,7 +11,7 @@
 
 #include "reports/elszlap.h"
 #include "reports/lista.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <QPrintPreviewDialog>
 

@@ -5,7 +5,7 @@
 
 #include "core/idoszak.h"
 #include "reports/elszlap.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
 #include <functional>
 

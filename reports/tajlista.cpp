@@ -1,7 +1,9 @@
 #include "reports/tajlista.h"
 
 #include "core/appstate.h"
+#include "core/idoszak.h"
 #include "engine/dberror.h"
+#include "engine/scan.h"
 #include "engine/table.h"
 #include "ui/messages.h"
 #include "ui/numberformat.h"
@@ -102,25 +104,45 @@ QString szamlalo(long long n) {
     return n != 0 ? ui::formatNumber(n) : QString();
 }
 
-// Every record of a table that is not flagged deleted, with the indexes of
-// the named fields.
+// Every record of a table that is not flagged deleted, in file order, with
+// the numbers of the named fields.
 void eachRecord(const engine::Table& t, std::initializer_list<const char*> fields,
                 const std::function<void(const engine::RecordView&, const int*)>& step) {
+    engine::Scan scan(t);
     std::vector<int> f;
     for (const char* name : fields)
-        f.push_back(t.fieldIndex(QLatin1String(name)));
+        f.push_back(scan.field(QLatin1String(name)));
     for (int i : f)
         if (i < 0) throw engine::DbError(engine::DbError::Kind::Usage, t.path(), "field");
-    const std::uint32_t n = t.fileRecordCount();
-    for (std::uint32_t recno = 1; recno <= n; ++recno) {
-        const engine::RecordView r = t.record(recno);
-        if (!r.isDeleted()) step(r, f.data());
-    }
+    while (scan.next())
+        step(scan.record(), f.data());
+}
+
+QString lapKulcs(const QString& idoszak, const QString& sorsz, const QString& resz) {
+    return idoszak + QLatin1Char('|') + sorsz + QLatin1Char('|') + resz;
 }
 
 QString lapKulcs(const QVariant& idoszak, const QVariant& sorsz, const QVariant& resz) {
-    return displayText(idoszak) + QLatin1Char('|') + displayText(sorsz) + QLatin1Char('|') +
-           displayText(resz);
+    return lapKulcs(displayText(idoszak), displayText(sorsz), displayText(resz));
+}
+
+// A field of a record as the list shows it (as displayText shows its value):
+// a character field's text read straight from the record.
+QString szoveg(const engine::RecordView& r, int f) {
+    if (r.fieldDef(f).type != 'C') return displayText(r.value(f));
+    const QString t = r.text(f);
+    return t.size() == 10 ? displayText(t) : t; // what could read as an ISO date
+}
+
+// A whole-number field (0 when blank), read without a QVariant.
+int egesz(const engine::RecordView& r, int f) {
+    const std::optional<qint64> n = r.integer(f);
+    return n ? int(*n) : r.value(f).toInt();
+}
+
+// The key of the sheet whose IDOSZAK, SORSZ and RESZ fields are f[0..2].
+QString lapKulcs(const engine::RecordView& r, const int* f) {
+    return lapKulcs(szoveg(r, f[0]), szoveg(r, f[1]), szoveg(r, f[2]));
 }
 
 // A sheet's visits: the counters and the activity codes in code order.
@@ -246,64 +268,98 @@ std::optional<Lista> TajLista::osszes(const TajIdoszak& span, int elsoSorok) {
     return l;
 }
 
-std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
-                                      const QVariantList& params, int elsoSorok) {
-    // The sheets in the list's order. Their order record and patient are
-    // looked up beside them, by key: one seek per sheet for a short list,
-    // one pass over each table for a long one (three passes read faster
-    // than a join through the tables' tags).
-    QVariantList args = params;
+namespace {
+
+// The list built stage by stage: the sheets, what each line shows besides
+// the sheet's own fields, then the bands.
+class Keszito {
+public:
+    Keszito(core::AppState& st, const ProgramText& program) : st_(st), program_(program) {}
+
+    std::optional<Lista> keszit(const QString& cim, const QString& where,
+                                const QVariantList& params, int elsoSorok);
+
+private:
+    std::optional<engine::Query> lapok(const QString& where, const QVariantList& params,
+                                       int elsoSorok);
+    void egyszerre(Adatok& adat, QHash<QString, std::pair<QVariant, QVariant>>& rendek,
+                   QHash<QString, QString>& nevek);
+    long long kapcsol(const engine::Query& rows, Adatok& adat);
+    void betegFej(Band& gh, double szeles);
+    void sorok(Band& d, const std::vector<Hely>& hely);
+    void osszesen(Band& gf, const std::vector<Hely>& hely, double szeles);
+
+    core::AppState& st_;
+    const ProgramText& program_;
+    std::shared_ptr<Osszegek> ossz_ = std::make_shared<Osszegek>();
+};
+
+// The sheets in the list's order, from the periods after the first one the
+// program accepts; none when the first patients were asked for and there
+// are none.
+std::optional<engine::Query> Keszito::lapok(const QString& where, const QVariantList& params,
+                                            int elsoSorok) {
+    const QVariant kezdet = core::hatar::elsoElfogadott.text();
+    QVariantList args = QVariantList{kezdet} + params;
     QString szukit = where;
     if (elsoSorok > 0) {
         // The first patients only: the TAJ number the first sheets reach,
         // in the order of the TAJ tag, which stops after them.
-        QVariantList a = params;
+        QVariantList a = args;
         a << elsoSorok;
         const engine::Query utolso = st_.tables.dbo.query(
-            QStringLiteral("select a.taj from lap a where a.idoszak>'1999.04'") + where +
+            QStringLiteral("select a.taj from lap a where a.idoszak>?") + where +
                 QStringLiteral(" order by a.taj, a.idoszak limit ?"),
             a);
         if (utolso.isEmpty()) return std::nullopt;
         szukit += QStringLiteral(" and a.taj<=?");
         args << utolso.value(utolso.rowCount() - 1, 0);
     }
-    engine::Query rows = st_.tables.dbo.query(
+    return st_.tables.dbo.query(
         QStringLiteral("select a.taj, a.idoszak, a.sorsz, a.resz, a.elszam, a.lezdat, a.szviz,"
-                       " a.bnorov, a.bnofo from lap a where a.idoszak>'1999.04'") +
+                       " a.bnorov, a.bnofo from lap a where a.idoszak>?") +
             szukit + QStringLiteral(" order by a.taj, a.idoszak, a.sorsz, a.resz"),
         args);
+}
+
+// For a long list: the order records, the patients' names and the visit
+// rows of every sheet, each table read in one pass (a million visit rows
+// pass three times faster record by record than through SQL).
+void Keszito::egyszerre(Adatok& adat, QHash<QString, std::pair<QVariant, QVariant>>& rendek,
+                        QHash<QString, QString>& nevek) {
+    eachRecord(st_.tables.elrend, {"IDOSZAK", "SORSZ", "RESZ", "ENGSZAM", "SZAKVET"},
+               [&](const engine::RecordView& r, const int* f) {
+                   rendek.insert(lapKulcs(r, f), {r.value(f[3]), r.value(f[4])});
+               });
+    st_.tables.dbo.each(QStringLiteral("select taj, nev from beteg"), {},
+                        [&](const QVariantList& v) {
+                            const QString taj = displayText(v[0]);
+                            if (!nevek.contains(taj)) nevek.insert(taj, displayText(v[1]));
+                        });
+    eachRecord(st_.tables.lapb, {"IDOSZAK", "SORSZ", "RESZ", "TEVKOD", "ELLTIP", "ONKEP", "VIZITDB"},
+               [&](const engine::RecordView& r, const int* f) {
+                   const std::optional<qint64> db = r.integer(f[6]);
+                   adat.vizitek[lapKulcs(r, f)].hozza(szoveg(r, f[3]), egesz(r, f[4]),
+                                                      egesz(r, f[5]),
+                                                      db ? *db : r.value(f[6]).toLongLong());
+               });
+    adat.mind = true;
+}
+
+// Each sheet's order record and patient, looked up by key: one seek per
+// sheet for a short list, one pass over each table for a long one (three
+// passes read faster than a join through the tables' tags). Returns how
+// many sheets stay.
+long long Keszito::kapcsol(const engine::Query& rows, Adatok& adat) {
     const int n = rows.rowCount();
-    const bool hosszu = n > egyenkentHatar;
-    auto adat = std::make_shared<Adatok>();
-    adat->sorok.resize(std::size_t(n));
+    const bool hosszu = n > TajLista::egyenkentHatar;
+    adat.sorok.resize(std::size_t(n));
     QHash<QString, std::pair<QVariant, QVariant>> rendek; // engszam, szakvet
     QHash<QString, QString> nevek;
-    if (hosszu) {
-        // The order records and the visit rows are read record by record:
-        // a million visit rows pass three times faster than through SQL.
-        eachRecord(st_.tables.elrend, {"IDOSZAK", "SORSZ", "RESZ", "ENGSZAM", "SZAKVET"},
-                   [&](const engine::RecordView& r, const int* f) {
-                       rendek.insert(lapKulcs(r.value(f[0]), r.value(f[1]), r.value(f[2])),
-                                     {r.value(f[3]), r.value(f[4])});
-                   });
-        st_.tables.dbo.each(QStringLiteral("select taj, nev from beteg"), {},
-                            [&](const QVariantList& v) {
-                                const QString taj = displayText(v[0]);
-                                if (!nevek.contains(taj)) nevek.insert(taj, displayText(v[1]));
-                            });
-        // The visit rows of every sheet in one pass.
-        eachRecord(st_.tables.lapb,
-                   {"IDOSZAK", "SORSZ", "RESZ", "TEVKOD", "ELLTIP", "ONKEP", "VIZITDB"},
-                   [&](const engine::RecordView& r, const int* f) {
-                       adat->vizitek[lapKulcs(r.value(f[0]), r.value(f[1]), r.value(f[2]))].hozza(
-                           displayText(r.value(f[3])), r.value(f[4]).toInt(), r.value(f[5]).toInt(),
-                           r.value(f[6]).toLongLong());
-                   });
-        adat->mind = true;
-    }
+    if (hosszu) egyszerre(adat, rendek, nevek);
     long long megmarad = 0;
     for (int row = 0; row < n; ++row) {
-        Sor& s = adat->sorok[std::size_t(row)];
+        Sor& s = adat.sorok[std::size_t(row)];
         const QVariant idoszak = rows.value(row, 1), sorsz = rows.value(row, 2),
                        resz = rows.value(row, 3);
         const QString taj = displayText(rows.value(row, 0));
@@ -330,18 +386,25 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
         s.engszam = rend->first;
         s.szakvet = rend->second;
         s.nev = *nev;
-        ++adat->betegSorai[taj];
+        ++adat.betegSorai[taj];
         ++megmarad;
     }
-    if (megmarad == 0) return std::nullopt;
+    return megmarad;
+}
+
+std::optional<Lista> Keszito::keszit(const QString& cim, const QString& where,
+                                     const QVariantList& params, int elsoSorok) {
+    std::optional<engine::Query> rows = lapok(where, params, elsoSorok);
+    if (!rows) return std::nullopt;
+    auto adat = std::make_shared<Adatok>();
+    if (kapcsol(*rows, *adat) == 0) return std::nullopt;
 
     Lista l(QStringLiteral("Ttajl"), QStringLiteral("TAJ számos ellenőrző lista"));
     Report& r = l.report;
     r.orientation = Orientation::Landscape;
-    r.data = std::move(rows);
+    r.data = std::move(*rows);
     const double szeles = r.pageSize().width() - r.margins.left() - r.margins.right();
     const std::vector<Hely> hely = hasabHelyek(szeles);
-    auto at = [&hely](const char* nev) { return hely[std::size_t(hasabIndex(nev))]; };
     std::vector<Oszlop> fejek;
     for (int i = 0; i < kHasabSzam; ++i) {
         const Hasab& c = kHasabok[i];
@@ -352,29 +415,34 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
     }
     l.oszlopfejek(fejek, l.fejlec(program_, cim));
 
-    auto ossz = std::make_shared<Osszegek>();
-    ossz->bno = SheetLookups::load(st_);
-    ossz->adat = adat;
-
-    // The patient: "TAJ szám:", the number and the name, each after the
-    // other with a blank's room between. The header comes again on each page
-    // the patient's sheets go on to, and the totals stay with a sheet.
+    ossz_->bno = SheetLookups::load(st_);
+    ossz_->adat = adat;
+    // One group per patient.
     r.groupKey = [](const engine::Query& q, int row) { return q.value(row, 0).toString(); };
-    Band& gh = r.groupHeader;
+    betegFej(r.groupHeader, szeles);
+    sorok(r.detail, hely);
+    osszesen(r.groupFooter, hely, szeles);
+    r.summary.height = 8;
+    r.summary.addLabel(0, 3, 60, 4.5, QStringLiteral("Lista vége"), Font{9, true});
+    return l;
+}
+
+// The patient: "TAJ szám:", the number and the name, each after the other
+// with a blank's room between. The header comes again on each page the
+// patient's sheets go on to, and the totals stay with a sheet.
+void Keszito::betegFej(Band& gh, double szeles) {
     gh.height = 5.5;
     gh.repeatsOnNewPage = true;
     gh.keepsWithRows = true;
-    {
-        const QString cimke = QStringLiteral("TAJ szám:");
-        const double koz = 2 * textWidth(QStringLiteral(" "), kBeteg);
-        const double cw = textWidth(cimke, kBeteg) + kLevego;
-        const double tw = textWidth(QStringLiteral("000000000"), kBeteg) + kLevego;
-        gh.addLabel(0, 1, cw, kSor, cimke, kBeteg);
-        gh.addText(QStringLiteral("taj"), cw + koz, 1, tw, kSor, {}, kBeteg);
-        const double nx = cw + koz + tw + koz;
-        gh.addText(QStringLiteral("nev"), nx, 1, szeles - nx, kSor, {}, kBeteg);
-    }
-    gh.beforePrint = [ossz](Band& b, const PrintContext& c) {
+    const QString cimke = QStringLiteral("TAJ szám:");
+    const double koz = 2 * textWidth(QStringLiteral(" "), kBeteg);
+    const double cw = textWidth(cimke, kBeteg) + kLevego;
+    const double tw = textWidth(QStringLiteral("000000000"), kBeteg) + kLevego;
+    gh.addLabel(0, 1, cw, kSor, cimke, kBeteg);
+    gh.addText(QStringLiteral("taj"), cw + koz, 1, tw, kSor, {}, kBeteg);
+    const double nx = cw + koz + tw + koz;
+    gh.addText(QStringLiteral("nev"), nx, 1, szeles - nx, kSor, {}, kBeteg);
+    gh.beforePrint = [ossz = ossz_](Band& b, const PrintContext& c) {
         ossz->csoport.fill(0);
         ossz->szviz = 0;
         const QString taj = c.text(QStringLiteral("taj"));
@@ -391,8 +459,11 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
         b.setText(QStringLiteral("nev"), nev);
         return true;
     };
+}
 
-    Band& d = r.detail;
+// A sheet's line: its own fields, its order record's, the diagnoses' names,
+// its visit rows summed by activity, care type and category.
+void Keszito::sorok(Band& d, const std::vector<Hely>& hely) {
     d.height = kSor;
     for (int i = 0; i < kHasabSzam; ++i) {
         const Hasab& c = kHasabok[i];
@@ -407,7 +478,7 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
         }
     }
     core::AppState* st = &st_;
-    d.beforePrint = [ossz, st](Band& b, const PrintContext& c) {
+    d.beforePrint = [ossz = ossz_, st](Band& b, const PrintContext& c) {
         const Sor& sor = ossz->adat->sorok[std::size_t(c.row)];
         if (!sor.marad) return false;
         const QVariant resz = c.value(QStringLiteral("resz"));
@@ -418,7 +489,6 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
         b.setText(QStringLiteral("szakvet"), displayText(sor.szakvet));
         b.setText(QStringLiteral("bnorov"), ossz->bno->bno.value(c.text(QStringLiteral("bnorov"))));
         b.setText(QStringLiteral("bnofo"), ossz->bno->bno.value(c.text(QStringLiteral("bnofo"))));
-        // The sheet's visit rows, summed by activity, care type and category.
         Vizitek v;
         if (ossz->adat->mind) {
             v = ossz->adat->vizitek.value(lapKulcs(c.value(QStringLiteral("idoszak")),
@@ -443,8 +513,11 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
         ossz->szviz += c.value(QStringLiteral("szviz")).toLongLong();
         return true;
     };
+}
 
-    Band& gf = r.groupFooter;
+// The patient's totals under the activities column and the counters.
+void Keszito::osszesen(Band& gf, const std::vector<Hely>& hely, double szeles) {
+    auto at = [&hely](const char* nev) { return hely[std::size_t(hasabIndex(nev))]; };
     gf.height = kSor + 2;
     gf.keepsWithRows = true;
     const Hely tev = at("tevek");
@@ -454,17 +527,20 @@ std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
     for (const char* nev : {"szviz", "n0", "n1", "n2", "n3", "n4", "n5", "n6", "n7", "n8"})
         gf.addText(QLatin1String(nev), at(nev).x, 0.8, at(nev).w, kSor, {}, kOssz,
                    Qt::AlignRight | Qt::AlignVCenter);
-    gf.beforePrint = [ossz](Band& b, const PrintContext&) {
+    gf.beforePrint = [ossz = ossz_](Band& b, const PrintContext&) {
         if (!ossz->csoportMarad) return false;
         b.setText(QStringLiteral("szviz"), ui::formatNumber(ossz->szviz));
         for (int i = 0; i < 9; ++i)
             b.setText(QStringLiteral("n%1").arg(i), szamlalo(ossz->csoport[std::size_t(i)]));
         return true;
     };
+}
 
-    r.summary.height = 8;
-    r.summary.addLabel(0, 3, 60, 4.5, QStringLiteral("Lista vége"), Font{9, true});
-    return l;
+} // namespace
+
+std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
+                                      const QVariantList& params, int elsoSorok) {
+    return Keszito(st_, program_).keszit(cim, where, params, elsoSorok);
 }
 
 } // namespace reports

@@ -106,7 +106,7 @@ private slots:
         const std::vector<exch::Problema> p = {
             {"00001", "", "2024.05", "A lap vizitszáma 4, a vizitsorok összege 3."},
             {"00002", "A", "2024.04", "Nincs rendelési adata (ELREND)."}};
-        exch::KuldesEllWindow w(p, core::Idoszak(2024, 5));
+        exch::KuldesEllWindow w(p, core::Idoszak(2024, 5), app->msg);
         QCOMPARE(w.lista()->rowCount(), 2);
         QCOMPARE(w.lista()->item(1, 0)->text(), QStringLiteral("00002A"));
         QCOMPARE(w.lista()->item(0, 2)->text(), p[0].leiras);
@@ -120,6 +120,35 @@ private slots:
         w.show();
         w.kuldButton()->click();
         QCOMPARE(w.result(), int(QDialog::Accepted));
+    }
+
+    // The check's printout is laid out by the report engine: the title with
+    // the period, the headings and a line per problem, as in the window.
+    void checkPrintsThroughReportEngine() {
+        const std::vector<exch::Problema> p = {
+            {"00001", "", "2024.05", "A lap vizitszáma 4, a vizitsorok összege 3."},
+            {"00002", "A", "2024.04", "Nincs rendelési adata (ELREND)."}};
+        exch::KuldesEllWindow w(p, core::Idoszak(2024, 5), app->msg);
+        const reports::PageModel pages = w.oldalak();
+        QCOMPARE(pages.name, QStringLiteral("Tkuldesell"));
+        QCOMPARE(pages.pageCount(), 1);
+        QCOMPARE(pages.texts(0),
+                 (QStringList{"Ellenőrzés az adatküldés előtt – 2024.05", "Sorszám", "Időszak",
+                              "Probléma", "00001", "2024.05", p[0].leiras, "00002A", "2024.04",
+                              p[1].leiras}));
+    }
+
+    // A PDF that cannot be written is told of, as by the other reports.
+    void checkPdfFailureIsTold() {
+        exch::KuldesEllWindow w({{"00001", "", "2024.05", "Nincs rendelési adata (ELREND)."}},
+                                core::Idoszak(2024, 5), app->msg);
+        testsupport::TempDir dir;
+        const QString path = dir.file("nincs/lista.pdf");
+        const int before = app->msg.count();
+        QVERIFY(!w.pdfMentes(path));
+        QCOMPARE(app->msg.count(), before + 1);
+        QCOMPARE(app->msg.last(), "A PDF-állomány nem írható: " + path);
+        QCOMPARE(app->msg.kinds().back(), ui::MessageKind::Error);
     }
 
     void refusedAfterALaterClosing() {

@@ -5,7 +5,7 @@
 
 #include "app/programinfo.h"
 #include "engine/table.h"
-#include "reports/listakdialog.h"
+#include "reports/listakmenu.h"
 #include "reports/reportpreviewdialog.h"
 #include "reports/torzslistak.h"
 #include "support/guisupport.h"

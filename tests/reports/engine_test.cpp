@@ -1,8 +1,8 @@
 // The band engine: groups on new pages, page breaks, before-print steps,
 // page header and footer on every page, and the PDF of the same pages.
 
-#include "reports/pagemodel.h"
-#include "reports/renderer.h"
+#include "print/pagemodel.h"
+#include "print/renderer.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "engine/table.h"
 #include "reports/counties.h"
 #include "reports/elszlap.h"
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 #include "reports/sheetprint.h"
 #include "support/startedapp.h"
 #include "tools/demo/demodata.h"

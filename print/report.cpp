@@ -1,4 +1,4 @@
-#include "reports/report.h"
+#include "print/report.h"
 
 #include <QDate>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "reports/renderer.h"
+#include "print/renderer.h"
 
 #include <QFile>
 #include <QPageLayout>
@@ -8,15 +8,6 @@
 #include <QTextOption>
 
 namespace reports {
-
-QFont toQFont(const Font& font) {
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(font.pointSize);
-    f.setBold(font.bold);
-    f.setItalic(font.italic);
-    return f;
-}
 
 void paintPage(QPainter& painter, const PageModel& model, int page, double dotsPerMm) {
     if (page < 0 || page >= model.pageCount()) return;

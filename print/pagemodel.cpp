@@ -1,6 +1,4 @@
-#include "reports/pagemodel.h"
-
-#include "reports/renderer.h"
+#include "print/pagemodel.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -21,6 +19,15 @@ QStringList PageModel::texts(int page) const {
 void PageModel::append(PageModel&& other) {
     for (Page& p : other.pages)
         pages.push_back(std::move(p));
+}
+
+QFont toQFont(const Font& font) {
+    QFont f(QStringLiteral("Arial"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(font.pointSize);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    return f;
 }
 
 namespace {

@@ -4,8 +4,9 @@
 // PDF all draw this one model, so they show the same pages; tests read the
 // texts from it without a printer or a display.
 
-#include "reports/report.h"
+#include "print/report.h"
 
+#include <QFont>
 #include <QLineF>
 #include <QRectF>
 #include <QString>
@@ -55,6 +56,10 @@ using LayoutProgress = std::function<bool(int rowsDone, int rowsTotal)>;
 
 // Runs the report's bands over its data into pages.
 PageModel layout(Report& report, const QDateTime& printed, const LayoutProgress& progress = {});
+
+// The Qt font of a report font: the layout measures with it and the
+// renderer draws with it.
+QFont toQFont(const Font& font);
 
 // The height in mm that a wrapped text needs in the given width: broken
 // between words, and a word wider than the width broken inside (as the

@@ -21,9 +21,22 @@ namespace reports {
 bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
               const ListaFuttato::Build& elso = {});
 
-// Enables and connects the list items of the main menu, found by name
-// ("Szakpolk2", "TAJszmosellenrzlistaegybetegre1", ...).
-void wireListak(core::AppState& st, const ProgramText& program, QWidget* mainWindow,
-                const std::function<QAction*(const QString&)>& menuItem);
+// The lists of the main menu that wireLista connects.
+enum class ListaMenu {
+    Szakapolok,     // Törzslisták / Szakápolók
+    Betegek,        // Törzslisták / Betegek
+    Orvosok,        // Törzslisták / Orvosok
+    TeljesBno,      // Törzslisták / BNO X / Teljes BNO lista
+    BnoCsoport,     // Törzslisták / BNO X / Betegség csoport szerinti lista
+    TajEgyBeteg,    // TAJ számos ellenőrző lista egy betegre (asks the TAJ)
+    TajOsszesitve,  // TAJ számos ellenőrző lista összesítve (asks the span)
+    DolgozoVizitek, // Dolgozók teljesített vizitei
+    HaviElszamolas, // Havonkénti elszámolás
+    Adatrogzites,   // Adatrögzítési ellenőrzés
+};
+
+// Enables the menu item and connects it to its list.
+void wireLista(core::AppState& st, const ProgramText& program, QWidget* mainWindow,
+               QAction* item, ListaMenu lista);
 
 } // namespace reports

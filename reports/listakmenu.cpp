@@ -1,4 +1,4 @@
-#include "reports/listakdialog.h"
+#include "reports/listakmenu.h"
 
 #include "core/appstate.h"
 #include "masters/bcsopdialog.h"
@@ -101,31 +101,42 @@ bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& bu
     return shown;
 }
 
-void wireListak(core::AppState& st, const ProgramText& program, QWidget* mainWindow,
-                const std::function<QAction*(const QString&)>& menuItem) {
+void wireLista(core::AppState& st, const ProgramText& program, QWidget* mainWindow,
+               QAction* item, ListaMenu lista) {
+    if (!item) return;
+    item->setEnabled(true);
     core::AppState* s = &st;
-    auto wire = [&](const char* name, std::function<std::optional<Lista>()> build) {
-        QAction* item = menuItem(QLatin1String(name));
-        if (!item) return;
-        item->setEnabled(true);
+    auto wire = [&](std::function<std::optional<Lista>()> build) {
         QObject::connect(item, &QAction::triggered, mainWindow,
                          [s, mainWindow, build] { runLista(*s, mainWindow, build); });
     };
-    wire("Szakpolk2", [s, program] { return Torzslistak(*s, program).apolok(); });
-    wire("Betegek2", [s, program] { return Torzslistak(*s, program).betegek(); });
-    wire("Orvosok2", [s, program] { return Torzslistak(*s, program).orvosok(); });
-    wire("TeljesBNOlista1", [s, program] { return Torzslistak(*s, program).bnoTeljes(); });
-    wire("Betegsgcsoportszerintilista1", [s, program, mainWindow] {
-        return Torzslistak(*s, program).bnoCsoport(masters::pickBcsop(*s, mainWindow));
-    });
-    wire("TAJszmosellenrzlistaegybetegre1", [s, program, mainWindow]() -> std::optional<Lista> {
-        const std::optional<QString> taj = askTaj(*s, mainWindow);
-        if (!taj) return std::nullopt;
-        return TajLista(*s, program).egyBeteg(*taj);
-    });
-    // The all-patients list: its first pages at once, the whole list after.
-    if (QAction* item = menuItem(QStringLiteral("TAJszmosellenrzlistasszestve1"))) {
-        item->setEnabled(true);
+    switch (lista) {
+    case ListaMenu::Szakapolok:
+        wire([s, program] { return Torzslistak(*s, program).apolok(); });
+        break;
+    case ListaMenu::Betegek:
+        wire([s, program] { return Torzslistak(*s, program).betegek(); });
+        break;
+    case ListaMenu::Orvosok:
+        wire([s, program] { return Torzslistak(*s, program).orvosok(); });
+        break;
+    case ListaMenu::TeljesBno:
+        wire([s, program] { return Torzslistak(*s, program).bnoTeljes(); });
+        break;
+    case ListaMenu::BnoCsoport:
+        wire([s, program, mainWindow] {
+            return Torzslistak(*s, program).bnoCsoport(masters::pickBcsop(*s, mainWindow));
+        });
+        break;
+    case ListaMenu::TajEgyBeteg:
+        wire([s, program, mainWindow]() -> std::optional<Lista> {
+            const std::optional<QString> taj = askTaj(*s, mainWindow);
+            if (!taj) return std::nullopt;
+            return TajLista(*s, program).egyBeteg(*taj);
+        });
+        break;
+    case ListaMenu::TajOsszesitve:
+        // The all-patients list: its first pages at once, the whole list after.
         QObject::connect(item, &QAction::triggered, mainWindow, [s, program, mainWindow] {
             const std::optional<TajIdoszak> span = askTajIdoszak(*s, mainWindow);
             if (!span) return;
@@ -133,10 +144,17 @@ void wireListak(core::AppState& st, const ProgramText& program, QWidget* mainWin
                 *s, mainWindow, [s, program, span] { return TajLista(*s, program).osszes(*span); },
                 [s, program, span] { return TajLista(*s, program).osszes(*span, kElsoSorok); });
         });
+        break;
+    case ListaMenu::DolgozoVizitek:
+        wire([s, program] { return DolgozoLista(*s, program).keszit(); });
+        break;
+    case ListaMenu::HaviElszamolas:
+        wire([s, program] { return HaviElszamolas(*s, program).keszit(); });
+        break;
+    case ListaMenu::Adatrogzites:
+        wire([s, program] { return Adatrogzites(*s, program).keszit(); });
+        break;
     }
-    wire("Dolgozkteljestettvizitei1", [s, program] { return DolgozoLista(*s, program).keszit(); });
-    wire("Havonkntielszmols1", [s, program] { return HaviElszamolas(*s, program).keszit(); });
-    wire("Adatrgztsiellenrzs1", [s, program] { return Adatrogzites(*s, program).keszit(); });
 }
 
 } // namespace reports

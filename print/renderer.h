@@ -3,9 +3,8 @@
 // pages and into a PDF. Millimetres become device pixels at the device's
 // resolution, so every device shows the same page.
 
-#include "reports/pagemodel.h"
+#include "print/pagemodel.h"
 
-#include <QFont>
 #include <QPageLayout>
 #include <QString>
 
@@ -13,8 +12,6 @@ class QPainter;
 class QPagedPaintDevice;
 
 namespace reports {
-
-QFont toQFont(const Font& font);
 
 // Draws one page with the page's top-left corner at the painter's origin;
 // `dotsPerMm` is the device's resolution.
