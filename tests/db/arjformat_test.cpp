@@ -220,11 +220,46 @@ TEST_F(ArjFormatTest, SplitGarbledAndUnknownMembersAreRefusedWithTheirReason) {
     ASSERT_EQ(arj(dir(), {"a", "-gtitok", "-e", "-y", "g.arj", "Tabla.dbf"}), 0);
     EXPECT_EQ(unpackAll(testsupport::readAll(tmp.file("g.arj")), nullptr), af::Fault::Encrypted);
 
+    // arj's own archive over volumes: each volume refused.
+    writeSamples();
+    ASSERT_EQ(arj(dir(), {"a", "-m0", "-v30k", "-e", "-y", "v.arj", "Tabla.dbf"}), 0);
+    for (const QString v : {"v.arj", "v.a01", "v.a02"})
+        EXPECT_EQ(unpackAll(testsupport::readAll(tmp.file(v)), nullptr), af::Fault::MultiVolume)
+            << v.toStdString();
+
     const db::ArjResult r{db::ArjOutcome::UnknownMethod, "Telj1890.arj", "Tabla.dbf", 0, 7};
     EXPECT_EQ(r.message(), "Hiba a kicsomagolásban!\r"
                            "A(z) Telj1890.arj archívumban ismeretlen tömörítési módú (7) "
                            "állomány van: \"Tabla.dbf\"\r"
                            "Az adatok nem változtak.");
+}
+
+TEST_F(ArjFormatTest, ExtendedHeadersAreSkippedButChecked) {
+    files = {{"Kicsi.dbf", "hello\n"}};
+    writeSamples();
+    const QString archive = tmp.file("x.arj");
+    ASSERT_TRUE(db::Archiver(QString()).pack(archive, {tmp.file("Kicsi.dbf")}));
+    QByteArray a = testsupport::readAll(archive);
+    // After the member header's CRC-32 (its "no extended header" mark), one
+    // extended header of five bytes.
+    const qsizetype at = a.indexOf("\x60\xEA", 4);
+    const int n = quint8(a[at + 2]) | (quint8(a[at + 3]) << 8);
+    const qsizetype mark = at + 4 + n + 4;
+    QByteArray ext("\x05\x00" "ABCDE", 7);
+    const quint32 crc = af::crc32("ABCDE", 5);
+    for (int i = 0; i < 4; ++i)
+        ext.append(char((crc >> (8 * i)) & 0xFF));
+    a.insert(mark, ext);
+    std::vector<std::pair<QByteArray, QByteArray>> got;
+    ASSERT_EQ(unpackAll(a, &got), af::Fault::None);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].second, "hello\n");
+    if (haveArj()) {
+        testsupport::writeAll(archive, a);
+        EXPECT_EQ(arj(dir(), {"t", "-y", "x.arj"}), 0);
+    }
+    a[mark + 3] = 'x';
+    EXPECT_EQ(unpackAll(a, nullptr), af::Fault::BadHeader);
 }
 
 TEST_F(ArjFormatTest, TheStopIsAskedAtLeastEvery32KiB) {
