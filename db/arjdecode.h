@@ -19,3 +19,11 @@ Fault decode(QIODevice& in, quint64 packed, quint64 size, bool fastest, const Si
              const Stop& stop);
 
 } // namespace db::arjformat
+
+namespace db::arjformat {
+
+// `data` packed with method 4 (the fastest): LZ77 over the last 15 872
+// bytes with the method's fixed prefix codes. Empty when `stop` says so.
+std::optional<QByteArray> encodeFastest(const QByteArray& data, const Stop& stop);
+
+} // namespace db::arjformat

@@ -2,6 +2,7 @@
 
 #include "db/arjdecode.h"
 
+#include <QBuffer>
 #include <array>
 
 namespace db::arjformat {
@@ -21,6 +22,7 @@ constexpr quint8 kExtFile = 0x08;   // (a member's) starts in the previous one
 constexpr quint8 kPathSlash = 0x10; // folders are separated with "/"
 
 constexpr quint8 kHostUnix = 2;
+constexpr quint8 kHostNext = 8;
 constexpr quint16 kRegularFileMode = 0x81A4; // a regular file, rw-r--r--
 
 constexpr std::array<quint32, 256> crcTable() {
@@ -113,7 +115,8 @@ Fault memberHeader(const QByteArray& b, Member* m) {
     m->method = u8(b, 5);
     const quint8 type = u8(b, 6);
     m->kind = type <= 1 ? Kind::File : type == 3 ? Kind::Folder : Kind::Other;
-    m->modified = le32(b, 8);
+    m->host = u8(b, 3);
+    m->stamp = le32(b, 8);
     m->packed = le32(b, 12);
     m->size = le32(b, 16);
     m->crc = le32(b, 20);
@@ -143,12 +146,12 @@ QByteArray mainBasic(const QByteArray& archiveName, quint32 created) {
     return b + archiveName + QByteArray(2, '\0'); // the name and an empty comment
 }
 
-QByteArray localBasic(const Input& in, quint32 size, quint32 crc) {
+QByteArray localBasic(const Input& in, int method, quint32 packed, quint32 size, quint32 crc) {
     QByteArray b;
     b.append(char(kLocalFixed)).append(char(11)).append(char(1)).append(char(kHostUnix));
-    b.append(char(kPathSlash)).append(char(0)).append(char(0)).append(char(0));
+    b.append(char(kPathSlash)).append(char(method)).append(char(0)).append(char(0));
     put32(b, in.modified);
-    put32(b, size); // packed: stored as it is
+    put32(b, packed);
     put32(b, size);
     put32(b, crc);
     put16(b, 0); // where the bare name starts
@@ -183,6 +186,39 @@ Fault copyInput(QIODevice& out, const Input& in, quint32* size, quint32* crc, co
     *size = quint32(total);
     *crc = c;
     return Fault::None;
+}
+
+// An input of at most this many bytes is packed in memory (with method 4,
+// where that makes it smaller); a larger one is stored as it is read.
+constexpr qint64 kPackAtMost = 64 << 20;
+
+Fault writePacked(QIODevice& out, const Input& in, const Stop& stop) {
+    const QByteArray data = in.data->read(kPackAtMost + 1);
+    if (data.size() > kPackAtMost || !in.data->atEnd()) return Fault::ReadFailed;
+    const quint32 crc = crc32(data.constData(), data.size());
+    const std::optional<QByteArray> packed = encodeFastest(data, stop);
+    if (!packed) return Fault::Stopped;
+    // Packed only when that is smaller and unpacks to the same bytes.
+    bool smaller = packed->size() < data.size();
+    if (smaller) {
+        QBuffer check;
+        check.setData(*packed);
+        check.open(QIODevice::ReadOnly);
+        quint32 back = 0;
+        const Sink sink = [&](const char* d, qsizetype n) {
+            back = crc32(d, n, back);
+            return true;
+        };
+        const Fault f = decode(check, quint64(packed->size()), quint64(data.size()), true, sink, stop);
+        if (f == Fault::Stopped) return f;
+        smaller = f == Fault::None && back == crc;
+    }
+    const QByteArray& body = smaller ? *packed : data;
+    const QByteArray header = withMark(
+        localBasic(in, smaller ? 4 : 0, quint32(body.size()), quint32(data.size()), crc));
+    if (out.write(header) != header.size() || out.write(body) != body.size())
+        return Fault::WriteFailed;
+    return stop && stop() ? Fault::Stopped : Fault::None;
 }
 
 } // namespace
@@ -258,14 +294,19 @@ Fault write(QIODevice& out, const QByteArray& archiveName, const std::vector<Inp
     if (out.write(main) != main.size()) return Fault::WriteFailed;
     for (const Input& in : inputs) {
         if (!fits(in.name) || !in.data) return Fault::ReadFailed;
+        if (!in.data->isSequential() && in.data->size() - in.data->pos() <= kPackAtMost) {
+            const Fault f = writePacked(out, in, stop);
+            if (f != Fault::None) return f;
+            continue;
+        }
         const qint64 at = out.pos();
-        const QByteArray before = withMark(localBasic(in, 0, 0));
+        const QByteArray before = withMark(localBasic(in, 0, 0, 0, 0));
         if (out.write(before) != before.size()) return Fault::WriteFailed;
         quint32 size = 0, crc = 0;
         const Fault f = copyInput(out, in, &size, &crc, stop);
         if (f != Fault::None) return f;
         const qint64 end = out.pos();
-        const QByteArray after = withMark(localBasic(in, size, crc));
+        const QByteArray after = withMark(localBasic(in, 0, size, size, crc));
         if (!out.seek(at) || out.write(after) != after.size() || !out.seek(end))
             return Fault::WriteFailed;
     }
@@ -273,12 +314,12 @@ Fault write(QIODevice& out, const QByteArray& archiveName, const std::vector<Inp
     return out.write(endMark) == endMark.size() ? Fault::None : Fault::WriteFailed;
 }
 
-quint32 toDosTime(int year, int month, int day, int hour, int minute, int second) {
-    if (year < 1980) return (1u << 5 | 1u) << 16; // 1980-01-01 00:00:00
-    if (year > 2107) year = 2107;
-    const quint32 date = quint32(((year - 1980) << 9) | (month << 5) | day);
-    const quint32 time = quint32((hour << 11) | (minute << 5) | (second / 2));
-    return date << 16 | time;
+QDateTime modifiedAt(const Member& m) {
+    if (m.host == kHostUnix || m.host == kHostNext)
+        return QDateTime::fromSecsSinceEpoch(qint64(m.stamp), Qt::UTC);
+    const QDate d(int(m.stamp >> 25) + 1980, int((m.stamp >> 21) & 15), int((m.stamp >> 16) & 31));
+    const QTime t(int((m.stamp >> 11) & 31), int((m.stamp >> 5) & 63), int((m.stamp & 31) * 2));
+    return QDateTime(d, t);
 }
 
 } // namespace db::arjformat

@@ -13,13 +13,15 @@
 //
 // Methods read: 0 (stored), 1-3 (LZ77 with Huffman codes in blocks, one
 // decoder for all three) and 4 (LZ77 with fixed prefix codes). The writer
-// stores (method 0). Memory stays bounded (a 64 KiB window), the output
+// packs each file with method 4 where that makes it smaller (and unpacks it
+// again to be sure), and stores it (method 0) otherwise. Memory stays bounded (a 64 KiB window), the output
 // never exceeds the declared size, and `stop` is asked often (at least
 // every 32 KiB of output) so that a stop takes effect at once.
 //
 // Qt Core only; the fuzz target drives it on any bytes.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QIODevice>
 #include <functional>
 #include <optional>
@@ -52,7 +54,8 @@ struct Member {
     quint32 crc = 0;       // CRC-32 of the original bytes
     int method = 0;        // 0-4
     Kind kind = Kind::File;
-    quint32 modified = 0;  // DOS date and time
+    quint32 stamp = 0;     // when it was modified, as stored (see modifiedAt)
+    int host = 0;          // the system that packed it (2: UNIX)
     qint64 offset = 0;     // where its data start in the archive
 };
 
@@ -83,15 +86,16 @@ Fault extract(QIODevice& in, const Member& m, QIODevice& out, const Stop& stop =
 struct Input {
     QByteArray name;     // the name stored (no folder)
     QIODevice* data;     // open for reading, at most 4 GiB - 1
-    quint32 modified;    // DOS date and time
+    quint32 modified;    // seconds since 1970 (UTC)
 };
 
-// Writes an archive of `inputs`, stored, into `out` (open for writing,
-// random access: each header is completed after its data).
+// Writes an archive of `inputs` into `out` (open for writing, random access:
+// an input over 64 MiB is stored, its header completed after its data).
 Fault write(QIODevice& out, const QByteArray& archiveName, const std::vector<Input>& inputs,
             quint32 created, const Stop& stop = {});
 
-// A DOS date and time (local time) and back; 1980-01-01 for earlier times.
-quint32 toDosTime(int year, int month, int day, int hour, int minute, int second);
+// When a member was modified: its stamp is seconds since 1970 where a UNIX
+// system packed it (as the writer does), a DOS date and time (local) else.
+QDateTime modifiedAt(const Member& m);
 
 } // namespace db::arjformat

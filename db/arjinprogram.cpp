@@ -5,6 +5,7 @@
 #include "db/arj.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,16 +46,8 @@ ArjOutcome outcomeOf(arjformat::Fault f) {
     return ArjOutcome::Failed;
 }
 
-quint32 dosTime(const QDateTime& t) {
-    const QDate d = t.date();
-    const QTime h = t.time();
-    return arjformat::toDosTime(d.year(), d.month(), d.day(), h.hour(), h.minute(), h.second());
-}
-
-QDateTime fromDosTime(quint32 v) {
-    const QDate d(int(v >> 25) + 1980, int((v >> 21) & 15), int((v >> 16) & 31));
-    const QTime h(int((v >> 11) & 31), int((v >> 5) & 63), int((v & 31) * 2));
-    return QDateTime(d, h);
+quint32 secondsOf(const QDateTime& t) {
+    return quint32(std::clamp<qint64>(t.toSecsSinceEpoch(), 0, 0xFFFFFFFF));
 }
 
 } // namespace
@@ -133,7 +126,8 @@ ArjOutcome Archiver::unpackInProgram(const QString& archive, const QString& dir,
             if (pace.timedOut) return ArjOutcome::TimedOut;
             return outcomeOf(f);
         }
-        out.setFileTime(fromDosTime(m.modified), QFileDevice::FileModificationTime);
+        const QDateTime modified = arjformat::modifiedAt(m);
+        if (modified.isValid()) out.setFileTime(modified, QFileDevice::FileModificationTime);
         out.close();
         if (out.error() != QFileDevice::NoError) return ArjOutcome::WriteFailed;
     }
@@ -150,7 +144,7 @@ bool Archiver::packInProgram(const QString& archive, const QStringList& files) c
         if (!file->open(QIODevice::ReadOnly)) return false;
         bytes += file->size();
         inputs.push_back({QFileInfo(f).fileName().toUtf8(), file.get(),
-                          dosTime(QFileInfo(f).lastModified())});
+                          secondsOf(QFileInfo(f).lastModified())});
         opened.push_back(std::move(file));
     }
     QFile out(archive);
@@ -158,7 +152,7 @@ bool Archiver::packInProgram(const QString& archive, const QStringList& files) c
     Pace pace(*this, bytes);
     const arjformat::Fault f =
         arjformat::write(out, QFileInfo(archive).fileName().toUtf8(), inputs,
-                         dosTime(QDateTime::currentDateTime()), [&] { return pace(); });
+                         secondsOf(QDateTime::currentDateTime()), [&] { return pace(); });
     const bool ok = f == arjformat::Fault::None && out.flush();
     out.close();
     if (ok && out.error() == QFileDevice::NoError) return true;

@@ -121,10 +121,15 @@ TEST_F(ArjFormatTest, WhatTheWriterMakesArjTestsAndUnpacksExactly) {
     ASSERT_TRUE(db::Archiver(QString()).pack(archive, paths));
 
     std::vector<std::pair<QByteArray, QByteArray>> got;
-    ASSERT_EQ(unpackAll(testsupport::readAll(archive), &got), af::Fault::None);
+    std::vector<af::Member> members;
+    ASSERT_EQ(unpackAll(testsupport::readAll(archive), &got, &members), af::Fault::None);
     ASSERT_EQ(got.size(), files.size());
     for (size_t i = 0; i < files.size(); ++i)
         EXPECT_TRUE(got[i].second == files[i].second) << files[i].first.toStdString();
+    // The table packed (with the fastest method), the random bytes stored.
+    EXPECT_EQ(members[2].method, 4);
+    EXPECT_LT(members[2].packed, members[2].size / 4);
+    EXPECT_EQ(members[3].method, 0);
 
     if (!haveArj()) GTEST_SKIP() << "no arj";
     EXPECT_EQ(arj(dir(), {"t", "-y", "ki.arj"}), 0);
