@@ -62,8 +62,9 @@ struct Header {
 
 // The extended headers after a header: each its size, bytes and CRC-32,
 // until a size of 0. Skipped, but checked.
-Fault skipExtended(QIODevice& in, qint64* pos) {
-    for (;;) {
+Fault skipExtended(QIODevice& in, qint64* pos, const Stop& stop) {
+    for (int count = 1;; ++count) {
+        if (count % 1024 == 0 && stop && stop()) return Fault::Stopped;
         const QByteArray size = in.read(2);
         if (size.size() < 2) return Fault::Truncated;
         *pos += 2;
@@ -76,7 +77,7 @@ Fault skipExtended(QIODevice& in, qint64* pos) {
     }
 }
 
-Fault readHeader(QIODevice& in, qint64 at, Header* h, bool first) {
+Fault readHeader(QIODevice& in, qint64 at, Header* h, bool first, const Stop& stop) {
     if (!in.seek(at)) return first ? Fault::NotArj : Fault::Truncated;
     const QByteArray head = in.read(4);
     if (head.size() < 4) return first ? Fault::NotArj : Fault::Truncated;
@@ -94,7 +95,7 @@ Fault readHeader(QIODevice& in, qint64 at, Header* h, bool first) {
     h->basic = body.first(size);
     h->end = false;
     h->next = at + 4 + size + 4;
-    return skipExtended(in, &h->next);
+    return skipExtended(in, &h->next, stop);
 }
 
 Fault mainHeader(const QByteArray& b) {
@@ -230,16 +231,20 @@ quint32 crc32(const char* data, qsizetype size, quint32 crc) {
     return ~crc;
 }
 
-Catalog readCatalog(QIODevice& in) {
+Catalog readCatalog(QIODevice& in, const Stop& stop) {
     Catalog c;
     const qint64 total = in.size();
     Header h;
-    c.fault = readHeader(in, 0, &h, true);
+    c.fault = readHeader(in, 0, &h, true, stop);
     if (c.fault == Fault::None) c.fault = mainHeader(h.basic);
     qint64 at = h.next;
     while (c.fault == Fault::None) {
-        c.fault = readHeader(in, at, &h, false);
+        c.fault = readHeader(in, at, &h, false, stop);
         if (c.fault != Fault::None) break;
+        if (c.members.size() % 256 == 255 && stop && stop()) {
+            c.fault = Fault::Stopped;
+            break;
+        }
         if (h.end) return c;
         if (c.members.size() >= kMaxMembers) {
             c.fault = Fault::TooMany;

@@ -73,10 +73,10 @@ constexpr size_t kMaxMembers = 10000;
 // The standard CRC-32 (as ZIP and ARJ use it), continued from `crc`.
 quint32 crc32(const char* data, qsizetype size, quint32 crc = 0);
 
-// Reads every header of the archive (`in` from its start, random access).
-Catalog readCatalog(QIODevice& in);
-
 using Stop = std::function<bool()>;
+
+// Reads every header of the archive (`in` from its start, random access).
+Catalog readCatalog(QIODevice& in, const Stop& stop = {});
 
 // Unpacks `m` from `in` (the archive its catalog came from) into `out`:
 // exactly `m.size` bytes with their CRC-32 checked, or a fault (the output

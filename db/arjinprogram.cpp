@@ -87,8 +87,10 @@ ArjResult Archiver::listInProgram(const QString& archive, std::vector<ArjEntry>*
         r.outcome = ArjOutcome::Failed;
         return r;
     }
-    arjformat::Catalog c = arjformat::readCatalog(in);
-    r.outcome = outcomeOf(c.fault);
+    Pace pace(*this, in.size());
+    arjformat::Catalog c = arjformat::readCatalog(in, [&] { return pace(); });
+    r.outcome = pace.timedOut ? ArjOutcome::TimedOut : outcomeOf(c.fault);
+    if (pace.timedOut) r.seconds = int((timeLimit(in.size()).count() + 999) / 1000);
     if (!r.ok()) {
         if (c.fault != arjformat::Fault::BadHeader && c.fault != arjformat::Fault::Truncated)
             r.entry = shownEntryName(c.entry);

@@ -31,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (quint64(out.data().size()) != m.size ||
             af::crc32(out.data().constData(), out.data().size()) != m.crc)
             std::abort();
-        bodies.push_back(out.data());
+        if (m.size <= (1 << 16)) bodies.push_back(out.data());
     }
-    // The unpacked members stored again read the same.
+    // The unpacked members (the smaller ones) written again read the same.
     std::vector<QBuffer> sources(bodies.size());
     std::vector<af::Input> inputs;
     for (size_t i = 0; i < bodies.size(); ++i) {

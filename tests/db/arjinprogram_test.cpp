@@ -7,6 +7,7 @@
 #include "support/arjcraft.h"
 #include "support/testsupport.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -194,6 +195,26 @@ TEST_F(InProgramTest, MegseAndTheTimeLimitStopABombAtOnce) {
     EXPECT_EQ(r.seconds, 1);
     EXPECT_LT(t.elapsed(), 1500);
     EXPECT_FALSE(QFileInfo::exists(work.unpackDir()));
+}
+
+TEST_F(InProgramTest, TheStopIsAskedWhileTheHeadersAreRead) {
+    // A member header followed by a great many extended headers.
+    QByteArray a = arjcraft::archive({{"Aa1890.dbf", "a"}});
+    const qsizetype at = a.indexOf("\x60\xEA", 4);
+    const int n = quint8(a[at + 2]) | (quint8(a[at + 3]) << 8);
+    QByteArray ext("\x01\x00x", 3);
+    const quint32 crc = db::arjformat::crc32("x", 1);
+    for (int i = 0; i < 4; ++i)
+        ext.append(char((crc >> (8 * i)) & 0xFF));
+    a.insert(at + 4 + n + 4, ext.repeated(5000));
+    QBuffer in(&a);
+    in.open(QIODevice::ReadOnly);
+    int asked = 0;
+    EXPECT_EQ(db::arjformat::readCatalog(in, [&] { return ++asked > 2; }).fault,
+              db::arjformat::Fault::Stopped);
+    EXPECT_EQ(asked, 3);
+    in.seek(0);
+    EXPECT_TRUE(db::arjformat::readCatalog(in).ok());
 }
 
 TEST_F(InProgramTest, WhatItPacksItUnpacks) {
