@@ -73,8 +73,46 @@ QString ArjResult::message() const {
                QStringLiteral("\rA(z) %1 kicsomagolásakor nem várt állomány keletkezett: \"%2\"")
                    .arg(archive, entry) +
                nothing;
+    default:
+        return head + readerMessage() + nothing;
     }
-    return head;
+}
+
+// What the program's own reader found.
+QString ArjResult::readerMessage() const {
+    switch (outcome) {
+    case ArjOutcome::NotArchive:
+        return QStringLiteral("\rA(z) %1 nem ARJ archívum.").arg(archive);
+    case ArjOutcome::Damaged:
+        return entry.isEmpty()
+                   ? QStringLiteral("\rA(z) %1 archívum sérült.").arg(archive)
+                   : QStringLiteral("\rA(z) %1 archívumban sérült állomány van: \"%2\"")
+                         .arg(archive, entry);
+    case ArjOutcome::Truncated:
+        return QStringLiteral("\rA(z) %1 archívum csonka, a vége hiányzik.").arg(archive);
+    case ArjOutcome::MultiVolume:
+        return QStringLiteral("\rA(z) %1 több kötetre osztott archívum része; csak egyetlen "
+                              "kötetből álló archívum bontható ki.")
+            .arg(archive);
+    case ArjOutcome::Encrypted:
+        return entry.isEmpty()
+                   ? QStringLiteral("\rA(z) %1 archívum jelszóval védett.").arg(archive)
+                   : QStringLiteral("\rA(z) %1 archívumban jelszóval védett állomány van: \"%2\"")
+                         .arg(archive, entry);
+    case ArjOutcome::UnknownMethod:
+        return QStringLiteral("\rA(z) %1 archívumban ismeretlen tömörítési módú (%3) állomány "
+                              "van: \"%2\"")
+            .arg(archive, entry)
+            .arg(method);
+    case ArjOutcome::TooMany:
+        return QStringLiteral("\rA(z) %1 archívumban túl sok állomány van.").arg(archive);
+    case ArjOutcome::WriteFailed:
+        return QStringLiteral("\rA(z) %1 kicsomagolásakor nem sikerült kiírni a(z) \"%2\" "
+                              "állományt.")
+            .arg(archive, entry);
+    default:
+        return {};
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -102,6 +140,14 @@ int sweepUnpackFolders(const QString& temp) {
 
 // ---------------------------------------------------------------------------
 // Running the archiver
+
+QString Archiver::defaultProgram() {
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return QStringLiteral("arj");
+#endif
+}
 
 std::chrono::milliseconds Archiver::timeLimit(qint64 bytes) const {
     const qint64 mib = (std::max<qint64>(bytes, 0) + (1 << 20) - 1) >> 20;
@@ -159,6 +205,7 @@ ArjOutcome Archiver::run(const QStringList& arguments, qint64 bytes, QByteArray*
 }
 
 bool Archiver::pack(const QString& archive, const QStringList& files) const {
+    if (inProgram()) return packInProgram(archive, files);
     qint64 bytes = 0;
     for (const QString& f : files)
         bytes += fileSize(f);
@@ -169,6 +216,7 @@ bool Archiver::pack(const QString& archive, const QStringList& files) const {
 }
 
 ArjResult Archiver::list(const QString& archive, std::vector<ArjEntry>* entries) const {
+    if (inProgram()) return listInProgram(archive, entries, nullptr);
     ArjResult r;
     r.archive = QFileInfo(archive).fileName();
     QByteArray out;
@@ -200,14 +248,16 @@ ArjResult Archiver::unpack(const QString& archive, const QString& dir,
     } watching(*this, QFileInfo(archive).fileName());
 
     std::vector<ArjEntry> entries;
-    ArjResult r = list(archive, &entries);
+    std::vector<arjformat::Member> members;
+    ArjResult r =
+        inProgram() ? listInProgram(archive, &entries, &members) : list(archive, &entries);
     if (!r.ok()) return r;
 
     // Each entry a plain name the caller expects, once.
     QStringList names;
     for (const ArjEntry& e : entries) {
         r.entry = shownEntryName(e.name);
-        if (!isPlainFileName(e.name)) {
+        if (!isPlainFileName(e.name) || !e.file) {
             r.outcome = ArjOutcome::BadName;
             return r;
         }
@@ -237,9 +287,13 @@ ArjResult Archiver::unpack(const QString& archive, const QString& dir,
             r.seconds = int((timeLimit(fileSize(archive)).count() + 999) / 1000);
         return r;
     };
-    const ArjOutcome ran = run({QStringLiteral("e"), QStringLiteral("-y"), archive, withSlash(dir)},
-                               fileSize(archive), nullptr);
-    if (ran != ArjOutcome::Ok) return failed(ran);
+    QString failedEntry;
+    const ArjOutcome ran =
+        inProgram()
+            ? unpackInProgram(archive, dir, members, &failedEntry)
+            : run({QStringLiteral("e"), QStringLiteral("-y"), archive, withSlash(dir)},
+                  fileSize(archive), nullptr);
+    if (ran != ArjOutcome::Ok) return failed(ran, failedEntry);
 
     // Exactly the listed files, each a regular file of its listed size.
     const QStringList found = QDir(dir).entryList(

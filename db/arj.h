@@ -15,7 +15,12 @@
 // size, and the caller's watch may stop it ("Mégse"); a stopped or
 // timed-out archiver is killed with its whole group at once. It inherits no
 // file of the program: every file the program opens is close-on-exec.
+//
+// Where there is no archiver (Windows) the program reads and writes the
+// archives itself (db/arjformat.h), with the same checks before and after,
+// the same time limit and the same "Mégse": an Archiver without a program.
 
+#include "db/arjformat.h"
 #include "db/arjlisting.h"
 
 #include <QString>
@@ -38,6 +43,15 @@ enum class ArjOutcome {
     Unexpected, // an entry the caller does not expect
     Repeated,   // a name that is in the archive twice
     Extra,      // after unpacking, something that is not a listed file
+    // Found by the program's own reader:
+    NotArchive,    // no ARJ archive
+    Damaged,       // a damaged header, or a member (`entry`) that unpacks wrong
+    Truncated,     // the archive ends early
+    MultiVolume,   // split over volumes
+    Encrypted,     // a member (`entry`) or the archive is garbled
+    UnknownMethod, // a member (`entry`) packed with an unknown `method`
+    TooMany,       // more members than the program reads
+    WriteFailed,   // an unpacked file (`entry`) could not be written
 };
 
 struct ArjResult {
@@ -45,6 +59,7 @@ struct ArjResult {
     QString archive; // the archive's file name, for the message
     QString entry;   // the entry or file concerned
     int seconds = 0; // the time limit that ran out
+    int method = 0;  // the unknown packing method
 
     bool ok() const { return outcome == ArjOutcome::Ok; }
     explicit operator bool() const { return ok(); }
@@ -52,6 +67,9 @@ struct ArjResult {
     // "Hiba a kicsomagolásban!"; the others add why and that nothing has
     // changed. A cancelled run is for a warning, the others for an error.
     QString message() const;
+
+private:
+    QString readerMessage() const;
 };
 
 // What shows an unpacking while it runs and may stop it (the progress
@@ -90,8 +108,12 @@ int sweepUnpackFolders(const QString& temp);
 
 class Archiver {
 public:
-    explicit Archiver(QString program = QStringLiteral("arj")) : program_(std::move(program)) {}
+    explicit Archiver(QString program = defaultProgram()) : program_(std::move(program)) {}
     const QString& program() const { return program_; }
+    // Debian's "arj"; on Windows none: the program's own reader and writer.
+    static QString defaultProgram();
+    // No program to run: the archives are read and written here.
+    bool inProgram() const { return program_.isEmpty(); }
 
     // "arj a -e -y ARCHIVE FILES...": the files without their paths. True
     // only when the archiver ended with exit code 0 within its time limit.
@@ -119,6 +141,16 @@ public:
 
 private:
     ArjOutcome run(const QStringList& arguments, qint64 bytes, QByteArray* output) const;
+    // The program's own reading and writing (db/arjinprogram.cpp).
+    ArjResult listInProgram(const QString& archive, std::vector<ArjEntry>* entries,
+                            std::vector<arjformat::Member>* members) const;
+    ArjOutcome unpackInProgram(const QString& archive, const QString& dir,
+                               const std::vector<arjformat::Member>& members,
+                               QString* entry) const;
+    bool packInProgram(const QString& archive, const QStringList& files) const;
+    // The stop of a run in the program: asks the watch (or lets the windows
+    // repaint) about twenty times a second and keeps the time limit.
+    struct Pace;
 
     QString program_;
     UnpackWatch* watch_ = nullptr;

@@ -21,6 +21,7 @@ namespace db {
 struct ArjEntry {
     QByteArray name;  // as the archive holds it, with any folder part
     quint64 size = 0; // the original (unpacked) size in bytes
+    bool file = true; // a file (not a folder, a volume or a chapter label)
 };
 
 // The entries of the standard output of "arj v ARCHIVE", in archive order;
