@@ -1,16 +1,25 @@
 // The operating-system layer on its own: the same expectations on Linux and
 // (cross-built, under Wine) on Windows.
 
+#include "engine/childprocess.h"
 #include "engine/dbffile.h"
 #include "engine/sysfile.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cerrno>
 #include <gtest/gtest.h>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace sys = engine::sys;
 
@@ -164,6 +173,49 @@ TEST(SysProcess, NeverRootOnWindows) {
     EXPECT_FALSE(sys::isSuperUser());
 #endif
     EXPECT_GT(sys::processId(), 0);
+}
+
+QString thisProgram() {
+#ifdef Q_OS_WIN
+    wchar_t name[MAX_PATH];
+    return QString::fromWCharArray(name, int(::GetModuleFileNameW(nullptr, name, MAX_PATH)));
+#else
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+#endif
+}
+
+// The child of the test below: this program again, told by the environment
+// to leave a mark and wait.
+TEST(SysChild, Sleeper) {
+    const QString mark = qEnvironmentVariable("SZ_SYS_SLEEPER");
+    if (mark.isEmpty()) return;
+    QFile(mark).open(QIODevice::WriteOnly);
+    QThread::sleep(60);
+}
+
+TEST(SysChild, ATiedChildRunsAndIsKilled) {
+    int argc = 1;
+    char arg0[] = "test_sys";
+    char* argv[] = {arg0, nullptr};
+    QCoreApplication app(argc, argv);
+    QTemporaryDir tmp;
+    const QString mark = tmp.filePath(QStringLiteral("running"));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SZ_SYS_SLEEPER"), mark);
+    p.setProcessEnvironment(env);
+    engine::tieToProgram(p);
+    p.start(thisProgram(), {QStringLiteral("--gtest_filter=SysChild.Sleeper")});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(mark) && t.elapsed() < 20000)
+        QThread::msleep(20); // a child started suspended must have been let go
+    EXPECT_TRUE(QFile::exists(mark));
+    t.restart();
+    engine::killProcessTree(p);
+    EXPECT_EQ(p.state(), QProcess::NotRunning);
+    EXPECT_LT(t.elapsed(), 5000);
 }
 
 } // namespace
