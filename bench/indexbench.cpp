@@ -21,6 +21,7 @@
 #include "engine/dbffile.h"
 #include "engine/heap.h"
 #include "engine/mdxfile.h"
+#include "engine/sysfile.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 
@@ -34,10 +35,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <random>
-#include <unistd.h>
 #include <vector>
 
 using engine::FieldDef;
@@ -295,7 +294,7 @@ void wholeWriteParts(const QString& path) {
     }
     const double entryHashes = since(a);
     const QString tmp = path + QStringLiteral(".bench-tmp");
-    const int fd = ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = engine::sys::open(tmp, engine::sys::ReadWrite | engine::sys::Create | engine::sys::Truncate);
     a = Clock::now();
     std::uint64_t at = 0;
     for (const auto& e : entries) {
@@ -304,9 +303,9 @@ void wholeWriteParts(const QString& path) {
     }
     const double write = since(a);
     a = Clock::now();
-    ::fsync(fd);
+    engine::sys::sync(fd);
     const double flush = since(a);
-    ::close(fd);
+    engine::sys::close(fd);
     QFile::remove(tmp);
     std::printf("  a whole index of %zu bytes (%zu tags): serialising %.2f ms, checksums %.2f ms "
                 "(summed per entry %.2f ms), writing %.2f ms, flushing %.2f ms (sum %llx)\n",

@@ -3,6 +3,7 @@
 #include "db/tableops.h"
 #include "db/tableset.h"
 #include "engine/dberror.h"
+#include "engine/sysfile.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "ui/folderbrowser.h"
@@ -14,9 +15,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 namespace db {
 
@@ -42,9 +41,10 @@ bool sameFile(const QString& a, const QString& b) {
 // Renames `from` over `to` in one step, its contents synced first and the
 // rename made durable.
 bool replaceWith(const QString& from, const QString& to) {
-    QFile f(from);
-    if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0) return false;
-    f.close();
+    const int fd = engine::sys::open(from, engine::sys::ReadWrite);
+    const bool synced = fd >= 0 && engine::sys::sync(fd);
+    engine::sys::close(fd);
+    if (!synced) return false;
     try {
         engine::renameDurably(from, to);
         return true;
@@ -58,20 +58,25 @@ bool isBackupFile(const QString& name) {
 }
 
 // Puts the folder `fresh` in the place of `dir` and `dir` in the place of
-// `fresh`, in one step where the file system can (else in two renames), and
-// makes it durable.
+// `fresh`, in one step where the file system can, and makes it durable.
+// Elsewhere (Windows, file systems without the exchange) three renames:
+// `dir` to "dir.regi", `fresh` to `dir`, "dir.regi" to `fresh`. A kill
+// between two of them leaves either the old MENT with "MENT.uj" beside it,
+// "MENT.regi" and "MENT.uj" without MENT, or the new MENT with "MENT.regi"
+// or "MENT.uj" beside it: the start-up's sweep (sweepBackupLeftovers) puts
+// "MENT.regi" back when MENT is missing and removes the rest, so MENT is
+// always one whole backup.
 bool exchangeDirs(const QString& fresh, const QString& dir) {
-    const QByteArray a = QFile::encodeName(fresh), b = QFile::encodeName(dir);
-    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) != 0) {
+    if (!engine::sys::exchangePaths(fresh, dir)) {
         if (errno != EINVAL && errno != ENOSYS) return false;
-        const QByteArray old = QFile::encodeName(dir + QStringLiteral(".regi"));
-        QDir(dir + QStringLiteral(".regi")).removeRecursively();
-        if (::rename(b.constData(), old.constData()) != 0) return false;
-        if (::rename(a.constData(), b.constData()) != 0) {
-            ::rename(old.constData(), b.constData());
+        const QString old = dir + QStringLiteral(".regi");
+        QDir(old).removeRecursively();
+        if (!engine::sys::rename(dir, old)) return false;
+        if (!engine::sys::rename(fresh, dir)) {
+            engine::sys::rename(old, dir);
             return false;
         }
-        ::rename(old.constData(), a.constData());
+        engine::sys::rename(old, fresh);
     }
     try {
         engine::syncDirectory(QFileInfo(dir).absolutePath());
@@ -133,8 +138,7 @@ int sweepBackupLeftovers(const QString& mentkonyvtar) {
     int n = 0;
     // A kill between the two renames that exchange the folders left the
     // previous backup under its second name.
-    if (!QFileInfo::exists(dir) && QFileInfo(regi).isDir() &&
-        ::rename(QFile::encodeName(regi).constData(), QFile::encodeName(dir).constData()) == 0)
+    if (!QFileInfo::exists(dir) && QFileInfo(regi).isDir() && engine::sys::rename(regi, dir))
         ++n;
     for (const QString& d : {uj, regi})
         if (QFileInfo(d).isDir() && QDir(d).removeRecursively()) ++n;
@@ -197,8 +201,7 @@ bool Backup::writeWhole(const QString& ment) {
     // A run killed between the two renames of a file system that cannot
     // exchange folders left the previous backup under its old name.
     if (!QFileInfo::exists(dir) && QFileInfo::exists(dir + QStringLiteral(".regi")))
-        ::rename(QFile::encodeName(dir + QStringLiteral(".regi")).constData(),
-                 QFile::encodeName(dir).constData());
+        engine::sys::rename(dir + QStringLiteral(".regi"), dir);
     QDir(fresh).removeRecursively();
     if (!QDir().mkpath(dir) || !QDir().mkpath(fresh)) return false;
 
@@ -219,9 +222,7 @@ bool Backup::writeWhole(const QString& ment) {
         for (const QString& f : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
             if (isBackupFile(f)) continue;
             const QString from = QDir(dir).filePath(f), to = QDir(fresh).filePath(f);
-            if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) !=
-                    0 &&
-                !copyReplacing(from, to)) {
+            if (!engine::sys::link(from, to) && !copyReplacing(from, to)) {
                 ok = false;
                 break;
             }

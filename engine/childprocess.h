@@ -1,6 +1,9 @@
 #pragma once
 // A program the table program starts (the archiver): tied to it so that it
-// never outlives it, and ended with everything it started.
+// never outlives it, and ended with everything it started. Part of the
+// operating-system layer (engine/sysfile.h): implemented in sysfile_posix.cpp
+// (a process group, death with the parent) and sysfile_win.cpp (a job
+// object that ends with the program).
 
 class QProcess;
 

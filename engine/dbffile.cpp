@@ -1,6 +1,7 @@
 #include "engine/dbffile.h"
 
 #include "engine/dberror.h"
+#include "engine/sysfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,12 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <map>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -53,26 +50,26 @@ PowerLoss& power() {
 }
 
 std::uint64_t fileSize(int fd) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 ? std::uint64_t(st.st_size) : 0;
+    sys::FileInfo info;
+    return sys::fileInfo(fd, &info) ? info.size : 0;
 }
 
 QByteArray readRange(int fd, std::uint64_t offset, std::uint64_t end) {
     QByteArray b;
     if (end <= offset) return b;
     b.resize(qsizetype(end - offset));
-    const ssize_t r = ::pread(fd, b.data(), size_t(b.size()), off_t(offset));
+    const long long r = sys::readAt(fd, b.data(), size_t(b.size()), offset);
     b.resize(r < 0 ? 0 : qsizetype(r));
     return b;
 }
 
 void rawWrite(int fd, std::uint64_t offset, const QByteArray& b) {
-    if (!b.isEmpty() && ::pwrite(fd, b.constData(), size_t(b.size()), off_t(offset)) < 0) {
+    if (!b.isEmpty() && sys::writeAt(fd, b.constData(), size_t(b.size()), offset) < 0) {
     }
 }
 
 void rawTruncate(int fd, std::uint64_t size) {
-    if (::ftruncate(fd, off_t(size)) != 0) {
+    if (!sys::truncate(fd, size)) {
     }
 }
 
@@ -86,7 +83,7 @@ void cut() {
         std::vector<bool> kept;
         for (size_t i = 0; i < list.size(); ++i)
             kept.push_back(keep(p.rng));
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        const int fd = sys::open(path, sys::ReadWrite);
         if (fd < 0) continue; // removed since: nothing of it survives
         for (auto it = list.rbegin(); it != list.rend(); ++it) {
             if (it->truncation) {
@@ -108,7 +105,7 @@ void cut() {
             else
                 rawWrite(fd, list[i].offset, list[i].after);
         }
-        ::close(fd);
+        sys::close(fd);
     }
     p.pending.clear();
     p.tracking = false;
@@ -202,9 +199,8 @@ void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, cons
         power().pending[path].push_back(std::move(u));
     }
     while (n > 0) {
-        const ssize_t w = ::pwrite(fd, data, n, off_t(offset));
+        const long long w = sys::writeAt(fd, data, n, offset);
         if (w < 0) {
-            if (errno == EINTR) continue;
             throw ioError(path, QStringLiteral("nem írható"));
         }
         if (w == 0) {
@@ -228,30 +224,30 @@ void truncateAt(int fd, std::uint64_t size, const QString& path) {
         u.sizeAfter = size;
         power().pending[path].push_back(std::move(u));
     }
-    if (::ftruncate(fd, off_t(size)) != 0) throw ioError(path, QStringLiteral("nem írható"));
+    if (!sys::truncate(fd, size)) throw ioError(path, QStringLiteral("nem írható"));
 }
 
 void syncFile(int fd, const QString& path) {
     if (!gate(testing::IoOp::Sync, path)) return; // skipped: nothing is flushed
-    if (::fsync(fd) != 0) throw ioError(path, QStringLiteral("nem írható"));
+    if (!sys::sync(fd)) throw ioError(path, QStringLiteral("nem írható"));
     if (power().tracking) power().pending.erase(path);
 }
 
 void syncDirectory(const QString& dir) {
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = sys::open(dir, sys::Directory);
     if (fd < 0) throw ioError(dir, QStringLiteral("a könyvtár nem nyitható meg"));
     try {
         syncFile(fd, dir);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
 }
 
 void removeDurably(const QString& path) {
     if (!gate(testing::IoOp::Remove, path)) return;
-    if (::unlink(QFile::encodeName(path).constData()) != 0)
+    if (!sys::remove(path))
         throw ioError(path, QStringLiteral("nem törölhető"));
     if (power().tracking) power().pending.erase(path);
     syncDirectory(QFileInfo(path).absolutePath());
@@ -259,7 +255,7 @@ void removeDurably(const QString& path) {
 
 bool linkName(const QString& from, const QString& to) {
     if (power().off) return true;
-    return ::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    return sys::link(from, to);
 }
 
 void renameDurably(const QString& from, const QString& to) {
@@ -271,45 +267,23 @@ void renameDurably(const QString& from, const QString& to) {
             power().pending.erase(from);
         }
     }
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        throw ioError(to, QStringLiteral("nem cserélhető le"));
-    const QString dir = QFileInfo(to).absolutePath();
-    const int dfd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    if (!sys::rename(from, to)) throw ioError(to, QStringLiteral("nem cserélhető le"));
+    sys::syncDirectory(QFileInfo(to).absolutePath());
 }
 
 bool lockFile(int fd, bool exclusive) {
-    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) return false;
-    // An open-file-description lock: it conflicts with the record locks of
-    // other programs, and closing another descriptor of this process does not
-    // drop it as it would a classic one.
-    const int access = ::fcntl(fd, F_GETFL) & O_ACCMODE;
-    struct flock fl {};
-    fl.l_type = short(exclusive && access != O_RDONLY ? F_WRLCK : F_RDLCK);
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0;
-    fl.l_len = 0; // to the end, however far the file grows
-    if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
-    // A file system without record locks leaves the flock() alone.
-    if (errno == EAGAIN || errno == EACCES) {
-        ::flock(fd, LOCK_UN);
-        return false;
-    }
-    return true;
+    return sys::lockFile(fd, exclusive);
 }
 
 NewFile::NewFile(const QString& target, const QString& tmpPath) : target_(target), tmp_(tmpPath) {
     // With the tests' simulated power off no file comes into being: the
     // writes that follow go nowhere.
     if (power().off) {
-        fd_ = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        fd_ = sys::openNull();
         if (fd_ < 0) throw ioError(tmp_, QStringLiteral("nem hozható létre"));
         return;
     }
-    fd_ = ::open(QFile::encodeName(tmp_).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    fd_ = sys::open(tmp_, sys::ReadWrite | sys::Create | sys::Truncate);
     if (fd_ < 0) throw ioError(tmp_, QStringLiteral("nem hozható létre"));
 }
 
@@ -340,7 +314,7 @@ int NewFile::commit(bool keepOpen) {
     const int fd = fd_;
     fd_ = -1;
     if (keepOpen) return fd;
-    ::close(fd);
+    sys::close(fd);
     return -1;
 }
 
@@ -356,9 +330,9 @@ int NewFile::release() {
 
 void NewFile::abandon() {
     if (fd_ < 0) return;
-    ::close(fd_);
+    sys::close(fd_);
     fd_ = -1;
-    if (!power().off) ::unlink(QFile::encodeName(tmp_).constData());
+    if (!power().off) sys::remove(tmp_);
 }
 
 namespace testing {
@@ -451,35 +425,34 @@ int removeLeftoverFiles(const QString& dir) {
 
 void checkDirectoryWritable(const QString& dir) {
     const QString probe =
-        QDir(dir).filePath(QStringLiteral(".irasproba-%1.uj").arg(qint64(::getpid())));
-    const QByteArray name = QFile::encodeName(probe);
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        QDir(dir).filePath(QStringLiteral(".irasproba-%1.uj").arg(qint64(sys::processId())));
+    const int fd = sys::open(probe, sys::ReadWrite | sys::Create | sys::Truncate);
     if (fd < 0) throw ioError(dir, QStringLiteral("a könyvtár nem írható"));
     try {
         writeAt(fd, 0, "x", 1, dir);
     } catch (const DbError&) {
         const int saved = errno;
-        ::close(fd);
-        ::unlink(name.constData());
+        sys::close(fd);
+        sys::remove(probe);
         errno = saved;
         throw ioError(dir, QStringLiteral("a könyvtár nem írható"));
     }
-    ::close(fd);
-    ::unlink(name.constData());
+    sys::close(fd);
+    sys::remove(probe);
 }
 
 void clearHeaderFlags(const QString& path) {
     const QString p = findFileNoCase(path);
-    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = sys::open(p, sys::ReadWrite);
     if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
     const char zero[2] = {0, 0};
     try {
         writeAt(fd, 28, zero, 2, p);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
 }
 
 } // namespace engine

@@ -2,12 +2,12 @@
 
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/sysfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <unistd.h>
 
 namespace engine {
 
@@ -15,8 +15,8 @@ namespace {
 
 constexpr quint32 kSwapTag = 0x50415753; // "SWAP"
 
-QByteArray enc(const QString& dir, const QString& name) {
-    return QFile::encodeName(QDir(dir).filePath(name));
+QString in(const QString& dir, const QString& name) {
+    return QDir(dir).filePath(name);
 }
 
 bool exists(const QString& dir, const QString& name) {
@@ -98,14 +98,14 @@ std::vector<FileSwap> decodeSwaps(const QByteArray& b, const QString& path) {
 
 void prepareSwaps(const QString& dir, const std::vector<FileSwap>& swaps) {
     for (const FileSwap& s : swaps)
-        if (exists(dir, s.saved) && ::unlink(enc(dir, s.saved).constData()) != 0)
+        if (exists(dir, s.saved) && !sys::remove(in(dir, s.saved)))
             throw ioError(QDir(dir).filePath(s.saved), QStringLiteral("nem törölhető"));
 }
 
 void applySwaps(const QString& dir, const std::vector<FileSwap>& swaps) {
     for (const FileSwap& s : swaps) {
         if (s.hadTarget) {
-            if (::link(enc(dir, s.target).constData(), enc(dir, s.saved).constData()) != 0)
+            if (!sys::link(in(dir, s.target), in(dir, s.saved)))
                 throw ioError(QDir(dir).filePath(s.target), QStringLiteral("nem cserélhető le"));
             syncDirectory(dir);
         }
@@ -132,7 +132,7 @@ void undoSwaps(const QString& dir, const std::vector<FileSwap>& swaps) {
 
 void finishSwaps(const QString& dir, const std::vector<FileSwap>& swaps) {
     for (const FileSwap& s : swaps)
-        if (s.hadTarget) ::unlink(enc(dir, s.saved).constData());
+        if (s.hadTarget) sys::remove(in(dir, s.saved));
 }
 
 } // namespace journal

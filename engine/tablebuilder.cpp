@@ -3,12 +3,11 @@
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
 #include "engine/outsidefile.h"
+#include "engine/sysfile.h"
 
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -124,23 +123,22 @@ void TableBuilder::copyFile(const QString& from, const QString& to, const QStrin
     try {
         NewFile out(to, to + tmpSuffix);
         std::vector<char> buf(1 << 16);
+        std::uint64_t at = 0;
         while (left > 0) {
-            const ssize_t n =
-                ::read(in, buf.data(), std::size_t(std::min<qint64>(left, qint64(buf.size()))));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw ioError(from, QStringLiteral("nem olvasható"));
-            }
+            const long long n = sys::readAt(
+                in, buf.data(), std::size_t(std::min<qint64>(left, qint64(buf.size()))), at);
+            if (n < 0) throw ioError(from, QStringLiteral("nem olvasható"));
             if (n == 0) break;
             out.append(buf.data(), std::size_t(n));
             left -= n;
+            at += std::uint64_t(n);
         }
         out.commit();
     } catch (...) {
-        ::close(in);
+        sys::close(in);
         throw;
     }
-    ::close(in);
+    sys::close(in);
 }
 
 } // namespace engine

@@ -9,11 +9,10 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/fieldcodec.h"
+#include "engine/sysfile.h"
 #include "engine/tablebuilder.h"
 
 #include <cstring>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -192,7 +191,7 @@ void Table::replaceWith(std::unique_ptr<TableBuilder> built) {
         throw DbError(DbError::Kind::Usage, path_,
                       QStringLiteral("egy folyamatban lévő művelet alatt a tábla nem cserélhető"));
     // The new file is locked as the old one is, before it takes its name.
-    if (::flock(built->fd(), LOCK_EX | LOCK_NB) != 0)
+    if (!sys::lockFile(built->fd(), true))
         throw ioError(path_, QStringLiteral("az állomány nem cserélhető"));
     if (held_) {
         built->seal();
@@ -206,7 +205,7 @@ void Table::replaceWith(std::unique_ptr<TableBuilder> built) {
 
 void Table::adoptFile(int fd, std::uint32_t count) {
     unmap();
-    ::close(fd_);
+    sys::close(fd_);
     fd_ = fd;
     header_.recordCount = count;
     ensureMapped(std::uint64_t(header_.headerLength) + std::uint64_t(count) * header_.recordLength +

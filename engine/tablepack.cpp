@@ -8,9 +8,6 @@
 #include "engine/tablebuilder.h"
 
 #include <QFile>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace engine {
 

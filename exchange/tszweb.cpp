@@ -1,13 +1,11 @@
 #include "exchange/tszweb.h"
 
+#include "engine/sysfile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QSettings>
-
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#endif
 
 namespace exch {
 
@@ -41,9 +39,7 @@ namespace exch {
 BongeszoKornyezet BongeszoKornyezet::ezAGep(bool beepitve, const QStringList& arguments) {
     BongeszoKornyezet k;
     k.beepitve = beepitve;
-#if defined(Q_OS_UNIX)
-    k.rendszergazda = ::geteuid() == 0;
-#endif
+    k.rendszergazda = engine::sys::isSuperUser();
     const QString flags = qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS");
     k.homokozoNelkul = qEnvironmentVariableIntValue("QTWEBENGINE_DISABLE_SANDBOX") != 0 ||
                        flags.split(QLatin1Char(' '), Qt::SkipEmptyParts)

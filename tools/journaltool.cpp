@@ -12,9 +12,9 @@
 
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/sysfile.h"
 #include "tools/journalwork.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
         engine::testing::setIoHook([=](engine::testing::IoOp op, long n) {
-            if (n == killAt) std::raise(SIGKILL);
+            if (n == killAt) engine::sys::killSelf();
             return op == engine::testing::IoOp::Sync && !sync ? engine::testing::IoAction::Skip
                                                               : engine::testing::IoAction::Proceed;
         });

@@ -5,14 +5,15 @@
 // only, as other dBase programs do.
 
 #include "engine/dberror.h"
+#include "engine/sysfile.h"
 #include "engine/table.h"
 
 #include <QFile>
 #include <QString>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include <thread>
 
 int main(int argc, char** argv) {
     const bool posix = argc == 3 && std::strcmp(argv[1], "--fcntl") == 0;
@@ -22,11 +23,8 @@ int main(int argc, char** argv) {
     }
     engine::Table table;
     if (posix) {
-        const int fd = ::open(argv[2], O_RDWR | O_CLOEXEC);
-        struct flock fl {};
-        fl.l_type = F_WRLCK;
-        fl.l_whence = SEEK_SET;
-        if (fd < 0 || ::fcntl(fd, F_SETLK, &fl) != 0) {
+        const int fd = engine::sys::open(QString::fromLocal8Bit(argv[2]), engine::sys::ReadWrite);
+        if (fd < 0 || !engine::sys::lockRecords(fd)) {
             std::perror(argv[2]);
             return 1;
         }
@@ -41,5 +39,5 @@ int main(int argc, char** argv) {
     std::fputs("locked\n", stdout);
     std::fflush(stdout);
     for (;;)
-        ::pause();
+        std::this_thread::sleep_for(std::chrono::hours(1));
 }
