@@ -54,6 +54,10 @@ namespace {
 
 const char* const kPanelNames[3] = {"Panel0", "Panel1", "Panel2"};
 
+void later(QAction* item) {
+    item->setEnabled(false);
+}
+
 } // namespace
 
 MainWindow::MainWindow(core::AppState& state, QWidget* parent)
@@ -187,19 +191,21 @@ QAction* MainWindow::addItem(QMenu* menu, const QString& name, const QString& ca
 void MainWindow::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto later = [](QAction* item) { item->setEnabled(false); };
-    // A menu command: a database error that escapes a window is shown in
-    // the error box, and the main window goes on.
-    auto command = [this](QAction* item, std::function<void()> run) {
-        connect(item, &QAction::triggered, this, [this, run = std::move(run)] {
-            try {
-                run();
-            } catch (const engine::DbError& e) {
-                st_.msg.error(e.text());
-            }
-        });
-    };
+    menuAdatok(bar);
+    menuFelbontas(bar);
+    menuListak(bar);
+    menuSzerviz(bar);
+    menuAdatszolgaltatas(bar);
+    menuSugo(bar);
 
+    // Kilépés: an item of the menu bar itself
+    QAction* kilep = bar->addAction(QStringLiteral("&Kilépés"));
+    kilep->setObjectName(QStringLiteral("Kilps1"));
+    kilep->setStatusTip(QStringLiteral("Kilépés a programból"));
+    connect(kilep, &QAction::triggered, this, &MainWindow::Kilps1Click);
+}
+
+void MainWindow::menuAdatok(QMenuBar* bar) {
     // Adatok
     QMenu* adatok = addSubmenu(bar, QStringLiteral("Adatok1"), QStringLiteral("&Adatok"),
                                QStringLiteral("Adatok"));
@@ -231,7 +237,9 @@ void MainWindow::buildMenu() {
                     QStringLiteral("&Elszámolási lapok rögzítése"),
                     QStringLiteral("Elszámolási lapok rögzítése")),
             [this] { lapokWindow()->openRogzites(); });
+}
 
+void MainWindow::menuFelbontas(QMenuBar* bar) {
     // Felbontás: hidden
     QMenu* felb = addSubmenu(bar, QStringLiteral("Felbonts1"), QStringLiteral("&Felbontás"),
                              QStringLiteral("Felbontás beállítása"));
@@ -252,7 +260,9 @@ void MainWindow::buildMenu() {
     felbontasChecked_->setChecked(true);
     felb->setDefaultAction(felbontasChecked_);
     connect(felbontas_, &QActionGroup::triggered, this, &MainWindow::FelbontasClick);
+}
 
+void MainWindow::menuListak(QMenuBar* bar) {
     // Listák
     QMenu* listak = addSubmenu(bar, QStringLiteral("Listk1"), QStringLiteral("&Listák"),
                                QStringLiteral("Listák készítése"));
@@ -308,7 +318,9 @@ void MainWindow::buildMenu() {
     // settlement, missing order data.
     reports::wireListak(st_, {programTitle(), programVersion()}, this,
                         [this](const QString& name) { return menuItem(name); });
+}
 
+void MainWindow::menuSzerviz(QMenuBar* bar) {
     // Szervíz
     QMenu* szerviz = addSubmenu(bar, QStringLiteral("Szervz1"), QStringLiteral("&Szervíz"),
                                 QStringLiteral("Szervíz"));
@@ -330,7 +342,9 @@ void MainWindow::buildMenu() {
             [this] {
                 if (!visszatoltes(st_, this, [this] { return szerzadat(st_); })) endProgram();
             });
+}
 
+void MainWindow::menuAdatszolgaltatas(QMenuBar* bar) {
     // Adatszolgáltatás
     QMenu* adatszolg =
         addSubmenu(bar, QStringLiteral("Adatszolgltats1"), QStringLiteral("A&datszolgáltatás"),
@@ -365,7 +379,9 @@ void MainWindow::buildMenu() {
                     QStringLiteral("&Teljes adatállomány beolvasása RAV-től"),
                     QStringLiteral("Teljes adatállomány beolvasása RAV-től")),
             [this, nyomtat] { exchange::teljesAdatBeolvasasa(st_, this, nyomtat); });
+}
 
+void MainWindow::menuSugo(QMenuBar* bar) {
     // Súgó
     QMenu* help = addSubmenu(bar, QStringLiteral("HELP1"), QStringLiteral("Sú&gó"),
                              QStringLiteral("Segítség"));
@@ -378,12 +394,18 @@ void MainWindow::buildMenu() {
     connect(addItem(help, QStringLiteral("Tartalom1"), QStringLiteral("&Tartalom"),
                     QStringLiteral("Segítségnyújtás")),
             &QAction::triggered, this, &MainWindow::Tartalom1Click);
+}
 
-    // Kilépés: an item of the menu bar itself
-    QAction* kilep = bar->addAction(QStringLiteral("&Kilépés"));
-    kilep->setObjectName(QStringLiteral("Kilps1"));
-    kilep->setStatusTip(QStringLiteral("Kilépés a programból"));
-    connect(kilep, &QAction::triggered, this, &MainWindow::Kilps1Click);
+// A menu command: a database error that escapes a window is shown in
+// the error box, and the main window goes on.
+void MainWindow::command(QAction* item, std::function<void()> run) {
+    connect(item, &QAction::triggered, this, [this, run = std::move(run)] {
+        try {
+            run();
+        } catch (const engine::DbError& e) {
+            st_.msg.error(e.text());
+        }
+    });
 }
 
 QAction* MainWindow::menuItem(const QString& name) const {

@@ -11,6 +11,7 @@
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QMenuBar;
 
 namespace reg {
 class LapokWindow;
@@ -75,6 +76,15 @@ private slots:
 
 private:
     void buildMenu();
+    // The menus of the menu bar, in their order on it.
+    void menuAdatok(QMenuBar* bar);
+    void menuFelbontas(QMenuBar* bar);
+    void menuListak(QMenuBar* bar);
+    void menuSzerviz(QMenuBar* bar);
+    void menuAdatszolgaltatas(QMenuBar* bar);
+    void menuSugo(QMenuBar* bar);
+    // A menu command: run on choosing it, a database error shown.
+    void command(QAction* item, std::function<void()> run);
     void buildPanels();
     // A submenu of the menu bar or of another menu, named after its item.
     QMenu* addSubmenu(QWidget* owner, const QString& name, const QString& caption,
