@@ -47,6 +47,128 @@ QStringList sheetsOf(core::AppState& st, const QString& period, bool sent, int n
     return out;
 }
 
+// What the measured commands share: the started program, its native twin
+// and the recorder of the engine's statements, and the figures measured.
+struct CommandBench {
+    CommandBench(core::AppState& st, ui::ScriptedMessages& msg, sqlite3* nat)
+        : st(st), msg(msg), nat(nat) {}
+
+    // The twin of one command: its statements, then the writes it
+    // made through the table objects; in one transaction when asked.
+    double twin(const QStringList& sql, const QString& write, const QVariantList& params,
+                bool unit);
+    QStringList ours(std::vector<double>& into, const std::function<void()>& f);
+    void unsentSheets();
+    void sentSheets();
+    void serialNumbers();
+    void report();
+
+    core::AppState& st;
+    ui::ScriptedMessages& msg;
+    sqlite3* nat;
+    engine::Table& lap = st.tables.lap;
+    const reg::Telenez tn = [this](const QString& s, const QString& a) {
+        sheet::telenez(st, s, a);
+    };
+    bench::native::Recorder rec{st.tables.dbo};
+    QString failed;
+    const QString key = QStringLiteral(" where idoszak=? and sorsz=? and resz is ?");
+    std::vector<double> ndel, nconv, nback, ncancel, nload, nnumber;
+    std::vector<double> del, conv, back, cancel, load, number;
+    int visitsDeleted = 0;
+};
+
+double CommandBench::twin(const QStringList& sql, const QString& write, const QVariantList& params,
+                          bool unit) {
+    return bench::timeOf([&] {
+        if (unit) bench::native::exec(nat, QStringLiteral("begin"));
+        bench::native::replay(nat, sql, &failed);
+        if (!write.isEmpty()) bench::native::query(nat, write, params);
+        if (unit) bench::native::exec(nat, QStringLiteral("commit"));
+    });
+}
+
+QStringList CommandBench::ours(std::vector<double>& into, const std::function<void()>& f) {
+    rec.start();
+    into.push_back(bench::timeOf(f));
+    return rec.stop();
+}
+
+void CommandBench::unsentSheets() {
+    // Unsent sheets of the current period: converted, back, loaded,
+    // deleted. Sent ones of two months before (the month before is closed
+    // this month, and its sheets may still be deleted until the 10th):
+    // cancelled.
+    for (const QString& s : sheetsOf(st, st.id.text(), false, 10)) {
+        if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id.text(), s})) continue;
+        msg.answer(true);
+        QStringList sql = ours(conv, [&] { reg::atalakit(st); });
+        nconv.push_back(twin(sql, QStringLiteral("update lap set resz='A'") + key,
+                             {st.id.text(), s, QVariant()}, true));
+        msg.answer(true);
+        sql = ours(back, [&] { reg::atalakit(st); });
+        nback.push_back(twin(sql, QStringLiteral("update lap set resz=null") + key,
+                             {st.id.text(), s, QStringLiteral("A")}, true));
+        sheet::LapModel m;
+        sql = ours(load, [&] { reg::lapBetolt(st, {s, QString(), st.id.text()}, m); });
+        nload.push_back(twin(sql, QString(), {}, false));
+        visitsDeleted += st.tables.dbo
+                             .query(QStringLiteral("select count(*) from lapb where "
+                                                   "idoszak=? and sorsz=? and resz is "
+                                                   "null"),
+                                    {st.id.text(), s})
+                             .value(0, 0)
+                             .toInt();
+        msg.answer(true);
+        reg::TorlesEredmeny e{};
+        std::vector<double> t;
+        sql = ours(t, [&] { e = reg::torles(st, tn); });
+        if (e == reg::TorlesEredmeny::Torolve) {
+            del.push_back(t[0]);
+            ndel.push_back(
+                twin(sql, QStringLiteral("delete from lap") + key, {st.id.text(), s, QVariant()}, true));
+        }
+    }
+}
+
+void CommandBench::sentSheets() {
+    const QString before = st.id.plusMonths(-2).text();
+    for (const QString& s : sheetsOf(st, before, true, 10)) {
+        if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {before, s})) continue;
+        msg.answer(true);
+        reg::TorlesEredmeny e{};
+        std::vector<double> t;
+        const QStringList sql = ours(t, [&] { e = reg::torles(st, tn); });
+        if (e == reg::TorlesEredmeny::Sztornozva) {
+            cancel.push_back(t[0]);
+            ncancel.push_back(
+                twin(sql, QStringLiteral("update lap set elkuldve='YY', modtipus='S'") + key,
+                     {before, s, QVariant()}, true));
+        }
+    }
+}
+
+void CommandBench::serialNumbers() {
+    for (int i = 0; i < 10; ++i) {
+        const QStringList sql = ours(number, [&] { reg::kovetkezoSorsz(st.tables.dbo, st.id); });
+        nnumber.push_back(twin(sql, QString(), {}, false));
+    }
+}
+
+void CommandBench::report() {
+    if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
+    bench::printHeader();
+    bench::printFigure("conversion to a first partial invoice", conv, nconv);
+    bench::printFigure("conversion back to a full invoice", back, nback);
+    bench::printFigure("loading a sheet for modification", load, nload);
+    char what[80];
+    std::snprintf(what, sizeof what, "deletion (ELREND, %.1f LAPB rows, LAP)",
+                  del.empty() ? 0.0 : double(visitsDeleted) / double(del.size()));
+    bench::printFigure(what, del, ndel);
+    bench::printFigure("cancellation of a sent sheet", cancel, ncancel);
+    bench::printFigure("next serial number of the year", number, nnumber);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -64,9 +186,6 @@ int main(int argc, char** argv) {
             engine::Table& lap = st.tables.lap;
             lap.setFilter(QStringLiteral("idoszak>='2025.01' and idoszak<='2025.12'"));
             lap.setFiltered(true);
-            const reg::Telenez tn = [&](const QString& s, const QString& a) {
-                sheet::telenez(st, s, a);
-            };
 
             // The native twin, copied before any command runs.
             const QString nativePath =
@@ -75,94 +194,12 @@ int main(int argc, char** argv) {
             for (const char* t : {"lap", "lapb", "elrend", "zaras", "beteg", "orvos", "bnotorzs"})
                 bench::native::copyTable(nat, st.tables.dbo, QString::fromLatin1(t));
             bench::native::exec(nat, QStringLiteral("analyze"));
-            bench::native::Recorder rec(st.tables.dbo);
-            QString failed;
-            // The twin of one command: its statements, then the writes it
-            // made through the table objects; in one transaction when asked.
-            auto twin = [&](const QStringList& sql, const QString& write,
-                            const QVariantList& params, bool unit) {
-                return bench::timeOf([&] {
-                    if (unit) bench::native::exec(nat, QStringLiteral("begin"));
-                    bench::native::replay(nat, sql, &failed);
-                    if (!write.isEmpty()) bench::native::query(nat, write, params);
-                    if (unit) bench::native::exec(nat, QStringLiteral("commit"));
-                });
-            };
-            auto ours = [&](std::vector<double>& into, const std::function<void()>& f) {
-                rec.start();
-                into.push_back(bench::timeOf(f));
-                return rec.stop();
-            };
-            const QString key = QStringLiteral(" where idoszak=? and sorsz=? and resz is ?");
-            std::vector<double> ndel, nconv, nback, ncancel, nload, nnumber;
-
-            // Unsent sheets of the current period: converted, back, loaded,
-            // deleted. Sent ones of two months before (the month before is closed
-            // this month, and its sheets may still be deleted until the 10th):
-            // cancelled.
-            std::vector<double> del, conv, back, cancel, load, number;
-            int visitsDeleted = 0;
-            for (const QString& s : sheetsOf(st, st.id.text(), false, 10)) {
-                if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id.text(), s})) continue;
-                msg.answer(true);
-                QStringList sql = ours(conv, [&] { reg::atalakit(st); });
-                nconv.push_back(twin(sql, QStringLiteral("update lap set resz='A'") + key,
-                                     {st.id.text(), s, QVariant()}, true));
-                msg.answer(true);
-                sql = ours(back, [&] { reg::atalakit(st); });
-                nback.push_back(twin(sql, QStringLiteral("update lap set resz=null") + key,
-                                     {st.id.text(), s, QStringLiteral("A")}, true));
-                sheet::LapModel m;
-                sql = ours(load, [&] { reg::lapBetolt(st, {s, QString(), st.id.text()}, m); });
-                nload.push_back(twin(sql, QString(), {}, false));
-                visitsDeleted += st.tables.dbo
-                                     .query(QStringLiteral("select count(*) from lapb where "
-                                                           "idoszak=? and sorsz=? and resz is "
-                                                           "null"),
-                                            {st.id.text(), s})
-                                     .value(0, 0)
-                                     .toInt();
-                msg.answer(true);
-                reg::TorlesEredmeny e{};
-                std::vector<double> t;
-                sql = ours(t, [&] { e = reg::torles(st, tn); });
-                if (e == reg::TorlesEredmeny::Torolve) {
-                    del.push_back(t[0]);
-                    ndel.push_back(twin(sql, QStringLiteral("delete from lap") + key,
-                                        {st.id.text(), s, QVariant()}, true));
-                }
-            }
-            const QString before = st.id.plusMonths(-2).text();
-            for (const QString& s : sheetsOf(st, before, true, 10)) {
-                if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {before, s})) continue;
-                msg.answer(true);
-                reg::TorlesEredmeny e{};
-                std::vector<double> t;
-                const QStringList sql = ours(t, [&] { e = reg::torles(st, tn); });
-                if (e == reg::TorlesEredmeny::Sztornozva) {
-                    cancel.push_back(t[0]);
-                    ncancel.push_back(twin(
-                        sql, QStringLiteral("update lap set elkuldve='YY', modtipus='S'") + key,
-                        {before, s, QVariant()}, true));
-                }
-            }
-            for (int i = 0; i < 10; ++i) {
-                const QStringList sql =
-                    ours(number, [&] { reg::kovetkezoSorsz(st.tables.dbo, st.id); });
-                nnumber.push_back(twin(sql, QString(), {}, false));
-            }
+            CommandBench b(st, msg, nat);
+            b.unsentSheets();
+            b.sentSheets();
+            b.serialNumbers();
             bench::native::close(nat, nativePath);
-            if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
-            bench::printHeader();
-            bench::printFigure("conversion to a first partial invoice", conv, nconv);
-            bench::printFigure("conversion back to a full invoice", back, nback);
-            bench::printFigure("loading a sheet for modification", load, nload);
-            char what[80];
-            std::snprintf(what, sizeof what, "deletion (ELREND, %.1f LAPB rows, LAP)",
-                          del.empty() ? 0.0 : double(visitsDeleted) / double(del.size()));
-            bench::printFigure(what, del, ndel);
-            bench::printFigure("cancellation of a sent sheet", cancel, ncancel);
-            bench::printFigure("next serial number of the year", number, nnumber);
+            b.report();
         }
         {
             double took = 0;

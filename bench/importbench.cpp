@@ -239,6 +239,40 @@ double nativeMonth(const QString& file, const std::vector<Accepted>& rows, const
     return s;
 }
 
+// The full data set read three times; false when a run fails.
+bool fullImports(core::AppState& st, ui::ScriptedMessages& msg, NoFolder& folders,
+                 const QString& in, std::vector<double>& full) {
+    for (int i = 0; i < 3; ++i) {
+        exch::TeljesAdat imp(st, folders);
+        msg.clear();
+        // Where the time of a run goes, stage by stage.
+        QString stage;
+        Clock::time_point at;
+        QStringList stages;
+        imp.setProgress([&](const QString& s) {
+            if (!stage.isEmpty())
+                stages << QStringLiteral("%1 %2 ms").arg(stage).arg(since(at) * 1000, 0, 'f', 0);
+            stage = s;
+            at = Clock::now();
+        });
+        const auto t0 = Clock::now();
+        if (!imp.beolvas(in)) {
+            std::fprintf(stderr, "%s\n", qPrintable(msg.last()));
+            return false;
+        }
+        full.push_back(since(t0));
+        stages << QStringLiteral("%1 and the message %2 ms")
+                      .arg(stage)
+                      .arg(since(at) * 1000, 0, 'f', 0);
+        std::printf("  %s\n", qPrintable(stages.join(", ")));
+        if (i == 0)
+            std::printf("full data set: %d sheets, %d visit rows, %d diagnoses restored\n",
+                        imp.osszegzes().lapok, imp.osszegzes().vizitek,
+                        imp.osszegzes().diagnozisok);
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -280,35 +314,7 @@ int main(int argc, char** argv) {
 
         NoFolder folders;
         std::vector<double> full;
-        for (int i = 0; i < 3; ++i) {
-            exch::TeljesAdat imp(st, folders);
-            msg.clear();
-            // Where the time of a run goes, stage by stage.
-            QString stage;
-            Clock::time_point at;
-            QStringList stages;
-            imp.setProgress([&](const QString& s) {
-                if (!stage.isEmpty())
-                    stages
-                        << QStringLiteral("%1 %2 ms").arg(stage).arg(since(at) * 1000, 0, 'f', 0);
-                stage = s;
-                at = Clock::now();
-            });
-            t0 = Clock::now();
-            if (!imp.beolvas(in)) {
-                std::fprintf(stderr, "%s\n", qPrintable(msg.last()));
-                return 1;
-            }
-            full.push_back(since(t0));
-            stages << QStringLiteral("%1 and the message %2 ms")
-                          .arg(stage)
-                          .arg(since(at) * 1000, 0, 'f', 0);
-            std::printf("  %s\n", qPrintable(stages.join(", ")));
-            if (i == 0)
-                std::printf("full data set: %d sheets, %d visit rows, %d diagnoses restored\n",
-                            imp.osszegzes().lapok, imp.osszegzes().vizitek,
-                            imp.osszegzes().diagnozisok);
-        }
+        if (!fullImports(st, msg, folders, in, full)) return 1;
         std::printf("%u sheets, %u visit rows in the files after the import\n",
                     st.tables.lap.fileRecordCount(), st.tables.lapb.fileRecordCount());
         // The answer is read in the period it accounts, chosen as the user

@@ -313,6 +313,104 @@ void wholeWriteParts(const QString& path) {
                 write * 1e3, flush * 1e3, static_cast<unsigned long long>((sum ^ hashes) & 0xF));
 }
 
+// Closing each table after each kind of small change.
+void closings(const QString& lapbPath, const QString& lapPath, const std::vector<Sheet>& sheets) {
+    // The newest sheets: the last period, numbered on from the year's last.
+    const Sheet& newest = sheets.back();
+    int next = newest.sorsz.toInt();
+    auto newSheet = [&]() {
+        Sheet s = newest;
+        s.sorsz = QByteArray::number(++next).rightJustified(5, '0');
+        return s;
+    };
+    auto keyChange = [](Table& t, int run) {
+        t.go(t.fileRecordCount() / 2 + std::uint32_t(run) * 37);
+        t.edit();
+        t.setValue(QStringLiteral("RESZ"),
+                   t.text(QStringLiteral("RESZ")) == u"A" ? QString() : QStringLiteral("A"));
+        t.post();
+    };
+    auto deletion = [](Table& t, int run) {
+        t.go(t.fileRecordCount() / 3 + std::uint32_t(run) * 101);
+        t.remove();
+    };
+    // A sheet of the newest period numbered as in the middle of a year
+    // (its visits land in the middle of Lapb1).
+    int midNumber = 2500;
+    auto midYearSheet = [&]() {
+        Sheet s = newest;
+        s.sorsz = QByteArray::number(++midNumber).rightJustified(5, '0');
+        return s;
+    };
+    auto append = [&](Table& t, int rows, bool visits, bool midYear = false) {
+        RecordMaker m(t.fields(), int(t.header().recordLength));
+        const Sheet s = midYear ? midYearSheet() : newSheet();
+        for (int v = 0; v < rows; ++v) {
+            if (visits)
+                fillVisit(m, s, v);
+            else
+                fillSheet(m, v == 0 ? s : newSheet());
+            t.appendRaw(m.rec);
+        }
+    };
+    auto plainField = [](const char* field) {
+        return [field](Table& t, int run) {
+            t.go(t.fileRecordCount() / 2 + std::uint32_t(run) * 53);
+            t.edit();
+            t.setValue(QLatin1String(field), t.number(QLatin1String(field)) == 7 ? 8 : 7);
+            t.post();
+        };
+    };
+
+    std::printf("\nwhere the time of a whole index write goes, before any closing:\n");
+    std::printf("LAPB:");
+    wholeWriteParts(lapbPath);
+    std::printf("LAP: ");
+    wholeWriteParts(lapPath);
+
+    runTable(
+        "closing LAPB (1 000 000 rows, tags Lapb1 Sorsz+Resz, Lapb2 Idoszak+Sorsz+Resz)", lapbPath,
+        {{"(a) one key change in the middle", keyChange},
+         {"(b) ten visit rows appended", [&](Table& t, int) { append(t, 10, true); }},
+         {"(b') the same, a mid-year number", [&](Table& t, int) { append(t, 10, true, true); }},
+         {"(c) one row marked deleted", deletion},
+         {"(d) a non-key field changed", plainField("VIZITDB")}});
+    runTable("closing LAP (100 000 rows, tags Lap1 Sorsz+Resz, Lap2 Taj+Idoszak, Lap3 "
+             "Idoszak+Sorsz+Resz)",
+             lapPath,
+             {{"(a) one key change in the middle", keyChange},
+              {"(b) ten sheets appended", [&](Table& t, int) { append(t, 10, false); }},
+              {"(c) one row marked deleted", deletion},
+              {"(d) a non-key field changed", plainField("SZVIZ")}});
+}
+
+void firstTagReads(const QString& lapbPath) {
+    // The tags read on first use after an open (their checksums
+    // summed, their order checked): what the first seek pays.
+    std::vector<double> reads;
+    for (int run = 0; run < 6; ++run) {
+        Table t;
+        t.open(lapbPath);
+        const auto a = Clock::now();
+        t.tags();
+        reads.push_back(since(a));
+    }
+    std::printf("\nLAPB's two tags read on first use     first %8.2f / median %8.2f ms\n",
+                reads.front() * 1e3, median(reads) * 1e3);
+}
+
+void unchangedClose(const QString& lapbPath) {
+    // Unchanged: opening and closing touch nothing.
+    std::vector<Closing> runs;
+    for (int run = 0; run < 6; ++run) {
+        Table t;
+        t.open(lapbPath);
+        runs.push_back(measureClose(t));
+    }
+    std::printf("\n");
+    printCase("LAPB opened and closed unchanged", runs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -335,99 +433,9 @@ int main(int argc, char** argv) {
                     QFileInfo(engine::mdxPathFor(lapbPath)).size(),
                     QFileInfo(engine::mdxPathFor(lapPath)).size());
 
-        // The newest sheets: the last period, numbered on from the year's last.
-        const Sheet& newest = sheets.back();
-        int next = newest.sorsz.toInt();
-        auto newSheet = [&]() {
-            Sheet s = newest;
-            s.sorsz = QByteArray::number(++next).rightJustified(5, '0');
-            return s;
-        };
-        auto keyChange = [](Table& t, int run) {
-            t.go(t.fileRecordCount() / 2 + std::uint32_t(run) * 37);
-            t.edit();
-            t.setValue(QStringLiteral("RESZ"),
-                       t.text(QStringLiteral("RESZ")) == u"A" ? QString() : QStringLiteral("A"));
-            t.post();
-        };
-        auto deletion = [](Table& t, int run) {
-            t.go(t.fileRecordCount() / 3 + std::uint32_t(run) * 101);
-            t.remove();
-        };
-        // A sheet of the newest period numbered as in the middle of a year
-        // (its visits land in the middle of Lapb1).
-        int midNumber = 2500;
-        auto midYearSheet = [&]() {
-            Sheet s = newest;
-            s.sorsz = QByteArray::number(++midNumber).rightJustified(5, '0');
-            return s;
-        };
-        auto append = [&](Table& t, int rows, bool visits, bool midYear = false) {
-            RecordMaker m(t.fields(), int(t.header().recordLength));
-            const Sheet s = midYear ? midYearSheet() : newSheet();
-            for (int v = 0; v < rows; ++v) {
-                if (visits)
-                    fillVisit(m, s, v);
-                else
-                    fillSheet(m, v == 0 ? s : newSheet());
-                t.appendRaw(m.rec);
-            }
-        };
-        auto plainField = [](const char* field) {
-            return [field](Table& t, int run) {
-                t.go(t.fileRecordCount() / 2 + std::uint32_t(run) * 53);
-                t.edit();
-                t.setValue(QLatin1String(field), t.number(QLatin1String(field)) == 7 ? 8 : 7);
-                t.post();
-            };
-        };
-
-        std::printf("\nwhere the time of a whole index write goes, before any closing:\n");
-        std::printf("LAPB:");
-        wholeWriteParts(lapbPath);
-        std::printf("LAP: ");
-        wholeWriteParts(lapPath);
-
-        runTable("closing LAPB (1 000 000 rows, tags Lapb1 Sorsz+Resz, Lapb2 Idoszak+Sorsz+Resz)",
-                 lapbPath,
-                 {{"(a) one key change in the middle", keyChange},
-                  {"(b) ten visit rows appended", [&](Table& t, int) { append(t, 10, true); }},
-                  {"(b') the same, a mid-year number",
-                   [&](Table& t, int) { append(t, 10, true, true); }},
-                  {"(c) one row marked deleted", deletion},
-                  {"(d) a non-key field changed", plainField("VIZITDB")}});
-        runTable("closing LAP (100 000 rows, tags Lap1 Sorsz+Resz, Lap2 Taj+Idoszak, Lap3 "
-                 "Idoszak+Sorsz+Resz)",
-                 lapPath,
-                 {{"(a) one key change in the middle", keyChange},
-                  {"(b) ten sheets appended", [&](Table& t, int) { append(t, 10, false); }},
-                  {"(c) one row marked deleted", deletion},
-                  {"(d) a non-key field changed", plainField("SZVIZ")}});
-        {
-            // The tags read on first use after an open (their checksums
-            // summed, their order checked): what the first seek pays.
-            std::vector<double> reads;
-            for (int run = 0; run < 6; ++run) {
-                Table t;
-                t.open(lapbPath);
-                const auto a = Clock::now();
-                t.tags();
-                reads.push_back(since(a));
-            }
-            std::printf("\nLAPB's two tags read on first use     first %8.2f / median %8.2f ms\n",
-                        reads.front() * 1e3, median(reads) * 1e3);
-        }
-        {
-            // Unchanged: opening and closing touch nothing.
-            std::vector<Closing> runs;
-            for (int run = 0; run < 6; ++run) {
-                Table t;
-                t.open(lapbPath);
-                runs.push_back(measureClose(t));
-            }
-            std::printf("\n");
-            printCase("LAPB opened and closed unchanged", runs);
-        }
+        closings(lapbPath, lapPath, sheets);
+        firstTagReads(lapbPath);
+        unchangedClose(lapbPath);
     } catch (const engine::DbError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

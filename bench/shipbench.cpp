@@ -43,6 +43,31 @@ double secondsOf(const std::function<void()>& f) {
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
+// The sending's three queries, each beside its native twin.
+void queriesBesideNative(engine::Database& db, sqlite3* native) {
+    struct Q {
+        const char* what;
+        QString sql;
+    };
+    const Q qs[] = {{"sheet query", exch::lapSql()},
+                    {"visit query", exch::vizitSql()},
+                    {"diagnosis query", exch::bnoSql()}};
+    char what[96];
+    for (const Q& q : qs) {
+        std::vector<double> o, nt;
+        int rows = 0, nrows = 0;
+        for (int i = 0; i < 6; ++i) {
+            o.push_back(secondsOf([&] { rows = db.query(q.sql, exch::sqlParams()).rowCount(); }));
+            nt.push_back(secondsOf([&] {
+                nrows = int(bench::native::query(native, q.sql, exch::sqlParams()).size());
+            }));
+        }
+        if (rows != nrows) std::printf("%s: %d rows, native %d rows\n", q.what, rows, nrows);
+        std::snprintf(what, sizeof what, "  %s (%d rows)", q.what, rows);
+        bench::printFigure(what, o, nt, "(ratio < 1.3)");
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -117,31 +142,11 @@ int main(int argc, char** argv) {
         for (const char* t : {"lap", "lapb", "elrend", "beteg"})
             bench::native::copyTable(native, db, QString::fromLatin1(t));
         bench::native::exec(native, QStringLiteral("analyze"));
-        struct Q {
-            const char* what;
-            QString sql;
-        };
-        const Q qs[] = {{"sheet query", exch::lapSql()},
-                        {"visit query", exch::vizitSql()},
-                        {"diagnosis query", exch::bnoSql()}};
         char what[96];
         std::snprintf(what, sizeof what, "a month's sending (%d sheets, %zu visits)", n, visits);
         bench::printHeader();
         bench::printFigure(what, runs, {}, "(< 300 ms)");
-        for (const Q& q : qs) {
-            std::vector<double> o, nt;
-            int rows = 0, nrows = 0;
-            for (int i = 0; i < 6; ++i) {
-                o.push_back(
-                    secondsOf([&] { rows = db.query(q.sql, exch::sqlParams()).rowCount(); }));
-                nt.push_back(secondsOf([&] {
-                    nrows = int(bench::native::query(native, q.sql, exch::sqlParams()).size());
-                }));
-            }
-            if (rows != nrows) std::printf("%s: %d rows, native %d rows\n", q.what, rows, nrows);
-            std::snprintf(what, sizeof what, "  %s (%d rows)", q.what, rows);
-            bench::printFigure(what, o, nt, "(ratio < 1.3)");
-        }
+        queriesBesideNative(db, native);
         bench::native::close(native, nativePath);
         // A later run on the same folder starts from an open period again.
         db.exec(QStringLiteral("update lap set jeloles=null where jeloles='*'"));

@@ -128,6 +128,131 @@ QString dataOf(const QString& programDir) {
     return QDir(programDir).filePath(QStringLiteral("DATA"));
 }
 
+// The measured starts, their figures, and the report of them.
+struct StartBench {
+    StartBench(const QString& dir, ui::ScriptedMessages& msg, core::Clock& clock,
+               bench::ScriptedDialogs& dialogs)
+        : dir(dir), msg(msg), clock(clock), dialogs(dialogs) {}
+
+    void inProcessStarts();
+    void processStarts();
+    void oldLayoutStarts();
+    void reportAndReindex();
+
+    const QString dir;
+    ui::ScriptedMessages& msg;
+    core::Clock& clock;
+    bench::ScriptedDialogs& dialogs;
+    std::vector<double> inProcess;
+    bool offscreen = false;
+    std::vector<double> spawnToExit, ownClock;
+    std::vector<double> oldLayout;
+    std::map<QString, std::vector<double>> stageTimes;
+    QStringList stageOrder;
+};
+
+void StartBench::inProcessStarts() {
+    // The start-up sequence inside this process.
+    for (int run = 0; run < kRuns; ++run) {
+        core::AppState st(msg, clock);
+        const auto t0 = std::chrono::steady_clock::now();
+        const auto outcome = app::Startup(st, dialogs).run(dir);
+        inProcess.push_back(bench::seconds(t0));
+        if (outcome != app::Startup::Outcome::MainWindow) std::printf("start-up ended!\n");
+    }
+}
+
+void StartBench::processStarts() {
+    // The whole program start, as a process.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    offscreen = !env.contains(QStringLiteral("DISPLAY")) &&
+                !env.contains(QStringLiteral("WAYLAND_DISPLAY"));
+    if (offscreen) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (int run = 0; run < kRuns; ++run) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir);
+        const auto t0 = std::chrono::steady_clock::now();
+        p.start(QStringLiteral(SZSTARTPROC), {dir});
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            std::printf("szstartproc failed: %s%s\n", p.readAllStandardOutput().constData(),
+                        p.readAllStandardError().constData());
+            break;
+        }
+        spawnToExit.push_back(bench::seconds(t0));
+        const QByteArray out = p.readAllStandardOutput();
+        const int at = int(out.indexOf("shown: "));
+        if (at >= 0) ownClock.push_back(out.mid(at + 7).split(' ').front().toDouble());
+    }
+}
+
+void StartBench::oldLayoutStarts() {
+    // The first start on the old layouts: a template folder made once,
+    // copied afresh for every run.
+    QTemporaryDir oldTmp;
+    const QString oldTemplate = QDir(oldTmp.path()).filePath(QStringLiteral("regi"));
+    const QString runDir = QDir(oldTmp.path()).filePath(QStringLiteral("futas"));
+    copyFolder(dataOf(dir), dataOf(oldTemplate));
+    const QString data = dataOf(oldTemplate);
+    // The visit rows the converted table must hold: as many as now.
+    std::uint32_t visits = 0;
+    {
+        engine::Table lapb;
+        lapb.open(engine::findFileNoCase(QDir(data).filePath(QStringLiteral("Lapb.dbf"))));
+        visits = lapb.fileRecordCount();
+    }
+    writeOldLayout(QDir(data).filePath(QStringLiteral("Beteg.dbf")),
+                   without(db::TableId::Beteg, {"AZTIP"}));
+    writeOldLayout(QDir(data).filePath(QStringLiteral("Elrend.dbf")),
+                   without(db::TableId::Elrend, {"FINKOD"}));
+    writeOldLayout(QDir(data).filePath(QStringLiteral("Lapb.dbf")),
+                   without(db::TableId::Lapb, {"FINKOD"}));
+    writeOldLayout(QDir(data).filePath(QStringLiteral("Lap.dbf")),
+                   db::layout(db::TableId::Lapold).fields);
+    for (int run = 0; run < kRuns; ++run) {
+        copyFolder(dataOf(oldTemplate), dataOf(runDir));
+        QDir::setCurrent(runDir);
+        ui::ScriptedMessages oldMsg;
+        core::AppState st(oldMsg, clock);
+        TimedDialogs timed;
+        const auto t0 = std::chrono::steady_clock::now();
+        const auto outcome = app::Startup(st, timed).run(runDir);
+        for (const auto& [what, secs] : timed.stages) {
+            if (!stageOrder.contains(what)) stageOrder << what;
+            stageTimes[what].push_back(secs);
+        }
+        oldLayout.push_back(bench::seconds(t0));
+        if (outcome != app::Startup::Outcome::MainWindow || !oldMsg.isEmpty() ||
+            !st.tables.lap.hasField(QStringLiteral("FINKOD")) ||
+            st.tables.lapb.fileRecordCount() != visits)
+            std::printf("the old-layout start did not convert cleanly\n");
+        for (const auto& m : oldMsg.log())
+            std::printf("message: %s\n", m.c_str());
+    }
+    QDir::setCurrent(dir);
+}
+
+void StartBench::reportAndReindex() {
+    report("start-up sequence in this process (app::Startup::run):", inProcess);
+    report("program start as a process, spawn to exit:", spawnToExit);
+    report("  of it, the process's own clock, main() to window shown:", ownClock);
+    if (offscreen) std::printf("  (no display: the process ran with QT_QPA_PLATFORM=offscreen)\n");
+    report("first start on the old layouts (conversion), in process:", oldLayout);
+    for (const QString& what : stageOrder)
+        report(("  of it: " + what).toUtf8().constData(), stageTimes[what]);
+
+    core::AppState st(msg, clock);
+    app::Startup(st, dialogs).run(dir);
+    std::vector<double> reindex;
+    for (int run = 0; run < 3; ++run) {
+        const auto t1 = std::chrono::steady_clock::now();
+        db::reindexAll(st.tables, st.msg);
+        reindex.push_back(bench::seconds(t1));
+    }
+    report("re-indexing every table:", reindex);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -147,105 +272,11 @@ int main(int argc, char** argv) {
             if (!bench::ensureTwentyYears(dir, st)) return 1;
         }
 
-        // The start-up sequence inside this process.
-        std::vector<double> inProcess;
-        for (int run = 0; run < kRuns; ++run) {
-            core::AppState st(msg, clock);
-            const auto t0 = std::chrono::steady_clock::now();
-            const auto outcome = app::Startup(st, dialogs).run(dir);
-            inProcess.push_back(bench::seconds(t0));
-            if (outcome != app::Startup::Outcome::MainWindow) std::printf("start-up ended!\n");
-        }
-
-        // The whole program start, as a process.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        const bool offscreen = !env.contains(QStringLiteral("DISPLAY")) &&
-                               !env.contains(QStringLiteral("WAYLAND_DISPLAY"));
-        if (offscreen) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        std::vector<double> spawnToExit, ownClock;
-        for (int run = 0; run < kRuns; ++run) {
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.setWorkingDirectory(dir);
-            const auto t0 = std::chrono::steady_clock::now();
-            p.start(QStringLiteral(SZSTARTPROC), {dir});
-            if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
-                p.exitCode() != 0) {
-                std::printf("szstartproc failed: %s%s\n", p.readAllStandardOutput().constData(),
-                            p.readAllStandardError().constData());
-                break;
-            }
-            spawnToExit.push_back(bench::seconds(t0));
-            const QByteArray out = p.readAllStandardOutput();
-            const int at = int(out.indexOf("shown: "));
-            if (at >= 0) ownClock.push_back(out.mid(at + 7).split(' ').front().toDouble());
-        }
-
-        // The first start on the old layouts: a template folder made once,
-        // copied afresh for every run.
-        QTemporaryDir oldTmp;
-        const QString oldTemplate = QDir(oldTmp.path()).filePath(QStringLiteral("regi"));
-        const QString runDir = QDir(oldTmp.path()).filePath(QStringLiteral("futas"));
-        copyFolder(dataOf(dir), dataOf(oldTemplate));
-        const QString data = dataOf(oldTemplate);
-        // The visit rows the converted table must hold: as many as now.
-        std::uint32_t visits = 0;
-        {
-            engine::Table lapb;
-            lapb.open(engine::findFileNoCase(QDir(data).filePath(QStringLiteral("Lapb.dbf"))));
-            visits = lapb.fileRecordCount();
-        }
-        writeOldLayout(QDir(data).filePath(QStringLiteral("Beteg.dbf")),
-                       without(db::TableId::Beteg, {"AZTIP"}));
-        writeOldLayout(QDir(data).filePath(QStringLiteral("Elrend.dbf")),
-                       without(db::TableId::Elrend, {"FINKOD"}));
-        writeOldLayout(QDir(data).filePath(QStringLiteral("Lapb.dbf")),
-                       without(db::TableId::Lapb, {"FINKOD"}));
-        writeOldLayout(QDir(data).filePath(QStringLiteral("Lap.dbf")),
-                       db::layout(db::TableId::Lapold).fields);
-        std::vector<double> oldLayout;
-        std::map<QString, std::vector<double>> stageTimes;
-        QStringList stageOrder;
-        for (int run = 0; run < kRuns; ++run) {
-            copyFolder(dataOf(oldTemplate), dataOf(runDir));
-            QDir::setCurrent(runDir);
-            ui::ScriptedMessages oldMsg;
-            core::AppState st(oldMsg, clock);
-            TimedDialogs timed;
-            const auto t0 = std::chrono::steady_clock::now();
-            const auto outcome = app::Startup(st, timed).run(runDir);
-            for (const auto& [what, secs] : timed.stages) {
-                if (!stageOrder.contains(what)) stageOrder << what;
-                stageTimes[what].push_back(secs);
-            }
-            oldLayout.push_back(bench::seconds(t0));
-            if (outcome != app::Startup::Outcome::MainWindow || !oldMsg.isEmpty() ||
-                !st.tables.lap.hasField(QStringLiteral("FINKOD")) ||
-                st.tables.lapb.fileRecordCount() != visits)
-                std::printf("the old-layout start did not convert cleanly\n");
-            for (const auto& m : oldMsg.log())
-                std::printf("message: %s\n", m.c_str());
-        }
-        QDir::setCurrent(dir);
-
-        report("start-up sequence in this process (app::Startup::run):", inProcess);
-        report("program start as a process, spawn to exit:", spawnToExit);
-        report("  of it, the process's own clock, main() to window shown:", ownClock);
-        if (offscreen)
-            std::printf("  (no display: the process ran with QT_QPA_PLATFORM=offscreen)\n");
-        report("first start on the old layouts (conversion), in process:", oldLayout);
-        for (const QString& what : stageOrder)
-            report(("  of it: " + what).toUtf8().constData(), stageTimes[what]);
-
-        core::AppState st(msg, clock);
-        app::Startup(st, dialogs).run(dir);
-        std::vector<double> reindex;
-        for (int run = 0; run < 3; ++run) {
-            const auto t1 = std::chrono::steady_clock::now();
-            db::reindexAll(st.tables, st.msg);
-            reindex.push_back(bench::seconds(t1));
-        }
-        report("re-indexing every table:", reindex);
+        StartBench b(dir, msg, clock, dialogs);
+        b.inProcessStarts();
+        b.processStarts();
+        b.oldLayoutStarts();
+        b.reportAndReindex();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "szstartbench: %s\n", e.what());
         return 1;

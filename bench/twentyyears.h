@@ -40,14 +40,16 @@ struct TwentyYears {
 // whose tables are still empty (the demo provider's county tables), and adds
 // the staff that made the visits to SZOLGSZ with the contracts' visit quotas
 // to match. Sheets up to 2025.10 are sent and accounted, most of 2025.11 is
-// sent, 2025.12 is still being recorded.
-TwentyYears fillTwentyYears(core::AppState& st);
+// sent, 2025.12 is still being recorded. `years` years of data end there
+// (twenty: from 2006.01; forty: from 1986.01, the staff and the patients
+// grown to match).
+TwentyYears fillTwentyYears(core::AppState& st, int years = 20);
 
-// A folder with twenty years of data: when `dir` has no county tables yet,
+// A folder with twenty (or `years`) years of data: when `dir` has no county tables yet,
 // the demo provider's are made, the program is started on them, the tables
 // filled, then `more` runs on the started state. False when the program does
 // not start.
 bool ensureTwentyYears(const QString& dir, core::AppState& st,
-                       const std::function<void(core::AppState&)>& more = {});
+                       const std::function<void(core::AppState&)>& more = {}, int years = 20);
 
 } // namespace bench

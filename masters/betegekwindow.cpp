@@ -143,6 +143,11 @@ BetegekWindow::BetegekWindow(core::AppState& state, QWidget* anchor)
           static_cast<QWidget*>(bszido)})
         w->installEventFilter(this);
 
+    bindFields(state);
+    setUpShell(GBox1);
+}
+
+void BetegekWindow::bindFields(core::AppState& state) {
     // The fields' leave steps, the settlement name's enter step and the
     // settlement picker. "Mégse" throws the group away unchecked.
     fields_ = new ui::FieldBinder(this);
@@ -182,7 +187,6 @@ BetegekWindow::BetegekWindow(core::AppState& state, QWidget* anchor)
             ui::ruleOf(db::column(db::TableId::Beteg, QLatin1String(o.oszlop)), o.cimke),
             state.msg);
     fields_->exempt(BB2);
-    setUpShell(GBox1);
 }
 
 BetegekWindow::~BetegekWindow() = default;

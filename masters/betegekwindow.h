@@ -51,6 +51,8 @@ protected:
     void BB2Click() override;
 
 private:
+    // The fields' steps and rules.
+    void bindFields(core::AppState& state);
     void olvas(); // controls -> model
     void mutat(); // model -> controls
     QWidget* mezo(BetegFokusz f) const;

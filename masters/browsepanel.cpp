@@ -105,6 +105,34 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
+    buildTopBar(layout);
+    buildGrid(layout);
+
+    connect(grid_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &BrowsePanel::titleClicked);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { rowActivated(current); });
+    connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        rowActivated(index);
+        emit doubleClicked();
+    });
+    connect(first_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::first); });
+    connect(prior_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::prior); });
+    connect(next_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::next); });
+    connect(last_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::last); });
+    // The focus coming into the panel from another control of the window
+    // enters it; a message box in between does not.
+    auto* fields = new ui::FieldBinder(this);
+    fields->bind(this, QStringLiteral("panel"));
+    fields->onEnter(QStringLiteral("panel"), [this] { enter(); });
+
+    grid_->installEventFilter(this);
+    grid_->viewport()->installEventFilter(this);
+    updateSearchLabel();
+    showCurrent();
+}
+
+void BrowsePanel::buildTopBar(QVBoxLayout* layout) {
     auto* top = new QHBoxLayout;
     navigator_ = new QWidget(this);
     navigator_->setObjectName(QStringLiteral("DBNavigator"));
@@ -138,7 +166,9 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
     caption->setVisible(config_.typeAhead);
     szoveg_->setVisible(config_.typeAhead);
     layout->addLayout(top);
+}
 
+void BrowsePanel::buildGrid(QVBoxLayout* layout) {
     grid_ = new QTableView(this);
     grid_->setObjectName(config_.gridName);
     grid_->setAccessibleName(config_.gridTitle.isEmpty() ? config_.gridHint : config_.gridTitle);
@@ -181,28 +211,6 @@ BrowsePanel::BrowsePanel(const BrowseConfig& config, ui::Messages& msg, QWidget*
     sizeColumnsToFields(grid_);
     layout->addWidget(grid_, 1);
     setFocusProxy(grid_);
-
-    connect(header, &QHeaderView::sectionClicked, this, &BrowsePanel::titleClicked);
-    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current, const QModelIndex&) { rowActivated(current); });
-    connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        rowActivated(index);
-        emit doubleClicked();
-    });
-    connect(first_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::first); });
-    connect(prior_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::prior); });
-    connect(next_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::next); });
-    connect(last_, &QToolButton::clicked, this, [this] { navigate(&engine::Table::last); });
-    // The focus coming into the panel from another control of the window
-    // enters it; a message box in between does not.
-    auto* fields = new ui::FieldBinder(this);
-    fields->bind(this, QStringLiteral("panel"));
-    fields->onEnter(QStringLiteral("panel"), [this] { enter(); });
-
-    grid_->installEventFilter(this);
-    grid_->viewport()->installEventFilter(this);
-    updateSearchLabel();
-    showCurrent();
 }
 
 BrowsePanel::~BrowsePanel() = default;

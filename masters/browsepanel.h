@@ -26,6 +26,7 @@
 class QLabel;
 class QTableView;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace ui {
@@ -96,6 +97,9 @@ protected:
 
 private:
     class HeaderModel;
+    // The navigator and the search text above the grid; the grid.
+    void buildTopBar(QVBoxLayout* layout);
+    void buildGrid(QVBoxLayout* layout);
     void gridKey(class QKeyEvent* e, bool& consumed);
     void titleClicked(int column);
     void rowActivated(const QModelIndex& current);

@@ -157,6 +157,15 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
     setModal(true);
     setWindowTitle(view_.open());
 
+    buildContractList();
+    buildProviderData();
+    buildPanels();
+    layOut();
+    bindPanels();
+    DBGszer->setFocus();
+}
+
+void ContractWindow::buildContractList() {
     // 1. The contract list.
     szerzkep1 = new QWidget(this);
     szerzkep1->setObjectName(QStringLiteral("szerzkep1"));
@@ -213,7 +222,9 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->addWidget(DBNszer);
     listLayout->addWidget(DBGszer, 1);
+}
 
+void ContractWindow::buildProviderData() {
     // 2. The provider's data: fields of the current contract.
     engine::Table& szerz = st_.tables.szerz;
     szolgaltato_ = new QGroupBox(QStringLiteral("A szolgáltató adatai"), this);
@@ -257,7 +268,9 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
     provLayout->addWidget(contractData);
     provLayout->addWidget(vizit);
     provLayout->addWidget(letszam);
+}
 
+void ContractWindow::buildPanels() {
     // 3.-5. The workers, the sites and the areas of the contract.
     Dolgkep1 = new RecordFields(
         QStringLiteral("Dolgozók adatai"), st_.tables.szolgsz,
@@ -319,7 +332,9 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
         true, this);
     terulkep1->setObjectName(QStringLiteral("terulkep1"));
     ui::setHint(terulkep1, QStringLiteral("A területi ellátás megmutatása"));
+}
 
+void ContractWindow::layOut() {
     kilep = form::button(this, "kilep", QStringLiteral("Kilépés"),
                          QStringLiteral("Visszalépés a főmenübe"));
     connect(kilep, &QPushButton::clicked, this, &QDialog::reject);
@@ -356,7 +371,9 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
         content->sizeHint() + QSize(scroll_->verticalScrollBar()->sizeHint().width() + 24,
                                     kilep->sizeHint().height() + 36);
     resize(need);
+}
 
+void ContractWindow::bindPanels() {
     // Entering a panel from another control of the window takes its table
     // again and shows its record.
     auto* fields = new ui::FieldBinder(this);
@@ -368,7 +385,6 @@ ContractWindow::ContractWindow(core::AppState& state, QWidget* mainWindow)
             f->showRecord();
         });
     }
-    DBGszer->setFocus();
 }
 
 ContractWindow::~ContractWindow() {

@@ -81,6 +81,13 @@ protected:
     void done(int result) override;
 
 private:
+    // The window's parts, built in this order (the tab order follows it).
+    void buildContractList();
+    void buildProviderData();
+    void buildPanels();
+    void layOut();
+    void bindPanels();
+
     void contractRowChanged(int row);
     void contractStep(void (engine::Table::*move)());
 

@@ -25,6 +25,56 @@ Keret dolgozoKeret(const core::Idoszak& p, double szakapo, double szakiro) {
     return k;
 }
 
+namespace {
+
+// The columns, the workers' lines and the totals under the page header.
+void torzs(Lista& l, double y, const engine::Query& dolgozok,
+           const std::shared_ptr<std::vector<QVariantList>>& sorok, long long osszKeret,
+           long long osszVizit, bool szakiranyu) {
+    const Font c{8}, v{8, true};
+    // The TAJ number, the mark of a therapist and the name under one heading;
+    // in the CSV file each has its own.
+    const Font cella = kListaCella;
+    const double tajW = textWidth(QStringLiteral("000000000"), cella) + 0.6;
+    const double jelW = textWidth(QStringLiteral("*"), cella) + 0.6;
+    const double nevX = tajW + 1 + jelW + 0.8;
+    const std::vector<Oszlop> cols{
+        Oszlop(QStringLiteral("Dolgozó TAJ-száma, megnevezése"), 0, tajW)
+            .fejSzeles(91)
+            .csvben(QStringLiteral("Dolgozó TAJ-száma")),
+        Oszlop(QString(), tajW + 1, jelW).csvben(QStringLiteral("Szakirányú tevékenység")),
+        Oszlop(QString(), nevX, 91 - nevX).csvben(QStringLiteral("Dolgozó megnevezése")),
+        {QStringLiteral("Szerződött dolgozói kapacitás"), 93, 32, 0,
+         Qt::AlignRight | Qt::AlignVCenter},
+        {QStringLiteral("Teljesített vizitek"), 127, 30, 0, Qt::AlignRight | Qt::AlignVCenter},
+        {QStringLiteral("Túl-lépés"), 159, 22, 0, Qt::AlignRight | Qt::AlignVCenter},
+    };
+    l.oszlopfejek(cols, y);
+    l.report.data = dolgozok;
+    l.sorok(cols, [sorok](const engine::Query&, int row) { return (*sorok)[std::size_t(row)]; });
+    // The overrun on grey, the rest on white.
+    BeforePrint fill = l.report.detail.beforePrint;
+    l.report.detail.beforePrint = [fill](Band& b, const PrintContext& ctx) {
+        fill(b, ctx);
+        b.elements[5].background = b.elements[5].text.isEmpty() ? QColor() : QColor(Qt::lightGray);
+        return true;
+    };
+
+    Band& s = l.report.summary;
+    s.height = 12;
+    s.addLine(93, 0.5, 190, 0.5);
+    s.addLabel(60, 1.5, 32, 4.2, QStringLiteral("Összes vizit:"), v,
+               Qt::AlignRight | Qt::AlignVCenter);
+    s.addText(QStringLiteral("osszkeret"), 93, 1.5, 32, 4.2, ui::formatNumber(osszKeret), v,
+              Qt::AlignRight | Qt::AlignVCenter);
+    s.addText(QStringLiteral("osszvizit"), 127, 1.5, 30, 4.2, ui::formatNumber(osszVizit), v,
+              Qt::AlignRight | Qt::AlignVCenter);
+    s.addText(QStringLiteral("megj"), 0, 7, 80, 4.2, QStringLiteral("* Szakirányú tevékenység"), c)
+        .visible = szakiranyu;
+}
+
+} // namespace
+
 std::optional<Lista> DolgozoLista::keszit() {
     const core::Idoszak p = st_.id;
     // The workers under contract on some day of the period. The weekly hours
@@ -99,45 +149,7 @@ std::optional<Lista> DolgozoLista::keszit() {
               displayText(dolgozok.value(0, QStringLiteral("cim"))), v);
     y += 6;
 
-    // The TAJ number, the mark of a therapist and the name under one heading;
-    // in the CSV file each has its own.
-    const Font cella = kListaCella;
-    const double tajW = textWidth(QStringLiteral("000000000"), cella) + 0.6;
-    const double jelW = textWidth(QStringLiteral("*"), cella) + 0.6;
-    const double nevX = tajW + 1 + jelW + 0.8;
-    const std::vector<Oszlop> cols{
-        Oszlop(QStringLiteral("Dolgozó TAJ-száma, megnevezése"), 0, tajW)
-            .fejSzeles(91)
-            .csvben(QStringLiteral("Dolgozó TAJ-száma")),
-        Oszlop(QString(), tajW + 1, jelW).csvben(QStringLiteral("Szakirányú tevékenység")),
-        Oszlop(QString(), nevX, 91 - nevX).csvben(QStringLiteral("Dolgozó megnevezése")),
-        {QStringLiteral("Szerződött dolgozói kapacitás"), 93, 32, 0,
-         Qt::AlignRight | Qt::AlignVCenter},
-        {QStringLiteral("Teljesített vizitek"), 127, 30, 0, Qt::AlignRight | Qt::AlignVCenter},
-        {QStringLiteral("Túl-lépés"), 159, 22, 0, Qt::AlignRight | Qt::AlignVCenter},
-    };
-    l.oszlopfejek(cols, y);
-    l.report.data = dolgozok;
-    l.sorok(cols, [sorok](const engine::Query&, int row) { return (*sorok)[std::size_t(row)]; });
-    // The overrun on grey, the rest on white.
-    BeforePrint fill = l.report.detail.beforePrint;
-    l.report.detail.beforePrint = [fill](Band& b, const PrintContext& ctx) {
-        fill(b, ctx);
-        b.elements[5].background = b.elements[5].text.isEmpty() ? QColor() : QColor(Qt::lightGray);
-        return true;
-    };
-
-    Band& s = l.report.summary;
-    s.height = 12;
-    s.addLine(93, 0.5, 190, 0.5);
-    s.addLabel(60, 1.5, 32, 4.2, QStringLiteral("Összes vizit:"), v,
-               Qt::AlignRight | Qt::AlignVCenter);
-    s.addText(QStringLiteral("osszkeret"), 93, 1.5, 32, 4.2, ui::formatNumber(osszKeret), v,
-              Qt::AlignRight | Qt::AlignVCenter);
-    s.addText(QStringLiteral("osszvizit"), 127, 1.5, 30, 4.2, ui::formatNumber(osszVizit), v,
-              Qt::AlignRight | Qt::AlignVCenter);
-    s.addText(QStringLiteral("megj"), 0, 7, 80, 4.2, QStringLiteral("* Szakirányú tevékenység"), c)
-        .visible = szakiranyu;
+    torzs(l, y, dolgozok, sorok, osszKeret, osszVizit, szakiranyu);
     return l;
 }
 

@@ -224,6 +224,127 @@ bool LapMentes::letezik(core::AppState& state, const LapModel& m) {
                   kulcs(m)) != 0;
 }
 
+namespace {
+
+// The writing of one sheet, a table at a time, each record with the
+// sheet's key fields.
+struct LapIras {
+    LapModel& m;
+    core::AppState& state;
+    const QString& intkod;
+    bool k; // to be sent again
+    bool u; // the sheet has the fields of 2016
+
+    void kulcsMezok(engine::Table& x) const;
+    void lap(std::uint32_t lapRec) const;
+    void elrend(std::uint32_t elrendRec) const;
+    void lapb() const;
+    void beteg() const;
+    void orvos(const QString& kod, const QString& nev) const;
+};
+
+void LapIras::kulcsMezok(engine::Table& x) const {
+    x.setValue(QStringLiteral("IDOSZAK"), m.m_idosz);
+    x.setValue(QStringLiteral("INTKOD"), szoveg(intkod));
+    x.setValue(QStringLiteral("FINKOD"), szoveg(state.finkod));
+    x.setValue(QStringLiteral("SORSZ"), m.lapsorsz);
+    x.setValue(QStringLiteral("RESZ"), szoveg(m.lapresz));
+}
+
+void LapIras::lap(std::uint32_t lapRec) const {
+    db::TableSet& t = state.tables;
+    engine::Table& lap = t.lap;
+    szerkeszt(lap, lapRec);
+    kulcsMezok(lap);
+    lap.setValue(QStringLiteral("TAJ"), szoveg(m.m_taj));
+    lap.setValue(QStringLiteral("KOZIGKOD"), szoveg(m.m_kozigkod));
+    if (u) {
+        lap.setValue(QStringLiteral("AZTIP"), szoveg(m.m_aztip));
+        lap.setValue(QStringLiteral("TERKAT"), szoveg(m.m_terkat));
+        lap.setValue(QStringLiteral("ALLAMP"), szoveg(m.m_allp.toUpper()));
+    }
+    lap.setValue(QStringLiteral("TPOTL"), m.CB1 ? QStringLiteral("I") : QStringLiteral("N"));
+    lap.setValue(QStringLiteral("BNOKI"), szoveg(m.m_fekvd));
+    lap.setValue(QStringLiteral("BNOROV"), szoveg(m.m_alapb));
+    lap.setValue(QStringLiteral("ELB"), datum(m.m_fekdat));
+    lap.setValue(QStringLiteral("APNAP"), egesz(m.m_fapnap));
+    lap.setValue(QStringLiteral("BNOFO"), szoveg(m.m_fodiag));
+    lap.setValue(QStringLiteral("BNOMELL"), szoveg(m.m_kiserd));
+    lap.setValue(QStringLiteral("BNOELL"), szoveg(m.m_ellatd));
+    lap.setValue(QStringLiteral("ORVOSKOD"), szoveg(m.m_eorv));
+    lap.setValue(QStringLiteral("ELSZVIZ"), egesz(m.m_elszviz));
+    lap.setValue(QStringLiteral("ELSZAM"), egesz(m.m_elszam));
+    lap.setValue(QStringLiteral("LEZDAT"), datum(m.m_lezdat));
+    lap.setValue(QStringLiteral("TEVKODOK"), kozos::ures(m.Etev) ? QVariant() : QVariant(m.Etev));
+    lap.setValue(QStringLiteral("SZVIZ"), m.vizitszam);
+    lap.setValue(QStringLiteral("ELKULDVE"), k ? QVariant(QStringLiteral("YY")) : QVariant());
+    lap.setValue(QStringLiteral("MODTIPUS"), k ? QVariant(QStringLiteral("K")) : QVariant());
+    lap.post();
+}
+
+void LapIras::elrend(std::uint32_t elrendRec) const {
+    db::TableSet& t = state.tables;
+    engine::Table& el = t.elrend;
+    szerkeszt(el, elrendRec);
+    kulcsMezok(el);
+    el.setValue(QStringLiteral("JORVKOD"), szoveg(m.m_jorv));
+    el.setValue(QStringLiteral("ELREND"), datum(m.m_elrend));
+    el.setValue(QStringLiteral("ENGSZAM"), egesz(m.m_engszam));
+    el.setValue(QStringLiteral("ENGDAT"), datum(m.m_engdat));
+    el.setValue(QStringLiteral("SZAKVET"), datum(m.m_szakvet));
+    el.setValue(QStringLiteral("GYAK"), szoveg(m.m_gyak));
+    el.setValue(QStringLiteral("ELVIZDB"), egesz(m.m_elviz));
+    if (k) el.setValue(QStringLiteral("ELKULDVE"), QVariant());
+    el.post();
+}
+
+void LapIras::lapb() const {
+    db::TableSet& t = state.tables;
+    engine::Table& lapb = t.lapb;
+    for (int i = 0; i < m.napokszama; ++i) {
+        if (!sorTeljes(m, i)) continue;
+        lapb.append();
+        kulcsMezok(lapb);
+        lapb.setValue(QStringLiteral("APDATUM"), datum(m.apdat[size_t(i)]));
+        lapb.setValue(QStringLiteral("TEVKOD"), ui::printable(m.tevk[size_t(i)]).trimmed());
+        lapb.setValue(QStringLiteral("ELLTIP"), egesz(m.ellt[size_t(i)]));
+        lapb.setValue(QStringLiteral("APTAJ"), ui::printable(m.aptaj[size_t(i)]).trimmed());
+        lapb.setValue(QStringLiteral("ONKEP"), m.CB2 + 1);
+        lapb.setValue(QStringLiteral("VIZITDB"), 1);
+        lapb.post();
+    }
+}
+
+void LapIras::beteg() const {
+    db::TableSet& t = state.tables;
+    engine::Table& beteg = t.beteg;
+    szerkeszt(beteg, rekord(state, QStringLiteral("select rowid from beteg where taj=?"),
+                            {m.m_taj.trimmed()}));
+    beteg.setValue(QStringLiteral("TAJ"), szoveg(m.m_taj));
+    if (u) beteg.setValue(QStringLiteral("AZTIP"), szoveg(m.m_aztip));
+    beteg.setValue(QStringLiteral("NEV"), szoveg(m.m_nev));
+    beteg.setValue(QStringLiteral("KOZIGKOD"), szoveg(m.m_kozigkod));
+    beteg.setValue(QStringLiteral("CIME1"), szoveg(m.m_cim1));
+    beteg.setValue(QStringLiteral("CIME2"), szoveg(m.m_cim2));
+    beteg.setValue(QStringLiteral("SZULH"), szoveg(m.m_szh));
+    beteg.setValue(QStringLiteral("SZULI"), datum(m.m_szido));
+    if (m.bnem == 0) beteg.setValue(QStringLiteral("NEME"), QStringLiteral("F"));
+    if (m.bnem == 1) beteg.setValue(QStringLiteral("NEME"), QStringLiteral("N"));
+    beteg.post();
+}
+
+void LapIras::orvos(const QString& kod, const QString& nev) const {
+    db::TableSet& t = state.tables;
+    engine::Table& o = t.orvos;
+    szerkeszt(o, rekord(state, QStringLiteral("select rowid from orvos where orvoskod=?"),
+                        {kod.trimmed()}));
+    o.setValue(QStringLiteral("ORVOSKOD"), szoveg(kod));
+    o.setValue(QStringLiteral("ONEV"), szoveg(nev));
+    o.post();
+}
+
+} // namespace
+
 void LapMentes::ir(LapModel& m, core::AppState& state) {
     db::TableSet& t = state.tables;
     const bool k = m.modositas && ujrakuldes(state, m.m_idosz);
@@ -250,95 +371,13 @@ void LapMentes::ir(LapModel& m, core::AppState& state) {
             t.dbo.exec(QStringLiteral("delete from lapb where sorsz=? and resz is ? and idoszak=?"),
                        kulcs(m));
 
-        auto kulcsMezok = [&](engine::Table& x) {
-            x.setValue(QStringLiteral("IDOSZAK"), m.m_idosz);
-            x.setValue(QStringLiteral("INTKOD"), szoveg(intkod));
-            x.setValue(QStringLiteral("FINKOD"), szoveg(state.finkod));
-            x.setValue(QStringLiteral("SORSZ"), m.lapsorsz);
-            x.setValue(QStringLiteral("RESZ"), szoveg(m.lapresz));
-        };
-
-        engine::Table& lap = t.lap;
-        szerkeszt(lap, lapRec);
-        kulcsMezok(lap);
-        lap.setValue(QStringLiteral("TAJ"), szoveg(m.m_taj));
-        lap.setValue(QStringLiteral("KOZIGKOD"), szoveg(m.m_kozigkod));
-        if (u) {
-            lap.setValue(QStringLiteral("AZTIP"), szoveg(m.m_aztip));
-            lap.setValue(QStringLiteral("TERKAT"), szoveg(m.m_terkat));
-            lap.setValue(QStringLiteral("ALLAMP"), szoveg(m.m_allp.toUpper()));
-        }
-        lap.setValue(QStringLiteral("TPOTL"), m.CB1 ? QStringLiteral("I") : QStringLiteral("N"));
-        lap.setValue(QStringLiteral("BNOKI"), szoveg(m.m_fekvd));
-        lap.setValue(QStringLiteral("BNOROV"), szoveg(m.m_alapb));
-        lap.setValue(QStringLiteral("ELB"), datum(m.m_fekdat));
-        lap.setValue(QStringLiteral("APNAP"), egesz(m.m_fapnap));
-        lap.setValue(QStringLiteral("BNOFO"), szoveg(m.m_fodiag));
-        lap.setValue(QStringLiteral("BNOMELL"), szoveg(m.m_kiserd));
-        lap.setValue(QStringLiteral("BNOELL"), szoveg(m.m_ellatd));
-        lap.setValue(QStringLiteral("ORVOSKOD"), szoveg(m.m_eorv));
-        lap.setValue(QStringLiteral("ELSZVIZ"), egesz(m.m_elszviz));
-        lap.setValue(QStringLiteral("ELSZAM"), egesz(m.m_elszam));
-        lap.setValue(QStringLiteral("LEZDAT"), datum(m.m_lezdat));
-        lap.setValue(QStringLiteral("TEVKODOK"),
-                     kozos::ures(m.Etev) ? QVariant() : QVariant(m.Etev));
-        lap.setValue(QStringLiteral("SZVIZ"), m.vizitszam);
-        lap.setValue(QStringLiteral("ELKULDVE"), k ? QVariant(QStringLiteral("YY")) : QVariant());
-        lap.setValue(QStringLiteral("MODTIPUS"), k ? QVariant(QStringLiteral("K")) : QVariant());
-        lap.post();
-
-        engine::Table& el = t.elrend;
-        szerkeszt(el, elrendRec);
-        kulcsMezok(el);
-        el.setValue(QStringLiteral("JORVKOD"), szoveg(m.m_jorv));
-        el.setValue(QStringLiteral("ELREND"), datum(m.m_elrend));
-        el.setValue(QStringLiteral("ENGSZAM"), egesz(m.m_engszam));
-        el.setValue(QStringLiteral("ENGDAT"), datum(m.m_engdat));
-        el.setValue(QStringLiteral("SZAKVET"), datum(m.m_szakvet));
-        el.setValue(QStringLiteral("GYAK"), szoveg(m.m_gyak));
-        el.setValue(QStringLiteral("ELVIZDB"), egesz(m.m_elviz));
-        if (k) el.setValue(QStringLiteral("ELKULDVE"), QVariant());
-        el.post();
-
-        engine::Table& lapb = t.lapb;
-        for (int i = 0; i < m.napokszama; ++i) {
-            if (!sorTeljes(m, i)) continue;
-            lapb.append();
-            kulcsMezok(lapb);
-            lapb.setValue(QStringLiteral("APDATUM"), datum(m.apdat[size_t(i)]));
-            lapb.setValue(QStringLiteral("TEVKOD"), ui::printable(m.tevk[size_t(i)]).trimmed());
-            lapb.setValue(QStringLiteral("ELLTIP"), egesz(m.ellt[size_t(i)]));
-            lapb.setValue(QStringLiteral("APTAJ"), ui::printable(m.aptaj[size_t(i)]).trimmed());
-            lapb.setValue(QStringLiteral("ONKEP"), m.CB2 + 1);
-            lapb.setValue(QStringLiteral("VIZITDB"), 1);
-            lapb.post();
-        }
-
-        engine::Table& beteg = t.beteg;
-        szerkeszt(beteg, rekord(state, QStringLiteral("select rowid from beteg where taj=?"),
-                                {m.m_taj.trimmed()}));
-        beteg.setValue(QStringLiteral("TAJ"), szoveg(m.m_taj));
-        if (u) beteg.setValue(QStringLiteral("AZTIP"), szoveg(m.m_aztip));
-        beteg.setValue(QStringLiteral("NEV"), szoveg(m.m_nev));
-        beteg.setValue(QStringLiteral("KOZIGKOD"), szoveg(m.m_kozigkod));
-        beteg.setValue(QStringLiteral("CIME1"), szoveg(m.m_cim1));
-        beteg.setValue(QStringLiteral("CIME2"), szoveg(m.m_cim2));
-        beteg.setValue(QStringLiteral("SZULH"), szoveg(m.m_szh));
-        beteg.setValue(QStringLiteral("SZULI"), datum(m.m_szido));
-        if (m.bnem == 0) beteg.setValue(QStringLiteral("NEME"), QStringLiteral("F"));
-        if (m.bnem == 1) beteg.setValue(QStringLiteral("NEME"), QStringLiteral("N"));
-        beteg.post();
-
-        auto orvos = [&](const QString& kod, const QString& nev) {
-            engine::Table& o = t.orvos;
-            szerkeszt(o, rekord(state, QStringLiteral("select rowid from orvos where orvoskod=?"),
-                                {kod.trimmed()}));
-            o.setValue(QStringLiteral("ORVOSKOD"), szoveg(kod));
-            o.setValue(QStringLiteral("ONEV"), szoveg(nev));
-            o.post();
-        };
-        orvos(m.m_eorv, m.orv1);
-        if (!kozos::ures(m.m_jorv) && m.m_eorv.trimmed() != u"00000") orvos(m.m_jorv, m.orv2);
+        const LapIras iras{m, state, intkod, k, u};
+        iras.lap(lapRec);
+        iras.elrend(elrendRec);
+        iras.lapb();
+        iras.beteg();
+        iras.orvos(m.m_eorv, m.orv1);
+        if (!kozos::ures(m.m_jorv) && m.m_eorv.trimmed() != u"00000") iras.orvos(m.m_jorv, m.orv2);
 
         telenez(state, m.lapsorsz, QString());
         unit.commit();

@@ -259,6 +259,22 @@ QWidget* LapujWindow::buildPage1() {
     page->setObjectName(QStringLiteral("oldal1"));
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
 
+    QGroupBox* beteg = buildBetegGroup(page, digit);
+    QGroupBox* diag = buildDiagGroup(page, digit);
+    QGroupBox* orvos = buildOrvosGroup(page, digit);
+
+    auto* l = new QVBoxLayout(page);
+    l->setContentsMargins(4, 4, 4, 4);
+    l->setSpacing(4);
+    l->addWidget(beteg);
+    l->addWidget(diag);
+    l->addWidget(orvos);
+    l->addStretch(1);
+    groups_.insert(groups_.end(), {beteg, diag, orvos});
+    return page;
+}
+
+QGroupBox* LapujWindow::buildBetegGroup(QWidget* page, int digit) {
     // "A beteg adatai"
     QGroupBox* beteg = group(page, "GBbeteg", QStringLiteral("A beteg adatai"));
     Form f{beteg, digit};
@@ -314,6 +330,21 @@ QWidget* LapujWindow::buildPage1() {
     g->addWidget(P1, 4, 2, 1, 4);
     g->setColumnStretch(6, 1);
 
+    texts_.push_back({{"m_aztip", &LapModel::m_aztip}, m_aztip});
+    texts_.push_back({{"m_taj", &LapModel::m_taj}, m_taj});
+    texts_.push_back({{"m_nev", &LapModel::m_nev}, m_nev});
+    texts_.push_back({{"m_kozigkod", &LapModel::m_kozigkod}, m_kozigkod});
+    texts_.push_back({{"m_cim1", &LapModel::m_cim1}, m_cim1});
+    texts_.push_back({{"m_cim2", &LapModel::m_cim2}, m_cim2});
+    texts_.push_back({{"m_szh", &LapModel::m_szh}, m_szh});
+    texts_.push_back({{"m_szido", &LapModel::m_szido}, m_szido});
+    texts_.push_back({{"m_terkat", &LapModel::m_terkat}, m_terkat});
+    texts_.push_back({{"m_allp", &LapModel::m_allp}, m_allp});
+    dates_.push_back(m_szido);
+    return beteg;
+}
+
+QGroupBox* LapujWindow::buildDiagGroup(QWidget* page, int digit) {
     // "Diagnózisok"
     QGroupBox* diag = group(page, "GBdiag", QStringLiteral("Diagnózisok"));
     Form d{diag, digit};
@@ -360,6 +391,18 @@ QWidget* LapujWindow::buildPage1() {
     bnoRow(lEllatd, m_ellatd, bnoLabels_[4]);
     dg->setColumnStretch(4, 1);
 
+    texts_.push_back({{"m_fekvd", &LapModel::m_fekvd}, m_fekvd});
+    texts_.push_back({{"m_fekdat", &LapModel::m_fekdat}, m_fekdat});
+    texts_.push_back({{"m_fapnap", &LapModel::m_fapnap}, m_fapnap});
+    texts_.push_back({{"m_alapb", &LapModel::m_alapb}, m_alapb});
+    texts_.push_back({{"m_kiserd", &LapModel::m_kiserd}, m_kiserd});
+    texts_.push_back({{"m_fodiag", &LapModel::m_fodiag}, m_fodiag});
+    texts_.push_back({{"m_ellatd", &LapModel::m_ellatd}, m_ellatd});
+    dates_.push_back(m_fekdat);
+    return diag;
+}
+
+QGroupBox* LapujWindow::buildOrvosGroup(QWidget* page, int digit) {
     // "Orvos adatok"
     QGroupBox* orvos = group(page, "GBorvos", QStringLiteral("Orvos adatok"));
     Form o{orvos, digit};
@@ -380,38 +423,11 @@ QWidget* LapujWindow::buildPage1() {
     og->addWidget(orv2, 1, 3, Qt::AlignLeft);
     og->setColumnStretch(4, 1);
 
-    auto* l = new QVBoxLayout(page);
-    l->setContentsMargins(4, 4, 4, 4);
-    l->setSpacing(4);
-    l->addWidget(beteg);
-    l->addWidget(diag);
-    l->addWidget(orvos);
-    l->addStretch(1);
-    groups_.insert(groups_.end(), {beteg, diag, orvos});
-
-    texts_.push_back({{"m_aztip", &LapModel::m_aztip}, m_aztip});
-    texts_.push_back({{"m_taj", &LapModel::m_taj}, m_taj});
-    texts_.push_back({{"m_nev", &LapModel::m_nev}, m_nev});
-    texts_.push_back({{"m_kozigkod", &LapModel::m_kozigkod}, m_kozigkod});
-    texts_.push_back({{"m_cim1", &LapModel::m_cim1}, m_cim1});
-    texts_.push_back({{"m_cim2", &LapModel::m_cim2}, m_cim2});
-    texts_.push_back({{"m_szh", &LapModel::m_szh}, m_szh});
-    texts_.push_back({{"m_szido", &LapModel::m_szido}, m_szido});
-    texts_.push_back({{"m_terkat", &LapModel::m_terkat}, m_terkat});
-    texts_.push_back({{"m_allp", &LapModel::m_allp}, m_allp});
-    texts_.push_back({{"m_fekvd", &LapModel::m_fekvd}, m_fekvd});
-    texts_.push_back({{"m_fekdat", &LapModel::m_fekdat}, m_fekdat});
-    texts_.push_back({{"m_fapnap", &LapModel::m_fapnap}, m_fapnap});
-    texts_.push_back({{"m_alapb", &LapModel::m_alapb}, m_alapb});
-    texts_.push_back({{"m_kiserd", &LapModel::m_kiserd}, m_kiserd});
-    texts_.push_back({{"m_fodiag", &LapModel::m_fodiag}, m_fodiag});
-    texts_.push_back({{"m_ellatd", &LapModel::m_ellatd}, m_ellatd});
     texts_.push_back({{"m_eorv", &LapModel::m_eorv}, m_eorv});
     texts_.push_back({{"orv1", &LapModel::orv1}, orv1});
     texts_.push_back({{"m_jorv", &LapModel::m_jorv}, m_jorv});
     texts_.push_back({{"orv2", &LapModel::orv2}, orv2});
-    dates_.insert(dates_.end(), {m_szido, m_fekdat});
-    return page;
+    return orvos;
 }
 
 QWidget* LapujWindow::buildPage2() {
@@ -661,6 +677,11 @@ void LapujWindow::bindFields() {
         }
     }
 
+    bindPickers();
+    fields_->exempt(BB1);
+}
+
+void LapujWindow::bindPickers() {
     // The pickers.
     fields_->onDoubleClick(QStringLiteral("m_taj"), [this] {
         if (!pickers_.beteg) return;
@@ -699,7 +720,6 @@ void LapujWindow::bindFields() {
     fields_->onEnter(QStringLiteral("Etev"), [this] {
         if (model_.szerkesztheto) SB1Click();
     });
-    fields_->exempt(BB1);
 }
 
 QWidget* LapujWindow::control(const QString& name) const {

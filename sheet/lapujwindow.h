@@ -119,9 +119,15 @@ private:
 
     void build();
     QWidget* buildPage1();
+    // The groups of the first page; each registers its fields.
+    QGroupBox* buildBetegGroup(QWidget* page, int digit);
+    QGroupBox* buildDiagGroup(QWidget* page, int digit);
+    QGroupBox* buildOrvosGroup(QWidget* page, int digit);
     QWidget* buildPage2();
     QWidget* buildPage3();
     void bindFields();
+    // The pickers a double click on a field opens.
+    void bindPickers();
     void olvas(); // widgets -> model
     void mutat(); // model -> widgets
     ui::FieldExit run(const std::function<CheckResult()>& step);

@@ -423,6 +423,38 @@ Contract makeContract(const Model& m, int year) {
     return c;
 }
 
+void addOwnMasterData(Model& m, Rng& rng, const RefData& ref, QSet<QString>& tajs,
+                      const std::function<QString()>& birthPlace) {
+    // The program's own master data, made always (so that the county tables
+    // do not depend on the option) and written only on request.
+    QSet<QString> codes;
+    for (int i = 0; i < 6; ++i) {
+        QString code;
+        do {
+            code = QString::number(rng.between(10000, 99999));
+        } while (codes.contains(code));
+        codes.insert(code);
+        QString name;
+        do {
+            name = QStringLiteral("Dr. ") + personName(rng, ref, rng.chance(55));
+        } while (name.size() > 25);
+        m.doctors.push_back({code, name});
+    }
+    for (int i = 0; i < 15; ++i) {
+        Patient p;
+        const bool female = rng.chance(60);
+        p.sex = female ? QStringLiteral("N") : QStringLiteral("F");
+        p.name = personName(rng, ref, female);
+        p.taj = newTaj(rng, tajs, i == 0);
+        p.place = m.areas[size_t(rng.below(int(m.areas.size())))].place;
+        p.street = streets()[rng.below(int(streets().size()))] + u' ' +
+                   QString::number(rng.between(1, 120)) + u'.';
+        p.birthPlace = birthPlace();
+        p.birth = randomDay(rng, 1930, 1965);
+        m.patients.push_back(p);
+    }
+}
+
 Model buildModel(const RefData& ref, int year, const Options& o) {
     Rng rng(o.seed);
     Model m;
@@ -514,34 +546,7 @@ Model buildModel(const RefData& ref, int year, const Options& o) {
     if (o.previousContract) m.contracts.push_back(makeContract(m, year - 1));
     m.contracts.push_back(makeContract(m, year));
 
-    // The program's own master data, made always (so that the county tables
-    // do not depend on the option) and written only on request.
-    QSet<QString> codes;
-    for (int i = 0; i < 6; ++i) {
-        QString code;
-        do {
-            code = QString::number(rng.between(10000, 99999));
-        } while (codes.contains(code));
-        codes.insert(code);
-        QString name;
-        do {
-            name = QStringLiteral("Dr. ") + personName(rng, ref, rng.chance(55));
-        } while (name.size() > 25);
-        m.doctors.push_back({code, name});
-    }
-    for (int i = 0; i < 15; ++i) {
-        Patient p;
-        const bool female = rng.chance(60);
-        p.sex = female ? QStringLiteral("N") : QStringLiteral("F");
-        p.name = personName(rng, ref, female);
-        p.taj = newTaj(rng, tajs, i == 0);
-        p.place = m.areas[size_t(rng.below(int(m.areas.size())))].place;
-        p.street = streets()[rng.below(int(streets().size()))] + u' ' +
-                   QString::number(rng.between(1, 120)) + u'.';
-        p.birthPlace = birthPlace();
-        p.birth = randomDay(rng, 1930, 1965);
-        m.patients.push_back(p);
-    }
+    addOwnMasterData(m, rng, ref, tajs, birthPlace);
     return m;
 }
 
