@@ -3,9 +3,10 @@
 // office sends back, described once: the fields of the sheet (A), visit (B)
 // and diagnosis (C) files with the local columns they come from and go back
 // to, the diagnosis kinds, the file names, and the value conversions both
-// ways; the files' layouts byte for byte are db/kuldemenyminta.h. The writer of the shipment (exchange/szkrekord), its readers (the
-// full data set's import, the monthly summary's check) and the file copies
-// all take these from here.
+// ways; the files' layouts byte for byte are db/kuldemenyminta.h. The
+// writer of the shipment (exchange/szkrekord), its readers (the full data
+// set's import, the monthly summary's check) and the file copies all take
+// these from here.
 //
 //     for (const db::KuldMezo& f : db::lapMezok()) ...   // the sheet file
 //     db::kuldFajlNev('a', "1890") == "Szka1890.Dbf"
@@ -25,11 +26,11 @@ namespace db {
 // ---------------------------------------------------------------- file names
 
 // The shipment's files in KULD: 'a' sheets, 'b' visits, 'c' diagnoses.
-QString kuldFajlNev(char betu, const QString& intkod);    // 'a' -> "Szka1890.Dbf"
+QString kuldFajlNev(char betu, const QString& intkod); // 'a' -> "Szka1890.Dbf"
 // The same file as copied out (lower case).
 QString kuldMasolatNev(char betu, const QString& intkod); // 'a' -> "szka1890.dbf"
 // The office's full data set, and the three files in it ('a', 'b', 'c').
-QString teljesArchivumNev(const QString& intkod); // "Telj1890.arj"
+QString teljesArchivumNev(const QString& intkod);        // "Telj1890.arj"
 QString teljesFajlNev(char betu, const QString& intkod); // 'a' -> "Aa1890.dbf"
 
 // ---------------------------------------------------------------- fields

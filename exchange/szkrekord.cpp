@@ -21,20 +21,18 @@ QString AtalakitasHiba::uzenet() const {
 // round every patient would be looked up.
 QString lapSql() {
     return QStringLiteral("select distinct ") + db::kuldSelect(db::lapMezok()) +
-           QStringLiteral(
-               " from lap a cross join elrend c cross join beteg d "
-               "where a.jeloles=? and a.sorsz=c.sorsz and a.resz is c.resz and "
-               "a.idoszak=c.idoszak and a.taj=d.taj "
-               "order by a.idoszak, a.sorsz, a.resz");
+           QStringLiteral(" from lap a cross join elrend c cross join beteg d "
+                          "where a.jeloles=? and a.sorsz=c.sorsz and a.resz is c.resz and "
+                          "a.idoszak=c.idoszak and a.taj=d.taj "
+                          "order by a.idoszak, a.sorsz, a.resz");
 }
 
 QString vizitSql() {
     return QStringLiteral("select ") + db::kuldSelect(db::vizitMezok()) +
-           QStringLiteral(
-               " from lap a, lapb b "
-               "where a.jeloles=? and a.sorsz=b.sorsz and a.resz is b.resz and "
-               "a.idoszak=b.idoszak "
-               "order by b.idoszak, b.sorsz, b.resz, b.apdatum");
+           QStringLiteral(" from lap a, lapb b "
+                          "where a.jeloles=? and a.sorsz=b.sorsz and a.resz is b.resz and "
+                          "a.idoszak=b.idoszak "
+                          "order by b.idoszak, b.sorsz, b.resz, b.apdatum");
 }
 
 QString bnoSql() {

@@ -157,8 +157,8 @@ public:
                  const TeljesCel& cel, TeljesOsszegzes& osszegzes)
         : aa_(aaPath, db::kotelezoMezok(db::lapMezok()), QFileInfo(aaPath).fileName()),
           ab_(abPath, db::kotelezoMezok(db::vizitMezok()), QFileInfo(abPath).fileName()),
-          ac_(acPath, db::kotelezoMezok(db::bnoMezok()), QFileInfo(acPath).fileName()),
-          cel_(cel), o_(osszegzes), lapCel_{cel.lap}, rendCel_{cel.elrend}, lapbCel_{cel.lapb},
+          ac_(acPath, db::kotelezoMezok(db::bnoMezok()), QFileInfo(acPath).fileName()), cel_(cel),
+          o_(osszegzes), lapCel_{cel.lap}, rendCel_{cel.elrend}, lapbCel_{cel.lapb},
           lIdo_(lapCel_.m("IDOSZAK")), lSorsz_(lapCel_.m("SORSZ")), lResz_(lapCel_.m("RESZ")) {}
 
     // False when the sheet file holds no sheet.
@@ -359,8 +359,7 @@ void TeljesOlvaso::vizitek() {
         if (!elsz.isEmpty()) {
             if (!elszSzoveg || elsz != elszBajtok) {
                 elszBajtok = elsz.toByteArray();
-                elszSzoveg =
-                    elszamolasiIdoszak(engine::decode852(elsz.data(), int(elsz.size())));
+                elszSzoveg = elszamolasiIdoszak(engine::decode852(elsz.data(), int(elsz.size())));
             }
             if (!elszSzoveg) ab_.hiba(r, bElsz, in, nemIdoszak());
             Cel::szoveg(out, vElido, elszSzoveg->toLatin1());

@@ -107,8 +107,7 @@ core::Idoszak Forras::idoszak(std::uint32_t recno, const char* rec, const Mezo& 
     // Only digits and the point: any other byte makes no period either.
     for (char c : v)
         if (!szamjegy(c) && c != '.') hiba(recno, m, rec, nemIdoszak());
-    const std::optional<core::Idoszak> p =
-        db::kuldIdoszak(QString::fromLatin1(v.data(), v.size()));
+    const std::optional<core::Idoszak> p = db::kuldIdoszak(QString::fromLatin1(v.data(), v.size()));
     if (!p) hiba(recno, m, rec, nemIdoszak());
     utolsoIdoszak_ = v.toByteArray();
     utolsoErtek_ = *p;
@@ -234,9 +233,9 @@ std::vector<Masolas> masolasok(const Forras& f, const Cel& c,
     using db::Visszavetel;
     std::vector<Masolas> out;
     for (const db::KuldMezo& k : lista) {
-        const bool sajat = k.tabla == tabla && (k.vissza == Visszavetel::Masol ||
-                                                k.vissza == Visszavetel::Kulcs ||
-                                                k.vissza == Visszavetel::Taj);
+        const bool sajat =
+            k.tabla == tabla && (k.vissza == Visszavetel::Masol || k.vissza == Visszavetel::Kulcs ||
+                                 k.vissza == Visszavetel::Taj);
         const bool kulcs = tabla == db::KuldTabla::Elrend && k.vissza == Visszavetel::Kulcs;
         if (!sajat && !kulcs) continue;
         Masolas m{f.m(k.mezo), c.m(k.oszlop), k.vissza == Visszavetel::Taj ? db::kTajHossz : 0};

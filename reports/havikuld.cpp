@@ -45,7 +45,7 @@ struct Lap {
 } // namespace
 
 std::optional<KuldottAdatok> kuldemenyOlvas(const QString& kuldDir, const QString& intkod,
-                                        core::Idoszak p) {
+                                            core::Idoszak p) {
     const QString kod = intkod.trimmed();
     const QString a = kuldFajl(kuldDir, db::kuldFajlNev('a', kod));
     const QString b = kuldFajl(kuldDir, db::kuldFajlNev('b', kod));

@@ -30,7 +30,7 @@ QString kuldFajl(const QString& kuldDir, const QString& name);
 // (its MODIDO) or no sheet. Throws engine::DbError when a file cannot be
 // read as a table of the shipment's layout.
 std::optional<KuldottAdatok> kuldemenyOlvas(const QString& kuldDir, const QString& intkod,
-                                        core::Idoszak p);
+                                            core::Idoszak p);
 
 // The lines that differ between the summary (its figures and its count of
 // the period's own sheets) and the shipment; empty when they agree.

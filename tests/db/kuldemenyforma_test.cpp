@@ -20,7 +20,8 @@ TEST(KuldemenyForma, PeriodBothWays) {
     EXPECT_EQ(db::kuldIdoszak(QStringLiteral(" 2016.01 ")), Idoszak(2016, 1));
     EXPECT_FALSE(db::kuldIdoszak(QStringLiteral("2016-01")));
     EXPECT_FALSE(db::kuldIdoszak(QStringLiteral("201613")));
-    EXPECT_FALSE(db::kuldIdoszak(QStringLiteral("2016\x01" "01")));
+    EXPECT_FALSE(db::kuldIdoszak(QStringLiteral("2016\x01"
+                                                "01")));
     EXPECT_FALSE(db::kuldIdoszak(QString()));
 }
 

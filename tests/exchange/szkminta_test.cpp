@@ -3,8 +3,8 @@
 // and record lengths, the templates' own dates).
 
 #include "core/kozos.h"
-#include "engine/dbfheader.h"
 #include "db/kuldemenyminta.h"
+#include "engine/dbfheader.h"
 #include "exchange/szkrekord.h"
 
 #include <gtest/gtest.h>
@@ -256,17 +256,17 @@ TEST(SzkRekord, Conversions) {
 }
 
 TEST(SzkRekord, DiagnosisKindsAreTheSheetsBnoFields) {
-    const kozos::BnoMezo rend[] = {kozos::BnoFo, kozos::BnoAlap, kozos::BnoFekvo,
-                                   kozos::BnoKisero, kozos::BnoBefolyasol};
+    const kozos::BnoMezo rend[] = {kozos::BnoFo, kozos::BnoAlap, kozos::BnoFekvo, kozos::BnoKisero,
+                                   kozos::BnoBefolyasol};
     for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(db::bnoTipusok()[i].tipus, int(rend[i]));
 }
 
 TEST(SzkRekord, QueryColumnsFollowTheForm) {
     // The row positions name the fields db/kuldemenyforma.h selects.
-    const std::pair<int, const char*> lap[] = {
-        {L_ULVKOD, "ULVKOD"}, {L_SORSZAM, "SORSZAM"}, {L_TERPOT, "TERPOT"},
-        {L_CIM, "CIM"},       {L_AZTIP, "AZTIP"},     {L_MODTIPUS, "MODTIPUS"}};
+    const std::pair<int, const char*> lap[] = {{L_ULVKOD, "ULVKOD"}, {L_SORSZAM, "SORSZAM"},
+                                               {L_TERPOT, "TERPOT"}, {L_CIM, "CIM"},
+                                               {L_AZTIP, "AZTIP"},   {L_MODTIPUS, "MODTIPUS"}};
     for (const auto& [i, n] : lap)
         EXPECT_EQ(db::kuldOszlop(db::lapMezok(), n), i) << n;
     EXPECT_EQ(db::kuldOszlop(db::lapMezok(), "MODTIPUS") + 1, int(L_OSZLOPOK));
