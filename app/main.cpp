@@ -39,11 +39,6 @@ int main(int argc, char* argv[]) {
     ui::QtMessages msg(nullptr, app::programTitle());
     core::Clock clock;
     core::AppState state(msg, clock);
-    // Every date the program writes, table headers included, comes from one clock.
-    engine::setToday([&clock] { return clock.today(); });
-    struct ClockReset {
-        ~ClockReset() { engine::setToday(nullptr); }
-    } clockReset;
 
     std::unique_ptr<app::MainWindow> window;
     try {

@@ -68,8 +68,9 @@ void openIfClosed(engine::Table& table, const QString& path) {
 // The key of one record, built so that comparing keys byte by byte (unsigned)
 // orders the records as SQL orders the fields' values: a blank field (NULL)
 // first, then numbers, then texts byte by byte in UTF-8.
-void appendSqlKey(const engine::FieldDef& f, const char* rec, std::string& key) {
-    const char* p = rec + f.offset;
+void appendSqlKey(const engine::RecordView& rec, int field, std::string& key) {
+    const engine::FieldDef& f = rec.fieldDef(field);
+    const char* p = rec.stored(field).data();
     if (f.type == 'C' || f.type == 'D') {
         int n = f.width;
         while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
@@ -103,7 +104,7 @@ void appendSqlKey(const engine::FieldDef& f, const char* rec, std::string& key) 
         key += std::string(2, '\0');
         return;
     }
-    const QVariant v = engine::decodeField(f, rec);
+    const QVariant v = rec.value(field);
     if (v.isNull()) {
         key += '\0';
         return;
@@ -140,9 +141,9 @@ std::string textKey(const QString& text) {
 
 // SQL's comparison of a field with a text (given by its textKey): -1, 0 or
 // 1; a blank field (NULL) compares as nothing at all, reported as nullopt.
-std::optional<int> compareSql(const engine::FieldDef& f, const char* rec, const std::string& text) {
+std::optional<int> compareSql(const engine::RecordView& rec, int field, const std::string& text) {
     std::string key;
-    appendSqlKey(f, rec, key);
+    appendSqlKey(rec, field, key);
     if (key.size() == 1 && key[0] == '\0') return std::nullopt;
     return key < text ? -1 : key == text ? 0 : 1;
 }
@@ -215,19 +216,18 @@ public:
     }
 
 private:
-    bool taken(const char* rec) const {
-        if (rec[0] == '*') return false;
+    bool taken(const engine::RecordView& rec) const {
+        if (rec.isDeleted()) return false;
         if (plan_.periods == UpgradePlan::Periods::All) return true;
-        const engine::FieldDef& f = old_.fields()[size_t(plan_.periodField)];
-        const std::optional<int> c = compareSql(f, rec, plan_.bound);
+        const std::optional<int> c = compareSql(rec, plan_.periodField, plan_.bound);
         if (plan_.periods == UpgradePlan::Periods::Before) return c && *c < 0;
         return !c || *c >= 0;
     }
 
-    void keyOf(const char* rec, std::string& key) const {
+    void keyOf(const engine::RecordView& rec, std::string& key) const {
         key.clear();
         for (int k : plan_.keys)
-            appendSqlKey(old_.fields()[size_t(k)], rec, key);
+            appendSqlKey(rec, k, key);
     }
 
     void tell(qint64 done, qint64 total) const {
@@ -239,7 +239,7 @@ private:
         std::vector<std::pair<std::string, std::uint32_t>> keyed;
         const std::uint32_t n = old_.fileRecordCount();
         for (std::uint32_t r = 1; r <= n; ++r) {
-            const char* rec = old_.rawRecord(r);
+            const engine::RecordView rec = old_.record(r);
             if (!taken(rec)) continue;
             keyed.emplace_back(std::string(), r);
             keyOf(rec, keyed.back().first);
@@ -258,7 +258,6 @@ private:
     // soon as a record comes before the one copied last) or in `order`.
     bool copy(engine::TableBuilder& out, const std::vector<std::uint32_t>* order) {
         const std::vector<engine::FieldDef>& dst = out.fields();
-        const std::vector<engine::FieldDef>& src = old_.fields();
         const qint64 total = order ? qint64(order->size()) : qint64(old_.fileRecordCount());
         const QString path = out.target();
         QByteArray rec(out.recordLength(), ' ');
@@ -268,7 +267,7 @@ private:
         for (qint64 i = 0; i < total; ++i) {
             if ((i & 0x3FFF) == 0 && i > 0) tell(i, total);
             const std::uint32_t r = order ? (*order)[size_t(i)] : std::uint32_t(i + 1);
-            const char* in = old_.rawRecord(r);
+            const engine::RecordView in = old_.record(r);
             if (!order) {
                 if (!taken(in)) continue;
                 keyOf(in, key);
@@ -278,16 +277,17 @@ private:
             }
             rec.fill(' ');
             char* o = rec.data();
-            const bool nuls = std::memchr(in, 0, size_t(old_.header().recordLength)) != nullptr;
             for (const UpgradePlan::Step& st : plan_.steps) {
                 const engine::FieldDef& d = dst[size_t(st.dst)];
                 switch (st.kind) {
-                case UpgradePlan::Step::Raw:
-                    std::memcpy(o + d.offset, in + src[size_t(st.src)].offset, size_t(d.width));
-                    if (nuls) blankNulPadding(d, o + d.offset);
+                case UpgradePlan::Step::Raw: {
+                    const QByteArrayView b = in.stored(st.src);
+                    std::memcpy(o + d.offset, b.data(), size_t(d.width));
+                    if (std::memchr(b.data(), 0, size_t(b.size()))) blankNulPadding(d, o + d.offset);
                     break;
+                }
                 case UpgradePlan::Step::Codec:
-                    engine::encodeField(d, engine::decodeField(src[size_t(st.src)], in), o, path);
+                    engine::encodeField(d, in.value(st.src), o, path);
                     break;
                 case UpgradePlan::Step::Fixed:
                     std::memcpy(o + d.offset, st.bytes.constData(), size_t(d.width));
@@ -296,7 +296,7 @@ private:
             }
             if (plan_.finkodField >= 0 && !plan_.finkodBytes.isEmpty()) {
                 const std::optional<int> c =
-                    compareSql(src[size_t(plan_.periodField)], in, plan_.finkodtol);
+                    compareSql(in, plan_.periodField, plan_.finkodtol);
                 if (c && *c >= 0)
                     std::memcpy(o + dst[size_t(plan_.finkodField)].offset,
                                 plan_.finkodBytes.constData(), size_t(plan_.finkodBytes.size()));

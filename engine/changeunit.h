@@ -7,13 +7,16 @@
 //     unit.commit();
 //
 // While a unit is open the writes to its tables are held by the table objects
-// (reads see them). commit() writes the journal beside the tables (each
-// table's record count, size and header and the before-images of the records
-// to be changed) and flushes it, then writes the held records, flushes the
-// tables and removes the journal. A unit destroyed without commit() (an
-// exception on the way) forgets the held records: the files never changed. A
-// journal left behind by a killed run is rolled back by recoverJournal()
-// before anything opens the tables.
+// (reads see them; Table::UnitSide is what the unit asks of a table). A
+// table may also take a whole new file (Table::replaceWith), which waits for
+// the commit too. commit() writes the rollback journal beside the tables
+// (engine/journal.h: each changing table's record count, size, header and
+// the before-images of the records to be changed, the file swaps and the new
+// files) and flushes it, then writes the held records, puts the new files in
+// place, flushes the tables and removes the journal. A unit destroyed
+// without commit() (an exception on the way) forgets the held records: the
+// files never changed. A journal left behind by a killed run is rolled back
+// by recoverJournal() (engine/recovery.h) before anything opens the tables.
 //
 // Inside a unit a table cannot be packed; closing one of its tables gives its
 // part up and the unit can then only roll back.
@@ -25,6 +28,9 @@
 // tables' changes; a rollback, or the recovery of a killed unit, removes it.
 // So the file exists under its name exactly when the tables record the unit.
 
+#include "engine/journal.h"
+#include "engine/recovery.h"
+
 #include <QString>
 #include <initializer_list>
 #include <memory>
@@ -32,13 +38,17 @@
 
 namespace engine {
 
+class DbError;
 class Table;
 class TableBuilder;
 
 class ChangeUnit {
 public:
-    // Begins a unit over open tables of one directory. Throws DbError when
-    // the journal cannot be written; nothing has changed then.
+    // Begins a unit over open tables of one directory. Throws DbError(Usage)
+    // for tables of different folders, a read-only table, a table another
+    // unit holds, or a journal an earlier failed rollback left in the folder
+    // (Io); nothing has changed then. A unit over tables an open unit holds
+    // joins that unit.
     explicit ChangeUnit(std::initializer_list<Table*> tables);
     explicit ChangeUnit(const std::vector<Table*>& tables);
     ~ChangeUnit();
@@ -63,11 +73,22 @@ public:
     // closing all tables, re-indexing, backup and restore, wait for none).
     static int openUnits();
 
-private:
-    friend class Table;
-    // A table of the unit is being closed: its part is given up, so the unit
-    // can only roll back.
+    // Table::close() tells the unit that one of its tables is closing: its
+    // part is given up, so the unit can only roll back.
     void tableClosing(Table& table);
+
+private:
+    struct Plan;
+    // The stages of commit(): what changes, the journal written (on a
+    // failure the unit is rolled back and DbError thrown), the changes made,
+    // and either the changes undone after a failure (the reason when even
+    // that failed) or the new files adopted.
+    Plan makePlan() const;
+    void writeJournalFor(const Plan& plan, const QString& journal);
+    void applyPlan(const Plan& plan, const QString& journal);
+    QString undoAfterFailure(const Plan& plan, const QString& journal);
+    DbError undoFailed(const Plan& plan, const DbError& failure, const QString& undone);
+    void adoptNewFiles(const Plan& plan);
     void end(); // releases the tables after a commit or a rollback
 
     std::vector<Table*> tables_;
@@ -79,19 +100,5 @@ private:
     ChangeUnit* outer_ = nullptr;
     bool doomed_ = false;
 };
-
-// The journal of a folder of tables ("rollback.jnl" in it).
-QString journalPath(const QString& directory);
-
-// Rolls back a journal left in `directory` by a run that was killed or failed
-// mid-unit (the new files it names, wherever they lie, are removed). Returns
-// true when one was found and rolled back. Call before any
-// table of the directory is opened. Throws DbError when the journal exists
-// but cannot be applied (the tables are then left untouched): Locked or Io
-// with the journal in its place, to be tried again at the next start; or
-// Damaged when it cannot be read whole or does not fit its tables -- it is
-// then kept aside beside the tables under a name of its own, which the
-// error names (file()), unless even that fails (file() is then the journal).
-bool recoverJournal(const QString& directory);
 
 } // namespace engine

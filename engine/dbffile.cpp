@@ -136,11 +136,6 @@ void countWrite(const QString& path) {
     gate(testing::IoOp::Write, path);
 }
 
-std::function<QDate()>& clockFn() {
-    static std::function<QDate()> fn = [] { return QDate::currentDate(); };
-    return fn;
-}
-
 } // namespace
 
 DbError ioError(const QString& path, const QString& what) {
@@ -378,14 +373,6 @@ void powerRestored() {
     power() = PowerLoss();
 }
 } // namespace testing
-
-QDate today() {
-    return clockFn()();
-}
-
-void setToday(std::function<QDate()> fn) {
-    clockFn() = fn ? std::move(fn) : [] { return QDate::currentDate(); };
-}
 
 QString findFileNoCase(const QString& path) {
     QFileInfo fi(path);

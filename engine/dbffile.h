@@ -7,7 +7,7 @@
 // happens, and where tests make the Nth write fail as a full disk would.
 //
 // Also here: the small file helpers the tables share (finding a file whatever
-// the letter case of its name, durable renames, the header-date clock).
+// the letter case of its name, durable renames).
 
 #include <QDate>
 #include <QString>
@@ -123,11 +123,6 @@ long powerCutKept();
 void powerRestored();
 } // namespace testing
 
-// The date written as a table header's last update; by default the system's
-// date, connected to the program's clock at start-up and fixed by tests.
-QDate today();
-void setToday(std::function<QDate()> fn);
-
 // The file of `path` whatever the letter case of its name; the path itself
 // when no file matches (so a new file gets the caller's spelling).
 QString findFileNoCase(const QString& path);
@@ -148,20 +143,6 @@ void clearHeaderFlags(const QString& path);
 // Makes, writes and removes a small file in `dir`: throws DbError(Io) naming
 // the folder when it is read-only (or the disk is full).
 void checkDirectoryWritable(const QString& dir);
-
-// Little-endian helpers of the file formats.
-inline void put32le(char* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = char((v >> (8 * i)) & 0xFF);
-}
-inline std::uint32_t get32le(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return std::uint32_t(u[0]) | std::uint32_t(u[1]) << 8 | std::uint32_t(u[2]) << 16 |
-           std::uint32_t(u[3]) << 24;
-}
-inline std::uint64_t get64le(const char* p) {
-    return std::uint64_t(get32le(p)) | std::uint64_t(get32le(p + 4)) << 32;
-}
 
 // A DbError(Io) for `path` with the system's reason appended; it keeps the
 // error number (DbError::sysError).

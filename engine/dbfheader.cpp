@@ -1,5 +1,7 @@
 #include "engine/dbfheader.h"
 
+#include "engine/clock.h"
+#include "engine/coding.h"
 #include "engine/dberror.h"
 
 #include <QDate>
@@ -11,23 +13,6 @@ namespace {
 
 DbError damaged(const QString& path, const QString& why) {
     return DbError(DbError::Kind::Damaged, path, QStringLiteral("sérült dBase állomány: ") + why);
-}
-
-quint32 le32(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return quint32(u[0]) | quint32(u[1]) << 8 | quint32(u[2]) << 16 | quint32(u[3]) << 24;
-}
-quint16 le16(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return quint16(u[0] | u[1] << 8);
-}
-void put32(char* p, quint32 v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = char((v >> (8 * i)) & 0xFF);
-}
-void put16(char* p, quint16 v) {
-    p[0] = char(v & 0xFF);
-    p[1] = char(v >> 8);
 }
 
 bool knownVersion(std::uint8_t v, HeaderMode mode) {
@@ -82,9 +67,9 @@ DbfHeader parseDbfHeader(const QByteArray& bytes, qint64 fileSize, const QString
     h.year = y >= 100 ? 1900 + y : (y < 80 ? 2000 + y : 1900 + y);
     h.month = std::uint8_t(d[2]);
     h.day = std::uint8_t(d[3]);
-    h.recordCount = le32(d + 4);
-    h.headerLength = le16(d + 8);
-    h.recordLength = le16(d + 10);
+    h.recordCount = get32le(d + 4);
+    h.headerLength = get16le(d + 8);
+    h.recordLength = get16le(d + 10);
     h.indexFlag = std::uint8_t(d[28]);
     h.languageDriver = std::uint8_t(d[29]);
 
@@ -172,7 +157,7 @@ QByteArray buildDbfHeader(std::vector<FieldDef>& fields, const QString& path) {
     QByteArray b(headerLength, '\0');
     char* d = b.data();
     d[0] = 0x03;
-    const QDate today = QDate::currentDate();
+    const QDate today = engine::today();
     d[1] = char(today.year() % 100);
     d[2] = char(today.month());
     d[3] = char(today.day());
@@ -192,7 +177,7 @@ QByteArray buildDbfHeader(std::vector<FieldDef>& fields, const QString& path) {
                           QStringLiteral("hibás mezőleírás: %1").arg(f.name));
         memcpy(d + pos, name.toUpper().constData(), size_t(name.size()));
         d[pos + 11] = f.type;
-        put32(d + pos + 12, quint32(offset));
+        put32le(d + pos + 12, quint32(offset));
         d[pos + 16] = char(f.width);
         d[pos + 17] = char(f.decimals);
         f.name = QString::fromLatin1(name.toUpper());
@@ -203,9 +188,9 @@ QByteArray buildDbfHeader(std::vector<FieldDef>& fields, const QString& path) {
     if (offset > 65535)
         throw DbError(DbError::Kind::Value, path, QStringLiteral("túl hosszú rekord"));
     d[pos] = 0x0D;
-    put32(d + 4, 0);
-    put16(d + 8, quint16(headerLength));
-    put16(d + 10, quint16(offset));
+    put32le(d + 4, 0);
+    put16le(d + 8, quint16(headerLength));
+    put16le(d + 10, quint16(offset));
     return b;
 }
 

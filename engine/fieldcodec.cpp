@@ -124,6 +124,37 @@ QByteArray formatScaled(__int128 v, int decimals) {
     return digits;
 }
 
+// The number v scaled to `decimals` (a finite double, an integer, a bool or
+// a text); false when it is no number.
+bool scaledValue(const QVariant& v, int decimals, __int128& scaled) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        scaled = v.toLongLong();
+        for (int k = 0; k < decimals; ++k)
+            scaled *= 10;
+        return true;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // The shortest text that reads back as the double is the decimal the
+        // caller meant (2.675, not 2.67499999...); it is rounded like typed
+        // text.
+        return scaledDecimal(QString::number(v.toDouble(), 'f', QLocale::FloatingPointShortest),
+                             decimals, scaled);
+    case QMetaType::Bool:
+        scaled = v.toBool() ? 1 : 0;
+        for (int k = 0; k < decimals; ++k)
+            scaled *= 10;
+        return true;
+    default:
+        return scaledDecimal(v.toString(), decimals, scaled);
+    }
+}
+
 } // namespace
 
 QDate parseDateText(const QString& s, bool* blankOut) {
@@ -200,39 +231,11 @@ void encodeField(const FieldDef& f, const QVariant& v, char* record, const QStri
             memset(p, ' ', size_t(f.width));
             return;
         }
+        if ((v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float) &&
+            !std::isfinite(v.toDouble()))
+            throw fail(QStringLiteral("érvénytelen szám"));
         __int128 scaled = 0;
-        bool ok = true;
-        switch (v.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::Long: {
-            scaled = v.toLongLong();
-            for (int k = 0; k < f.decimals; ++k)
-                scaled *= 10;
-            break;
-        }
-        case QMetaType::Double:
-        case QMetaType::Float: {
-            const double d = v.toDouble();
-            if (!std::isfinite(d)) throw fail(QStringLiteral("érvénytelen szám"));
-            // The shortest text that reads back as d is the decimal the caller
-            // meant (2.675, not 2.67499999...); it is rounded like typed text.
-            ok = scaledDecimal(QString::number(d, 'f', QLocale::FloatingPointShortest), f.decimals,
-                               scaled);
-            break;
-        }
-        case QMetaType::Bool:
-            scaled = v.toBool() ? 1 : 0;
-            for (int k = 0; k < f.decimals; ++k)
-                scaled *= 10;
-            break;
-        default:
-            ok = scaledDecimal(v.toString(), f.decimals, scaled);
-            break;
-        }
+        const bool ok = scaledValue(v, f.decimals, scaled);
         if (!ok) throw fail(QStringLiteral("nem szám: „%1”").arg(v.toString()));
         const QByteArray t = formatScaled(scaled, f.decimals);
         if (t.size() > f.width)

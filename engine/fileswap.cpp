@@ -1,5 +1,6 @@
 #include "engine/fileswap.h"
 
+#include "engine/coding.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/sysfile.h"
@@ -23,17 +24,6 @@ bool exists(const QString& dir, const QString& name) {
     return QFileInfo::exists(QDir(dir).filePath(name));
 }
 
-void put32(QByteArray& b, quint32 v) {
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-
-void putStr(QByteArray& b, const QString& s) {
-    const QByteArray u = s.toUtf8();
-    put32(b, quint32(u.size()));
-    b.append(u);
-}
-
 } // namespace
 
 QString savedName(const QString& target) {
@@ -47,52 +37,36 @@ namespace journal {
 QByteArray encodeSwaps(const std::vector<FileSwap>& swaps) {
     QByteArray b;
     if (swaps.empty()) return b;
-    put32(b, kSwapTag);
-    put32(b, quint32(swaps.size()));
+    append32le(b, kSwapTag);
+    append32le(b, quint32(swaps.size()));
     for (const FileSwap& s : swaps) {
-        putStr(b, s.target);
-        putStr(b, s.fresh);
-        putStr(b, s.saved);
-        put32(b, s.hadTarget ? 1 : 0);
+        appendStr(b, s.target);
+        appendStr(b, s.fresh);
+        appendStr(b, s.saved);
+        append32le(b, s.hadTarget ? 1 : 0);
     }
     return b;
 }
 
 std::vector<FileSwap> decodeSwaps(const QByteArray& b, const QString& path) {
-    qsizetype pos = 0;
-    bool ok = true;
-    auto u32 = [&]() -> quint32 {
-        if (pos + 4 > b.size()) return ok = false, 0u;
-        quint32 v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = v << 8 | quint8(b[pos + i]);
-        pos += 4;
-        return v;
-    };
-    auto str = [&]() -> QString {
-        const quint32 n = u32();
-        if (!ok || n > quint32(b.size() - pos)) return ok = false, QString();
-        const QString s = QString::fromUtf8(b.constData() + pos, qsizetype(n));
-        pos += qsizetype(n);
-        return s;
-    };
+    ByteReader r{b};
     auto bad = [&] {
         return DbError(DbError::Kind::Damaged, path,
                        QStringLiteral("sérült visszaállító napló: hibás állománycsere"));
     };
-    if (u32() != kSwapTag) throw bad();
-    const quint32 n = u32();
-    if (!ok || n > 64) throw bad();
+    if (r.u32() != kSwapTag) throw bad();
+    const quint32 n = r.u32();
+    if (!r.ok || n > 64) throw bad();
     std::vector<FileSwap> out(n);
     for (FileSwap& s : out) {
-        s.target = str();
-        s.fresh = str();
-        s.saved = str();
-        s.hadTarget = u32() != 0;
+        s.target = r.str();
+        s.fresh = r.str();
+        s.saved = r.str();
+        s.hadTarget = r.u32() != 0;
         for (const QString& name : {s.target, s.fresh, s.saved})
-            if (name.isEmpty() || name.contains(QLatin1Char('/'))) ok = false;
+            if (name.isEmpty() || name.contains(QLatin1Char('/'))) r.ok = false;
     }
-    if (!ok || pos != b.size()) throw bad();
+    if (!r.ok || r.pos != b.size()) throw bad();
     return out;
 }
 

@@ -1,66 +1,21 @@
-// Index tags and the index file (.mdx) beside a table: building, keeping and
-// saving the tags, and reading them back.
+// The index file's format (.mdx): its directory built, parsed and read from
+// the disk, its checksums, and the check of a tag's entries.
 
-#include "engine/table.h"
-
-#include "engine/dberror.h"
-#include "engine/dbffile.h"
 #include "engine/mdxfile.h"
 
-#include <QDir>
+#include "engine/coding.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace engine {
 
 namespace {
-
-void put64(QByteArray& b, quint64 v) {
-    for (int i = 0; i < 8; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-void put32(QByteArray& b, quint32 v) {
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-void putStr(QByteArray& b, const QString& s) {
-    const QByteArray u = s.toUtf8();
-    put32(b, quint32(u.size()));
-    b.append(u);
-}
-
-// A reader over the bytes of an index file that refuses to run past the end.
-struct Reader {
-    const QByteArray& b;
-    qsizetype pos = 0;
-    bool ok = true;
-    quint32 u32() {
-        if (pos + 4 > b.size()) return ok = false, 0u;
-        const quint32 v = get32le(b.constData() + pos);
-        pos += 4;
-        return v;
-    }
-    quint64 u64() {
-        const quint64 lo = u32();
-        return lo | quint64(u32()) << 32;
-    }
-    QString str() {
-        const quint32 n = u32();
-        if (!ok || n > quint32(b.size()) || pos + qsizetype(n) > b.size())
-            return ok = false, QString();
-        const QString s = QString::fromUtf8(b.constData() + pos, qsizetype(n));
-        pos += n;
-        return s;
-    }
-};
 
 constexpr int kSummedFrom = 12; // the directory checksum covers it from here
 
@@ -76,13 +31,45 @@ bool readWhole(int fd, char* out, std::size_t n, std::uint64_t at) {
     return true;
 }
 
-std::int64_t mtimeOf(int fd) {
+std::int64_t fileTimeOf(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return 0;
     return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 } // namespace
+
+std::int64_t mdxTableTime(int fd) {
+    return fileTimeOf(fd);
+}
+
+bool readMdxDirectory(const QString& path, MdxDirectory& d) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    QByteArray head;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok) {
+        char first[16];
+        ok = readWhole(fd, first, 16, 0) && memcmp(first, kMdxMagic, 8) == 0;
+        const std::uint32_t len = ok ? get32le(first + 12) : 0;
+        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= std::uint64_t(st.st_size);
+        if (ok) {
+            head.resize(len);
+            ok = readWhole(fd, head.data(), len, 0);
+        }
+    }
+    ::close(fd);
+    return ok && parseMdxDirectory(head, std::uint64_t(st.st_size), d);
+}
+
+bool readMdxBytes(const QString& path, std::uint64_t at, char* out, std::size_t n) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = readWhole(fd, out, n, at);
+    ::close(fd);
+    return ok;
+}
 
 std::uint64_t mdxChecksum(const char* p, std::size_t n) {
     constexpr quint64 k = 0x9E3779B97F4A7C15ull;
@@ -107,7 +94,7 @@ std::uint64_t mdxChecksum(const char* p, std::size_t n) {
 
 bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory& d) {
     if (b.size() < 24 || !b.startsWith(QByteArray(kMdxMagic, 8))) return false;
-    Reader r{b, 8};
+    ByteReader r{b, 8};
     d.dirty = r.u32();
     d.length = r.u32();
     if (d.length < 40 || d.length > kMdxMaxDirectory || d.length > b.size() || d.length > fileSize)
@@ -116,7 +103,7 @@ bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory
     if (sum != mdxChecksum(b.constData() + kSummedFrom, std::size_t(d.length - 8 - kSummedFrom)))
         return false;
     const QByteArray body = b.left(d.length - 8);
-    Reader s{body, r.pos};
+    ByteReader s{body, r.pos};
     d.recordCount = s.u32();
     d.dbfSize = s.u64();
     d.dbfTime = std::int64_t(s.u64());
@@ -149,29 +136,29 @@ bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory
 
 QByteArray buildMdxDirectory(const MdxDirectory& d) {
     QByteArray b(kMdxMagic, 8);
-    put32(b, d.dirty);
-    put32(b, 0); // the length, filled in below
-    put32(b, d.recordCount);
-    put64(b, d.dbfSize);
-    put64(b, quint64(d.dbfTime));
-    putStr(b, d.defaultTag);
-    put32(b, quint32(d.tags.size()));
+    append32le(b, d.dirty);
+    append32le(b, 0); // the length, filled in below
+    append32le(b, d.recordCount);
+    append64le(b, d.dbfSize);
+    append64le(b, quint64(d.dbfTime));
+    appendStr(b, d.defaultTag);
+    append32le(b, quint32(d.tags.size()));
     std::vector<qsizetype> offsets;
     for (const MdxTagEntry& t : d.tags) {
-        putStr(b, t.name);
-        putStr(b, t.expression);
-        put32(b, t.keyLength);
-        put32(b, t.count);
-        put32(b, std::max(t.capacity, t.count));
+        appendStr(b, t.name);
+        appendStr(b, t.expression);
+        append32le(b, t.keyLength);
+        append32le(b, t.count);
+        append32le(b, std::max(t.capacity, t.count));
         offsets.push_back(b.size());
-        put64(b, 0);
-        put64(b, t.sum);
+        append64le(b, 0);
+        append64le(b, t.sum);
     }
     // Padding (zeros after its length), so that the directory keeps its
     // length when the default tag's name changes.
     const quint32 natural = quint32(b.size() + 4 + 8);
     const quint32 length = d.padTo >= natural ? d.padTo : (natural + 64 + 127) / 128 * 128;
-    put32(b, length - natural);
+    append32le(b, length - natural);
     b.append(QByteArray(qsizetype(length - natural), '\0'));
     put32le(b.data() + 12, length);
     std::uint64_t at = length;
@@ -181,7 +168,7 @@ QByteArray buildMdxDirectory(const MdxDirectory& d) {
         at += std::uint64_t(std::max(d.tags[i].capacity, d.tags[i].count)) *
               (d.tags[i].keyLength + 4);
     }
-    put64(b, mdxChecksum(b.constData() + kSummedFrom, std::size_t(b.size() - kSummedFrom)));
+    append64le(b, mdxChecksum(b.constData() + kSummedFrom, std::size_t(b.size() - kSummedFrom)));
     return b;
 }
 
@@ -198,505 +185,6 @@ bool mdxEntriesSound(const char* e, std::size_t count, int el, std::uint32_t rec
         if (i > 0 && memcmp(p - el, p, size_t(el)) >= 0) return false;
     }
     return true;
-}
-
-// ---------------------------------------------------------------- tags
-
-QString Table::indexPath() const {
-    QFileInfo fi(path_);
-    return findFileNoCase(fi.dir().filePath(fi.completeBaseName() + ".mdx"));
-}
-
-bool Table::indexFileOk(const QString& dbfPath) {
-    const QString mdx = mdxPathFor(findFileNoCase(dbfPath));
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    QByteArray head;
-    if (ok) {
-        char first[16];
-        ok = readWhole(fd, first, 16, 0) && memcmp(first, kMdxMagic, 8) == 0;
-        const std::uint32_t len = ok ? get32le(first + 12) : 0;
-        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= std::uint64_t(st.st_size);
-        if (ok) {
-            head.resize(len);
-            ok = readWhole(fd, head.data(), len, 0);
-        }
-    }
-    ::close(fd);
-    MdxDirectory d;
-    return ok && parseMdxDirectory(head, std::uint64_t(st.st_size), d) && d.whole;
-}
-
-void Table::keyOf(const Tag& t, const char* rec, char* out) const {
-    t.expr.build(rec, header_.fields, out);
-}
-
-void Table::tagsInsert(std::uint32_t recno, const char* rec) {
-    for (Tag& t : tags_) {
-        std::vector<char> k(size_t(t.expr.keyLength()));
-        keyOf(t, rec, k.data());
-        t.index.insert(k.data(), recno);
-    }
-    if (!tags_.empty()) indexDirty_ = true;
-}
-
-void Table::buildTag(Tag& t) {
-    const int kl = t.expr.keyLength();
-    const int el = kl + 4;
-    std::vector<char> entries(size_t(header_.recordCount) * size_t(el));
-    for (std::uint32_t r = 1; r <= header_.recordCount; ++r) {
-        char* e = entries.data() + size_t(r - 1) * el;
-        keyOf(t, rawRecord(r), e);
-        e[kl] = char(r >> 24);
-        e[kl + 1] = char(r >> 16);
-        e[kl + 2] = char(r >> 8);
-        e[kl + 3] = char(r);
-    }
-    t.index = TagIndex(kl);
-    t.index.load(std::move(entries));
-    t.loaded = true;
-}
-
-namespace {
-std::atomic<std::uint64_t> g_tagListEpoch{0};
-} // namespace
-
-std::uint64_t Table::tagListEpoch() {
-    return g_tagListEpoch.load(std::memory_order_relaxed);
-}
-
-void Table::addTag(const QString& name, const QString& expression) {
-    checkBrowse("addTag");
-    if (readOnly_)
-        throw DbError(DbError::Kind::Usage, path_, QStringLiteral("a tábla csak olvasható"));
-    for (const Tag& t : tags_)
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-            throw DbError(DbError::Kind::Usage, path_,
-                          QStringLiteral("már van %1 nevű index").arg(name));
-    Tag t{name, KeyExpr::parse(expression, header_.fields, path_), TagIndex()};
-    buildTag(t);
-    tags_.push_back(std::move(t));
-    ++g_tagListEpoch;
-    if (activeNameSet_ && active_ < 0 && activeName_.compare(name, Qt::CaseInsensitive) == 0)
-        active_ = int(tags_.size()) - 1;
-    indexDirty_ = true;
-    saveIndexFile();
-}
-
-void Table::dropTags() {
-    checkBrowse("dropTags");
-    tags_.clear();
-    ++g_tagListEpoch;
-    active_ = -1;
-    const QString mdx = indexPath();
-    if (QFileInfo::exists(mdx) && !QFile::remove(mdx))
-        throw DbError(DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
-    indexDirty_ = indexMarked_ = indexDefaultChanged_ = false;
-}
-
-void Table::setActiveTag(const QString& name) {
-    if (name.isEmpty()) {
-        active_ = -1;
-    } else if (isOpen()) {
-        int found = -1;
-        for (size_t i = 0; i < tags_.size(); ++i)
-            if (tags_[i].name.compare(name, Qt::CaseInsensitive) == 0) found = int(i);
-        if (found < 0)
-            throw DbError(DbError::Kind::Usage, path_,
-                          QStringLiteral("nincs %1 nevű index").arg(name));
-        active_ = found;
-    }
-    activeName_ = name;
-    activeNameSet_ = true;
-    if (isOpen()) indexDefaultChanged_ = !tags_.empty();
-}
-
-QString Table::activeTag() const {
-    if (isOpen()) return active_ >= 0 ? tags_[size_t(active_)].name : QString();
-    return activeName_;
-}
-
-QStringList Table::tagNames() const {
-    QStringList out;
-    for (const Tag& t : tags_)
-        out << t.name;
-    return out;
-}
-
-QString Table::tagExpression(const QString& name) const {
-    for (const Tag& t : tags_)
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0) return t.expr.text();
-    return QString();
-}
-
-void Table::rebuildTags() {
-    checkBrowse("rebuildTags");
-    for (Tag& t : tags_)
-        buildTag(t);
-    if (!tags_.empty()) {
-        indexDirty_ = true;
-        saveIndexFile();
-    }
-}
-
-void Table::replaceTags(const std::vector<std::pair<QString, QString>>& defs) {
-    checkBrowse("replaceTags");
-    checkWritable();
-    if (unit_)
-        throw DbError(DbError::Kind::Usage, path_,
-                      QStringLiteral("a tábla egy folyamatban lévő művelet része (indexelés)"));
-    std::vector<Tag> fresh;
-    for (const auto& [name, expression] : defs) {
-        for (const Tag& t : fresh)
-            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-                throw DbError(DbError::Kind::Usage, path_,
-                              QStringLiteral("már van %1 nevű index").arg(name));
-        Tag t{name, KeyExpr::parse(expression, header_.fields, path_), TagIndex()};
-        buildTag(t);
-        fresh.push_back(std::move(t));
-    }
-    std::vector<Tag> old = std::move(tags_);
-    const int oldActive = active_;
-    const std::uint32_t oldDirLength = indexDirLength_;
-    const bool oldDirty = indexDirty_, oldMarked = indexMarked_, oldDefault = indexDefaultChanged_,
-               oldHeader = indexHeaderStale_;
-    tags_ = std::move(fresh);
-    active_ = -1;
-    if (activeNameSet_)
-        for (size_t i = 0; i < tags_.size(); ++i)
-            if (tags_[i].name.compare(activeName_, Qt::CaseInsensitive) == 0) active_ = int(i);
-    ++g_tagListEpoch;
-    indexDirty_ = true;
-    indexDirLength_ = 0;
-    try {
-        saveIndexFile();
-    } catch (...) {
-        // The old index file was not touched: its tags are the table's again.
-        tags_ = std::move(old);
-        active_ = oldActive;
-        indexDirLength_ = oldDirLength;
-        indexDirty_ = oldDirty;
-        indexMarked_ = oldMarked;
-        indexDefaultChanged_ = oldDefault;
-        indexHeaderStale_ = oldHeader;
-        ++g_tagListEpoch;
-        throw;
-    }
-}
-
-// ---------------------------------------------------------------- index file
-
-// Only what changed is written, in place (writeIndexInPlace): the entries
-// that moved and the directory. The whole file is written under a temporary
-// name (writeIndexWhole) when there is none yet, when a tag is new, outgrew
-// its room or shrank far below it, or when the directory changes its length.
-// Marked "being changed" before the first change after it was written, so an
-// index left behind by a crash is rebuilt at the next open, and so is one
-// whose checksums do not match.
-void Table::saveIndexFile() {
-    // Held records are not in the file yet: the index follows the file.
-    if (tags_.empty() || (held_ && !held_->empty())) return;
-    MdxDirectory d;
-    d.recordCount = header_.recordCount;
-    d.dbfSize = std::uint64_t(header_.headerLength) +
-                std::uint64_t(header_.recordCount) * header_.recordLength;
-    d.dbfTime = mtimeOf(fd_);
-    d.defaultTag = active_ >= 0 ? tags_[size_t(active_)].name : QString();
-    d.padTo = indexDirLength_;
-    bool inPlace = indexDirLength_ > 0;
-    for (const Tag& t : tags_) {
-        MdxTagEntry e;
-        e.name = t.name;
-        e.expression = t.expr.text();
-        e.keyLength = std::uint32_t(t.expr.keyLength());
-        // A tag not read since the file was written is as the file has it.
-        e.count = t.loaded ? std::uint32_t(t.index.size()) : t.fileCount;
-        e.sum = t.loaded ? t.index.sum() : t.fileSum;
-        e.capacity = t.fileCapacity;
-        inPlace = inPlace && t.inFile && e.count <= t.fileCapacity &&
-                  t.fileCapacity / 2 <= mdxRoomFor(e.count);
-        d.tags.push_back(e);
-    }
-    QByteArray dir = buildMdxDirectory(d);
-    if (inPlace && std::uint32_t(dir.size()) == indexDirLength_) {
-        MdxDirectory back;
-        parseMdxDirectory(dir, ~std::uint64_t(0) >> 1, back);
-        for (size_t i = 0; i < tags_.size(); ++i)
-            inPlace = inPlace && back.tags[i].offset == tags_[i].fileOffset;
-    } else {
-        inPlace = false;
-    }
-    QFileInfo fi(path_);
-    const QString target = QFileInfo::exists(indexPath())
-                               ? indexPath()
-                               : fi.dir().filePath(fi.completeBaseName() + ".mdx");
-    try {
-        if (inPlace) {
-            writeIndexInPlace(target, d);
-        } else {
-            ensureAllTagsLoaded();
-            d.padTo = 0;
-            for (size_t i = 0; i < tags_.size(); ++i) {
-                d.tags[i].count = std::uint32_t(tags_[i].index.size());
-                d.tags[i].sum = tags_[i].index.sum();
-                d.tags[i].capacity = mdxRoomFor(d.tags[i].count);
-            }
-            writeIndexWhole(target, d);
-        }
-    } catch (const DbError& e) {
-        // One reason, said once: the writes below say "nem írható (reason)".
-        const QString prefix = QStringLiteral("az indexállomány nem írható");
-        if (e.detail().startsWith(prefix)) throw;
-        QString why = e.detail();
-        const QString plain = QStringLiteral("nem írható (");
-        if (why.startsWith(plain) && why.endsWith(QLatin1Char(')')))
-            why = why.mid(plain.size(), why.size() - plain.size() - 1);
-        throw DbError(DbError::Kind::Io, target, prefix + QStringLiteral(" (%1)").arg(why));
-    }
-    // The file now holds every tag's entries as they are in memory.
-    dir = buildMdxDirectory(d);
-    MdxDirectory back;
-    parseMdxDirectory(dir, ~std::uint64_t(0) >> 1, back);
-    for (size_t i = 0; i < tags_.size() && i < back.tags.size(); ++i) {
-        Tag& t = tags_[i];
-        t.fileCount = back.tags[i].count;
-        t.fileSum = back.tags[i].sum;
-        t.fileOffset = back.tags[i].offset;
-        t.fileCapacity = back.tags[i].capacity;
-        t.inFile = true;
-        if (t.loaded) t.index.markClean();
-    }
-    indexDirLength_ = std::uint32_t(dir.size());
-    indexDirty_ = indexMarked_ = indexDefaultChanged_ = indexHeaderStale_ = false;
-}
-
-void Table::writeIndexWhole(const QString& target, MdxDirectory& d) {
-    const QByteArray dir = buildMdxDirectory(d);
-    NewFile f(target, target + QStringLiteral(".tmp"));
-    f.append(dir.constData(), std::size_t(dir.size()));
-    for (size_t i = 0; i < tags_.size(); ++i) {
-        std::vector<char> entries;
-        tags_[i].index.save(entries);
-        // the room for later appends, zeros
-        entries.resize(std::size_t(d.tags[i].capacity) * std::size_t(d.tags[i].keyLength + 4));
-        f.append(entries.data(), entries.size());
-    }
-    f.commit();
-}
-
-void Table::writeIndexInPlace(const QString& target, const MdxDirectory& d) {
-    const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) throw ioError(target, QStringLiteral("nem nyitható meg"));
-    try {
-        bool marked = false;
-        for (const Tag& t : tags_) {
-            if (!t.loaded) continue;
-            const TagIndex::Changes c = t.index.changes();
-            if (!c.any) continue;
-            if (!marked) {
-                // Durably "being changed" before any entry is overwritten: a
-                // crash from here on leaves an index the next open rebuilds.
-                char one[4];
-                put32le(one, 1);
-                writeAt(fd, kMdxDirtyOffset, one, 4, target);
-                syncFile(fd, target);
-                marked = true;
-            }
-            const std::size_t el = std::size_t(t.expr.keyLength()) + 4;
-            std::vector<char> bytes;
-            t.index.saveRange(c.from, c.to, bytes);
-            writeAt(fd, t.fileOffset + std::uint64_t(c.from) * el, bytes.data(), bytes.size(),
-                    target);
-        }
-        // The entries are durable before the directory says they are sound.
-        if (marked) syncFile(fd, target);
-        const QByteArray dir = buildMdxDirectory(d);
-        writeAt(fd, 0, dir.constData(), std::size_t(dir.size()), target);
-        syncFile(fd, target);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-}
-
-void Table::markIndexStale(const QString& dbfPath) {
-    const QString mdx = mdxPathFor(findFileNoCase(dbfPath));
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return;
-        throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
-    }
-    char magic[8];
-    char one[4];
-    put32le(one, 1);
-    try {
-        if (::pread(fd, magic, 8, 0) == 8 && memcmp(magic, kMdxMagic, 8) == 0)
-            writeAt(fd, kMdxDirtyOffset, one, 4, mdx);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-}
-
-void Table::touchIndexFile() {
-    if (tags_.empty() || indexMarked_) return;
-    ensureAllTagsLoaded();
-    const QString mdx = indexPath();
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
-    char one[4];
-    put32le(one, 1);
-    try {
-        writeAt(fd, kMdxDirtyOffset, one, 4, mdx);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-    indexMarked_ = true;
-}
-
-void Table::ensureTagLoaded(std::size_t i) const {
-    Tag& t = const_cast<Tag&>(tags_[i]);
-    if (t.loaded) return;
-    auto* self = const_cast<Table*>(this);
-    const int el = t.expr.keyLength() + 4;
-    bool ok = t.fileCount == header_.recordCount;
-    std::vector<char> bytes;
-    if (ok) {
-        const int fd = ::open(QFile::encodeName(indexPath()).constData(), O_RDONLY | O_CLOEXEC);
-        ok = fd >= 0;
-        if (ok) {
-            bytes.resize(std::size_t(t.fileCount) * std::size_t(el));
-            ok = readWhole(fd, bytes.data(), bytes.size(), t.fileOffset) &&
-                 mdxEntriesSound(bytes.data(), t.fileCount, el, header_.recordCount);
-            ::close(fd);
-        }
-    }
-    if (ok) {
-        t.index = TagIndex(t.expr.keyLength());
-        t.index.loadSorted(bytes.data(), t.fileCount);
-        ok = t.index.sum() == t.fileSum;
-    }
-    if (ok) {
-        t.index.markClean();
-    } else {
-        // Cannot be read whole, or not in order: rebuilt from the records.
-        self->buildTag(t);
-        self->indexDirty_ = true;
-    }
-    t.loaded = true;
-}
-
-void Table::ensureAllTagsLoaded() const {
-    for (size_t i = 0; i < tags_.size(); ++i)
-        ensureTagLoaded(i);
-}
-
-bool Table::tagsAgreeWithRecords() const {
-    for (size_t i = 0; i < tags_.size(); ++i) {
-        ensureTagLoaded(i);
-        const Tag& t = tags_[i];
-        std::vector<char> k(size_t(t.expr.keyLength()));
-        for (TagIndex::Pos p = t.index.begin(); !t.index.atEnd(p); t.index.next(p)) {
-            keyOf(t, rawRecord(t.index.recnoAt(p)), k.data());
-            if (memcmp(k.data(), t.index.keyAt(p), k.size()) != 0) return false;
-        }
-    }
-    return true;
-}
-
-void Table::repairIndex() const {
-    auto* self = const_cast<Table*>(this);
-    ++self->repairs_;
-    for (Tag& t : self->tags_) {
-        self->buildTag(t);
-        t.loaded = true;
-    }
-    self->indexDirty_ = true;
-}
-
-const Table::Tag& Table::tag(int i) const {
-    ensureTagLoaded(size_t(i));
-    return tags_[size_t(i)];
-}
-
-const std::vector<Table::Tag>& Table::tags() const {
-    ensureAllTagsLoaded();
-    return tags_;
-}
-
-void Table::loadIndexFile() {
-    tags_.clear();
-    active_ = -1;
-    indexDirLength_ = 0;
-    indexHeaderStale_ = false;
-    const QString mdx = indexPath();
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st {};
-    QByteArray head;
-    bool ok = ::fstat(fd, &st) == 0;
-    if (ok) {
-        char first[16];
-        ok = readWhole(fd, first, 16, 0) && memcmp(first, kMdxMagic, 8) == 0;
-        const std::uint32_t len = ok ? get32le(first + 12) : 0;
-        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= std::uint64_t(st.st_size);
-        if (ok) {
-            head.resize(len);
-            ok = readWhole(fd, head.data(), len, 0);
-        }
-    }
-    ::close(fd);
-    MdxDirectory d;
-    // Not ours, or not whole: no tags (the program rebuilds them from its
-    // layouts, as indexFileOk() says no).
-    if (!ok || !parseMdxDirectory(head, std::uint64_t(st.st_size), d)) return;
-    const bool stale = !d.whole || d.dirty != 0 || d.recordCount != header_.recordCount ||
-                       d.dbfSize != std::uint64_t(header_.headerLength) +
-                                        std::uint64_t(header_.recordCount) * header_.recordLength;
-    std::vector<Tag> tags;
-    for (const MdxTagEntry& e : d.tags) {
-        std::optional<KeyExpr> x;
-        try {
-            x = KeyExpr::parse(e.expression, header_.fields, path_);
-        } catch (const DbError&) {
-            return; // names a field this table does not have: no usable index
-        }
-        if (e.keyLength != std::uint32_t(x->keyLength())) return;
-        Tag t{e.name, std::move(*x), TagIndex(int(e.keyLength))};
-        t.loaded = false;
-        t.fileOffset = e.offset;
-        t.fileSum = e.sum;
-        t.fileCount = e.count;
-        t.fileCapacity = e.capacity;
-        t.inFile = true;
-        tags.push_back(std::move(t));
-    }
-    tags_ = std::move(tags);
-    indexDirLength_ = d.length;
-    bool rebuild = stale;
-    // The table changed after the index was written (another dBase program
-    // edited it, or a file of the same size replaced it): every key is checked
-    // against its record, and a disagreeing index is rebuilt, never followed.
-    if (!rebuild && d.dbfTime != mtimeOf(fd_)) {
-        rebuild = !tagsAgreeWithRecords();
-        if (!rebuild) indexHeaderStale_ = true;
-    }
-    if (rebuild) {
-        repairIndex();
-        indexDirLength_ = 0; // written whole, not trusting its regions
-        // A table opened for reading keeps the rebuilt index to itself.
-        if (!readOnly_) saveIndexFile();
-    }
-    const QString want = activeNameSet_ ? activeName_ : d.defaultTag;
-    for (size_t i = 0; i < tags_.size(); ++i)
-        if (!want.isEmpty() && tags_[i].name.compare(want, Qt::CaseInsensitive) == 0)
-            active_ = int(i);
 }
 
 } // namespace engine

@@ -65,6 +65,16 @@ struct MdxDirectory {
 bool parseMdxDirectory(const QByteArray& head, std::uint64_t fileSize, MdxDirectory& out);
 QByteArray buildMdxDirectory(const MdxDirectory& dir);
 
+// Reads and parses the directory of the index file at `path`: false when
+// there is no such file, it is not ours, or its directory cannot be read.
+bool readMdxDirectory(const QString& path, MdxDirectory& out);
+// Reads n bytes at `at` of the index file at `path` (a tag's entries);
+// false when they cannot all be read.
+bool readMdxBytes(const QString& path, std::uint64_t at, char* out, std::size_t n);
+// The modification time of an open table file as the directory records it
+// (nanoseconds).
+std::int64_t mdxTableTime(int fd);
+
 // A checksum of index file contents, so that a damaged index is noticed.
 std::uint64_t mdxChecksum(const char* p, std::size_t n);
 

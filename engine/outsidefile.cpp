@@ -1,5 +1,6 @@
 #include "engine/outsidefile.h"
 
+#include "engine/coding.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/sysfile.h"

@@ -3,6 +3,8 @@
 #include "engine/changeunit.h"
 #include "engine/codepage.h"
 #include "engine/database.h"
+#include "engine/clock.h"
+#include "engine/coding.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/fieldcodec.h"
@@ -523,89 +525,6 @@ void Table::remove() {
     if (n == 0) n = scan(recno_, false, false);
     recno_ = n;
     bof_ = eof_ = n == 0;
-}
-
-// ---------------------------------------------------------------- change units
-
-void Table::holdWrites(ChangeUnit* unit) {
-    unit_ = unit;
-    held_ = std::make_unique<Held>();
-    held_->diskCount = header_.recordCount;
-}
-
-void Table::flushHeld() {
-    if (!held_ || held_->empty()) return;
-    touchIndexFile();
-    const std::uint32_t rl = header_.recordLength;
-    const std::uint64_t base = header_.headerLength;
-    for (const auto& [recno, rec] : held_->changed)
-        writeAt(fd_, base + std::uint64_t(recno - 1) * rl, rec.constData(), rl, path_);
-    if (!held_->appended.empty()) {
-        QByteArray block;
-        block.reserve(qsizetype(held_->appended.size() * rl + 1));
-        for (const QByteArray& rec : held_->appended)
-            block.append(rec);
-        block.append(char(0x1A));
-        const std::uint64_t at = base + std::uint64_t(held_->diskCount) * rl;
-        writeAt(fd_, at, block.constData(), size_t(block.size()), path_);
-        writeHeaderCount();
-        ensureMapped(at + std::uint64_t(block.size()));
-    }
-}
-
-void Table::dropHeld() {
-    if (!held_) return;
-    std::unique_ptr<Held> held = std::move(held_);
-    if (state_ == State::Edit || state_ == State::Insert) cancel();
-    // Back to the file's records: the held ones leave the tags, the file's
-    // own come back. A tag that does not hold what it should is rebuilt.
-    header_.recordCount = held->diskCount;
-    for (Tag& t : tags_) {
-        bool lost = false;
-        std::vector<char> k(size_t(t.expr.keyLength()));
-        for (const auto& [recno, rec] : held->changed) {
-            keyOf(t, rec.constData(), k.data());
-            lost |= !t.index.erase(k.data(), recno);
-            keyOf(t, rawRecord(recno), k.data());
-            t.index.insert(k.data(), recno);
-        }
-        for (size_t i = 0; i < held->appended.size(); ++i) {
-            keyOf(t, held->appended[i].constData(), k.data());
-            lost |= !t.index.erase(k.data(), held->diskCount + std::uint32_t(i) + 1);
-        }
-        if (lost || t.index.size() != header_.recordCount) buildTag(t);
-    }
-    if (!tags_.empty() && !held->empty()) indexDirty_ = true;
-    deletedCount_ = -1;
-    ++generation_;
-    if (recno_ > header_.recordCount) recno_ = 0;
-    refresh();
-}
-
-void Table::releaseHeld() {
-    held_.reset();
-    unit_ = nullptr;
-    deletedCount_ = -1;
-    ++generation_;
-}
-
-void Table::showBeforeImages(const std::vector<std::pair<std::uint32_t, QByteArray>>& images,
-                             std::uint32_t count) {
-    blocked_ = true;
-    if (state_ == State::Edit || state_ == State::Insert) cancel();
-    held_ = std::make_unique<Held>();
-    header_.recordCount = std::min(count, header_.recordCount);
-    held_->diskCount = header_.recordCount;
-    for (const auto& [recno, rec] : images)
-        if (recno >= 1 && recno <= header_.recordCount &&
-            rec.size() == qsizetype(header_.recordLength))
-            held_->changed[recno] = rec;
-    for (Tag& t : tags_)
-        buildTag(t);
-    deletedCount_ = -1;
-    ++generation_;
-    if (recno_ > header_.recordCount) recno_ = 0;
-    refresh();
 }
 
 } // namespace engine

@@ -32,6 +32,9 @@ namespace engine {
 class ChangeUnit;
 class Database;
 struct MdxDirectory;
+namespace journal {
+struct TableImage;
+}
 
 class Table {
 public:
@@ -222,12 +225,58 @@ public:
     // The change unit that holds the table, or null.
     ChangeUnit* changeUnit() const { return unit_; }
 
+    // The table's side of a change unit (engine/changeunit.h): what a unit
+    // that holds the table reads of it and asks of it. Only the unit uses it.
+    class UnitSide {
+    public:
+        explicit UnitSide(Table& t) : t_(t) {}
+        void checkOpen() const { t_.checkOpen(); }
+        // From now on the table's writes are held for `unit` (reads see
+        // them) until drop() or release().
+        void hold(ChangeUnit* unit) { t_.holdWrites(unit); }
+        bool holdsChanges() const { return t_.held_ && !t_.held_->empty(); }
+        // The whole new file the table takes at the commit, or null.
+        const TableBuilder* replacement() const {
+            return t_.held_ ? t_.held_->replacement.get() : nullptr;
+        }
+        std::unique_ptr<TableBuilder> takeReplacement() {
+            return std::move(t_.held_->replacement);
+        }
+        // The file before the unit, as the journal records it: its records,
+        // size, header, the bytes after the records, and the before-images
+        // of the records the unit changes. DbError(Io) when it cannot be read.
+        journal::TableImage beforeImage() const;
+        // Writes the held records to the file (its index marked first).
+        void flush() { t_.flushHeld(); }
+        // Flushes the table file; DbError(Io) on failure.
+        void sync() const;
+        // Forgets the held records and puts the tags back to the file's.
+        void drop() { t_.dropHeld(); }
+        // Ends the hold (after a commit, or after drop()).
+        void release() { t_.releaseHeld(); }
+        // Marks the index file "being changed" before the file is replaced.
+        void markIndexChanging() { t_.touchIndexFile(); }
+        // Takes the open descriptor of the new file now in the table's place.
+        void adopt(int fd, std::uint32_t count) { t_.adoptFile(fd, count); }
+        // The table takes no writes until the program starts again.
+        void block() { t_.blocked_ = true; }
+        void showBeforeImages(const std::vector<std::pair<std::uint32_t, QByteArray>>& images,
+                              std::uint32_t count) {
+            t_.showBeforeImages(images, count);
+        }
+        // The open table file, for putting its before-images back.
+        int fd() const { return t_.fd_; }
+
+    private:
+        Table& t_;
+    };
+    UnitSide unitSide() { return UnitSide(*this); }
+
     // Marks the index file beside the table as "being changed", so that the
     // next open rebuilds it (the table is closed). No index file: nothing.
     static void markIndexStale(const QString& dbfPath);
 
 private:
-    friend class ChangeUnit;
     // While a change unit holds the table its writes are held here, read back
     // through rawRecord(), and reach the file only when the unit commits,
     // after its journal is durable.

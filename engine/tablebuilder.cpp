@@ -1,5 +1,7 @@
 #include "engine/tablebuilder.h"
 
+#include "engine/clock.h"
+#include "engine/coding.h"
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
 #include "engine/outsidefile.h"

@@ -2,6 +2,8 @@
 // recovery applies the journal, or refuses it touching no table; a journal
 // refused as damaged is kept aside, never lost; nothing else may happen.
 #include "engine/changeunit.h"
+#include "engine/clock.h"
+#include "engine/clock.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/table.h"

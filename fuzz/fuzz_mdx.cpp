@@ -1,6 +1,7 @@
 // The .mdx reader on any bytes beside a sound table: the table opens with its
 // tags (rebuilt when they do not agree) or without them, every walk ends, and
 // nothing else may happen.
+#include "engine/clock.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/table.h"

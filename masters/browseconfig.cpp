@@ -1,6 +1,7 @@
 #include "masters/browseconfig.h"
 
 #include "db/tableset.h"
+#include "engine/scan.h"
 #include "engine/table.h"
 
 #include <QHash>
@@ -153,27 +154,25 @@ patientNameLookup(engine::Table& beteg, const QString& tajField) {
         if (tf < 0) return {};
         if (!cache->valid || cache->generation != patients->generation() ||
             cache->path != patients->path()) {
-            // One pass over BETEG's raw records; the first live record of a
+            // One pass over BETEG's records; the first live record of a
             // TAJ number wins, as a lookup in record order would find it.
             cache->names.clear();
-            const int bt = patients->fieldIndex(QStringLiteral("TAJ"));
-            const int bn = patients->fieldIndex(QStringLiteral("NEV"));
+            engine::Scan scan(*patients);
+            const int bt = scan.field(QStringLiteral("TAJ"));
+            const int bn = scan.field(QStringLiteral("NEV"));
             if (bt >= 0 && bn >= 0) {
-                const std::uint32_t n = patients->fileRecordCount();
-                cache->names.reserve(qsizetype(n));
-                for (std::uint32_t r = 1; r <= n; ++r) {
-                    const char* rec = patients->rawRecord(r);
-                    if (rec[0] == '*') continue;
-                    const QString taj = patients->decodeField(bt, rec).toString();
+                cache->names.reserve(qsizetype(patients->fileRecordCount()));
+                while (scan.next()) {
+                    const QString taj = scan.record().text(bt);
                     if (!cache->names.contains(taj))
-                        cache->names.insert(taj, patients->decodeField(bn, rec).toString());
+                        cache->names.insert(taj, scan.record().text(bn));
                 }
             }
             cache->valid = true;
             cache->generation = patients->generation();
             cache->path = patients->path();
         }
-        const QString taj = t.decodeField(tf, t.rawRecord(recno)).toString();
+        const QString taj = t.record(recno).text(tf);
         if (taj.isEmpty()) return {};
         return cache->names.value(taj);
     };

@@ -486,7 +486,7 @@ SorSzin Lapok::sorSzin(std::uint32_t recno) const {
     if (!t.isOpen() || recno == 0 || recno > t.fileRecordCount()) return SorSzin::Normal;
     const int fi = t.fieldIndex(QStringLiteral("IDOSZAK"));
     if (fi < 0) return SorSzin::Normal;
-    if (t.decodeField(fi, t.rawRecord(recno)).toString() == st_.id.text()) return SorSzin::Normal;
+    if (t.record(recno).text(fi) == st_.id.text()) return SorSzin::Normal;
     return mod_ == Mod::Kuldes ? SorSzin::Piros : SorSzin::Ezust;
 }
 

@@ -81,7 +81,9 @@ TEST(Scan, TypedReadsAgreeWithValues) {
         EXPECT_EQ(r.date(nap), r.value(nap).toDate());
         EXPECT_EQ(r.number(osszeg), r.value(osszeg).toDouble());
         EXPECT_EQ(r.integer(db).has_value(), !r.value(db).isNull());
-        if (r.integer(db)) EXPECT_EQ(*r.integer(db), r.value(db).toLongLong());
+        if (r.integer(db)) {
+            EXPECT_EQ(*r.integer(db), r.value(db).toLongLong());
+        }
         EXPECT_EQ(r.integer(osszeg).has_value(), s.recno() % 2 == 1); // 0.00 and 3.00
     }
     s.rewind();

@@ -1,0 +1,70 @@
+// SQL's order of the values of character and date fields, read straight
+// from the records, beside the order of a tag's keys.
+
+#include "engine/sqlorder.h"
+
+#include "engine/codepage.h"
+#include "engine/collation.h"
+#include "engine/table.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+
+// True when the field's value sorts among a tag's keys as SQL sorts it:
+// a character field of blanks, digits, punctuation and capitals A-Z alone
+// (their weights rise with the bytes, and no two share one), or a date of
+// digits. Anything else (small letters fold onto capitals, accented letters
+// follow their base letter) sends the rows through SQL's own order.
+bool sortsAsSql(const FieldDef& f, const char* rec) {
+    const char* p = rec + f.offset;
+    if (f.type == 'D') {
+        bool digits = true, blank = true;
+        for (int i = 0; i < f.width; ++i) {
+            digits = digits && p[i] >= '0' && p[i] <= '9';
+            blank = blank && p[i] == ' ';
+        }
+        return digits || blank;
+    }
+    int n = f.width;
+    while (n > 0 && p[n - 1] == ' ')
+        --n;
+    for (int i = 0; i < n; ++i)
+        if (std::uint8_t(p[i]) < 0x20 || std::uint8_t(p[i]) > 0x5A) return false;
+    return true;
+}
+
+// Puts the records into SQL's order of `columns`: NULL first, then
+// texts byte by byte, ties kept in the order they came.
+void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std::uint32_t>& list) {
+    // An order-keeping encoding of each record's values: a NULL is 00, a
+    // text 01, its bytes (00 written as 00 FF) and 00 00.
+    std::vector<std::pair<QByteArray, std::uint32_t>> keyed;
+    keyed.reserve(list.size());
+    SqlText v;
+    for (std::uint32_t r : list) {
+        const char* rec = t.rawRecord(r);
+        QByteArray key;
+        for (int col : columns) {
+            if (!v.read(t.fields()[size_t(col)], rec)) {
+                key += '\0';
+                continue;
+            }
+            key += '\1';
+            for (int i = 0; i < v.bytes; ++i) {
+                key += v.data[i];
+                if (v.data[i] == 0) key += '\xFF';
+            }
+            key += QByteArray(2, '\0');
+        }
+        keyed.emplace_back(std::move(key), r);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        list[i] = keyed[i].second;
+}
+
+} // namespace engine
