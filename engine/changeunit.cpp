@@ -1,4 +1,5 @@
 #include "engine/changeunit.h"
+#include "engine/sysfile.h"
 
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <unistd.h>
 
 namespace engine {
 
@@ -282,7 +282,7 @@ void ChangeUnit::adoptNewFiles(const Plan& plan) {
     // The new files are in place under their names: their builders are
     // done and remove nothing.
     for (auto& f : newFiles_)
-        ::close(f->takeSealed());
+        sys::close(f->takeSealed());
     std::vector<std::pair<Table*, std::unique_ptr<TableBuilder>>> adopt;
     for (Table* t : plan.replacing)
         adopt.emplace_back(t, t->unitSide().takeReplacement());

@@ -1,4 +1,5 @@
 #include "engine/journal.h"
+#include "engine/sysfile.h"
 
 #include "engine/coding.h"
 #include "engine/dberror.h"
@@ -7,8 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -161,25 +160,24 @@ std::optional<std::vector<TableImage>> decode(const QByteArray& b, const QString
 
 void write(const QString& path, const QString& dir, QByteArray bytes) {
     const QString tmp = path + QStringLiteral(".uj");
-    const int fd =
-        ::open(QFile::encodeName(tmp).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = sys::open(tmp, sys::ReadWrite | sys::Create | sys::Truncate);
     if (fd < 0) throw ioError(path, QStringLiteral("a visszaállító napló nem hozható létre"));
     try {
         writeAt(fd, 0, bytes.constData(), size_t(bytes.size()), path);
         syncFile(fd, path);
         if (!linkName(tmp, path))
             throw ioError(path, QStringLiteral("a visszaállító napló nem hozható létre"));
-        ::unlink(QFile::encodeName(tmp).constData());
+        sys::remove(tmp);
         QByteArray one;
         append64le(one, 1);
         writeAt(fd, kSealedAt, one.constData(), 8, path);
         syncFile(fd, path);
     } catch (...) {
-        ::close(fd);
-        ::unlink(QFile::encodeName(tmp).constData());
+        sys::close(fd);
+        sys::remove(tmp);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
     syncDirectory(dir);
 }
 

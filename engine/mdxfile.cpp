@@ -4,14 +4,10 @@
 #include "engine/mdxfile.h"
 
 #include "engine/coding.h"
+#include "engine/sysfile.h"
 
-#include <QFile>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -21,8 +17,7 @@ constexpr int kSummedFrom = 12; // the directory checksum covers it from here
 
 bool readWhole(int fd, char* out, std::size_t n, std::uint64_t at) {
     while (n > 0) {
-        const ssize_t r = ::pread(fd, out, n, off_t(at));
-        if (r < 0 && errno == EINTR) continue;
+        const long long r = sys::readAt(fd, out, n, at);
         if (r <= 0) return false;
         out += r;
         n -= size_t(r);
@@ -32,9 +27,8 @@ bool readWhole(int fd, char* out, std::size_t n, std::uint64_t at) {
 }
 
 std::int64_t fileTimeOf(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return 0;
-    return std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    sys::FileInfo fi;
+    return sys::fileInfo(fd, &fi) ? fi.modifiedNs : 0;
 }
 
 } // namespace
@@ -44,30 +38,30 @@ std::int64_t mdxTableTime(int fd) {
 }
 
 bool readMdxDirectory(const QString& path, MdxDirectory& d) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = sys::open(path, sys::ReadOnly);
     if (fd < 0) return false;
-    struct stat st {};
+    sys::FileInfo st;
     QByteArray head;
-    bool ok = ::fstat(fd, &st) == 0;
+    bool ok = sys::fileInfo(fd, &st);
     if (ok) {
         char first[16];
         ok = readWhole(fd, first, 16, 0) && memcmp(first, kMdxMagic, 8) == 0;
         const std::uint32_t len = ok ? get32le(first + 12) : 0;
-        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= std::uint64_t(st.st_size);
+        ok = ok && len >= 16 && len <= kMdxMaxDirectory && len <= st.size;
         if (ok) {
             head.resize(len);
             ok = readWhole(fd, head.data(), len, 0);
         }
     }
-    ::close(fd);
-    return ok && parseMdxDirectory(head, std::uint64_t(st.st_size), d);
+    sys::close(fd);
+    return ok && parseMdxDirectory(head, st.size, d);
 }
 
 bool readMdxBytes(const QString& path, std::uint64_t at, char* out, std::size_t n) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = sys::open(path, sys::ReadOnly);
     if (fd < 0) return false;
     const bool ok = readWhole(fd, out, n, at);
-    ::close(fd);
+    sys::close(fd);
     return ok;
 }
 

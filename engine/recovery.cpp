@@ -1,4 +1,5 @@
 #include "engine/recovery.h"
+#include "engine/sysfile.h"
 
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
@@ -9,9 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -35,11 +33,11 @@ QString setAside(const QString& path) {
 // The header and record lengths a table file has now, read from its header.
 bool fileLayout(int fd, quint32& headerLength, quint32& recordLength, quint64& size) {
     unsigned char h[12];
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || ::pread(fd, h, 12, 0) != 12) return false;
+    sys::FileInfo st;
+    if (!sys::fileInfo(fd, &st) || sys::readAt(fd, h, 12, 0) != 12) return false;
     headerLength = quint32(h[8] | h[9] << 8);
     recordLength = quint32(h[10] | h[11] << 8);
-    size = quint64(st.st_size);
+    size = st.size;
     return true;
 }
 
@@ -60,12 +58,12 @@ bool applyJournal(const QString& directory, const QString& path, const QByteArra
     std::vector<Open> files;
     auto closeAll = [&files] {
         for (const Open& o : files)
-            ::close(o.fd);
+            sys::close(o.fd);
     };
     try {
         for (const TableImage& t : *tables) {
             const QString p = findFileNoCase(QDir(directory).filePath(t.file));
-            const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CLOEXEC);
+            const int fd = sys::open(p, sys::ReadWrite);
             if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
             files.push_back({fd, p});
             if (!lockFile(fd, true))

@@ -2,12 +2,11 @@
 #include "engine/dbffile.h"
 #include "engine/fileswap.h"
 #include "engine/journal.h"
+#include "engine/sysfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <unistd.h>
 
 // Files of closed tables put in place of others in one journalled step: the
 // journal holds only the swaps (engine/fileswap.h).
@@ -43,15 +42,15 @@ void replaceFiles(const QString& directory,
         // The new files' contents durable before the journal names them.
         for (const FileSwap& s : swaps) {
             const QString p = QDir(dir).filePath(s.fresh);
-            const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CLOEXEC);
+            const int fd = sys::open(p, sys::ReadWrite);
             if (fd < 0) throw ioError(p, QStringLiteral("nem nyitható meg"));
             try {
                 syncFile(fd, p);
             } catch (...) {
-                ::close(fd);
+                sys::close(fd);
                 throw;
             }
-            ::close(fd);
+            sys::close(fd);
         }
         journal::prepareSwaps(dir, swaps);
         journal::write(jpath, dir, journal::encode({}, swaps));

@@ -8,16 +8,12 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/fieldcodec.h"
+#include "engine/sysfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -45,10 +41,10 @@ void Table::create(const QString& path, std::vector<FieldDef> fields) {
     bytes[3] = char(d.day());
     bytes.append(char(0x1A));
     // Another program (or table object) holding the old file must make this fail.
-    const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = sys::open(p, sys::ReadWrite | sys::Create);
     if (fd < 0) throw ioError(p, QStringLiteral("nem hozható létre"));
     if (!lockFile(fd, true)) {
-        ::close(fd);
+        sys::close(fd);
         throw DbError(DbError::Kind::Locked, p,
                       QStringLiteral("az állományt egy másik program használja"));
     }
@@ -56,10 +52,10 @@ void Table::create(const QString& path, std::vector<FieldDef> fields) {
         truncateAt(fd, 0, p);
         writeAt(fd, 0, bytes.constData(), size_t(bytes.size()), p);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
     const QString mdx = mdxPathFor(p);
     if (QFileInfo::exists(mdx)) QFile::remove(mdx);
 }
@@ -81,14 +77,12 @@ void Table::checkBrowse(const char* what) const {
 void Table::open(const QString& path, Mode mode) {
     if (isOpen()) close();
     const QString p = findFileNoCase(path);
-    const QByteArray native = QFile::encodeName(p);
     bool ro = mode == Mode::ReadOnly;
-    // Close-on-exec: no program started meanwhile (the archiver) keeps the
+    // Never inherited: no program started meanwhile (the archiver) keeps the
     // file and its lock. Without waiting: a FIFO is refused, not waited on.
-    const int flags = O_CLOEXEC | O_NONBLOCK;
-    int fd = ::open(native.constData(), (ro ? O_RDONLY : O_RDWR) | flags);
+    int fd = sys::open(p, (ro ? sys::ReadOnly : sys::ReadWrite) | sys::NoWait);
     if (fd < 0 && !ro && (errno == EACCES || errno == EROFS)) {
-        fd = ::open(native.constData(), O_RDONLY | flags);
+        fd = sys::open(p, sys::ReadOnly | sys::NoWait);
         ro = true;
     }
     if (fd < 0) {
@@ -96,39 +90,39 @@ void Table::open(const QString& path, Mode mode) {
             throw DbError(DbError::Kind::Io, p, QStringLiteral("az állomány nem található"));
         throw ioError(p, QStringLiteral("nem nyitható meg"));
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    sys::setBlocking(fd);
     if (!lockFile(fd, mode == Mode::Exclusive)) {
-        ::close(fd);
+        sys::close(fd);
         throw DbError(DbError::Kind::Locked, p,
                       QStringLiteral("az állományt egy másik program használja"));
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
+    sys::FileInfo st;
+    if (!sys::fileInfo(fd, &st)) {
+        sys::close(fd);
         throw ioError(p, QStringLiteral("nem olvasható"));
     }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (!st.regular) {
+        sys::close(fd);
         throw DbError(DbError::Kind::Io, p,
                       QStringLiteral("nem közönséges állomány (hanem eszköz, csővezeték vagy "
                                      "könyvtár), nem olvasható be"));
     }
     try {
         QByteArray head(32, '\0');
-        ssize_t r = st.st_size >= 32 ? ::pread(fd, head.data(), 32, 0) : 0;
+        long long r = st.size >= 32 ? sys::readAt(fd, head.data(), 32, 0) : 0;
         if (r == 32) {
             const int hl = int(quint8(head[8]) | quint8(head[9]) << 8);
-            if (hl > 32 && hl <= st.st_size) {
+            if (hl > 32 && std::uint64_t(hl) <= st.size) {
                 head.resize(hl);
-                r = ::pread(fd, head.data(), size_t(hl), 0);
+                r = sys::readAt(fd, head.data(), size_t(hl), 0);
                 if (r != hl) head.resize(32);
             }
         } else {
             head.clear();
         }
-        header_ = parseDbfHeader(head, st.st_size, p, HeaderMode::Table);
+        header_ = parseDbfHeader(head, qint64(st.size), p, HeaderMode::Table);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
     fd_ = fd;
@@ -137,7 +131,7 @@ void Table::open(const QString& path, Mode mode) {
     // it: the file holds a change half-written.
     if (blocked_) {
         if (QFileInfo::exists(journalPath(QFileInfo(p).absolutePath()))) {
-            ::close(fd);
+            sys::close(fd);
             fd_ = -1;
             throw DbError(DbError::Kind::Io, p,
                           QStringLiteral("egy félbeszakadt művelet visszaállítása még hátra van: "
@@ -203,7 +197,7 @@ void Table::close() {
         failure = std::current_exception();
     }
     unmap();
-    ::close(fd_);
+    sys::close(fd_);
     fd_ = -1;
     tags_.clear();
     active_ = -1;
@@ -224,14 +218,21 @@ void Table::ensureMapped(std::uint64_t size) const {
     // Map beyond the end so that appends rarely need a new mapping; pages
     // past the end of the file are never touched.
     std::uint64_t want = std::max<std::uint64_t>(size + size / 2, size + (4u << 20));
-    void* m = ::mmap(nullptr, size_t(want), PROT_READ, MAP_SHARED, fd_, 0);
-    if (m == MAP_FAILED) throw ioError(path_, QStringLiteral("nem olvasható"));
-    map_ = static_cast<const char*>(m);
-    mapSize_ = want;
+    // (Where a map cannot reach past the end of the file, it covers what the
+    // file holds, which is at least what is read.)
+    std::uint64_t mapped = 0;
+    const char* m = sys::map(fd_, want, &mapped);
+    if (!m) throw ioError(path_, QStringLiteral("nem olvasható"));
+    if (mapped < size) {
+        sys::unmap(m, mapped);
+        throw ioError(path_, QStringLiteral("nem olvasható"));
+    }
+    map_ = m;
+    mapSize_ = mapped;
 }
 
 void Table::unmap() const {
-    if (map_) ::munmap(const_cast<char*>(map_), size_t(mapSize_));
+    if (map_) sys::unmap(map_, mapSize_);
     map_ = nullptr;
     mapSize_ = 0;
 }

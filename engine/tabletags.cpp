@@ -7,6 +7,7 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/mdxfile.h"
+#include "engine/sysfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,10 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace engine {
 
@@ -292,7 +290,7 @@ void Table::writeIndexWhole(const QString& target, MdxDirectory& d) {
 }
 
 void Table::writeIndexInPlace(const QString& target, const MdxDirectory& d) {
-    const int fd = ::open(QFile::encodeName(target).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = sys::open(target, sys::ReadWrite);
     if (fd < 0) throw ioError(target, QStringLiteral("nem nyitható meg"));
     try {
         bool marked = false;
@@ -321,15 +319,15 @@ void Table::writeIndexInPlace(const QString& target, const MdxDirectory& d) {
         writeAt(fd, 0, dir.constData(), std::size_t(dir.size()), target);
         syncFile(fd, target);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
 }
 
 void Table::markIndexStale(const QString& dbfPath) {
     const QString mdx = mdxPathFor(findFileNoCase(dbfPath));
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = sys::open(mdx, sys::ReadWrite);
     if (fd < 0) {
         if (errno == ENOENT) return;
         throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
@@ -338,30 +336,30 @@ void Table::markIndexStale(const QString& dbfPath) {
     char one[4];
     put32le(one, 1);
     try {
-        if (::pread(fd, magic, 8, 0) == 8 && memcmp(magic, kMdxMagic, 8) == 0)
+        if (sys::readAt(fd, magic, 8, 0) == 8 && memcmp(magic, kMdxMagic, 8) == 0)
             writeAt(fd, kMdxDirtyOffset, one, 4, mdx);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
 }
 
 void Table::touchIndexFile() {
     if (tags_.empty() || indexMarked_) return;
     ensureAllTagsLoaded();
     const QString mdx = indexPath();
-    const int fd = ::open(QFile::encodeName(mdx).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = sys::open(mdx, sys::ReadWrite);
     if (fd < 0) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
     char one[4];
     put32le(one, 1);
     try {
         writeAt(fd, kMdxDirtyOffset, one, 4, mdx);
     } catch (...) {
-        ::close(fd);
+        sys::close(fd);
         throw;
     }
-    ::close(fd);
+    sys::close(fd);
     indexMarked_ = true;
 }
 

@@ -7,22 +7,22 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/journal.h"
+#include "engine/sysfile.h"
 
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace engine {
 
 journal::TableImage Table::UnitSide::beforeImage() const {
     const Table& t = t_;
-    struct stat st {};
-    if (::fstat(t.fd_, &st) != 0) throw ioError(t.path(), QStringLiteral("nem olvasható"));
+    sys::FileInfo st;
+    if (!sys::fileInfo(t.fd_, &st)) throw ioError(t.path(), QStringLiteral("nem olvasható"));
     const DbfHeader& h = t.header_;
     journal::TableImage img;
     img.file = QFileInfo(t.path()).fileName();
     img.count = t.held_->diskCount;
-    img.size = quint64(st.st_size);
+    img.size = st.size;
     img.recordLength = h.recordLength;
     img.header = QByteArray(t.map_, h.headerLength);
     const quint64 end = quint64(h.headerLength) + quint64(img.count) * h.recordLength;
