@@ -145,8 +145,8 @@ void Table::open(const QString& path, Mode mode) {
     recno_ = 0;
     bof_ = eof_ = true;
     try {
-        ensureMapped(std::uint64_t(st.st_size));
-        checkNothingPastCount(std::uint64_t(st.st_size));
+        ensureMapped(st.size);
+        checkNothingPastCount(st.size);
         loadIndexFile();
         if (db_) db_->attach(this);
         first();
