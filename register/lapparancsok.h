@@ -30,20 +30,20 @@ namespace reg {
 
 struct LapParancsHooks {
     // The register's selection-mode flag: the commands do nothing while set.
-    std::function<bool()> jelolomod;
+    std::function<bool()> jelolomod{};
     // Shows the entry window modally with the prepared model and caption.
-    std::function<void(sheet::LapModel& m, const QString& felirat)> lapuj;
+    std::function<void(sheet::LapModel& m, const QString& felirat)> lapuj{};
     // Treszlap shown modally while the filter is appended; "Választás" there
     // calls LapParancsok::reszlapValasztas.
-    std::function<void(const QString& felirat)> reszlapAblak;
+    std::function<void(const QString& felirat)> reszlapAblak{};
     // Tjavit shown modally; "Javítás" there calls Javit::javitas.
-    std::function<void(const QString& felirat)> javitAblak;
+    std::function<void(const QString& felirat)> javitAblak{};
     // Tleido shown modally for LAP's current record with its start of care.
-    std::function<void(const QString& szakvetszoveg)> leidoAblak;
+    std::function<void(const QString& szakvetszoveg)> leidoAblak{};
     // The series check of the day grid; sheet::telenez when empty.
-    Telenez telenez;
+    Telenez telenez{};
     // eddigi and eddigift in the empty mode, then the list refreshed.
-    std::function<void()> szamol;
+    std::function<void()> szamol{};
 };
 
 class LapParancsok {

@@ -19,11 +19,11 @@ namespace reg {
 
 struct MegtekintesHooks {
     // The register's selection-mode flag: viewing does nothing while set.
-    std::function<bool()> jelolomod;
+    std::function<bool()> jelolomod{};
     // Shows the entry window modally with the model and caption.
-    std::function<void(sheet::LapModel& m, const QString& felirat)> lapuj;
+    std::function<void(sheet::LapModel& m, const QString& felirat)> lapuj{};
     // Shows the old-layout window modally.
-    std::function<void(const LapfelModel& m)> lapfel;
+    std::function<void(const LapfelModel& m)> lapfel{};
 };
 
 class Megtekintes {

@@ -108,7 +108,9 @@ TEST_F(ArjFormatTest, ReadsWhatArjPacksWithEveryMethod) {
         }
         // The table is packed with the method asked for.
         EXPECT_EQ(members[2].method, method);
-        if (method) EXPECT_LT(members[2].packed, members[2].size / 2);
+        if (method) {
+            EXPECT_LT(members[2].packed, members[2].size / 2);
+        }
     }
 }
 
@@ -182,7 +184,9 @@ TEST_F(ArjFormatTest, ADamagedArchiveIsRefusedWhole) {
             bad[at] = char(bad[at] ^ 0x20);
             const af::Fault f = unpackAll(bad, nullptr);
             // A byte of a name or a time changes no content; anything else is found.
-            if (f == af::Fault::None) EXPECT_LT(at, 120) << at;
+            if (f == af::Fault::None) {
+                EXPECT_LT(at, 120) << at;
+            }
         }
         QByteArray data = sound;
         data[data.size() - 100] = char(data[data.size() - 100] ^ 1);

@@ -22,12 +22,12 @@ namespace regtest {
 struct Sheet {
     QString idoszak;
     QString sorsz;
-    QString resz; // empty: full invoice
+    QString resz{}; // empty: full invoice
     int elszam = 1;
     QString tpotl = QStringLiteral("N");
-    QString jeloles;
-    QString elkuldve;
-    QString modtipus;
+    QString jeloles{};
+    QString elkuldve{};
+    QString modtipus{};
     QString taj = QStringLiteral("123456788");
 };
 

@@ -28,8 +28,8 @@ const QString kYear = QStringLiteral("idoszak>='2024.01' and idoszak<='2024.12'"
 struct Lap {
     QString idoszak, sorsz, resz;
     int szviz = 2;
-    QString elkuldve;
-    QString tele;
+    QString elkuldve{};
+    QString tele{};
     int elszviz = 0;
 };
 

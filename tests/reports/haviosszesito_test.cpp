@@ -325,11 +325,11 @@ void writeShipment(Havi& h, const QString& dir, bool oldVisitLayout = false) {
                               fieldDef("TERPOT", 'N', 1), fieldDef("ELSZAM", 'N', 3),
                               fieldDef("MODIDO", 'C', 6), fieldDef("MODTIPUS", 'C', 1)});
     std::vector<engine::FieldDef> bf = {fieldDef("ULVKOD", 'C', 4), fieldDef("SORSZAM", 'N', 5),
-                                        fieldDef("RESZ", 'C', 1)};
-    if (!oldVisitLayout) bf.push_back(fieldDef("IDOSZAK", 'C', 6));
-    for (auto f : {fieldDef("TEVKOD", 'C', 2), fieldDef("ELLTIP", 'N', 1),
-                   fieldDef("ONKEP", 'N', 1), fieldDef("DATUMTOL", 'D')})
-        bf.push_back(f);
+                                        fieldDef("RESZ", 'C', 1),   fieldDef("IDOSZAK", 'C', 6),
+                                        fieldDef("TEVKOD", 'C', 2), fieldDef("ELLTIP", 'N', 1),
+                                        fieldDef("ONKEP", 'N', 1),  fieldDef("DATUMTOL", 'D')};
+    // The old visit layout has no period.
+    if (oldVisitLayout) bf.erase(bf.begin() + 3);
     engine::Table::create(b, bf);
     engine::Table ta, tb;
     ta.open(a);
