@@ -83,7 +83,7 @@ private slots:
         m.title = QStringLiteral("Egyéni elszámoló lap");
         m.pages.resize(2);
         m.pages[0].texts.push_back(
-            {QRectF(10, 10, 50, 5), QStringLiteral("első"), {}, Qt::AlignLeft, false});
+            {QRectF(10, 10, 50, 5), QStringLiteral("első"), {}, Qt::AlignLeft, false, QColor()});
         testsupport::TempDir dir;
         reports::ReportPreviewDialog d(m, app->msg, dir.path(), QStringLiteral("2024.05"));
         QVERIFY(d.pdfAction());
