@@ -147,11 +147,15 @@ void Kuldes::elkuldveJeloles(core::AppState& st, int n,
 
 Kuldes::Eredmeny Kuldes::kuldClick() {
     fajlok_.clear();
-    const core::Idoszak p = st_.id;
-    engine::Database& db = st_.tables.dbo;
-
-    // 1-3: the count, the check before sending, the confirmation.
     int n = 0;
+    if (const auto vege = kerdezes(n)) return *vege;
+    if (const auto vege = fajlokEsJeloles(n)) return *vege;
+    return befejezes();
+}
+
+// 1-3: the count, the check before sending, the confirmation.
+std::optional<Kuldes::Eredmeny> Kuldes::kerdezes(int& n) {
+    engine::Database& db = st_.tables.dbo;
     try {
         n = db.query(QStringLiteral("select count(sorsz) as szam from lap where jeloles is not "
                                     "null"))
@@ -166,7 +170,7 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
         return Eredmeny::Nincs;
     }
     try {
-        const std::vector<Problema> problemak = kuldesEllenorzes(db, p);
+        const std::vector<Problema> problemak = kuldesEllenorzes(db, st_.id);
         if (!problemak.empty() && hooks_.problemak && !hooks_.problemak(problemak))
             return Eredmeny::Nincs;
     } catch (const engine::DbError&) {
@@ -180,26 +184,32 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
                   .arg(n)
             : QStringLiteral("Elküldhető %1 db elszámolási lap?").arg(n);
     if (!st_.msg.confirm(kerdes)) return Eredmeny::Nincs;
+    return std::nullopt;
+}
 
+Kuldes::Eredmeny Kuldes::leallt(const QString& text) {
+    st_.msg.error(text);
+    st_.msg.status(0, QStringLiteral("Az adatküldés nem történt meg."));
+    return Eredmeny::Hiba;
+}
+
+// 4-10: the three files made, KULD emptied, the files written, the sent state.
+std::optional<Kuldes::Eredmeny> Kuldes::fajlokEsJeloles(int n) {
+    engine::Database& db = st_.tables.dbo;
     // 4: the status text shows while the files are made.
     st_.msg.status(0, QStringLiteral("Kis türelmet az adatküldés idejére!"));
     if (hooks_.frissit) hooks_.frissit();
-    auto stopped = [this](const QString& text) {
-        st_.msg.error(text);
-        st_.msg.status(0, QStringLiteral("Az adatküldés nem történt meg."));
-        return Eredmeny::Hiba;
-    };
 
     // The three files in memory first: a value that does not convert stops
     // the sending before KULD or any table changes.
     intkod_ = providerCode(st_);
     Kuldemeny k;
     try {
-        k = Kuldemeny::osszeallit(db, p, intkod_);
+        k = Kuldemeny::osszeallit(db, st_.id, intkod_);
     } catch (const AtalakitasHiba& h) {
-        return stopped(h.uzenet());
+        return leallt(h.uzenet());
     } catch (const engine::DbError& e) {
-        return stopped(kHiba + QLatin1Char('\r') + e.text());
+        return leallt(kHiba + QLatin1Char('\r') + e.text());
     }
 
     // 5-6: KULD emptied, the three files written under temporary names.
@@ -212,9 +222,9 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
         QDir().mkpath(kuld);
         konyvtarUrit(kuld, st_.listakonyvtar);
     } catch (const engine::DbError& e) {
-        return stopped(QStringLiteral("Hiba az állomány készítésében!\rA KULD könyvtár nem "
-                                      "üríthető ki: a(z) %1 nem törölhető, mert %2.")
-                           .arg(QFileInfo(e.file()).fileName(), oka(e)));
+        return leallt(QStringLiteral("Hiba az állomány készítésében!\rA KULD könyvtár nem "
+                                     "üríthető ki: a(z) %1 nem törölhető, mert %2.")
+                          .arg(QFileInfo(e.file()).fileName(), oka(e)));
     }
     std::vector<std::unique_ptr<engine::TableBuilder>> uj;
     for (const Fajl& f : k.fajlok) {
@@ -222,9 +232,9 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
             uj.push_back(fajlKeszit(f, kuld, st_.clock.today()));
         } catch (const engine::DbError& e) {
             uj.clear();
-            return stopped(QStringLiteral("Hiba az állomány készítésében!\rA(z) %1 nem írható a "
-                                          "KULD könyvtárba, mert %2.")
-                               .arg(f.nev, oka(e)));
+            return leallt(QStringLiteral("Hiba az állomány készítésében!\rA(z) %1 nem írható a "
+                                         "KULD könyvtárba, mert %2.")
+                              .arg(f.nev, oka(e)));
         }
     }
 
@@ -233,7 +243,7 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
     try {
         elkuldveJeloles(st_, n, std::move(uj));
     } catch (const engine::DbError& e) {
-        return stopped(kHiba + QLatin1Char('\r') + e.text());
+        return leallt(kHiba + QLatin1Char('\r') + e.text());
     }
     for (const Fajl& f : k.fajlok)
         fajlok_ << kuld + f.nev;
@@ -242,8 +252,12 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
             st_.tables.lap.refresh();
     } catch (const engine::DbError&) {
     }
+    return std::nullopt;
+}
 
-    // 11: the e-report, or the copy to a folder the user picks.
+// 11: the e-report, or the copy to a folder the user picks; 12: the closing
+// names the folder the files were copied to.
+Kuldes::Eredmeny Kuldes::befejezes() {
     bool ok = true;
     masolva_.clear();
     if (st_.msg.question(QStringLiteral("E-jelentést akar küldeni?"))) {
@@ -252,8 +266,6 @@ Kuldes::Eredmeny Kuldes::kuldClick() {
     } else {
         ok = masolas();
     }
-
-    // 12: the closing names the folder the files were copied to.
     if (ok) {
         st_.msg.status(0, kBefejezve);
         st_.msg.information(masolva_.isEmpty()

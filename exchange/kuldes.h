@@ -91,6 +91,12 @@ public:
     static void inditaskor(core::AppState& state);
 
 private:
+    // The stages of kuldClick. The first two give the result to return when
+    // they end the sending, nothing when it goes on.
+    std::optional<Eredmeny> kerdezes(int& n);          // 1-3: count, check, question
+    std::optional<Eredmeny> fajlokEsJeloles(int n);    // 4-10: files and the sent state
+    Eredmeny befejezes();                              // 11-12: e-report or copy, closing
+    Eredmeny leallt(const QString& text);
     bool masolas();
 
     core::AppState& st_;

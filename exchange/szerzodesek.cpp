@@ -196,6 +196,91 @@ std::vector<std::unique_ptr<engine::Table>> lefoglal(const QStringList& files) {
     return held;
 }
 
+// The contract files found in `dir`, in the order of szerzfajlok(); none
+// (after the message) when a required one is missing.
+using Talalt = std::vector<std::pair<const Szerzfajl*, QString>>;
+
+std::optional<Talalt> keresFajlok(core::AppState& st, const QString& dir) {
+    const QString kod = intkod(st);
+    Talalt talalt;
+    for (const Szerzfajl& f : szerzfajlok()) {
+        const QString p =
+            engine::findFileNoCase(QDir(dir).filePath(QLatin1String(f.elotag) + kod + ".dbf"));
+        if (QFileInfo::exists(p)) {
+            talalt.emplace_back(&f, p);
+        } else if (f.kotelezo) {
+            st.msg.error(QStringLiteral("Nincs a megadott helyen szerződés állomány !!\r"
+                                        "Szerződéses adatok betöltése megszakadt!!"));
+            return std::nullopt;
+        }
+    }
+    return talalt;
+}
+
+// Copies the files into TEMP under the tables' names and checks them there,
+// then copies them beside the tables under a temporary name (`csere`: fresh
+// file -> table file). Every file made is listed in `takaritando`. False
+// (after the message) when a copy or a check fails.
+bool elokeszit(core::AppState& st, const Talalt& talalt, QStringList& takaritando,
+               std::vector<std::pair<QString, QString>>& csere, const QString& megszakadt) {
+    const QDir temp(st.tempkonyvtar);
+    QDir().mkpath(temp.path());
+    try {
+        for (const auto& [f, forras] : talalt) {
+            const QString masolat = temp.filePath(db::layout(f->tabla).fileName);
+            takaritando << masolat;
+            engine::checkOutsideTable(forras);
+            engine::TableBuilder::copyFile(forras, masolat);
+        }
+    } catch (const engine::DbError& e) {
+        st.msg.error(QStringLiteral("Hiba a mentésben\r") + e.text());
+        return false;
+    }
+    try {
+        for (const auto& [f, forras] : talalt)
+            szerzodesEllenoriz(temp.filePath(db::layout(f->tabla).fileName),
+                               QFileInfo(forras).fileName(), f->tabla);
+    } catch (const RavHiba& e) {
+        st.msg.error(e.text() + megszakadt);
+        return false;
+    }
+    try {
+        for (const auto& [f, forras] : talalt) {
+            const QString cel = st.tables.file(db::layout(f->tabla).fileName);
+            const QString uj = cel + QStringLiteral(".uj");
+            takaritando << uj;
+            engine::TableBuilder::copyFile(temp.filePath(db::layout(f->tabla).fileName), uj,
+                                           QStringLiteral(".tmp"));
+            csere.emplace_back(uj, QFileInfo(cel).fileName());
+        }
+    } catch (const engine::DbError& e) {
+        st.msg.error(QStringLiteral("Hiba a mentésben\r") + e.text());
+        return false;
+    }
+    return true;
+}
+
+// The replaced tables' index files describe the old files: they are built
+// anew, the table files left as the office sent them.
+void indexekUjra(core::AppState& st, const Talalt& talalt) {
+    for (const auto& [f, forras] : talalt) {
+        const db::TableDef& def = db::layout(f->tabla);
+        const QString cel = st.tables.file(def.fileName);
+        const QString mdx = engine::findFileNoCase(
+            QFileInfo(cel).dir().filePath(db::indexFileName(QFileInfo(cel).fileName())));
+        QFile::remove(mdx);
+        if (def.tags.empty()) continue;
+        try {
+            db::buildIndexes(db::tableOf(st.tables, f->tabla), cel, def.tags,
+                             def.activeTag.isEmpty() ? std::nullopt
+                                                     : std::optional<QString>(def.activeTag),
+                             db::Header::Keep);
+        } catch (const engine::DbError&) {
+            // indexel afterwards builds what is still missing, or says why not.
+        }
+    }
+}
+
 } // namespace
 
 bool Szerzodesek::beolvasClick() {
@@ -213,25 +298,11 @@ bool Szerzodesek::beolvas(const QString& dir) {
     const QString megszakadt = QStringLiteral("\rSzerződéses adatok betöltése megszakadt!!");
     csereltek_.clear();
     zaroUzenet_.clear();
-    const QString kod = intkod(st_);
-    // The files found, in the order given.
-    std::vector<std::pair<const Szerzfajl*, QString>> talalt;
-    for (const Szerzfajl& f : szerzfajlok()) {
-        const QString p =
-            engine::findFileNoCase(QDir(dir).filePath(QLatin1String(f.elotag) + kod + ".dbf"));
-        if (QFileInfo::exists(p)) {
-            talalt.emplace_back(&f, p);
-        } else if (f.kotelezo) {
-            st_.msg.error(QStringLiteral("Nincs a megadott helyen szerződés állomány !!\r"
-                                         "Szerződéses adatok betöltése megszakadt!!"));
-            return true;
-        }
-    }
+    const std::optional<Talalt> talalt = keresFajlok(st_, dir);
+    if (!talalt) return true;
 
     // Copies in TEMP under the tables' names, checked there; then beside the
     // tables under a temporary name. Nothing local has changed until the swap.
-    const QDir temp(st_.tempkonyvtar);
-    QDir().mkpath(temp.path());
     QStringList takaritando;
     struct Takarito {
         QStringList& files;
@@ -241,49 +312,17 @@ bool Szerzodesek::beolvas(const QString& dir) {
         }
     } takarito{takaritando};
     std::vector<std::pair<QString, QString>> csere; // fresh file in DATA -> table file
-    try {
-        for (const auto& [f, forras] : talalt) {
-            const QString celnev = db::layout(f->tabla).fileName;
-            const QString masolat = temp.filePath(celnev);
-            takaritando << masolat;
-            engine::checkOutsideTable(forras);
-            engine::TableBuilder::copyFile(forras, masolat);
-        }
-    } catch (const engine::DbError& e) {
-        st_.msg.error(QStringLiteral("Hiba a mentésben\r") + e.text());
-        return true;
-    }
-    try {
-        for (const auto& [f, forras] : talalt)
-            szerzodesEllenoriz(temp.filePath(db::layout(f->tabla).fileName),
-                               QFileInfo(forras).fileName(), f->tabla);
-    } catch (const RavHiba& e) {
-        st_.msg.error(e.text() + megszakadt);
-        return true;
-    }
-    try {
-        for (const auto& [f, forras] : talalt) {
-            const QString cel = st_.tables.file(db::layout(f->tabla).fileName);
-            const QString uj = cel + QStringLiteral(".uj");
-            takaritando << uj;
-            engine::TableBuilder::copyFile(temp.filePath(db::layout(f->tabla).fileName), uj,
-                                           QStringLiteral(".tmp"));
-            csere.emplace_back(uj, QFileInfo(cel).fileName());
-        }
-    } catch (const engine::DbError& e) {
-        st_.msg.error(QStringLiteral("Hiba a mentésben\r") + e.text());
-        return true;
-    }
+    if (!elokeszit(st_, *talalt, takaritando, csere, megszakadt)) return true;
 
     // The tables to be replaced are held as the start-up holds them: one
     // that another program has (the start-up could not open it) is refused
     // before anything is closed.
     QStringList celok;
-    for (const auto& [f, forras] : talalt)
+    for (const auto& [f, forras] : *talalt)
         celok << st_.tables.file(db::layout(f->tabla).fileName);
     try {
         QStringList zartak;
-        for (const auto& [f, forras] : talalt)
+        for (const auto& [f, forras] : *talalt)
             if (!db::tableOf(st_.tables, f->tabla).isOpen())
                 zartak << st_.tables.file(db::layout(f->tabla).fileName);
         lefoglal(zartak);
@@ -305,26 +344,9 @@ bool Szerzodesek::beolvas(const QString& dir) {
                            : QStringLiteral("Hiba a mentésben\r") + e.text()));
     }
     if (sikerult) {
-        for (const auto& [f, forras] : talalt)
+        for (const auto& [f, forras] : *talalt)
             csereltek_ << QLatin1String(f->nev);
-        // The replaced tables' index files describe the old files: they are
-        // built anew, the table files left as the office sent them.
-        for (const auto& [f, forras] : talalt) {
-            const db::TableDef& def = db::layout(f->tabla);
-            const QString cel = st_.tables.file(def.fileName);
-            const QString mdx = engine::findFileNoCase(
-                QFileInfo(cel).dir().filePath(db::indexFileName(QFileInfo(cel).fileName())));
-            QFile::remove(mdx);
-            if (def.tags.empty()) continue;
-            try {
-                db::buildIndexes(db::tableOf(st_.tables, f->tabla), cel, def.tags,
-                                 def.activeTag.isEmpty() ? std::nullopt
-                                                         : std::optional<QString>(def.activeTag),
-                                 db::Header::Keep);
-            } catch (const engine::DbError&) {
-                // indexel below builds what is still missing, or says why not.
-            }
-        }
+        indexekUjra(st_, *talalt);
         zaroUzenet_ = QStringLiteral("A szerződés frissítése befejeződött!!\r") +
                       QStringLiteral("Lecserélt táblák: %1").arg(csereltek_.join(", "));
         st_.msg.information(zaroUzenet_);
