@@ -138,7 +138,7 @@ bool Betegek::telepulesVan(const QString& kod) const {
 
 // ---------------------------------------------------------------- saving
 
-BetegFokusz Betegek::BB1Click() {
+BetegFokusz Betegek::kesz() {
     QString hianyzik;
     BetegFokusz elso = BetegFokusz::Marad;
     auto hiany = [&](const QString& mi, BetegFokusz hol) {
@@ -206,7 +206,7 @@ BetegFokusz Betegek::BB1Click() {
     return bezar();
 }
 
-BetegFokusz Betegek::BB2Click() {
+BetegFokusz Betegek::megse() {
     return bezar();
 }
 

@@ -90,9 +90,9 @@ public:
     // "Kész": checks, asks and saves. Returns the control of the first refused
     // field (the group stays open), or racs when the group was closed (saved or
     // answered "Nem").
-    BetegFokusz BB1Click();
+    BetegFokusz kesz();
     // "Mégse": closes the group without saving.
-    BetegFokusz BB2Click();
+    BetegFokusz megse();
     // "Törlés": deletes the current patient unless a sheet names him. True
     // when a record was deleted (the register was packed and is on its first
     // record).

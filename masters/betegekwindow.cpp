@@ -293,7 +293,7 @@ void BetegekWindow::BB1Click() {
 
 void BetegekWindow::kesz() {
     olvas();
-    const BetegFokusz f = logic_.BB1Click();
+    const BetegFokusz f = logic_.kesz();
     mutat();
     if (f == BetegFokusz::racs)
         csoportZar();
@@ -303,7 +303,7 @@ void BetegekWindow::kesz() {
 
 void BetegekWindow::BB2Click() {
     if (!logic_.csoportNyitva()) return;
-    logic_.BB2Click();
+    logic_.megse();
     csoportZar();
 }
 

@@ -224,7 +224,7 @@ void wireMegtekintes(LapokWindow& w, core::AppState& st) {
     };
     auto logic = std::make_shared<Megtekintes>(st, std::move(h));
     if (QAction* a = w.action(QStringLiteral("Megtekints1")))
-        QObject::connect(a, &QAction::triggered, &w, [logic] { logic->Megtekints1Click(); });
+        QObject::connect(a, &QAction::triggered, &w, [logic] { logic->megtekintes(); });
 }
 
 } // namespace reg

@@ -9,7 +9,7 @@
 
 namespace reg {
 
-void Megtekintes::Megtekints1Click() {
+void Megtekintes::megtekintes() {
     if (h_.jelolomod && h_.jelolomod()) return;
     engine::Table& lap = st_.tables.lap;
     if (!lap.isOpen() || (lap.bof() && lap.eof()) || lap.isDeleted()) return;

@@ -1,5 +1,5 @@
 #pragma once
-// "Megtekintés" (F2, Megtekints1Click) of the register's record mode: the
+// "Megtekintés" (F2, megtekintes) of the register's record mode: the
 // selected sheet shown read-only. A sheet of 2005.02 or later fills the entry
 // window as the modification does, except that the proposing doctor "00000"
 // shows as stored, and every field is disabled; an older sheet opens the
@@ -31,7 +31,7 @@ public:
     Megtekintes(core::AppState& state, MegtekintesHooks hooks) : st_(state), h_(std::move(hooks)) {}
 
     // Views LAP's current record (the register's selection).
-    void Megtekints1Click();
+    void megtekintes();
 
 private:
     core::AppState& st_;

@@ -62,7 +62,7 @@ bool Lezarido::lezarasJel(core::Idoszak zi, core::Idoszak zp, core::Idoszak s, i
     return zi > s || (zi == s && (d > 19 || zp > s));
 }
 
-bool Lezarido::button1Click(const QString& me1) {
+bool Lezarido::rogzites(const QString& me1) {
     // Nothing can be stored without a real date: refuse it here rather than
     // after the confirmation.
     if (!kozos::kotelezo(st_.msg, pontNelkul(me1).trimmed())) return false;

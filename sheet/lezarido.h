@@ -41,7 +41,7 @@ public:
 
     // Button1Click ("OK"). True when the dialog closes (stored, declined or
     // failed to store); false keeps it open with the focus in ME1.
-    bool button1Click(const QString& me1);
+    bool rogzites(const QString& me1);
 
     // The closing mark: the sheet of period s gets "YY"/"L" when the latest
     // closed period zi is later than s, or is s and today's day d is past 19

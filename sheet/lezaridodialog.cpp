@@ -71,7 +71,7 @@ int LezaridoDialog::exec(const QString& szakvetszoveg) {
 }
 
 void LezaridoDialog::Button1Click() {
-    if (logic_.button1Click(ME1->text()))
+    if (logic_.rogzites(ME1->text()))
         accept();
     else
         binder_->focusField(QStringLiteral("ME1"));

@@ -122,7 +122,7 @@ TEST_F(PatientsTest, NewPatientWithoutTajGetsTheCountPlusTajalapReadOnly) {
 
     fill(b, b.adat.btaj);
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_FALSE(b.csoportNyitva());
     EXPECT_EQ(msg->log(), log1("confirm", "Elmenti a beteg adatait ?"));
     EXPECT_EQ(beteg->recordCount(), 58u);
@@ -149,7 +149,7 @@ TEST_F(PatientsTest, SubstituteIdentifierAfterADeletionSkipsOneInUse) {
     b.aztExit();
     fill(b, b.adat.btaj);
     msg->answer(true);
-    ASSERT_EQ(b.BB1Click(), BetegFokusz::racs);
+    ASSERT_EQ(b.kesz(), BetegFokusz::racs);
     ASSERT_TRUE(hasTaj("910000057"));
 
     ASSERT_TRUE(beteg->locate("TAJ", taj(5)));
@@ -163,7 +163,7 @@ TEST_F(PatientsTest, SubstituteIdentifierAfterADeletionSkipsOneInUse) {
     EXPECT_EQ(b.adat.btaj, "910000058");
     fill(b, b.adat.btaj);
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_EQ(countTaj("910000057"), 1);
     EXPECT_EQ(countTaj("910000058"), 1);
 }
@@ -175,7 +175,7 @@ TEST_F(PatientsTest, MissingFieldsAreListedInOrderAndFocusTheFirst) {
     // Everything missing (the identifier type emptied too).
     b.ujClick();
     b.adat.azt = "";
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::btaj);
+    EXPECT_EQ(b.kesz(), BetegFokusz::btaj);
     EXPECT_EQ(msg->log(), log1("warning", "A következő mezők kitöltése kötelező:\r"
                                           "TAJ szám\r"
                                           "Beteg neve\r"
@@ -190,7 +190,7 @@ TEST_F(PatientsTest, MissingFieldsAreListedInOrderAndFocusTheFirst) {
     b.ujClick();
     fill(b, taj(40));
     b.adat.bszido = masters::uresDatum;
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::bszido);
+    EXPECT_EQ(b.kesz(), BetegFokusz::bszido);
     EXPECT_EQ(msg->log(), log1("warning", "A következő mezők kitöltése kötelező:\r"
                                           "Beteg születési ideje\r"));
 
@@ -199,7 +199,7 @@ TEST_F(PatientsTest, MissingFieldsAreListedInOrderAndFocusTheFirst) {
     fill(b, taj(40));
     b.adat.bcim = "   ";
     b.adat.bszido = "1941.03.15";
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::bkod);
+    EXPECT_EQ(b.kesz(), BetegFokusz::bkod);
     EXPECT_EQ(msg->log(), log1("warning", "A következő mezők kitöltése kötelező:\r"
                                           "Beteg címe\r"));
 
@@ -208,7 +208,7 @@ TEST_F(PatientsTest, MissingFieldsAreListedInOrderAndFocusTheFirst) {
     fill(b, taj(40));
     b.adat.Bnev.clear();
     b.adat.bnem = -1;
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::Bnev);
+    EXPECT_EQ(b.kesz(), BetegFokusz::Bnev);
     EXPECT_EQ(msg->log(), log1("warning", "A következő mezők kitöltése kötelező:\r"
                                           "Beteg neve\r"
                                           "Beteg neme\r"));
@@ -221,7 +221,7 @@ TEST_F(PatientsTest, DuplicateTajOnAddingIsRefusedBeforeAnythingIsAppended) {
     b.ujClick();
     fill(b, taj(3));
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::btaj);
+    EXPECT_EQ(b.kesz(), BetegFokusz::btaj);
     EXPECT_EQ(msg->log(), (std::vector<std::string>{"confirm: Elmenti a beteg adatait ?",
                                                     "warning: Ilyen beteg már létezik !"}));
     EXPECT_TRUE(b.csoportNyitva());
@@ -233,7 +233,7 @@ TEST_F(PatientsTest, DuplicateTajOnAddingIsRefusedBeforeAnythingIsAppended) {
     msg->clear();
     b.adat.btaj = taj(6);
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_EQ(beteg->fileRecordCount(), 6u);
 }
 
@@ -244,7 +244,7 @@ TEST_F(PatientsTest, AnsweringNoToTheSaveQuestionWritesNothing) {
     b.ujClick();
     fill(b, taj(9));
     msg->answer(false);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_FALSE(b.csoportNyitva());
     EXPECT_EQ(msg->log(), log1("confirm", "Elmenti a beteg adatait ?"));
     EXPECT_EQ(beteg->generation(), gen);
@@ -254,7 +254,7 @@ TEST_F(PatientsTest, AnsweringNoToTheSaveQuestionWritesNothing) {
     msg->clear();
     b.modosClick();
     b.adat.Bnev = "Más";
-    EXPECT_EQ(b.BB2Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.megse(), BetegFokusz::racs);
     EXPECT_FALSE(b.csoportNyitva());
     EXPECT_TRUE(msg->isEmpty());
     EXPECT_EQ(beteg->generation(), gen);
@@ -268,18 +268,18 @@ TEST_F(PatientsTest, SaveRefusesAnUnknownSettlementAndAnImpossibleBirthDate) {
     b.ujClick();
     fill(b, taj(2));
     b.adat.bkod = "0000000";
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::bkod);
+    EXPECT_EQ(b.kesz(), BetegFokusz::bkod);
     EXPECT_EQ(msg->log(), log1("warning", "Nincs ilyen település a törzsben!"));
 
     msg->clear();
     b.adat.bkod = kod;
     b.adat.bszido = "1941.13.01";
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::bszido);
+    EXPECT_EQ(b.kesz(), BetegFokusz::bszido);
     EXPECT_EQ(msg->log(), log1("error", "Érvénytelen dátum!!"));
 
     msg->clear();
     b.adat.bszido = "2024.06.01"; // after the period 2024.05
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::bszido);
+    EXPECT_EQ(b.kesz(), BetegFokusz::bszido);
     EXPECT_EQ(msg->log(), log1("error", "Nem adhat meg az elszámolási időszakot követő dátumot!"));
     EXPECT_EQ(beteg->fileRecordCount(), 1u);
     EXPECT_TRUE(b.csoportNyitva());
@@ -292,7 +292,7 @@ TEST_F(PatientsTest, TextsLongerThanTheirFieldsAreCutAndUnstorableOnesRefused) {
     const QString hosszu = QStringLiteral("Szentgyörgyváriné Kiss-Horváth Erzsébet");
     b.adat.Bnev = hosszu;
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_EQ(beteg->text("NEV"), hosszu.left(25));
 
     // A character code page 852 cannot hold: an error, the group stays open,
@@ -302,7 +302,7 @@ TEST_F(PatientsTest, TextsLongerThanTheirFieldsAreCutAndUnstorableOnesRefused) {
     fill(b, taj(2));
     b.adat.bcim = QStringLiteral("Fő utca 1. €");
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::Marad);
+    EXPECT_EQ(b.kesz(), BetegFokusz::Marad);
     ASSERT_EQ(msg->count(), 2);
     EXPECT_EQ(msg->messages()[1].kind, ui::MessageKind::Error);
     EXPECT_TRUE(b.csoportNyitva());
@@ -315,7 +315,7 @@ TEST_F(PatientsTest, TextsLongerThanTheirFieldsAreCutAndUnstorableOnesRefused) {
     fill(b, taj(3));
     b.adat.bcim = QString::fromUtf8("Fő\tutca\x01\x1a\r\n5.");
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     ASSERT_TRUE(beteg->locate("TAJ", taj(3)));
     EXPECT_EQ(beteg->text("CIME2"), QString::fromUtf8("Fő utca 5."));
 }
@@ -397,7 +397,7 @@ TEST_F(PatientsTest, ModifyingKeepsTheTajUnlessTheIdentifierTypeIsPassed) {
 
     b.adat.Bnev = "Beteg Kettő";
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_EQ(beteg->recordCount(), 4u);
     ASSERT_TRUE(beteg->locate("TAJ", taj(2)));
     EXPECT_EQ(beteg->text("NEV"), QStringLiteral("Beteg Kettő"));
@@ -411,7 +411,7 @@ TEST_F(PatientsTest, ModifyingKeepsTheTajUnlessTheIdentifierTypeIsPassed) {
     EXPECT_TRUE(b.aztCsakOlvas());
     b.adat.btaj = taj(3);
     msg->answer(true);
-    EXPECT_EQ(b.BB1Click(), BetegFokusz::racs);
+    EXPECT_EQ(b.kesz(), BetegFokusz::racs);
     EXPECT_EQ(msg->log(), log1("confirm", "Elmenti a beteg adatait ?"));
     EXPECT_EQ(countTaj(taj(3)), 2);
     EXPECT_EQ(countTaj(taj(2)), 0);
@@ -430,7 +430,7 @@ TEST_F(PatientsTest, AddingAfterModifyingLetsTheIdentifierTypeBeTyped) {
     masters::Betegek b(*st);
     b.modosClick();
     ASSERT_TRUE(b.aztCsakOlvas());
-    b.BB2Click();
+    b.megse();
     b.ujClick();
     EXPECT_FALSE(b.aztCsakOlvas());
     EXPECT_FALSE(b.btajCsakOlvas());

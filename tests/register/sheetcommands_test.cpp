@@ -244,7 +244,7 @@ TEST_F(Commands, ViewingShowsTheDaysOfTheSheetsMonth) {
                            napok = m.napokszama;
                            utolso = m.apdat[size_t(m.napokszama - 1)];
                        }});
-    v.Megtekints1Click();
+    v.megtekintes();
     EXPECT_EQ(napok, 30);
     EXPECT_EQ(utolso, "2024.04.30");
 }
@@ -482,12 +482,12 @@ TEST_F(Commands, ClosingDate) {
     dlg.elokeszit(szakvet);
 
     app->clock.setToday(QDate(2024, 5, 19));
-    EXPECT_FALSE(dlg.button1Click("    .  .  "));
-    EXPECT_FALSE(dlg.button1Click("2024.02.30"));
+    EXPECT_FALSE(dlg.rogzites("    .  .  "));
+    EXPECT_FALSE(dlg.rogzites("2024.02.30"));
     EXPECT_EQ(dlg.me1Exit("2024.04.04").focus, "ME1");
     EXPECT_TRUE(dlg.me1Exit("2024.04.05").ok);
     app->msg.answer(false);
-    EXPECT_TRUE(dlg.button1Click("2024.04.05"));
+    EXPECT_TRUE(dlg.rogzites("2024.04.05"));
     auto row = [&](const char* s) {
         const auto q = db().query("select lezdat, elkuldve, modtipus from lap where sorsz=?", {s});
         return q.value(0, 0).toString() + '|' + q.value(0, 1).toString() + '|' +
@@ -495,11 +495,11 @@ TEST_F(Commands, ClosingDate) {
     };
     EXPECT_EQ(row("00001"), "||");
     app->msg.answer(true);
-    EXPECT_TRUE(dlg.button1Click("2024.04.05"));
+    EXPECT_TRUE(dlg.rogzites("2024.04.05"));
     EXPECT_EQ(row("00001"), "2024-04-05||"); // day 19, closed in its own month
     app->clock.setToday(QDate(2024, 5, 20));
     app->msg.answer(true);
-    EXPECT_TRUE(dlg.button1Click("2024.04.06"));
+    EXPECT_TRUE(dlg.rogzites("2024.04.06"));
     EXPECT_EQ(row("00001"), "2024-04-06|YY|L");
     EXPECT_EQ(log(),
               (Strings{"error: A mező kitöltése kötelező!", "error: Érvénytelen dátum!",
@@ -515,7 +515,7 @@ TEST_F(Commands, ClosingDate) {
     dlg.elokeszit(QString());
     app->clock.setToday(QDate(2024, 5, 19));
     app->msg.answer(true);
-    EXPECT_TRUE(dlg.button1Click("2024.04.01"));
+    EXPECT_TRUE(dlg.rogzites("2024.04.01"));
     EXPECT_EQ(row("00002"), "2024-04-01||");
 }
 
