@@ -8,6 +8,7 @@
 // them; both compare as text. An untouched date field reads "    .  .  ".
 
 #include "core/idoszak.h"
+#include "db/bnotipus.h"
 
 #include <QDate>
 #include <QString>
@@ -50,14 +51,10 @@ bool tajell(const QString& text);
 // without a sign, blanks around them allowed. The value into *value.
 bool egeszSzam(const QString& text, int* value = nullptr);
 
-// The kinds of BNO fields on a sheet.
-enum BnoMezo {
-    BnoFekvo = 1,      // inpatient diagnosis
-    BnoFo = 3,         // main diagnosis justifying the nursing
-    BnoKisero = 4,     // accompanying disease
-    BnoAlap = 5,       // underlying disease
-    BnoBefolyasol = 6, // factor influencing the care: the only kind for chapter Z
-};
+// The kinds of BNO fields on a sheet (db/bnotipus.h, where the shipment's
+// diagnosis file takes them too).
+using db::BnoMezo;
+using enum db::BnoMezo;
 
 // Only the factor field takes codes of chapter Z, and it takes nothing else.
 bool zkodell(ui::Messages& msg, const QString& code, int kind);

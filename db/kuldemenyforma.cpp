@@ -1,5 +1,7 @@
 #include "db/kuldemenyforma.h"
 
+#include "db/bnotipus.h"
+
 #include "ui/fieldrule.h"
 
 #include <cstring>
@@ -168,10 +170,11 @@ QStringList kotelezoMezok(const std::vector<KuldMezo>& lista) {
 // ---------------------------------------------------------------- diagnoses
 
 const std::array<BnoTipus, 5>& bnoTipusok() {
-    // kozos::BnoFo, BnoAlap, BnoFekvo, BnoKisero, BnoBefolyasol (core/ stands
-    // above db/; tests/exchange/szkminta_test.cpp holds the two together).
-    static const std::array<BnoTipus, 5> t = {
-        {{3, "BNOFO"}, {5, "BNOROV"}, {1, "BNOKI"}, {4, "BNOMELL"}, {6, "BNOELL"}}};
+    static const std::array<BnoTipus, 5> t = {{{BnoFo, "BNOFO"},
+                                               {BnoAlap, "BNOROV"},
+                                               {BnoFekvo, "BNOKI"},
+                                               {BnoKisero, "BNOMELL"},
+                                               {BnoBefolyasol, "BNOELL"}}};
     return t;
 }
 

@@ -91,8 +91,8 @@ QStringList kotelezoMezok(const std::vector<KuldMezo>& lista);
 
 // ---------------------------------------------------------------- diagnoses
 
-// A diagnosis kind (BNOTIP of the diagnosis file: a value of the sheet's
-// kozos::BnoMezo) and the column of LAP that holds its code.
+// A diagnosis kind (BNOTIP of the diagnosis file: a db::BnoMezo) and the
+// column of LAP that holds its code.
 struct BnoTipus {
     int tipus;
     const char* oszlop;

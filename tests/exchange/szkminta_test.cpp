@@ -2,7 +2,6 @@
 // against the county office's tables (names, types, lengths, offsets, header
 // and record lengths, the templates' own dates).
 
-#include "core/kozos.h"
 #include "db/kuldemenyminta.h"
 #include "engine/dbfheader.h"
 #include "exchange/szkrekord.h"
@@ -253,13 +252,6 @@ TEST(SzkRekord, Conversions) {
         EXPECT_EQ(s[size_t(i)].first, tip[i]);
         EXPECT_EQ(s[size_t(i)].second, QLatin1String(kod[i]));
     }
-}
-
-TEST(SzkRekord, DiagnosisKindsAreTheSheetsBnoFields) {
-    const kozos::BnoMezo rend[] = {kozos::BnoFo, kozos::BnoAlap, kozos::BnoFekvo, kozos::BnoKisero,
-                                   kozos::BnoBefolyasol};
-    for (size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(db::bnoTipusok()[i].tipus, int(rend[i]));
 }
 
 TEST(SzkRekord, QueryColumnsFollowTheForm) {
