@@ -321,7 +321,7 @@ TEST(TagFile, AMissingIndexFileLeavesTheTableOpenableWithoutTags) {
 
     // an index file that is not ours counts as none
     u.close();
-    writeAll(dir.file("lap.mdx"), QByteArray("\x02\x01\x07\x08 not an index file", 24));
+    writeAll(dir.file("lap.mdx"), QByteArray("\x02\x01\x07\x08 not an index file"));
     EXPECT_FALSE(Table::indexFileOk(path));
     u.open(path);
     EXPECT_TRUE(u.tagNames().isEmpty());
