@@ -6,80 +6,189 @@
 #include "ui/messages.h"
 #include "ui/screenfit.h"
 
+#include "reports/pageview.h"
+
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
+#include <QVBoxLayout>
+#include <cmath>
 
 namespace reports {
+
+namespace {
+
+// Qt's preview says these in its own words (Hungarian with Qt's translation).
+QString qtText(const char* text) {
+    return QCoreApplication::translate("QPrintPreviewDialog", text);
+}
+
+QIcon qtIcon(const char* name) {
+    const QString prefix = QStringLiteral(":/qt-project.org/dialogs/qprintpreviewdialog/images/");
+    QIcon icon = QIcon::fromTheme(QLatin1String(name));
+    icon.addFile(prefix + QLatin1String(name) + QStringLiteral("-24.png"), QSize(24, 24));
+    icon.addFile(prefix + QLatin1String(name) + QStringLiteral("-32.png"), QSize(32, 32));
+    return icon;
+}
+
+} // namespace
 
 ReportPreviewDialog::ReportPreviewDialog(PageModel model, ui::Messages& msg,
                                          const QString& pdfFolder, const QString& period,
                                          QWidget* parent)
-    : QPrintPreviewDialog(parent), model_(std::move(model)), msg_(msg), folder_(pdfFolder),
-      period_(period) {
+    : QDialog(parent), model_(std::move(model)), msg_(msg), folder_(pdfFolder), period_(period) {
     setWindowTitle(model_.title);
-    QPrinter* p = printer();
-    p->setFullPage(true);
-    p->setPageLayout(pageLayout(model_));
-    p->setDocName(model_.title);
-    connect(this, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { paintAll(*printer, model_, printer->resolution()); });
+    printer_.setFullPage(true);
+    printer_.setPageLayout(pageLayout(model_));
+    printer_.setDocName(model_.title);
 
+    view_ = new PageView(this);
+    bar_ = new QToolBar(this);
+    buildToolBar();
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->setMenuBar(bar_);
+    box->addWidget(view_);
+    connect(view_, &PageView::previewChanged, this, &ReportPreviewDialog::showPreviewState);
+    view_->setModel(&model_);
+    view_->setFocus();
+    ui::centerWindow(this, parent, QSize(900, 700));
+}
+
+QAction* ReportPreviewDialog::addQtAction(const char* text, const char* icon) {
+    QAction* a = bar_->addAction(qtIcon(icon), qtText(text));
+    return a;
+}
+
+void ReportPreviewDialog::buildToolBar() {
+    bar_->setIconSize(QSize(24, 24));
+    fitWidth_ = addQtAction("Fit width", "fit-width");
+    fitPage_ = addQtAction("Fit page", "fit-page");
+    for (QAction* a : {fitWidth_, fitPage_})
+        a->setCheckable(true);
+    connect(fitWidth_, &QAction::triggered, this,
+            [this] { view_->setZoomMode(PageView::Zoom::FitWidth); });
+    connect(fitPage_, &QAction::triggered, this,
+            [this] { view_->setZoomMode(PageView::Zoom::FitPage); });
+    bar_->addSeparator();
+
+    zoom_ = new QComboBox(bar_);
+    zoom_->setEditable(true);
+    zoom_->setMinimumContentsLength(7);
+    zoom_->setInsertPolicy(QComboBox::NoInsert);
+    zoom_->setAccessibleName(QStringLiteral("Nagyítás"));
+    for (const char* z : {"12.5%", "25%", "50%", "75%", "100%", "125%", "150%", "200%", "400%",
+                          "800%"})
+        zoom_->addItem(QLatin1String(z));
+    bar_->addWidget(zoom_);
+    connect(zoom_->lineEdit(), &QLineEdit::editingFinished, this,
+            &ReportPreviewDialog::zoomEdited);
+    connect(zoom_, &QComboBox::textActivated, this, &ReportPreviewDialog::zoomEdited);
+    QAction* out = addQtAction("Zoom out", "zoom-out");
+    QAction* in = addQtAction("Zoom in", "zoom-in");
+    out->setAutoRepeat(true);
+    in->setAutoRepeat(true);
+    connect(out, &QAction::triggered, this, [this] { view_->zoomOut(); });
+    connect(in, &QAction::triggered, this, [this] { view_->zoomIn(); });
+    bar_->addSeparator();
+
+    QAction* first = addQtAction("First page", "go-first");
+    QAction* prev = addQtAction("Previous page", "go-previous");
+    pageNumber_ = new QLineEdit(bar_);
+    pageNumber_->setAlignment(Qt::AlignRight);
+    pageNumber_->setAccessibleName(QStringLiteral("Oldalszám"));
+    pageNumber_->setValidator(new QIntValidator(1, 1000000, pageNumber_));
+    pageNumber_->setMaximumWidth(pageNumber_->fontMetrics().horizontalAdvance(
+                                     QStringLiteral("0000000")) +
+                                 12);
+    bar_->addWidget(pageNumber_);
+    pageCount_ = new QLabel(bar_);
+    bar_->addWidget(pageCount_);
+    connect(pageNumber_, &QLineEdit::editingFinished, this,
+            &ReportPreviewDialog::pageNumberEdited);
+    QAction* next = addQtAction("Next page", "go-next");
+    QAction* last = addQtAction("Last page", "go-last");
+    connect(first, &QAction::triggered, this, [this] { view_->setCurrentPage(1); });
+    connect(prev, &QAction::triggered, this,
+            [this] { view_->setCurrentPage(view_->currentPage() - 1); });
+    connect(next, &QAction::triggered, this,
+            [this] { view_->setCurrentPage(view_->currentPage() + 1); });
+    connect(last, &QAction::triggered, this,
+            [this] { view_->setCurrentPage(view_->pageCount()); });
+    bar_->addSeparator();
+
+    single_ = addQtAction("Show single page", "view-page-one");
+    facing_ = addQtAction("Show facing pages", "view-page-sided");
+    overview_ = addQtAction("Show overview of all pages", "view-page-multi");
+    for (QAction* a : {single_, facing_, overview_})
+        a->setCheckable(true);
+    connect(single_, &QAction::triggered, this, [this] { view_->setMode(PageView::Mode::Single); });
+    connect(facing_, &QAction::triggered, this, [this] { view_->setMode(PageView::Mode::Facing); });
+    connect(overview_, &QAction::triggered, this,
+            [this] { view_->setMode(PageView::Mode::Overview); });
+    bar_->addSeparator();
+
+    // Printing keeps the preview open.
+    printAction_ = addQtAction("Print", "print");
+    connect(printAction_, &QAction::triggered, this, &ReportPreviewDialog::printClicked);
+    bar_->addSeparator();
     pdfAction_ = new QAction(QStringLiteral("PDF mentése"), this);
     pdfAction_->setObjectName(QStringLiteral("pdfMentes"));
     pdfAction_->setToolTip(QStringLiteral("A lista mentése PDF-állományba"));
     connect(pdfAction_, &QAction::triggered, this, &ReportPreviewDialog::savePdfClicked);
-    arrangeToolBar();
-    if (QToolBar* bar = findChild<QToolBar*>())
-        bar->addAction(pdfAction_);
-    else
-        addAction(pdfAction_);
-    ui::centerWindow(this, parent, QSize(900, 700));
+    bar_->addAction(pdfAction_);
 }
 
-void ReportPreviewDialog::arrangeToolBar() {
-    QToolBar* bar = findChild<QToolBar*>();
-    if (!bar) return;
-    auto* preview = findChild<QPrintPreviewWidget*>();
-    // Qt's own actions are known by the handlers they are connected to.
-    auto connectedTo = [](QAction* a, const QObject* receiver, const char* slot) {
-        return receiver && QObject::disconnect(a, SIGNAL(triggered(bool)), receiver, slot);
-    };
-    for (QAction* a : bar->actions()) {
-        if (connectedTo(a, this, SLOT(_q_print()))) {
-            // Printing keeps the preview open (Qt's own handler closes it).
-            printAction_ = a;
-            connect(a, &QAction::triggered, this, &ReportPreviewDialog::printClicked);
-        } else if (connectedTo(a, this, SLOT(_q_pageSetup())) ||
-                   connectedTo(a, preview, SLOT(setPortraitOrientation())) ||
-                   connectedTo(a, preview, SLOT(setLandscapeOrientation()))) {
-            bar->removeAction(a);
-        }
+// The toolbar follows the view: the page in sight, the zoom, the modes.
+void ReportPreviewDialog::showPreviewState() {
+    const int n = view_->pageCount();
+    pageNumber_->setText(n > 0 ? QString::number(view_->currentPage()) : QString());
+    pageCount_->setText(QStringLiteral(" / %1 ").arg(n));
+    if (!zoom_->lineEdit()->hasFocus()) {
+        const double z = std::round(view_->zoomFactor() * 1000) / 10.0;
+        zoom_->setEditText(QString::number(z) + QLatin1Char('%'));
     }
-    // The separators that stood between the removed actions.
-    QAction* elozo = nullptr;
-    for (QAction* a : bar->actions()) {
-        if (a->isSeparator() && (!elozo || elozo->isSeparator()))
-            bar->removeAction(a);
-        else
-            elozo = a;
-    }
-    bar->addSeparator();
+    fitWidth_->setChecked(view_->zoomMode() == PageView::Zoom::FitWidth);
+    fitPage_->setChecked(view_->zoomMode() == PageView::Zoom::FitPage);
+    single_->setChecked(view_->mode() == PageView::Mode::Single);
+    facing_->setChecked(view_->mode() == PageView::Mode::Facing);
+    overview_->setChecked(view_->mode() == PageView::Mode::Overview);
+}
+
+void ReportPreviewDialog::pageNumberEdited() {
+    bool ok = false;
+    const int page = pageNumber_->text().toInt(&ok);
+    if (ok) view_->setCurrentPage(page);
+    showPreviewState();
+}
+
+void ReportPreviewDialog::zoomEdited() {
+    QString t = zoom_->currentText();
+    t.remove(QLatin1Char('%'));
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double z = t.trimmed().toDouble(&ok);
+    if (ok && z > 0) view_->setZoomFactor(z / 100.0);
+    showPreviewState();
 }
 
 void ReportPreviewDialog::printClicked() {
-    QPrintDialog dlg(printer(), this);
+    QPrintDialog dlg(&printer_, this);
     dlg.setMinMax(1, std::max(1, model_.pageCount()));
     if (dlg.exec() == QDialog::Accepted) printPages();
 }
 
 void ReportPreviewDialog::printPages() {
-    QPrinter* p = printer();
+    QPrinter* p = &printer_;
     int first = 1, last = model_.pageCount();
     if (p->printRange() == QPrinter::PageRange && p->fromPage() > 0) {
         first = std::max(1, p->fromPage());
@@ -90,7 +199,7 @@ void ReportPreviewDialog::printPages() {
 
 void ReportPreviewDialog::setModel(PageModel model) {
     model_ = std::move(model);
-    if (auto* w = findChild<QPrintPreviewWidget*>()) w->updatePreview();
+    view_->setModel(&model_);
 }
 
 QString ReportPreviewDialog::proposedPath(const QString& suffix) const {
@@ -115,13 +224,9 @@ void ReportPreviewDialog::setCsv(CsvTabla csv) {
     csvAction_->setToolTip(QStringLiteral("A lista mentése táblázatkezelőnek (CSV)"));
     connect(csvAction_, &QAction::triggered, this, &ReportPreviewDialog::saveCsvClicked);
     // Beside "PDF mentése".
-    if (QToolBar* bar = findChild<QToolBar*>()) {
-        const QList<QAction*> all = bar->actions();
-        const qsizetype i = all.indexOf(pdfAction_);
-        bar->insertAction(i >= 0 && i + 1 < all.size() ? all[i + 1] : nullptr, csvAction_);
-    } else {
-        addAction(csvAction_);
-    }
+    const QList<QAction*> all = bar_->actions();
+    const qsizetype i = all.indexOf(pdfAction_);
+    bar_->insertAction(i >= 0 && i + 1 < all.size() ? all[i + 1] : nullptr, csvAction_);
 }
 
 bool ReportPreviewDialog::saveCsv(const QString& path) {

@@ -1,10 +1,13 @@
 #pragma once
-// The print preview of a laid-out report: Qt's preview (zoom, page through,
-// print with the system's print dialog) with one more action beside
-// printing, "PDF mentése", which writes the same pages into a PDF file
-// proposed in the LISTA working folder under the report's title and period.
-// Printing leaves the preview open. The pages are laid out for their paper
-// and orientation, so the toolbar offers no other (no page set-up, no
+// The print preview of a laid-out report: the toolbar of Qt's preview, in
+// Qt's own words (fit, zoom, page through, single, facing or overview, print
+// with the system's print dialog), with one more action beside printing,
+// "PDF mentése", which writes the same pages into a PDF file proposed in the
+// LISTA working folder under the report's title and period. The pages are
+// drawn from the page model as they come in sight (reports::PageView), so a
+// list of thousands of pages opens at once and holds no picture of its
+// pages. Printing leaves the preview open. The pages are laid out for their
+// paper and orientation, so the toolbar offers no other (no page set-up, no
 // portrait or landscape switch), and the saving actions stand beside
 // printing, where the toolbar does not hide them however many pages there
 // are.
@@ -13,7 +16,8 @@
 #include "reports/lista.h"
 #include "print/pagemodel.h"
 
-#include <QPrintPreviewDialog>
+#include <QDialog>
+#include <QPrinter>
 
 #include <functional>
 
@@ -24,9 +28,16 @@ namespace ui {
 class Messages;
 }
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolBar;
+
 namespace reports {
 
-class ReportPreviewDialog : public QPrintPreviewDialog {
+class PageView;
+
+class ReportPreviewDialog : public QDialog {
     Q_OBJECT
 public:
     ReportPreviewDialog(PageModel model, ui::Messages& msg, const QString& pdfFolder,
@@ -37,6 +48,8 @@ public:
     void setModel(PageModel model);
     QAction* pdfAction() const { return pdfAction_; }
     QAction* printAction() const { return printAction_; }
+    QPrinter* printer() { return &printer_; }
+    PageView* view() const { return view_; }
     // Prints the pages (those of the range chosen in the print dialog) on
     // the preview's printer.
     void printPages();
@@ -60,12 +73,24 @@ public:
 private:
     void savePdfClicked();
     void printClicked();
-    void arrangeToolBar();
+    void buildToolBar();
+    QAction* addQtAction(const char* text, const char* icon);
+    void showPreviewState();
+    void pageNumberEdited();
+    void zoomEdited();
     void saveCsvClicked();
     QString proposedPath(const QString& suffix) const;
 
     PageModel model_;
+    QPrinter printer_;
     ui::Messages& msg_;
+    PageView* view_ = nullptr;
+    QToolBar* bar_ = nullptr;
+    QComboBox* zoom_ = nullptr;
+    QLineEdit* pageNumber_ = nullptr;
+    QLabel* pageCount_ = nullptr;
+    QAction *fitWidth_ = nullptr, *fitPage_ = nullptr;
+    QAction *single_ = nullptr, *facing_ = nullptr, *overview_ = nullptr;
     QString folder_, period_;
     QAction* pdfAction_ = nullptr;
     QAction* printAction_ = nullptr;

@@ -1,18 +1,22 @@
 // The lists' print preview (offscreen): "CSV mentése" in sight on the
-// toolbar of a long list, printing that leaves the preview open, and the
+// toolbar of a long list, Qt's own toolbar words, only the pages in sight
+// drawn, printing that leaves the preview open, and the
 // runner: "Mégse" while the whole list is laid out keeps the first pages
 // shown, and the status text goes when the list is closed.
 
 #include "app/programinfo.h"
 #include "engine/table.h"
 #include "reports/listakmenu.h"
+#include "reports/pageview.h"
 #include "reports/reportpreviewdialog.h"
 #include "reports/torzslistak.h"
 #include "support/guisupport.h"
 #include "support/startedapp.h"
 
 #include <QAction>
+#include <QFile>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QTimer>
@@ -57,6 +61,55 @@ private slots:
         QVERIFY(shownOnToolBar(bar, d.pdfAction()));
         QVERIFY(d.printAction());
         QVERIFY(shownOnToolBar(bar, d.printAction()));
+    }
+
+    void theToolBarSpeaksQtsOwnWords() {
+        testsupport::BareApp a;
+        testsupport::TempDir dir;
+        reports::ReportPreviewDialog d(pages(3), a.msg, dir.path(), QStringLiteral("2024.05"));
+        QStringList ours;
+        for (QAction* x : d.findChild<QToolBar*>()->actions())
+            ours << x->text();
+        QPrintPreviewDialog qt;
+        const QStringList none{QCoreApplication::translate("QPrintPreviewDialog", "Page setup"),
+                               QCoreApplication::translate("QPrintPreviewDialog", "Portrait"),
+                               QCoreApplication::translate("QPrintPreviewDialog", "Landscape")};
+        for (QAction* x : qt.findChild<QToolBar*>()->actions())
+            if (!x->isSeparator() && !x->text().isEmpty() && !none.contains(x->text()))
+                QVERIFY2(ours.contains(x->text()), qPrintable(x->text()));
+        QVERIFY(QFile::exists(
+            QStringLiteral(":/qt-project.org/dialogs/qprintpreviewdialog/images/go-next-24.png")));
+    }
+
+    void onlyThePagesInSightAreDrawn() {
+        testsupport::BareApp a;
+        testsupport::TempDir dir;
+        reports::ReportPreviewDialog d(pages(3000), a.msg, dir.path(), QStringLiteral("2024.05"));
+        QVERIFY(testsupport::showAndActivate(d));
+        QCoreApplication::processEvents();
+        reports::PageView* v = d.view();
+        // Fitted to the width, the first page and a part of the second.
+        QVERIFY(!v->lastPainted().empty());
+        QVERIFY(v->lastPainted().front() == 0);
+        QVERIFY(v->lastPainted().size() <= 2);
+        const long long opened = v->pagesPainted();
+        QVERIFY2(opened <= 8, qPrintable(QString::number(opened)));
+        // The whole list arrives: still only what is in sight.
+        d.setModel(pages(6000));
+        QCoreApplication::processEvents();
+        QVERIFY(v->pagesPainted() - opened <= 4);
+        QCOMPARE(v->pageCount(), 6000);
+        // The last page asked for is the one drawn.
+        v->setCurrentPage(6000);
+        QCoreApplication::processEvents();
+        QCOMPARE(v->currentPage(), 6000);
+        QVERIFY(!v->lastPainted().empty());
+        QCOMPARE(v->lastPainted().back(), 5999);
+        QVERIFY(v->pagesPainted() - opened <= 8);
+        // The overview draws its rows in sight, not the thousands of pages.
+        v->setMode(reports::PageView::Mode::Overview);
+        QCoreApplication::processEvents();
+        QVERIFY(v->lastPainted().size() <= 36);
     }
 
     void printingLeavesThePreviewOpen() {
