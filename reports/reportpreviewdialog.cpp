@@ -71,8 +71,8 @@ QAction* ReportPreviewDialog::addQtAction(const char* text, const char* icon) {
 
 void ReportPreviewDialog::buildToolBar() {
     bar_->setIconSize(QSize(24, 24));
-    fitWidth_ = addQtAction("Fit width", "fit-width");
-    fitPage_ = addQtAction("Fit page", "fit-page");
+    fitWidth_ = addQtAction("Fit width", "zoom-fit-width");
+    fitPage_ = addQtAction("Fit page", "zoom-fit-page");
     for (QAction* a : {fitWidth_, fitPage_})
         a->setCheckable(true);
     connect(fitWidth_, &QAction::triggered, this,
@@ -126,9 +126,9 @@ void ReportPreviewDialog::buildToolBar() {
             [this] { view_->setCurrentPage(view_->pageCount()); });
     bar_->addSeparator();
 
-    single_ = addQtAction("Show single page", "view-page-one");
-    facing_ = addQtAction("Show facing pages", "view-page-sided");
-    overview_ = addQtAction("Show overview of all pages", "view-page-multi");
+    single_ = addQtAction("Show single page", "view-pages-single");
+    facing_ = addQtAction("Show facing pages", "view-pages-facing");
+    overview_ = addQtAction("Show overview of all pages", "view-pages-overview");
     for (QAction* a : {single_, facing_, overview_})
         a->setCheckable(true);
     connect(single_, &QAction::triggered, this, [this] { view_->setMode(PageView::Mode::Single); });
@@ -138,7 +138,7 @@ void ReportPreviewDialog::buildToolBar() {
     bar_->addSeparator();
 
     // Printing keeps the preview open.
-    printAction_ = addQtAction("Print", "print");
+    printAction_ = addQtAction("Print", "printer");
     connect(printAction_, &QAction::triggered, this, &ReportPreviewDialog::printClicked);
     bar_->addSeparator();
     pdfAction_ = new QAction(QStringLiteral("PDF mentése"), this);
