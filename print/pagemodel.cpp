@@ -5,20 +5,99 @@
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <algorithm>
+#include <stdexcept>
 
 namespace reports {
+
+quint16 Page::span(Spans& spans, double a, double b, std::size_t recent, std::size_t window) {
+    const std::pair<double, double> s{a, b};
+    if (recent < spans.size() && spans[recent] == s) return quint16(recent);
+    const std::size_t n = spans.size();
+    for (std::size_t i = n; i-- > 0 && n - i <= window;)
+        if (spans[i] == s) return quint16(i);
+    if (n >= 0xffff) throw std::length_error("too many texts on a page");
+    spans.push_back(s);
+    return quint16(n);
+}
+
+quint16 Page::look(const PageText& t) {
+    for (std::size_t i = looks_.size(); i-- > 0;) {
+        const Look& l = looks_[i];
+        if (l.font == t.font && l.align == t.align && l.wordWrap == t.wordWrap &&
+            l.background == t.background)
+            return quint16(i);
+    }
+    if (looks_.size() >= 0xffff) throw std::length_error("too many looks on a page");
+    looks_.push_back({t.font, t.align, t.wordWrap, t.background});
+    return quint16(looks_.size() - 1);
+}
+
+void Page::addText(const PageText& t) {
+    Item it;
+    it.from = quint32(chars_.size());
+    it.length = quint32(t.text.size());
+    const Item* prev = items_.empty() ? nullptr : &items_.back();
+    // A row's texts share their top and height, one after the other; a
+    // column's its edge and width, among the page's few columns.
+    it.across = span(across_, t.rect.left(), t.rect.width(), prev ? prev->across + 1u : 0u, 256);
+    it.down = span(down_, t.rect.top(), t.rect.height(), prev ? prev->down : 0u, 4);
+    it.look = look(t);
+    chars_ += t.text;
+    items_.push_back(it);
+}
+
+void Page::squeeze() {
+    chars_.squeeze();
+    items_.shrink_to_fit();
+    across_.shrink_to_fit();
+    down_.shrink_to_fit();
+    looks_.shrink_to_fit();
+    lines_.shrink_to_fit();
+}
+
+PageText Page::text(int i) const {
+    const Item& it = items_.at(std::size_t(i));
+    const auto& [x, w] = across_[it.across];
+    const auto& [y, h] = down_[it.down];
+    const Look& l = looks_[it.look];
+    return {QRectF(x, y, w, h), chars_.mid(it.from, it.length), l.font, l.align, l.wordWrap,
+            l.background};
+}
+
+std::vector<PageText> Page::texts() const {
+    std::vector<PageText> out;
+    out.reserve(items_.size());
+    for (int i = 0; i < textCount(); ++i)
+        out.push_back(text(i));
+    return out;
+}
+
+std::size_t Page::bytes() const {
+    return sizeof(Page) + std::size_t(chars_.capacity()) * sizeof(QChar) +
+           items_.capacity() * sizeof(Item) +
+           (across_.capacity() + down_.capacity()) * sizeof(std::pair<double, double>) +
+           looks_.capacity() * sizeof(Look) + lines_.capacity() * sizeof(PageLine);
+}
 
 QStringList PageModel::texts(int page) const {
     QStringList out;
     if (page < 0 || page >= pageCount()) return out;
-    for (const PageText& t : pages[size_t(page)].texts)
-        out << t.text;
+    const Page& p = pages[size_t(page)];
+    for (int i = 0; i < p.textCount(); ++i)
+        out << p.text(i).text;
     return out;
 }
 
 void PageModel::append(PageModel&& other) {
     for (Page& p : other.pages)
         pages.push_back(std::move(p));
+}
+
+std::size_t PageModel::bytes() const {
+    std::size_t n = sizeof(PageModel) + (pages.capacity() - pages.size()) * sizeof(Page);
+    for (const Page& p : pages)
+        n += p.bytes();
+    return n;
 }
 
 QFont toQFont(const Font& font) {
@@ -200,9 +279,11 @@ private:
     }
 
     void finishPage() {
-        if (r_.pageFooter.isEmpty()) return;
-        y_ = footerTop_;
-        if (prepare(r_.pageFooter)) put(r_.pageFooter, height_);
+        if (!r_.pageFooter.isEmpty()) {
+            y_ = footerTop_;
+            if (prepare(r_.pageFooter)) put(r_.pageFooter, height_);
+        }
+        model_.pages.back().squeeze();
     }
 
     // Runs the band's step and works out its height (with wrapped texts).
@@ -247,20 +328,20 @@ private:
                 if (e.wordWrap)
                     rect.setHeight(
                         std::max(at.height(), wrappedHeight(e.text, e.font, at.width())));
-                page.texts.push_back({rect, e.text, e.font, e.align, e.wordWrap, e.background});
+                page.addText({rect, e.text, e.font, e.align, e.wordWrap, e.background});
                 break;
             }
             case Element::Kind::Line:
-                page.lines.push_back(
+                page.addLine(
                     {QLineF(at.topLeft(), at.bottomRight()), e.penWidth, e.penStyle});
                 break;
             case Element::Kind::Frame:
-                page.lines.push_back({QLineF(at.topLeft(), at.topRight()), e.penWidth, e.penStyle});
-                page.lines.push_back(
+                page.addLine({QLineF(at.topLeft(), at.topRight()), e.penWidth, e.penStyle});
+                page.addLine(
                     {QLineF(at.topRight(), at.bottomRight()), e.penWidth, e.penStyle});
-                page.lines.push_back(
+                page.addLine(
                     {QLineF(at.bottomRight(), at.bottomLeft()), e.penWidth, e.penStyle});
-                page.lines.push_back(
+                page.addLine(
                     {QLineF(at.bottomLeft(), at.topLeft()), e.penWidth, e.penStyle});
                 break;
             }

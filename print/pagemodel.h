@@ -15,6 +15,7 @@
 
 namespace reports {
 
+// A text as the layout places it (what a page hands out and takes).
 struct PageText {
     QRectF rect; // mm from the page's top-left corner
     QString text;
@@ -30,9 +31,48 @@ struct PageLine {
     Qt::PenStyle penStyle = Qt::SolidLine;
 };
 
-struct Page {
-    std::vector<PageText> texts; // in the order the bands placed them
-    std::vector<PageLine> lines;
+// A laid-out page, held compactly: a list of thousands of pages keeps
+// a few dozen bytes per text. The characters of all its texts stand in
+// one string; each text keeps where its characters are, its place (its
+// left edge and width, its top and height, each pair kept once per
+// page: a table's columns and rows repeat them) and its look (font,
+// alignment, wrapping, background: a page has a few).
+class Page {
+public:
+    void addText(const PageText& t);
+    void addLine(const PageLine& l) { lines_.push_back(l); }
+    // Gives back the room kept for more texts (the page is complete).
+    void squeeze();
+
+    int textCount() const { return int(items_.size()); }
+    PageText text(int i) const;
+    // The texts in the order the bands placed them.
+    std::vector<PageText> texts() const;
+    const std::vector<PageLine>& lines() const { return lines_; }
+    // Bytes held by the page (for the model's size).
+    std::size_t bytes() const;
+
+private:
+    struct Look {
+        Font font;
+        Qt::Alignment align;
+        bool wordWrap = false;
+        QColor background;
+    };
+    struct Item {
+        quint32 from = 0, length = 0; // in chars_
+        quint16 across = 0, down = 0; // in across_ (left, width) and down_ (top, height)
+        quint16 look = 0;
+    };
+    using Spans = std::vector<std::pair<double, double>>;
+    static quint16 span(Spans& spans, double a, double b, std::size_t recent, std::size_t window);
+    quint16 look(const PageText& t);
+
+    QString chars_;
+    std::vector<Item> items_;
+    Spans across_, down_;
+    std::vector<Look> looks_;
+    std::vector<PageLine> lines_;
 };
 
 struct PageModel {
@@ -48,6 +88,8 @@ struct PageModel {
     // Appends the pages of another model of the same paper (several reports
     // previewed as one document).
     void append(PageModel&& other);
+    // Bytes held by the pages.
+    std::size_t bytes() const;
 };
 
 // Reports on the layout's progress: pages so far, data rows done of all.

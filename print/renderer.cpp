@@ -13,7 +13,7 @@ void paintPage(QPainter& painter, const PageModel& model, int page, double dotsP
     if (page < 0 || page >= model.pageCount()) return;
     const Page& p = model.pages[size_t(page)];
     painter.save();
-    for (const PageLine& l : p.lines) {
+    for (const PageLine& l : p.lines()) {
         QPen pen(Qt::black);
         pen.setWidthF(std::max(1.0, l.penWidth * dotsPerMm));
         pen.setStyle(l.penStyle);
@@ -23,7 +23,8 @@ void paintPage(QPainter& painter, const PageModel& model, int page, double dotsP
     painter.setPen(Qt::black);
     const double pxPerPt = dotsPerMm * 25.4 / 72.0;
     Font current{-1};
-    for (const PageText& t : p.texts) {
+    for (int i = 0; i < p.textCount(); ++i) {
+        const PageText t = p.text(i);
         if (!(t.font == current)) {
             QFont f = toQFont(t.font);
             f.setPixelSize(std::max(1, int(t.font.pointSize * pxPerPt + 0.5)));

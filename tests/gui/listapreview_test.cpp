@@ -32,7 +32,7 @@ reports::PageModel pages(int n) {
     m.title = QStringLiteral("Orvosok listája");
     m.pages.resize(std::size_t(n));
     for (int i = 0; i < n; ++i)
-        m.pages[std::size_t(i)].texts.push_back(
+        m.pages[std::size_t(i)].addText(
             {QRectF(10, 10, 50, 5), QString::number(i + 1), {}, Qt::AlignLeft, false, QColor()});
     return m;
 }

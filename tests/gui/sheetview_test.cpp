@@ -82,7 +82,7 @@ private slots:
         reports::PageModel m;
         m.title = QStringLiteral("Egyéni elszámoló lap");
         m.pages.resize(2);
-        m.pages[0].texts.push_back(
+        m.pages[0].addText(
             {QRectF(10, 10, 50, 5), QStringLiteral("első"), {}, Qt::AlignLeft, false, QColor()});
         testsupport::TempDir dir;
         reports::ReportPreviewDialog d(m, app->msg, dir.path(), QStringLiteral("2024.05"));

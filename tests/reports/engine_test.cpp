@@ -6,6 +6,7 @@
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace reports;
 
@@ -77,7 +78,7 @@ TEST(ReportEngine, GroupsStartPagesDetailsBreakAndFootersCloseEveryPage) {
               (QStringList{"Fejléc", "Csoport B", "1", "2", "3", "4", "5", "Oldal: 2"}));
     EXPECT_EQ(m.texts(2), (QStringList{"Fejléc", "6", "Csoport vége", "Összesen", "Oldal: 3"}));
     // Positions are millimetres on the page: the footer sits at the bottom margin.
-    EXPECT_NEAR(m.pages[0].texts.back().rect.top(), 297 - 8 - 6, 1e-9);
+    EXPECT_NEAR(m.pages[0].texts().back().rect.top(), 297 - 8 - 6, 1e-9);
 }
 
 TEST(ReportEngine, EmptyDataPrintsHeaderSummaryAndFooterOnce) {
@@ -102,7 +103,7 @@ TEST(ReportEngine, WrappedTextGrowsItsBandAndProgressCanStop) {
     });
     ASSERT_EQ(m.pageCount(), 1);
     EXPECT_EQ(calls, 1);
-    EXPECT_GT(m.pages[0].texts[0].rect.height(), 5.0);
+    EXPECT_GT(m.pages[0].text(0).rect.height(), 5.0);
 }
 
 TEST(ReportEngine, PdfHoldsTheModelsPages) {
@@ -128,7 +129,7 @@ TEST(ReportEngine, ABandThatOpensAPageMovesDownByItsOwnHeight) {
     // Page 2 begins with the rows "7" and "8" (row 2 is skipped): 50 mm
     // apart, whatever the page header's height.
     ASSERT_GE(m.pageCount(), 2);
-    const std::vector<PageText>& t = m.pages[1].texts;
+    const std::vector<PageText>& t = m.pages[1].texts();
     ASSERT_GE(t.size(), 3u);
     EXPECT_EQ(t[1].text, "7");
     EXPECT_EQ(t[2].text, "8");
@@ -174,4 +175,34 @@ TEST(ReportEngine, AGroupKeepsItsHeaderOnEveryPageAndItsFooterWithARow) {
             }
         }
     }
+}
+
+// A long list's pages keep a few bytes per text: the characters, where they
+// are and which of the page's places and looks the text has.
+TEST(ReportEngine, APageKeepsAFewBytesPerText) {
+    auto laidOut = [](int rowCount) {
+        Report r(QStringLiteral("Teszt"), QStringLiteral("Teszt lista"));
+        r.detail.height = 4;
+        for (int c = 0; c < 8; ++c)
+            r.detail.addText(QStringLiteral("c%1").arg(c), c * 22, 0, 20, 4);
+        r.detailCount = rowCount;
+        auto row = std::make_shared<int>(0);
+        r.detail.beforePrint = [row](Band& b, const PrintContext&) {
+            ++*row;
+            for (int c = 0; c < 8; ++c)
+                b.elements[std::size_t(c)].text = QString::number(*row * 10 + c);
+            return true;
+        };
+        return layout(r, QDateTime(QDate(2024, 5, 15), QTime(10, 0)));
+    };
+    const PageModel small = laidOut(700), large = laidOut(7000);
+    ASSERT_GT(large.pageCount(), 10 * small.pageCount() - 10);
+    long long texts = 0;
+    for (const Page& p : large.pages)
+        texts += p.textCount();
+    const double perPage =
+        double(large.bytes() - small.bytes()) / (large.pageCount() - small.pageCount());
+    // About sixteen bytes besides a text's characters (five or six here).
+    EXPECT_LE(perPage, 32.0 * double(texts) / large.pageCount());
+    EXPECT_EQ(large.pages[3].text(5).text, large.texts(3)[5]);
 }

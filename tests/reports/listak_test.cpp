@@ -46,11 +46,11 @@ QStringList allTexts(const PageModel& m) {
     return t;
 }
 
-const PageText* findText(const PageModel& m, const QString& text) {
+std::optional<PageText> findText(const PageModel& m, const QString& text) {
     for (const Page& p : m.pages)
-        for (const PageText& t : p.texts)
-            if (t.text == text) return &t;
-    return nullptr;
+        for (const PageText& t : p.texts())
+            if (t.text == text) return t;
+    return std::nullopt;
 }
 
 // What does not fit on the pages, measured with the report's fonts: a text
@@ -65,7 +65,7 @@ QStringList fitFaults(const PageModel& m, const QMarginsF& margins) {
                       m.pageSize.height() - margins.top() - margins.bottom());
     const double eps = 0.01;
     for (int p = 0; p < m.pageCount(); ++p) {
-        const std::vector<PageText>& texts = m.pages[std::size_t(p)].texts;
+        const std::vector<PageText> texts = m.pages[std::size_t(p)].texts();
         std::vector<std::pair<double, double>> ink; // left, right
         for (const PageText& t : texts) {
             const QString at = QStringLiteral("page %1, \"%2\": ").arg(p + 1).arg(t.text);
@@ -471,7 +471,7 @@ TEST(Listak, WorkersVisitsAgainstTheirFrames) {
         << x.join('|').toStdString();
     // The worker over the frame: the overrun on grey.
     EXPECT_TRUE(inOrder(x, {tajOf(full), "132", "140", "8"}));
-    const PageText* over = findText(m, "8");
+    const std::optional<PageText> over = findText(m, "8");
     ASSERT_TRUE(over);
     EXPECT_TRUE(over->background.isValid());
     // A worker without visits: no visit count, nothing over.

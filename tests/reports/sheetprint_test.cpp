@@ -319,7 +319,7 @@ TEST(SheetPrint, LabelsAreSizedToTheirTexts) {
     s.sheet("2017.01", "00001", "", {{2, "111111110"}});
     const PageModel m = SheetPrint(a->state, kProgram).pages("Telszl");
     ASSERT_GE(m.pageCount(), 1);
-    const auto& texts = m.pages[0].texts;
+    const auto& texts = m.pages[0].texts();
     int checked = 0;
     for (const PageText& l : texts) {
         if (l.font.bold || l.text.isEmpty() || !l.text.endsWith(u':')) continue;
