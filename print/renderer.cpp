@@ -52,19 +52,27 @@ QPageLayout pageLayout(const PageModel& model) {
                        QMarginsF(0, 0, 0, 0));
 }
 
-void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi, int first, int last) {
+bool paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi, int first, int last,
+              const LayoutProgress& progress) {
     if (last < 0 || last >= model.pageCount()) last = model.pageCount() - 1;
     first = std::max(0, first);
     QPainter painter(&device);
     const double dotsPerMm = dpi / 25.4;
+    bool whole = true;
     for (int i = first; i <= last; ++i) {
         if (i > first) device.newPage();
         paintPage(painter, model, i, dotsPerMm);
+        if (progress && !progress(i - first + 1, last - first + 1)) {
+            whole = i == last;
+            break;
+        }
     }
     painter.end();
+    return whole;
 }
 
-bool writePdf(const PageModel& model, const QString& path, QString* error) {
+bool writePdf(const PageModel& model, const QString& path, QString* error,
+              const LayoutProgress& progress) {
     {
         QFile probe(path);
         if (!probe.open(QIODevice::WriteOnly)) {
@@ -72,13 +80,18 @@ bool writePdf(const PageModel& model, const QString& path, QString* error) {
             return false;
         }
     }
-    QPdfWriter writer(path);
-    writer.setResolution(300);
-    writer.setTitle(model.title);
-    writer.setCreator(QStringLiteral("Otthoni szakápolás"));
-    writer.setPageLayout(pageLayout(model));
-    paintAll(writer, model, 300);
-    return true;
+    bool whole = false;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(300);
+        writer.setTitle(model.title);
+        writer.setCreator(QStringLiteral("Otthoni szakápolás"));
+        writer.setPageLayout(pageLayout(model));
+        whole = paintAll(writer, model, 300, 0, -1, progress);
+    }
+    // Stopped: the pages begun are no PDF.
+    if (!whole) QFile::remove(path);
+    return whole;
 }
 
 } // namespace reports

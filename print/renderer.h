@@ -23,12 +23,16 @@ QPageLayout pageLayout(const PageModel& model);
 
 // Draws every page (or the pages first..last, counted from 0) onto a paged
 // device (a printer, a PDF writer) set to pageLayout(model), whose painter
-// starts at the paper's top-left corner.
-void paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi, int first = 0,
-              int last = -1);
+// starts at the paper's top-left corner, one page after the other.
+// `progress` hears of every page done (of all to draw); its false stops
+// the drawing, and paintAll answers false.
+bool paintAll(QPagedPaintDevice& device, const PageModel& model, int dpi, int first = 0,
+              int last = -1, const LayoutProgress& progress = {});
 
 // Writes the pages into a PDF file. False with a Hungarian message in
-// `error` when the file cannot be written.
-bool writePdf(const PageModel& model, const QString& path, QString* error = nullptr);
+// `error` when the file cannot be written; false without one when
+// `progress` stopped it (the file begun is removed).
+bool writePdf(const PageModel& model, const QString& path, QString* error = nullptr,
+              const LayoutProgress& progress = {});
 
 } // namespace reports

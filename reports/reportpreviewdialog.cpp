@@ -2,22 +2,24 @@
 
 #include "core/appstate.h"
 #include "print/renderer.h"
+#include "reports/pageview.h"
 #include "reports/sheetprint.h"
 #include "ui/messages.h"
 #include "ui/screenfit.h"
 
-#include "reports/pageview.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cmath>
@@ -38,6 +40,34 @@ QIcon qtIcon(const char* name) {
     icon.addFile(prefix + QLatin1String(name) + QStringLiteral("-32.png"), QSize(32, 32));
     return icon;
 }
+
+// A long drawing's progress over the preview, with "Mégse": the window
+// appears after a moment, and the events are seen a few times a second.
+class Rajzolas {
+public:
+    Rajzolas(QWidget* over, const QString& title, const QString& text)
+        : dlg_(text, QStringLiteral("Mégse"), 0, 0, over) {
+        dlg_.setWindowTitle(title);
+        dlg_.setWindowModality(Qt::WindowModal);
+        dlg_.setMinimumDuration(400);
+        dlg_.setAutoReset(false);
+        dlg_.setAutoClose(false);
+        clock_.start();
+    }
+    bool operator()(int done, int total) {
+        if (clock_.elapsed() - seen_ < 100 && done < total) return true;
+        seen_ = clock_.elapsed();
+        dlg_.setMaximum(total);
+        dlg_.setValue(done);
+        QCoreApplication::processEvents();
+        return !dlg_.wasCanceled();
+    }
+
+private:
+    QProgressDialog dlg_;
+    QElapsedTimer clock_;
+    qint64 seen_ = 0;
+};
 
 } // namespace
 
@@ -194,7 +224,13 @@ void ReportPreviewDialog::printPages() {
         first = std::max(1, p->fromPage());
         last = std::min(last, std::max(first, p->toPage()));
     }
-    paintAll(*p, model_, p->resolution(), first - 1, last - 1);
+    Rajzolas halad(this, qtText("Print"), QStringLiteral("A lista nyomtatása..."));
+    // "Mégse" takes back the pages not yet sent to the printer.
+    paintAll(*p, model_, p->resolution(), first - 1, last - 1, [&](int done, int total) {
+        if (halad(done, total)) return true;
+        p->abort();
+        return false;
+    });
 }
 
 void ReportPreviewDialog::setModel(PageModel model) {
@@ -247,8 +283,10 @@ void ReportPreviewDialog::saveCsvClicked() {
 
 bool ReportPreviewDialog::savePdf(const QString& path) {
     QString error;
-    if (!writePdf(model_, path, &error)) {
-        msg_.error(error);
+    Rajzolas halad(this, QStringLiteral("PDF mentése"), QStringLiteral("A PDF-állomány írása..."));
+    if (!writePdf(model_, path, &error, std::ref(halad))) {
+        // "Mégse" leaves no file and says nothing.
+        if (!error.isEmpty()) msg_.error(error);
         return false;
     }
     return true;

@@ -14,6 +14,7 @@
 #include "support/startedapp.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -110,6 +111,26 @@ private slots:
         v->setMode(reports::PageView::Mode::Overview);
         QCoreApplication::processEvents();
         QVERIFY(v->lastPainted().size() <= 36);
+    }
+
+    void aLongPdfStopsAtMegse() {
+        testsupport::BareApp a;
+        testsupport::TempDir dir;
+        reports::ReportPreviewDialog d(pages(60000), a.msg, dir.path(), QStringLiteral("2024.05"));
+        QVERIFY(testsupport::showAndActivate(d));
+        const QString pdf = dir.file(QStringLiteral("hosszu.pdf"));
+        QElapsedTimer shown, stopped;
+        whenModal<QProgressDialog>([&](QProgressDialog* p) {
+            shown.start();
+            QCOMPARE(p->labelText(), QStringLiteral("A PDF-állomány írása..."));
+            p->cancel();
+        });
+        QVERIFY(!d.savePdf(pdf));
+        QVERIFY(shown.isValid());
+        // Within half a second of "Mégse", and no file and no message left.
+        QVERIFY2(shown.elapsed() < 500, qPrintable(QString::number(shown.elapsed())));
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(a.msg.texts().isEmpty());
     }
 
     void printingLeavesThePreviewOpen() {

@@ -5,6 +5,7 @@
 #include "print/renderer.h"
 #include "support/testsupport.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -120,6 +121,23 @@ TEST(ReportEngine, PdfHoldsTheModelsPages) {
     QString error;
     EXPECT_FALSE(writePdf(m, dir.file(QStringLiteral("nincs/ilyen/lista.pdf")), &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("A PDF-állomány nem írható")));
+}
+
+TEST(ReportEngine, APdfStoppedAfterAPageIsNotLeftBehind) {
+    Report r = groupedReport(rows(6, 6));
+    const PageModel m = layout(r, QDateTime(QDate(2024, 5, 15), QTime(10, 0)));
+    ASSERT_GE(m.pageCount(), 6);
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("lista.pdf"));
+    std::vector<std::pair<int, int>> heard;
+    QString error;
+    EXPECT_FALSE(writePdf(m, path, &error, [&](int done, int total) {
+        heard.push_back({done, total});
+        return done < 2;
+    }));
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{1, m.pageCount()}, {2, m.pageCount()}}));
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST(ReportEngine, ABandThatOpensAPageMovesDownByItsOwnHeight) {
