@@ -183,17 +183,21 @@ void Lista::sorok(const std::vector<Oszlop>& cols, const SorErtekek& ertekek) {
 }
 
 bool ListaFuttato::fut(const Build& build) {
+    return fut(HaladoBuild([&build](const LayoutProgress&) { return build(); }));
+}
+
+bool ListaFuttato::fut(const HaladoBuild& build) {
+    cancelled_ = false;
+    LayoutProgress progress;
+    if (progress_)
+        progress = [this](int done, int total) {
+            cancelled_ = !progress_(done, total);
+            return !cancelled_;
+        };
     try {
-        std::optional<Lista> l = build();
-        if (!l) return false;
+        std::optional<Lista> l = build(progress);
+        if (!l || cancelled_) return false;
         const QDateTime printed(st_.clock.today(), QTime::currentTime());
-        cancelled_ = false;
-        LayoutProgress progress;
-        if (progress_)
-            progress = [this](int done, int total) {
-                cancelled_ = !progress_(done, total);
-                return !cancelled_;
-            };
         PageModel pages = layout(l->report, printed, progress);
         if (cancelled_) return false;
         preview_(pages, l->csv ? &*l->csv : nullptr);

@@ -129,17 +129,20 @@ QString listaVerzio(const ProgramText& program);
 // text and refusals and returns nothing after a refusal), lays it out with
 // progress, and hands the pages to the preview. A query that cannot run
 // shows "Hiba a lefutásban!". A progress step that answers false cancels
-// the layout, and nothing is previewed.
+// the layout, and nothing is previewed. A build that reads long (the TAJ
+// check list of every patient) takes the same progress and stops with it.
 class ListaFuttato {
 public:
     using Preview = std::function<void(PageModel&, const CsvTabla*)>;
     using Build = std::function<std::optional<Lista>()>;
+    using HaladoBuild = std::function<std::optional<Lista>(const LayoutProgress& halad)>;
 
     ListaFuttato(core::AppState& st, Preview preview, LayoutProgress progress = {})
         : st_(st), preview_(std::move(preview)), progress_(std::move(progress)) {}
 
     // True when the preview was shown.
     bool fut(const Build& build);
+    bool fut(const HaladoBuild& build);
     bool cancelled() const { return cancelled_; }
 
 private:

@@ -37,6 +37,9 @@ public:
             dlg_->setWindowModality(modal_ ? Qt::WindowModal : Qt::NonModal);
             dlg_->setMinimumDuration(400);
         }
+        // A long build's steps come without a count (a moving bar), the
+        // layout's rows with theirs.
+        if (dlg_->maximum() != total) dlg_->setMaximum(total);
         dlg_->setValue(done);
         QCoreApplication::processEvents();
         return !dlg_->wasCanceled();
@@ -52,6 +55,13 @@ private:
 } // namespace
 
 bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
+              const ListaFuttato::Build& elso) {
+    return runLista(
+        st, parent, ListaFuttato::HaladoBuild([build](const LayoutProgress&) { return build(); }),
+        elso);
+}
+
+bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::HaladoBuild& build,
               const ListaFuttato::Build& elso) {
     auto halad = std::make_shared<Halad>(parent);
     auto preview = [&](PageModel& pages, const CsvTabla* csv, bool egesz) {
@@ -141,7 +151,12 @@ void wireLista(core::AppState& st, const ProgramText& program, QWidget* mainWind
             const std::optional<TajIdoszak> span = askTajIdoszak(*s, mainWindow);
             if (!span) return;
             runLista(
-                *s, mainWindow, [s, program, span] { return TajLista(*s, program).osszes(*span); },
+                *s, mainWindow,
+                ListaFuttato::HaladoBuild([s, program, span](const LayoutProgress& halad) {
+                    TajLista l(*s, program);
+                    l.setHalad(halad);
+                    return l.osszes(*span);
+                }),
                 [s, program, span] { return TajLista(*s, program).osszes(*span, kElsoSorok); });
         });
         break;

@@ -17,7 +17,10 @@ namespace reports {
 // first pages (built by `elso`) are previewed at once while the whole list
 // is built and laid out; its pages replace them when done. Cancelling the
 // whole list (or closing the preview) stops it, and the first pages stay.
-// Status panel 0 is emptied once the list was shown or cancelled.
+// Status panel 0 is emptied once the list was shown or cancelled. A build
+// that reads long takes the progress (with "Mégse") of its layout.
+bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::HaladoBuild& build,
+              const ListaFuttato::Build& elso = {});
 bool runLista(core::AppState& st, QWidget* parent, const ListaFuttato::Build& build,
               const ListaFuttato::Build& elso = {});
 

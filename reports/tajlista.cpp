@@ -15,6 +15,9 @@ namespace reports {
 
 namespace {
 
+// Thrown when the progress stopped the reading of a long list.
+struct Megszakitva {};
+
 const Font kCella{7};
 const Font kBeteg{8, true}; // the patient's line
 const Font kOssz{7, true};  // the patient's totals
@@ -249,17 +252,21 @@ std::optional<Lista> TajLista::osszes(const TajIdoszak& span, int elsoSorok) {
     const QString n = part.isEmpty() ? QString() : displayText(part.value(0, 1));
     const QString p = st_.id.text();
     std::optional<Lista> l;
-    switch (span.fajta) {
-    case TajIdoszak::Fajta::Teljes:
-        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.intkod=?"), {k}, elsoSorok);
-        break;
-    case TajIdoszak::Fajta::Aktualis:
-        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak=?"), {p}, elsoSorok);
-        break;
-    case TajIdoszak::Fajta::Valasztott:
-        l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak>=? and a.idoszak<=?"),
-                   {span.tol.text(), p}, elsoSorok);
-        break;
+    try {
+        switch (span.fajta) {
+        case TajIdoszak::Fajta::Teljes:
+            l = keszit(cim(span, k, n, p), QStringLiteral(" and a.intkod=?"), {k}, elsoSorok);
+            break;
+        case TajIdoszak::Fajta::Aktualis:
+            l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak=?"), {p}, elsoSorok);
+            break;
+        case TajIdoszak::Fajta::Valasztott:
+            l = keszit(cim(span, k, n, p), QStringLiteral(" and a.idoszak>=? and a.idoszak<=?"),
+                       {span.tol.text(), p}, elsoSorok);
+            break;
+        }
+    } catch (const Megszakitva&) {
+        return std::nullopt; // stopped: nothing to say
     }
     if (!l) {
         st_.msg.error(QStringLiteral("Nincs a ") + k + QStringLiteral(" szolgáltatónak betege!"));
@@ -274,7 +281,8 @@ namespace {
 // the sheet's own fields, then the bands.
 class Keszito {
 public:
-    Keszito(core::AppState& st, const ProgramText& program) : st_(st), program_(program) {}
+    Keszito(core::AppState& st, const ProgramText& program, const LayoutProgress& halad)
+        : st_(st), program_(program), halad_(halad) {}
 
     std::optional<Lista> keszit(const QString& cim, const QString& where,
                                 const QVariantList& params, int elsoSorok);
@@ -289,8 +297,16 @@ private:
     void sorok(Band& d, const std::vector<Hely>& hely);
     void osszesen(Band& gf, const std::vector<Hely>& hely, double szeles);
 
+    // Every so many records read: the progress is told, and stops the list
+    // when it answers false.
+    void lepes() {
+        if (halad_ && ++lepesek_ % TajLista::haladLepes == 0 && !halad_(0, 0)) throw Megszakitva();
+    }
+
     core::AppState& st_;
     const ProgramText& program_;
+    const LayoutProgress& halad_;
+    long long lepesek_ = 0;
     std::shared_ptr<Osszegek> ossz_ = std::make_shared<Osszegek>();
 };
 
@@ -329,6 +345,7 @@ void Keszito::egyszerre(Adatok& adat, QHash<QString, std::pair<QVariant, QVarian
                         QHash<QString, QString>& nevek) {
     eachRecord(st_.tables.elrend, {"IDOSZAK", "SORSZ", "RESZ", "ENGSZAM", "SZAKVET"},
                [&](const engine::RecordView& r, const int* f) {
+                   lepes();
                    rendek.insert(lapKulcs(r, f), {r.value(f[3]), r.value(f[4])});
                });
     st_.tables.dbo.each(QStringLiteral("select taj, nev from beteg"), {},
@@ -338,6 +355,7 @@ void Keszito::egyszerre(Adatok& adat, QHash<QString, std::pair<QVariant, QVarian
                         });
     eachRecord(st_.tables.lapb, {"IDOSZAK", "SORSZ", "RESZ", "TEVKOD", "ELLTIP", "ONKEP", "VIZITDB"},
                [&](const engine::RecordView& r, const int* f) {
+                   lepes();
                    const std::optional<qint64> db = r.integer(f[6]);
                    adat.vizitek[lapKulcs(r, f)].hozza(szoveg(r, f[3]), egesz(r, f[4]),
                                                       egesz(r, f[5]),
@@ -359,6 +377,7 @@ long long Keszito::kapcsol(const engine::Query& rows, Adatok& adat) {
     if (hosszu) egyszerre(adat, rendek, nevek);
     long long megmarad = 0;
     for (int row = 0; row < n; ++row) {
+        lepes();
         Sor& s = adat.sorok[std::size_t(row)];
         const QVariant idoszak = rows.value(row, 1), sorsz = rows.value(row, 2),
                        resz = rows.value(row, 3);
@@ -540,7 +559,7 @@ void Keszito::osszesen(Band& gf, const std::vector<Hely>& hely, double szeles) {
 
 std::optional<Lista> TajLista::keszit(const QString& cim, const QString& where,
                                       const QVariantList& params, int elsoSorok) {
-    return Keszito(st_, program_).keszit(cim, where, params, elsoSorok);
+    return Keszito(st_, program_, halad_).keszit(cim, where, params, elsoSorok);
 }
 
 } // namespace reports

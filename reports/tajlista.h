@@ -37,9 +37,17 @@ public:
     // many sheets: its first page, shown while the whole list is laid out.
     std::optional<Lista> osszes(const TajIdoszak& span, int elsoSorok = 0);
 
+    // The reading of a long list (every patient's sheets and visits over
+    // twenty years) tells `halad` of its steps now and then (as 0 of 0: no
+    // count); its false stops the list, which then gives nothing and says
+    // nothing.
+    void setHalad(LayoutProgress halad) { halad_ = std::move(halad); }
+
     // Up to this many sheets the order record, patient and visits of each
     // are sought one by one; above it each table is read in one pass.
     static inline int egyenkentHatar = 2000;
+    // The progress is told once every this many records read.
+    static inline int haladLepes = 2048;
 
     // The title of the all-patients list for the span, provider K and N and
     // current period P.
@@ -52,6 +60,7 @@ private:
 
     core::AppState& st_;
     ProgramText program_;
+    LayoutProgress halad_;
 };
 
 } // namespace reports

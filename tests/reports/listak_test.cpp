@@ -359,6 +359,26 @@ TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
     EXPECT_FALSE(t.osszes({TajIdoszak::Fajta::Valasztott, core::Idoszak(2024, 6)}));
     EXPECT_EQ(a.msg.last(), "Nincs a 1890 szolgáltatónak betege!");
     EXPECT_EQ(a.msg.statusText(0), ""); // nothing is being printed
+
+    // The long list's reading tells its progress, and stops at its word
+    // without a message.
+    TajLista::egyenkentHatar = 0;
+    TajLista::haladLepes = 1;
+    int heard = 0;
+    TajLista hosszu(st, kProgram);
+    hosszu.setHalad([&](int, int) { return ++heard < 3; });
+    a.msg.clear();
+    EXPECT_FALSE(hosszu.osszes({TajIdoszak::Fajta::Teljes, {}}));
+    EXPECT_EQ(heard, 3);
+    EXPECT_TRUE(a.msg.texts().isEmpty());
+    hosszu.setHalad([&](int, int) { return ++heard > 0; });
+    std::optional<Lista> vegig = hosszu.osszes({TajIdoszak::Fajta::Teljes, {}});
+    TajLista::egyenkentHatar = 2000;
+    TajLista::haladLepes = 2048;
+    ASSERT_TRUE(vegig);
+    EXPECT_GT(heard, 6);
+    EXPECT_EQ(allTexts(layout(vegig->report, kAt)),
+              allTexts(layout(t.osszes({TajIdoszak::Fajta::Teljes, {}})->report, kAt)));
 }
 
 TEST(Listak, TajCheckListFitsItsColumnsTitlesAndPages) {
@@ -675,4 +695,16 @@ TEST(Listak, RunnerPreviewsOnlyWhatWasBuiltAndLaidOutToTheEnd) {
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(cancelled.cancelled());
     EXPECT_EQ(previews, 1);
+
+    // Cancelled while a long build reads: no layout, no preview, no message.
+    asked = 0;
+    a.msg.clear();
+    EXPECT_FALSE(cancelled.fut([&](const LayoutProgress& halad) -> std::optional<Lista> {
+        if (!halad(0, 0)) return std::nullopt;
+        return Torzslistak(a.state, kProgram).orvosok();
+    }));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(cancelled.cancelled());
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(a.msg.texts().isEmpty());
 }
