@@ -37,6 +37,8 @@ public:
 
     Mode mode() const { return mode_; }
     void setMode(Mode mode);
+    // Pages side by side in the mode: the next row is that many pages on.
+    int columns() const;
 
     // The pages (from 0) drawn by the last paint, and how many page draws
     // there were since the view was made.
@@ -53,7 +55,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    int columns() const;
     int rows() const;
     QSizeF pagePixels() const; // a page's size on the screen at the zoom
     double screenDotsPerMm() const;

@@ -149,9 +149,9 @@ void ReportPreviewDialog::buildToolBar() {
     QAction* last = addQtAction("Last page", "go-last");
     connect(first, &QAction::triggered, this, [this] { view_->setCurrentPage(1); });
     connect(prev, &QAction::triggered, this,
-            [this] { view_->setCurrentPage(view_->currentPage() - 1); });
+            [this] { view_->setCurrentPage(view_->currentPage() - view_->columns()); });
     connect(next, &QAction::triggered, this,
-            [this] { view_->setCurrentPage(view_->currentPage() + 1); });
+            [this] { view_->setCurrentPage(view_->currentPage() + view_->columns()); });
     connect(last, &QAction::triggered, this,
             [this] { view_->setCurrentPage(view_->pageCount()); });
     bar_->addSeparator();

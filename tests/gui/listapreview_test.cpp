@@ -20,6 +20,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
@@ -197,6 +198,43 @@ private slots:
         // Closed, the list leaves no status text behind.
         QVERIFY(app.msg.statusHistory(0).contains(megszakitva));
         QCOMPARE(app.msg.statusText(0), QString());
+    }
+
+    void aLongReadingShowsItsProgressAndStopsAtMegse() {
+        testsupport::StartedApp app;
+        const reports::ProgramText program{app::programTitle(), app::programVersion()};
+        QElapsedTimer pressed;
+        bool busy = false;
+        whenModal<reports::ReportPreviewDialog>([&](reports::ReportPreviewDialog* p) {
+            auto* poll = new QTimer(p);
+            QObject::connect(poll, &QTimer::timeout, p, [&, p, poll] {
+                auto* h = p->findChild<QProgressDialog*>();
+                if (h && h->isVisible() && !pressed.isValid()) {
+                    busy = h->maximum() == 0;
+                    pressed.start();
+                    h->cancel();
+                } else if (pressed.isValid() && !app.msg.statusText(0).isEmpty()) {
+                    poll->stop();
+                    p->close();
+                }
+            });
+            poll->start(1);
+        });
+        // A reading without end but for "Mégse".
+        qint64 stopped = -1;
+        const bool shown = reports::runLista(
+            app.state, nullptr,
+            reports::ListaFuttato::HaladoBuild(
+                [&](const reports::LayoutProgress& halad) -> std::optional<reports::Lista> {
+                    while (halad(0, 0))
+                        QThread::msleep(2);
+                    stopped = pressed.isValid() ? pressed.elapsed() : -1;
+                    return std::nullopt;
+                }),
+            [&] { return std::optional(reports::Torzslistak(app.state, program).orvosok()); });
+        QVERIFY(shown);
+        QVERIFY(busy);
+        QVERIFY2(stopped >= 0 && stopped < 500, qPrintable(QString::number(stopped)));
     }
 };
 
