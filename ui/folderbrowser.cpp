@@ -45,7 +45,7 @@ QStringList FolderBrowser::systemDrives() {
     // too, and refused when chosen ("A meghajtó nem kész").
     QStringList letters;
     for (const QFileInfo& d : QDir::drives())
-        letters << d.absolutePath();
+        letters << d.filePath();
     if (!letters.isEmpty()) return letters;
 #endif
     QStringList out{QDir::rootPath()};
