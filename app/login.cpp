@@ -7,6 +7,7 @@
 #include "engine/table.h"
 #include "ui/messages.h"
 
+#include <QDir>
 #include <QHash>
 
 namespace app {
@@ -60,7 +61,11 @@ bool Login::prepare() {
             sys.append();
         }
     } catch (const engine::DbError& e) {
-        st_.msg.error(e.text());
+        // Another copy of the program holds the table: the file named as
+        // the system writes it (C:\Szakapolas\DATA\SYS.DBF on Windows).
+        st_.msg.error(e.file().isEmpty()
+                          ? e.text()
+                          : QDir::toNativeSeparators(e.file()) + QStringLiteral(": ") + e.detail());
         return false;
     }
     ready_ = true;

@@ -7,6 +7,7 @@
 #include "app/programicon.h"
 #include "app/programinfo.h"
 #include "app/qtstartupdialogs.h"
+#include "app/scriptedstart.h"
 #include "app/startup.h"
 #include "core/appstate.h"
 #include "core/clock.h"
@@ -18,6 +19,7 @@
 #include "ui/windowconventions.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -36,6 +38,17 @@ int main(int argc, char* argv[]) {
     // Enter on buttons, Shift+F10, the keyboard handed back, windows fitted.
     ui::WindowConventions conventions;
 
+    // The smoke test's start with no hand at the keyboard (app/scriptedstart.h).
+    QString optionError;
+    const auto scriptedOptions =
+        app::scriptedStartOptions(QCoreApplication::arguments(), &optionError);
+    if (!optionError.isEmpty()) {
+        std::fprintf(stderr, "%s\n", optionError.toUtf8().constData());
+        return 2;
+    }
+    std::unique_ptr<app::ScriptedStart> scripted;
+    if (scriptedOptions) scripted = std::make_unique<app::ScriptedStart>(*scriptedOptions, stdout);
+
     ui::QtMessages msg(nullptr, app::programTitle());
     core::Clock clock;
     core::AppState state(msg, clock);
@@ -51,8 +64,10 @@ int main(int argc, char* argv[]) {
         // the screen: they stand alone in the middle of the screen.
         app::QtStartupDialogs dialogs;
         if (app::Startup(state, dialogs).run(QCoreApplication::applicationDirPath()) ==
-            app::Startup::Outcome::EndProgram)
+            app::Startup::Outcome::EndProgram) {
+            if (scripted) scripted->say(QStringLiteral("vége: az indítás befejezte a programot"));
             return 0;
+        }
     } catch (const engine::DbError& e) {
         msg.error(QStringLiteral("Hiba a program indításakor: ") + e.text());
     } catch (const std::exception& e) {
@@ -65,5 +80,7 @@ int main(int argc, char* argv[]) {
     window->showPeriod();
     window->setStatusText(2, clock.today().toString(QStringLiteral("yyyy.MM.dd")));
     window->showMaximized();
-    return application.exec();
+    const int rc = application.exec();
+    if (scripted) scripted->say(QStringLiteral("vége: %1").arg(rc));
+    return rc;
 }

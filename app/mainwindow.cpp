@@ -42,6 +42,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#ifdef Q_OS_WIN
+#include <QDesktopServices>
+#include <QUrl>
+#endif
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -553,7 +557,13 @@ void MainWindow::Kilps1Click() {
 }
 
 void MainWindow::Ejelentshezlistamegtekints1Click() {
+#ifdef Q_OS_WIN
+    // The shell's "open": it finds the program where it registered itself,
+    // not only on the search path.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral("Foxit Reader.exe")));
+#else
     QProcess::startDetached(QStringLiteral("Foxit Reader.exe"), {});
+#endif
 }
 
 void MainWindow::FelbontasClick(QAction* item) {

@@ -15,10 +15,19 @@ QString cleanDir(const QString& dir) {
     return QDir::cleanPath(QDir(dir).absolutePath());
 }
 
-// Is `dir` the folder `root` or inside it?
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
+#endif
+
+// Is `dir` the folder `root` or inside it? A root ending in "/" ("/",
+// "C:/") holds every folder that starts with it.
 bool inside(const QString& dir, const QString& root) {
-    if (root == QLatin1String("/")) return dir.startsWith(QLatin1Char('/'));
-    return dir == root || dir.startsWith(root + QLatin1Char('/'));
+    if (root.endsWith(QLatin1Char('/')))
+        return dir.startsWith(root, kNameCase) ||
+               dir.compare(root.chopped(1), kNameCase) == 0;
+    return dir.compare(root, kNameCase) == 0 || dir.startsWith(root + QLatin1Char('/'), kNameCase);
 }
 
 } // namespace
@@ -31,6 +40,14 @@ FolderBrowser::FolderBrowser(Messages& msg, const QString& startDir, const QStri
 }
 
 QStringList FolderBrowser::systemDrives() {
+#ifdef Q_OS_WIN
+    // Every drive letter: a floppy or card reader without a disk is listed
+    // too, and refused when chosen ("A meghajtó nem kész").
+    QStringList letters;
+    for (const QFileInfo& d : QDir::drives())
+        letters << d.filePath();
+    if (!letters.isEmpty()) return letters;
+#endif
     QStringList out{QDir::rootPath()};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         const QString root = cleanDir(v.rootPath());
@@ -40,10 +57,15 @@ QStringList FolderBrowser::systemDrives() {
     return out;
 }
 
-QString FolderBrowser::drive() const {
+QString FolderBrowser::driveOf(const QString& dir, const QStringList& drives) {
     QString best;
-    for (const QString& root : drives_)
-        if (inside(dir_, root) && root.size() > best.size()) best = root;
+    for (const QString& root : drives)
+        if (inside(dir, root) && root.size() > best.size()) best = root;
+    return best;
+}
+
+QString FolderBrowser::drive() const {
+    const QString best = driveOf(dir_, drives_);
     return best.isEmpty() ? QDir::rootPath() : best;
 }
 
@@ -77,6 +99,9 @@ bool FolderBrowser::enter(const QString& entry) {
         return setDirectory(d.absolutePath());
     }
     if (entry.isEmpty() || entry.contains(QLatin1Char('/'))) return false;
+#ifdef Q_OS_WIN
+    if (entry.contains(QLatin1Char('\\')) || entry.contains(QLatin1Char(':'))) return false;
+#endif
     return setDirectory(QDir(dir_).filePath(entry));
 }
 

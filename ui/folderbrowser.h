@@ -6,7 +6,9 @@
 // the tests and with the window (ui/folderbrowserdialog.h) in the program.
 //
 // On Linux a "drive" is a mounted volume or the file-system root; its root
-// folder stands for the old "X:\".
+// folder stands for the old "X:\". On Windows the drives are the drive
+// letters ("A:/", "C:/"), ready or not, and folder names are compared
+// without regard to letter case, as the system does.
 
 #include <QPoint>
 #include <QRect>
@@ -40,8 +42,13 @@ public:
     explicit FolderBrowser(Messages& msg, const QString& startDir = {},
                            const QStringList& drives = {});
 
-    // The file-system root and the root of every mounted volume, sorted.
+    // The file-system root and the root of every mounted volume, sorted; on
+    // Windows every drive letter, also a drive with no disk in it (choosing
+    // it gets the warning).
     static QStringList systemDrives();
+    // The longest of `drives` that holds the absolute folder `dir` (the
+    // drive itself too); empty when none does.
+    static QString driveOf(const QString& dir, const QStringList& drives);
 
     const QStringList& drives() const { return drives_; }
     // The drive of the folder shown: the longest drive root that contains it.

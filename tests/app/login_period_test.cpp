@@ -77,6 +77,26 @@ TEST_F(LoginTest, FirstStartStoresThePasswordAndTheNextStartAsksForIt) {
     EXPECT_EQ(msg.last(), QString::fromUtf8("Érvénytelen jelszó!"));
 }
 
+TEST_F(LoginTest, SecondCopyIsRefusedNamingTheTableAsTheSystemWritesIt) {
+    {
+        Login first(st, false);
+        ASSERT_TRUE(first.prepare());
+        ASSERT_EQ(first.ok("Titok1"), Login::Result::Accepted);
+    }
+    // The other copy of the program: SYS.DBF held open, exclusively.
+    ui::ScriptedMessages otherMsg;
+    core::AppState other{otherMsg, clock};
+    other.tables.dbo.setDirectory(dir.path() + "/");
+    Login second(other, false);
+    EXPECT_FALSE(second.prepare());
+    EXPECT_EQ(otherMsg.log(),
+              (std::vector<std::string>{
+                  "error: " + QDir::toNativeSeparators(dir.file("SYS.DBF")).toStdString() +
+                  ": az állományt egy másik program használja"}));
+    st.tables.sys.close();
+    EXPECT_EQ(storedCode(), Login::encode("Titok1").value());
+}
+
 TEST_F(LoginTest, EmptyTextEndsTheStartButOnlyClosesThePasswordChange) {
     {
         Login first(st, false);
