@@ -12,11 +12,13 @@
 // The program runs under libfaketime with the clock on 2025.12.10, the day
 // the twenty years of data were made for (the monotonic clock is left alone).
 //
-// Usage: szuserbench FOLDER [RUNS]
+// Usage: szuserbench FOLDER [RUNS] [YEARS]
 //   FOLDER: a folder made by szbenchfolder holding the program file
 //   (szakapolas), its DATA, and floppy/Telj1890.arj (made by szimportbench)
-//   for the full data set. Run as root for the cold figures (the page cache
-//   is dropped through /proc/sys/vm/drop_caches).
+//   for the full data set. YEARS (20 by default) the folder holds: the full
+//   data set's goal is 3 s at twenty, 6 s at forty. Run as root for the cold
+//   figures (the page cache is dropped through /proc/sys/vm/drop_caches).
+//   SZUSERBENCH_DEBUG=1 prints every X event the driver sees.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -479,8 +481,10 @@ void tajRow(Driver& x, const Session& s, int runs, std::vector<Row>& rows) {
 // Adatszolgáltatás, Floppy beolvasása, Teljes adatállomány: the warning
 // confirmed, "floppy" chosen in the folder chooser, Alt+O; the figure ends
 // with the closing message on the screen.
-void importRow(Driver& x, const Session& s, int runs, std::vector<Row>& rows) {
-    Row r{"full data set from the archive (OK to message)", "< 3000", {}, 3000, ""};
+void importRow(Driver& x, const Session& s, int runs, int years, std::vector<Row>& rows) {
+    const bool forty = years > 20;
+    Row r{"full data set from the archive (OK to message)", forty ? "< 6000" : "< 3000", {},
+          forty ? 6000.0 : 3000.0, ""};
     Row mem{"peak memory after the full import (MB, VmHWM)", "< 300", {}, 300, ""};
     Row anon{"  of it the program's own now (MB, RssAnon)", "", {}, 0, ""};
     for (int i = 0; i < runs; ++i) {
@@ -531,11 +535,12 @@ void importRow(Driver& x, const Session& s, int runs, std::vector<Row>& rows) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: szuserbench FOLDER [RUNS]\n");
+        std::fprintf(stderr, "usage: szuserbench FOLDER [RUNS] [YEARS]\n");
         return 2;
     }
     const std::string dir = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int years = argc > 3 ? std::atoi(argv[3]) : 20; // the import's goal grows with them
     const bool archive = access((dir + "/floppy/Telj1890.arj").c_str(), R_OK) == 0;
     if (access((dir + "/szakapolas").c_str(), X_OK) != 0) {
         std::fprintf(stderr, "szuserbench: no program file in %s\n", dir.c_str());
@@ -577,7 +582,7 @@ int main(int argc, char** argv) {
         rows.push_back({"full data set from the archive (OK to message)", "< 3000", {}, 3000,
                         "no floppy/Telj1890.arj in the folder (made by szimportbench)"});
     } else if (startSession(x, dir, s)) {
-        importRow(x, s, std::max(1, runs / 2), rows);
+        importRow(x, s, std::max(1, runs / 2), years, rows);
         quit(x, s.pid, s.main);
     }
     printRows(rows);
