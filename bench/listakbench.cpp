@@ -49,7 +49,7 @@ sqlite3* gNative = nullptr;
 bench::native::Recorder* gRecorder = nullptr;
 
 void measure(const char* name, const std::function<std::optional<reports::Lista>()>& build,
-             const QDateTime& at) {
+             const QDateTime& at, const char* note = "") {
     std::vector<double> q, l, nq;
     QStringList sql;
     int pages = 0;
@@ -68,14 +68,14 @@ void measure(const char* name, const std::function<std::optional<reports::Lista>
     if (!failed.isEmpty()) std::printf("native could not run: %s\n", qPrintable(failed));
     char what[96];
     std::snprintf(what, sizeof what, "%s: query", name);
-    bench::printFigure(what, q, nq);
+    bench::printFigure(what, q, nq, note);
     std::snprintf(what, sizeof what, "%s: layout of %d pages", name, pages);
-    bench::printFigure(what, l);
+    bench::printFigure(what, l, {}, note);
     std::vector<double> both;
     for (size_t i = 0; i < q.size(); ++i)
         both.push_back(q[i] + l[i]);
     std::snprintf(what, sizeof what, "%s: query and layout, no preview", name);
-    bench::printFigure(what, both);
+    bench::printFigure(what, both, {}, note);
 }
 
 } // namespace
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
                 return reports::TajLista(st, program)
                     .osszes({reports::TajIdoszak::Fajta::Teljes, {}});
             },
-            at);
+            at, "(first run follows the first pages')");
         measure(
             "TAJ check list, one patient",
             [&] { return reports::TajLista(st, program).egyBeteg(busiest); }, at);
