@@ -59,6 +59,8 @@ int main(int argc, char* argv[]) {
     app::Startup startup(state, dialogs);
     if (startup.run(QString::fromLocal8Bit(argv[1])) == app::Startup::Outcome::EndProgram) {
         std::fprintf(stderr, "szstartproc: the start-up ended the program\n");
+        for (const auto& m : msg.log())
+            std::fprintf(stderr, "message: %s\n", m.c_str());
         return 1;
     }
     window->showPeriod();
