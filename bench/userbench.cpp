@@ -567,6 +567,7 @@ int main(int argc, char** argv) {
     Session s;
     if (!startSession(x, dir, s)) {
         std::fprintf(stderr, "szuserbench: the program did not come up\n");
+        if (s.pid) kill(s.pid, SIGKILL);
         printRows(rows);
         return 1;
     }
@@ -584,6 +585,10 @@ int main(int argc, char** argv) {
     } else if (startSession(x, dir, s)) {
         importRow(x, s, std::max(1, runs / 2), years, rows);
         quit(x, s.pid, s.main);
+    } else if (s.pid) {
+        std::printf("the program did not come up for the full data set\n");
+        kill(s.pid, SIGKILL);
+        waitpid(s.pid, nullptr, 0);
     }
     printRows(rows);
     std::printf("load average at the end: ");
