@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -79,8 +80,15 @@ QStringList nativeIndexes(const QString& table) {
     return out;
 }
 
+QString loadNow() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
+    return QString::fromLatin1(f.readLine()).section(QLatin1Char(' '), 0, 2);
+}
+
 void printHeader() {
-    std::printf("%-52s %10s %10s %10s %10s %7s\n", "figure (ms)", "first", "median", "nat.first",
+    std::printf("wall time; load average %s\n", qPrintable(loadNow()));
+    std::printf("%-64s %10s %10s %10s %10s %7s\n", "figure (ms)", "first", "median", "nat.first",
                 "nat.median", "ratio");
 }
 
@@ -88,11 +96,11 @@ void printFigure(const char* what, const std::vector<double>& ours,
                  const std::vector<double>& native, const char* note) {
     const double o1 = ours.empty() ? 0 : ours.front() * 1000, om = median(ours) * 1000;
     if (native.empty()) {
-        std::printf("%-52s %10.2f %10.2f %21s %7s  %s\n", what, o1, om, "no native twin", "", note);
+        std::printf("%-64s %10.2f %10.2f %21s %7s  %s\n", what, o1, om, "no native twin", "", note);
         return;
     }
     const double n1 = native.front() * 1000, nm = median(native) * 1000;
-    std::printf("%-52s %10.2f %10.2f %10.2f %10.2f %6.1fx  %s\n", what, o1, om, n1, nm,
+    std::printf("%-64s %10.2f %10.2f %10.2f %10.2f %6.1fx  %s\n", what, o1, om, n1, nm,
                 nm > 0 ? om / nm : 0.0, note);
 }
 

@@ -48,6 +48,10 @@ double timeOf(const std::function<void()>& f);
 std::vector<double> runs(int n, const std::function<void()>& f);
 double median(std::vector<double> v);
 
+// The machine's load as uptime shows it (1, 5 and 15 minutes), printed
+// beside the figures: the machine may be busy with other work.
+QString loadNow();
+
 // One line of the table every program prints: the figure, our first run and
 // median in milliseconds, the native twin's (or "no native twin" when
 // `native` is empty) and the ratio of the medians.

@@ -10,12 +10,15 @@
 
 #include "app/ejelentes.h"
 #include "app/mainwindow.h"
+#include "app/programicon.h"
+#include "app/programinfo.h"
 #include "app/startup.h"
 #include "bench/twentyyears.h"
 #include "core/appstate.h"
 #include "core/clock.h"
 #include "engine/dbffile.h"
 #include "engine/heap.h"
+#include "ui/qttranslations.h"
 #include "ui/scriptedmessages.h"
 #include "ui/windowconventions.h"
 
@@ -34,6 +37,11 @@ int main(int argc, char* argv[]) {
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    // As the program's entry does: its name, icon and Qt's texts in Hungarian.
+    QApplication::setApplicationName(app::programTitle());
+    QApplication::setApplicationVersion(app::programVersion());
+    QApplication::setWindowIcon(app::programIcon());
+    ui::loadQtTranslations(QCoreApplication::applicationDirPath());
     ui::WindowConventions conventions;
 
     // A message box would wait for a hand that never comes: the messages are
@@ -51,6 +59,8 @@ int main(int argc, char* argv[]) {
     app::Startup startup(state, dialogs);
     if (startup.run(QString::fromLocal8Bit(argv[1])) == app::Startup::Outcome::EndProgram) {
         std::fprintf(stderr, "szstartproc: the start-up ended the program\n");
+        for (const auto& m : msg.log())
+            std::fprintf(stderr, "message: %s\n", m.c_str());
         return 1;
     }
     window->showPeriod();
