@@ -351,8 +351,13 @@ void Bench::shipment() {
                 Table t;
                 t.open(dir + QStringLiteral("/%1/%2.dbf").arg(side).arg(f), Table::Mode::ReadOnly);
                 std::vector<QByteArray> out;
-                for (std::uint32_t r = 1; r <= t.fileRecordCount(); ++r)
-                    out.emplace_back(t.rawRecord(r), t.header().recordLength);
+                for (std::uint32_t r = 1; r <= t.fileRecordCount(); ++r) {
+                    const engine::RecordView v = t.record(r);
+                    QByteArray rec(1, v.isDeleted() ? '*' : ' ');
+                    for (int i = 0; i < v.fieldCount(); ++i)
+                        rec += v.stored(i);
+                    out.push_back(rec);
+                }
                 std::sort(out.begin(), out.end());
                 return out;
             };
@@ -510,9 +515,16 @@ void Bench::sheetSave() {
             lap.post();
             const std::uint32_t first = 1 + std::uint32_t(rng5() % (lapb.fileRecordCount() - 6));
             for (std::uint32_t r = first; r < first + 6; ++r) {
-                const QByteArray rec(lapb.rawRecord(r), lapb.header().recordLength);
-                lapb.deleteRaw(r);
-                lapb.appendRaw(rec);
+                const engine::RecordView v = lapb.record(r);
+                QVariantList values;
+                for (int f = 0; f < v.fieldCount(); ++f)
+                    values << v.value(f);
+                lapb.go(r);
+                lapb.remove();
+                lapb.append();
+                for (int f = 0; f < int(values.size()); ++f)
+                    lapb.setValue(f, values[f]);
+                lapb.post();
             }
             unit.commit();
         });

@@ -350,7 +350,12 @@ void closings(const QString& lapbPath, const QString& lapPath, const std::vector
                 fillVisit(m, s, v);
             else
                 fillSheet(m, v == 0 ? s : newSheet());
-            t.appendRaw(m.rec);
+            // appended as the program appends: its fields set and posted
+            const engine::RecordView made(&m.fields, m.rec.constData());
+            t.append();
+            for (int f = 0; f < made.fieldCount(); ++f)
+                if (!made.isBlank(f)) t.setValue(f, made.value(f));
+            t.post();
         }
     };
     auto plainField = [](const char* field) {

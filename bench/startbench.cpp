@@ -77,7 +77,7 @@ void writeOldLayout(const QString& dbf, const std::vector<engine::FieldDef>& fie
     cur.open(dbf);
     engine::TableBuilder out(dbf, fields, QStringLiteral(".regi"));
     struct Step {
-        int to, from, width;
+        int to, from, width; // the new record's offset, the old table's field
     };
     std::vector<Step> steps;
     for (const engine::FieldDef& f : out.fields()) {
@@ -86,15 +86,15 @@ void writeOldLayout(const QString& dbf, const std::vector<engine::FieldDef>& fie
         const engine::FieldDef& g = cur.fields()[size_t(i)];
         if (g.width != f.width || g.type != f.type)
             throw std::runtime_error("old layout: field " + f.name.toStdString() + " differs");
-        steps.push_back({f.offset, g.offset, f.width});
+        steps.push_back({f.offset, i, f.width});
     }
     QByteArray rec(out.recordLength(), ' ');
     for (std::uint32_t r = 1; r <= cur.fileRecordCount(); ++r) {
-        const char* in = cur.rawRecord(r);
+        const engine::RecordView in = cur.record(r);
         rec.fill(' ');
-        rec[0] = in[0];
+        rec[0] = in.isDeleted() ? '*' : ' ';
         for (const Step& s : steps)
-            std::memcpy(rec.data() + s.to, in + s.from, size_t(s.width));
+            std::memcpy(rec.data() + s.to, in.stored(s.from).data(), size_t(s.width));
         out.addRaw(rec.constData());
     }
     cur.close();

@@ -211,7 +211,7 @@ public:
         auto it = index_.find(field);
         if (it == index_.end()) it = index_.insert(field, fieldOf(t_, field));
         if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty())) return;
-        t_.encodeField(*it, v, rec);
+        engine::encodeField(t_.fields()[size_t(*it)], v, rec, t_.path());
     }
 
 private:

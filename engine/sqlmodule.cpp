@@ -10,6 +10,7 @@
 #include "engine/database.h"
 #include "engine/dberror.h"
 #include "engine/table.h"
+#include "engine/tableraw.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -418,7 +419,7 @@ void fullScan(Cursor* c) {
     c->useList = false;
     c->eof = false;
     for (c->recno = 1; c->recno <= c->limit; ++c->recno)
-        if (t.rawRecord(c->recno)[0] != '*') return;
+        if (TableRaw::record(t, c->recno)[0] != '*') return;
     c->eof = true;
 }
 
@@ -438,7 +439,7 @@ int sortedFullScan(Cursor* c, const std::vector<int>& ordering) {
     c->useList = true;
     c->list.clear();
     for (std::uint32_t r = 1; r <= c->limit; ++r)
-        if (t.rawRecord(r)[0] != '*') c->list.push_back(r);
+        if (TableRaw::record(t, r)[0] != '*') c->list.push_back(r);
     sortAsSql(t, ordering, c->list);
     c->eof = c->list.empty();
     return SQLITE_OK;
@@ -545,12 +546,12 @@ void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByte
     for (TagIndex::Pos q = from; !ix.atEnd(q) && !(q == to); ix.next(q)) {
         const std::uint32_t r = ix.recnoAt(q);
         if (r > c->limit) continue;
-        if (skipDeleted && t.rawRecord(r)[0] == '*') continue;
+        if (skipDeleted && TableRaw::record(t, r)[0] == '*') continue;
         const char* key = ix.keyAt(q);
         for (size_t i = 0; i < checked.size() && inOrder; ++i) {
             const Check& k = checked[i];
             if (k.keyWidth == 0 || !weighsAsItself(key + k.keyOffset, size_t(k.keyWidth)))
-                inOrder = sortsAsSql(*k.field, t.rawRecord(r));
+                inOrder = sortsAsSql(*k.field, TableRaw::record(t, r));
         }
         c->list.push_back(r);
         c->keys.insert(c->keys.end(), key, key + c->keyLen);
@@ -570,7 +571,7 @@ int xNext(sqlite3_vtab_cursor* cur) {
     }
     const Table& t = *c->table;
     for (++c->recno; c->recno <= c->limit; ++c->recno)
-        if (t.rawRecord(c->recno)[0] != '*') return SQLITE_OK;
+        if (TableRaw::record(t, c->recno)[0] != '*') return SQLITE_OK;
     c->eof = true;
     return SQLITE_OK;
 }
@@ -600,7 +601,7 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
             return SQLITE_OK;
         }
     }
-    const char* rec = t.rawRecord(currentRecno(c));
+    const char* rec = TableRaw::record(t, currentRecno(c));
     const char* p = rec + f.offset;
     int a = 0, n = f.width;
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
@@ -648,7 +649,7 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         return SQLITE_OK;
     }
     default: {
-        const QVariant v = t.decodeField(col, rec);
+        const QVariant v = TableRaw::decodeField(t, col, rec);
         if (v.isNull()) {
             sqlite3_result_null(ctx);
         } else if (v.typeId() == QMetaType::Bool) {
@@ -672,26 +673,26 @@ int xUpdate(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* r
     Table& t = *vt->table;
     try {
         if (argc == 1) {
-            t.deleteRaw(std::uint32_t(sqlite3_value_int64(argv[0])));
+            TableRaw::remove(t, std::uint32_t(sqlite3_value_int64(argv[0])));
             return SQLITE_OK;
         }
         const int nf = int(t.fields().size());
         if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
             QByteArray rec(t.header().recordLength, ' ');
             for (int i = 0; i < nf && 2 + i < argc; ++i)
-                t.encodeField(i, fromValue(argv[2 + i]), rec.data());
-            *rowid = t.appendRaw(rec);
+                TableRaw::encodeField(t, i, fromValue(argv[2 + i]), rec.data());
+            *rowid = TableRaw::append(t, rec);
             return SQLITE_OK;
         }
         const auto recno = std::uint32_t(sqlite3_value_int64(argv[0]));
         if (sqlite3_value_int64(argv[1]) != sqlite3_value_int64(argv[0]))
             return setError(vtab, QStringLiteral("a rekordszám nem módosítható"));
-        QByteArray rec(t.rawRecord(recno), t.header().recordLength);
+        QByteArray rec(TableRaw::record(t, recno), t.header().recordLength);
         for (int i = 0; i < nf && 2 + i < argc; ++i) {
             if (sqlite3_value_nochange(argv[2 + i])) continue;
-            t.encodeField(i, fromValue(argv[2 + i]), rec.data());
+            TableRaw::encodeField(t, i, fromValue(argv[2 + i]), rec.data());
         }
-        t.writeRaw(recno, rec);
+        TableRaw::write(t, recno, rec);
         return SQLITE_OK;
     } catch (const DbError& e) {
         return setError(vtab, e.text());

@@ -6,6 +6,7 @@
 #include "engine/codepage.h"
 #include "engine/collation.h"
 #include "engine/table.h"
+#include "engine/tableraw.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -45,7 +46,7 @@ void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std:
     keyed.reserve(list.size());
     SqlText v;
     for (std::uint32_t r : list) {
-        const char* rec = t.rawRecord(r);
+        const char* rec = TableRaw::record(t, r);
         QByteArray key;
         for (int col : columns) {
             if (!v.read(t.fields()[size_t(col)], rec)) {

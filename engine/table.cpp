@@ -261,6 +261,15 @@ RecordView Table::record(std::uint32_t recno) const {
     return RecordView(&header_.fields, rawRecord(recno));
 }
 
+QByteArray Table::tagKey(int tag, std::uint32_t recno) const {
+    if (tag < 0 || size_t(tag) >= tags_.size())
+        throw DbError(DbError::Kind::Usage, path_, QStringLiteral("nincs %1. index").arg(tag));
+    const Tag& t = tags_[size_t(tag)];
+    QByteArray key(t.expr.keyLength(), '\0');
+    keyOf(t, rawRecord(recno), key.data());
+    return key;
+}
+
 const char* Table::rawRecord(std::uint32_t recno) const {
     if (recno == 0 || recno > header_.recordCount)
         throw DbError(DbError::Kind::Usage, path_, QStringLiteral("nincs %1. rekord").arg(recno));

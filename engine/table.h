@@ -188,16 +188,11 @@ public:
     void replaceWith(std::unique_ptr<TableBuilder> built);
 
     // A read-only view of record n (deleted or not); throws for a bad number.
+    // Code above the engine reads records this way or through engine::Scan.
     RecordView record(std::uint32_t recno) const;
+    // The key record n has in tag i (the bytes the tag orders by).
+    QByteArray tagKey(int tag, std::uint32_t recno) const;
 
-    // --- raw access for the SQL layer ---
-    const char* rawRecord(std::uint32_t recno) const;
-    void writeRaw(std::uint32_t recno, const QByteArray& record);
-    std::uint32_t appendRaw(const QByteArray& record);
-    void deleteRaw(std::uint32_t recno);
-    // Encodes v into the raw record for field i; throws for a bad value.
-    void encodeField(int field, const QVariant& v, char* record) const;
-    QVariant decodeField(int field, const char* record) const;
     struct Tag {
         QString name;
         KeyExpr expr;
@@ -277,6 +272,16 @@ public:
     static void markIndexStale(const QString& dbfPath);
 
 private:
+    // --- raw records: the engine's own (engine/tableraw.h), never above it ---
+    friend class TableRaw;
+    const char* rawRecord(std::uint32_t recno) const;
+    void writeRaw(std::uint32_t recno, const QByteArray& record);
+    std::uint32_t appendRaw(const QByteArray& record);
+    void deleteRaw(std::uint32_t recno);
+    // Encodes v into the raw record for field i; throws for a bad value.
+    void encodeField(int field, const QVariant& v, char* record) const;
+    QVariant decodeField(int field, const char* record) const;
+
     // While a change unit holds the table its writes are held here, read back
     // through rawRecord(), and reach the file only when the unit commits,
     // after its journal is durable.

@@ -157,10 +157,9 @@ std::uint32_t Table::importFrom(const Table& source, Import mode) {
     if (held_ && !held_->empty())
         throw DbError(DbError::Kind::Usage, path_,
                       QStringLiteral("egy folyamatban lévő művelet alatt a tábla nem cserélhető"));
+    // replaceWith locks the new file, once, before it takes the table's name.
     auto out = std::make_unique<TableBuilder>(
         path_, header_, QByteArray(map_, header_.headerLength), QStringLiteral(".uj"));
-    if (!lockFile(out->fd(), true))
-        throw ioError(path_, QStringLiteral("az állomány nem cserélhető"));
     QByteArray rec(header_.recordLength, ' ');
     for (std::uint32_t r = 1; r <= n; ++r) {
         const char* in = source.rawRecord(r);

@@ -90,44 +90,45 @@ RavFajl::RavFajl(const QString& path, const QStringList& needed, const QString& 
 }
 
 bool RavFajl::first() {
-    recno_ = 0;
+    scan_.reset();
     return next();
 }
 
 bool RavFajl::next() {
-    const std::uint32_t n = table_.fileRecordCount();
-    while (recno_ < n) {
-        rec_ = table_.rawRecord(++recno_);
-        if (rec_[0] != '*') return true;
+    if (!scan_) scan_.emplace(table_);
+    if (scan_->next()) {
+        recno_ = scan_->recno();
+        rec_ = scan_->record();
+        return true;
     }
-    rec_ = nullptr;
+    recno_ = table_.fileRecordCount();
+    rec_ = engine::RecordView(nullptr, nullptr);
     return false;
 }
 
 void RavFajl::hibasErtek(int field, const QString& why) const {
-    hibasErtek(recno_, rec_, table_.fields()[size_t(field)], why);
+    hibasErtek(recno_, rec_, field, why);
 }
 
-void RavFajl::hibasErtek(std::uint32_t recno, const char* rec, const engine::FieldDef& f,
+void RavFajl::hibasErtek(std::uint32_t recno, const engine::RecordView& rec, int field,
                          const QString& why) const {
-    throw RavHiba(hibasErtekSzoveg(name_, recno, f.name, talaltErtek(f, rec), why));
+    throw RavHiba(
+        hibasErtekSzoveg(name_, recno, rec.fieldDef(field).name, talaltErtek(rec, field), why));
 }
 
 QString RavFajl::text(int field) const {
-    return engine::fieldText(table_.fields()[size_t(field)], rec_).trimmed();
+    return rec_.text(field).trimmed();
 }
 
 bool RavFajl::blank(int field) const {
-    const engine::FieldDef& f = table_.fields()[size_t(field)];
-    if (engine::isBlankBytes(rec_ + f.offset, f.width)) return true;
+    if (rec_.isBlank(field)) return true;
     // Blanks, NULs and code 255 make a blank text, as a typed one.
-    return f.type == 'C' && kozos::ures(nyers(field));
+    return rec_.fieldDef(field).type == 'C' && kozos::ures(nyers(field));
 }
 
 QString RavFajl::nyers(int field) const {
-    const engine::FieldDef& f = table_.fields()[size_t(field)];
-    if (f.type == 'C') return engine::decodeField(f, rec_).toString();
-    return engine::fieldText(f, rec_);
+    if (rec_.fieldDef(field).type == 'C') return rec_.value(field).toString();
+    return rec_.text(field);
 }
 
 QString RavFajl::text(int field, const engine::FieldDef& column, bool digits) const {
@@ -150,12 +151,11 @@ QString RavFajl::text(int field, const engine::FieldDef& column, bool digits) co
 }
 
 std::optional<qint64> RavFajl::integer(int field) const {
-    const engine::FieldDef& f = table_.fields()[size_t(field)];
-    const QVariant v = engine::decodeField(f, rec_);
+    const engine::FieldDef& f = rec_.fieldDef(field);
+    const QVariant v = rec_.value(field);
     if (v.isNull()) {
         // A numeric field that holds something other than a number.
-        if (!engine::isBlankBytes(rec_ + f.offset, f.width) && f.type != 'C')
-            hibasErtek(field, nemEgesz());
+        if (!rec_.isBlank(field) && f.type != 'C') hibasErtek(field, nemEgesz());
         return std::nullopt;
     }
     if (v.typeId() == QMetaType::LongLong) return v.toLongLong();
@@ -175,12 +175,11 @@ std::optional<qint64> RavFajl::integer(int field) const {
 }
 
 double RavFajl::number(int field) const {
-    const engine::FieldDef& f = table_.fields()[size_t(field)];
-    const QVariant v = engine::decodeField(f, rec_);
+    const engine::FieldDef& f = rec_.fieldDef(field);
+    const QVariant v = rec_.value(field);
     double d = 0;
     if (v.isNull()) {
-        if (!engine::isBlankBytes(rec_ + f.offset, f.width) && f.type != 'C')
-            hibasErtek(field, nemSzam());
+        if (!rec_.isBlank(field) && f.type != 'C') hibasErtek(field, nemSzam());
         return 0;
     }
     if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double) {
@@ -204,10 +203,9 @@ core::Idoszak RavFajl::idoszak(int field) const {
 }
 
 QDate RavFajl::date(int field) const {
-    const engine::FieldDef& f = table_.fields()[size_t(field)];
-    if (engine::isBlankBytes(rec_ + f.offset, f.width)) return {};
-    if (f.type == 'D') {
-        const int n = valodiNap(rec_ + f.offset);
+    if (rec_.isBlank(field)) return {};
+    if (rec_.fieldDef(field).type == 'D') {
+        const int n = valodiNap(rec_.stored(field).data());
         if (n < 0) hibasErtek(field, nemDatum());
         return QDate(n / 10000, n / 100 % 100, n % 100);
     }
@@ -216,9 +214,10 @@ QDate RavFajl::date(int field) const {
     return *d;
 }
 
-QString talaltErtek(const engine::FieldDef& field, const char* record) {
-    const char* p = record + field.offset;
-    int n = field.width;
+QString talaltErtek(const engine::RecordView& record, int field) {
+    const QByteArrayView s = record.stored(field);
+    const char* p = s.data();
+    int n = int(s.size());
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
         --n;
     const QString t = engine::decode852(p, n);

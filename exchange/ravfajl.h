@@ -17,6 +17,7 @@
 // the field and what stands in it.
 
 #include "core/idoszak.h"
+#include "engine/scan.h"
 #include "engine/table.h"
 
 #include <QDate>
@@ -88,8 +89,8 @@ public:
     // The message for a value of the current row that cannot be used, `why`
     // on a line of its own after it.
     [[noreturn]] void hibasErtek(int field, const QString& why = {}) const;
-    // The same for the field `f` of row `recno` whose bytes are `rec`.
-    [[noreturn]] void hibasErtek(std::uint32_t recno, const char* rec, const engine::FieldDef& f,
+    // The same for the field of row `recno` read as `rec`.
+    [[noreturn]] void hibasErtek(std::uint32_t recno, const engine::RecordView& rec, int field,
                                  const QString& why) const;
 
     const engine::Table& table() const { return table_; }
@@ -97,8 +98,9 @@ public:
 private:
     QString name_;
     engine::Table table_;
+    std::optional<engine::Scan> scan_; // from first() on
     std::uint32_t recno_ = 0;
-    const char* rec_ = nullptr;
+    engine::RecordView rec_{nullptr, nullptr};
 };
 
 // A date field's eight bytes as the number yyyyMMdd when they are a real
@@ -108,10 +110,10 @@ int valodiNap(const char* bytes);
 // date (a control character in it included).
 std::optional<QDate> szovegDatum(const QString& text);
 
-// What stands in a field of an office file, for a message: its bytes
-// decoded, the padding on the right dropped, each control character shown
-// by its code ("AB[00][1A]").
-QString talaltErtek(const engine::FieldDef& field, const char* record);
+// What stands in a field of an office file's record, for a message: its
+// stored characters decoded, the padding on the right dropped, each control
+// character shown by its code ("AB[00][1A]").
+QString talaltErtek(const engine::RecordView& record, int field);
 
 // Why `text`, read from the office's field `mezo`, cannot be stored in
 // `column`: a control character, or what a value typed into that field

@@ -8,6 +8,7 @@
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
 #include "engine/outsidefile.h"
+#include "engine/scan.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "exchange/elszamoltlapok.h"
@@ -222,9 +223,10 @@ private:
 bool TeljesOlvaso::lapSorrend() {
     const Mezo aIdo = aa_.m("IDOSZAK"), aSor = aa_.m("SORSZAM"), aResz = aa_.m("RESZ"),
                aUlv = aa_.m("ULVKOD");
-    for (std::uint32_t r = 1; r <= aa_.t->fileRecordCount(); ++r) {
-        const char* rec = aa_.t->rawRecord(r);
-        if (rec[0] == '*') continue;
+    engine::Scan scan(*aa_.t);
+    while (scan.next()) {
+        const std::uint32_t r = scan.recno();
+        const engine::RecordView& rec = scan.record();
         const core::Idoszak p = aa_.idoszak(r, rec, aIdo);
         if (!utolso_.isValid() || utolso_ < p) utolso_ = p;
         if (p < elso_) {
@@ -236,7 +238,7 @@ bool TeljesOlvaso::lapSorrend() {
         lapSorrend_.push_back({p, s, reszBajt(aa_.szoveg(r, rec, aResz, lResz_)), 0, r});
     }
     std::sort(lapSorrend_.begin(), lapSorrend_.end(), kisebb);
-    if (lapSorrend_.empty() || nyers(aa_.t->rawRecord(lapSorrend_.front().recno), aUlv).isEmpty())
+    if (lapSorrend_.empty() || nyers(aa_.t->record(lapSorrend_.front().recno), aUlv).isEmpty())
         return false;
     // A sheet comes once: two rows of one key would be two sheets merged.
     for (size_t i = 1; i < lapSorrend_.size(); ++i)
@@ -278,7 +280,7 @@ void TeljesOlvaso::lapok() {
     for (size_t i = 0; i < lapSorrend_.size(); ++i) {
         const Kulcs& k = lapSorrend_[i];
         const std::uint32_t r = k.recno;
-        const char* in = aa_.t->rawRecord(r);
+        const engine::RecordView in = aa_.t->record(r);
         char* out = lapok_.data() + qsizetype(i) * lapHossz;
         const QByteArray p = szoveg(k.p);
         const QByteArray kuld = elkuldve(k.p);
@@ -319,9 +321,10 @@ void TeljesOlvaso::vizitek() {
                vKuld = lapbCel_.m("ELKULDVE");
     std::vector<Kulcs> sorrend;
     sorrend.reserve(ab_.t->fileRecordCount());
-    for (std::uint32_t r = 1; r <= ab_.t->fileRecordCount(); ++r) {
-        const char* rec = ab_.t->rawRecord(r);
-        if (rec[0] == '*') continue;
+    engine::Scan scan(*ab_.t);
+    while (scan.next()) {
+        const std::uint32_t r = scan.recno();
+        const engine::RecordView& rec = scan.record();
         const core::Idoszak p = ab_.idoszak(r, rec, bIdo);
         if (p < elso_) continue;
         const qint64 s = ab_.kotelezoEgesz(r, rec, bSor);
@@ -349,7 +352,7 @@ void TeljesOlvaso::vizitek() {
     std::optional<QString> elszSzoveg;
     for (const Kulcs& k : sorrend) {
         const std::uint32_t r = k.recno;
-        const char* in = ab_.t->rawRecord(r);
+        const engine::RecordView in = ab_.t->record(r);
         viz.fill(' ');
         char* out = viz.data();
         masol(ab_, r, in, out, lapbMasol);
@@ -383,9 +386,10 @@ void TeljesOlvaso::diagnozisok() {
         if (m.ok() && m.width < bnoSzeles.width) bnoSzeles = m;
     // The kinds each sheet has got, and from which row.
     std::vector<std::array<std::uint32_t, 7>> tipusSor(size_t(o_.lapok));
-    for (std::uint32_t r = 1; r <= ac_.t->fileRecordCount(); ++r) {
-        const char* rec = ac_.t->rawRecord(r);
-        if (rec[0] == '*') continue;
+    engine::Scan scan(*ac_.t);
+    while (scan.next()) {
+        const std::uint32_t r = scan.recno();
+        const engine::RecordView& rec = scan.record();
         const core::Idoszak p = ac_.idoszak(r, rec, cIdo);
         if (p < elso_) continue;
         const qint64 s = ac_.kotelezoEgesz(r, rec, cSor);

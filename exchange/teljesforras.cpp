@@ -22,15 +22,18 @@ engine::FieldDef Mezo::def() const {
 }
 
 Mezo mezo(const std::vector<engine::FieldDef>& fields, const QString& name) {
-    for (const engine::FieldDef& f : fields)
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const engine::FieldDef& f = fields[i];
         if (f.name.compare(name, Qt::CaseInsensitive) == 0)
-            return {f.offset, f.width, f.type, f.name};
+            return {int(i), f.offset, f.width, f.type, f.name};
+    }
     return {};
 }
 
-QByteArrayView nyers(const char* rec, const Mezo& f) {
-    const char* p = rec + f.off;
-    int a = 0, n = f.width;
+QByteArrayView nyers(const engine::RecordView& rec, const Mezo& f) {
+    const QByteArrayView s = rec.stored(f.i);
+    const char* p = s.data();
+    int a = 0, n = int(s.size());
     while (a < n && (p[a] == ' ' || p[a] == 0))
         ++a;
     while (n > a && (p[n - 1] == ' ' || p[n - 1] == 0))
@@ -65,18 +68,19 @@ Forras::Forras(const QString& path, const QStringList& needed, const QString& sh
     t = &f->table();
 }
 
-void Forras::hiba(std::uint32_t recno, const Mezo& m, const char* rec, const QString& why) const {
-    f->hibasErtek(recno, rec, m.def(), why);
+void Forras::hiba(std::uint32_t recno, const Mezo& m, const engine::RecordView& rec,
+                  const QString& why) const {
+    f->hibasErtek(recno, rec, m.i, why);
 }
 
-void Forras::nemFer(std::uint32_t recno, const Mezo& m, const char* rec, const QString& v,
-                    const Mezo& d, bool digits) const {
+void Forras::nemFer(std::uint32_t recno, const Mezo& m, const engine::RecordView& rec,
+                    const QString& v, const Mezo& d, bool digits) const {
     QString why = ertekHiba(v, m.name, d.def(), digits);
     if (why.isEmpty()) why = ertekHiba(v, m.name, d.def(), true);
     hiba(recno, m, rec, why);
 }
 
-qint64 Forras::egesz(std::uint32_t recno, const char* rec, const Mezo& m) const {
+qint64 Forras::egesz(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m) const {
     QByteArrayView v = nyers(rec, m);
     if (v.isEmpty()) return -1;
     // "12.0" from a numeric field with decimals is 12.
@@ -94,13 +98,15 @@ qint64 Forras::egesz(std::uint32_t recno, const char* rec, const Mezo& m) const 
     return n;
 }
 
-qint64 Forras::kotelezoEgesz(std::uint32_t recno, const char* rec, const Mezo& m) const {
+qint64 Forras::kotelezoEgesz(std::uint32_t recno, const engine::RecordView& rec,
+                             const Mezo& m) const {
     const qint64 n = egesz(recno, rec, m);
     if (n < 0) hiba(recno, m, rec, kitoltendo());
     return n;
 }
 
-core::Idoszak Forras::idoszak(std::uint32_t recno, const char* rec, const Mezo& m) const {
+core::Idoszak Forras::idoszak(std::uint32_t recno, const engine::RecordView& rec,
+                              const Mezo& m) const {
     const QByteArrayView v = nyers(rec, m);
     // The rows of one period mostly follow each other.
     if (utolsoErtek_.isValid() && v == utolsoIdoszak_) return utolsoErtek_;
@@ -114,27 +120,28 @@ core::Idoszak Forras::idoszak(std::uint32_t recno, const char* rec, const Mezo& 
     return *p;
 }
 
-int Forras::datum(std::uint32_t recno, const char* rec, const Mezo& m) const {
+int Forras::datum(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m) const {
+    const QByteArrayView s = rec.stored(m.i);
     if (m.type == 'D') {
-        const char* p = rec + m.off;
-        if (engine::isBlankBytes(p, 8)) return 0;
-        const int n = valodiNap(p);
+        if (rec.isBlank(m.i)) return 0;
+        const int n = valodiNap(s.data());
         if (n < 0) hiba(recno, m, rec, nemDatum());
         return n;
     }
-    const std::optional<QDate> d = szovegDatum(engine::decode852(rec + m.off, m.width));
+    const std::optional<QDate> d = szovegDatum(engine::decode852(s.data(), int(s.size())));
     if (!d || (d->isValid() && d->year() < 1000)) hiba(recno, m, rec, nemDatum());
     return d->isValid() ? d->year() * 10000 + d->month() * 100 + d->day() : 0;
 }
 
-QByteArrayView Forras::szoveg(std::uint32_t recno, const char* rec, const Mezo& m, const Mezo& d,
-                              bool digits) const {
+QByteArrayView Forras::szoveg(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m,
+                              const Mezo& d, bool digits) const {
     QByteArrayView v;
     if (m.type == 'N' || m.type == 'F') {
         v = nyers(rec, m);
     } else {
-        int n = m.width;
-        const char* p = rec + m.off;
+        const QByteArrayView s = rec.stored(m.i);
+        int n = int(s.size());
+        const char* p = s.data();
         while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
             --n;
         v = QByteArrayView(p, n);
@@ -157,8 +164,8 @@ namespace {
 
 // A whole number into a numeric column, right-aligned: refused when it has
 // more digits than the column.
-void szam(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, char* out,
-          const Mezo& d, qint64 n) {
+void szam(const Forras& f, std::uint32_t recno, const engine::RecordView& in, const Mezo& src,
+          char* out, const Mezo& d, qint64 n) {
     if (n < 0) return; // blank
     const QByteArray t = QByteArray::number(n);
     if (t.size() > d.width) f.nemFer(recno, src, in, QString::fromLatin1(t), d, true);
@@ -167,8 +174,8 @@ void szam(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src,
 
 // A whole number's digits, refused when there are more than `width` (at
 // most the column's): a serial number is never cut to fit.
-QByteArray szamjegyek(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src,
-                      const Mezo& d, qint64 n, int width = 0) {
+QByteArray szamjegyek(const Forras& f, std::uint32_t recno, const engine::RecordView& in,
+                      const Mezo& src, const Mezo& d, qint64 n, int width = 0) {
     Mezo hely = d;
     if (width > 0) hely.width = std::min(width, d.width);
     QByteArray t = QByteArray::number(n);
@@ -178,22 +185,22 @@ QByteArray szamjegyek(const Forras& f, std::uint32_t recno, const char* in, cons
 
 } // namespace
 
-void ferBe(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, const Mezo& d,
-           qint64 n) {
+void ferBe(const Forras& f, std::uint32_t recno, const engine::RecordView& in, const Mezo& src,
+           const Mezo& d, qint64 n) {
     int jegyek = 1;
     for (qint64 k = n; k >= 10; k /= 10)
         ++jegyek;
     if (jegyek > d.width) szamjegyek(f, recno, in, src, d, n);
 }
 
-void nullas(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, char* out,
-            const Mezo& d, qint64 n, int width) {
+void nullas(const Forras& f, std::uint32_t recno, const engine::RecordView& in, const Mezo& src,
+            char* out, const Mezo& d, qint64 n, int width) {
     if (n < 0) return;
     const QByteArray z = szamjegyek(f, recno, in, src, d, n, width);
     std::memcpy(out + d.off, z.constData(), size_t(z.size()));
 }
 
-void masol(const Forras& f, std::uint32_t recno, const char* in, char* out,
+void masol(const Forras& f, std::uint32_t recno, const engine::RecordView& in, char* out,
            const std::vector<Masolas>& lista) {
     for (const Masolas& m : lista) {
         if (!m.src.ok()) continue;

@@ -4,12 +4,14 @@
 // raw record, the office's file read field by field with every value
 // checked as a typed value would be, and the copying of fields of the same
 // meaning (db/kuldemenyforma.h) into the local tables' records. A million
-// visit rows go through here, so the values are read from the records'
-// bytes; a value that does not fit is reported through RavFajl's message.
+// visit rows go through here, so the values are read from the fields' stored
+// characters (engine::RecordView) and checked byte by byte; a value that does
+// not fit is reported through RavFajl's message.
 
 #include "core/idoszak.h"
 #include "db/kuldemenyforma.h"
 #include "engine/dbfheader.h"
+#include "engine/fieldcodec.h"
 #include "exchange/ravfajl.h"
 
 #include <QByteArray>
@@ -26,9 +28,10 @@ class TableBuilder;
 
 namespace exch {
 
-// Where a field lies in a raw record.
+// A field of a layout: its number (for reading a record of the office's
+// file) and where it lies in a record (for writing a local one).
 struct Mezo {
-    int off = -1, width = 0;
+    int i = -1, off = -1, width = 0;
     char type = 'C';
     QString name;
     bool ok() const { return off >= 0; }
@@ -38,8 +41,8 @@ struct Mezo {
 // The field `name` of a layout (any letter case); !ok() when it lacks it.
 Mezo mezo(const std::vector<engine::FieldDef>& fields, const QString& name);
 
-// The field's bytes without blanks and NULs on either side.
-QByteArrayView nyers(const char* rec, const Mezo& f);
+// The field's stored characters without blanks and NULs on either side.
+QByteArrayView nyers(const engine::RecordView& rec, const Mezo& f);
 
 inline bool szamjegy(char c) {
     return c >= '0' && c <= '9';
@@ -53,27 +56,27 @@ struct Forras {
     Forras(const QString& path, const QStringList& needed, const QString& shown);
     Mezo m(const char* name) const { return mezo(t->fields(), QLatin1String(name)); }
 
-    [[noreturn]] void hiba(std::uint32_t recno, const Mezo& m, const char* rec,
+    [[noreturn]] void hiba(std::uint32_t recno, const Mezo& m, const engine::RecordView& rec,
                            const QString& why) const;
     // Why a value that does not fit the local column `d` is refused: the
     // typed field's message.
-    [[noreturn]] void nemFer(std::uint32_t recno, const Mezo& m, const char* rec, const QString& v,
-                             const Mezo& d, bool digits) const;
+    [[noreturn]] void nemFer(std::uint32_t recno, const Mezo& m, const engine::RecordView& rec,
+                             const QString& v, const Mezo& d, bool digits) const;
     // A whole number; -1 when blank.
-    qint64 egesz(std::uint32_t recno, const char* rec, const Mezo& m) const;
+    qint64 egesz(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m) const;
     // A whole number that must be there.
-    qint64 kotelezoEgesz(std::uint32_t recno, const char* rec, const Mezo& m) const;
+    qint64 kotelezoEgesz(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m) const;
     // A period in one of the office's forms (db::kuldIdoszak).
-    core::Idoszak idoszak(std::uint32_t recno, const char* rec, const Mezo& m) const;
+    core::Idoszak idoszak(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m) const;
     // A real date as the number yyyyMMdd (0: blank), from a date field or a
     // date written as text.
-    int datum(std::uint32_t recno, const char* rec, const Mezo& m) const;
+    int datum(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m) const;
     // A text for the local column `d`, checked as a typed text: no control
     // character, at most `d`'s width, digits only when `digits`. The bytes
     // without the padding on the right (and, from a numeric field, on the
     // left); what stands before a text is its own.
-    QByteArrayView szoveg(std::uint32_t recno, const char* rec, const Mezo& m, const Mezo& d,
-                          bool digits = false) const;
+    QByteArrayView szoveg(std::uint32_t recno, const engine::RecordView& rec, const Mezo& m,
+                          const Mezo& d, bool digits = false) const;
 
 private:
     // The last period read, its bytes and its value.
@@ -94,12 +97,12 @@ struct Cel {
 
 // A key's whole number checked for its text column: refused when it has
 // more digits than the column is wide.
-void ferBe(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, const Mezo& d,
-           qint64 n);
+void ferBe(const Forras& f, std::uint32_t recno, const engine::RecordView& in, const Mezo& src,
+           const Mezo& d, qint64 n);
 // A whole number into a text column as digits filled with "0" to `width`
 // (at most the column's); blank when n < 0.
-void nullas(const Forras& f, std::uint32_t recno, const char* in, const Mezo& src, char* out,
-            const Mezo& d, qint64 n, int width = 0);
+void nullas(const Forras& f, std::uint32_t recno, const engine::RecordView& in, const Mezo& src,
+            char* out, const Mezo& d, qint64 n, int width = 0);
 
 // Copies a field of the same meaning: text as bytes, numbers re-justified,
 // dates as dates, each checked for its column. `szamHossz` > 0: a number
@@ -110,7 +113,7 @@ struct Masolas {
     int szamHossz = 0;
 };
 
-void masol(const Forras& f, std::uint32_t recno, const char* in, char* out,
+void masol(const Forras& f, std::uint32_t recno, const engine::RecordView& in, char* out,
            const std::vector<Masolas>& lista);
 
 // The copies from the office's file into the local table `tabla`: the

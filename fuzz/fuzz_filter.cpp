@@ -5,6 +5,7 @@
 #include "engine/dberror.h"
 #include "engine/filterexpr.h"
 #include "engine/table.h"
+#include "engine/tableraw.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint32_t> want;
     for (std::size_t o = 0; o < t.orderCount(); ++o) {
         const std::uint32_t r = t.recnoAtOrder(o);
-        const char* rec = t.rawRecord(r);
+        const char* rec = engine::TableRaw::record(t, r);
         if (rec[0] != '*' && e.matches(rec)) want.push_back(r);
     }
     t.setFilter(text);

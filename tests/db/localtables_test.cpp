@@ -630,17 +630,23 @@ const char* const kLapSql =
 void deleteRecords(const QString& file, std::initializer_list<std::uint32_t> recnos) {
     engine::Table t;
     t.open(file);
-    for (std::uint32_t r : recnos)
-        t.deleteRaw(r);
+    for (std::uint32_t r : recnos) {
+        t.go(r);
+        t.remove();
+    }
 }
+// The NUL bytes written into the file as the other tool writes them.
 void nulPad(const QString& file, std::uint32_t recno, const char* field, int keep) {
     engine::Table t;
-    t.open(file);
-    const engine::FieldDef& f = t.fields()[size_t(t.fieldIndex(QLatin1String(field)))];
-    QByteArray rec(t.rawRecord(recno), t.header().recordLength);
-    for (int i = keep; i < f.width; ++i)
-        rec[f.offset + i] = 0;
-    t.writeRaw(recno, rec);
+    t.open(file, engine::Table::Mode::ReadOnly);
+    const engine::FieldDef f = t.fields()[size_t(t.fieldIndex(QLatin1String(field)))];
+    const qint64 at = qint64(t.header().headerLength) +
+                      qint64(recno - 1) * t.header().recordLength + f.offset + keep;
+    t.close();
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(out.seek(at));
+    ASSERT_EQ(out.write(QByteArray(f.width - keep, '\0')), f.width - keep);
 }
 
 // Old tables of every kind of row: deleted ones, rows out of order, rows of

@@ -7,6 +7,7 @@
 
 #include "engine/dbffile.h"
 #include "engine/mdxfile.h"
+#include "engine/tableraw.h"
 #include "engine/tagindex.h"
 
 #include <QDir>
@@ -147,9 +148,9 @@ void randomChange(Table& t, std::mt19937& rng) {
     } else if (kind < 18) { // marked deleted
         if (!t.isDeleted()) t.remove();
     } else if (t.isDeleted()) { // recalled
-        QByteArray rec(t.rawRecord(r), int(t.header().recordLength));
+        QByteArray rec(engine::TableRaw::record(t, r), int(t.header().recordLength));
         rec[0] = ' ';
-        t.writeRaw(r, rec);
+        engine::TableRaw::write(t, r, rec);
     } else { // a field no tag reads
         t.edit();
         t.setValue("apnap", int(rng() % 30));

@@ -6,6 +6,7 @@
 
 #include "engine/changeunit.h"
 #include "engine/dbffile.h"
+#include "engine/tableraw.h"
 #include "tools/journalwork.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ QString indexAgrees(const Table& t) {
             const std::uint32_t r = ix.recnoAt(p);
             if (r == 0 || r > t.fileRecordCount() || !seen.insert(r).second)
                 return QStringLiteral("%1 %2: bad record %3").arg(t.name(), tag.name).arg(r);
-            tag.expr.build(t.rawRecord(r), t.fields(), key.data());
+            tag.expr.build(engine::TableRaw::record(t, r), t.fields(), key.data());
             if (memcmp(key.data(), ix.keyAt(p), key.size()) != 0)
                 return QStringLiteral("%1 %2: stale key of record %3")
                     .arg(t.name(), tag.name)
@@ -273,7 +274,7 @@ TEST_F(JournalTest, DeadDiskFromEachIoOnIsRolledBackAtNextStart) {
             // Until the next start rolls it back, the tables take no writes
             // and no new unit begins.
             ++leftJournal;
-            EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { t.lap.deleteRaw(1); }));
+            EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { engine::TableRaw::remove(t.lap, 1); }));
             EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { engine::ChangeUnit u({&t.elrend}); }));
             EXPECT_TRUE(throwsKind(DbError::Kind::Io, [&] { t.lapb.pack(); }));
             // Nothing of the half-written save shows, to the tables or to

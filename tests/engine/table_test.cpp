@@ -55,8 +55,7 @@ struct OneField {
     QByteArray stored(const QVariant& v) {
         t.setValue(0, v);
         t.post();
-        const auto& f = t.fields()[0];
-        const QByteArray r(t.rawRecord(t.recno()) + f.offset, f.width);
+        const QByteArray r = t.record(t.recno()).stored(0).toByteArray();
         t.edit();
         return r;
     }

@@ -63,9 +63,10 @@ protected:
         t.setFiltered(false);
         QStringList out;
         const int fi = t.fieldIndex("ELIDO");
-        for (std::uint32_t n = 1; n <= t.fileRecordCount(); ++n)
-            out << QString::fromLatin1(t.rawRecord(n) + t.fields()[size_t(fi)].offset,
-                                       t.fields()[size_t(fi)].width);
+        for (std::uint32_t n = 1; n <= t.fileRecordCount(); ++n) {
+            const QByteArrayView v = t.record(n).stored(fi);
+            out << QString::fromLatin1(v.data(), v.size());
+        }
         t.setFiltered(filtered);
         return out;
     }

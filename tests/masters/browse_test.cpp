@@ -466,7 +466,7 @@ TEST_F(ModelTest, TheSheetListShowsThePatientsNameAndStoredNumbers) {
 
     // A row colouring sees the row's own record.
     m.setRowBackground([](const engine::Table& lap, std::uint32_t r) {
-        const QVariant v = lap.decodeField(lap.fieldIndex("SZVIZ"), lap.rawRecord(r));
+        const QVariant v = lap.record(r).value(lap.fieldIndex("SZVIZ"));
         return v.toInt() > 10 ? QVariant(1) : QVariant();
     });
     EXPECT_FALSE(m.data(m.index(0, 2), Qt::BackgroundRole).isValid());
