@@ -32,7 +32,6 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: szstartproc FOLDER\n");
         return 2;
     }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     ui::WindowConventions conventions;
 
