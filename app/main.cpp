@@ -25,9 +25,9 @@
 
 int main(int argc, char* argv[]) {
     engine::keepFreedMemory();
-    // The e-report window's embedded browser shares the GL contexts (set
-    // also in a build without it: harmless).
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No shared OpenGL context now: making it costs the start more than the
+    // tables. The e-report window's embedded browser makes it when it is
+    // first opened (app/ejelentes.cpp).
     QApplication application(argc, argv);
     // No display name: the platform would append it to every caption.
     QApplication::setApplicationName(app::programTitle());

@@ -35,7 +35,6 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: szstartproc FOLDER\n");
         return 2;
     }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     // As the program's entry does: its name, icon and Qt's texts in Hungarian.
     QApplication::setApplicationName(app::programTitle());

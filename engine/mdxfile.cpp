@@ -14,6 +14,7 @@ namespace engine {
 namespace {
 
 constexpr int kSummedFrom = 12; // the directory checksum covers it from here
+constexpr char kDeletedMark[] = "DELC"; // begins the padding: the deleted count
 
 bool readWhole(int fd, char* out, std::size_t n, std::uint64_t at) {
     while (n > 0) {
@@ -122,6 +123,9 @@ bool parseMdxDirectory(const QByteArray& b, std::uint64_t fileSize, MdxDirectory
     }
     const quint32 pad = s.u32();
     if (!s.ok || pad > quint32(body.size() - s.pos)) return false;
+    d.deletedCount = -1;
+    if (pad >= 8 && body.mid(s.pos, 4) == kDeletedMark)
+        d.deletedCount = get32le(body.constData() + s.pos + 4);
     s.pos += qsizetype(pad);
     if (s.pos != body.size()) return false;
     d.whole = d.whole && at == fileSize;
@@ -150,9 +154,15 @@ QByteArray buildMdxDirectory(const MdxDirectory& d) {
     }
     // Padding (zeros after its length), so that the directory keeps its
     // length when the default tag's name changes.
-    const quint32 natural = quint32(b.size() + 4 + 8);
+    QByteArray deleted;
+    if (d.deletedCount >= 0 && d.deletedCount <= 0xFFFFFFFFll) {
+        deleted = QByteArray(kDeletedMark);
+        append32le(deleted, quint32(d.deletedCount));
+    }
+    const quint32 natural = quint32(b.size() + 4 + deleted.size() + 8);
     const quint32 length = d.padTo >= natural ? d.padTo : (natural + 64 + 127) / 128 * 128;
-    append32le(b, length - natural);
+    append32le(b, quint32(length - natural + deleted.size()));
+    b.append(deleted);
     b.append(QByteArray(qsizetype(length - natural), '\0'));
     put32le(b.data() + 12, length);
     std::uint64_t at = length;

@@ -5,7 +5,9 @@
 //   table's record count, size and modification time when written, the
 //   default active tag, and per tag its name, expression, key length, entry
 //   count, room (entries its region holds), where its region lies and the
-//   checksum of its entries; padding; then a checksum of the directory; then each
+//   checksum of its entries; padding (which may begin with "DELC" and the
+//   number of the table's records marked deleted, when it was known); then a
+//   checksum of the directory; then each
 //   tag's region: its sorted entries, then room for more (zeros).
 //
 // The directory is read when the table opens; a tag's entries only when the
@@ -50,6 +52,8 @@ struct MdxDirectory {
     std::uint64_t dbfSize = 0;
     std::int64_t dbfTime = 0; // modification time of the table, nanoseconds
     QString defaultTag;
+    // Records of the table marked deleted when written; -1: not known.
+    std::int64_t deletedCount = -1;
     std::vector<MdxTagEntry> tags;
     bool whole = true; // every tag's entries lie in the file, which ends there
     // Building: the length the directory is padded to when it fits (that of

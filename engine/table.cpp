@@ -127,6 +127,7 @@ void Table::open(const QString& path, Mode mode) {
     }
     fd_ = fd;
     path_ = p;
+    indexStampDue_ = false;
     // A rollback still due blocks the table until the next start has done
     // it: the file holds a change half-written.
     if (blocked_) {
@@ -191,14 +192,31 @@ void Table::close() {
     std::exception_ptr failure;
     try {
         if (!readOnly_ &&
-            (indexDirty_ || indexDefaultChanged_ || indexHeaderStale_ || indexMarked_))
+            (indexDirty_ || indexDefaultChanged_ || indexHeaderStale_ || indexMarked_ ||
+             (deletedCount_ >= 0 && !deletedCountInFile_ && !tags_.empty())))
             saveIndexFile();
     } catch (...) {
         failure = std::current_exception();
     }
+    const bool stamp = indexStampDue_ && !failure && !readOnly_ && !tags_.empty() &&
+                       !(held_ && !held_->empty());
+    const std::uint32_t records = header_.recordCount;
+    const std::uint64_t size = std::uint64_t(header_.headerLength) +
+                               std::uint64_t(header_.recordCount) * header_.recordLength;
     unmap();
     sys::close(fd_);
     fd_ = -1;
+    indexStampDue_ = false;
+    // Some file systems set a written file's time only as it is closed: the
+    // index file takes the time the next open will see, or that open would
+    // take the table for one another program changed.
+    if (stamp) {
+        try {
+            stampIndexTime(path_, records, size);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
     tags_.clear();
     active_ = -1;
     indexDirty_ = indexMarked_ = indexDefaultChanged_ = false;

@@ -216,6 +216,10 @@ public:
     static std::uint64_t tagListEpoch();
     // Bumped whenever a record is written; cursors and views compare it.
     std::uint64_t generation() const { return generation_; }
+    // How many times an open of this object found the index file older than
+    // the table (another program changed the table) and checked every key
+    // against its record.
+    std::uint64_t recordChecks() const { return recordChecks_; }
 
     // The change unit that holds the table, or null.
     ChangeUnit* changeUnit() const { return unit_; }
@@ -325,6 +329,11 @@ private:
     void writeHeaderCount();
     void touchIndexFile();
     void loadIndexFile();
+    // After the table file is closed: its modification time as the system
+    // keeps it from now on goes into the index file's directory, when that
+    // directory is clean and describes the file as this object left it.
+    static void stampIndexTime(const QString& dbfPath, std::uint32_t records,
+                               std::uint64_t size);
     void saveIndexFile();
     // The index file with directory `d` written whole under a temporary
     // name, or only the entries that changed and the directory, in place.
@@ -383,6 +392,11 @@ private:
     bool indexMarked_ = false; // the index file says "being changed"
     bool indexDefaultChanged_ = false;
     bool indexHeaderStale_ = false;    // the index file's directory needs writing
+    // This object wrote the table or its index file since it opened it: at
+    // close the index file takes the table's time as it is once closed.
+    bool indexStampDue_ = false;
+    bool deletedCountInFile_ = false; // the index file holds deletedCount_
+    std::uint64_t recordChecks_ = 0;
     std::uint32_t indexDirLength_ = 0; // of the directory in the index file
     std::uint64_t repairs_ = 0;        // times the tags were rebuilt from the records
 

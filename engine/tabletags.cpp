@@ -206,6 +206,7 @@ void Table::saveIndexFile() {
     d.dbfSize = std::uint64_t(header_.headerLength) +
                 std::uint64_t(header_.recordCount) * header_.recordLength;
     d.dbfTime = mdxTableTime(fd_);
+    d.deletedCount = deletedCount_;
     d.defaultTag = active_ >= 0 ? tags_[size_t(active_)].name : QString();
     d.padTo = indexDirLength_;
     bool inPlace = indexDirLength_ > 0;
@@ -273,6 +274,8 @@ void Table::saveIndexFile() {
     }
     indexDirLength_ = std::uint32_t(dir.size());
     indexDirty_ = indexMarked_ = indexDefaultChanged_ = indexHeaderStale_ = false;
+    indexStampDue_ = true;
+    deletedCountInFile_ = d.deletedCount >= 0;
 }
 
 void Table::writeIndexWhole(const QString& target, MdxDirectory& d) {
@@ -347,6 +350,7 @@ void Table::markIndexStale(const QString& dbfPath) {
 
 void Table::touchIndexFile() {
     if (tags_.empty() || indexMarked_) return;
+    indexStampDue_ = true;
     ensureAllTagsLoaded();
     const QString mdx = indexPath();
     const int fd = sys::open(mdx, sys::ReadWrite);
@@ -361,6 +365,32 @@ void Table::touchIndexFile() {
     }
     sys::close(fd);
     indexMarked_ = true;
+}
+
+void Table::stampIndexTime(const QString& dbfPath, std::uint32_t records, std::uint64_t size) {
+    const int tfd = sys::open(dbfPath, sys::ReadOnly);
+    if (tfd < 0) return;
+    const std::int64_t time = mdxTableTime(tfd);
+    sys::close(tfd);
+    const QString mdx = mdxPathFor(dbfPath);
+    MdxDirectory d;
+    if (!readMdxDirectory(mdx, d) || !d.whole || d.dirty != 0 || d.recordCount != records ||
+        d.dbfSize != size || d.dbfTime == time)
+        return;
+    d.dbfTime = time;
+    d.padTo = d.length;
+    const QByteArray dir = buildMdxDirectory(d);
+    if (std::uint32_t(dir.size()) != d.length) return;
+    const int fd = sys::open(mdx, sys::ReadWrite);
+    if (fd < 0) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
+    try {
+        writeAt(fd, 0, dir.constData(), std::size_t(dir.size()), mdx);
+        syncFile(fd, mdx);
+    } catch (...) {
+        sys::close(fd);
+        throw;
+    }
+    sys::close(fd);
 }
 
 void Table::ensureTagLoaded(std::size_t i) const {
@@ -433,6 +463,7 @@ void Table::loadIndexFile() {
     active_ = -1;
     indexDirLength_ = 0;
     indexHeaderStale_ = false;
+    deletedCountInFile_ = false;
     MdxDirectory d;
     // None, not ours, or not whole: no tags (the program rebuilds them from
     // its layouts, as indexFileOk() says no).
@@ -465,8 +496,16 @@ void Table::loadIndexFile() {
     // edited it, or a file of the same size replaced it): every key is checked
     // against its record, and a disagreeing index is rebuilt, never followed.
     if (!rebuild && d.dbfTime != mdxTableTime(fd_)) {
+        ++recordChecks_;
         rebuild = !tagsAgreeWithRecords();
         if (!rebuild) indexHeaderStale_ = true;
+    }
+    // An index file this program left as the table is knows how many of its
+    // records are deleted: the table need not be read to count them.
+    if (!rebuild && !indexHeaderStale_ && d.deletedCount >= 0 &&
+        d.deletedCount <= std::int64_t(header_.recordCount)) {
+        deletedCount_ = d.deletedCount;
+        deletedCountInFile_ = true;
     }
     if (rebuild) {
         repairIndex();

@@ -96,9 +96,10 @@ void Table::dropHeld() {
 }
 
 void Table::releaseHeld() {
+    // The deleted count followed the held writes (a dropped unit's were
+    // forgotten with them): it stays.
     held_.reset();
     unit_ = nullptr;
-    deletedCount_ = -1;
     ++generation_;
 }
 

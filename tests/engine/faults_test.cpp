@@ -1,6 +1,7 @@
 // Stale and cut index files, tables other tools write, leftovers of a killed
 // run, and writes that fail part way (the write-failure hook).
 
+#include "engine/changeunit.h"
 #include "engine/dbffile.h"
 #include "engine/tablebuilder.h"
 #include "enginetest.h"
@@ -68,6 +69,48 @@ TEST(StaleIndex, AChangedTableIsNeverFollowedThroughItsOldIndex) {
         EXPECT_EQ(walk(t, "kod"), QStringList({"K1", "K3", "K9"}));
         EXPECT_EQ(walkBack(t, "kod"), QStringList({"K9", "K3", "K1"}));
     }
+}
+
+TEST(StaleIndex, WhatTheProgramClosedCleanlyIsTrustedAtTheNextOpen) {
+    TempDir dir;
+    const QString path = tableWithTag(dir);
+    {
+        // A session: a key changed, a record deleted, one appended in a unit.
+        Table t;
+        t.open(path);
+        ASSERT_TRUE(t.locate("kod", "K2"));
+        t.edit();
+        t.setValue("kod", "K5");
+        t.post();
+        ASSERT_TRUE(t.locate("kod", "K1"));
+        t.remove();
+        engine::ChangeUnit unit({&t});
+        t.appendRows({{"K4", 40}});
+        unit.commit();
+    }
+    Table t;
+    t.open(path);
+    EXPECT_EQ(t.recordChecks(), 0u);
+    EXPECT_EQ(t.deletedCount(), 1u);
+    EXPECT_EQ(walk(t, "kod"), QStringList({"K3", "K4", "K5"}));
+    t.pack();
+    t.close();
+    t.open(path);
+    EXPECT_EQ(t.recordChecks(), 0u);
+    EXPECT_EQ(walk(t, "kod"), QStringList({"K3", "K4", "K5"}));
+    t.close();
+    t.open(path);
+    EXPECT_EQ(t.recordChecks(), 0u);
+    t.close();
+
+    // Another program deletes the first record (K5) and renames the second
+    // (K3): the keys are checked, and the deleted count is the file's.
+    patchBehind(path, kHeader, "*", false);
+    patchBehind(path, kHeader + kRecord + 1, "K0   ", false);
+    t.open(path);
+    EXPECT_EQ(t.recordChecks(), 1u);
+    EXPECT_EQ(t.deletedCount(), 1u);
+    EXPECT_EQ(walk(t, "kod"), QStringList({"K0", "K4"}));
 }
 
 TEST(StaleIndex, AReplacedFileOfTheSameSizeGetsItsOwnOrder) {
