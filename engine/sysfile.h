@@ -100,5 +100,14 @@ long long processId();
 bool isSuperUser();
 // Ends this process at once, as a kill would (tests' kill points).
 [[noreturn]] void killSelf();
+// This program's own file (a test program runs itself again as a child).
+QString programPath();
+// Ends the process `pid` at once, as killSelf() ends this one (SIGKILL on
+// Linux, TerminateProcess on Windows).
+bool killProcess(long long pid);
+// Whether a process that ended as QProcess reports it (`crashed`: its
+// CrashExit, and its exit code) was ended by killSelf() or killProcess():
+// the signal SIGKILL on Linux, their exit code on Windows.
+bool endedByKill(bool crashed, int code);
 
 } // namespace engine::sys

@@ -155,6 +155,18 @@ void killSelf() {
     ::_exit(137);
 }
 
+QString programPath() {
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+}
+
+bool killProcess(long long pid) {
+    return pid > 0 && ::kill(pid_t(pid), SIGKILL) == 0;
+}
+
+bool endedByKill(bool crashed, int code) {
+    return crashed && code == SIGKILL;
+}
+
 } // namespace engine::sys
 
 namespace engine {

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <memory>
+#include <string>
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -329,9 +330,30 @@ bool isSuperUser() {
     return false;
 }
 
+// The exit code of a killed process (as a shell reports 128 + SIGKILL).
+constexpr UINT kKilledCode = 137;
+
 void killSelf() {
-    ::TerminateProcess(::GetCurrentProcess(), 137);
-    ::ExitProcess(137);
+    ::TerminateProcess(::GetCurrentProcess(), kKilledCode);
+    ::ExitProcess(kKilledCode);
+}
+
+QString programPath() {
+    std::wstring buf(32768, L'\0');
+    const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
+    return QDir::fromNativeSeparators(QString::fromWCharArray(buf.data(), int(n)));
+}
+
+bool killProcess(long long pid) {
+    const HANDLE h = ::OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(pid));
+    if (!h) return false;
+    const bool ok = ::TerminateProcess(h, kKilledCode);
+    ::CloseHandle(h);
+    return ok;
+}
+
+bool endedByKill(bool, int code) {
+    return code == int(kKilledCode);
 }
 
 } // namespace engine::sys
