@@ -65,8 +65,12 @@ struct FileInfo {
     bool regular = false;  // an ordinary file (not a device, FIFO, folder)
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0; // last modification, ns since 1970 UTC
+    std::uint64_t id = 0;        // the file itself (Linux: inode; Windows: file index)
 };
 bool fileInfo(int fd, FileInfo* info);
+// Sets a file's last modification (ns since 1970 UTC), as a program that
+// puts the time back does (tests that play one).
+bool setModifiedTime(const QString& path, std::int64_t ns);
 
 // Removes a file (an open one too).
 bool remove(const QString& path);

@@ -84,7 +84,14 @@ bool fileInfo(int fd, FileInfo* info) {
     info->regular = S_ISREG(st.st_mode);
     info->size = std::uint64_t(st.st_size);
     info->modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info->id = std::uint64_t(st.st_ino);
     return true;
+}
+
+bool setModifiedTime(const QString& path, std::int64_t ns) {
+    const timespec t{time_t(ns / 1000000000), long(ns % 1000000000)};
+    const timespec times[2] = {t, t};
+    return ::utimensat(AT_FDCWD, native(path).constData(), times, 0) == 0;
 }
 
 bool remove(const QString& path) {

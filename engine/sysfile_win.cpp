@@ -214,7 +214,21 @@ bool fileInfo(int fd, FileInfo* info) {
         std::int64_t(std::uint64_t(bi.ftLastWriteTime.dwHighDateTime) << 32 |
                      bi.ftLastWriteTime.dwLowDateTime);
     info->modifiedNs = (t - 116444736000000000LL) * 100;
+    info->id = std::uint64_t(bi.nFileIndexHigh) << 32 | bi.nFileIndexLow;
     return true;
+}
+
+bool setModifiedTime(const QString& path, std::int64_t ns) {
+    const HANDLE h = ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return fail();
+    const std::uint64_t t = std::uint64_t(ns / 100 + 116444736000000000LL);
+    FILETIME ft{DWORD(t), DWORD(t >> 32)};
+    const bool ok = ::SetFileTime(h, nullptr, &ft, &ft);
+    if (!ok) fail();
+    ::CloseHandle(h);
+    return ok;
 }
 
 bool remove(const QString& path) {

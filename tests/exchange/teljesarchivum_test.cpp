@@ -148,6 +148,7 @@ TEST_F(TeljesArchivumTest, AnEntryThatHangsTheArchiverIsRefusedInTime) {
         unchanged();
     }
 }
+#endif
 
 struct StopAfter : db::UnpackWatch {
     int ms;
@@ -162,7 +163,6 @@ struct StopAfter : db::UnpackWatch {
     }
     void end() override {}
 };
-#endif
 
 TEST_F(TeljesArchivumTest, MegseStopsTheUnpackingWithinASecond) {
     archive(kHarom);
