@@ -506,7 +506,14 @@ TEST_F(JournalKillTest, HundredsOfRandomKills) {
     std::mt19937 rng(20261208);
     long c = 0;
     int rolledBack = 0;
-    for (int trial = 0; trial < 240; ++trial) {
+#ifdef _WIN32
+    // A child starts in seconds under Wine, not in milliseconds: a quarter
+    // of the trials.
+    const int trials = 60;
+#else
+    const int trials = 240;
+#endif
+    for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE(trial);
         t.close();
         const bool timed = trial % 2 == 1;
@@ -529,8 +536,8 @@ TEST_F(JournalKillTest, HundredsOfRandomKills) {
         ASSERT_NO_FATAL_FAILURE(restartAndExpect(c, "after the kill"));
         if (HasFailure()) break;
     }
-    EXPECT_GT(rolledBack, 40);
-    EXPECT_GT(c, 120);
+    EXPECT_GT(rolledBack, trials / 6);
+    EXPECT_GT(c, trials / 2);
 }
 
 } // namespace
