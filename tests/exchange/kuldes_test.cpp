@@ -506,41 +506,46 @@ void urit(const QString& dir) {
 
 } // namespace
 
+// The child of a kill trial: the sending on the test's folders, killed at
+// its k-th operation (the first argument); the copy goes to the folder of
+// the second.
+[[noreturn]] static void kuldesGyerek(KuldesApp& a) {
+    const QStringList arg = testsupport::childArgs();
+    const long k = arg.value(0).toLong();
+    try {
+        a.takeOver(arg.mid(2));
+        FakeFolders folders;
+        folders.valasz = {true, arg.value(1)};
+        // The copy begins: the test is told.
+        folders.elotte = [] { testsupport::tell("m"); };
+        exch::KuldesHooks h;
+        h.mappak = &folders;
+        h.problemak = [](const std::vector<exch::Problema>&) { return true; };
+        // Only the sending's operations count; the k-th is the kill.
+        // A kill keeps the page cache: the flushes need not reach the
+        // disk.
+        h.frissit = [k] {
+            engine::testing::setIoHook([k](engine::testing::IoOp op, long i) {
+                if (i == k) testsupport::childExit(9);
+                return op == engine::testing::IoOp::Sync ? engine::testing::IoAction::Skip
+                                                         : engine::testing::IoAction::Proceed;
+            });
+        };
+        a.msg.answers({true, false});
+        Kuldes kd(a.state, h);
+        testsupport::childExit(kd.kuldClick() == Kuldes::Eredmeny::Elkuldve ? 0 : 3);
+    } catch (...) {
+        testsupport::childExit(2);
+    }
+}
+
 // A kill at every file operation of a sending and of its copy to a folder,
 // each followed by the start-up: KULD holds the three files exactly when the
 // tables record the sending, and nothing else; the chosen folder holds the
 // whole copy or nothing of it, and a copy cut short is told of at the start.
 TEST(KuldesKill, AKillAtEveryOperationLeavesOnlyWhatTheTablesRecord) {
     KuldesApp a;
-    if (testsupport::childRole() == "kuldes") {
-        const QStringList arg = testsupport::childArgs();
-        const long k = arg.value(0).toLong();
-        try {
-            a.takeOver(arg.mid(2));
-            FakeFolders folders;
-            folders.valasz = {true, arg.value(1)};
-            // The copy begins: the test is told.
-            folders.elotte = [] { testsupport::tell("m"); };
-            exch::KuldesHooks h;
-            h.mappak = &folders;
-            h.problemak = [](const std::vector<exch::Problema>&) { return true; };
-            // Only the sending's operations count; the k-th is the kill.
-            // A kill keeps the page cache: the flushes need not reach the
-            // disk.
-            h.frissit = [k] {
-                engine::testing::setIoHook([k](engine::testing::IoOp op, long i) {
-                    if (i == k) testsupport::childExit(9);
-                    return op == engine::testing::IoOp::Sync ? engine::testing::IoAction::Skip
-                                                             : engine::testing::IoAction::Proceed;
-                });
-            };
-            a.msg.answers({true, false});
-            Kuldes kd(a.state, h);
-            testsupport::childExit(kd.kuldClick() == Kuldes::Eredmeny::Elkuldve ? 0 : 3);
-        } catch (...) {
-            testsupport::childExit(2);
-        }
-    }
+    if (testsupport::childRole() == "kuldes") kuldesGyerek(a);
     negyLap(a);
     const QString elotte = a.tablak();
     const QString data = a.state.tables.directory();
