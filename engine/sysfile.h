@@ -65,8 +65,12 @@ struct FileInfo {
     bool regular = false;  // an ordinary file (not a device, FIFO, folder)
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0; // last modification, ns since 1970 UTC
+    std::uint64_t id = 0;        // the file itself (Linux: inode; Windows: file index)
 };
 bool fileInfo(int fd, FileInfo* info);
+// Sets a file's last modification (ns since 1970 UTC), as a program that
+// puts the time back does (tests that play one).
+bool setModifiedTime(const QString& path, std::int64_t ns);
 
 // Removes a file (an open one too).
 bool remove(const QString& path);
@@ -100,5 +104,14 @@ long long processId();
 bool isSuperUser();
 // Ends this process at once, as a kill would (tests' kill points).
 [[noreturn]] void killSelf();
+// This program's own file (a test program runs itself again as a child).
+QString programPath();
+// Ends the process `pid` at once, as killSelf() ends this one (SIGKILL on
+// Linux, TerminateProcess on Windows).
+bool killProcess(long long pid);
+// Whether a process that ended as QProcess reports it (`crashed`: its
+// CrashExit, and its exit code) was ended by killSelf() or killProcess():
+// the signal SIGKILL on Linux, their exit code on Windows.
+bool endedByKill(bool crashed, int code);
 
 } // namespace engine::sys

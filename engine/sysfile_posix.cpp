@@ -84,7 +84,14 @@ bool fileInfo(int fd, FileInfo* info) {
     info->regular = S_ISREG(st.st_mode);
     info->size = std::uint64_t(st.st_size);
     info->modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    info->id = std::uint64_t(st.st_ino);
     return true;
+}
+
+bool setModifiedTime(const QString& path, std::int64_t ns) {
+    const timespec t{time_t(ns / 1000000000), long(ns % 1000000000)};
+    const timespec times[2] = {t, t};
+    return ::utimensat(AT_FDCWD, native(path).constData(), times, 0) == 0;
 }
 
 bool remove(const QString& path) {
@@ -153,6 +160,18 @@ bool isSuperUser() {
 void killSelf() {
     std::raise(SIGKILL);
     ::_exit(137);
+}
+
+QString programPath() {
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+}
+
+bool killProcess(long long pid) {
+    return pid > 0 && ::kill(pid_t(pid), SIGKILL) == 0;
+}
+
+bool endedByKill(bool crashed, int code) {
+    return crashed && code == SIGKILL;
 }
 
 } // namespace engine::sys

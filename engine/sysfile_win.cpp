@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <memory>
+#include <string>
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -213,7 +214,21 @@ bool fileInfo(int fd, FileInfo* info) {
         std::int64_t(std::uint64_t(bi.ftLastWriteTime.dwHighDateTime) << 32 |
                      bi.ftLastWriteTime.dwLowDateTime);
     info->modifiedNs = (t - 116444736000000000LL) * 100;
+    info->id = std::uint64_t(bi.nFileIndexHigh) << 32 | bi.nFileIndexLow;
     return true;
+}
+
+bool setModifiedTime(const QString& path, std::int64_t ns) {
+    const HANDLE h = ::CreateFileW(wide(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return fail();
+    const std::uint64_t t = std::uint64_t(ns / 100 + 116444736000000000LL);
+    FILETIME ft{DWORD(t), DWORD(t >> 32)};
+    const bool ok = ::SetFileTime(h, nullptr, &ft, &ft);
+    if (!ok) fail();
+    ::CloseHandle(h);
+    return ok;
 }
 
 bool remove(const QString& path) {
@@ -329,9 +344,30 @@ bool isSuperUser() {
     return false;
 }
 
+// The exit code of a killed process (as a shell reports 128 + SIGKILL).
+constexpr UINT kKilledCode = 137;
+
 void killSelf() {
-    ::TerminateProcess(::GetCurrentProcess(), 137);
-    ::ExitProcess(137);
+    ::TerminateProcess(::GetCurrentProcess(), kKilledCode);
+    ::ExitProcess(kKilledCode);
+}
+
+QString programPath() {
+    std::wstring buf(32768, L'\0');
+    const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
+    return QDir::fromNativeSeparators(QString::fromWCharArray(buf.data(), int(n)));
+}
+
+bool killProcess(long long pid) {
+    const HANDLE h = ::OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(pid));
+    if (!h) return false;
+    const bool ok = ::TerminateProcess(h, kKilledCode);
+    ::CloseHandle(h);
+    return ok;
+}
+
+bool endedByKill(bool, int code) {
+    return code == int(kKilledCode);
 }
 
 } // namespace engine::sys

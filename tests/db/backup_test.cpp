@@ -24,7 +24,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 #include <utility>
 #include <vector>
 
@@ -403,7 +405,9 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     EXPECT_EQ(dataBytes(), before);
     QFile::remove(st->tempkonyvtar);
 
-    // An archive that is a FIFO is not waited on.
+#ifndef _WIN32
+    // An archive that is a FIFO is not waited on (Windows has no FIFO in
+    // its file system).
     msg->clear();
     QFile::remove(floppy.file("Zaras.arj"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(floppy.file("Zaras.arj")).constData(), 0644), 0);
@@ -414,6 +418,7 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
                                              " útvonalon ZARAS.ARJ!!\r"
                                              "Nem lehet az adatokat visszatölteni!"}));
     EXPECT_EQ(dataBytes(), before);
+#endif
 }
 
 // An archive made by hand with the names a careless or hostile sender could

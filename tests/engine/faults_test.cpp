@@ -3,13 +3,12 @@
 
 #include "engine/changeunit.h"
 #include "engine/dbffile.h"
+#include "engine/sysfile.h"
 #include "engine/tablebuilder.h"
 #include "enginetest.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 using engine::fieldDef;
 using engine::Table;
@@ -36,15 +35,11 @@ QString tableWithTag(const TempDir& dir) {
 // Writes `bytes` at `at` of the file like another program would, and with
 // keepTime puts the file's modification time back as it was.
 void patchBehind(const QString& path, int at, const QByteArray& bytes, bool keepTime) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
+    const std::int64_t modified = testsupport::modifiedNs(path);
     QByteArray b = readAll(path);
     b.replace(at, bytes.size(), bytes);
     writeAll(path, b);
-    if (keepTime) {
-        struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
-    }
+    if (keepTime) engine::sys::setModifiedTime(path, modified);
 }
 
 constexpr int kHeader = 32 + 2 * 32 + 1, kRecord = 1 + 5 + 4;

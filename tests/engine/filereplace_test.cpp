@@ -8,15 +8,14 @@
 #include "engine/changeunit.h"
 #include "engine/dbffile.h"
 #include "engine/fileswap.h"
+#include "engine/sysfile.h"
 #include "engine/tablebuilder.h"
+#include "support/childrun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSet>
-#include <csignal>
 #include <memory>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace enginetest;
 
@@ -170,28 +169,29 @@ TEST_F(FileReplace, EveryFailingOperationLeavesAllOldOrAllNew) {
 }
 
 TEST_F(FileReplace, KilledAtAnyOperationRecoversWhollyOldOrNew) {
+    if (testsupport::childRole() == "change") {
+        const QStringList a = testsupport::childArgs();
+        const long n = a.value(1).toLong();
+        Three t(a.value(0));
+        t.open();
+        engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
+            if (i == n) engine::sys::killSelf();
+            return engine::testing::IoAction::Proceed;
+        });
+        try {
+            t.change();
+        } catch (...) {
+            testsupport::childExit(3);
+        }
+        testsupport::childExit(0);
+    }
     int killed = 0, sawNew = 0;
     for (long n = 1;; ++n) {
         testsupport::TempDir d;
         Three::init(d.path());
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            Three t(d.path());
-            t.open();
-            engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
-                if (i == n) ::raise(SIGKILL);
-                return engine::testing::IoAction::Proceed;
-            });
-            try {
-                t.change();
-            } catch (...) {
-                ::_exit(3);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        testsupport::Child child("change", {d.path(), QString::number(n)});
+        ASSERT_TRUE(child.started());
+        const testsupport::Child::End end = child.wait();
         SCOPED_TRACE(n);
         engine::recoverJournal(d.path());
         engine::removeLeftoverFiles(d.path());
@@ -200,11 +200,11 @@ TEST_F(FileReplace, KilledAtAnyOperationRecoversWhollyOldOrNew) {
         const QString s = t.state();
         EXPECT_TRUE(s == "old" || s == "new") << s.toStdString();
         sawNew += s == "new";
-        if (WIFSIGNALED(status)) {
+        if (end.killed) {
             ++killed;
             continue;
         }
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(end.code, 0);
         EXPECT_EQ(s, "new");
         break;
     }
@@ -267,6 +267,22 @@ TEST_F(FileReplace, ClosedTablesReplacedTogetherOrNotAtAll) {
 namespace {
 
 TEST(FileReplaceKill, ClosedTablesKilledAtAnyOperation) {
+    if (testsupport::childRole() == "replace") {
+        const QStringList a = testsupport::childArgs();
+        const long n = a.value(1).toLong();
+        const QString dir = a.value(0);
+        engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
+            if (i == n) engine::sys::killSelf();
+            return engine::testing::IoAction::Proceed;
+        });
+        try {
+            engine::replaceFiles(
+                dir, {{dir + "/a.dbf.uj", "a.dbf"}, {dir + "/b.dbf.uj", "b.dbf"}});
+        } catch (...) {
+            testsupport::childExit(3);
+        }
+        testsupport::childExit(0);
+    }
     int killed = 0;
     QSet<int> seen;
     for (long n = 1;; ++n) {
@@ -278,23 +294,9 @@ TEST(FileReplaceKill, ClosedTablesKilledAtAnyOperation) {
                 out.addRow({QStringLiteral("n%1").arg(i), 100 + i});
             out.commit();
         }
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
-                if (i == n) ::raise(SIGKILL);
-                return engine::testing::IoAction::Proceed;
-            });
-            try {
-                engine::replaceFiles(
-                    d.path(), {{d.file("a.dbf.uj"), "a.dbf"}, {d.file("b.dbf.uj"), "b.dbf"}});
-            } catch (...) {
-                ::_exit(3);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        testsupport::Child child("replace", {d.path(), QString::number(n)});
+        ASSERT_TRUE(child.started());
+        const testsupport::Child::End end = child.wait();
         SCOPED_TRACE(n);
         engine::recoverJournal(d.path());
         engine::removeLeftoverFiles(d.path());
@@ -303,8 +305,8 @@ TEST(FileReplaceKill, ClosedTablesKilledAtAnyOperation) {
         b.open(d.file("b.dbf"));
         EXPECT_EQ(a.recordCount(), b.recordCount());
         seen << int(a.recordCount());
-        if (!WIFSIGNALED(status)) {
-            EXPECT_EQ(WEXITSTATUS(status), 0);
+        if (!end.killed) {
+            EXPECT_EQ(end.code, 0);
             EXPECT_EQ(a.recordCount(), 5u);
             break;
         }

@@ -8,15 +8,14 @@
 #include "engine/dbffile.h"
 #include "engine/mdxfile.h"
 #include "engine/tableraw.h"
+#include "engine/sysfile.h"
 #include "engine/tagindex.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
 #include <functional>
 #include <random>
-#include <sys/stat.h>
 
 using engine::MdxDirectory;
 using engine::Table;
@@ -114,10 +113,8 @@ Image rebuilt(const QString& dbf) {
     return ::testing::AssertionSuccess();
 }
 
-ino_t inode(const QString& path) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_ino;
+std::uint64_t inode(const QString& path) {
+    return testsupport::fileId(path);
 }
 
 // One random change of the kinds a sheet save makes.
@@ -163,21 +160,18 @@ void randomChange(Table& t, std::mt19937& rng) {
 struct Pristine {
     QString dbf, mdx;
     QByteArray dbfBytes, mdxBytes;
-    timespec mtime{};
+    std::int64_t mtime = 0;
     explicit Pristine(const QString& dir) : dbf(dir + "/lapb.dbf"), mdx(dir + "/lapb.mdx") {
         std::mt19937 rng(5);
         makeTable(dbf, 800, rng);
         dbfBytes = readAll(dbf);
         mdxBytes = readAll(mdx);
-        struct stat st {};
-        ::stat(QFile::encodeName(dbf).constData(), &st);
-        mtime = st.st_mtim;
+        mtime = testsupport::modifiedNs(dbf);
     }
     void restore() const {
         writeAll(dbf, dbfBytes);
         writeAll(mdx, mdxBytes);
-        const timespec times[2] = {mtime, mtime};
-        ::utimensat(AT_FDCWD, QFile::encodeName(dbf).constData(), times, 0);
+        engine::sys::setModifiedTime(dbf, mtime);
     }
 };
 
@@ -302,7 +296,7 @@ TEST(IndexWrite, ClosingWritesWhatAWholeRebuildWouldOverManyClosings) {
     int inPlace = 0, whole = 0;
     for (int round = 0; round < 14; ++round) {
         SCOPED_TRACE(::testing::Message() << "round " << round);
-        const ino_t before = inode(mdx);
+        const std::uint64_t before = inode(mdx);
         const qint64 size = QFileInfo(mdx).size();
         {
             Table t;
@@ -353,7 +347,7 @@ TEST(IndexWrite, AFailureAtAnyStepOfAClosingLeavesAnIndexRightOrRebuilt) {
     for (long n = 1;; ++n) {
         SCOPED_TRACE(::testing::Message() << "failing operation " << n);
         p.restore();
-        const ino_t before = inode(p.mdx);
+        const std::uint64_t before = inode(p.mdx);
         bool fired = false;
         {
             Table t;

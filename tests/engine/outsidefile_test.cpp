@@ -12,12 +12,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <csignal>
 #include <functional>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using engine::fieldDef;
 using engine::Table;
@@ -27,6 +28,7 @@ using Kind = engine::DbError::Kind;
 
 namespace {
 
+#ifndef _WIN32
 // Runs `f` in a child process that may not run longer than five seconds nor
 // write more than a megabyte: true when it returned true within that.
 bool bounded(const std::function<bool()>& f) {
@@ -47,6 +49,7 @@ bool bounded(const std::function<bool()>& f) {
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+#endif
 
 QString makeTable(const TempDir& dir) {
     const QString path = dir.file("tabla.dbf");
@@ -54,6 +57,7 @@ QString makeTable(const TempDir& dir) {
     return path;
 }
 
+#ifndef _WIN32
 // The targets of the descriptors of a process.
 QStringList openFiles(qint64 pid) {
     QStringList out;
@@ -62,9 +66,11 @@ QStringList openFiles(qint64 pid) {
         out << QFile::symLinkTarget(fds.filePath(fd));
     return out;
 }
+#endif
 
 } // namespace
 
+#ifndef _WIN32
 TEST(CloseOnExec, AStartedProgramInheritsNoTableNorItsLock) {
     TempDir dir;
     const QString path = makeTable(dir);
@@ -117,6 +123,19 @@ TEST(OutsideFile, ALinkToADeviceIsRefusedNotReadWithoutEnd) {
     ASSERT_TRUE(QFile::link(path, dir.file("link.dbf")));
     EXPECT_FALSE(dbError([&] { engine::checkOutsideTable(dir.file("link.dbf")); }));
 }
+
+#else
+// FIFOs, devices, /proc and the limits of a forked child are Linux's.
+TEST(CloseOnExec, AStartedProgramInheritsNoTableNorItsLock) {
+    GTEST_SKIP() << "the descriptors of a process are read from /proc (Linux)";
+}
+TEST(OutsideFile, AFifoIsRefusedNotWaitedOn) {
+    GTEST_SKIP() << "Windows has no FIFO in its file system";
+}
+TEST(OutsideFile, ALinkToADeviceIsRefusedNotReadWithoutEnd) {
+    GTEST_SKIP() << "Windows has no device files to link to";
+}
+#endif
 
 TEST(OutsideFile, ATableLongerThanItsHeaderSaysIsRefused) {
     TempDir dir;

@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <random>
-#include <sys/stat.h>
 
 using engine::fieldDef;
 using engine::Table;
@@ -47,10 +46,8 @@ quint32 mdxDirtyWord(const QString& mdx) {
     return quint8(b[8]) | quint8(b[9]) << 8 | quint8(b[10]) << 16 | quint32(quint8(b[11])) << 24;
 }
 
-ino_t inode(const QString& path) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_ino;
+std::uint64_t inode(const QString& path) {
+    return testsupport::fileId(path);
 }
 
 } // namespace
@@ -432,7 +429,7 @@ TEST(TagPack, RemovesDeletedRecordsRebuildsTagsAndReplacesTheFile) {
         ASSERT_TRUE(t.locate("nev", QString::fromLatin1(n)));
         t.remove();
     }
-    const ino_t before = inode(path);
+    const std::uint64_t before = inode(path);
     clock.set(QDate(2025, 1, 2));
     t.pack();
     EXPECT_NE(inode(path), before);

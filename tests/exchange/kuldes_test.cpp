@@ -17,6 +17,7 @@
 #include "exchange/masolas.h"
 #include "register/lapok.h"
 #include "register/registerdata.h"
+#include "support/childrun.h"
 #include "ui/folderbrowser.h"
 
 #include <QDir>
@@ -24,8 +25,6 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 using exch::Kuldes;
 using regtest::row;
@@ -367,31 +366,32 @@ TEST(Kuldes, EachWriteFailingInTurnLeavesAllOrNothing) {
 
 TEST(Kuldes, KilledDuringTheSentStateLeavesAllOrNothing) {
     KuldesApp a;
+    if (testsupport::childRole() == "jeloles") {
+        const QStringList arg = testsupport::childArgs();
+        const long k = arg.value(0).toLong();
+        try {
+            a.takeOver(arg.mid(1));
+            engine::testing::setIoHook([k](engine::testing::IoOp, long i) {
+                if (i == k) testsupport::childExit(9);
+                return engine::testing::IoAction::Proceed;
+            });
+            Kuldes::elkuldveJeloles(a.state, 3);
+        } catch (...) {
+            testsupport::childExit(2);
+        }
+        testsupport::childExit(0);
+    }
     negyLap(a);
     const QString elotte = a.tablak();
     const QString dir = a.state.tables.directory();
     int kills = 0;
     for (long k = 1;; ++k) {
         db::mindzar(a.state.tables);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            try {
-                db::mindnyit(a.state.tables);
-                engine::testing::setIoHook([k](engine::testing::IoOp, long i) {
-                    if (i == k) _exit(9);
-                    return engine::testing::IoAction::Proceed;
-                });
-                Kuldes::elkuldveJeloles(a.state, 3);
-            } catch (...) {
-                _exit(2);
-            }
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        const int code = WEXITSTATUS(status);
+        testsupport::Child child("jeloles", QStringList{QString::number(k)} + a.folders());
+        ASSERT_TRUE(child.started());
+        const testsupport::Child::End end = child.wait();
+        ASSERT_FALSE(end.killed);
+        const int code = end.code;
         ASSERT_TRUE(code == 0 || code == 9) << code;
         engine::recoverJournal(dir);
         db::mindnyit(a.state.tables);
@@ -506,12 +506,46 @@ void urit(const QString& dir) {
 
 } // namespace
 
+// The child of a kill trial: the sending on the test's folders, killed at
+// its k-th operation (the first argument); the copy goes to the folder of
+// the second.
+[[noreturn]] static void kuldesGyerek(KuldesApp& a) {
+    const QStringList arg = testsupport::childArgs();
+    const long k = arg.value(0).toLong();
+    try {
+        a.takeOver(arg.mid(2));
+        FakeFolders folders;
+        folders.valasz = {true, arg.value(1)};
+        // The copy begins: the test is told.
+        folders.elotte = [] { testsupport::tell("m"); };
+        exch::KuldesHooks h;
+        h.mappak = &folders;
+        h.problemak = [](const std::vector<exch::Problema>&) { return true; };
+        // Only the sending's operations count; the k-th is the kill.
+        // A kill keeps the page cache: the flushes need not reach the
+        // disk.
+        h.frissit = [k] {
+            engine::testing::setIoHook([k](engine::testing::IoOp op, long i) {
+                if (i == k) testsupport::childExit(9);
+                return op == engine::testing::IoOp::Sync ? engine::testing::IoAction::Skip
+                                                         : engine::testing::IoAction::Proceed;
+            });
+        };
+        a.msg.answers({true, false});
+        Kuldes kd(a.state, h);
+        testsupport::childExit(kd.kuldClick() == Kuldes::Eredmeny::Elkuldve ? 0 : 3);
+    } catch (...) {
+        testsupport::childExit(2);
+    }
+}
+
 // A kill at every file operation of a sending and of its copy to a folder,
 // each followed by the start-up: KULD holds the three files exactly when the
 // tables record the sending, and nothing else; the chosen folder holds the
 // whole copy or nothing of it, and a copy cut short is told of at the start.
 TEST(KuldesKill, AKillAtEveryOperationLeavesOnlyWhatTheTablesRecord) {
     KuldesApp a;
+    if (testsupport::childRole() == "kuldes") kuldesGyerek(a);
     negyLap(a);
     const QString elotte = a.tablak();
     const QString data = a.state.tables.directory();
@@ -528,49 +562,13 @@ TEST(KuldesKill, AKillAtEveryOperationLeavesOnlyWhatTheTablesRecord) {
     bool vegig = false;
     long k = 1;
     for (; !vegig; ++k) {
-        int cso[2];
-        ASSERT_EQ(pipe(cso), 0);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(cso[0]);
-            try {
-                db::mindnyit(a.state.tables);
-                FakeFolders folders;
-                folders.valasz = {true, floppy.path()};
-                // The copy begins: the parent is told.
-                folders.elotte = [&] {
-                    if (write(cso[1], "m", 1) != 1) _exit(4);
-                };
-                exch::KuldesHooks h;
-                h.mappak = &folders;
-                h.problemak = [](const std::vector<exch::Problema>&) { return true; };
-                // Only the sending's operations count; the k-th is the kill.
-                // A kill keeps the page cache: the flushes need not reach
-                // the disk.
-                h.frissit = [k] {
-                    engine::testing::setIoHook([k](engine::testing::IoOp op, long i) {
-                        if (i == k) _exit(9);
-                        return op == engine::testing::IoOp::Sync
-                                   ? engine::testing::IoAction::Skip
-                                   : engine::testing::IoAction::Proceed;
-                    });
-                };
-                a.msg.answers({true, false});
-                Kuldes kd(a.state, h);
-                _exit(kd.kuldClick() == Kuldes::Eredmeny::Elkuldve ? 0 : 3);
-            } catch (...) {
-                _exit(2);
-            }
-        }
-        close(cso[1]);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        char c = 0;
-        const bool masolt = read(cso[0], &c, 1) == 1;
-        close(cso[0]);
-        ASSERT_TRUE(WIFEXITED(status));
-        const int code = WEXITSTATUS(status);
+        testsupport::Child child("kuldes",
+                                 QStringList{QString::number(k), floppy.path()} + a.folders());
+        ASSERT_TRUE(child.started());
+        const testsupport::Child::End end = child.wait();
+        const bool masolt = !child.told().isEmpty();
+        ASSERT_FALSE(end.killed);
+        const int code = end.code;
         ASSERT_TRUE(code == 0 || code == 9) << "operation " << k << ": " << code;
         vegig = code == 0;
 

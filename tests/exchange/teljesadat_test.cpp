@@ -8,6 +8,8 @@
 #include "exchange/elszamoltlapok.h"
 #include "exchange/ravfajl.h"
 #include "exchangedata.h"
+#include "engine/sysfile.h"
+#include "support/childrun.h"
 #include "support/startedapp.h"
 #include "ui/folderbrowser.h"
 
@@ -17,8 +19,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace exchangedata;
 
@@ -244,6 +244,24 @@ TEST_F(TeljesTest, EveryFailingWriteLeavesAllOldOrAllNew) {
 }
 
 TEST_F(TeljesTest, KilledAtAnyOperationRecoversAllOldOrAllNew) {
+    if (testsupport::childRole() == "csere") {
+        const QStringList a = testsupport::childArgs();
+        const long n = a.value(0).toLong();
+        const QString from = a.value(1);
+        app->takeOver(a.mid(2));
+        NoFolder folders;
+        exch::TeljesAdat imp(app->state, folders);
+        engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
+            if (i == n) engine::sys::killSelf();
+            return engine::testing::IoAction::Proceed;
+        });
+        try {
+            imp.csere(from + "/Aa1890.dbf", from + "/Ab1890.dbf", from + "/Ac1890.dbf");
+        } catch (...) {
+            testsupport::childExit(3);
+        }
+        testsupport::childExit(0);
+    }
     auto& t = app->state.tables;
     const QString data = t.directory();
     const QStringList files = {"Lap.dbf", "Lapb.dbf", "Elrend.dbf",
@@ -251,28 +269,13 @@ TEST_F(TeljesTest, KilledAtAnyOperationRecoversAllOldOrAllNew) {
     db::mindzar(t);
     for (const QString& f : files)
         QFile::copy(t.file(f), in + "/" + f + ".old");
-    db::mindnyit(t);
     int killed = 0;
     QSet<QString> seen;
     for (long n = 1;; ++n) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            NoFolder folders;
-            exch::TeljesAdat imp(app->state, folders);
-            engine::testing::setIoHook([n](engine::testing::IoOp, long i) {
-                if (i == n) ::raise(SIGKILL);
-                return engine::testing::IoAction::Proceed;
-            });
-            try {
-                imp.csere(in + "/Aa1890.dbf", in + "/Ab1890.dbf", in + "/Ac1890.dbf");
-            } catch (...) {
-                ::_exit(3);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        // The child works on the test's tables, closed here meanwhile.
+        testsupport::Child child("csere", QStringList{QString::number(n), in} + app->folders());
+        ASSERT_TRUE(child.started());
+        const testsupport::Child::End end = child.wait();
         SCOPED_TRACE(n);
         // What the next start finds.
         for (engine::Table* table : {&t.lap, &t.lapb, &t.elrend})
@@ -288,9 +291,9 @@ TEST_F(TeljesTest, KilledAtAnyOperationRecoversAllOldOrAllNew) {
             QFile::remove(t.file(f));
             QFile::copy(in + "/" + f + ".old", t.file(f));
         }
-        db::mindnyit(t);
-        if (!WIFSIGNALED(status)) {
-            EXPECT_EQ(WEXITSTATUS(status), 0);
+        if (!end.killed) {
+            db::mindnyit(t);
+            EXPECT_EQ(end.code, 0);
             EXPECT_EQ(c, "6/3/6");
             break;
         }

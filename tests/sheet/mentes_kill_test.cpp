@@ -10,18 +10,17 @@
 #include "engine/dbffile.h"
 #include "sheet/kapacitas.h"
 #include "sheet/lapmentes.h"
+#include "support/childrun.h"
 #include "support/lapfixture.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace sheet;
 using testsupport::LapFixture;
@@ -45,9 +44,7 @@ LapModel mentendo(LapFixture& f, long i, bool letezik) {
     return m;
 }
 
-// The tables a save writes. Only these change hands between the test and its
-// children; the others stay open in the test (a child reads through the
-// copies it inherits).
+// The tables a save writes.
 std::vector<engine::Table*> irt(core::AppState& st) {
     return {&st.tables.lap, &st.tables.lapb, &st.tables.elrend, &st.tables.beteg, &st.tables.orvos};
 }
@@ -58,20 +55,21 @@ void nyit(core::AppState& st, const QStringList& utak) {
         t[i]->open(utak[int(i)]);
 }
 
-[[noreturn]] void gyerek(LapFixture& f, long kezdet, int cso, const QStringList& utak) {
+// The child of a kill trial, on the test's tables: saves from save number
+// `kezdet` on until it is killed, telling the test 'o' once it has the
+// tables and a byte after each save.
+[[noreturn]] void gyerek(LapFixture& f, long kezdet, const QStringList& mappak) {
     core::AppState& st = f.st();
     try {
-        nyit(st, utak);
-        const char nyitva = 'o';
-        if (write(cso, &nyitva, 1) != 1) _exit(3);
+        f.app->takeOver(mappak);
+        testsupport::tell("o");
         for (long i = kezdet;; ++i) {
             LapModel m = mentendo(f, i, LapMentes::letezik(st, mentendo(f, i, false)));
             LapMentes::ir(m, st);
-            const char jel = 1;
-            if (write(cso, &jel, 1) != 1) _exit(3);
+            testsupport::tell(QByteArray(1, '\1'));
         }
     } catch (...) {
-        _exit(2);
+        testsupport::childExit(2);
     }
 }
 
@@ -252,6 +250,10 @@ TEST(MentesIrasHiba, EachWriteFailingInTurnLeavesTheSheetAsItWas) {
 // Enabled once the rollback journal of ChangeUnit is in.
 TEST(MentesKill, KilledSavesLeaveWholeSheets) {
     LapFixture f;
+    if (testsupport::childRole() == "ment") {
+        const QStringList a = testsupport::childArgs();
+        gyerek(f, a.value(0).toLong(), a.mid(1));
+    }
     core::AppState& st = f.st();
     const QString data = st.tables.directory();
     std::mt19937 rnd(20241208);
@@ -260,38 +262,24 @@ TEST(MentesKill, KilledSavesLeaveWholeSheets) {
                           ? qEnvironmentVariableIntValue("SZ_KILL_TRIALS")
                           : 60;
     int megszakitott = 0;
-    QStringList utak;
-    for (engine::Table* x : irt(st))
-        utak << x->path();
     for (int t = 0; t < proba; ++t) {
-        for (engine::Table* x : irt(st))
-            x->close();
-        int cso[2];
-        ASSERT_EQ(pipe(cso), 0);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(cso[0]);
-            gyerek(f, mentve + 1, cso[1], utak);
-        }
-        close(cso[1]);
+        // The child has the test's tables meanwhile.
+        db::mindzar(st.tables);
+        testsupport::Child child("ment", QStringList{QString::number(mentve + 1)} +
+                                             f.app->folders());
+        ASSERT_TRUE(child.started());
         // Once the child has opened its tables, let it save for a while
         // (a save takes some tens of milliseconds), then kill it.
-        char buf[4096];
-        ASSERT_EQ(read(cso[0], buf, 1), 1);
-        ASSERT_EQ(buf[0], 'o');
-        usleep(useconds_t(std::uniform_int_distribution<int>(0, 100000)(rnd)));
-        kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by itself: " << WEXITSTATUS(status);
-        ssize_t r;
-        while ((r = read(cso[0], buf, sizeof buf)) > 0)
-            mentve += r;
-        close(cso[0]);
+        ASSERT_TRUE(child.waitTold(1));
+        ASSERT_EQ(child.told().at(0), 'o');
+        QThread::usleep(unsigned(std::uniform_int_distribution<int>(0, 100000)(rnd)));
+        child.kill();
+        const testsupport::Child::End end = child.wait();
+        ASSERT_TRUE(end.killed) << "the child ended by itself: " << end.code;
+        mentve += child.told().size() - 1;
 
         if (engine::recoverJournal(data)) ++megszakitott;
-        nyit(st, utak);
+        db::mindnyit(st.tables);
         mentve = egeszLapok(st, mentve, t);
         if (HasFailure()) break;
     }

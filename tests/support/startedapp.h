@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "core/appstate.h"
 #include "core/clock.h"
+#include "db/tableops.h"
 #include "engine/table.h"
 #include "support/testsupport.h"
 #include "tools/demo/demodata.h"
@@ -25,6 +26,7 @@
 #include <QDate>
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 #include <string>
 
@@ -69,6 +71,32 @@ public:
 
     // A file of the program's DATA folder (the database).
     QString data(const QString& name) const { return program.path() + "/DATA/" + name; }
+
+    // What a kill trial's child (support/childrun.h) needs for takeOver().
+    QStringList folders() const { return {program.path(), work.path()}; }
+    // In a kill trial's child, built as the test's program was: goes on with
+    // the test's program and working folders (`folders`, the test's
+    // folders()) in place of its own. Every table is closed and opened again
+    // there; the test has its tables closed meanwhile.
+    void takeOver(const QStringList& folders) {
+        db::mindzar(state.tables);
+        const QString mine[] = {work.path(), program.path()};
+        const QString theirs[] = {folders.value(1), folders.value(0)};
+        auto moved = [&](QString p) {
+            for (int i = 0; i < 2; ++i) {
+                p.replace(QDir(mine[i]).canonicalPath(), theirs[i]);
+                p.replace(mine[i], theirs[i]);
+            }
+            return p;
+        };
+        for (QString* p : {&state.programDir, &state.munkakonyvtar, &state.datakonyvtar,
+                           &state.listakonyvtar, &state.tempkonyvtar, &state.kuldkonyvtar,
+                           &state.mentkonyvtar})
+            *p = moved(*p);
+        state.tables.dbo.setDirectory(moved(state.tables.directory()));
+        QDir::setCurrent(folders.value(1));
+        db::mindnyit(state.tables);
+    }
 
     TempDir program; // the program's folder: DATA and DATA/MENT
     TempDir work;    // the current directory: LISTA, KULD, DATA, TEMP

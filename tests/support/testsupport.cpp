@@ -1,5 +1,7 @@
 #include "support/testsupport.h"
 
+#include "engine/sysfile.h"
+
 #include <QFile>
 #include <stdexcept>
 
@@ -27,6 +29,25 @@ QString testData(const QString& name) {
 #else
     return name;
 #endif
+}
+
+namespace {
+engine::sys::FileInfo infoOf(const QString& path) {
+    engine::sys::FileInfo info;
+    const int fd = engine::sys::open(path, engine::sys::ReadOnly);
+    if (fd < 0) return info;
+    engine::sys::fileInfo(fd, &info);
+    engine::sys::close(fd);
+    return info;
+}
+} // namespace
+
+std::uint64_t fileId(const QString& path) {
+    return infoOf(path).id;
+}
+
+std::int64_t modifiedNs(const QString& path) {
+    return infoOf(path).modifiedNs;
 }
 
 } // namespace testsupport

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <cstdint>
 
 namespace testsupport {
 
@@ -22,5 +23,9 @@ QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);
 // The path of a file under tests/data.
 QString testData(const QString& name);
+// A file's identity (another file put in its place has another one) and its
+// last modification in ns since 1970; 0 when it cannot be read.
+std::uint64_t fileId(const QString& path);
+std::int64_t modifiedNs(const QString& path);
 
 } // namespace testsupport
