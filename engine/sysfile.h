@@ -27,6 +27,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace engine::sys {
 
@@ -104,6 +105,10 @@ long long processId();
 bool isSuperUser();
 // Ends this process at once, as a kill would (tests' kill points).
 [[noreturn]] void killSelf();
+// Makes the standard stream `f` pass bytes as they are: on Windows a stream
+// in text mode turns every "\n" into "\r\n", so a CSV's "\r\n" would come
+// out as "\r\r\n". Nothing to do on Linux.
+void binaryStream(std::FILE* f);
 // This program's own file (a test program runs itself again as a child).
 QString programPath();
 // Ends the process `pid` at once, as killSelf() ends this one (SIGKILL on

@@ -347,6 +347,10 @@ bool isSuperUser() {
 // The exit code of a killed process (as a shell reports 128 + SIGKILL).
 constexpr UINT kKilledCode = 137;
 
+void binaryStream(std::FILE* f) {
+    ::_setmode(::_fileno(f), _O_BINARY);
+}
+
 void killSelf() {
     ::TerminateProcess(::GetCurrentProcess(), kKilledCode);
     ::ExitProcess(kKilledCode);

@@ -4,6 +4,7 @@
 
 #include "engine/dberror.h"
 #include "engine/dbfheader.h"
+#include "engine/sysfile.h"
 #include "tools/dbfdump_lib.h"
 
 #include <QCoreApplication>
@@ -140,6 +141,7 @@ int usageError(const QString& why) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    engine::sys::binaryStream(stdout);
     QStringList args = app.arguments();
     args.removeFirst();
 

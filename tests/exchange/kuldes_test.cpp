@@ -176,7 +176,7 @@ TEST(Kuldes, SendsTheFilesRecordsTheSentStateAndCopies) {
                                "confirm: Elküldhető 3 db elszámolási lap?",
                                "question: E-jelentést akar küldeni?",
                                ("information: Adatküldés befejeződött! Az állományok a(z) " +
-                                floppy.path() + " mappába kerültek.")
+                                QDir::toNativeSeparators(floppy.path()) + " mappába kerültek.")
                                    .toStdString()}));
     EXPECT_EQ(a.msg.statusHistory(0).last(), "Adatküldés befejeződött!");
     EXPECT_EQ(a.msg.statusHistory(0).first(), "Kis türelmet az adatküldés idejére!");
