@@ -40,11 +40,6 @@ QString providerCode(core::AppState& st) {
     return part.text(QStringLiteral("INTKOD")).trimmed();
 }
 
-// A folder as the user knows it.
-QString mappaNev(const QString& dir) {
-    return QDir::toNativeSeparators(QDir::cleanPath(dir));
-}
-
 } // namespace
 
 Kuldes::Kuldes(core::AppState& state, KuldesHooks hooks) : st_(state), hooks_(std::move(hooks)) {}
@@ -272,7 +267,7 @@ Kuldes::Eredmeny Kuldes::befejezes() {
                                 ? kBefejezve
                                 : kBefejezve +
                                       QStringLiteral(" Az állományok a(z) %1 mappába kerültek.")
-                                          .arg(mappaNev(masolva_)));
+                                          .arg(Masolas::mappaNev(masolva_)));
     }
     if (hooks_.bezar) hooks_.bezar();
     return ok ? Eredmeny::Elkuldve : Eredmeny::MasolasHiba;

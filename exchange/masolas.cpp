@@ -24,12 +24,6 @@ QString perrel(const QString& dir) {
                : dir + QLatin1Char('/');
 }
 
-// A folder as the user knows it: the system's separators, no trailing one
-// (but "F:\" and "/" stay whole).
-QString mappaNev(const QString& dir) {
-    return QDir::toNativeSeparators(QDir::cleanPath(dir));
-}
-
 QString fajlNeve(const QString& path) {
     return QFileInfo(path).fileName();
 }
@@ -119,6 +113,10 @@ bool letezik(const QString& path) {
 }
 
 } // namespace
+
+QString Masolas::mappaNev(const QString& dir) {
+    return QDir::toNativeSeparators(QDir::cleanPath(dir));
+}
 
 QString Masolas::jelPath(const QString& kuld) {
     return perrel(kuld) + QStringLiteral("masolas.jel");

@@ -36,6 +36,10 @@ public:
     // what to tell the user; an empty text otherwise.
     static QString inditaskor(const QString& kuld);
 
+    // A folder as the user knows it: the system's separators, no trailing one
+    // (but "F:\" and "/" stay whole).
+    static QString mappaNev(const QString& dir);
+
     // The mark of a copy in progress, in KULD.
     static QString jelPath(const QString& kuld);
 };
