@@ -245,8 +245,7 @@ QString ChangeUnit::undoAfterFailure(const Plan& plan, const QString& journal) {
     QString undone;
     try {
         for (size_t i = 0; i < plan.changing.size(); ++i)
-            journal::restoreFile(plan.changing[i]->unitSide().fd(), plan.images[i],
-                                 plan.changing[i]->path());
+            plan.changing[i]->unitSide().restore(plan.images[i]);
         journal::undoSwaps(directory_, plan.swaps);
         for (const journal::NewFileName& f : plan.newFiles)
             journal::removeNewFile(f);

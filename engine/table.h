@@ -263,8 +263,10 @@ public:
                               std::uint32_t count) {
             t_.showBeforeImages(images, count);
         }
-        // The open table file, for putting its before-images back.
-        int fd() const { return t_.fd_; }
+        // Puts the file back as the journal describes it (journal::restoreFile).
+        // The map of the file is let go meanwhile: Windows cannot shorten a
+        // file while a view of it is mapped.
+        void restore(const journal::TableImage& image);
 
     private:
         Table& t_;

@@ -40,6 +40,19 @@ void Table::UnitSide::sync() const {
     syncFile(t_.fd_, t_.path());
 }
 
+void Table::UnitSide::restore(const journal::TableImage& image) {
+    t_.unmap();
+    try {
+        journal::restoreFile(t_.fd_, image, t_.path());
+    } catch (...) {
+        // Whatever the failure left, the file still holds its records before
+        // the unit: the map reads them again.
+        t_.ensureMapped(image.size);
+        throw;
+    }
+    t_.ensureMapped(image.size);
+}
+
 void Table::holdWrites(ChangeUnit* unit) {
     unit_ = unit;
     held_ = std::make_unique<Held>();
