@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QObject>
 #include <QProcess>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
@@ -231,8 +232,29 @@ bool setModifiedTime(const QString& path, std::int64_t ns) {
     return ok;
 }
 
+// A name of this process's own beside `path` for a file on its way out;
+// ending in ".uj", what a kill leaves goes with the start-up's leftovers.
+std::wstring asideName(const std::wstring& path, const wchar_t* why) {
+    static std::atomic<unsigned> asides{0};
+    return path + why + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++asides) + L".uj";
+}
+
 bool remove(const QString& path) {
-    return ::DeleteFileW(wide(path).c_str()) || fail();
+    // A removed file that is still open somewhere keeps its name on Windows
+    // until it is closed, and the name can be neither opened nor taken
+    // again. It steps aside first, so that its name is free at once, as on
+    // Linux.
+    const std::wstring name = wide(path);
+    const std::wstring aside = asideName(name, L".torolt-");
+    if (!::MoveFileExW(name.c_str(), aside.c_str(), 0))
+        return ::DeleteFileW(name.c_str()) || fail();
+    if (::DeleteFileW(aside.c_str())) return true;
+    fail();
+    const int saved = errno;
+    ::MoveFileExW(aside.c_str(), name.c_str(), 0);
+    errno = saved;
+    return false;
 }
 
 // The rename with POSIX semantics (Windows 10 1607 and later): it replaces
@@ -275,8 +297,10 @@ bool rename(const QString& from, const QString& to) {
     // A file system (or Wine) without that rename, and the target open: the
     // target steps aside first (an open file may be renamed), and goes when
     // its last descriptor closes. Not one step: a power cut in between leaves
-    // the old file under the second name only.
-    const std::wstring aside = b + L".csere-" + std::to_wstring(::GetCurrentProcessId());
+    // the old file under the second name only. Each aside name is new: one
+    // set aside earlier keeps its name while it is open, and an open file
+    // cannot be replaced.
+    const std::wstring aside = asideName(b, L".csere-");
     if (!::MoveFileExW(b.c_str(), aside.c_str(), how)) return fail();
     if (!::MoveFileExW(a.c_str(), b.c_str(), how)) {
         fail();

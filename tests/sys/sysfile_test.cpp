@@ -121,6 +121,43 @@ TEST_F(SysFile, AnOpenFileIsReplacedAndKeepsReadingTheOldContents) {
     sys::close(held);
 }
 
+// A save that fails and is undone replaces the same open file twice: the
+// name is free again however many old files are still open.
+TEST_F(SysFile, AnOpenFileIsReplacedAgainWhileTheFirstOldOneIsStillOpen) {
+    put("t.dbf", "first");
+    const int first = sys::open(path("t.dbf"), sys::ReadOnly);
+    ASSERT_GE(first, 0);
+    put("t.dbf.uj", "second");
+    ASSERT_TRUE(sys::rename(path("t.dbf.uj"), path("t.dbf")));
+    const int second = sys::open(path("t.dbf"), sys::ReadOnly);
+    ASSERT_GE(second, 0);
+    put("t.dbf.uj", "third");
+    ASSERT_TRUE(sys::rename(path("t.dbf.uj"), path("t.dbf")));
+    EXPECT_EQ(readAll(first, 16), QByteArray("first"));
+    EXPECT_EQ(readAll(second, 16), QByteArray("second"));
+    const int third = sys::open(path("t.dbf"), sys::ReadOnly);
+    EXPECT_EQ(readAll(third, 16), QByteArray("third"));
+    sys::close(third);
+    sys::close(second);
+    sys::close(first);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{QStringLiteral("t.dbf")});
+}
+
+// A removed file another descriptor still holds: its name is free at once.
+TEST_F(SysFile, AnOpenFileLosesItsNameWhenRemoved) {
+    put("t.dbf.regi.uj", "old");
+    const int held = sys::open(path("t.dbf.regi.uj"), sys::ReadOnly);
+    ASSERT_GE(held, 0);
+    ASSERT_TRUE(sys::remove(path("t.dbf.regi.uj")));
+    EXPECT_FALSE(QFileInfo::exists(path("t.dbf.regi.uj")));
+    put("t.dbf", "new");
+    EXPECT_TRUE(sys::link(path("t.dbf"), path("t.dbf.regi.uj")));
+    EXPECT_EQ(readAll(held, 16), QByteArray("old"));
+    sys::close(held);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files),
+              QStringList({QStringLiteral("t.dbf"), QStringLiteral("t.dbf.regi.uj")}));
+}
+
 TEST_F(SysFile, ASecondNameAndRemoval) {
     put("t.dbf", "data");
     ASSERT_TRUE(sys::link(path("t.dbf"), path("t.dbf.regi.uj")));
