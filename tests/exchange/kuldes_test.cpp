@@ -442,7 +442,8 @@ TEST(Kuldes, FailedCopyIsToldAndLeavesNoHalfShipment) {
     // and the system's English.
     EXPECT_EQ(a.msg.messages().back().kind, ui::MessageKind::Error);
     EXPECT_EQ(a.msg.last(), "A másolás nem sikerült: a(z) szkb" + a.intkod +
-                                ".dbf állomány nem írható a(z) " + floppy.path() +
+                                ".dbf állomány nem írható a(z) " +
+                                QDir::toNativeSeparators(floppy.path()) +
                                 " mappába, mert megtelt a lemez.\rAz elküldendő adatok a KULD "
                                 "könyvtárban vannak!");
     for (const QString& t : a.msg.texts())

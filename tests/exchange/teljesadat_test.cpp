@@ -201,7 +201,14 @@ TEST_F(TeljesTest, RefusedArchivesLeaveTheTables) {
                                "A teljes adatállomány beolvasása megszakadt!!");
     testsupport::writeAll(in + "/Telj1890.arj", "not an archive");
     EXPECT_FALSE(imp.beolvas(in));
+#ifdef Q_OS_WIN
+    // No archiver to start on Windows: the program's own reader says why.
+    EXPECT_EQ(app->msg.last(), "Hiba a kicsomagolásban!\r"
+                               "A(z) Telj1890.arj nem ARJ archívum.\r"
+                               "Az adatok nem változtak.");
+#else
     EXPECT_EQ(app->msg.last(), "Hiba a kicsomagolásban!");
+#endif
     // A visit file without the accounted period.
     writeDbf(in + "/Ab1890.dbf", {C("IDOSZAK", 6)}, {});
     app->msg.clear();
