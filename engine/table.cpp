@@ -232,12 +232,12 @@ void Table::close() {
 
 void Table::ensureMapped(std::uint64_t size) const {
     if (map_ && size <= mapSize_) return;
-    unmap();
     // Map beyond the end so that appends rarely need a new mapping; pages
     // past the end of the file are never touched.
     std::uint64_t want = std::max<std::uint64_t>(size + size / 2, size + (4u << 20));
     // (Where a map cannot reach past the end of the file, it covers what the
-    // file holds, which is at least what is read.)
+    // file holds, which is at least what is read.) On a failure the old map
+    // stays: a rollback still reads the records it covers.
     std::uint64_t mapped = 0;
     const char* m = sys::map(fd_, want, &mapped);
     if (!m) throw ioError(path_, QStringLiteral("nem olvasható"));
@@ -245,6 +245,7 @@ void Table::ensureMapped(std::uint64_t size) const {
         sys::unmap(m, mapped);
         throw ioError(path_, QStringLiteral("nem olvasható"));
     }
+    unmap();
     map_ = m;
     mapSize_ = mapped;
 }
