@@ -45,16 +45,17 @@ inline void enter(QWidget* w) {
 
 // After a check failed in a handler of whenModal, the modal window it was to
 // answer is still up and its exec() would wait for ever: every modal window
-// is closed in turn, so the test ends with its failure instead of hanging.
-inline void closeModalsAfterFailure(int left = 20) {
-    QTimer::singleShot(0, qApp, [left] {
+// of that test function is closed in turn, so the test ends with its
+// failure instead of hanging (the next test function's windows stay).
+inline void closeModalsAfterFailure(QByteArray test = QTest::currentTestFunction(), int left = 20) {
+    QTimer::singleShot(0, qApp, [test, left] {
         QWidget* m = QApplication::activeModalWidget();
-        if (!m || left == 0) return;
+        if (!m || left == 0 || test != QTest::currentTestFunction()) return;
         if (auto* d = qobject_cast<QDialog*>(m))
             d->reject();
         else
             m->close();
-        closeModalsAfterFailure(left - 1);
+        closeModalsAfterFailure(test, left - 1);
     });
 }
 
