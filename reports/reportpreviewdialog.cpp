@@ -212,8 +212,13 @@ void ReportPreviewDialog::zoomEdited() {
 }
 
 void ReportPreviewDialog::printClicked() {
+    const int pages = std::max(1, model_.pageCount());
+    if (askPrinter) {
+        if (askPrinter(printer_, pages)) printPages();
+        return;
+    }
     QPrintDialog dlg(&printer_, this);
-    dlg.setMinMax(1, std::max(1, model_.pageCount()));
+    dlg.setMinMax(1, pages);
     if (dlg.exec() == QDialog::Accepted) printPages();
 }
 

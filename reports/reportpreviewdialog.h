@@ -49,6 +49,10 @@ public:
     QAction* pdfAction() const { return pdfAction_; }
     QAction* printAction() const { return printAction_; }
     QPrinter* printer() { return &printer_; }
+    // Asks for the printer and the pages before printing: the print dialog
+    // unless set. On Windows that dialog is the system's own, which a test
+    // cannot answer; such a test answers here.
+    std::function<bool(QPrinter&, int pageCount)> askPrinter;
     PageView* view() const { return view_; }
     // Prints the pages (those of the range chosen in the print dialog) on
     // the preview's printer.

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <algorithm>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace ui {
 
@@ -78,6 +81,17 @@ QStringList FolderBrowser::entries() const {
 }
 
 bool FolderBrowser::enterable(const QString& dir) {
+#ifdef Q_OS_WIN
+    // A drive without its disk (floppy, card reader) answers "not ready"
+    // here, instead of the system's own box about the missing disk that
+    // would stop the chooser until it is clicked away.
+    DWORD oldMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    struct Restore {
+        DWORD mode;
+        ~Restore() { SetThreadErrorMode(mode, nullptr); }
+    } restore{oldMode};
+#endif
     const QFileInfo fi(dir);
     return fi.isDir() && fi.isExecutable() && QDir(dir).isReadable();
 }

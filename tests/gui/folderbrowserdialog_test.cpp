@@ -39,6 +39,27 @@ QStringList items(const QListWidget* list) {
     return out;
 }
 
+// The top of the file system that holds `dir`: "/", or on Windows its
+// drive ("C:/").
+QString topOf(const QString& dir) {
+    QDir d(dir);
+    while (d.cdUp()) {
+    }
+    return d.absolutePath();
+}
+
+// A drive that cannot be entered: a volume that is not mounted, or on
+// Windows a drive letter that no drive has.
+QString absentDrive() {
+#ifdef Q_OS_WIN
+    for (char c = 'Y'; c > 'D'; --c) {
+        const QString r = QString(QLatin1Char(c)) + QStringLiteral(":/");
+        if (!QFileInfo::exists(r)) return r;
+    }
+#endif
+    return QStringLiteral("/media/nincs-lemez");
+}
+
 QPoint screenTopLeft(const QWidget* w) {
     QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
     return s->geometry().topLeft();
@@ -54,10 +75,14 @@ class FolderBrowserDialogTest : public QObject {
 private:
     testsupport::TempDir tmp;
     QString root; // tmp with sub-folders b, A, c and a file
+    QString top;  // the top of root's file system
+    QString absent;
 
 private slots:
     void initTestCase() {
         root = QDir(tmp.path()).canonicalPath();
+        top = topOf(root);
+        absent = absentDrive();
         for (const char* d : {"b", "A", "c", "A/belso"})
             QVERIFY(QDir().mkpath(root + "/" + d));
         testsupport::writeAll(root + "/fajl.dbf", "x");
@@ -65,7 +90,7 @@ private slots:
 
     void browserListsAndEntersFolders() {
         ui::ScriptedMessages msg;
-        ui::FolderBrowser b(msg, root, {"/", root});
+        ui::FolderBrowser b(msg, root, {top, root});
         QCOMPARE(b.directory(), root);
         QCOMPARE(b.entries(), (QStringList{"..", "A", "b", "c"}));
         QCOMPARE(b.drive(), root);
@@ -80,10 +105,10 @@ private slots:
         QVERIFY(b.enter(".."));
         QVERIFY(b.enter(".."));
         QCOMPARE(b.directory(), QFileInfo(root).absolutePath());
-        QCOMPARE(b.drive(), QStringLiteral("/"));
+        QCOMPARE(b.drive(), top);
 
-        QVERIFY(b.setDrive("/"));
-        QCOMPARE(b.directory(), QStringLiteral("/"));
+        QVERIFY(b.setDrive(top));
+        QCOMPARE(b.directory(), top);
         QVERIFY(!b.entries().contains(".."));
         QVERIFY(b.setDrive(root));
         QCOMPARE(b.drive(), root);
@@ -96,15 +121,15 @@ private slots:
         QVERIFY(msg.isEmpty());
 
         // A start folder that does not exist: the current directory.
-        ui::FolderBrowser c(msg, root + "/nincs", {"/"});
+        ui::FolderBrowser c(msg, root + "/nincs", {top});
         QCOMPARE(c.directory(), QDir::current().absolutePath());
-        QVERIFY(ui::FolderBrowser::systemDrives().contains("/"));
+        QVERIFY(ui::FolderBrowser::systemDrives().contains(top));
     }
 
     void aDriveThatIsNotReadyKeepsThePreviousOne() {
         ui::ScriptedMessages msg;
-        ui::FolderBrowser b(msg, root + "/A", {"/", root, "/media/nincs-lemez"});
-        QVERIFY(!b.setDrive("/media/nincs-lemez"));
+        ui::FolderBrowser b(msg, root + "/A", {top, root, absent});
+        QVERIFY(!b.setDrive(absent));
         QCOMPARE(msg.log(), (std::vector<std::string>{"warning: Hiba: A meghajtó nem kész"}));
         QCOMPARE(b.directory(), root + "/A");
         QCOMPARE(b.drive(), root);
@@ -125,7 +150,7 @@ private slots:
     void theWindow() {
         ui::ScriptedMessages msg;
         ui::FolderBrowserDialog w(msg, "Küldés helye", "S", nullptr, nullptr, root,
-                                  {"/", root, "/media/nincs-lemez"});
+                                  {top, root, absent});
         QCOMPARE(w.objectName(), QStringLiteral("TAlapkeres"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Küldés helye"));
         QCOMPARE(w.toolTip(), QStringLiteral("Az útvonal kiválasztása"));
@@ -150,7 +175,7 @@ private slots:
         QCOMPARE(w.DirLabel->text(), root);
 
         // The drive that is not ready: the warning, the list back on the folder's drive.
-        const int bad = w.DriveCB->findText("/media/nincs-lemez");
+        const int bad = w.DriveCB->findText(absent);
         w.DriveCB->setCurrentIndex(bad);
         emit w.DriveCB->activated(bad);
         QCOMPARE(msg.log(), (std::vector<std::string>{"warning: Hiba: A meghajtó nem kész"}));
@@ -158,15 +183,15 @@ private slots:
         QCOMPARE(w.DirLabel->text(), root);
 
         // Another drive: the list follows.
-        const int top = w.DriveCB->findText("/");
-        w.DriveCB->setCurrentIndex(top);
-        emit w.DriveCB->activated(top);
-        QCOMPARE(w.DirLabel->text(), QStringLiteral("/"));
+        const int topIndex = w.DriveCB->findText(top);
+        w.DriveCB->setCurrentIndex(topIndex);
+        emit w.DriveCB->activated(topIndex);
+        QCOMPARE(w.DirLabel->text(), top);
         QVERIFY(!items(w.DirLB).contains(".."));
 
         QTest::mouseClick(w.Igen, Qt::LeftButton);
         QCOMPARE(w.result().chosen, true);
-        QCOMPARE(w.result().dir, QStringLiteral("/"));
+        QCOMPARE(w.result().dir, top);
     }
 
     // By keyboard: Down Down to a folder and Enter goes into it (the window
@@ -174,8 +199,8 @@ private slots:
     // window names; the list is named for a screen reader.
     void byKeyboard() {
         ui::ScriptedMessages msg;
-        ui::FolderBrowserDialog w(msg, "Másolás helyének kiválasztása", "S", nullptr, nullptr,
-                                  root, {"/", root});
+        ui::FolderBrowserDialog w(msg, "Másolás helyének kiválasztása", "S", nullptr, nullptr, root,
+                                  {top, root});
         QVERIFY(testsupport::showAndActivate(w));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.DirLB));
         QCOMPARE(w.DirLB->accessibleName(), QStringLiteral("Könyvtárak"));

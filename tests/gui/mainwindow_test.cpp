@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -261,13 +262,14 @@ private slots:
         st.datakonyvtar = "/home/apolo/szak/DATA";
         st.listakonyvtar = "/home/apolo/szak/LISTA";
         st.alapdij = 3700;
-        QCOMPARE(app::pathsText(st),
-                 QStringLiteral("A program helye:              /home/apolo/szak\n"
-                                "Az adatállományok helye:      /home/apolo/szak/DATA\n"
-                                "A listák helye:               /home/apolo/szak/LISTA\n"
-                                "Az adatküldés helye:          /home/apolo/szak/KULD\n"
-                                "\n"
-                                "Alapdíj:                      3700 Ft\n"));
+        // The folders as the system writes them (with "\\" on Windows).
+        QCOMPARE(app::pathsText(st), QDir::toNativeSeparators(QStringLiteral(
+                                         "A program helye:              /home/apolo/szak\n"
+                                         "Az adatállományok helye:      /home/apolo/szak/DATA\n"
+                                         "A listák helye:               /home/apolo/szak/LISTA\n"
+                                         "Az adatküldés helye:          /home/apolo/szak/KULD\n"
+                                         "\n"
+                                         "Alapdíj:                      3700 Ft\n")));
     }
 
     // The labels in one column and the values lined up beside them by the
@@ -305,7 +307,10 @@ private slots:
         QCOMPARE(text, app::pathsText(st).chopped(1));
         QCOMPARE(labels, (QStringList{"A program helye:", "Az adatállományok helye:",
                                       "A listák helye:", "Az adatküldés helye:", "Alapdíj:"}));
-        QCOMPARE(values, (QStringList{"/x", "/x/DATA", "/x/LISTA", "/x/KULD", "3380 Ft"}));
+        QStringList expected{"/x", "/x/DATA", "/x/LISTA", "/x/KULD", "3380 Ft"};
+        for (QString& v : expected)
+            v = QDir::toNativeSeparators(v);
+        QCOMPARE(values, expected);
         QCOMPARE(names, labels);
         QCOMPARE(valueLefts.size(), 5);
         for (int x : valueLefts)

@@ -6,6 +6,7 @@
 #include "support/arjcraft.h"
 #include "ui/progresswindow.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -51,9 +52,16 @@ private slots:
                 "------------ ---------- ---------- -----\n"
                 "     1 files          1          1 1.000\n");
         l.close();
+#ifdef Q_OS_WIN
+        const QString fake = arjcraft::fakeWindowsArchiver(
+            tmp.filePath(QStringLiteral("arj")),
+            "if \"%1\"==\"v\" (\ntype \"" + QDir::toNativeSeparators(listing).toUtf8() +
+                "\"\nexit /b 0\n)\n:var\nping -n 2 127.0.0.1 >nul\ngoto var");
+#else
         const QString fake = arjcraft::fakeArchiver(
             tmp.filePath(QStringLiteral("arj")),
             "if [ \"$1\" = v ]; then cat \"" + listing.toUtf8() + "\"; exit 0; fi\nexec sleep 60");
+#endif
         app::ProgressWatch watch(QStringLiteral("Visszatöltés"), nullptr);
         db::Archiver arj(fake);
         arj.setWatch(&watch);

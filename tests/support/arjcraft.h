@@ -105,4 +105,13 @@ inline QString fakeArchiver(const QString& path, const QByteArray& body) {
     return path;
 }
 
+// The same on Windows: a batch file `path`.cmd with the command lines `body`.
+inline QString fakeWindowsArchiver(const QString& path, const QByteArray& body) {
+    const QString cmd = path + QStringLiteral(".cmd");
+    QFile f(cmd);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write("@echo off\r\n" + QByteArray(body).replace("\n", "\r\n") + "\r\n");
+    return cmd;
+}
+
 } // namespace arjcraft

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDialog>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -42,6 +43,22 @@ inline void enter(QWidget* w) {
     QTest::keyClick(w, Qt::Key_Return);
 }
 
+// After a check failed in a handler of whenModal, the modal window it was to
+// answer is still up and its exec() would wait for ever: every modal window
+// of that test function is closed in turn, so the test ends with its
+// failure instead of hanging (the next test function's windows stay).
+inline void closeModalsAfterFailure(QByteArray test = QTest::currentTestFunction(), int left = 20) {
+    QTimer::singleShot(0, qApp, [test, left] {
+        QWidget* m = QApplication::activeModalWidget();
+        if (!m || left == 0 || test != QTest::currentTestFunction()) return;
+        if (auto* d = qobject_cast<QDialog*>(m))
+            d->reject();
+        else
+            m->close();
+        closeModalsAfterFailure(test, left - 1);
+    });
+}
+
 // Runs `handle` on the modal window of type T as soon as it is up (the next
 // exec() shows it), after making it the active window.
 template <class T = QWidget> void whenModal(std::type_identity_t<std::function<void(T*)>> handle) {
@@ -53,6 +70,7 @@ template <class T = QWidget> void whenModal(std::type_identity_t<std::function<v
         }
         QApplication::setActiveWindow(w);
         handle(w);
+        if (QTest::currentTestFailed()) closeModalsAfterFailure();
     });
 }
 
