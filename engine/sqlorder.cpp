@@ -14,6 +14,40 @@
 
 namespace engine {
 
+namespace {
+
+// The UTF-8 bytes of each cp852 byte from 0x80 up, with their count.
+struct Utf8Of852 {
+    char bytes[128][4]{};
+    std::uint8_t size[128];
+    Utf8Of852() {
+        for (int b = 0; b < 128; ++b) {
+            const char c = char(0x80 + b);
+            const QByteArray u = decode852(&c, 1).toUtf8();
+            size[b] = std::uint8_t(u.size());
+            std::memcpy(bytes[b], u.constData(), size_t(u.size()));
+        }
+    }
+};
+
+} // namespace
+
+int utf8From852(const char* p, int n, char* out) {
+    static const Utf8Of852 table;
+    char* o = out;
+    for (int i = 0; i < n; ++i) {
+        const auto b = std::uint8_t(p[i]);
+        if (b < 0x80) {
+            *o++ = char(b);
+        } else {
+            const int k = b - 0x80;
+            std::memcpy(o, table.bytes[k], 4);
+            o += table.size[k];
+        }
+    }
+    return int(o - out);
+}
+
 // True when the field's value sorts among a tag's keys as SQL sorts it:
 // a character field of blanks, digits, punctuation and capitals A-Z alone
 // (their weights rise with the bytes, and no two share one), or a date of
@@ -30,6 +64,10 @@ bool sortsAsSql(const FieldDef& f, const char* rec) {
         return digits || blank;
     }
     int n = f.width;
+    static constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
+    std::uint64_t w;
+    while (n >= 8 && (std::memcpy(&w, p + n - 8, 8), w == kSpaces))
+        n -= 8;
     while (n > 0 && p[n - 1] == ' ')
         --n;
     for (int i = 0; i < n; ++i)
