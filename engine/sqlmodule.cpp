@@ -451,7 +451,24 @@ int sortedFullScan(Cursor* c, const std::vector<int>& ordering) {
     return SQLITE_OK;
 }
 
-void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByteArray& hi,
+// The tag's entries a filter walks, weighed: from `lo` to `hi`; when
+// `checked` is a field, the entries below `sure` only where the record's
+// value of that field does not sort as SQL does.
+struct TagRange {
+    QByteArray lo, hi, sure;
+    int checked = -1;
+};
+
+// True when every byte of the text is a blank, a digit, punctuation or a
+// capital A-Z: below the small and accented letters, and weighing in the
+// tags in the order of the bytes.
+bool capitalsAtMost(const QByteArray& b) {
+    for (char ch : b)
+        if (std::uint8_t(ch) < 0x20 || std::uint8_t(ch) > 0x5A) return false;
+    return true;
+}
+
+void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
              const std::vector<int>& ordering);
 
 int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
@@ -493,7 +510,7 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             return SQLITE_OK; // nothing can match
         prefix += b;
     }
-    QByteArray lo = prefix, hi = prefix;
+    TagRange range{prefix, prefix, {}, -1};
     if (p.lower || p.upper) {
         const auto& comp = parts[size_t(p.eq)];
         for (int side = 0; side < 2; ++side) {
@@ -501,33 +518,52 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             if (!want) continue;
             QByteArray b;
             sqlite3_value* v = arg < argc ? argv[arg++] : nullptr;
-            // Bounds whose characters order differently in the tag than in
-            // SQL are left to SQLite.
-            if (v && sqlite3_value_type(v) != SQLITE_NULL && !numeric(v) &&
-                componentBytes(t, comp, v, false, b) &&
-                weighsAsItself(b.constData(), size_t(b.size()))) {
-                (side == 0 ? lo : hi) += b;
-            } else if (v && sqlite3_value_type(v) == SQLITE_NULL) {
+            if (v && sqlite3_value_type(v) == SQLITE_NULL)
                 return SQLITE_OK; // comparing with NULL matches nothing
+            if (!v || numeric(v) || !componentBytes(t, comp, v, false, b)) continue;
+            if (weighsAsItself(b.constData(), size_t(b.size()))) {
+                (side == 0 ? range.lo : range.hi) += b;
+            } else if (capitalsAtMost(b)) {
+                // A text of blanks, digits, punctuation and capitals: a value
+                // below it byte by byte weighs less in the tag too, so as an
+                // upper bound it holds. Above it as a lower bound a value may
+                // still weigh less (small and accented letters weigh as their
+                // capital): the entries below it are kept unless their
+                // record's value sorts as SQL does.
+                if (side == 1) {
+                    range.hi += b;
+                } else {
+                    range.sure = prefix + b;
+                    range.checked = comp.field;
+                }
             }
+            // Other bounds order differently in the tag than in SQL: they
+            // are left to SQLite.
         }
     }
-    KeyExpr::weigh(lo.data(), int(lo.size()));
-    KeyExpr::weigh(hi.data(), int(hi.size()));
-    walkTag(c, tag, lo, hi, ordering);
+    KeyExpr::weigh(range.lo.data(), int(range.lo.size()));
+    KeyExpr::weigh(range.hi.data(), int(range.hi.size()));
+    KeyExpr::weigh(range.sure.data(), int(range.sure.size()));
+    walkTag(c, tag, range, ordering);
     return SQLITE_OK;
 }
 
 // The records of the tag's entries from `lo` to `hi` (weighed), with their
 // keys, into the cursor's list: in SQL's order of the `ordering` columns,
 // sorted from the records where the tag's order is not SQL's.
-void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByteArray& hi,
+void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
              const std::vector<int>& ordering) {
     const Table& t = *c->table;
     const auto& parts = tag.expr.components();
     const TagIndex& ix = tag.index;
+    const QByteArray &lo = range.lo, &hi = range.hi;
     TagIndex::Pos from = ix.lowerBound(lo.constData(), int(lo.size()));
     TagIndex::Pos to = ix.upperBound(hi.constData(), int(hi.size()));
+    const bool checking = range.checked >= 0;
+    const FieldDef* checkedField = checking ? &t.fields()[size_t(range.checked)] : nullptr;
+    TagIndex::Pos sure = checking ? ix.lowerBound(range.sure.constData(), int(range.sure.size()))
+                                  : from;
+    bool below = checking && !(from == sure);
     c->keyLen = tag.expr.keyLength();
     c->keyCol.assign(t.fields().size(), {0, 0});
     for (const auto& comp : parts) {
@@ -546,13 +582,15 @@ void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByte
         checked.push_back({&t.fields()[size_t(col)], c->keyCol[size_t(col)].first,
                            c->keyCol[size_t(col)].second});
     // A whole tag walked in a table without deleted records reads no record.
-    const bool whole = lo.isEmpty() && hi.isEmpty();
+    const bool whole = lo.isEmpty() && hi.isEmpty() && !checking;
     const bool skipDeleted = !whole || t.deletedCount() > 0;
     bool inOrder = true;
     for (TagIndex::Pos q = from; !ix.atEnd(q) && !(q == to); ix.next(q)) {
+        if (below && q == sure) below = false;
         const std::uint32_t r = ix.recnoAt(q);
         if (r > c->limit) continue;
         if (skipDeleted && TableRaw::record(t, r)[0] == '*') continue;
+        if (below && sortsAsSql(*checkedField, TableRaw::record(t, r))) continue;
         const char* key = ix.keyAt(q);
         for (size_t i = 0; i < checked.size() && inOrder; ++i) {
             const Check& k = checked[i];

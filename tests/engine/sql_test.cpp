@@ -623,6 +623,14 @@ TEST_F(SeekTest, RangesOnTheNextKeyField) {
     same("select sorsz from lap where nev>=? and nev<?", {"K", "L"});
     same("select sorsz from lap where nev>?", {QStringLiteral("Á")});
     same("select sorsz from lap where nev<?", {"a"});
+    // bounds of capitals: the tag narrows the walk, the small and accented
+    // letters still found (resz "a" and "A" beside each other)
+    same("select sorsz from lap where nev>=? and nev<=?", {"KISS", "KOVACS"});
+    same("select sorsz from lap where nev>?", {"KOVACS"});
+    same("select sorsz from lap where nev>=? and nev<?", {"B", "L"});
+    same("select sorsz from lap where nev<=?", {"1. SZ"});
+    same("select idoszak from lap where sorsz=? and resz>=? and resz<=?", {"00020", "A", "B"});
+    same("select idoszak from lap where sorsz=? and resz>?", {"00031", "A"});
     same("select sorsz from lap where idoszak<?", {"2024.0\t"});
     same("select sorsz from lap where idoszak>=?", {2024});
 }
