@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -28,9 +29,8 @@ struct VTab {
     Table* table = nullptr;
 
     // Rows expected for one value of tag ti's first `eq` components, from a
-    // sample of the tag when its entries are at hand (SQLite's guess for an
-    // index without statistics otherwise), kept until the table grows or
-    // shrinks by a tenth.
+    // sample of the tag when its entries are at hand (of the records
+    // otherwise), kept until the table grows or shrinks by a tenth.
     struct Estimate {
         double rows = 0;
         std::uint32_t records = 0;
@@ -39,6 +39,40 @@ struct VTab {
     std::map<std::pair<int, int>, Estimate> estimates;
     double rowsPerKey(int ti, int eq);
 };
+
+// Rows expected for one value of tag ti's first `eq` components, from the
+// values of those fields in 256 records picked at random (the tag's entries
+// not read): each pair of picks with equal values tells of rows sharing
+// a value. No pair at all: about one row a value.
+double recordSampleRows(const Table& t, int ti, int eq) {
+    const std::uint32_t records = t.fileRecordCount();
+    const int picks = int(std::min<std::uint32_t>(records, 256));
+    if (picks < 2) return 1.0;
+    const auto& parts = t.tagList()[size_t(ti)].expr.components();
+    std::vector<QByteArray> values;
+    values.reserve(size_t(picks));
+    std::uint64_t seed = 0x9E3779B97F4A7C15ULL;
+    for (int i = 0; i < picks; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const char* rec = TableRaw::record(t, std::uint32_t(1 + (seed >> 33) % records));
+        QByteArray v;
+        for (int k = 0; k < eq && k < int(parts.size()); ++k) {
+            const FieldDef& f = t.fields()[size_t(parts[size_t(k)].field)];
+            v.append(rec + f.offset, f.width);
+        }
+        values.push_back(std::move(v));
+    }
+    std::sort(values.begin(), values.end());
+    double pairs = 0;
+    for (size_t i = 0, j; i < values.size(); i = j) {
+        for (j = i + 1; j < values.size() && values[j] == values[i];)
+            ++j;
+        pairs += double(j - i) * double(j - i - 1) / 2;
+    }
+    const double all = double(picks) * (picks - 1) / 2;
+    const double rows = pairs > 0 ? records * pairs / all : records / all / 2;
+    return std::clamp(rows, 1.0, double(records));
+}
 
 double VTab::rowsPerKey(int ti, int eq) {
     const Table& t = *table;
@@ -49,14 +83,11 @@ double VTab::rowsPerKey(int ti, int eq) {
     if (e.rows > 0 && (e.sampled || !loaded) && records <= e.records + e.records / 10 + 10 &&
         records + records / 10 + 10 >= e.records)
         return e.rows;
-    // Until the tag is read, SQLite's own guess for an index without
-    // statistics: 10 rows for a value of the first column, 9 for the first
-    // two, 8, 7, 6, then 5 -- the guess that plans the same joins on native
-    // tables well.
-    static constexpr double kGuess[] = {10, 9, 8, 7, 6};
-    const double guess = eq <= 5 ? kGuess[eq - 1] : 5.0;
-    e = {std::max(std::min(guess, double(records)), 1.0), records, loaded};
-    if (!loaded) return e.rows;
+    e = {1.0, records, loaded};
+    if (!loaded) {
+        e.rows = recordSampleRows(t, ti, eq);
+        return e.rows;
+    }
     const auto& parts = t.tagList()[size_t(ti)].expr.components();
     const auto& last = parts[size_t(std::min<int>(eq, int(parts.size())) - 1)];
     const int len = last.offset + last.width;
@@ -96,6 +127,9 @@ struct Cursor {
     std::vector<char> keys;
     int keyLen = 0;
     std::vector<std::pair<int, int>> keyCol;
+    // The ordering columns of the plan whose text is `orderingOf`.
+    std::string orderingOf;
+    std::vector<int> ordering;
 };
 
 QVariant fromValue(sqlite3_value* v) {
@@ -342,8 +376,8 @@ int xClose(sqlite3_vtab_cursor* cur) {
     return SQLITE_OK;
 }
 
-// The raw key bytes of a constraint value for one key component, or false
-// when no record can match it (a text that cp852 cannot hold or that is
+// Appends the raw key bytes of a constraint value for one key component to
+// `out`; false when no record can match it (a text that cp852 cannot hold or that is
 // longer than the field). `full` pads to the component's width.
 bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_value* v, bool full,
                     QByteArray& out) {
@@ -351,7 +385,7 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
     QString s;
     if (sqlite3_value_type(v) == SQLITE_NULL) {
         if (!full) return false;
-        out = QByteArray(comp.width, ' ');
+        out.append(comp.width, ' ');
         return true;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
@@ -366,8 +400,8 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
             while (n > f.width && text[n - 1] == ' ')
                 --n;
             if (n > f.width) return false;
-            out = QByteArray(text, n);
-            if (full) out.append(QByteArray(f.width - n, ' '));
+            out.append(text, n);
+            if (full) out.append(f.width - n, ' ');
             return true;
         }
     }
@@ -387,16 +421,17 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
             }
             QString digits = s;
             digits.remove(QLatin1Char('-'));
-            out = digits.toLatin1();
+            QByteArray key = digits.toLatin1();
             if (comp.kind == KeyExpr::Kind::Dtoc) {
-                QByteArray dotted = out.left(4);
-                if (out.size() > 4) dotted += '.' + out.mid(4, 2);
-                if (out.size() > 6) dotted += '.' + out.mid(6, 2);
-                out = dotted;
+                QByteArray dotted = key.left(4);
+                if (key.size() > 4) dotted += '.' + key.mid(4, 2);
+                if (key.size() > 6) dotted += '.' + key.mid(6, 2);
+                key = dotted;
             }
+            out += key;
             return true;
         }
-        out = d.toString(comp.kind == KeyExpr::Kind::Dtoc ? QStringLiteral("yyyy.MM.dd")
+        out += d.toString(comp.kind == KeyExpr::Kind::Dtoc ? QStringLiteral("yyyy.MM.dd")
                                                           : QStringLiteral("yyyyMMdd"))
                   .toLatin1();
         return true;
@@ -406,8 +441,8 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
     while (enc->endsWith(' ') && enc->size() > f.width)
         enc->chop(1);
     if (enc->size() > f.width) return false;
-    out = *enc;
-    if (full) out.append(QByteArray(f.width - enc->size(), ' '));
+    out += *enc;
+    if (full) out.append(f.width - enc->size(), ' ');
     return true;
 }
 
@@ -484,7 +519,13 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         return SQLITE_OK;
     }
     const Plan p = Plan::decode(idxNum);
-    const std::vector<int> ordering = p.ordered ? orderColumns(idxStr) : std::vector<int>();
+    // The ordering columns, read from the plan's text once per plan.
+    if (p.ordered && c->orderingOf != idxStr) {
+        c->ordering = orderColumns(idxStr);
+        c->orderingOf = idxStr;
+    }
+    static const std::vector<int> none;
+    const std::vector<int>& ordering = p.ordered ? c->ordering : none;
     auto sortedScan = [&] { return sortedFullScan(c, ordering); };
     if (p.tag < 0 || p.tag >= int(t.tagList().size())) {
         // the tags changed since the plan was made
@@ -497,6 +538,7 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     const auto& tag = t.tag(p.tag);
     const auto& parts = tag.expr.components();
     QByteArray prefix;
+    prefix.reserve(tag.expr.keyLength());
     int arg = 0;
     for (int k = 0; k < p.eq; ++k) {
         if (arg < argc && numeric(argv[arg])) {
@@ -505,10 +547,8 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             fullScan(c);
             return SQLITE_OK;
         }
-        QByteArray b;
-        if (arg >= argc || !componentBytes(t, parts[size_t(k)], argv[arg++], true, b))
+        if (arg >= argc || !componentBytes(t, parts[size_t(k)], argv[arg++], true, prefix))
             return SQLITE_OK; // nothing can match
-        prefix += b;
     }
     TagRange range{prefix, prefix, {}, -1};
     if (p.lower || p.upper) {
@@ -558,7 +598,6 @@ void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
     const TagIndex& ix = tag.index;
     const QByteArray &lo = range.lo, &hi = range.hi;
     TagIndex::Pos from = ix.lowerBound(lo.constData(), int(lo.size()));
-    TagIndex::Pos to = ix.upperBound(hi.constData(), int(hi.size()));
     const bool checking = range.checked >= 0;
     const FieldDef* checkedField = checking ? &t.fields()[size_t(range.checked)] : nullptr;
     TagIndex::Pos sure = checking ? ix.lowerBound(range.sure.constData(), int(range.sure.size()))
@@ -585,13 +624,16 @@ void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
     const bool whole = lo.isEmpty() && hi.isEmpty() && !checking;
     const bool skipDeleted = !whole || t.deletedCount() > 0;
     bool inOrder = true;
-    for (TagIndex::Pos q = from; !ix.atEnd(q) && !(q == to); ix.next(q)) {
+    // The walk ends at the first key above `hi`: a range of a few entries
+    // costs no second search.
+    for (TagIndex::Pos q = from; !ix.atEnd(q); ix.next(q)) {
+        const char* key = ix.keyAt(q);
+        if (memcmp(key, hi.constData(), size_t(hi.size())) > 0) break;
         if (below && q == sure) below = false;
         const std::uint32_t r = ix.recnoAt(q);
         if (r > c->limit) continue;
         if (skipDeleted && TableRaw::record(t, r)[0] == '*') continue;
         if (below && sortsAsSql(*checkedField, TableRaw::record(t, r))) continue;
-        const char* key = ix.keyAt(q);
         for (size_t i = 0; i < checked.size() && inOrder; ++i) {
             const Check& k = checked[i];
             if (k.keyWidth == 0 || !weighsAsItself(key + k.keyOffset, size_t(k.keyWidth)))
