@@ -728,7 +728,7 @@ TEST(SqlStatements, KeptStatementsFollowTagsAndTables) {
     EXPECT_EQ(inner, 100);
 }
 
-TEST(SqlPlans, AnUnreadTagIsGuessedAsSQLiteGuessesAnIndexWithoutStatistics) {
+TEST(SqlPlans, AnUnreadTagIsEstimatedFromTheRecords) {
     // A month of 1000 sheets of 2000 patients: the month's sheets walked,
     // each patient sought -- not every patient read with a seek into the
     // sheets -- while the patients' tag is not read yet.
