@@ -1,6 +1,7 @@
 #pragma once
 // SQL's order of the values of character and date fields, for the virtual
-// table module (engine/sqlmodule.h) when a tag's order is not SQL's.
+// table module (engine/sqlmodule.h) when a tag's order is not SQL's, and
+// the module's reading of those values and of the rows a tag's key finds.
 
 #include "engine/dbfheader.h"
 
@@ -100,5 +101,15 @@ bool sortsAsSql(const FieldDef& f, const char* rec);
 // Puts the records into SQL's order of `columns`: NULL first, then texts
 // byte by byte, ties kept in the order they came.
 void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std::uint32_t>& list);
+
+// True when every byte of the text is a blank, a digit, punctuation or a
+// capital A-Z: below the small and accented letters, and weighing in the
+// tags in the order of the bytes.
+bool capitalsAtMost(const QByteArray& b);
+
+// Rows expected for one value of tag ti's first `eq` components, from the
+// values of those fields in 256 records picked at random (for a tag whose
+// entries are not read).
+double recordSampleRows(const Table& t, int ti, int eq);
 
 } // namespace engine
