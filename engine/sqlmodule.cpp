@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <sqlite3.h>
 
 namespace engine {
@@ -346,12 +347,12 @@ int xClose(sqlite3_vtab_cursor* cur) {
 // `out`; false when no record can match it (a text that cp852 cannot hold or that is
 // longer than the field). `full` pads to the component's width.
 bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_value* v, bool full,
-                    QByteArray& out) {
+                    std::string& out) {
     const FieldDef& f = t.fields()[size_t(comp.field)];
     QString s;
     if (sqlite3_value_type(v) == SQLITE_NULL) {
         if (!full) return false;
-        out.append(comp.width, ' ');
+        out.append(size_t(comp.width), ' ');
         return true;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
@@ -366,8 +367,8 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
             while (n > f.width && text[n - 1] == ' ')
                 --n;
             if (n > f.width) return false;
-            out.append(text, n);
-            if (full) out.append(f.width - n, ' ');
+            out.append(text, size_t(n));
+            if (full) out.append(size_t(f.width - n), ' ');
             return true;
         }
     }
@@ -394,12 +395,14 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
                 if (key.size() > 6) dotted += '.' + key.mid(6, 2);
                 key = dotted;
             }
-            out += key;
+            out.append(key.constData(), size_t(key.size()));
             return true;
         }
-        out += d.toString(comp.kind == KeyExpr::Kind::Dtoc ? QStringLiteral("yyyy.MM.dd")
-                                                          : QStringLiteral("yyyyMMdd"))
-                  .toLatin1();
+        const QByteArray iso = d.toString(comp.kind == KeyExpr::Kind::Dtoc
+                                              ? QStringLiteral("yyyy.MM.dd")
+                                              : QStringLiteral("yyyyMMdd"))
+                                   .toLatin1();
+        out.append(iso.constData(), size_t(iso.size()));
         return true;
     }
     auto enc = encode852(s);
@@ -407,8 +410,8 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
     while (enc->endsWith(' ') && enc->size() > f.width)
         enc->chop(1);
     if (enc->size() > f.width) return false;
-    out += *enc;
-    if (full) out.append(f.width - enc->size(), ' ');
+    out.append(enc->constData(), size_t(enc->size()));
+    if (full) out.append(size_t(f.width - enc->size()), ' ');
     return true;
 }
 
@@ -456,7 +459,7 @@ int sortedFullScan(Cursor* c, const std::vector<int>& ordering) {
 // `checked` is a field, the entries below `sure` only where the record's
 // value of that field does not sort as SQL does.
 struct TagRange {
-    QByteArray lo, hi, sure;
+    std::string lo, hi, sure;
     int checked = -1;
 };
 
@@ -494,8 +497,7 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     c->eof = true;
     const auto& tag = t.tag(p.tag);
     const auto& parts = tag.expr.components();
-    QByteArray prefix;
-    prefix.reserve(tag.expr.keyLength());
+    std::string prefix;
     int arg = 0;
     for (int k = 0; k < p.eq; ++k) {
         if (arg < argc && numeric(argv[arg])) {
@@ -513,14 +515,14 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         for (int side = 0; side < 2; ++side) {
             const bool want = side == 0 ? p.lower : p.upper;
             if (!want) continue;
-            QByteArray b;
+            std::string b;
             sqlite3_value* v = arg < argc ? argv[arg++] : nullptr;
             if (v && sqlite3_value_type(v) == SQLITE_NULL)
                 return SQLITE_OK; // comparing with NULL matches nothing
             if (!v || numeric(v) || !componentBytes(t, comp, v, false, b)) continue;
-            if (weighsAsItself(b.constData(), size_t(b.size()))) {
+            if (weighsAsItself(b.data(), b.size())) {
                 (side == 0 ? range.lo : range.hi) += b;
-            } else if (capitalsAtMost(b)) {
+            } else if (capitalsAtMost(b.data(), b.size())) {
                 // A text of blanks, digits, punctuation and capitals: a value
                 // below it byte by byte weighs less in the tag too, so as an
                 // upper bound it holds. Above it as a lower bound a value may
@@ -553,11 +555,11 @@ void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
     const Table& t = *c->table;
     const auto& parts = tag.expr.components();
     const TagIndex& ix = tag.index;
-    const QByteArray &lo = range.lo, &hi = range.hi;
-    TagIndex::Pos from = ix.lowerBound(lo.constData(), int(lo.size()));
+    const std::string &lo = range.lo, &hi = range.hi;
+    TagIndex::Pos from = ix.lowerBound(lo.data(), int(lo.size()));
     const bool checking = range.checked >= 0;
     const FieldDef* checkedField = checking ? &t.fields()[size_t(range.checked)] : nullptr;
-    TagIndex::Pos sure = checking ? ix.lowerBound(range.sure.constData(), int(range.sure.size()))
+    TagIndex::Pos sure = checking ? ix.lowerBound(range.sure.data(), int(range.sure.size()))
                                   : from;
     bool below = checking && !(from == sure);
     c->keyLen = tag.expr.keyLength();
@@ -578,14 +580,14 @@ void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
         checked.push_back({&t.fields()[size_t(col)], c->keyCol[size_t(col)].first,
                            c->keyCol[size_t(col)].second});
     // A whole tag walked in a table without deleted records reads no record.
-    const bool whole = lo.isEmpty() && hi.isEmpty() && !checking;
+    const bool whole = lo.empty() && hi.empty() && !checking;
     const bool skipDeleted = !whole || t.deletedCount() > 0;
     bool inOrder = true;
     // The walk ends at the first key above `hi`: a range of a few entries
     // costs no second search.
     for (TagIndex::Pos q = from; !ix.atEnd(q); ix.next(q)) {
         const char* key = ix.keyAt(q);
-        if (memcmp(key, hi.constData(), size_t(hi.size())) > 0) break;
+        if (memcmp(key, hi.data(), hi.size()) > 0) break;
         if (below && q == sure) below = false;
         const std::uint32_t r = ix.recnoAt(q);
         if (r > c->limit) continue;

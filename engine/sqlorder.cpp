@@ -109,9 +109,9 @@ void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std:
 // True when every byte of the text is a blank, a digit, punctuation or a
 // capital A-Z: below the small and accented letters, and weighing in the
 // tags in the order of the bytes.
-bool capitalsAtMost(const QByteArray& b) {
-    for (char ch : b)
-        if (std::uint8_t(ch) < 0x20 || std::uint8_t(ch) > 0x5A) return false;
+bool capitalsAtMost(const char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::uint8_t(p[i]) < 0x20 || std::uint8_t(p[i]) > 0x5A) return false;
     return true;
 }
 

@@ -105,7 +105,7 @@ void sortAsSql(const Table& t, const std::vector<int>& columns, std::vector<std:
 // True when every byte of the text is a blank, a digit, punctuation or a
 // capital A-Z: below the small and accented letters, and weighing in the
 // tags in the order of the bytes.
-bool capitalsAtMost(const QByteArray& b);
+bool capitalsAtMost(const char* p, std::size_t n);
 
 // Rows expected for one value of tag ti's first `eq` components, from the
 // values of those fields in 256 records picked at random (for a tag whose
