@@ -15,7 +15,9 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <sqlite3.h>
 
 namespace engine {
@@ -28,11 +30,12 @@ struct VTab {
     Table* table = nullptr;
 
     // Rows expected for one value of tag ti's first `eq` components, from a
-    // sample of the tag when its entries are at hand (1 in 50 per component
+    // sample of the tag when its entries are at hand (of the records
     // otherwise), kept until the table grows or shrinks by a tenth.
     struct Estimate {
         double rows = 0;
         std::uint32_t records = 0;
+        bool sampled = false;
     };
     std::map<std::pair<int, int>, Estimate> estimates;
     double rowsPerKey(int ti, int eq);
@@ -43,14 +46,15 @@ double VTab::rowsPerKey(int ti, int eq) {
     const std::uint32_t records = t.fileRecordCount();
     if (eq <= 0) return std::max(1.0, double(records));
     auto& e = estimates[{ti, eq}];
-    if (e.rows > 0 && records <= e.records + e.records / 10 + 10 &&
+    const bool loaded = t.tagList()[size_t(ti)].loaded;
+    if (e.rows > 0 && (e.sampled || !loaded) && records <= e.records + e.records / 10 + 10 &&
         records + records / 10 + 10 >= e.records)
         return e.rows;
-    double guess = records;
-    for (int i = 0; i < eq; ++i)
-        guess /= 50.0;
-    e = {std::max(guess, 1.0), records};
-    if (!t.tagList()[size_t(ti)].loaded) return e.rows;
+    e = {1.0, records, loaded};
+    if (!loaded) {
+        e.rows = recordSampleRows(t, ti, eq);
+        return e.rows;
+    }
     const auto& parts = t.tagList()[size_t(ti)].expr.components();
     const auto& last = parts[size_t(std::min<int>(eq, int(parts.size())) - 1)];
     const int len = last.offset + last.width;
@@ -90,6 +94,9 @@ struct Cursor {
     std::vector<char> keys;
     int keyLen = 0;
     std::vector<std::pair<int, int>> keyCol;
+    // The ordering columns of the plan whose text is `orderingOf`.
+    std::string orderingOf;
+    std::vector<int> ordering;
 };
 
 QVariant fromValue(sqlite3_value* v) {
@@ -336,16 +343,16 @@ int xClose(sqlite3_vtab_cursor* cur) {
     return SQLITE_OK;
 }
 
-// The raw key bytes of a constraint value for one key component, or false
-// when no record can match it (a text that cp852 cannot hold or that is
+// Appends the raw key bytes of a constraint value for one key component to
+// `out`; false when no record can match it (a text that cp852 cannot hold or that is
 // longer than the field). `full` pads to the component's width.
 bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_value* v, bool full,
-                    QByteArray& out) {
+                    std::string& out) {
     const FieldDef& f = t.fields()[size_t(comp.field)];
     QString s;
     if (sqlite3_value_type(v) == SQLITE_NULL) {
         if (!full) return false;
-        out = QByteArray(comp.width, ' ');
+        out.append(size_t(comp.width), ' ');
         return true;
     }
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
@@ -360,8 +367,8 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
             while (n > f.width && text[n - 1] == ' ')
                 --n;
             if (n > f.width) return false;
-            out = QByteArray(text, n);
-            if (full) out.append(QByteArray(f.width - n, ' '));
+            out.append(text, size_t(n));
+            if (full) out.append(size_t(f.width - n), ' ');
             return true;
         }
     }
@@ -381,18 +388,21 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
             }
             QString digits = s;
             digits.remove(QLatin1Char('-'));
-            out = digits.toLatin1();
+            QByteArray key = digits.toLatin1();
             if (comp.kind == KeyExpr::Kind::Dtoc) {
-                QByteArray dotted = out.left(4);
-                if (out.size() > 4) dotted += '.' + out.mid(4, 2);
-                if (out.size() > 6) dotted += '.' + out.mid(6, 2);
-                out = dotted;
+                QByteArray dotted = key.left(4);
+                if (key.size() > 4) dotted += '.' + key.mid(4, 2);
+                if (key.size() > 6) dotted += '.' + key.mid(6, 2);
+                key = dotted;
             }
+            out.append(key.constData(), size_t(key.size()));
             return true;
         }
-        out = d.toString(comp.kind == KeyExpr::Kind::Dtoc ? QStringLiteral("yyyy.MM.dd")
-                                                          : QStringLiteral("yyyyMMdd"))
-                  .toLatin1();
+        const QByteArray iso = d.toString(comp.kind == KeyExpr::Kind::Dtoc
+                                              ? QStringLiteral("yyyy.MM.dd")
+                                              : QStringLiteral("yyyyMMdd"))
+                                   .toLatin1();
+        out.append(iso.constData(), size_t(iso.size()));
         return true;
     }
     auto enc = encode852(s);
@@ -400,8 +410,8 @@ bool componentBytes(const Table& t, const KeyExpr::Component& comp, sqlite3_valu
     while (enc->endsWith(' ') && enc->size() > f.width)
         enc->chop(1);
     if (enc->size() > f.width) return false;
-    out = *enc;
-    if (full) out.append(QByteArray(f.width - enc->size(), ' '));
+    out.append(enc->constData(), size_t(enc->size()));
+    if (full) out.append(size_t(f.width - enc->size()), ' ');
     return true;
 }
 
@@ -445,7 +455,15 @@ int sortedFullScan(Cursor* c, const std::vector<int>& ordering) {
     return SQLITE_OK;
 }
 
-void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByteArray& hi,
+// The tag's entries a filter walks, weighed: from `lo` to `hi`; when
+// `checked` is a field, the entries below `sure` only where the record's
+// value of that field does not sort as SQL does.
+struct TagRange {
+    std::string lo, hi, sure;
+    int checked = -1;
+};
+
+void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
              const std::vector<int>& ordering);
 
 int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
@@ -461,7 +479,13 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
         return SQLITE_OK;
     }
     const Plan p = Plan::decode(idxNum);
-    const std::vector<int> ordering = p.ordered ? orderColumns(idxStr) : std::vector<int>();
+    // The ordering columns, read from the plan's text once per plan.
+    if (p.ordered && c->orderingOf != idxStr) {
+        c->ordering = orderColumns(idxStr);
+        c->orderingOf = idxStr;
+    }
+    static const std::vector<int> none;
+    const std::vector<int>& ordering = p.ordered ? c->ordering : none;
     auto sortedScan = [&] { return sortedFullScan(c, ordering); };
     if (p.tag < 0 || p.tag >= int(t.tagList().size())) {
         // the tags changed since the plan was made
@@ -473,7 +497,7 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
     c->eof = true;
     const auto& tag = t.tag(p.tag);
     const auto& parts = tag.expr.components();
-    QByteArray prefix;
+    std::string prefix;
     int arg = 0;
     for (int k = 0; k < p.eq; ++k) {
         if (arg < argc && numeric(argv[arg])) {
@@ -482,46 +506,62 @@ int xFilter(sqlite3_vtab_cursor* cur, int idxNum, const char* idxStr, int argc,
             fullScan(c);
             return SQLITE_OK;
         }
-        QByteArray b;
-        if (arg >= argc || !componentBytes(t, parts[size_t(k)], argv[arg++], true, b))
+        if (arg >= argc || !componentBytes(t, parts[size_t(k)], argv[arg++], true, prefix))
             return SQLITE_OK; // nothing can match
-        prefix += b;
     }
-    QByteArray lo = prefix, hi = prefix;
+    TagRange range{prefix, prefix, {}, -1};
     if (p.lower || p.upper) {
         const auto& comp = parts[size_t(p.eq)];
         for (int side = 0; side < 2; ++side) {
             const bool want = side == 0 ? p.lower : p.upper;
             if (!want) continue;
-            QByteArray b;
+            std::string b;
             sqlite3_value* v = arg < argc ? argv[arg++] : nullptr;
-            // Bounds whose characters order differently in the tag than in
-            // SQL are left to SQLite.
-            if (v && sqlite3_value_type(v) != SQLITE_NULL && !numeric(v) &&
-                componentBytes(t, comp, v, false, b) &&
-                weighsAsItself(b.constData(), size_t(b.size()))) {
-                (side == 0 ? lo : hi) += b;
-            } else if (v && sqlite3_value_type(v) == SQLITE_NULL) {
+            if (v && sqlite3_value_type(v) == SQLITE_NULL)
                 return SQLITE_OK; // comparing with NULL matches nothing
+            if (!v || numeric(v) || !componentBytes(t, comp, v, false, b)) continue;
+            if (weighsAsItself(b.data(), b.size())) {
+                (side == 0 ? range.lo : range.hi) += b;
+            } else if (capitalsAtMost(b.data(), b.size())) {
+                // A text of blanks, digits, punctuation and capitals: a value
+                // below it byte by byte weighs less in the tag too, so as an
+                // upper bound it holds. Above it as a lower bound a value may
+                // still weigh less (small and accented letters weigh as their
+                // capital): the entries below it are kept unless their
+                // record's value sorts as SQL does.
+                if (side == 1) {
+                    range.hi += b;
+                } else {
+                    range.sure = prefix + b;
+                    range.checked = comp.field;
+                }
             }
+            // Other bounds order differently in the tag than in SQL: they
+            // are left to SQLite.
         }
     }
-    KeyExpr::weigh(lo.data(), int(lo.size()));
-    KeyExpr::weigh(hi.data(), int(hi.size()));
-    walkTag(c, tag, lo, hi, ordering);
+    KeyExpr::weigh(range.lo.data(), int(range.lo.size()));
+    KeyExpr::weigh(range.hi.data(), int(range.hi.size()));
+    KeyExpr::weigh(range.sure.data(), int(range.sure.size()));
+    walkTag(c, tag, range, ordering);
     return SQLITE_OK;
 }
 
 // The records of the tag's entries from `lo` to `hi` (weighed), with their
 // keys, into the cursor's list: in SQL's order of the `ordering` columns,
 // sorted from the records where the tag's order is not SQL's.
-void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByteArray& hi,
+void walkTag(Cursor* c, const Table::Tag& tag, const TagRange& range,
              const std::vector<int>& ordering) {
     const Table& t = *c->table;
     const auto& parts = tag.expr.components();
     const TagIndex& ix = tag.index;
-    TagIndex::Pos from = ix.lowerBound(lo.constData(), int(lo.size()));
-    TagIndex::Pos to = ix.upperBound(hi.constData(), int(hi.size()));
+    const std::string &lo = range.lo, &hi = range.hi;
+    TagIndex::Pos from = ix.lowerBound(lo.data(), int(lo.size()));
+    const bool checking = range.checked >= 0;
+    const FieldDef* checkedField = checking ? &t.fields()[size_t(range.checked)] : nullptr;
+    TagIndex::Pos sure = checking ? ix.lowerBound(range.sure.data(), int(range.sure.size()))
+                                  : from;
+    bool below = checking && !(from == sure);
     c->keyLen = tag.expr.keyLength();
     c->keyCol.assign(t.fields().size(), {0, 0});
     for (const auto& comp : parts) {
@@ -540,14 +580,19 @@ void walkTag(Cursor* c, const Table::Tag& tag, const QByteArray& lo, const QByte
         checked.push_back({&t.fields()[size_t(col)], c->keyCol[size_t(col)].first,
                            c->keyCol[size_t(col)].second});
     // A whole tag walked in a table without deleted records reads no record.
-    const bool whole = lo.isEmpty() && hi.isEmpty();
+    const bool whole = lo.empty() && hi.empty() && !checking;
     const bool skipDeleted = !whole || t.deletedCount() > 0;
     bool inOrder = true;
-    for (TagIndex::Pos q = from; !ix.atEnd(q) && !(q == to); ix.next(q)) {
+    // The walk ends at the first key above `hi`: a range of a few entries
+    // costs no second search.
+    for (TagIndex::Pos q = from; !ix.atEnd(q); ix.next(q)) {
+        const char* key = ix.keyAt(q);
+        if (memcmp(key, hi.data(), hi.size()) > 0) break;
+        if (below && q == sure) below = false;
         const std::uint32_t r = ix.recnoAt(q);
         if (r > c->limit) continue;
         if (skipDeleted && TableRaw::record(t, r)[0] == '*') continue;
-        const char* key = ix.keyAt(q);
+        if (below && sortsAsSql(*checkedField, TableRaw::record(t, r))) continue;
         for (size_t i = 0; i < checked.size() && inOrder; ++i) {
             const Check& k = checked[i];
             if (k.keyWidth == 0 || !weighsAsItself(key + k.keyOffset, size_t(k.keyWidth)))
@@ -602,10 +647,6 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
         }
     }
     const char* rec = TableRaw::record(t, currentRecno(c));
-    const char* p = rec + f.offset;
-    int a = 0, n = f.width;
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
-        --n;
     switch (f.type) {
     case 'C':
     case 'D': {
@@ -616,6 +657,9 @@ int xColumn(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int col) {
     }
     case 'N':
     case 'F': {
+        const char* p = rec + f.offset;
+        int a = 0;
+        const int n = trimmedWidth(p, f.width);
         while (a < n && (p[a] == ' ' || p[a] == 0))
             ++a;
         if (a == n) return sqlite3_result_null(ctx), SQLITE_OK;
