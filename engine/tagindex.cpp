@@ -3,6 +3,7 @@
 #include "engine/mdxfile.h"
 
 #include <algorithm>
+#include <array>
 
 namespace engine {
 
@@ -100,7 +101,8 @@ namespace {
 // further there. The sorted entries end in `a` when inA, else in `t`.
 class EntryRadix {
 public:
-    explicit EntryRadix(int len) : len_(std::size_t(len)), hold_(len_) {}
+    explicit EntryRadix(int len)
+        : len_(std::size_t(len)), hold_(len_), counts_(len_ + 1), starts_(len_ + 1) {}
 
     void sort(char* a, char* t, std::size_t n, std::size_t depth, bool inA) {
         for (;;) {
@@ -109,14 +111,17 @@ public:
                 if (!inA) memcpy(t, a, n * len_);
                 return;
             }
-            std::size_t count[256] = {};
+            // The counts of a depth live outside the stack: a key of a
+            // hundred bytes nests a hundred calls.
+            auto& count = counts_[depth];
+            count.fill(0);
             for (std::size_t i = 0; i < n; ++i)
                 ++count[std::uint8_t(a[i * len_ + depth])];
             if (count[std::uint8_t(a[depth])] == n) {
                 ++depth; // one value here: nothing to spread
                 continue;
             }
-            std::size_t at[256];
+            auto& at = starts_[depth];
             std::size_t sum = 0;
             for (int b = 0; b < 256; ++b) {
                 at[b] = sum;
@@ -130,9 +135,10 @@ public:
             // that it ends where this call's result belongs.
             std::size_t from = 0;
             for (int b = 0; b < 256; ++b) {
-                if (count[b] == 0) continue;
-                sort(t + from * len_, a + from * len_, count[b], depth + 1, !inA);
-                from += count[b];
+                const std::size_t c = count[b];
+                if (c == 0) continue;
+                sort(t + from * len_, a + from * len_, c, depth + 1, !inA);
+                from += c;
             }
             return;
         }
@@ -158,6 +164,7 @@ private:
 
     std::size_t len_;
     std::vector<char> hold_;
+    std::vector<std::array<std::size_t, 256>> counts_, starts_;
 };
 
 } // namespace
