@@ -515,7 +515,7 @@ TEST(TagIndexLoad, SortsEntriesByTheirBytes) {
                 std::string e(size_t(el), ' ');
                 const int variety = int(rng() % 3);
                 for (int i = 0; i < kl; ++i)
-                    e[size_t(i)] = variety == 0 ? '0' + char(rng() % 3)
+                    e[size_t(i)] = variety == 0   ? '0' + char(rng() % 3)
                                    : variety == 1 ? char(0x30 + rng() % 10)
                                                   : char(rng() % 256);
                 const std::uint32_t recno = n + 1 - r; // records in falling order
@@ -524,10 +524,10 @@ TEST(TagIndexLoad, SortsEntriesByTheirBytes) {
                 entries.insert(entries.end(), e.begin(), e.end());
                 expected.push_back(e);
             }
-            std::sort(expected.begin(), expected.end(), [](const std::string& a,
-                                                           const std::string& b) {
-                return memcmp(a.data(), b.data(), a.size()) < 0;
-            });
+            std::sort(expected.begin(), expected.end(),
+                      [](const std::string& a, const std::string& b) {
+                          return memcmp(a.data(), b.data(), a.size()) < 0;
+                      });
             engine::TagIndex ix(kl);
             ix.load(std::move(entries));
             std::vector<char> got;
