@@ -111,6 +111,12 @@ public:
                 if (!inA) memcpy(t, a, n * len_);
                 return;
             }
+            // Records appended in key order (by period, say) leave groups
+            // already in order: those are not spread again.
+            if (inOrder(a, n, depth)) {
+                if (!inA) memcpy(t, a, n * len_);
+                return;
+            }
             // The counts of a depth live outside the stack: a key of a
             // hundred bytes nests a hundred calls.
             auto& count = counts_[depth];
@@ -146,6 +152,13 @@ public:
 
 private:
     static constexpr std::size_t kSmall = 32;
+
+    bool inOrder(const char* a, std::size_t n, std::size_t depth) const {
+        const std::size_t cmp = len_ - depth;
+        for (std::size_t i = 1; i < n; ++i)
+            if (memcmp(a + (i - 1) * len_ + depth, a + i * len_ + depth, cmp) > 0) return false;
+        return true;
+    }
 
     void insertionSort(char* a, std::size_t n, std::size_t depth) {
         const std::size_t cmp = len_ - depth;
