@@ -11,11 +11,14 @@
 #include "engine/changeunit.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/scan.h"
 #include "exchange/kuldes.h"
 #include "ui/messages.h"
 
 #include <QDate>
 #include <QDir>
+#include <string_view>
+#include <unordered_set>
 
 namespace app {
 
@@ -117,7 +120,35 @@ bool zaraspotol(core::AppState& st) {
     return true;
 }
 
+namespace {
+
+// True when two patients (not flagged deleted) carry the same TAJ number, as
+// the query below compares them (the padding on the right aside): only then
+// has the duplicate removal anything to do. One pass over the records, no
+// query: the start pays little when the patients are all different.
+bool vanIsmetlodoTaj(const engine::Table& beteg) {
+    try {
+        engine::Scan s(beteg);
+        const int taj = s.field(QStringLiteral("TAJ"));
+        if (taj < 0) return true;
+        std::unordered_set<std::string_view> seen;
+        seen.reserve(beteg.fileRecordCount());
+        while (s.next()) {
+            if (s.record().fieldDef(taj).type != 'C') return true;
+            const QByteArrayView v = s.record().chars(taj);
+            if (v.isEmpty()) continue;
+            if (!seen.insert(std::string_view(v.data(), size_t(v.size()))).second) return true;
+        }
+        return false;
+    } catch (const engine::DbError&) {
+        return true; // the query meets the same fault and says so
+    }
+}
+
+} // namespace
+
 bool betegduplatorol(core::AppState& st) {
+    if (!vanIsmetlodoTaj(st.tables.beteg)) return true;
     engine::Query q;
     try {
         q = st.tables.dbo.query(

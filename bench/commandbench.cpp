@@ -47,6 +47,19 @@ QStringList sheetsOf(core::AppState& st, const QString& period, bool sent, int n
     return out;
 }
 
+// The twenty years' sheets of the current period are all sent (the month's
+// shipment is made): `n` of them are unsent again, as a month's sheets are
+// before its shipment, so that the commands on unsent sheets find some.
+void unsend(core::AppState& st, int n) {
+    engine::Table& lap = st.tables.lap;
+    for (const QString& s : sheetsOf(st, st.id.text(), true, n)) {
+        if (!lap.locate(QStringLiteral("IDOSZAK;SORSZ"), {st.id.text(), s})) continue;
+        lap.edit();
+        lap.setValue(QStringLiteral("ELKULDVE"), QString());
+        lap.post();
+    }
+}
+
 // What the measured commands share: the started program, its native twin
 // and the recorder of the engine's statements, and the figures measured.
 struct CommandBench {
@@ -187,6 +200,7 @@ int main(int argc, char** argv) {
             lap.setFilter(QStringLiteral("idoszak>='2025.01' and idoszak<='2025.12'"));
             lap.setFiltered(true);
 
+            unsend(st, 10);
             // The native twin, copied before any command runs.
             const QString nativePath =
                 QDir(setup.dir()).filePath(QStringLiteral("native-command.db"));

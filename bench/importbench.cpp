@@ -25,8 +25,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
 #include <vector>
 
@@ -239,6 +241,27 @@ double nativeMonth(const QString& file, const std::vector<Accepted>& rows, const
     return s;
 }
 
+// A line of this process's /proc/self/status in MB (Linux; 0 elsewhere):
+// VmHWM the peak resident set (the mapped files' pages and the libraries
+// included), RssAnon the program's own memory, RssFile the file pages
+// mapped now.
+double statusMb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(key) && line.size() > qsizetype(strlen(key)) &&
+            line[qsizetype(strlen(key))] == ':')
+            return line.mid(qsizetype(strlen(key)) + 1).trimmed().split(' ').value(0).toDouble() /
+                   1024;
+    return 0;
+}
+
+// Starts the peak resident set (VmHWM) anew from the present (Linux).
+void resetPeakMemory() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
 // The full data set read three times; false when a run fails.
 bool fullImports(core::AppState& st, ui::ScriptedMessages& msg, NoFolder& folders,
                  const QString& in, std::vector<double>& full) {
@@ -249,22 +272,38 @@ bool fullImports(core::AppState& st, ui::ScriptedMessages& msg, NoFolder& folder
         QString stage;
         Clock::time_point at;
         QStringList stages;
+        // The peak resident set of each stage, and of the whole run.
+        double peak = 0;
+        auto stagePeak = [&] {
+            const double mb = statusMb("VmHWM");
+            peak = std::max(peak, mb);
+            resetPeakMemory();
+            return mb;
+        };
         imp.setProgress([&](const QString& s) {
+            const double mb = stagePeak();
             if (!stage.isEmpty())
-                stages << QStringLiteral("%1 %2 ms").arg(stage).arg(since(at) * 1000, 0, 'f', 0);
+                stages << QStringLiteral("%1 %2 ms (peak %3 MB)")
+                              .arg(stage)
+                              .arg(since(at) * 1000, 0, 'f', 0)
+                              .arg(mb, 0, 'f', 0);
             stage = s;
             at = Clock::now();
         });
+        resetPeakMemory();
         const auto t0 = Clock::now();
         if (!imp.beolvas(in)) {
             std::fprintf(stderr, "%s\n", qPrintable(msg.last()));
             return false;
         }
         full.push_back(since(t0));
-        stages << QStringLiteral("%1 and the message %2 ms")
+        stages << QStringLiteral("%1 and the message %2 ms (peak %3 MB)")
                       .arg(stage)
-                      .arg(since(at) * 1000, 0, 'f', 0);
+                      .arg(since(at) * 1000, 0, 'f', 0)
+                      .arg(stagePeak(), 0, 'f', 0);
         std::printf("  %s\n", qPrintable(stages.join(", ")));
+        std::printf("  memory: peak %.0f MB (VmHWM); after it RssAnon %.0f MB, RssFile %.0f MB\n",
+                    peak, statusMb("RssAnon"), statusMb("RssFile"));
         if (i == 0)
             std::printf("full data set: %d sheets, %d visit rows, %d diagnoses restored\n",
                         imp.osszegzes().lapok, imp.osszegzes().vizitek,
@@ -312,6 +351,9 @@ int main(int argc, char** argv) {
         }
         std::printf("files made and packed, native source copied in %.1f s\n\n", since(t0));
 
+        std::printf("memory before the full data set: VmHWM %.0f MB, RssAnon %.0f MB, RssFile "
+                    "%.0f MB\n",
+                    statusMb("VmHWM"), statusMb("RssAnon"), statusMb("RssFile"));
         NoFolder folders;
         std::vector<double> full;
         if (!fullImports(st, msg, folders, in, full)) return 1;

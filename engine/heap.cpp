@@ -13,4 +13,10 @@ void keepFreedMemory() {
 #endif
 }
 
+void releaseFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
 } // namespace engine

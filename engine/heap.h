@@ -11,4 +11,9 @@ namespace engine {
 
 void keepFreedMemory();
 
+// Gives the freed memory kept so far back to the system: after a rare bulk
+// operation (the full data set's import) whose big blocks no load soon
+// after needs again. Nothing where the C library cannot.
+void releaseFreedMemory();
+
 } // namespace engine

@@ -56,7 +56,8 @@ long long readAt(int fd, void* buf, std::size_t n, std::uint64_t offset);
 long long writeAt(int fd, const void* buf, std::size_t n, std::uint64_t offset);
 // Sets the file's length.
 bool truncate(int fd, std::uint64_t size);
-// The file's contents on the disk (fsync / FlushFileBuffers); of a folder
+// The file's contents on the disk (a regular file: fdatasync on Linux,
+// its times left to the file system; FlushFileBuffers); of a folder
 // opened with Directory, its names (a no-op on Windows).
 bool sync(int fd);
 // A folder's names on the disk (fsync of the folder); true on Windows.

@@ -3,7 +3,7 @@
 #include "engine/mdxfile.h"
 
 #include <algorithm>
-#include <numeric>
+#include <array>
 
 namespace engine {
 
@@ -93,26 +93,108 @@ void TagIndex::loadSorted(const char* entries, std::size_t count) {
         sum_ += mdxEntryHash(entries + i * std::size_t(entryLen_), entryLen_);
 }
 
+namespace {
+
+// Sorts entries of `len` bytes by their bytes (memcmp order), most
+// significant byte first: the entries of [a, a + n*len) are spread by their
+// byte at `depth` into the same span of `t`, and each group is sorted
+// further there. The sorted entries end in `a` when inA, else in `t`.
+class EntryRadix {
+public:
+    explicit EntryRadix(int len)
+        : len_(std::size_t(len)), hold_(len_), counts_(len_ + 1), starts_(len_ + 1) {}
+
+    void sort(char* a, char* t, std::size_t n, std::size_t depth, bool inA) {
+        for (;;) {
+            if (n < kSmall || depth >= len_) {
+                if (depth < len_) insertionSort(a, n, depth);
+                if (!inA) memcpy(t, a, n * len_);
+                return;
+            }
+            // Records appended in key order (by period, say) leave groups
+            // already in order: those are not spread again.
+            if (inOrder(a, n, depth)) {
+                if (!inA) memcpy(t, a, n * len_);
+                return;
+            }
+            // The counts of a depth live outside the stack: a key of a
+            // hundred bytes nests a hundred calls.
+            auto& count = counts_[depth];
+            count.fill(0);
+            for (std::size_t i = 0; i < n; ++i)
+                ++count[std::uint8_t(a[i * len_ + depth])];
+            if (count[std::uint8_t(a[depth])] == n) {
+                ++depth; // one value here: nothing to spread
+                continue;
+            }
+            auto& at = starts_[depth];
+            std::size_t sum = 0;
+            for (int b = 0; b < 256; ++b) {
+                at[b] = sum;
+                sum += count[b];
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                const char* e = a + i * len_;
+                memcpy(t + at[std::uint8_t(e[depth])]++ * len_, e, len_);
+            }
+            // Each group now in t: sorted further with a as the spare, so
+            // that it ends where this call's result belongs.
+            std::size_t from = 0;
+            for (int b = 0; b < 256; ++b) {
+                const std::size_t c = count[b];
+                if (c == 0) continue;
+                sort(t + from * len_, a + from * len_, c, depth + 1, !inA);
+                from += c;
+            }
+            return;
+        }
+    }
+
+private:
+    static constexpr std::size_t kSmall = 32;
+
+    bool inOrder(const char* a, std::size_t n, std::size_t depth) const {
+        const std::size_t cmp = len_ - depth;
+        for (std::size_t i = 1; i < n; ++i)
+            if (memcmp(a + (i - 1) * len_ + depth, a + i * len_ + depth, cmp) > 0) return false;
+        return true;
+    }
+
+    void insertionSort(char* a, std::size_t n, std::size_t depth) {
+        const std::size_t cmp = len_ - depth;
+        for (std::size_t i = 1; i < n; ++i) {
+            char* e = a + i * len_;
+            if (memcmp(e - len_ + depth, e + depth, cmp) <= 0) continue;
+            memcpy(hold_.data(), e, len_);
+            std::size_t j = i;
+            while (j > 0 && memcmp(a + (j - 1) * len_ + depth, hold_.data() + depth, cmp) > 0) {
+                memcpy(a + j * len_, a + (j - 1) * len_, len_);
+                --j;
+            }
+            memcpy(a + j * len_, hold_.data(), len_);
+        }
+    }
+
+    std::size_t len_;
+    std::vector<char> hold_;
+    std::vector<std::array<std::size_t, 256>> counts_, starts_;
+};
+
+} // namespace
+
 void TagIndex::load(std::vector<char>&& entries) {
     const std::size_t count = entries.size() / entryLen_;
     const int len = entryLen_;
     bool sorted = true;
     for (std::size_t i = 1; i < count && sorted; ++i)
         sorted = memcmp(&entries[(i - 1) * len], &entries[i * len], size_t(len)) <= 0;
-    if (sorted) {
-        loadSorted(entries.data(), count);
-        return;
+    if (!sorted) {
+        // Every entry ends in its record number, so the byte order is total
+        // and a radix sort gives the same order as any comparison sort.
+        std::vector<char> spare(count * std::size_t(len));
+        EntryRadix(len).sort(entries.data(), spare.data(), count, 0, true);
     }
-    std::vector<std::uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    const char* base = entries.data();
-    std::sort(order.begin(), order.end(), [base, len](std::uint32_t a, std::uint32_t b) {
-        return memcmp(base + std::size_t(a) * len, base + std::size_t(b) * len, size_t(len)) < 0;
-    });
-    std::vector<char> out(entries.size());
-    for (std::size_t i = 0; i < count; ++i)
-        memcpy(&out[i * len], base + std::size_t(order[i]) * len, size_t(len));
-    loadSorted(out.data(), count);
+    loadSorted(entries.data(), count);
 }
 
 void TagIndex::save(std::vector<char>& out) const {

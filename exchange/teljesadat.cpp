@@ -7,6 +7,7 @@
 #include "engine/codepage.h"
 #include "engine/dberror.h"
 #include "engine/dbffile.h"
+#include "engine/heap.h"
 #include "engine/outsidefile.h"
 #include "engine/scan.h"
 #include "engine/table.h"
@@ -80,6 +81,11 @@ void TeljesAdat::beolvasClick() {
 }
 
 bool TeljesAdat::beolvas(const QString& dir) {
+    // The import's big blocks (the files' records, the keys of the new
+    // tags) are not needed again: whatever the outcome, they leave.
+    struct Elenged {
+        ~Elenged() { engine::releaseFreedMemory(); }
+    } elenged;
     osszegzes_ = {};
     zaroUzenet_.clear();
     const QString kod = intkod(st_);
@@ -168,11 +174,14 @@ public:
         if (!lapSorrend()) return false;
         idoszakok();
         lapok();
+        elenged(aa_);
         szakasz(TeljesSzakasz::Vizitek);
         allapot(kFolyamatban);
         vizitek();
+        elenged(ab_);
         szakasz(TeljesSzakasz::Diagnozisok);
         diagnozisok();
+        elenged(ac_);
         szakasz(TeljesSzakasz::Sorozatok);
         allapot(QStringLiteral("A részszámlák bejegyzése folyamatban. Kis türelmet kérek...!!"));
         sorozatok();
@@ -188,6 +197,12 @@ private:
     }
     void allapot(const QString& s) const {
         if (cel_.allapot) cel_.allapot(s);
+    }
+    // A file read to the end is closed at once: the pages of its records
+    // read so far leave the program's memory before the next file's come.
+    static void elenged(Forras& f) {
+        f.t = nullptr;
+        f.f.reset();
     }
     bool lapSorrend();
     void idoszakok();
