@@ -7,6 +7,7 @@
 
 #include <QPageLayout>
 #include <QString>
+#include <memory>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -16,6 +17,21 @@ namespace reports {
 // Draws one page with the page's top-left corner at the painter's origin;
 // `dotsPerMm` is the device's resolution.
 void paintPage(QPainter& painter, const PageModel& model, int page, double dotsPerMm);
+
+// Draws pages as paintPage does, each text that comes back (a long list's
+// headings, dates, numbers, diagnoses) laid out only once: the painter of
+// many pages, on a device of one resolution.
+class PagePainter {
+public:
+    PagePainter();
+    ~PagePainter();
+    void paint(QPainter& painter, const PageModel& model, int page, double dotsPerMm);
+
+    class GlyphCache;
+
+private:
+    std::unique_ptr<GlyphCache> cache_;
+};
 
 // A4 in the model's orientation, without margins: the layout to give a
 // printer or a PDF writer before painting.

@@ -320,12 +320,16 @@ std::optional<engine::Query> Keszito::lapok(const QString& where, const QVariant
     QString szukit = where;
     if (elsoSorok > 0) {
         // The first patients only: the TAJ number the first sheets reach,
-        // in the order of the TAJ tag, which stops after them.
+        // in the order of the TAJ tag, which stops after them. The bound on
+        // the TAJ number (a sheet without one has no patient and is left
+        // out anyway) has the tag walked rather than the period's, whose
+        // every sheet from 1999 would be read and sorted: the first pages'
+        // wait would grow with the years.
         QVariantList a = args;
         a << elsoSorok;
         const engine::Query utolso = st_.tables.dbo.query(
             QStringLiteral("select a.taj from lap a where a.idoszak>?") + where +
-                QStringLiteral(" order by a.taj, a.idoszak limit ?"),
+                QStringLiteral(" and a.taj>='' order by a.taj, a.idoszak limit ?"),
             a);
         if (utolso.isEmpty()) return std::nullopt;
         szukit += QStringLiteral(" and a.taj<=?");

@@ -6,6 +6,8 @@
 #include "support/testsupport.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -121,6 +123,58 @@ TEST(ReportEngine, PdfHoldsTheModelsPages) {
     QString error;
     EXPECT_FALSE(writePdf(m, dir.file(QStringLiteral("nincs/ilyen/lista.pdf")), &error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("A PDF-állomány nem írható")));
+}
+
+// A text that comes back on many pages is laid out once and drawn as its
+// glyphs: every page looks as drawText draws it, whatever the text's
+// alignment, wrapping, length, and whether it came before.
+TEST(ReportEngine, TextsDrawnAgainLookAsDrawnTheFirstTime) {
+    PageModel m;
+    m.orientation = Orientation::Landscape;
+    m.pageSize = QSizeF(297, 210);
+    const auto left = Qt::AlignLeft | Qt::AlignVCenter, top = Qt::AlignLeft | Qt::AlignTop;
+    const std::vector<PageText> texts{
+        {QRectF(10, 10, 40, 4), QStringLiteral("Összesen:"), Font{7, true},
+         Qt::AlignRight | Qt::AlignVCenter, false, QColor()},
+        {QRectF(10, 15, 40, 4), QStringLiteral("12 345"), Font{7}, Qt::AlignRight | Qt::AlignTop, false, QColor()},
+        {QRectF(10, 20, 40, 6), QStringLiteral("Lista vége"), Font{9, true}, Qt::AlignCenter, false, QColor()},
+        {QRectF(10, 27, 25, 4), QStringLiteral("2024.05.15"), Font{8}, left, false, QColor()},
+        {QRectF(10, 32, 12, 4), QStringLiteral("Túl hosszú szöveg"), Font{8}, left, false, QColor()},
+        {QRectF(10, 37, 40, 4), QStringLiteral(" blank előtte "), Font{8}, left, false, QColor()},
+        {QRectF(60, 10, 30, 16),
+         QStringLiteral("Húgyúti fertőzés nem meghatározott helyen, idegrendszeri "
+                        "szövődményekkel"),
+         Font{7}, top, true, QColor()},
+        {QRectF(60, 30, 30, 4), QStringLiteral("Túl hosszú, két sorba törő szöveg"), Font{7},
+         top, true, QColor()},
+        {QRectF(100, 10, 30, 12), QStringLiteral("Középre zárt, több sorba törő cím"),
+         Font{9, true}, Qt::AlignCenter, true, QColor()},
+    };
+    for (int page = 0; page < 3; ++page) {
+        m.pages.emplace_back();
+        for (const PageText& t : texts)
+            m.pages.back().addText(t);
+    }
+    const double dotsPerMm = 300 / 25.4;
+    auto image = [&] {
+        QImage img(int(297 * dotsPerMm) / 2, int(60 * dotsPerMm), QImage::Format_RGB32);
+        img.fill(Qt::white);
+        return img;
+    };
+    QImage drawn = image();
+    {
+        QPainter p(&drawn);
+        paintPage(p, m, 0, dotsPerMm);
+    }
+    PagePainter pages;
+    for (int page = 0; page < 3; ++page) {
+        QImage again = image();
+        {
+            QPainter p(&again);
+            pages.paint(p, m, page, dotsPerMm);
+        }
+        EXPECT_TRUE(again == drawn) << "page " << page + 1;
+    }
 }
 
 TEST(ReportEngine, APdfStoppedAfterAPageIsNotLeftBehind) {

@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <cstring>
+#include <sqlite3.h>
 
 using namespace reports;
 
@@ -379,6 +381,56 @@ TEST(Listak, TajCheckListCountsVisitsPerSheetAndTotalsThePatient) {
     EXPECT_GT(heard, 6);
     EXPECT_EQ(allTexts(layout(vegig->report, kAt)),
               allTexts(layout(t.osszes({TajIdoszak::Fajta::Teljes, {}})->report, kAt)));
+}
+
+namespace {
+
+// How many steps the statements on the sheets (lap) run by `f` took: the
+// rows they went through.
+long long sheetSteps(core::AppState& st, const std::function<void()>& f) {
+    sqlite3* db = st.tables.dbo.handle();
+    // The statements kept for reuse count from here.
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
+        sqlite3_stmt_status(s, SQLITE_STMTSTATUS_VM_STEP, 1);
+    long long steps = 0;
+    auto trace = [](unsigned, void* ctx, void* p, void*) {
+        auto* stmt = static_cast<sqlite3_stmt*>(p);
+        const int n = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_VM_STEP, 1);
+        if (std::strstr(sqlite3_sql(stmt), " from lap ")) *static_cast<long long*>(ctx) += n;
+        return 0;
+    };
+    sqlite3_trace_v2(db, SQLITE_TRACE_PROFILE, trace, &steps);
+    f();
+    sqlite3_trace_v2(db, 0, nullptr, nullptr);
+    return steps;
+}
+
+} // namespace
+
+// The first pages of the all-patients list, shown while the whole list is
+// read, read the first patients' sheets only: they take as long with ten
+// times the sheets.
+TEST(Listak, TajCheckListsFirstPagesDoNotGrowWithTheSheets) {
+    testsupport::StartedApp a;
+    core::AppState& st = a.state;
+    auto betegek = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            const QString taj = QStringLiteral("1%1").arg(i, 8, 10, QLatin1Char('0'));
+            patient(st, taj, QStringLiteral("Beteg %1").arg(i));
+            sheet(st, "2024.04", QStringLiteral("%1").arg(i + 1, 5, 10, QLatin1Char('0')), "",
+                  taj, {{"7", 2, 2}});
+        }
+    };
+    auto elsoOldalak = [&] {
+        return sheetSteps(st, [&] {
+            EXPECT_TRUE(TajLista(st, kProgram).osszes({TajIdoszak::Fajta::Teljes, {}}, 5));
+        });
+    };
+    betegek(0, 20);
+    const long long keves = elsoOldalak();
+    betegek(20, 400);
+    const long long sok = elsoOldalak();
+    EXPECT_LT(sok, keves * 3 / 2) << keves << " " << sok;
 }
 
 TEST(Listak, TajCheckListFitsItsColumnsTitlesAndPages) {
