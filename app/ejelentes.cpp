@@ -52,7 +52,7 @@ std::function<void(QWidget*)> ejelentesAblak(core::AppState& state) {
             beagyazott = [&, ablak](QWidget* p) { ablak(&portal, &state.kuldkonyvtar, p); };
 #endif
         exch::ejelentes(
-            parent, portal, state.kuldkonyvtar,
+            parent, state.msg, portal, state.kuldkonyvtar,
             exch::BongeszoKornyezet::ezAGep(bool(beagyazott), QCoreApplication::arguments()),
             beagyazott);
     };

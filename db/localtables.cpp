@@ -5,6 +5,7 @@
 #include "engine/codepage.h"
 #include "engine/dberror.h"
 #include "engine/fieldcodec.h"
+#include "engine/filename.h"
 #include "engine/table.h"
 #include "engine/tablebuilder.h"
 #include "ui/messages.h"
@@ -324,7 +325,8 @@ QString LocalTables::pathOf(const TableDef& def) const {
 QString LocalTables::createFile(const TableDef& def) {
     const QString path = QDir(t_.directory()).filePath(def.fileName);
     const QString existing = engine::findFileNoCase(path);
-    if (existing != path && QFileInfo::exists(existing)) removeTableFiles(existing);
+    if (!engine::sameFileName(existing, path) && QFileInfo::exists(existing))
+        removeTableFiles(existing);
     engine::Table::create(path, def.fields);
     return path;
 }
@@ -435,7 +437,8 @@ QString LocalTables::replaceFile(const TableDef& def, const QString& oldPath,
         throw engine::DbError(engine::DbError::Kind::Io, mdx, QStringLiteral("nem törölhető"));
     // The new file, synced, replaces the target in one durable step.
     fresh.commit();
-    if (oldPath != target && QFileInfo::exists(oldPath)) removeTableFiles(oldPath);
+    if (!engine::sameFileName(oldPath, target) && QFileInfo::exists(oldPath))
+        removeTableFiles(oldPath);
     return target;
 }
 

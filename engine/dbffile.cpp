@@ -1,6 +1,7 @@
 #include "engine/dbffile.h"
 
 #include "engine/dberror.h"
+#include "engine/filename.h"
 #include "engine/sysfile.h"
 
 #include <QDir>
@@ -17,6 +18,7 @@ namespace engine {
 namespace {
 
 std::atomic<std::uint64_t> writes{0};
+std::atomic<std::uint64_t> bytesWritten{0};
 testing::IoHook ioHook;
 long ioCounter = 0;
 
@@ -193,6 +195,7 @@ void writeAt(int fd, std::uint64_t offset, const char* data, std::size_t n, cons
         u.sizeAfter = std::max<std::uint64_t>(u.sizeBefore, offset + n);
         power().pending[path].push_back(std::move(u));
     }
+    bytesWritten += n;
     while (n > 0) {
         const long long w = sys::writeAt(fd, data, n, offset);
         if (w < 0) {
@@ -253,6 +256,33 @@ bool linkName(const QString& from, const QString& to) {
     return sys::link(from, to);
 }
 
+namespace {
+
+// A file renamed over one whose name differs in letter case only (KEZELO.dbf
+// by Kezelo.DBF) may keep the old spelling on Windows: it gets the one asked
+// for by a rename of its letters alone (which Wine cannot do: there the old
+// spelling stays). The contents are in place already, so a failure here
+// costs nothing but the spelling.
+void respell(const QString& path) {
+#ifdef Q_OS_WIN
+    const QString onDisk = findFileNoCase(path);
+    if (QFileInfo(onDisk).fileName() != QFileInfo(path).fileName()) sys::rename(onDisk, path);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+} // namespace
+
+bool sameFileName(const QString& a, const QString& b) {
+#ifdef Q_OS_WIN
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath())
+               .compare(QDir::cleanPath(QFileInfo(b).absoluteFilePath()), Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
+}
+
 void renameDurably(const QString& from, const QString& to) {
     if (power().off) return;
     if (power().tracking) {
@@ -263,6 +293,7 @@ void renameDurably(const QString& from, const QString& to) {
         }
     }
     if (!sys::rename(from, to)) throw ioError(to, QStringLiteral("nem cserélhető le"));
+    respell(to);
     sys::syncDirectory(QFileInfo(to).absolutePath());
 }
 
@@ -353,6 +384,9 @@ void clearWriteFailure() {
 std::uint64_t writeCount() {
     return writes.load();
 }
+std::uint64_t byteCount() {
+    return bytesWritten.load();
+}
 void powerCutAt(long n, std::uint32_t seed) {
     PowerLoss& p = power();
     p = PowerLoss();
@@ -376,11 +410,18 @@ void powerRestored() {
 
 QString findFileNoCase(const QString& path) {
     QFileInfo fi(path);
+#ifndef Q_OS_WIN
+    // A file system that tells letter cases apart: a file found is the name.
     if (fi.exists()) return path;
+#endif
+    // Windows finds a file by any spelling: the name as the folder holds it
+    // is looked up all the same, so that messages, listings and a replacing
+    // save speak of the file as it is written.
     QDir dir = fi.dir();
     if (!dir.exists()) return path;
     const QString want = fi.fileName();
     const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    if (names.contains(want)) return path;
     for (const QString& n : names)
         if (n.compare(want, Qt::CaseInsensitive) == 0) return dir.filePath(n);
     return path;

@@ -1,5 +1,7 @@
 #include "exchange/tszwebkulsowindow.h"
 
+#include "exchange/masolas.h"
+#include "ui/messages.h"
 #include "ui/screenfit.h"
 
 #include <QDesktopServices>
@@ -10,9 +12,10 @@
 
 namespace exch {
 
-TszwebKulsoWindow::TszwebKulsoWindow(const QUrl& portal, const QString& kuldDir,
-                                     const QString& akadaly, QWidget* parent, Megnyito nyit)
-    : QDialog(parent), portal_(portal), kuldDir_(kuldDir), akadaly_(akadaly),
+TszwebKulsoWindow::TszwebKulsoWindow(ui::Messages& msg, const QUrl& portal,
+                                     const QString& kuldDir, const QString& akadaly,
+                                     QWidget* parent, Megnyito nyit)
+    : QDialog(parent), msg_(msg), portal_(portal), kuldDir_(kuldDir), akadaly_(akadaly),
       nyit_(nyit ? std::move(nyit) : Megnyito([](const QUrl& u) {
           return QDesktopServices::openUrl(u);
       })) {
@@ -87,10 +90,13 @@ void TszwebKulsoWindow::honlapClick() {
 }
 
 void TszwebKulsoWindow::mappaClick() {
-    nyit_(QUrl::fromLocalFile(kuldDir_));
+    if (nyit_(QUrl::fromLocalFile(kuldDir_))) return;
+    msg_.warning(QStringLiteral("A KULD mappát nem sikerült megnyitni. Az állományok ebben a "
+                                "mappában vannak:\r") +
+                 Masolas::mappaNev(kuldDir_));
 }
 
-void ejelentes(QWidget* parent, const QUrl& portal, const QString& kuldDir,
+void ejelentes(QWidget* parent, ui::Messages& msg, const QUrl& portal, const QString& kuldDir,
                const BongeszoKornyezet& k, const std::function<void(QWidget*)>& beagyazott,
                Megnyito nyit) {
     BongeszoKornyezet env = k;
@@ -100,7 +106,7 @@ void ejelentes(QWidget* parent, const QUrl& portal, const QString& kuldDir,
         beagyazott(parent);
         return;
     }
-    TszwebKulsoWindow w(portal, kuldDir, akadaly, parent, std::move(nyit));
+    TszwebKulsoWindow w(msg, portal, kuldDir, akadaly, parent, std::move(nyit));
     w.exec();
 }
 

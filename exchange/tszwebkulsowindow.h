@@ -20,6 +20,10 @@
 class QLabel;
 class QPushButton;
 
+namespace ui {
+class Messages;
+}
+
 namespace exch {
 
 // Opens an address (a web page or a folder) with the user's default program;
@@ -30,9 +34,10 @@ class TszwebKulsoWindow : public QDialog {
     Q_OBJECT
 public:
     // `akadaly`: why the embedded browser cannot start (bongeszoAkadaly);
-    // `nyit`: the default program (QDesktopServices when not given).
-    TszwebKulsoWindow(const QUrl& portal, const QString& kuldDir, const QString& akadaly,
-                      QWidget* parent = nullptr, Megnyito nyit = {});
+    // `nyit`: the default program (QDesktopServices when not given); `msg`
+    // says when the KULD folder does not open.
+    TszwebKulsoWindow(ui::Messages& msg, const QUrl& portal, const QString& kuldDir,
+                      const QString& akadaly, QWidget* parent = nullptr, Megnyito nyit = {});
 
     // The mode the window is shown in; "E" opens the portal.
     void setMode(const QString& mode) { mode_ = mode; }
@@ -52,6 +57,7 @@ private:
     void honlapClick();
     void mappaClick();
 
+    ui::Messages& msg_;
     QUrl portal_;
     QString kuldDir_, akadaly_;
     Megnyito nyit_;
@@ -62,7 +68,7 @@ private:
 // The e-report window this machine can show, modally over `parent`: the
 // embedded one through `beagyazott` when `k` lets the browser start (not
 // given: the program was built without it), else TszwebKulsoWindow.
-void ejelentes(QWidget* parent, const QUrl& portal, const QString& kuldDir,
+void ejelentes(QWidget* parent, ui::Messages& msg, const QUrl& portal, const QString& kuldDir,
                const BongeszoKornyezet& k, const std::function<void(QWidget*)>& beagyazott,
                Megnyito nyit = {});
 

@@ -41,9 +41,10 @@ QString findCpg(const QFileInfo& table) {
     const QString base = table.completeBaseName();
     const QDir dir = table.absoluteDir();
     const QStringList preferred = {base + QStringLiteral(".cpg"), base + QStringLiteral(".CPG")};
-    for (const QString& name : preferred)
-        if (QFileInfo(dir.filePath(name)).isFile()) return dir.filePath(name);
+    // The folder's own spelling (Windows would find a file by any case).
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& name : preferred)
+        if (entries.contains(name)) return dir.filePath(name);
     for (const QString& name : entries)
         if (name.compare(base + QStringLiteral(".cpg"), Qt::CaseInsensitive) == 0)
             return dir.filePath(name);

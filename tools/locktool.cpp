@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // "locked\n" as it is: a text-mode stream on Windows would say
+    // "locked\r\n", which the waiting test does not take for the word.
+    engine::sys::binaryStream(stdout);
     std::fputs("locked\n", stdout);
     std::fflush(stdout);
     for (;;)

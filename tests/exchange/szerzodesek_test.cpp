@@ -15,6 +15,17 @@ using namespace exchangedata;
 
 namespace {
 
+// The lock helper as the build names it. Under Wine that is a path of the
+// Unix side ("/work/..."), which Windows takes on the current drive: the
+// drive the tests started on, not that of the started program's folder.
+const QString kLockHolder = [] {
+    QString p = QStringLiteral(SZ_LOCKHOLDER);
+#ifdef Q_OS_WIN
+    if (p.startsWith(u'/')) p.prepend(QDir::currentPath().left(2));
+#endif
+    return p;
+}();
+
 struct NoFolder : ui::FolderAsker {
     ui::FolderChoice chooseFolder(const QString&, const QString&) override { return {}; }
 };
@@ -231,9 +242,14 @@ TEST_F(SzerzodesTest, ATableAnotherProgramHoldsIsRefused) {
     const QStringList before = bytes();
     app->state.tables.szerz.close();
     QProcess holder;
-    holder.start(QStringLiteral(SZ_LOCKHOLDER), {app->data("SZERZ.DBF")});
-    ASSERT_TRUE(holder.waitForReadyRead(10000));
-    ASSERT_TRUE(holder.readAllStandardOutput().contains("locked"));
+    holder.start(kLockHolder, {app->data("SZERZ.DBF")});
+    // Started first: a program still starting has nothing to read (and under
+    // Wine it starts in seconds).
+    ASSERT_TRUE(holder.waitForStarted(10000)) << holder.errorString().toStdString();
+    QByteArray said;
+    while (!said.contains("locked") && holder.waitForReadyRead(10000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("locked")) << holder.readAllStandardError().toStdString();
     EXPECT_TRUE(run());
     holder.kill();
     holder.waitForFinished();

@@ -6,6 +6,7 @@
 #include "exchange/tszwebkulsowindow.h"
 #include "support/guisupport.h"
 #include "support/testsupport.h"
+#include "ui/scriptedmessages.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +18,7 @@ class TszwebKulsoTest : public QObject {
     Q_OBJECT
 
     testsupport::TempDir dir;
+    ui::ScriptedMessages msg;
     const QUrl portal{QStringLiteral("https://portal.example.hu/ejelentes")};
 
 private slots:
@@ -40,7 +42,7 @@ private slots:
             stillOpenAfterEsc = w->isVisible();
         });
         exch::ejelentes(
-            nullptr, portal, dir.path(), root, [&](QWidget*) { embedded = true; },
+            nullptr, msg, portal, dir.path(), root, [&](QWidget*) { embedded = true; },
             [&](const QUrl& u) {
                 opened << u;
                 return true;
@@ -59,7 +61,8 @@ private slots:
 
     void theFolderOpensAndAFailedBrowserIsSaid() {
         QList<QUrl> opened;
-        exch::TszwebKulsoWindow w(portal, dir.path(), QStringLiteral("Ok."), nullptr,
+        msg.clear();
+        exch::TszwebKulsoWindow w(msg, portal, dir.path(), QStringLiteral("Ok."), nullptr,
                                   [&](const QUrl& u) {
                                       opened << u;
                                       return false;
@@ -69,6 +72,13 @@ private slots:
             QStringLiteral("Az alapértelmezett böngésző nem indult el")));
         QVERIFY(w.L1->text().endsWith(portal.toString()));
         w.mappa->click();
+        // a folder the shell cannot open is said, with where the files are
+        QCOMPARE(msg.log(),
+                 std::vector<std::string>{
+                     ("warning: A KULD mappát nem sikerült megnyitni. Az állományok ebben a "
+                      "mappában vannak:\r" +
+                      QDir::toNativeSeparators(QDir::cleanPath(dir.path())))
+                         .toStdString()});
         w.honlap->click();
         QCOMPARE(opened, (QList<QUrl>{portal, QUrl::fromLocalFile(dir.path()), portal}));
         w.bezaras->click();
@@ -83,7 +93,7 @@ private slots:
             text = static_cast<exch::TszwebKulsoWindow*>(w)->text();
             static_cast<QDialog*>(w)->reject();
         });
-        exch::ejelentes(nullptr, portal, dir.path(), k, {}, [](const QUrl&) { return true; });
+        exch::ejelentes(nullptr, msg, portal, dir.path(), k, {}, [](const QUrl&) { return true; });
         QVERIFY(text.startsWith(QStringLiteral("A program beépített böngésző nélkül készült.")));
     }
 
@@ -96,7 +106,7 @@ private slots:
         QWidget parent;
         bool opened = false;
         exch::ejelentes(
-            &parent, portal, dir.path(), k, [&](QWidget* p) { given = p; },
+            &parent, msg, portal, dir.path(), k, [&](QWidget* p) { given = p; },
             [&](const QUrl&) { return opened = true; });
         QCOMPARE(given, &parent);
         QVERIFY(!opened);
