@@ -2,6 +2,7 @@
 // Errors of the table engine. Every failure names the file it concerns; the
 // message is Hungarian because it reaches the user's error box unchanged.
 
+#include <QDir>
 #include <QString>
 #include <stdexcept>
 
@@ -21,14 +22,18 @@ public:
     };
 
     DbError(Kind kind, const QString& file, const QString& message, int sysError = 0)
-        : std::runtime_error((file.isEmpty() ? message : file + ": " + message).toStdString()),
+        : std::runtime_error(
+              (file.isEmpty() ? message : QDir::toNativeSeparators(file) + ": " + message)
+                  .toStdString()),
           kind_(kind), file_(file), message_(message), sysError_(sysError) {}
 
     Kind kind() const { return kind_; }
     const QString& file() const { return file_; }
     // The message without the file name.
     const QString& detail() const { return message_; }
-    // The message as shown to the user: the file name and what went wrong.
+    // The message as shown to the user: the file name as the system writes
+    // it (backslashes on Windows) and what went wrong. file() keeps the name
+    // as the program gave it.
     QString text() const { return QString::fromStdString(what()); }
     // The old engine's error code for a key violation on posting.
     int code() const { return kind_ == Kind::KeyViolation ? 9729 : 0; }

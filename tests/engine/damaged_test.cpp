@@ -4,6 +4,7 @@
 #include "engine/database.h"
 #include "enginetest.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
@@ -225,6 +226,8 @@ TEST(DamagedFile, NoCutOrFlippedByteCrashes) {
             ++opened;
         } catch (const engine::DbError& e) {
             EXPECT_EQ(e.file(), path);
+            // The user reads the name as the system writes it.
+            EXPECT_EQ(e.text(), QDir::toNativeSeparators(path) + ": " + e.detail());
         }
     }
     EXPECT_EQ(opened, 2); // whole, and without the end byte
