@@ -170,7 +170,8 @@ int main(int argc, char* argv[]) {
     try {
         return dump(files.front(), csv);
     } catch (const engine::DbError& e) {
-        writeErr(e.text());
+        // The file as it was typed on the command line.
+        writeErr(e.file().isEmpty() ? e.detail() : e.file() + QStringLiteral(": ") + e.detail());
     } catch (const Failure& f) {
         writeErr(f.message);
     }

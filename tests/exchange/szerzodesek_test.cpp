@@ -254,7 +254,8 @@ TEST_F(SzerzodesTest, ATableAnotherProgramHoldsIsRefused) {
     holder.kill();
     holder.waitForFinished();
     EXPECT_EQ(app->msg.log(),
-              (std::vector<std::string>{"error: " + app->data("SZERZ.DBF").toStdString() +
+              (std::vector<std::string>{"error: " +
+                                        QDir::toNativeSeparators(app->data("SZERZ.DBF")).toStdString() +
                                         ": az állományt egy másik program használja\r"
                                         "Szerződéses adatok betöltése megszakadt!!"}));
     EXPECT_EQ(bytes(), before);
