@@ -291,9 +291,16 @@ bool rename(const QString& from, const QString& to) {
     if (renamePosix(a, b)) return true;
     constexpr DWORD how = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (::MoveFileExW(a.c_str(), b.c_str(), how)) return true;
-    if (::GetLastError() != ERROR_ACCESS_DENIED || ::GetFileAttributesW(b.c_str()) ==
-                                                       INVALID_FILE_ATTRIBUTES)
-        return fail();
+    if (::GetLastError() != ERROR_ACCESS_DENIED) return fail();
+    const DWORD target = ::GetFileAttributesW(b.c_str());
+    if (target == INVALID_FILE_ATTRIBUTES) return fail();
+    // A file never takes the place of a folder (Linux: EISDIR); the folder
+    // must not step aside for it either.
+    if ((target & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(::GetFileAttributesW(a.c_str()) & FILE_ATTRIBUTE_DIRECTORY)) {
+        errno = EISDIR;
+        return false;
+    }
     // A file system (or Wine) without that rename, and the target open: the
     // target steps aside first (an open file may be renamed), and goes when
     // its last descriptor closes. Not one step: a power cut in between leaves

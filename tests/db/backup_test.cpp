@@ -81,7 +81,9 @@ struct BackupTest : ::testing::Test {
     testsupport::TempDir floppy;
 
     void SetUp() override {
-        if (QStandardPaths::findExecutable("arj").isEmpty()) GTEST_SKIP() << "no arj";
+        // Where the program packs and unpacks itself (Windows) no arj is needed.
+        if (!db::Archiver().inProgram() && QStandardPaths::findExecutable("arj").isEmpty())
+            GTEST_SKIP() << "no arj";
         demo::Options options;
         options.localData = true; // nurses, doctors and patients to lose and get back
         app = std::make_unique<testsupport::StartedApp>(options);
@@ -193,14 +195,16 @@ TEST_F(BackupTest, BackupWithAFolderPacksARealArchiveAndCopiesIt) {
     EXPECT_FALSE(QFileInfo::exists(ment() + "/Zaras-uj.arj"));
 
     // Another program's look: arj itself unpacks the fifteen tables, without
-    // paths, byte for byte.
-    testsupport::TempDir out;
-    QProcess arj;
-    arj.start("arj", {"x", "-y", floppy.file("Zaras.arj"), out.path() + "/"});
-    ASSERT_TRUE(arj.waitForFinished(60000));
-    EXPECT_EQ(arj.exitCode(), 0);
-    EXPECT_EQ(tableBytes(out.path()), before);
-    EXPECT_EQ(filesOf(out.path()).size(), 15);
+    // paths, byte for byte (where there is Debian's arj to ask).
+    if (!QStandardPaths::findExecutable("arj").isEmpty()) {
+        testsupport::TempDir out;
+        QProcess arj;
+        arj.start("arj", {"x", "-y", floppy.file("Zaras.arj"), out.path() + "/"});
+        ASSERT_TRUE(arj.waitForFinished(60000));
+        EXPECT_EQ(arj.exitCode(), 0);
+        EXPECT_EQ(tableBytes(out.path()), before);
+        EXPECT_EQ(filesOf(out.path()).size(), 15);
+    }
 
     // The chooser closed with "&Mégsem": the archive stays in MENT.
     QFile::remove(floppy.file("Zaras.arj"));
@@ -230,7 +234,7 @@ TEST_F(BackupTest, BackupFailuresAreSaidAndTheTablesReopen) {
 
     // A copy into the chosen folder that fails is said, the backup in MENT stays.
     msg->clear();
-    backup->setArchiver("arj");
+    backup->setArchiver(db::Archiver::defaultProgram());
     ASSERT_TRUE(QDir().mkdir(floppy.file("Zaras.arj")));
     msg->answer(true);
     folders.answers.push_back({true, floppy.path()});
@@ -373,7 +377,12 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     msg->answer(true);
     sources.answers.push_back({floppyDir(), false});
     EXPECT_TRUE(restore());
-    EXPECT_EQ(msg->log(), (Log{biztosan, "error: Hiba a kicsomagolásban!"}));
+    // The program's own reader (Windows) says why; Debian's arj only fails.
+    EXPECT_EQ(msg->log(), (Log{biztosan, db::Archiver().inProgram()
+                                             ? "error: Hiba a kicsomagolásban!\r"
+                                               "A(z) Zaras.arj nem ARJ archívum.\r"
+                                               "Az adatok nem változtak."
+                                             : "error: Hiba a kicsomagolásban!"}));
     EXPECT_TRUE(msg->statusHistory(0).isEmpty());
     EXPECT_TRUE(allOpen());
     EXPECT_EQ(dataBytes(), before);
@@ -394,7 +403,7 @@ TEST_F(BackupTest, ARestoreThatCannotUnpackChangesNoTable) {
     EXPECT_EQ(dataBytes(), before);
 
     // The archive cannot be copied into TEMP: a file stands in its place.
-    backup->setArchiver("arj");
+    backup->setArchiver(db::Archiver::defaultProgram());
     msg->clear();
     ASSERT_TRUE(QDir(st->tempkonyvtar).removeRecursively());
     testsupport::writeAll(st->tempkonyvtar, "nem könyvtár");
