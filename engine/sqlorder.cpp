@@ -63,16 +63,7 @@ bool sortsAsSql(const FieldDef& f, const char* rec) {
         }
         return digits || blank;
     }
-    int n = f.width;
-    static constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
-    std::uint64_t w;
-    while (n >= 8 && (std::memcpy(&w, p + n - 8, 8), w == kSpaces))
-        n -= 8;
-    while (n > 0 && p[n - 1] == ' ')
-        --n;
-    for (int i = 0; i < n; ++i)
-        if (std::uint8_t(p[i]) < 0x20 || std::uint8_t(p[i]) > 0x5A) return false;
-    return true;
+    return capitalsAtMost(p, std::size_t(spacesTrimmed(p, f.width)));
 }
 
 // Puts the records into SQL's order of `columns`: NULL first, then

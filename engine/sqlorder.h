@@ -36,14 +36,22 @@ inline int plainAsciiLength(const char* p, int n) {
     return i;
 }
 
-// The length of the field's `n` bytes at `p` without its trailing blanks
-// (spaces and zero bytes); a wide field of short texts is mostly blanks, so
-// whole words of spaces are skipped first.
-inline int trimmedWidth(const char* p, int n) {
+// The length of the `n` bytes at `p` without their trailing spaces; a wide
+// field of short texts is mostly spaces, so whole words are skipped first.
+inline int spacesTrimmed(const char* p, int n) {
     static constexpr std::uint64_t kSpaces = 0x2020202020202020ULL;
     std::uint64_t w;
     while (n >= 8 && (std::memcpy(&w, p + n - 8, 8), w == kSpaces))
         n -= 8;
+    while (n > 0 && p[n - 1] == ' ')
+        --n;
+    return n;
+}
+
+// The length of the field's `n` bytes at `p` without its trailing blanks
+// (spaces and zero bytes).
+inline int trimmedWidth(const char* p, int n) {
+    n = spacesTrimmed(p, n);
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == 0))
         --n;
     return n;
