@@ -94,6 +94,21 @@ bool lockFile(int fd, bool exclusive);
 // (Linux: a classic fcntl lock); for tests that play such a program.
 bool lockRecords(int fd);
 
+// While one lives, this thread's look at a drive without its disk (a floppy,
+// a card reader) fails as "not ready" instead of the system's own box about
+// the missing disk, which would wait to be clicked away (Windows; nothing
+// elsewhere).
+class QuietMissingDisk {
+public:
+    QuietMissingDisk();
+    ~QuietMissingDisk();
+    QuietMissingDisk(const QuietMissingDisk&) = delete;
+    QuietMissingDisk& operator=(const QuietMissingDisk&) = delete;
+
+private:
+    unsigned long old_ = 0;
+};
+
 // Maps `size` bytes of the file for reading from its start; `mapped` gets
 // how many of them may be read (on Linux all, past the end too as long as
 // they are not touched; on Windows what the file holds). nullptr on failure.

@@ -184,6 +184,9 @@ bool endedByKill(bool crashed, int code) {
     return crashed && code == SIGKILL;
 }
 
+QuietMissingDisk::QuietMissingDisk() = default;
+QuietMissingDisk::~QuietMissingDisk() = default;
+
 } // namespace engine::sys
 
 namespace engine {

@@ -405,6 +405,16 @@ bool endedByKill(bool, int code) {
     return code == int(kKilledCode);
 }
 
+QuietMissingDisk::QuietMissingDisk() {
+    DWORD old = 0;
+    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old);
+    old_ = old;
+}
+
+QuietMissingDisk::~QuietMissingDisk() {
+    ::SetThreadErrorMode(DWORD(old_), nullptr);
+}
+
 } // namespace engine::sys
 
 namespace engine {

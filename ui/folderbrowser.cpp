@@ -1,14 +1,12 @@
 #include "ui/folderbrowser.h"
 
+#include "engine/sysfile.h"
 #include "ui/messages.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <algorithm>
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace ui {
 
@@ -81,17 +79,9 @@ QStringList FolderBrowser::entries() const {
 }
 
 bool FolderBrowser::enterable(const QString& dir) {
-#ifdef Q_OS_WIN
-    // A drive without its disk (floppy, card reader) answers "not ready"
-    // here, instead of the system's own box about the missing disk that
-    // would stop the chooser until it is clicked away.
-    DWORD oldMode = 0;
-    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-    struct Restore {
-        DWORD mode;
-        ~Restore() { SetThreadErrorMode(mode, nullptr); }
-    } restore{oldMode};
-#endif
+    // A drive without its disk answers "not ready" here, not with a box of
+    // the system's own that would stop the chooser until clicked away.
+    const engine::sys::QuietMissingDisk quiet;
     const QFileInfo fi(dir);
     return fi.isDir() && fi.isExecutable() && QDir(dir).isReadable();
 }
