@@ -118,6 +118,7 @@ double recordSampleRows(const Table& t, int ti, int eq) {
     std::vector<QByteArray> values;
     values.reserve(size_t(picks));
     std::uint64_t seed = 0x9E3779B97F4A7C15ULL;
+    const TableRaw::RandomReads sampling(t);
     for (int i = 0; i < picks; ++i) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
         const char* rec = TableRaw::record(t, std::uint32_t(1 + (seed >> 33) % records));

@@ -114,6 +114,10 @@ private:
 // they are not touched; on Windows what the file holds). nullptr on failure.
 const char* map(int fd, std::uint64_t size, std::uint64_t* mapped);
 void unmap(const char* p, std::uint64_t size);
+// Reads of a map that jump about (random) or go on (not): jumping, a page
+// not in memory brings only itself from the disk, not its neighbours too.
+// Windows reads a few neighbours whatever it is told.
+void readsAtRandom(const char* p, std::uint64_t size, bool random);
 
 // This process.
 long long processId();

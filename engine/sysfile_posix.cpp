@@ -157,6 +157,12 @@ void unmap(const char* p, std::uint64_t size) {
     if (p) ::munmap(const_cast<char*>(p), size_t(size));
 }
 
+void readsAtRandom(const char* p, std::uint64_t size, bool random) {
+    // Only advice: a map it does not take reads as before.
+    if (p && size > 0)
+        (void)::madvise(const_cast<char*>(p), size_t(size), random ? MADV_RANDOM : MADV_NORMAL);
+}
+
 long long processId() {
     return ::getpid();
 }

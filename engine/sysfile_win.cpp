@@ -367,6 +367,8 @@ void unmap(const char* p, std::uint64_t size) {
     if (p && size > 0) ::UnmapViewOfFile(p);
 }
 
+void readsAtRandom(const char*, std::uint64_t, bool) {}
+
 long long processId() {
     return ::GetCurrentProcessId();
 }

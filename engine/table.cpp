@@ -250,6 +250,10 @@ void Table::ensureMapped(std::uint64_t size) const {
     mapSize_ = mapped;
 }
 
+void Table::readsAtRandom(bool random) const {
+    sys::readsAtRandom(map_, mapSize_, random);
+}
+
 void Table::unmap() const {
     if (map_) sys::unmap(map_, mapSize_);
     map_ = nullptr;

@@ -328,6 +328,8 @@ private:
     bool passes(const char* rec) const;
     void ensureMapped(std::uint64_t size) const;
     void unmap() const;
+    // The record reads that follow jump about the file (a sample), or not.
+    void readsAtRandom(bool random) const;
     void writeHeaderCount();
     void touchIndexFile();
     void loadIndexFile();

@@ -21,6 +21,19 @@ public:
     // Record n's bytes (deleted or not, the unit's held writes included);
     // throws for a bad number.
     static const char* record(const Table& t, std::uint32_t recno) { return t.rawRecord(recno); }
+    // While it lives, the table's records are read at random places (a
+    // sample): a cold file gives each read its own page, not a read-around
+    // that, over a few hundred reads, brings the whole file from the disk.
+    class RandomReads {
+    public:
+        explicit RandomReads(const Table& t) : t_(t) { t_.readsAtRandom(true); }
+        ~RandomReads() { t_.readsAtRandom(false); }
+        RandomReads(const RandomReads&) = delete;
+        RandomReads& operator=(const RandomReads&) = delete;
+
+    private:
+        const Table& t_;
+    };
     // Record n replaced by `record` (its tags follow).
     static void write(Table& t, std::uint32_t recno, const QByteArray& record) {
         t.writeRaw(recno, record);
