@@ -58,10 +58,19 @@ bool readMdxDirectory(const QString& path, MdxDirectory& d) {
     return ok && parseMdxDirectory(head, st.size, d);
 }
 
-bool readMdxBytes(const QString& path, std::uint64_t at, char* out, std::size_t n) {
+bool readMdxEntries(const QString& path, std::uint64_t at, std::size_t count, int entryLength,
+                    const std::function<bool(const char*, std::size_t)>& take) {
     const int fd = sys::open(path, sys::ReadOnly);
     if (fd < 0) return false;
-    const bool ok = readWhole(fd, out, n, at);
+    const std::size_t el = std::size_t(entryLength);
+    const std::size_t per = std::max<std::size_t>(1, (64u << 10) / el);
+    std::vector<char> block(std::min(count, per) * el);
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < count;) {
+        const std::size_t n = std::min(per, count - done);
+        ok = readWhole(fd, block.data(), n * el, at + done * el) && take(block.data(), n);
+        done += n;
+    }
     sys::close(fd);
     return ok;
 }
@@ -176,18 +185,21 @@ QByteArray buildMdxDirectory(const MdxDirectory& d) {
     return b;
 }
 
-bool mdxEntriesSound(const char* e, std::size_t count, int el, std::uint32_t records) {
-    if (count != records) return false;
-    std::vector<bool> seen(size_t(records) + 1);
+MdxEntryCheck::MdxEntryCheck(int entryLength, std::uint32_t records)
+    : el_(std::size_t(entryLength)), records_(records), seen_(std::size_t(records) + 1) {}
+
+bool MdxEntryCheck::feed(const char* e, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        const char* p = e + i * std::size_t(el);
-        const auto* u = reinterpret_cast<const unsigned char*>(p + el - 4);
+        const char* p = e + i * el_;
+        const auto* u = reinterpret_cast<const unsigned char*>(p + el_ - 4);
         const std::uint32_t r =
             std::uint32_t(u[0]) << 24 | std::uint32_t(u[1]) << 16 | std::uint32_t(u[2]) << 8 | u[3];
-        if (r == 0 || r > records || seen[r]) return false;
-        seen[r] = true;
-        if (i > 0 && memcmp(p - el, p, size_t(el)) >= 0) return false;
+        if (r == 0 || r > records_ || seen_[r]) return false;
+        seen_[r] = true;
+        const char* before = i > 0 ? p - el_ : (last_.empty() ? nullptr : last_.data());
+        if (before && memcmp(before, p, el_) >= 0) return false;
     }
+    if (count > 0) last_.assign(e + (count - 1) * el_, e + count * el_);
     return true;
 }
 

@@ -30,6 +30,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace engine {
@@ -72,9 +73,13 @@ QByteArray buildMdxDirectory(const MdxDirectory& dir);
 // Reads and parses the directory of the index file at `path`: false when
 // there is no such file, it is not ours, or its directory cannot be read.
 bool readMdxDirectory(const QString& path, MdxDirectory& out);
-// Reads n bytes at `at` of the index file at `path` (a tag's entries);
-// false when they cannot all be read.
-bool readMdxBytes(const QString& path, std::uint64_t at, char* out, std::size_t n);
+// Reads `count` entries of `entryLength` bytes at `at` of the index file at
+// `path` (a tag's entries) a block at a time, and hands each block to
+// `take` (its entries and their number), which returns false to stop:
+// false when they cannot all be read or `take` stopped. A block is small
+// enough to stay in the processor's cache while it is checked and kept.
+bool readMdxEntries(const QString& path, std::uint64_t at, std::size_t count, int entryLength,
+                    const std::function<bool(const char*, std::size_t)>& take);
 // The modification time of an open table file as the directory records it
 // (nanoseconds).
 std::int64_t mdxTableTime(int fd);
@@ -121,10 +126,20 @@ inline std::uint32_t mdxRoomFor(std::uint32_t count) {
     return room > 0xFFFFFFFFull ? 0xFFFFFFFFu : std::uint32_t(room);
 }
 
-// Checks that `count` entries of `entryLength` bytes (key, then the record
-// number big-endian) are in strictly increasing order with record numbers in
-// 1..records, each at most once.
-bool mdxEntriesSound(const char* entries, std::size_t count, int entryLength,
-                     std::uint32_t records);
+// Checks that entries of `entryLength` bytes (key, then the record number
+// big-endian), fed in order a block at a time, are in strictly increasing
+// order with record numbers in 1..records, each at most once.
+class MdxEntryCheck {
+public:
+    MdxEntryCheck(int entryLength, std::uint32_t records);
+    // False once any entry fed so far breaks the rule.
+    bool feed(const char* entries, std::size_t count);
+
+private:
+    std::size_t el_;
+    std::uint32_t records_;
+    std::vector<bool> seen_;
+    std::vector<char> last_; // the last entry fed, empty before the first
+};
 
 } // namespace engine

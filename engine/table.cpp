@@ -335,9 +335,7 @@ void Table::checkWritable() const {
 void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
     checkOpen();
     checkWritable();
-    // Every tag follows the change, read from the index file first if it
-    // was not needed yet.
-    ensureAllTagsLoaded();
+    prepareTagChanges();
     const char* old = rawRecord(recno);
     if (memcmp(old, record.constData(), header_.recordLength) == 0) return;
     const QByteArray before(old, header_.recordLength);
@@ -357,8 +355,8 @@ void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
         keyOf(t, before.constData(), a.data());
         keyOf(t, record.constData(), b.data());
         if (memcmp(a.data(), b.data(), a.size()) != 0) {
-            t.index.erase(a.data(), recno);
-            t.index.insert(b.data(), recno);
+            tagErase(t, a.data(), recno);
+            tagInsert(t, b.data(), recno);
             indexDirty_ = true;
         }
     }
@@ -369,9 +367,7 @@ void Table::writeRaw(std::uint32_t recno, const QByteArray& record) {
 std::uint32_t Table::appendRaw(const QByteArray& record) {
     checkOpen();
     checkWritable();
-    // Every tag follows the change, read from the index file first if it
-    // was not needed yet.
-    ensureAllTagsLoaded();
+    prepareTagChanges();
     if (header_.recordCount == 0xFFFFFFFFu)
         throw DbError(DbError::Kind::Value, path_, QStringLiteral("a tábla megtelt"));
     if (held_) {
@@ -405,9 +401,7 @@ std::uint32_t Table::appendRaw(const QByteArray& record) {
 void Table::deleteRaw(std::uint32_t recno) {
     checkOpen();
     checkWritable();
-    // Every tag follows the change, read from the index file first if it
-    // was not needed yet.
-    ensureAllTagsLoaded();
+    prepareTagChanges();
     const char* rec = rawRecord(recno);
     if (rec[0] == '*') return;
     if (held_) {

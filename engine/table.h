@@ -203,6 +203,17 @@ public:
         std::uint64_t fileOffset = 0, fileSum = 0;
         std::uint32_t fileCount = 0, fileCapacity = 0;
         bool inFile = false;
+        // Key changes made while the entries were not read yet, in order:
+        // they are applied when the entries are read (appending a few rows
+        // to a big table reads none of its tags). The file's entries are
+        // those of the table's first `pendingBase` records.
+        struct Change {
+            bool insert;
+            std::uint32_t recno;
+            QByteArray key;
+        };
+        std::vector<Change> pending = {};
+        std::uint32_t pendingBase = 0;
     };
     // Every tag with its entries (read from the index file as needed).
     const std::vector<Tag>& tags() const;
@@ -351,8 +362,15 @@ private:
     void repairIndex() const;
     void buildTag(Tag& t);
     void keyOf(const Tag& t, const char* rec, char* out) const;
-    void tagsRemove(std::uint32_t recno, const char* rec);
     void tagsInsert(std::uint32_t recno, const char* rec);
+    // Before a record is written, appended or deleted: each tag follows the
+    // change from then on, either in its entries or, when they were not
+    // read yet, in its pending changes.
+    void prepareTagChanges();
+    // One key into or out of tag t (false: the entry was not there; a
+    // pending removal cannot know, and says true).
+    void tagInsert(Tag& t, const char* key, std::uint32_t recno);
+    bool tagErase(Tag& t, const char* key, std::uint32_t recno);
     // Moves from position `from` (in order) in direction dir to the first
     // visible record; returns 0 when none.
     std::uint32_t scan(std::uint32_t from, bool forward, bool inclusive) const;

@@ -35,6 +35,8 @@ void Table::bulkAppend(const std::function<bool(char* record)>& next) {
         return;
     }
     touchIndexFile();
+    // Many rows at once: the tags take them in their entries.
+    ensureAllTagsLoaded();
     const std::uint32_t before = header_.recordCount;
     const std::uint64_t start =
         std::uint64_t(header_.headerLength) + std::uint64_t(before) * header_.recordLength;
@@ -214,6 +216,9 @@ void Table::adoptFile(int fd, std::uint32_t count) {
     for (Tag& t : tags_)
         buildTag(t);
     if (!tags_.empty()) {
+        // Counted while the tags' build has the records at hand, so that the
+        // index file keeps the count and the next start need not read them.
+        deletedCount();
         indexDirty_ = true;
         saveIndexFile();
     }

@@ -40,9 +40,43 @@ void Table::tagsInsert(std::uint32_t recno, const char* rec) {
     for (Tag& t : tags_) {
         std::vector<char> k(size_t(t.expr.keyLength()));
         keyOf(t, rec, k.data());
-        t.index.insert(k.data(), recno);
+        tagInsert(t, k.data(), recno);
     }
     if (!tags_.empty()) indexDirty_ = true;
+}
+
+namespace {
+// Past this many pending changes a tag's entries are read and the changes
+// applied: pending changes cost as much memory as entries.
+constexpr std::size_t kMaxPendingChanges = 4096;
+} // namespace
+
+void Table::prepareTagChanges() {
+    for (size_t i = 0; i < tags_.size(); ++i) {
+        Tag& t = tags_[i];
+        if (t.loaded) continue;
+        // Entries the file does not hold for these records (or too many
+        // changes held) are read, or rebuilt, now.
+        if (t.pending.empty() ? t.fileCount != header_.recordCount
+                              : t.pending.size() >= kMaxPendingChanges) {
+            ensureTagLoaded(i);
+            continue;
+        }
+        if (t.pending.empty()) t.pendingBase = header_.recordCount;
+    }
+}
+
+void Table::tagInsert(Tag& t, const char* key, std::uint32_t recno) {
+    if (t.loaded)
+        t.index.insert(key, recno);
+    else
+        t.pending.push_back({true, recno, QByteArray(key, t.expr.keyLength())});
+}
+
+bool Table::tagErase(Tag& t, const char* key, std::uint32_t recno) {
+    if (t.loaded) return t.index.erase(key, recno);
+    t.pending.push_back({false, recno, QByteArray(key, t.expr.keyLength())});
+    return true;
 }
 
 void Table::buildTag(Tag& t) {
@@ -60,6 +94,7 @@ void Table::buildTag(Tag& t) {
     t.index = TagIndex(kl);
     t.index.load(std::move(entries));
     t.loaded = true;
+    t.pending.clear();
 }
 
 namespace {
@@ -201,6 +236,10 @@ void Table::replaceTags(const std::vector<std::pair<QString, QString>>& defs) {
 void Table::saveIndexFile() {
     // Held records are not in the file yet: the index follows the file.
     if (tags_.empty() || (held_ && !held_->empty())) return;
+    // A tag changed since it was read from the file, or without being read,
+    // is written from its entries.
+    for (size_t i = 0; i < tags_.size(); ++i)
+        if (!tags_[i].pending.empty()) ensureTagLoaded(i);
     MdxDirectory d;
     d.recordCount = header_.recordCount;
     d.dbfSize = std::uint64_t(header_.headerLength) +
@@ -351,7 +390,9 @@ void Table::markIndexStale(const QString& dbfPath) {
 void Table::touchIndexFile() {
     if (tags_.empty() || indexMarked_) return;
     indexStampDue_ = true;
-    ensureAllTagsLoaded();
+    // A tag not read yet keeps its entries in the file, untouched by the
+    // writes in place (which write only the entries read), so it need not
+    // be read before the file is marked.
     const QString mdx = indexPath();
     const int fd = sys::open(mdx, sys::ReadWrite);
     if (fd < 0) throw ioError(mdx, QStringLiteral("az indexállomány nem írható"));
@@ -398,25 +439,45 @@ void Table::ensureTagLoaded(std::size_t i) const {
     if (t.loaded) return;
     auto* self = const_cast<Table*>(this);
     const int el = t.expr.keyLength() + 4;
-    bool ok = t.fileCount == header_.recordCount;
-    std::vector<char> bytes;
+    // The records the file's entries describe: the table's, or as many as
+    // it had when the first pending change was made.
+    const std::uint32_t records = t.pending.empty() ? header_.recordCount : t.pendingBase;
+    bool ok = t.fileCount == records;
     if (ok) {
-        bytes.resize(std::size_t(t.fileCount) * std::size_t(el));
-        ok = readMdxBytes(indexPath(), t.fileOffset, bytes.data(), bytes.size()) &&
-             mdxEntriesSound(bytes.data(), t.fileCount, el, header_.recordCount);
-    }
-    if (ok) {
+        // Read, checked and kept a block at a time, while the block is in
+        // the processor's cache.
         t.index = TagIndex(t.expr.keyLength());
-        t.index.loadSorted(bytes.data(), t.fileCount);
-        ok = t.index.sum() == t.fileSum;
+        MdxEntryCheck check(el, records);
+        ok = readMdxEntries(indexPath(), t.fileOffset, t.fileCount, el,
+                            [&](const char* entries, std::size_t n) {
+                                if (!check.feed(entries, n)) return false;
+                                t.index.appendSorted(entries, n);
+                                return true;
+                            }) &&
+             t.index.sum() == t.fileSum;
     }
     if (ok) {
         t.index.markClean();
-    } else {
-        // Cannot be read whole, or not in order: rebuilt from the records.
+        // The changes made since, as they would have been made to the
+        // entries (which then note what moved, to be written in place).
+        for (const Tag::Change& c : t.pending) {
+            if (c.insert) {
+                t.index.insert(c.key.constData(), c.recno);
+            } else if (!t.index.erase(c.key.constData(), c.recno)) {
+                ok = false;
+                break;
+            }
+        }
+        ok = ok && t.index.size() == header_.recordCount;
+    }
+    if (!ok) {
+        // Cannot be read whole, or not in order, or the changes do not fit
+        // it: rebuilt from the records.
         self->buildTag(t);
         self->indexDirty_ = true;
     }
+    if (!t.pending.empty()) self->indexDirty_ = true;
+    t.pending.clear();
     t.loaded = true;
 }
 

@@ -91,15 +91,16 @@ void Table::dropHeld() {
         std::vector<char> k(size_t(t.expr.keyLength()));
         for (const auto& [recno, rec] : held->changed) {
             keyOf(t, rec.constData(), k.data());
-            lost |= !t.index.erase(k.data(), recno);
+            lost |= !tagErase(t, k.data(), recno);
             keyOf(t, rawRecord(recno), k.data());
-            t.index.insert(k.data(), recno);
+            tagInsert(t, k.data(), recno);
         }
         for (size_t i = 0; i < held->appended.size(); ++i) {
             keyOf(t, held->appended[i].constData(), k.data());
-            lost |= !t.index.erase(k.data(), held->diskCount + std::uint32_t(i) + 1);
+            lost |= !tagErase(t, k.data(), held->diskCount + std::uint32_t(i) + 1);
         }
-        if (lost || t.index.size() != header_.recordCount) buildTag(t);
+        // A tag not read yet is checked when its changes are applied.
+        if (lost || (t.loaded && t.index.size() != header_.recordCount)) buildTag(t);
     }
     if (!tags_.empty() && !held->empty()) indexDirty_ = true;
     deletedCount_ = -1;

@@ -82,15 +82,27 @@ std::uint32_t TagIndex::recnoAt(const Pos& p) const {
 
 void TagIndex::loadSorted(const char* entries, std::size_t count) {
     clear();
+    appendSorted(entries, count);
+}
+
+void TagIndex::appendSorted(const char* entries, std::size_t count) {
+    // Chunks filled to three quarters: room for insertions without a split.
     const std::size_t per = kChunkEntries * 3 / 4;
-    for (std::size_t i = 0; i < count; i += per) {
-        const std::size_t n = std::min(per, count - i);
-        chunks_.emplace_back(entries + i * entryLen_, entries + (i + n) * entryLen_);
-        chunks_.back().reserve(kChunkEntries * entryLen_);
-    }
-    size_ = count;
+    const std::size_t el = std::size_t(entryLen_);
     for (std::size_t i = 0; i < count; ++i)
-        sum_ += mdxEntryHash(entries + i * std::size_t(entryLen_), entryLen_);
+        sum_ += mdxEntryHash(entries + i * el, entryLen_);
+    for (std::size_t i = 0; i < count;) {
+        if (chunks_.empty() || chunks_.back().size() >= per * el) {
+            chunks_.emplace_back();
+            chunks_.back().reserve(kChunkEntries * el);
+        }
+        std::vector<char>& c = chunks_.back();
+        const std::size_t n = std::min(per - c.size() / el, count - i);
+        c.insert(c.end(), entries + i * el, entries + (i + n) * el);
+        i += n;
+    }
+    size_ += count;
+    countsDirty_ = true;
 }
 
 namespace {

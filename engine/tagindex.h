@@ -30,6 +30,9 @@ public:
     void load(std::vector<char>&& entries);
     // Replaces the contents with entries already in order (as saved).
     void loadSorted(const char* entries, std::size_t count);
+    // Adds entries already in order after the last one held (loading a
+    // saved tag a block at a time).
+    void appendSorted(const char* entries, std::size_t count);
     // Appends every entry in order to `out`.
     void save(std::vector<char>& out) const;
     // Appends the entries of ordinals [from, to) in order to `out`.

@@ -5,6 +5,7 @@
 
 #include "enginetest.h"
 
+#include "engine/changeunit.h"
 #include "engine/dbffile.h"
 #include "engine/filename.h"
 #include "engine/mdxfile.h"
@@ -501,4 +502,48 @@ TEST(IndexWrite, ASmallChangeWritesAFewEntriesNotTheTags) {
     EXPECT_GT(appended, 0);
     EXPECT_LT(appended, 2000) << "of " << whole;
     EXPECT_TRUE(sameAsRebuilt(path, dir.file("lapb.mdx")));
+}
+
+// A sheet saved into a big table reads none of its tags: their changes wait
+// for the tags' first use (or the closing), through a rollback as well, and
+// then the tags hold what a rebuild would give.
+TEST(IndexWrite, ChangesToTagsNotReadYetWaitAndComeOutAsARebuild) {
+    TempDir dir;
+    const QString path = dir.file("lapb.dbf"), mdx = dir.file("lapb.mdx");
+    std::mt19937 rng(11);
+    makeTable(path, 3000, rng);
+    auto unread = [](const Table& t) {
+        int n = 0;
+        for (const Table::Tag& g : t.tagList())
+            n += g.loaded ? 0 : 1;
+        return n;
+    };
+    {
+        Table t;
+        t.open(path);
+        ASSERT_EQ(unread(t), 3);
+        {
+            // dropped: the held rows and the changed key leave no trace
+            engine::ChangeUnit unit({&t});
+            sheetSave(t);
+        }
+        {
+            engine::ChangeUnit unit({&t});
+            sheetSave(t);
+            unit.commit();
+        }
+        EXPECT_EQ(unread(t), 3);
+        // the first use finds the saved rows
+        t.setActiveTag("Lapb2");
+        t.last();
+        EXPECT_EQ(t.text("idoszak"), "2024.12");
+        EXPECT_EQ(unread(t), 2);
+        // applied to the entries read, not rebuilt from the records
+        EXPECT_FALSE(t.tag(t.activeTagIndex()).index.changes().all);
+        EXPECT_TRUE(t.locate("sorsz", QStringLiteral("00150")));
+        // far more changes than wait: the tags are read on the way
+        for (int i = 0; i < 3000; ++i)
+            randomChange(t, rng);
+    }
+    EXPECT_TRUE(sameAsRebuilt(path, mdx));
 }
