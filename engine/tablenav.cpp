@@ -304,7 +304,10 @@ void Table::visibleInOrder(std::vector<std::uint32_t>& recnos,
     recnos.clear();
     if (ordinals) ordinals->clear();
     std::vector<std::uint32_t> candidates;
-    if (filterCandidates(candidates)) {
+    // Each candidate is looked up in the active tag (a search of its key):
+    // past a sixteenth of the tag, walking the whole tag costs less.
+    if (filterCandidates(candidates) &&
+        (active_ < 0 || candidates.size() <= tag(active_).index.size() / 16)) {
         std::vector<std::pair<std::uint32_t, std::uint32_t>> ordered; // ordinal, recno
         ordered.reserve(candidates.size());
         for (std::uint32_t r : candidates) {

@@ -428,7 +428,12 @@ void Lapok::frissit() {
 void Lapok::lapokJelolese(bool jel) {
     engine::Table& t = lap();
     const QVariant value = jel ? QVariant(QStringLiteral("*")) : QVariant();
-    for (t.first(); !t.eof(); t.next()) {
+    // The listed sheets found first (a filter on the period reads only the
+    // period's part of its tag), then marked: a mark changes no other row.
+    std::vector<std::uint32_t> listed;
+    t.visibleInOrder(listed);
+    for (const std::uint32_t r : listed) {
+        t.go(r);
         t.edit();
         t.setValue(QStringLiteral("JELOLES"), value);
         t.post();

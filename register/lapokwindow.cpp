@@ -148,10 +148,19 @@ LapokWindow::LapokWindow(core::AppState& state, QWidget* mainWindow)
 
 LapokWindow::~LapokWindow() = default;
 
+ReszlapWindow* LapokWindow::reszlapWindow() {
+    if (!reszlap_)
+        reszlap_ = new ReszlapWindow(
+            st_, [this] { return parancsok_->reszlapValasztas(); }, this);
+    return reszlap_;
+}
+
+JavitWindow* LapokWindow::javitWindow() {
+    if (!javit_) javit_ = new JavitWindow(st_, this);
+    return javit_;
+}
+
 void LapokWindow::wireCommands() {
-    reszlap_ = new ReszlapWindow(
-        st_, [this] { return parancsok_->reszlapValasztas(); }, this);
-    javit_ = new JavitWindow(st_, this);
     leido_ = new sheet::LezaridoDialog(st_, this);
     // The entry window, shown with the prepared model; it carries its own
     // day-grid checks and "Mentés".
@@ -175,11 +184,11 @@ void LapokWindow::wireCommands() {
         retakeKeyboard();
     };
     h.reszlapAblak = [this](const QString& felirat) {
-        reszlap_->exec(felirat);
+        reszlapWindow()->exec(felirat);
         retakeKeyboard();
     };
     h.javitAblak = [this](const QString& felirat) {
-        javit_->exec(felirat);
+        javitWindow()->exec(felirat);
         retakeKeyboard();
     };
     h.leidoAblak = [this](const QString& szakvet) {

@@ -110,8 +110,10 @@ public:
     void setLapuj(std::function<void(sheet::LapModel&, const QString&)> lapuj) {
         lapuj_ = std::move(lapuj);
     }
-    ReszlapWindow* reszlapWindow() const { return reszlap_; }
-    JavitWindow* javitWindow() const { return javit_; }
+    // The list windows of two commands, made at their first use: each is a
+    // grid over the sheets, which the register's opening does not need.
+    ReszlapWindow* reszlapWindow();
+    JavitWindow* javitWindow();
     sheet::LezaridoDialog* leidoDialog() const { return leido_; }
 
 public slots:
