@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "db/layouts.h"
 #include "engine/heap.h"
+#include "engine/sysfile.h"
 
 #include <QRegularExpression>
 
@@ -11,9 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace bench {
 
@@ -31,12 +29,10 @@ bool Setup::ensure(const std::function<void(core::AppState&)>& more) {
 
 std::unique_ptr<core::AppState> Setup::start(double* took) {
     auto st = std::make_unique<core::AppState>(msg, clock);
-#ifdef Q_OS_UNIX
     // A folder copied just before still has its pages waiting to be written:
     // the first save's flush would write the whole copy. A user's tables were
     // written long before the program starts.
-    ::sync();
-#endif
+    engine::sys::syncAll();
     const auto t0 = std::chrono::steady_clock::now();
     const bool ok = app::Startup(*st, dialogs).run(dir_) == app::Startup::Outcome::MainWindow;
     if (took) *took = seconds(t0);

@@ -62,6 +62,9 @@ bool truncate(int fd, std::uint64_t size);
 bool sync(int fd);
 // A folder's names on the disk (fsync of the folder); true on Windows.
 bool syncDirectory(const QString& dir);
+// Every file's writes still waiting in memory, written out (sync on Linux;
+// nothing on Windows, which has no such call).
+void syncAll();
 
 struct FileInfo {
     bool regular = false;  // an ordinary file (not a device, FIFO, folder)

@@ -86,6 +86,10 @@ bool syncDirectory(const QString& dir) {
     return ok;
 }
 
+void syncAll() {
+    ::sync();
+}
+
 bool fileInfo(int fd, FileInfo* info) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return false;

@@ -197,6 +197,8 @@ bool sync(int fd) {
     return fail();
 }
 
+void syncAll() {}
+
 bool syncDirectory(const QString&) {
     // NTFS keeps renames and removals in its own journal; a folder cannot
     // be flushed.
