@@ -9,8 +9,8 @@
 #include "engine/dbffile.h"
 #include "engine/filename.h"
 #include "engine/mdxfile.h"
-#include "engine/tableraw.h"
 #include "engine/sysfile.h"
+#include "engine/tableraw.h"
 #include "engine/tagindex.h"
 
 #include <QDir>
@@ -546,4 +546,26 @@ TEST(IndexWrite, ChangesToTagsNotReadYetWaitAndComeOutAsARebuild) {
             randomChange(t, rng);
     }
     EXPECT_TRUE(sameAsRebuilt(path, mdx));
+}
+
+// A tag is checked a block at a time as it is read: the order and the
+// record numbers hold across a block's border too.
+TEST(IndexWrite, TheEntryCheckHoldsAcrossBlocks) {
+    // Two-byte keys, then the record number big-endian.
+    auto entry = [](const char* key, std::uint32_t r) {
+        return QByteArray(key, 2) + char(r >> 24) + char(r >> 16) + char(r >> 8) + char(r);
+    };
+    auto check = [&](const QByteArray& first, const QByteArray& second) {
+        engine::MdxEntryCheck c(6, 3);
+        return c.feed(first.constData(), std::size_t(first.size() / 6)) &&
+               c.feed(second.constData(), std::size_t(second.size() / 6));
+    };
+    const QByteArray a = entry("AA", 2), b = entry("BB", 1), c = entry("CC", 3);
+    EXPECT_TRUE(check(a + b, c));
+    EXPECT_TRUE(check(a, b + c));
+    EXPECT_FALSE(check(a + c, b));               // out of order at the border
+    EXPECT_FALSE(check(a + b, b));               // the same entry again
+    EXPECT_FALSE(check(a, entry("BB", 2) + c));  // a record number twice
+    EXPECT_FALSE(check(a + b, entry("CC", 4)));  // past the last record
+    EXPECT_TRUE(check(QByteArray(), a + b + c)); // an empty block first
 }
